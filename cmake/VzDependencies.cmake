@@ -1,0 +1,16 @@
+# Every third-party dependency is a Debian package; scripts/install-deps.sh installs them.
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network Gui Widgets PrintSupport Charts Test)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
+pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc icu-i18n)
+pkg_check_modules(XLSXWRITER REQUIRED IMPORTED_TARGET xlsxwriter)
+pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
+pkg_check_modules(FREEXL REQUIRED IMPORTED_TARGET freexl)
+if(VZ_BUILD_TESTS)
+    find_package(GTest REQUIRED)
+endif()
+if(VZ_BUILD_BENCH)
+    find_package(benchmark REQUIRED)
+endif()
+
+set(CMAKE_AUTOMOC ON)

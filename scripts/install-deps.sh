@@ -1,0 +1,43 @@
+#!/bin/sh
+# Installs the Debian packages that building, testing and running the system need.
+# Only missing packages are installed; the package lists are refreshed first when needed.
+set -eu
+
+PACKAGES="
+    g++ make cmake ninja-build ccache pkg-config
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
+    libsqlite3-dev libicu-dev libxlsxwriter-dev libzip-dev libfreexl-dev
+    libgtest-dev libbenchmark-dev
+    clang libclang-rt-dev
+    fonts-noto-cjk xvfb xauth
+"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=""
+elif command -v sudo >/dev/null 2>&1; then
+    SUDO="sudo"
+else
+    echo "install-deps: missing packages:$missing; run this script as root to install them" >&2
+    exit 1
+fi
+
+echo "install-deps: installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+# A fresh machine may have no package lists at all; refresh them unless they are recent.
+if [ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*Packages*' -mtime -1 2>/dev/null | head -n 1)" ]; then
+    $SUDO apt-get update -q
+fi
+# shellcheck disable=SC2086
+if ! $SUDO apt-get install -y -q --no-install-recommends $missing; then
+    $SUDO apt-get update -q
+    # shellcheck disable=SC2086
+    $SUDO apt-get install -y -q --no-install-recommends $missing
+fi

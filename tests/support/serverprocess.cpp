@@ -1,0 +1,102 @@
+#include "support/serverprocess.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QRegularExpression>
+
+namespace vztest {
+
+QString programPath(const QString &name)
+{
+    return QDir(QStringLiteral(VZ_BIN_DIR)).filePath(name);
+}
+
+ServerProcess::ServerProcess() = default;
+
+ServerProcess::~ServerProcess()
+{
+    stop();
+}
+
+bool ServerProcess::start(const QStringList &extraArguments, int timeoutMs)
+{
+    stop();
+    m_error.clear();
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::SeparateChannels);
+    QStringList arguments{QStringLiteral("--data"), dataDir(), QStringLiteral("--port"),
+                          QStringLiteral("0")};
+    arguments += extraArguments;
+    m_process->start(programPath(QStringLiteral("vzserver")), arguments);
+    if (!m_process->waitForStarted(timeoutMs)) {
+        m_error = m_process->errorString();
+        return false;
+    }
+
+    // The server announces the port it bound on its first line of standard output.
+    static const QRegularExpression listening(QStringLiteral("listening on [^:\\s]+:(\\d+)"));
+    QByteArray output;
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (m_process->canReadLine() ||
+            m_process->waitForReadyRead(int(deadline.remainingTime()))) {
+            while (m_process->canReadLine()) {
+                const QByteArray line = m_process->readLine();
+                output += line;
+                const auto match = listening.match(QString::fromUtf8(line));
+                if (match.hasMatch()) {
+                    m_port = quint16(match.captured(1).toUInt());
+                    return true;
+                }
+            }
+        }
+        if (m_process->state() != QProcess::Running)
+            break;
+    }
+    m_error = QStringLiteral("vzserver did not start: ") + QString::fromUtf8(output) +
+              QString::fromUtf8(m_process->readAllStandardError());
+    kill();
+    return false;
+}
+
+void ServerProcess::stop()
+{
+    if (!m_process)
+        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(10000)) {
+            m_process->kill();
+            m_process->waitForFinished();
+        }
+    }
+    m_process.reset();
+}
+
+void ServerProcess::kill()
+{
+    if (!m_process)
+        return;
+    m_process->kill();
+    m_process->waitForFinished();
+    m_process.reset();
+}
+
+bool ServerProcess::isRunning() const
+{
+    return m_process && m_process->state() == QProcess::Running;
+}
+
+int ServerProcess::runTool(const QStringList &arguments, QString *output) const
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(programPath(QStringLiteral("vzserver")),
+                  QStringList{QStringLiteral("--data"), dataDir()} + arguments);
+    process.waitForFinished(600000);
+    if (output)
+        *output = QString::fromUtf8(process.readAll());
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+} // namespace vztest

@@ -1,0 +1,50 @@
+// Starts a real vzserver on a free port with a temporary data folder, for end-to-end tests.
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace vztest {
+
+// Path of a program built by this tree (vzserver, vzsql, vzclient).
+QString programPath(const QString &name);
+
+class ServerProcess
+{
+public:
+    ServerProcess();
+    ~ServerProcess();
+    ServerProcess(const ServerProcess &) = delete;
+    ServerProcess &operator=(const ServerProcess &) = delete;
+
+    // Starts the server and waits until it listens; false (with the server's output in
+    // error()) when it does not come up within the timeout.
+    bool start(const QStringList &extraArguments = {}, int timeoutMs = 15000);
+    // Asks the server to stop and waits for it; kills it when it does not.
+    void stop();
+    // Kills the server without warning, as a power failure would.
+    void kill();
+
+    bool isRunning() const;
+    QString host() const { return QStringLiteral("127.0.0.1"); }
+    quint16 port() const { return m_port; }
+    QString address() const { return host() + QLatin1Char(':') + QString::number(m_port); }
+    QString dataDir() const { return m_dataDir.path(); }
+    QString error() const { return m_error; }
+
+    // Runs vzserver once with the given arguments on this data folder (for example
+    // --create-account), returning its exit code; output goes to *output when given.
+    int runTool(const QStringList &arguments, QString *output = nullptr) const;
+
+private:
+    QTemporaryDir m_dataDir;
+    std::unique_ptr<QProcess> m_process;
+    quint16 m_port = 0;
+    QString m_error;
+};
+
+} // namespace vztest
