@@ -135,9 +135,12 @@ QString TAggregate::DisplayText() const
 
 QVariant TClientDataSetPrivate::aggregateValue(const TAggregate &aggregate)
 {
-    if (!aggregate.m_compiled || aggregate.m_parsedExpression != aggregate.Expression) {
+    if (!aggregate.m_compiled || aggregate.m_parsedExpression != aggregate.Expression ||
+        aggregate.m_parsedGeneration != generation) {
+        aggregate.m_compiled.reset();
         aggregate.m_compiled = DataInternal::Expression::parse(aggregate.Expression, *q, true);
         aggregate.m_parsedExpression = aggregate.Expression;
+        aggregate.m_parsedGeneration = generation;
         aggregate.m_cachedVersion = 0;
     }
     if (aggregate.m_cachedVersion == version)
@@ -488,8 +491,6 @@ int TClientDataSetPrivate::fetchPacket(int count)
             store.freeSlot(slot);
         throw;
     }
-    if (!more)
-        cursorOpen = false;
     const bool calc = q->OnCalcFields != nullptr;
     for (int slot : newSlots) {
         if (calc)
@@ -501,6 +502,14 @@ int TClientDataSetPrivate::fetchPacket(int count)
     if (!sortKeys.empty())
         std::stable_sort(view.begin(), view.end(),
                          [this](uint32_t a, uint32_t b) { return lessRecord(a, b); });
+    if (!more) {
+        // The whole result is in: give back what was kept for growth.
+        cursorOpen = false;
+        store.shrinkToFit();
+        records.shrink_to_fit();
+        order.shrink_to_fit();
+        view.shrink_to_fit();
+    }
     invalidateRows();
     ++version;
     return int(newSlots.size());
@@ -1230,6 +1239,9 @@ void TClientDataSet::Refresh()
     }
     d->records.clear();
     d->order.clear();
+    d->view.clear();
+    d->invalidateRows();
+    ++d->generation; // the records are new: old bookmarks must not find them
     d->store.clearSlots();
     d->changeCount = 0;
     d->cursor = opened.Handle;

@@ -160,6 +160,7 @@ private:
     {}
     TClientDataSet *m_dataSet;
     mutable QString m_parsedExpression;
+    mutable uint32_t m_parsedGeneration = 0; // fields are made anew at every opening
     mutable std::shared_ptr<DataInternal::Expression> m_compiled;
     mutable quint64 m_cachedVersion = 0;
     mutable QVariant m_cachedValue;

@@ -184,6 +184,7 @@ void TClientDataSetPrivate::readRecords(QDataStream &in)
         if (in.status() != QDataStream::Ok)
             DatabaseError(QStringLiteral("The data file is damaged"), q);
     }
+    store.shrinkToFit();
 }
 
 void TClientDataSet::SaveToStream(QIODevice &device)

@@ -230,6 +230,13 @@ TEST(Navigation, AggregatesFollowEditsDeletesAndFilters)
     EXPECT_EQ(ds.Aggregates().Find(QStringLiteral("SUMSL")), sum);
     TAggregate *broken = ds.Aggregates().Add(QStringLiteral("x"), QStringLiteral("SL + 1"));
     EXPECT_THROW(broken->Value(), EDatabaseError);
+    ds.Aggregates().Remove(broken);
+    // Reopened, the dataset has new fields; the aggregates follow them.
+    ds.Close();
+    ds.SetFiltered(false);
+    ds.CreateDataSet();
+    ds.AppendRecord({7, "C07", "新", 2.25});
+    EXPECT_EQ(sum->Value().toDouble(), 2.25);
 }
 
 TEST(Navigation, RowsAreReadWithoutMovingTheCursor)
