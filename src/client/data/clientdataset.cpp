@@ -1645,6 +1645,8 @@ void TClientDataSet::Edit()
     CheckBrowseMode();
     d->checkCanModify();
     d->fire(BeforeEdit);
+    if (d->isEditing() || d->view.empty() || d->pos < 0)
+        return;
     const uint32_t record = d->view[size_t(d->pos)];
     const int slot = d->store.copySlot(d->records[record].cur);
     if (OnCalcFields) {
@@ -1673,6 +1675,8 @@ void TClientDataSet::Post()
         return;
     d->dataEvent(deCheckBrowseMode);
     d->fire(BeforePost);
+    if (!d->isEditing())
+        return; // the handler posted or cancelled the record itself
     d->checkRequiredFields();
     d->computeCalcFields(d->editSlot);
     const uint32_t record = d->editRecord;
@@ -1716,9 +1720,14 @@ void TClientDataSet::Cancel()
         return;
     d->dataEvent(deCheckBrowseMode);
     d->fire(BeforeCancel);
+    if (!d->isEditing())
+        return;
     const bool inserting = d->state == dsInsert;
-    if (inserting)
+    if (inserting) {
         d->fire(BeforeScroll);
+        if (d->state != dsInsert)
+            return;
+    }
     const int row = d->pos;
     if (inserting) {
         d->view.erase(d->view.begin() + row);
@@ -1758,6 +1767,8 @@ void TClientDataSet::Delete()
     d->dataEvent(deCheckBrowseMode);
     d->fire(BeforeDelete);
     d->fire(BeforeScroll);
+    if (d->view.empty() || d->pos < 0 || d->state == dsInsert)
+        return; // the handlers emptied the dataset or started an insert
     if (d->state == dsEdit) {
         d->store.freeSlot(d->editSlot);
         d->editSlot = -1;

@@ -408,6 +408,10 @@ public:
     void LoadFromFile(const QString &fileName); // replaces data and fields; open afterwards
     void SaveToStream(QIODevice &device);
     void LoadFromStream(QIODevice &device);
+    // The records and their change log as one value, in the file format: copying Data from
+    // one dataset to another copies fields, records and pending changes.
+    QByteArray Data() const;
+    void SetData(const QByteArray &data);
 
     // Bytes held by the records (for benchmarks and diagnostics).
     qint64 DataSize() const;

@@ -215,6 +215,24 @@ TEST_F(ProviderTest, ApplyUpdatesMinusOneKeepsOnlyTheBadRow)
     EXPECT_EQ(ds->UpdateStatus(), usUnmodified);
 }
 
+TEST_F(ProviderTest, AbortEndsTheReconciliationAndKeepsTheRestInTheLog)
+{
+    auto ds = openGoods();
+    int calls = 0;
+    ds->OnReconcileError = [&](TClientDataSet &, EReconcileError &, TUpdateKind,
+                               TReconcileAction &action) {
+        ++calls;
+        action = raAbort;
+    };
+    ds->AppendRecord({12, "H01", "重复一"});
+    ds->AppendRecord({13, "H02", "重复二"});
+    ds->AppendRecord({14, "H14", "好的"});
+    EXPECT_EQ(ds->ApplyUpdates(-1), 2);
+    EXPECT_EQ(calls, 1); // the second rejected row is not even offered
+    EXPECT_EQ(ds->ChangeCount(), 2);
+    EXPECT_EQ(serverValue(QStringLiteral("select PM from HP where ID = 14")), u"好的");
+}
+
 TEST_F(ProviderTest, ACorrectedRowIsSentAgain)
 {
     auto ds = openGoods();
