@@ -515,14 +515,17 @@ int TClientDataSetPrivate::fetchPacket(int count)
     return int(newSlots.size());
 }
 
-void TClientDataSetPrivate::fetchAll()
+// Fetches while the dataset is open and tells the views which rows arrived; the cursor stays
+// on its record.
+int TClientDataSetPrivate::fetchMore(int count, bool all)
 {
     if (!cursorOpen)
-        return;
+        return 0;
     const uint32_t current = pos >= 0 && pos < int(view.size()) ? view[size_t(pos)] : NoRecord;
     const int before = int(view.size());
-    while (cursorOpen)
-        fetchPacket(-1);
+    int fetched = fetchPacket(count);
+    while (all && cursorOpen)
+        fetched += fetchPacket(-1);
     if (current != NoRecord)
         pos = rowOf(current);
     if (int(view.size()) != before && state != dsInactive) {
@@ -535,6 +538,12 @@ void TClientDataSetPrivate::fetchAll()
             dataEvent(deDataSetChange);
         }
     }
+    return fetched;
+}
+
+void TClientDataSetPrivate::fetchAll()
+{
+    fetchMore(-1, true);
 }
 
 void TClientDataSetPrivate::openFrom(Source source, QDataStream *stream)
@@ -990,25 +999,14 @@ void TClientDataSet::SetFetchOnDemand(bool on)
 int TClientDataSet::GetNextPacket()
 {
     d->checkActive();
-    if (!d->cursorOpen)
-        return 0;
-    const int before = int(d->view.size());
-    const uint32_t current = d->pos >= 0 ? d->view[size_t(d->pos)] : NoRecord;
-    const int count = d->fetchPacket(d->packetRecords > 0 ? d->packetRecords : -1);
-    if (current != NoRecord)
-        d->pos = d->rowOf(current);
-    else if (!d->view.empty() && d->pos < 0) {
+    const bool wasEmpty = d->view.empty();
+    const int count = d->fetchMore(d->packetRecords > 0 ? d->packetRecords : -1, false);
+    if (wasEmpty && !d->view.empty()) {
         d->pos = 0;
         d->bof = true;
     }
     if (!d->view.empty())
         d->eof = false;
-    if (int(d->view.size()) != before) {
-        TDataEventInfo info;
-        info.Row = before;
-        info.Count = int(d->view.size()) - before;
-        d->dataEvent(d->sortKeys.empty() ? deRowsInserted : deDataSetChange, info);
-    }
     return count;
 }
 
@@ -1314,12 +1312,7 @@ int TClientDataSet::MoveBy(int distance)
     while (distance > 0) {
         if (d->pos + 1 < int(d->view.size())) {
             ++d->pos;
-        } else if (d->fetchOnDemand && d->cursorOpen && d->fetchPacket(d->packetRecords) > 0) {
-            TDataEventInfo info;
-            info.Row = d->pos + 1;
-            info.Count = int(d->view.size()) - d->pos - 1;
-            if (info.Count > 0)
-                d->dataEvent(deRowsInserted, info);
+        } else if (d->fetchOnDemand && d->cursorOpen && d->fetchMore(d->packetRecords, false) > 0) {
             continue;
         } else {
             d->eof = true;
@@ -1384,7 +1377,7 @@ void TClientDataSet::MoveToRow(int row)
     if (row < 0)
         return;
     while (row >= int(d->view.size()) && d->fetchOnDemand && d->cursorOpen)
-        d->fetchPacket(d->packetRecords);
+        d->fetchMore(d->packetRecords, false);
     if (row >= int(d->view.size()))
         return;
     d->fire(BeforeScroll);

@@ -83,6 +83,17 @@ TEST_F(ProviderTest, FieldsComeFromTheServersDefinitions)
 TEST_F(ProviderTest, RowsArriveInPacketsOnDemand)
 {
     auto ds = openGoods(3);
+    struct ArrivalLink : TDataLink
+    {
+        QStringList arrived;
+        void DataEvent(TDataEvent event, const TDataEventInfo &info) override
+        {
+            if (event == deRowsInserted)
+                arrived << QStringLiteral("%1+%2").arg(info.Row).arg(info.Count);
+        }
+    } link;
+    TDataSource source(ds.get());
+    link.SetDataSource(&source);
     EXPECT_EQ(ds->RecordCount(), 3);
     EXPECT_FALSE(ds->AllRecordsFetched());
     EXPECT_EQ(provider.openCursors(), 1);
@@ -92,6 +103,7 @@ TEST_F(ProviderTest, RowsArriveInPacketsOnDemand)
         ds->Next();
     }
     EXPECT_EQ(visited, 10);
+    EXPECT_EQ(link.arrived.join(u' '), u"3+3 6+3 9+1");
     EXPECT_TRUE(ds->AllRecordsFetched());
     EXPECT_EQ(provider.openCursors(), 0);
 
