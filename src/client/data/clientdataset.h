@@ -27,7 +27,13 @@
 //   ApplyUpdates    CheckBrowseMode² BeforeApplyUpdates [server] AfterApplyUpdates
 //                   OnReconcileError for each rejected row; nothing when ChangeCount is 0
 //   CancelUpdates   Cancel [change log undone]
-//   field assignment  OnValidate [stored, Modified] OnChange OnCalcFields⁴ OnDataChange(field)
+//   Filtered, Filter, FilterOptions (changing an active filter)
+//                   CheckBrowseMode² [view rebuilt] then the First sequence
+//   IndexName, IndexFieldNames  CheckBrowseMode² [view sorted]; the record stays current
+//   LoadFromFile, LoadFromStream, SetData  the Close sequence, then the Open sequence
+//   Refresh         CheckBrowseMode² [records read again]; no other events
+//   field assignment  [stored] OnValidate (raising puts the old value back) [Modified]
+//                   OnChange OnCalcFields⁴ OnDataChange(field)
 //   OnCalcFields    in dsCalcFields for each record as it is loaded or posted, when editing
 //                   starts and after each change of a data field (AutoCalcFields)
 //   OnFilterRecord  in dsFilter for each record when Filtered is switched on or the filter
