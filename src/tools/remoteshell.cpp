@@ -1,0 +1,133 @@
+#include "tools/remoteshell.h"
+
+#include "wire/client.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <string>
+
+namespace tools {
+
+namespace {
+
+std::string csvField(const QByteArray &value)
+{
+    if (value.indexOf(',') < 0 && value.indexOf('"') < 0 && value.indexOf('\r') < 0 &&
+        value.indexOf('\n') < 0)
+        return value.toStdString();
+    std::string quoted = "\"";
+    for (char c : value) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+// The text the local mode prints for the stored value: dates as YYYY-MM-DD, date-times as
+// YYYY-MM-DD HH:MM:SS, booleans as stored (1/0), floats as SQLite writes them.
+QByteArray csvText(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+        return {};
+    case QMetaType::Bool:
+        return value.toBool() ? "1" : "0";
+    case QMetaType::Double: {
+        char buffer[64];
+        sqlite3_snprintf(sizeof buffer, buffer, "%!.15g", value.toDouble());
+        return buffer;
+    }
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate).toUtf8();
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    case QMetaType::QByteArray:
+        return value.toByteArray();
+    default:
+        return value.toString().toUtf8();
+    }
+}
+
+void printRows(const QList<wire::Row> &rows)
+{
+    std::string line;
+    for (const wire::Row &row : rows) {
+        line.clear();
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (c)
+                line += ',';
+            line += csvField(csvText(row[c]));
+        }
+        std::printf("%s\r\n", line.c_str());
+    }
+}
+
+bool parseServer(const QString &text, QString &host, quint16 &port)
+{
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    host = colon < 0 ? text : text.left(colon);
+    port = wire::DefaultPort;
+    if (colon >= 0) {
+        bool ok = false;
+        const uint value = text.mid(colon + 1).toUInt(&ok);
+        if (!ok || value == 0 || value > 65535)
+            return false;
+        port = quint16(value);
+    }
+    return !host.isEmpty();
+}
+
+} // namespace
+
+int runRemote(const RemoteOptions &options)
+{
+    QString host;
+    quint16 port = 0;
+    if (!parseServer(options.server, host, port)) {
+        std::fprintf(stderr, "vzsql: invalid server address \"%s\" (expected HOST:PORT)\n",
+                     qPrintable(options.server));
+        return 1;
+    }
+    try {
+        wire::Client client;
+        client.connect(host, port);
+        client.hello();
+        QString accountNo = options.accountNo;
+        QString reason;
+        if (client.connectAct(options.databaseKind, accountNo, &reason)) {
+            std::fprintf(stderr, "vzsql: the server refused the account set \"%s\": %s\n",
+                         qPrintable(options.accountNo), qPrintable(reason));
+            return 1;
+        }
+        for (const QString &statement : options.statements) {
+            wire::OpenResult result = client.open(QStringLiteral("pTmp"), statement);
+            if (result.fields.isEmpty())
+                continue;
+            std::string header;
+            for (qsizetype c = 0; c < result.fields.size(); ++c) {
+                if (c)
+                    header += ',';
+                header += csvField(result.fields[c].name.toUtf8());
+            }
+            std::printf("%s\r\n", header.c_str());
+            printRows(result.rows);
+            while (!result.eof()) {
+                wire::Packet packet = client.fetch(result.cursor);
+                printRows(packet.rows);
+                result.cursor = packet.cursor;
+            }
+        }
+    } catch (const wire::Error &e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "vzsql: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace tools
