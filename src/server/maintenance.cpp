@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 namespace server {
 
@@ -15,10 +16,17 @@ QString backupDatabase(sqlite3 *source, const QString &folder)
     if (!QDir().mkpath(folder))
         throw RequestError(wire::code::Method,
                            QStringLiteral("cannot create the backup folder %1").arg(folder));
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString path = folder + QStringLiteral("/VzData-%1.db").arg(stamp);
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = folder + QStringLiteral("/VzData-%1-%2.db").arg(stamp).arg(n);
+    // Names sort by time, to the millisecond.
+    QString path;
+    for (;;) {
+        path =
+            folder +
+            QStringLiteral("/VzData-%1.db")
+                .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")));
+        if (!QFileInfo::exists(path))
+            break;
+        QThread::msleep(1);
+    }
     const QString partial = path + QStringLiteral(".part");
     QFile::remove(partial);
 
@@ -58,7 +66,7 @@ QString backupDatabase(sqlite3 *source, const QString &folder)
 
     QDir dir(folder);
     const QStringList copies =
-        dir.entryList({QStringLiteral("VzData-*.db")}, QDir::Files, QDir::Time);
+        dir.entryList({QStringLiteral("VzData-*.db")}, QDir::Files, QDir::Name | QDir::Reversed);
     for (qsizetype i = BackupsKept; i < copies.size(); ++i)
         dir.remove(copies[i]);
     return path;

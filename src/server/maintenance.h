@@ -10,7 +10,7 @@ namespace server {
 constexpr int BackupsKept = 10;
 
 // Copies the database behind source, consistently while others keep working, into folder as
-// VzData-yyyyMMdd-HHmmss.db and keeps only the newest BackupsKept copies there. Returns the
+// VzData-yyyyMMdd-HHmmss-zzz.db and keeps only the newest BackupsKept copies there. Returns the
 // new file's path; throws RequestError when the copy fails (no partial file is left).
 QString backupDatabase(sqlite3 *source, const QString &folder);
 

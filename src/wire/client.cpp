@@ -57,6 +57,12 @@ Message Client::request(FrameBuilder &builder)
     if (m_fd < 0)
         throw Error(Error::Kind::ConnectionLost, QStringLiteral("not connected to the server"));
     const QByteArray frame = builder.finish();
+    if (frame.size() - FrameHeaderSize > qsizetype(DefaultMaxFrameSize))
+        throw Error(Error::Kind::Protocol,
+                    QStringLiteral("the request of %1 MiB exceeds the protocol's limit of %2 MiB: "
+                                   "send it in smaller parts")
+                        .arg(frame.size() >> 20)
+                        .arg(DefaultMaxFrameSize >> 20));
     if (!sendAll(m_fd, frame))
         fail(Error::Kind::ConnectionLost,
              QStringLiteral("the connection to the server %1 was lost").arg(m_peer));
