@@ -26,6 +26,43 @@ Cursor::~Cursor()
     m_home.returnReader(std::move(m_reader));
 }
 
+bool Cursor::stepAhead()
+{
+    if (m_rowReady)
+        return true;
+    if (m_exhausted)
+        return false;
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_DONE) {
+        m_exhausted = true;
+        return false;
+    }
+    if (rc != SQLITE_ROW)
+        throwSqlError(m_reader->handle(), rc);
+    m_rowReady = true;
+    if (m_unknownTypes > 0)
+        refineTypes();
+    return true;
+}
+
+void Cursor::refineTypes()
+{
+    for (int c = 0; c < m_fields.size(); ++c) {
+        if (m_types[c] != wire::ValueType::Unknown)
+            continue;
+        refineUnknownType(m_fields[c], m_stmt, c);
+        if (m_fields[c].type != wire::ValueType::Unknown) {
+            m_types[c] = m_fields[c].type;
+            --m_unknownTypes;
+        }
+    }
+}
+
+void Cursor::peek()
+{
+    stepAhead();
+}
+
 bool Cursor::writePacket(wire::FrameBuilder &frame, int maxRows)
 {
     QCborStreamWriter &writer = frame.writer();
@@ -33,30 +70,9 @@ bool Cursor::writePacket(wire::FrameBuilder &frame, int maxRows)
     writer.startArray();
     // The statement always looks one row ahead, so the packet that holds the last row
     // already says that the result is exhausted.
-    for (int written = 0;; ++written) {
-        if (!m_rowReady) {
-            const int rc = sqlite3_step(m_stmt);
-            if (rc == SQLITE_DONE) {
-                m_exhausted = true;
-                break;
-            }
-            if (rc != SQLITE_ROW)
-                throwSqlError(m_reader->handle(), rc);
-            m_rowReady = true;
-        }
+    for (int written = 0; stepAhead(); ++written) {
         if ((maxRows > 0 && written >= maxRows) || frame.size() >= MaxPacketBytes)
             break;
-        if (m_unknownTypes > 0) {
-            for (int c = 0; c < columns; ++c) {
-                if (m_types[c] != wire::ValueType::Unknown)
-                    continue;
-                refineUnknownType(m_fields[c], m_stmt, c);
-                if (m_fields[c].type != wire::ValueType::Unknown) {
-                    m_types[c] = m_fields[c].type;
-                    --m_unknownTypes;
-                }
-            }
-        }
         writer.startArray(quint64(columns));
         for (int c = 0; c < columns; ++c)
             writeWire(writer, m_stmt, c, m_types[c]);

@@ -25,7 +25,11 @@ public:
     Cursor(const Cursor &) = delete;
     Cursor &operator=(const Cursor &) = delete;
 
-    QList<wire::Field> &fields() { return m_fields; }
+    // Steps to the first row, so that columns without a declared type take the type of its
+    // values before the field definitions go out.
+    void peek();
+
+    const QList<wire::Field> &fields() const { return m_fields; }
 
     // Writes the next rows (at most maxRows, or no limit when maxRows <= 0) as one CBOR
     // array into the frame; true when the result is exhausted. Throws RequestError when a
@@ -35,6 +39,9 @@ public:
     bool exhausted() const { return m_exhausted; }
 
 private:
+    bool stepAhead(); // false when the result is exhausted
+    void refineTypes();
+
     SessionDatabase &m_home;
     std::unique_ptr<sql::Database> m_reader;
     sqlite3_stmt *m_stmt;

@@ -423,11 +423,12 @@ void Session::open(const Message &request, FrameBuilder &reply)
         }
     }
     auto cursor = std::make_unique<Cursor>(db, std::move(reader), stmt, std::move(fields));
-    writePacket(*cursor, packetSize, reply);
+    cursor->peek();
     QVariantList fieldList;
     for (const Field &field : cursor->fields())
         fieldList.append(toMap(field));
-    reply.add(key::Fields, fieldList);
+    reply.add(key::Fields, fieldList); // before the rows: a reader sets up its columns first
+    writePacket(*cursor, packetSize, reply);
     if (cursor->exhausted()) {
         reply.add(key::Eof, true);
         return;

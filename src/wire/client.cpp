@@ -52,7 +52,7 @@ void Client::begin(FrameBuilder &builder, QLatin1StringView operation)
     builder.add(key::Op, QString(operation));
 }
 
-Message Client::request(FrameBuilder &builder)
+Message Client::request(FrameBuilder &builder, RowSink *sink)
 {
     if (m_fd < 0)
         throw Error(Error::Kind::ConnectionLost, QStringLiteral("not connected to the server"));
@@ -79,7 +79,7 @@ Message Client::request(FrameBuilder &builder)
             fail(Error::Kind::Protocol, error);
         if (status == FrameReader::Status::Frame) {
             Message reply;
-            if (!decodeMessage(payload, reply, &error))
+            if (!decodeMessage(payload, reply, &error, sink))
                 fail(Error::Kind::Protocol, error);
             if (reply.value(key::Id).toLongLong() != id && reply.has(key::Id) &&
                 !reply.value(key::Id).isNull())
@@ -157,7 +157,8 @@ bool Client::connectAct(int databaseKind, QString &accountNo, QString *message)
     return result.result.toBool();
 }
 
-OpenResult Client::open(const QString &provider, const QString &commandText, int packetSize)
+OpenResult Client::open(const QString &provider, const QString &commandText, int packetSize,
+                        RowSink *sink)
 {
     FrameBuilder builder;
     begin(builder, op::Open);
@@ -165,7 +166,7 @@ OpenResult Client::open(const QString &provider, const QString &commandText, int
     if (!commandText.isEmpty())
         builder.add(key::Text, commandText);
     builder.add(key::Packet, packetSize);
-    Message reply = request(builder);
+    Message reply = request(builder, sink);
     OpenResult result;
     const QVariantList fields = reply.value(key::Fields).toList();
     result.fields.reserve(fields.size());
@@ -178,14 +179,14 @@ OpenResult Client::open(const QString &provider, const QString &commandText, int
     return result;
 }
 
-Packet Client::fetch(qint64 cursor, int packetSize)
+Packet Client::fetch(qint64 cursor, int packetSize, RowSink *sink)
 {
     FrameBuilder builder;
     begin(builder, op::Fetch);
     builder.add(key::Cursor, cursor);
     if (packetSize > 0)
         builder.add(key::Packet, packetSize);
-    Message reply = request(builder);
+    Message reply = request(builder, sink);
     Packet packet;
     packet.rows = std::move(reply.rows);
     packet.cursor = reply.value(key::Cursor).toLongLong();

@@ -99,11 +99,13 @@ public:
     bool connectAct(int databaseKind, QString &accountNo, QString *message = nullptr);
 
     // Opens a provider: the field definitions and the first packet of at most packetSize
-    // rows. Without command text a table provider reads its table.
+    // rows (packetSize <= 0: as many as fit in one reply). Without command text a table
+    // provider reads its table. With a sink the rows go there, after the fields are known,
+    // instead of into the result.
     OpenResult open(const QString &provider, const QString &commandText = {},
-                    int packetSize = DefaultPacketSize);
+                    int packetSize = DefaultPacketSize, RowSink *sink = nullptr);
     // The next packet of an open cursor (packetSize 0: the size given to open).
-    Packet fetch(qint64 cursor, int packetSize = 0);
+    Packet fetch(qint64 cursor, int packetSize = 0, RowSink *sink = nullptr);
     // Reads all remaining rows of a cursor into rows.
     void fetchAll(OpenResult &result);
     void close(qint64 cursor);
@@ -117,7 +119,7 @@ public:
                       const QList<Change> &changes);
 
 private:
-    Message request(FrameBuilder &builder);
+    Message request(FrameBuilder &builder, RowSink *sink = nullptr);
     void begin(FrameBuilder &builder, QLatin1StringView operation);
     [[noreturn]] void fail(Error::Kind kind, const QString &message);
 

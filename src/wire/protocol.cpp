@@ -17,31 +17,95 @@ bool readFailed(QCborStreamReader &reader, QString *error)
     return false;
 }
 
-// Reads an array of arrays into rows without building a nested variant per row.
-bool readRows(QCborStreamReader &reader, QList<Row> &rows, QString *error)
+// Reads one cell of a row into the sink. Cells hold scalars only.
+bool readCell(QCborStreamReader &reader, int column, RowSink &sink, QByteArray &buffer,
+              QString *error)
+{
+    switch (reader.type()) {
+    case QCborStreamReader::UnsignedInteger:
+    case QCborStreamReader::NegativeInteger: {
+        const QVariant n = readValue(reader, error);
+        if (n.typeId() == QMetaType::Double)
+            sink.setFloat(column, n.toDouble());
+        else
+            sink.setInteger(column, n.toLongLong());
+        return true;
+    }
+    case QCborStreamReader::Float16:
+    case QCborStreamReader::Float:
+    case QCborStreamReader::Double:
+        sink.setFloat(column, readValue(reader, error).toDouble());
+        return true;
+    case QCborStreamReader::SimpleType:
+        if (reader.isTrue() || reader.isFalse())
+            sink.setBoolean(column, reader.isTrue());
+        else
+            sink.setNull(column);
+        reader.next();
+        return true;
+    case QCborStreamReader::String: {
+        buffer.resize(0);
+        QCborStreamReader::StringResult<qsizetype> chunk;
+        do {
+            const qsizetype have = buffer.size();
+            const qsizetype size = reader.currentStringChunkSize();
+            buffer.resize(have + qMax<qsizetype>(size, 0));
+            chunk = reader.readStringChunk(buffer.data() + have, size);
+            buffer.resize(have + (chunk.status == QCborStreamReader::Ok ? chunk.data : 0));
+        } while (chunk.status == QCborStreamReader::Ok);
+        if (chunk.status == QCborStreamReader::Error)
+            return false;
+        sink.setText(column, buffer.constData(), buffer.size());
+        return true;
+    }
+    case QCborStreamReader::ByteArray:
+        sink.setBlob(column, readValue(reader, error).toByteArray());
+        return true;
+    case QCborStreamReader::Tag: {
+        const QVariant value = readValue(reader, error);
+        if (value.typeId() == QMetaType::QDate)
+            sink.setDate(column, value.toDate());
+        else if (value.typeId() == QMetaType::QDateTime)
+            sink.setDateTime(column, value.toDateTime());
+        else if (value.typeId() == QMetaType::QString)
+            sink.setText(column, value.toString().toUtf8().constData(),
+                         value.toString().toUtf8().size());
+        else if (!value.isValid())
+            sink.setNull(column);
+        else
+            sink.setFloat(column, value.toDouble());
+        return true;
+    }
+    default:
+        if (error->isEmpty())
+            *error = QStringLiteral("a row holds a value that fits no column");
+        return false;
+    }
+}
+
+// Reads an array of arrays into the sink without building a nested variant per row.
+bool readRows(QCborStreamReader &reader, RowSink &sink, QString *error)
 {
     if (!reader.isArray()) {
         *error = QStringLiteral("\"rows\" is not an array");
         return false;
     }
-    if (reader.isLengthKnown())
-        rows.reserve(qsizetype(qMin<quint64>(reader.length(), 1u << 20)));
+    QByteArray buffer;
     reader.enterContainer();
     while (reader.hasNext() && !readFailed(reader, error)) {
         if (!reader.isArray()) {
             *error = QStringLiteral("a row is not an array");
             return false;
         }
-        Row row;
-        if (reader.isLengthKnown())
-            row.reserve(qsizetype(qMin<quint64>(reader.length(), 4096)));
+        sink.beginRow();
         reader.enterContainer();
-        while (reader.hasNext() && !readFailed(reader, error))
-            row.append(readValue(reader, error));
+        for (int column = 0; reader.hasNext() && !readFailed(reader, error); ++column)
+            if (!readCell(reader, column, sink, buffer, error))
+                break;
         if (readFailed(reader, error))
             return false;
         reader.leaveContainer();
-        rows.append(std::move(row));
+        sink.endRow();
     }
     if (readFailed(reader, error))
         return false;
@@ -148,8 +212,9 @@ RowError rowErrorFromMap(const QVariantMap &map)
     return error;
 }
 
-bool decodeMessage(const QByteArray &payload, Message &message, QString *error)
+bool decodeMessage(const QByteArray &payload, Message &message, QString *error, RowSink *rowSink)
 {
+    VariantRowSink rows(message.rows);
     QString problem;
     QCborStreamReader reader(payload);
     if (!reader.isMap()) {
@@ -166,7 +231,7 @@ bool decodeMessage(const QByteArray &payload, Message &message, QString *error)
         if (readFailed(reader, &problem) || !reader.hasNext())
             break;
         if (name == key::Rows) {
-            if (!readRows(reader, message.rows, &problem))
+            if (!readRows(reader, rowSink ? *rowSink : rows, &problem))
                 break;
         } else {
             message.values.insert(name, readValue(reader, &problem));
@@ -191,7 +256,7 @@ FrameBuilder::FrameBuilder()
     m_frame.reserve(256);
     m_frame.append(FrameHeaderSize, '\0');
     m_device.setBuffer(&m_frame);
-    m_device.open(QIODevice::WriteOnly | QIODevice::Append);
+    m_device.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
     m_writer = std::make_unique<QCborStreamWriter>(&m_device);
     m_writer->startMap();
 }

@@ -141,6 +141,71 @@ std::optional<Change> changeFromMap(const QVariantMap &map);
 QVariantMap toMap(const RowError &error);
 RowError rowErrorFromMap(const QVariantMap &map);
 
+// Receives the rows of a packet value by value as they are decoded, so a reader can fill its
+// own storage without an intermediate QVariant per value. Columns are by position in the
+// field definitions; text arrives as UTF-8.
+class RowSink
+{
+public:
+    virtual ~RowSink() = default;
+    virtual void beginRow() = 0;
+    virtual void setNull(int column) = 0;
+    virtual void setInteger(int column, qint64 value) = 0;
+    virtual void setFloat(int column, double value) = 0;
+    virtual void setBoolean(int column, bool value) = 0;
+    virtual void setText(int column, const char *utf8, qsizetype size) = 0;
+    virtual void setDate(int column, QDate value) = 0;
+    virtual void setDateTime(int column, const QDateTime &value) = 0;
+    virtual void setBlob(int column, const QByteArray &value) = 0;
+    virtual void endRow() = 0;
+};
+
+// Collects rows as QVariant lists.
+class VariantRowSink : public RowSink
+{
+public:
+    explicit VariantRowSink(QList<QVariantList> &rows)
+        : m_rows(rows)
+    {}
+    void beginRow() override
+    {
+        m_row = QVariantList();
+        m_row.reserve(m_width);
+    }
+    void setNull(int column) override { put(column, QVariant()); }
+    void setInteger(int column, qint64 value) override { put(column, value); }
+    void setFloat(int column, double value) override { put(column, value); }
+    void setBoolean(int column, bool value) override { put(column, value); }
+    void setText(int column, const char *utf8, qsizetype size) override
+    {
+        put(column, QString::fromUtf8(utf8, size));
+    }
+    void setDate(int column, QDate value) override { put(column, value); }
+    void setDateTime(int column, const QDateTime &value) override { put(column, value); }
+    void setBlob(int column, const QByteArray &value) override { put(column, value); }
+    void endRow() override
+    {
+        m_width = m_row.size();
+        m_rows.append(std::move(m_row));
+    }
+
+private:
+    void put(int column, QVariant &&value)
+    {
+        if (column == m_row.size()) {
+            m_row.append(std::move(value));
+            return;
+        }
+        if (m_row.size() <= column)
+            m_row.resize(column + 1);
+        m_row[column] = std::move(value);
+    }
+
+    QList<QVariantList> &m_rows;
+    QVariantList m_row;
+    qsizetype m_width = 0;
+};
+
 // A decoded message: its keys and values, with the rows of a packet kept apart as a plain
 // list so that large packets are decoded without an intermediate tree.
 struct Message
@@ -153,7 +218,9 @@ struct Message
 };
 
 // Decodes a frame's payload; false with *error when it is not one well-formed CBOR map.
-bool decodeMessage(const QByteArray &payload, Message &message, QString *error);
+// Rows go to rowSink when one is given, into message.rows otherwise.
+bool decodeMessage(const QByteArray &payload, Message &message, QString *error,
+                   RowSink *rowSink = nullptr);
 
 // Writes one message straight into a frame: a map whose entries are added in order.
 class FrameBuilder

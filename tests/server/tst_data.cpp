@@ -454,3 +454,80 @@ TEST_F(SlowQueries, ARunawayQueryIsStoppedWithAClearErrorAndTheSessionGoesOn)
     }
     EXPECT_EQ(count(), 1000);
 }
+
+namespace {
+
+// Records what a reader with its own storage receives, one text per value.
+class RecordingSink : public wire::RowSink
+{
+public:
+    QList<QStringList> rows;
+    void beginRow() override { rows.append(QStringList()); }
+    void setNull(int column) override { put(column, QStringLiteral("null")); }
+    void setInteger(int column, qint64 value) override
+    {
+        put(column, QStringLiteral("int %1").arg(value));
+    }
+    void setFloat(int column, double value) override
+    {
+        put(column, QStringLiteral("float %1").arg(value));
+    }
+    void setBoolean(int column, bool value) override
+    {
+        put(column, value ? QStringLiteral("true") : QStringLiteral("false"));
+    }
+    void setText(int column, const char *utf8, qsizetype size) override
+    {
+        put(column, QStringLiteral("text ") + QString::fromUtf8(utf8, size));
+    }
+    void setDate(int column, QDate value) override
+    {
+        put(column, QStringLiteral("date ") + value.toString(Qt::ISODate));
+    }
+    void setDateTime(int column, const QDateTime &value) override
+    {
+        put(column, QStringLiteral("datetime ") + value.toString(Qt::ISODate));
+    }
+    void setBlob(int column, const QByteArray &value) override
+    {
+        put(column, QStringLiteral("blob %1").arg(value.size()));
+    }
+    void endRow() override {}
+
+private:
+    void put(int column, const QString &text)
+    {
+        QStringList &row = rows.last();
+        while (row.size() <= column)
+            row.append(QString());
+        row[column] = text;
+    }
+};
+
+} // namespace
+
+TEST_F(Data, RowsCanGoStraightIntoTheReadersOwnStorage)
+{
+    client->apply(QStringLiteral("pHP"), {}, 0,
+                  {inserted({{QStringLiteral("ID"), 1},
+                             {QStringLiteral("BH"), QStringLiteral("螺丝")},
+                             {QStringLiteral("SL"), 2.5},
+                             {QStringLiteral("RQ"), QDate(2024, 3, 1)},
+                             {QStringLiteral("SJ"), QDateTime(QDate(2024, 3, 1), QTime(8, 0))},
+                             {QStringLiteral("ZT"), true},
+                             {QStringLiteral("PIC"), QByteArray(3, 'x')}}),
+                   inserted({{QStringLiteral("ID"), 2}})});
+    RecordingSink first;
+    const wire::OpenResult opened = client->open(QStringLiteral("pHP"), {}, 1, &first);
+    EXPECT_EQ(opened.fields.size(), 8);
+    EXPECT_TRUE(opened.rows.isEmpty());
+    ASSERT_EQ(first.rows.size(), 1);
+    EXPECT_EQ(first.rows[0],
+              (QStringList{"int 1", "text 螺丝", "null", "float 2.5", "date 2024-03-01",
+                           "datetime 2024-03-01T08:00:00", "true", "blob 3"}));
+    RecordingSink rest;
+    EXPECT_TRUE(client->fetch(opened.cursor, 0, &rest).eof());
+    ASSERT_EQ(rest.rows.size(), 1);
+    EXPECT_EQ(rest.rows[0][0], QStringLiteral("int 2"));
+    EXPECT_EQ(rest.rows[0][6], QStringLiteral("null"));
+}
