@@ -12,6 +12,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace server {
@@ -123,6 +124,9 @@ void Server::run()
         if (client < 0)
             continue;
         wire::tuneSocket(client);
+        // A client that stops reading its replies must not hold a thread forever.
+        const timeval sendTimeout{60, 0};
+        ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
         const QString name = QStringLiteral("#%1 %2").arg(++m_connections).arg(peerName(address));
         auto worker = std::make_unique<Worker>();
         Worker *raw = worker.get();

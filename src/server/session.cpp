@@ -481,9 +481,15 @@ void Session::close(const Message &request, FrameBuilder &)
 void Session::execute(const Message &request, FrameBuilder &reply)
 {
     const QString text = request.value(key::Text).toString();
+    const QString providerName = request.value(key::Provider).toString();
+    if (!providerName.isEmpty())
+        m_operation = QStringLiteral("execute ") + providerName;
     if (text.trimmed().isEmpty())
         throw RequestError(code::Sql, QStringLiteral("the statement is empty"));
-    SessionDatabase &db = accountDatabase();
+    // The provider only tells which database: the registry's scratch provider or the account set.
+    SessionDatabase &db = !providerName.isEmpty() && isRegistryProvider(providerName)
+                              ? registryDatabase()
+                              : accountDatabase();
     reply.add(key::RowsAffected, qint64(db.execute(translate(db, text))));
 }
 

@@ -213,10 +213,12 @@ void Client::close(qint64 cursor)
     request(builder);
 }
 
-qint64 Client::execute(const QString &text)
+qint64 Client::execute(const QString &text, const QString &provider)
 {
     FrameBuilder builder;
     begin(builder, op::Execute);
+    if (!provider.isEmpty())
+        builder.add(key::Provider, provider);
     builder.add(key::Text, text);
     return request(builder).value(key::RowsAffected).toLongLong();
 }

@@ -110,8 +110,9 @@ public:
     void fetchAll(OpenResult &result);
     void close(qint64 cursor);
 
-    // Runs a statement that returns no rows; the number of rows it changed.
-    qint64 execute(const QString &text);
+    // Runs a statement that returns no rows; the number of rows it changed. The provider
+    // (optional) chooses the database: pAccountTemp runs on the registry.
+    qint64 execute(const QString &text, const QString &provider = {});
 
     // Applies a change log to the provider's table. maxErrors 0: all or nothing; -1: store
     // every good row; N: store the good rows unless more than N fail.

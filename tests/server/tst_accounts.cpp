@@ -226,6 +226,9 @@ TEST_F(Accounts, ClientVersionsAreReadThroughTheRegistrysScratchProvider)
         QStringLiteral("pAccountTemp"));
     ASSERT_EQ(file.size(), 1);
     EXPECT_EQ(file[0][0].toByteArray(), program);
+    EXPECT_EQ(
+        client->execute(QStringLiteral("delete from VersionInfor"), QStringLiteral("pAccountTemp")),
+        1);
 }
 
 TEST_F(Accounts, TheCommandLineCreatesAnAccountSetOnlyOnce)
