@@ -2,8 +2,7 @@
 
 #include "wire/client.h"
 
-#include <sqlite3.h>
-
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -26,9 +25,23 @@ std::string csvField(const QByteArray &value)
     return quoted;
 }
 
-// The text the local mode prints for the stored value: dates as YYYY-MM-DD, date-times as
-// YYYY-MM-DD HH:MM:SS, booleans as stored (1/0), floats as SQLite writes them.
-QByteArray csvText(const QVariant &value)
+// The shortest text that gives the number back to 15 significant digits ("17", "0.1").
+std::string floatText(double value)
+{
+    if (value == 0)
+        return "0";
+    char buffer[40];
+    if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value))
+        std::snprintf(buffer, sizeof buffer, "%.0f", value);
+    else
+        std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+// The text the local mode prints for a value of a column of the given type: dates as
+// YYYY-MM-DD, date-times as YYYY-MM-DD HH:MM:SS (also at midnight), booleans as 1 or 0,
+// blobs in hexadecimal.
+QByteArray csvText(const QVariant &value, wire::ValueType type)
 {
     switch (value.typeId()) {
     case QMetaType::UnknownType:
@@ -36,23 +49,24 @@ QByteArray csvText(const QVariant &value)
         return {};
     case QMetaType::Bool:
         return value.toBool() ? "1" : "0";
-    case QMetaType::Double: {
-        char buffer[64];
-        sqlite3_snprintf(sizeof buffer, buffer, "%!.15g", value.toDouble());
-        return buffer;
+    case QMetaType::Double:
+        return QByteArray::fromStdString(floatText(value.toDouble()));
+    case QMetaType::QDate: {
+        QByteArray text = value.toDate().toString(Qt::ISODate).toUtf8();
+        if (type == wire::ValueType::DateTime)
+            text += " 00:00:00";
+        return text;
     }
-    case QMetaType::QDate:
-        return value.toDate().toString(Qt::ISODate).toUtf8();
     case QMetaType::QDateTime:
         return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
     case QMetaType::QByteArray:
-        return value.toByteArray();
+        return value.toByteArray().toHex().toUpper();
     default:
         return value.toString().toUtf8();
     }
 }
 
-void printRows(const QList<wire::Row> &rows)
+void printRows(const QList<wire::Row> &rows, const QList<wire::Field> &fields)
 {
     std::string line;
     for (const wire::Row &row : rows) {
@@ -60,7 +74,8 @@ void printRows(const QList<wire::Row> &rows)
         for (qsizetype c = 0; c < row.size(); ++c) {
             if (c)
                 line += ',';
-            line += csvField(csvText(row[c]));
+            line += csvField(
+                csvText(row[c], c < fields.size() ? fields[c].type : wire::ValueType::Unknown));
         }
         std::printf("%s\r\n", line.c_str());
     }
@@ -114,10 +129,10 @@ int runRemote(const RemoteOptions &options)
                 header += csvField(result.fields[c].name.toUtf8());
             }
             std::printf("%s\r\n", header.c_str());
-            printRows(result.rows);
+            printRows(result.rows, result.fields);
             while (!result.eof()) {
                 wire::Packet packet = client.fetch(result.cursor);
-                printRows(packet.rows);
+                printRows(packet.rows, result.fields);
                 result.cursor = packet.cursor;
             }
         }

@@ -312,7 +312,12 @@ TEST_F(Data, MaxErrorsZeroStoresNothingWhenOneRowFails)
 
 TEST_F(Data, MaxErrorsMinusOneStoresTheGoodRowsAndReportsEachBadOne)
 {
-    client->execute(QStringLiteral("create unique index HP_BH on HP (BH)"));
+    {
+        // A unique key beside the primary key, made as the schema would make it.
+        sql::Database db(
+            QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString());
+        db.exec("create unique index HP_BH on HP (BH)");
+    }
     fill(1);
     QList<wire::Change> changes = numberedRows(2, 9);
     changes[3].newValues[QStringLiteral("BH")] = QStringLiteral("B1"); // unique key BH taken
@@ -529,5 +534,5 @@ TEST_F(Data, RowsCanGoStraightIntoTheReadersOwnStorage)
     EXPECT_TRUE(client->fetch(opened.cursor, 0, &rest).eof());
     ASSERT_EQ(rest.rows.size(), 1);
     EXPECT_EQ(rest.rows[0][0], QStringLiteral("int 2"));
-    EXPECT_EQ(rest.rows[0][6], QStringLiteral("null"));
+    EXPECT_EQ(rest.rows[0][2], QStringLiteral("null"));
 }
