@@ -184,7 +184,7 @@ Packet Client::fetch(qint64 cursor, int packetSize, RowSink *sink)
     FrameBuilder builder;
     begin(builder, op::Fetch);
     builder.add(key::Cursor, cursor);
-    if (packetSize > 0)
+    if (packetSize != 0)
         builder.add(key::Packet, packetSize);
     Message reply = request(builder, sink);
     Packet packet;

@@ -104,7 +104,8 @@ public:
     // instead of into the result.
     OpenResult open(const QString &provider, const QString &commandText = {},
                     int packetSize = DefaultPacketSize, RowSink *sink = nullptr);
-    // The next packet of an open cursor (packetSize 0: the size given to open).
+    // The next packet of an open cursor (packetSize 0: the size given to open; negative: as
+    // many rows as fit in one reply).
     Packet fetch(qint64 cursor, int packetSize = 0, RowSink *sink = nullptr);
     // Reads all remaining rows of a cursor into rows.
     void fetchAll(OpenResult &result);
