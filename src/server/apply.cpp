@@ -311,7 +311,7 @@ std::optional<wire::RowError> ChangeApplier::modifyRow(const RowValues &oldValue
         if (oldValues[c]) {
             // The column as this client read it must still be stored that way.
             const auto was = toStored(*oldValues[c], column.declared.type, &problem);
-            if (!was || !was->sameAs(stored[c]))
+            if (!was || !was->sameAs(canonicalStored(stored[c], column.declared.type)))
                 conflicting.append(column.name);
         }
         auto value = toStored(*newValues[c], column.declared.type, &problem);

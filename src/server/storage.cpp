@@ -305,6 +305,28 @@ QString canonicalDateText(QStringView text)
     return canonicalText(QDateTime(date, QTime(hour, minute, second)));
 }
 
+StoredValue canonicalStored(const StoredValue &value, ValueType columnType)
+{
+    switch (columnType) {
+    case ValueType::Boolean:
+        if (value.kind == StoredValue::Kind::Integer)
+            return StoredValue::ofInteger(value.integer != 0 ? 1 : 0);
+        if (value.kind == StoredValue::Kind::Real)
+            return StoredValue::ofInteger(value.real != 0 ? 1 : 0);
+        return value;
+    case ValueType::Date:
+    case ValueType::DateTime:
+        if (value.kind == StoredValue::Kind::Text) {
+            const QString text = canonicalDateText(QString::fromUtf8(value.bytes));
+            if (!text.isEmpty())
+                return StoredValue::ofText(text);
+        }
+        return value;
+    default:
+        return value;
+    }
+}
+
 QString realText(double value)
 {
     char buffer[64];

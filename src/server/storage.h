@@ -57,6 +57,11 @@ struct StoredValue
 // from numeric text. nullopt with *error when the value cannot be stored in such a column.
 std::optional<StoredValue> toStored(const QVariant &value, ValueType columnType, QString *error);
 
+// A value as read from a column, in the canonical form a write would give it now, so that rows
+// written before the conventions (dates as '2024-3-1', Jet's -1 for true) compare equal to
+// what the client read.
+StoredValue canonicalStored(const StoredValue &value, ValueType columnType);
+
 // Canonical text of a date or date-time in any form the system writes ("2024-3-1",
 // "2024/03/01", "2024-03-01 9:05:00", "2024-03-01T09:05"); empty when it is none.
 QString canonicalDateText(QStringView text);

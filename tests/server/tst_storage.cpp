@@ -112,6 +112,18 @@ TEST(Storage, StoredValuesCompareNumbersByValue)
     EXPECT_TRUE(StoredValue::null().sameAs(StoredValue::null()));
 }
 
+TEST(Storage, RowsWrittenBeforeTheConventionsCompareInTheirCanonicalForm)
+{
+    const auto legacyDate = StoredValue::ofText(QStringLiteral("2024-3-1"));
+    EXPECT_TRUE(canonicalStored(legacyDate, ValueType::Date)
+                    .sameAs(StoredValue::ofText(QStringLiteral("2024-03-01"))));
+    EXPECT_TRUE(canonicalStored(StoredValue::ofInteger(-1), ValueType::Boolean)
+                    .sameAs(StoredValue::ofInteger(1)));
+    // Text columns keep their text exactly.
+    EXPECT_FALSE(canonicalStored(legacyDate, ValueType::Text)
+                     .sameAs(StoredValue::ofText(QStringLiteral("2024-03-01"))));
+}
+
 TEST(Providers, TheFirstTableOfACommandText)
 {
     EXPECT_EQ(firstTableOf(u"select * from HP where ID = 1"), QStringLiteral("HP"));
