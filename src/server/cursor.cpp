@@ -65,7 +65,7 @@ void Cursor::peek()
 
 bool Cursor::writePacket(wire::FrameBuilder &frame, int maxRows)
 {
-    QCborStreamWriter &writer = frame.writer();
+    wire::CborWriter &writer = frame.writer();
     const int columns = int(m_fields.size());
     writer.startArray();
     // The statement always looks one row ahead, so the packet that holds the last row

@@ -508,7 +508,7 @@ QVariant toWire(sqlite3_stmt *stmt, int column, ValueType type)
     }
 }
 
-void writeWire(QCborStreamWriter &writer, sqlite3_stmt *stmt, int column, ValueType type)
+void writeWire(wire::CborWriter &writer, sqlite3_stmt *stmt, int column, ValueType type)
 {
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER: {

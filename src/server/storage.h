@@ -6,7 +6,6 @@
 #include "wire/value.h"
 
 #include <QByteArray>
-#include <QCborStreamWriter>
 #include <QString>
 #include <QVariant>
 
@@ -69,7 +68,7 @@ QString canonicalDateText(QStringView text);
 // The wire value of a stored value in a result column of the given type.
 QVariant toWire(sqlite3_stmt *stmt, int column, ValueType type);
 // The same, written straight into a CBOR stream (the path of packets).
-void writeWire(QCborStreamWriter &writer, sqlite3_stmt *stmt, int column, ValueType type);
+void writeWire(wire::CborWriter &writer, sqlite3_stmt *stmt, int column, ValueType type);
 
 // SQLite's own text of a floating-point number ("17.0", "0.1").
 QString realText(double value);

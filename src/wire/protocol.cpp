@@ -252,33 +252,29 @@ bool decodeMessage(const QByteArray &payload, Message &message, QString *error, 
 }
 
 FrameBuilder::FrameBuilder()
+    : m_writer(m_frame)
 {
     m_frame.reserve(256);
     m_frame.append(FrameHeaderSize, '\0');
-    m_device.setBuffer(&m_frame);
-    m_device.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
-    m_writer = std::make_unique<QCborStreamWriter>(&m_device);
-    m_writer->startMap();
+    m_writer.startMap();
 }
 
 FrameBuilder::~FrameBuilder() = default;
 
 void FrameBuilder::add(QLatin1StringView name, const QVariant &value)
 {
-    m_writer->append(name);
-    writeValue(*m_writer, value);
+    m_writer.append(name);
+    writeValue(m_writer, value);
 }
 
 void FrameBuilder::addKey(QLatin1StringView name)
 {
-    m_writer->append(name);
+    m_writer.append(name);
 }
 
 QByteArray FrameBuilder::finish()
 {
-    m_writer->endMap();
-    m_writer.reset();
-    m_device.close();
+    m_writer.endMap();
     const auto size = uint32_t(m_frame.size() - FrameHeaderSize);
     m_frame[0] = char(size >> 24);
     m_frame[1] = char(size >> 16);

@@ -5,7 +5,6 @@
 
 #include "wire/value.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -235,16 +234,15 @@ public:
     // For entries written piecewise (packets of rows): write the key, then the value through
     // writer().
     void addKey(QLatin1StringView name);
-    QCborStreamWriter &writer() { return *m_writer; }
+    CborWriter &writer() { return m_writer; }
     qsizetype size() const { return m_frame.size(); }
 
     // Closes the map and returns the frame; the builder is spent afterwards.
     QByteArray finish();
 
 private:
-    QByteArray m_frame;
-    QBuffer m_device; // writes after the length, which finish() fills in
-    std::unique_ptr<QCborStreamWriter> m_writer;
+    QByteArray m_frame; // the length first, filled in by finish()
+    CborWriter m_writer;
 };
 
 } // namespace wire

@@ -141,7 +141,7 @@ QDateTime parseDateTimeText(QStringView text)
     return QDateTime(date, time);
 }
 
-void writeValue(QCborStreamWriter &writer, const QVariant &value)
+void writeValue(CborWriter &writer, const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::UnknownType:

@@ -3,8 +3,9 @@
 // QDate, QDateTime or QByteArray.
 #pragma once
 
+#include "wire/cborwriter.h"
+
 #include <QCborStreamReader>
-#include <QCborStreamWriter>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -30,7 +31,7 @@ QString dateTimeText(const QDateTime &dateTime);
 QDateTime parseDateTimeText(QStringView text);
 
 // Writes one value. Lists and maps nest; types without a wire form travel as their text.
-void writeValue(QCborStreamWriter &writer, const QVariant &value);
+void writeValue(CborWriter &writer, const QVariant &value);
 
 // Reads one complete value (nested arrays become QVariantList, maps QVariantMap) and
 // advances past it. Nesting deeper than maxDepth or malformed input leaves an error in

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace wire;
 
 namespace {
@@ -55,6 +57,37 @@ TEST(Values, EveryTypeRoundTripsWithItsType)
     EXPECT_EQ(roundTrip(42).typeId(), QMetaType::LongLong);
     EXPECT_EQ(roundTrip(QVariantList{1, QStringLiteral("a")}),
               QVariant(QVariantList{qint64(1), QStringLiteral("a")}));
+}
+
+TEST(Values, TheEncoderWritesStandardCborThatOtherDecodersRead)
+{
+    QByteArray bytes;
+    CborWriter writer(bytes);
+    writer.startArray(); // indefinite
+    for (qint64 n : {qint64(0), qint64(23), qint64(24), qint64(255), qint64(256), qint64(65535),
+                     qint64(65536), qint64(4294967295LL), qint64(4294967296LL), qint64(-1),
+                     qint64(-25), qint64(-4294967297LL), std::numeric_limits<qint64>::min(),
+                     std::numeric_limits<qint64>::max()})
+        writer.append(n);
+    writer.append(-0.5);
+    writer.append(QString(300, QChar(u'字'))); // a text longer than 255 bytes
+    writer.append(QByteArray(70000, 'b'));     // a byte string longer than 65535
+    writer.startMap(1);
+    writer.append(QLatin1StringView("k"));
+    writer.appendNull();
+    writer.endMap();
+    writer.endArray();
+    const QCborArray array = QCborValue::fromCbor(bytes).toArray();
+    ASSERT_EQ(array.size(), 18);
+    EXPECT_EQ(array[0].toInteger(), 0);
+    EXPECT_EQ(array[8].toInteger(), 4294967296LL);
+    EXPECT_EQ(array[11].toInteger(), -4294967297LL);
+    EXPECT_EQ(array[12].toInteger(), std::numeric_limits<qint64>::min());
+    EXPECT_EQ(array[13].toInteger(), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(array[14].toDouble(), -0.5);
+    EXPECT_EQ(array[15].toString().size(), 300);
+    EXPECT_EQ(array[16].toByteArray().size(), 70000);
+    EXPECT_TRUE(array[17].toMap().value(QStringLiteral("k")).isNull());
 }
 
 TEST(Values, DatesAndDateTimesUseTheirTagsAndWallClockText)
