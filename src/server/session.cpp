@@ -53,12 +53,12 @@ void Session::log(const QString &text) const
     m_context.log.write(m_name + QLatin1Char(' ') + text);
 }
 
-QByteArray Session::errorFrame(const QVariant &id, QLatin1StringView code, const QString &message)
+QByteArray Session::errorFrame(const QVariant &id, const QString &code, const QString &message)
 {
     FrameBuilder reply;
     reply.add(key::Id, id);
     reply.add(key::Ok, false);
-    reply.add(key::Code, QString(code));
+    reply.add(key::Code, code);
     reply.add(key::Error, message);
     return reply.finish();
 }
@@ -91,7 +91,7 @@ QByteArray Session::handle(const Message &request)
     }
     m_clock.stop();
     log(QStringLiteral("%1 failed: %2").arg(m_operation, message));
-    return errorFrame(id, QLatin1StringView(code.toLatin1()), message);
+    return errorFrame(id, code, message);
 }
 
 void Session::dispatch(const QString &operation, const Message &request, FrameBuilder &reply)

@@ -31,8 +31,7 @@ public:
     QByteArray handle(const wire::Message &request);
 
     // The reply to a frame that could not be decoded.
-    static QByteArray errorFrame(const QVariant &id, QLatin1StringView code,
-                                 const QString &message);
+    static QByteArray errorFrame(const QVariant &id, const QString &code, const QString &message);
 
     const QString &name() const { return m_name; }
     int requests() const { return m_requests; }

@@ -81,14 +81,29 @@ void printRows(const QList<wire::Row> &rows, const QList<wire::Field> &fields)
     }
 }
 
+// "host", "host:port", "[v6-address]:port"; an IPv6 address without brackets has no port.
 bool parseServer(const QString &text, QString &host, quint16 &port)
 {
-    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
-    host = colon < 0 ? text : text.left(colon);
     port = wire::DefaultPort;
-    if (colon >= 0) {
+    host = text.trimmed();
+    QString portText;
+    if (host.startsWith(QLatin1Char('['))) {
+        const qsizetype close = host.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            return false;
+        portText = host.mid(close + 1);
+        host = host.mid(1, close - 1);
+        if (!portText.isEmpty() && !portText.startsWith(QLatin1Char(':')))
+            return false;
+        portText = portText.mid(1);
+    } else if (host.count(QLatin1Char(':')) == 1) {
+        const qsizetype colon = host.indexOf(QLatin1Char(':'));
+        portText = host.mid(colon + 1);
+        host = host.left(colon);
+    }
+    if (!portText.isEmpty()) {
         bool ok = false;
-        const uint value = text.mid(colon + 1).toUInt(&ok);
+        const uint value = portText.toUInt(&ok);
         if (!ok || value == 0 || value > 65535)
             return false;
         port = quint16(value);
