@@ -249,3 +249,33 @@ TEST_F(Accounts, TheCommandLineCreatesAnAccountSetOnlyOnce)
     const wire::OpenResult list = client->open(listProvider);
     EXPECT_EQ(list.rows.size(), 2);
 }
+
+TEST_F(Accounts, ANewCodeMovesTheAccountSetsFolder)
+{
+    auto manager = connect(QString());
+    const QVariantMap row = accountRow(QStringLiteral("005"), QStringLiteral("五号"));
+    ASSERT_TRUE(manager->apply(listProvider, {}, 0, {inserted(row)}).errors.isEmpty());
+    {
+        auto user = connect(QStringLiteral("005"));
+        user->execute(QStringLiteral("create table Marker (ID int)"));
+        // Not while it is in use.
+        const wire::ApplyResult busy =
+            manager->apply(listProvider, {}, 0,
+                           {modified(row, {{QStringLiteral("AccountNo"), QStringLiteral("006")}})});
+        ASSERT_EQ(busy.errors.size(), 1);
+        EXPECT_EQ(busy.errors[0].code, wire::code::Refused);
+    }
+    wire::ApplyResult moved;
+    for (int attempt = 0; attempt < 50; ++attempt) { // the server notices the closed session
+        moved =
+            manager->apply(listProvider, {}, 0,
+                           {modified(row, {{QStringLiteral("AccountNo"), QStringLiteral("006")}})});
+        if (moved.errors.isEmpty())
+            break;
+        QThread::msleep(50);
+    }
+    ASSERT_TRUE(moved.errors.isEmpty()) << moved.errors.first().message.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(folder(QStringLiteral("005"))));
+    auto user = connect(QStringLiteral("006"));
+    EXPECT_EQ(user->execute(QStringLiteral("insert into Marker values (1)")), 1);
+}
