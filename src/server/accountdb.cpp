@@ -2,6 +2,8 @@
 // server (db/migrations, one numbered file per schema version).
 #include "server/accountdb.h"
 
+#include "server/demodata.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -80,6 +82,14 @@ void buildAccountDatabase(const QString &path, const AccountDbOptions &options)
     sql::Statement name = db.prepare("UPDATE CompanyInfo SET fCompanyName = ?");
     name.bind(1, options.accountName.toStdString());
     name.step();
+
+    if (options.demo || options.demoScale > 0) {
+        DemoOptions demo;
+        demo.scale = std::max(0, options.demoScale);
+        demo.today = options.demoToday.isValid() ? options.demoToday : QDate::currentDate();
+        demo.progress = options.progress;
+        fillDemoData(db, demo);
+    }
 
     report(options, QStringLiteral("statistics"));
     db.exec("ANALYZE");
