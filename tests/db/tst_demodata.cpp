@@ -629,3 +629,216 @@ TEST(DemoBuild, IsTheSameForTheSameDay)
         EXPECT_EQ(rows(first, query), rows(second, query)) << query;
     }
 }
+
+// The client's own queries, as its forms and reports compose them (with the date literals
+// and the few functions the translator rewrites already in SQLite's form), run on the demo:
+// none may fail on a missing or ambiguous column, and each finds data.
+TEST(DemoQueries, TheClientsListsAndReportsFindData)
+{
+    QTemporaryDir dir;
+    sql::Database db(buildDemo(dir, QStringLiteral("q")).toStdString());
+    const std::string to = "'2024-05-20'";
+    const std::string from = "'2024-05-01'";
+    auto invList = [](const std::string &condition) {
+        return " select M.*, H.BH, H.PM, H.GG,H.DW,H.JJ,TypeName,C.MC as CKMC from (((Inv_ItemList"
+               "  M left join  HP H on M.HPID=H.ID) left join Pub_ItemType L on  "
+               "H.HPLBID=L.ItemType) left join CK C on M.CKID=C.ID)          left join YG Y on "
+               "M.YGID=Y.ID  where 1=1 " +
+               condition;
+    };
+    const std::string purchases =
+        " SELECT '采购收货' as LX,M.YWY,D.ZBID, M.DJBH, M.RQ, M.GYSID,K.BH as GYSBH,K.MC as "
+        "GYSMC,L.TypeName,D.HPID,H.BH,PM,GG,DW,SL,DJ,SL*DJ*D.NZK*(1+NSL/100) as JE,D.NZK,D.NSl "
+        "from ((((CGSHZB M left join  CGSH D on M.ID = D.ZBID) left join GYS K on K.ID = "
+        "M.GYSID)  left join YG Y on M.YGID=Y.ID) left join  HP H on D.HPID=H.ID) left join "
+        "Pub_ItemType L on H.HPLBID=L.ItemType where uFlag=1 and M.RQ >=" +
+        from + " and M.RQ <=" + to;
+    auto issues = [&](const char *kind, const char *header, const char *lines, const char *sign) {
+        return std::string(" SELECT '") + kind +
+               "' as LX,C.ID as BMID,Y.BH as YGBH,Y.XM,C.MC,"
+               "M.JSR, d.ZBID,M.RQ, M.DJBH AS DH, D.HPID,H.BH,H.PM,H.GG,H.DW," +
+               sign +
+               "D.SL,"
+               "D.DJ," +
+               sign + "D.SL*D.DJ as JE,M.BZ,TypeName  from ((((" + header +
+               " M left "
+               "join " +
+               lines +
+               "  D on M.Id=d.ZBID) left join  HP H on D.HPID=H.ID) left join "
+               "YG Y on M.YGID=Y.ID) left join  BM C  on Y.BMID = C.ID) left join Pub_ItemType L "
+               "on H.HPLBID=L.ItemType  where uFlag=1 and M.RQ >=" +
+               from + " and M.RQ <=" + to;
+    };
+    const std::string cash =
+        "select '采购收货' as LX, ZHID,SFKFSID, RQ, ID, DJBH, 0.000 as JEA, XFJE as JEB, JE as "
+        "JYJE from CGSHZB M where uFlag = 1 and XFJE <> 0  and RQ <= " +
+        to +
+        " union all select '采购付款' as LX, ZHID,SFKFSID, RQ, ID, DJBH, 0.000 as JEA, FKJE as "
+        "JEB, JE as JYJE from CGFKZB M where uFlag = 1  and RQ <= " +
+        to +
+        " union all select '销售出库' as LX, ZHID,SFKFSID, RQ, ID, DJBH, XSJE as JEA, 0.000 as "
+        "JEB, JE as JYJE  from XSKDZB M where  uFlag = 1 and XSJE <> 0  and RQ <= " +
+        to +
+        " union all select '销售收款' as LX, ZHID,SFKFSID, RQ, ID, DJBH, FKJE as JEA, 0.000 as "
+        "JEB, JE as JYJE  from XSSKZB M where   uFlag = 1  and RQ <= " +
+        to +
+        " union all select '费用开支' as LX, ZHID,SFKFSID, RQ, ID, DJBH, 0.000 as JEA, JE as JEB, "
+        "JE as JYJE from FYKZZB M   where  uFlag = 1  and RQ <= " +
+        to +
+        " union all select '帐户转入' as LX, ZRZHID as ZHID,0 as SFKFSID, RQ, ID, '' as DJBH, JE "
+        "as JEA, 0.000 as JEB, JE as JYJE  from YHCKQK M where 1=1  and RQ <= " +
+        to +
+        " union all select '帐户转出' as LX, ZCZHID as ZHID,0 as SFKFSID, RQ, ID, '' as DJBH, "
+        "0.000 as JEA, JE as JEB, JE as JYJE from YHCKQK M where 1=1  and RQ <= " +
+        to;
+    const std::string expenses =
+        " select '费用开支' as LX, JSR,Z.RQ, Z.ID as ZBID, Z.DJBH, M.SRZCLBID,M.ZY as ZYA, '' as "
+        "ZYB,G.MC AS Vender, M.JE as JEA, 0.00000 as JEB  from (FYKZZB Z left join  FYKZ M on "
+        "M.ZBID = Z.ID) left join GYS G on Z.GYSID=G.ID where  uFlag= 1 union all  select "
+        "'其它收入'"
+        " as LX,JSR,Z.RQ,Z.ID as ZBID, Z.DJBH, M.SRZCLBID,'' as ZYA,M.ZY as ZYB,K.MC AS Vender, "
+        "0.00000 as JEA, M.JE as JEB  from (QTSRZB Z left join QTSR M on M.ZBID = Z.ID) left join "
+        "KH K on Z.KHID=K.ID where  uFlag=1";
+    const std::string priceRows =
+        " select M.*, H.BH, H.PM, H.GG,H.DW,TypeName,C.MC as CKMC,XM,K.MC as KHGYS from "
+        "Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y,KH K where M.HPID=H.ID and M.CKID=C.ID "
+        "and H.HPLBID=L.ItemType and M.YGID=Y.ID and M.CustVendID=K.ID and BillType ='XS'";
+    const std::string receipt = text(db, "SELECT ID FROM CGSHZB WHERE uFlag = 1 LIMIT 1");
+    const std::string goodsCode = text(db, "SELECT BH FROM HP WHERE ID = 1");
+    const std::string customer =
+        text(db, "SELECT KHID FROM XSKDZB WHERE XSLX = 2 AND JE > YSJE LIMIT 1");
+    const std::string settlement = text(db, "SELECT ZBID FROM XSSK LIMIT 1");
+
+    const std::vector<std::string> queries = {
+        // The stock ledger: opening rows and the movements with their running balance.
+        " select '' as BHPM,'期初结存' as ZBID_BH,'' as RQ,'0001' as RQ_orderby,-1 as id, '' as "
+        "DJ,BH,PM,'' as GG ,'' as DW,'' as TypeName,'' as LX, SLA,DJA,JEA,0 as SLB,0 as DJB,0 as "
+        "JEB,0 as SLC,0 as DJC,0 as JEC,0 as SLD,0 as DJD,0 as JED from ( select hpid,sum(sl*flag)"
+        " as SLA,sum(sl*cbdj*flag) as JEA,iif(sum(sl*flag)=0,0,sum(sl*cbdj*flag)/sum(sl*flag)) "
+        " as DJA  from (" +
+            invList(" and M.RQ <" + from) +
+            ") m group by hpid ) a left join hp b "
+            "on a.hpid=b.id where SLA <> 0",
+        "select a.*, (select sum(sl*flag) from Inv_ItemList where hpid=a.hpid and rq<=a.rq) as "
+        "SLD, (select sum(sl*cbdj*flag) from Inv_ItemList where hpid=a.hpid and rq<=a.rq) as JED "
+        "from (" +
+            invList(" and M.RQ >=" + from + " and M.RQ <=" + to) + ") a",
+        // The stock general ledger, stock alarms, stocktaking differences.
+        " select HPID,BH, PM, GG,DW,TypeName, sum(iif(RQ < " + from +
+            ",SL * Flag  ,0)) as QCJCSL,"
+            "  sum(iif(RQ < " +
+            from + ",SL * JJ*Flag  ,0)) as QCJCJE,  sum(iif(M.Flag = 1 and RQ >= " + from +
+            ",SL  ,0)) as BQSRSL, sum(iif(M.Flag = -1 and RQ >= " + from +
+            ",SL * "
+            "CBDJ*NZK*(1+NSL/100),0)) as BQFCJE, 0.00 as SLD , 0.00 as JED from (" +
+            invList(" and M.RQ <=" + to) + ") M group by HPID,BH, PM, GG,DW,TypeName ",
+        " select H.BH ,H.PM  ,H.GG ,H.DW , XX  ,B.Qty ,SX  from hp H , (select hpid,sum(SL*Flag) "
+        "as Qty from Inv_Itemlist group by hpid ) as  b where H.id=b.hpid  and SX>0 and (B.Qty >XX"
+        " or B.Qty <SX) order by H.BH",
+        " select CKMC,TypeName,BH, PM, GG,DW,DJ,SL,DJ*SL AS JE from (" + invList("") +
+            ") M where billtype='KCPD' order by BH",
+        " select  HPID,CKID,SX1,SX2,SX3,SX4,SX5,SX6, sum(M.SL*Flag) as SL,  sum(M.SL*DJ*Flag) as "
+        "JE  from (" +
+            invList("") + ") M group by HPID,CKID,SX1,SX2,SX3,SX4,SX5,SX6",
+        // Purchase reports.
+        " select GYSID,GYSBH,GYSMC,  sum(JE) as JEA,  sum(JE*K.NSL / 100) as JEB,  "
+        "sum(JE+JE*NSL/100) as JEC from (" +
+            purchases +
+            ") K  group by GYSID,GYSBH,GYSMC order "
+            "by GYSBH",
+        " select TypeName,M.BH, PM, GG,DW,  sum(M.SL) as SL,  sum(M.JE) as JEA from (" + purchases +
+            ") M  group by TypeName,M.BH, PM,GG,DW",
+        // Issues and returns, by department.
+        "select * from(select 1 as flag,BMID,MC,'' as BMMC,BH,PM,GG,DW,DJ,SL,JE from (" +
+            issues("领料", "llzb", "LL", "") + " union all " + issues("退料", "tlzb", "TL", "-") +
+            ") a)a  order by BMID,flag,bh ",
+        // Cash and bank, expenses and other income.
+        " select  M.LX, M.ZHID, M.RQ, M.ID, M.DJBH as DH, M.JEA, M.JEB,K.MC as ZHMC,S.MC as "
+        "SFKFSMC  from  ((" +
+            cash +
+            ") M  left outer join  ZH K on M.ZHID=K.ID)  left join  SFKFS "
+            "S on M.SFKFSID=S.ID where 1=1  order by K.MC,M.RQ,M.DJBH",
+        " select M.LX,JSR, M.ZBID, M.RQ, M.DJBH as DH, M.JEA, M.JEB,M.ZYA,M.ZYB,L.MC,M.Vender  "
+        "from (" +
+            expenses + ")  M, SRZCLB L where L.ID = M.SRZCLBID  order by M.RQ, M.DJBH",
+        // Price and structure analysis, and a chart.
+        priceRows,
+        " select a.BH, a.PM, a.GG,a.DW,sum(sl) as sl_all,sum(dj*sl*NZK*(1+NSL/100)) as je from (" +
+            priceRows + ")a group by  a.BH, a.PM, a.GG,a.DW",
+        " select a.sX as 部门,sum(a.sY)  as 物品领用图形分析 from   ( SELECT   C.MC  AS sX, "
+        "M.sl*dj as sY    FROM (select * from LLZB WHERE uFlag=1)  Z, LL  M  ,YG AS B,BM as C "
+        "  WHERE Z.ID=M.ZBID  and Z.YGID =B.ID and b.bmid=c.id  and M.RQ >=" +
+            from + " and M.RQ <=" + to +
+            "  ) a   group by a.sX   order by sum(a.sY) desc  limit 12",
+        // Lists of documents, partners, employees and personnel records.
+        "select Z.*,   '增值税发票' as aFPLX, K.BH as aGYSBH, K.MC as aGYSMC, C.MC as aCKMC, S.MC "
+        "as aSFKFSMC, H.MC as aZHMC from (((CGSHZB as Z left outer join GYS K on Z.GYSID = K.ID) "
+        "  left outer join CK C on Z.CKID = C.ID)   left join SFKFS S on Z.SFKFSID = S.ID)   left "
+        "outer join  ZH H on  Z.ZHID = H.ID where 1=1  and Z.RQ >=" +
+            from + " and Z.RQ <=" + to + " order by Z.DJBH",
+        " select K.*,D.MC as aDQMC,VIPName, K.QMJE-K.YXJE as aSJJE  from (KH K left outer join DQ "
+        "D on K.DQID=D.ID) left outer join VIP V on K.LevelID=V.id where 1=1  order by K.BH",
+        " select G.*,QMJE-YXJE as aSJJE, C.MC as aDQMC from GYS G left join DQ C on G.DQID=C.ID "
+        "where 1=1  order by G.BH",
+        " select Y.*, C.MC as aBMMC, 'yglb' as aYGLBMC, iif(YWYBZ,'是','否')  as aYWYBZ, '月薪' "
+        "as aJSFF, iif(LZ,'是','否')  as aLZ from YG Y inner join  BM C  on Y.BMID = C.ID where "
+        "1=1  order by BH ",
+        " select Z.* from Rs_Contract Z,YG Y,BM C where Z.F_empID =Y.ID and  Y.BMID = C.ID  order "
+        "by F_code",
+        " select b.mc as bmmc,c.* from CK  C  left join BM B on c.bmid=b.id",
+        " SELECT A.MC  AS ParentName, C.* FROM BM C LEFT JOIN  BM  A ON C.ParentCode=A.ID",
+        " SELECT A.TypeName AS ParentName, C.* FROM Pub_ItemType  C LEFT JOIN Pub_ItemType  A ON "
+        "C.ParentCode=A.ItemType",
+        " select H.*, C.TypeName as aHPLBMC from HP H left join  Pub_ItemType  C on "
+        "H.HPLBID=C.ItemType WHERE 1= 1  and bh like 'A%' or pm like 'A%' or zjm like 'A%' "
+        "order by H.BH",
+        // Document lines, goods look-up, stock and cost as the forms read them.
+        " select M.*,  H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as aGG,H.HPHSFSID,TypeName  "
+        "from (CGSH M left join HP H on M.HPID=H.ID) left join Pub_ItemType P on "
+        "H.HPLBID=P.ItemType  where ZBID = " +
+            receipt + "  order by M.HH",
+        " select ID,PM,GG,DW,JJ,JJJ,JHY,JVIP,JQJ,HPHSFSID,TypeName from HP H left join "
+        "Pub_ItemType P on H.HPLBID=P.ItemType where BH = '" +
+            goodsCode + "'",
+        " select mc,sum(flag*sl) as qty From Inv_ItemList a,  CK C  where 1=1  and  a.CKID=C.ID  "
+        "and hpid =1 and RQ <= " +
+            to + " group by mc ",
+        " select sum(sl*dj)/sum(sl) From Inv_ItemList  where flag=1  and hpid =1 and RQ <= " + to +
+            " and CKID = 1",
+        // Source pickers and settlements.
+        " select M.ID, M.DJBH, M.RQ, M.JE, M.JSR from CGSQZB  M where  uFlag = 1  and M.DJBH IN "
+        "(  select DJBH from (select DJBH,Zsl,HaverefSL from (select DJBH,sum(SL) as Zsl from CGSQ"
+        " group by DJBH) a left join (select SRCNO,sum(SL) as HaverefSL from CGSH group by SRCNO)"
+        " b  on a.DJBH=b.SRCNO ) a where  a.Zsl > ifnull(a.HaverefSL,0) ) order by M.RQ,M.DJBH",
+        " select ZBID,SL,DJ,HPID,DJBH,HH,M.SRCNO,M.SRCSEQ, c.HaverefSL, H.BH as aBH, H.PM as aPM,"
+        "  H.DW as aDW, H.GG as aGG  FROM ( LL  as M LEFT JOIN HP  H ON M.HPID=H.ID )   LEFT JOIN"
+        " (select SRCNO,SRCSEQ,sum(SL) as HaverefSL from TL group by SRCNO,SRCSEQ) C    on  "
+        "(C.SRCNO=M.DJBH and C.SRCSEQ=M.HH)  where M.ZBID in (select ID from LLZB) and "
+        "(c.HaverefSL is null or (M.SL-c.HaverefSL)>0)  Order by M.ZBID,M.HH",
+        "select * from XSKDZB where XSLX = 2 and KHID = " + customer + " and JE > YSJE order by ID",
+        "select F.DDID, F.JE as BDJE, S.DJBH, S.RQ, S.SKQX, S.JE, S.YSJE from XSSK F, XSKDZB S "
+        "where F.DDID = S.ID and ZBID = " +
+            settlement,
+        // Rights, quick launch and alerts.
+        " select distinct a.FuncNodeNo,a.ObjectName,b.FuncNodeName,FuncItems from "
+        "Sys_GroupFuncRight a left join Sys_FuncTree_office b on a.FuncNodeNo=b.FuncNodeNo where "
+        "UserGroupNo in (2,3)",
+        "select F.FuncNodeNo,F.FuncNodeName,F.PrevNodeNo,F.ObjectType,F.ObjectName,U.UserGroupNo,"
+        "U.FuncItems from Sys_FuncTree_office F left outer join (select * from Sys_GroupFuncRight "
+        "where CompanyCode='VZ' and UserGroupNo=1) U on F.FuncNodeNo=U.FuncNodeNo order by "
+        "F.FuncNodeNo",
+        "select b.* from Sys_UserQuick a,Sys_FuncTree_office b where a.FuncNodeNo=b.FuncNodeNo and"
+        " UserNo='pub' and VZSystem='office' order by xh",
+        " select * from (select '库存盘点' as sType,count(*) as Qty from (KCPDZB Z inner join  CK "
+        "C  on Z.CKID = C.ID) where uflag=0  union all select '物品领用' as sType,count(*) as Qty "
+        "from (llZB Z inner join  CK C  on Z.CKID = C.ID) where uflag=0 union all select '采购入库'"
+        " as sType,count(*) as Qty from cgshzb where uflag=0 ) a where Qty > 0 ",
+    };
+    for (const std::string &query : queries) {
+        try {
+            EXPECT_GT(rows(db, query).size(), 0u) << query;
+        } catch (const sql::Error &error) {
+            ADD_FAILURE() << error.what() << "\n" << query;
+        }
+    }
+}
