@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -148,8 +149,11 @@ void createAccountDatabase(const QString &path, const AccountDbOptions &options)
     if (!QDir().mkpath(info.absolutePath()))
         throw sql::Error("cannot create the folder " + info.absolutePath().toStdString());
 
-    const QString building = info.absoluteFilePath() + QStringLiteral(".building-") +
-                             QString::number(QCoreApplication::applicationPid());
+    // A name of its own for every build, also for two sessions creating the same set.
+    static std::atomic<int> builds{0};
+    const QString building =
+        info.absoluteFilePath() +
+        QStringLiteral(".building-%1-%2").arg(QCoreApplication::applicationPid()).arg(++builds);
     removeDatabaseFiles(building);
     try {
         buildAccountDatabase(building, options);

@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
+#include <thread>
 
 using dbtest::integer;
 using dbtest::rows;
@@ -78,6 +80,38 @@ TEST(AccountDb, NeverOverwritesAnExistingFile)
     sql::Database db(path.toStdString());
     EXPECT_EQ(text(db, "SELECT PM FROM HP WHERE ID = 7"), "已有的货品");
     EXPECT_EQ(text(db, "SELECT fCompanyName FROM CompanyInfo"), "测试帐套");
+}
+
+TEST(AccountDb, TwoSessionsCreatingTheSameSetLeaveOneGoodFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("002/VzData.db"));
+    std::atomic<int> created{0};
+    std::atomic<int> refused{0};
+    auto create = [&](const QString &name) {
+        server::AccountDbOptions options;
+        options.accountName = name;
+        options.demo = true;
+        options.demoToday = QDate(2024, 5, 20);
+        try {
+            server::createAccountDatabase(path, options);
+            ++created;
+        } catch (const sql::Error &) {
+            ++refused;
+        }
+    };
+    std::thread first(create, QStringLiteral("甲"));
+    std::thread second(create, QStringLiteral("乙"));
+    first.join();
+    second.join();
+    EXPECT_EQ(created, 1);
+    EXPECT_EQ(refused, 1);
+
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files),
+              QStringList{QStringLiteral("VzData.db")});
+    sql::Database db(path.toStdString());
+    EXPECT_EQ(text(db, "PRAGMA integrity_check"), "ok");
+    EXPECT_GT(integer(db, "SELECT count(*) FROM Inv_ItemList"), 0);
 }
 
 TEST(AccountDb, RefusesAFileItCannotWrite)
