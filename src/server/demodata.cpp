@@ -454,7 +454,8 @@ private:
                 stocktaking();
                 continue;
             }
-            const int weekday = m_date.dayOfWeek();
+            // Weekends are quieter, except today: the lists open on it.
+            const int weekday = m_date == m_today ? 1 : m_date.dayOfWeek();
             const double factor = m_sizes.documentsPerDay * (weekday == 7   ? 0.3
                                                              : weekday == 6 ? 0.6
                                                                             : 1.0);
