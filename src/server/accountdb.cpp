@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace server {
@@ -68,6 +69,20 @@ void removeDatabaseFiles(const QString &path)
 {
     for (const char *suffix : {"", "-journal", "-wal", "-shm"})
         QFile::remove(path + QLatin1String(suffix));
+}
+
+// The build writes without syncing; the finished file and its folder entry are flushed to
+// the disk before and after the file is linked into place.
+void syncToDisk(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        throw sql::Error("cannot write " + path.toStdString() + ": " + std::strerror(error));
+    }
+    ::close(fd);
 }
 
 void buildAccountDatabase(const QString &path, const AccountDbOptions &options)
@@ -157,6 +172,7 @@ void createAccountDatabase(const QString &path, const AccountDbOptions &options)
     removeDatabaseFiles(building);
     try {
         buildAccountDatabase(building, options);
+        syncToDisk(building);
         // link() refuses an existing target, so a file created meanwhile is never replaced.
         if (::link(QFile::encodeName(building).constData(),
                    QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
@@ -171,6 +187,7 @@ void createAccountDatabase(const QString &path, const AccountDbOptions &options)
         throw;
     }
     removeDatabaseFiles(building);
+    syncToDisk(info.absolutePath());
 }
 
 } // namespace server
