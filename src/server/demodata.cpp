@@ -693,7 +693,7 @@ private:
         Line l;
         l.srzclbid = 4;
         l.zy = m_date.toString(QStringLiteral("M月份办公室及仓库租金")).toStdString();
-        l.je = small() ? 12000.0 : 12000.0 * 60 * m_options.scale;
+        l.je = small() ? 12000.0 : 12000.0 * m_sizes.documentsPerDay;
         d.lines.push_back(l);
         finish(d);
     }
@@ -765,7 +765,7 @@ private:
     // funds, by transfers between the accounts.
     void accountTransfer()
     {
-        const double unit = small() ? 1 : 60 * m_options.scale;
+        const double unit = m_sizes.documentsPerDay; // the day's volume of business
         int from = 0;
         int to = 0;
         double amount = 0;
