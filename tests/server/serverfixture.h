@@ -2,8 +2,11 @@
 // it through the protocol client.
 #pragma once
 
+#include "sql/database.h"
 #include "support/serverprocess.h"
 #include "wire/client.h"
+
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -17,7 +20,27 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(server.createAccount(QStringLiteral("001"))) << server.error().toStdString();
+        emptyAccountSet(QStringLiteral("001"));
         ASSERT_TRUE(server.start(serverArguments())) << server.error().toStdString();
+    }
+
+    // These tests are about the server, not the account-set schema: they start from an
+    // account set without tables (still at the current schema version, so nothing is
+    // migrated back in) and create what they need.
+    void emptyAccountSet(const QString &accountNo)
+    {
+        sql::Database db(QDir(server.dataDir())
+                             .filePath(accountNo + QStringLiteral("/VzData.db"))
+                             .toStdString());
+        for (const char *type : {"view", "table"}) {
+            std::vector<std::string> names;
+            auto list = db.prepare(std::string("select name from sqlite_master where type = '") +
+                                   type + "' and name not like 'sqlite_%'");
+            while (list.step())
+                names.push_back(list.columnText(0));
+            for (const std::string &name : names)
+                db.exec(std::string("drop ") + type + " \"" + name + "\"");
+        }
     }
 
     // Extra arguments for vzserver (a test may shorten the query time limit).

@@ -142,7 +142,7 @@ TEST_F(Accounts, TheAccountSetListCreatesRenamesAndDeletesAccountSets)
     ASSERT_TRUE(created.errors.isEmpty()) << created.errors.first().message.toStdString();
     EXPECT_TRUE(QFileInfo::exists(database(QStringLiteral("002"))));
     auto user = connect(QStringLiteral("002"));
-    user->execute(QStringLiteral("create table HP (ID int)"));
+    user->execute(QStringLiteral("create table Notes (ID int)"));
 
     // Creating it again, or with a code that cannot name a folder, is refused.
     wire::ApplyResult again =
