@@ -204,7 +204,8 @@ TFieldDef fieldDefOf(const wire::Field &field)
     def.Name = field.name;
     switch (field.type) {
     case wire::ValueType::Integer:
-        def.DataType = ftInteger;
+        // Table columns hold 32-bit integers; a computed one (a count, a sum) may not fit.
+        def.DataType = field.readOnly ? ftLargeint : ftInteger;
         break;
     case wire::ValueType::Float:
         def.DataType = ftFloat;
@@ -237,6 +238,15 @@ TFieldDef fieldDefOf(const wire::Field &field)
     if (!field.table.isEmpty())
         def.Origin = field.table + QLatin1Char('.') + field.column;
     return def;
+}
+
+// Rows asked for in one request (wanted < 0: all that remain). Large results come in several
+// replies of moderate size rather than one of up to 16 MiB, which the connection's buffers
+// would keep for good.
+int rowsPerRequest(int wanted)
+{
+    constexpr int MaxRows = 2000;
+    return wanted < 0 || wanted > MaxRows ? MaxRows : wanted;
 }
 
 bool sameServerName(const QString &a, const QString &b)
@@ -497,7 +507,7 @@ TProviderCursor TSocketConnection::OpenProvider(const QString &providerName,
     auto cursor = std::make_unique<Cursor>();
     // The reply to an open carries the first packet; a dataset that wants only the field
     // definitions (0) still gets one row, kept until it asks.
-    const int packet = packetRecords > 0 ? packetRecords : packetRecords == 0 ? 1 : -1;
+    const int packet = packetRecords == 0 ? 1 : rowsPerRequest(packetRecords);
     wire::OpenResult result;
     try {
         result = m_client->open(providerName, commandText, packet, &cursor->buffered);
@@ -529,7 +539,8 @@ bool TSocketConnection::FetchPacket(qint64 handle, int count, TPacketWriter &row
         WriterSink sink(rows);
         wire::Packet packet;
         try {
-            packet = m_client->fetch(cursor.serverCursor, count < 0 ? -1 : count - written, &sink);
+            packet = m_client->fetch(cursor.serverCursor,
+                                     rowsPerRequest(count < 0 ? -1 : count - written), &sink);
         } catch (const wire::Error &e) {
             fail(e);
         }
@@ -575,12 +586,15 @@ TApplyResult TSocketConnection::ApplyUpdates(const QString &providerName,
 {
     const int columns = int(delta.FieldDefs.size());
     QStringList names;
-    QList<bool> located(columns, false), updated(columns, false);
+    QList<bool> located(columns, false), keys(columns, false), updated(columns, false);
+    bool hasKey = false;
     for (int i = 0; i < columns; ++i) {
         const TFieldDef &def = delta.FieldDefs[i];
         names.append(def.Name);
         located[i] = def.ProviderFlags & (pfInWhere | pfInKey);
+        keys[i] = def.ProviderFlags & pfInKey;
         updated[i] = def.ProviderFlags & pfInUpdate;
+        hasKey = hasKey || keys[i];
     }
     QList<wire::Change> changes;
     changes.reserve(delta.Rows.size());
@@ -598,7 +612,12 @@ TApplyResult TSocketConnection::ApplyUpdates(const QString &providerName,
             break;
         }
         for (int i = 0; i < columns; ++i) {
-            if (row.UpdateKind != ukInsert && located[i])
+            // The server finds a row by its key and checks the changed columns for changes
+            // made meanwhile; a row of a table without a key is found by all its values.
+            const bool oldValueNeeded =
+                located[i] &&
+                (!hasKey || keys[i] || (row.UpdateKind == ukModify && row.Changed.value(i)));
+            if (row.UpdateKind != ukInsert && oldValueNeeded)
                 change.oldValues.insert(names[i], row.OldValues.value(i));
             if (row.UpdateKind != ukDelete && updated[i] && row.Changed.value(i))
                 change.newValues.insert(names[i], row.NewValues.value(i));
