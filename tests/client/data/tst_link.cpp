@@ -150,6 +150,22 @@ private slots:
         yg.Close();
         yg.SetCommandText(QString());
 
+        // date-times, with and without a time of day, and the edges of the number kinds
+        QVERIFY(ExecSQL(
+            QStringLiteral("insert into Oa_Leave (ID, F_StartDate, F_EndDate, F_Hours) values "
+                           "(1, '2024-03-01 09:05:00', '2024-03-02', -1.5)")));
+        TClientDataSet &leave = Data().Oa_Leave();
+        leave.Open();
+        QCOMPARE(leave.FieldByName(QStringLiteral("F_StartDate"))->DataType(), ftDateTime);
+        QCOMPARE(leave.FieldByName(QStringLiteral("F_StartDate"))->AsDateTime(),
+                 QDateTime(QDate(2024, 3, 1), QTime(9, 5)));
+        QCOMPARE(leave.FieldByName(QStringLiteral("F_EndDate"))->AsDateTime(),
+                 QDateTime(QDate(2024, 3, 2), QTime(0, 0)));
+        QCOMPARE(leave.FieldByName(QStringLiteral("F_Hours"))->AsFloat(), -1.5);
+        leave.Close();
+        QCOMPARE(QueryValue(QStringLiteral("select -9007199254740993")).toLongLong(),
+                 Q_INT64_C(-9007199254740993));
+
         // binary values
         TClientDataSet &pict = Data().Hp_Pict();
         pict.Open();

@@ -215,6 +215,32 @@ private slots:
         QCOMPARE(QueryValue(QStringLiteral("select JJ from HP where ID = 10")).toDouble(), 9.0);
     }
 
+    void linesWithoutAKeyAreFoundByTheirValues()
+    {
+        QVERIFY(ExecSQL(QStringLiteral(
+            "insert into XSKD (ZBID, HH, HPID, SL, DJ) values (1, 1, 5, 2, 3), (1, 2, 5, 2, 3), "
+            "(2, 1, 5, 2, 3)")));
+        TClientDataSet &lines = Data().Xskd();
+        lines.SetCommandText(QStringLiteral("select * from XSKD where ZBID = 1 order by HH"));
+        lines.Open();
+        QVERIFY(lines.Locate(QStringLiteral("HH"), 2));
+        lines.Edit();
+        lines.FieldByName(QStringLiteral("SL"))->SetAsFloat(7);
+        lines.Post();
+        lines.First();
+        lines.Delete();
+        QCOMPARE(lines.ApplyUpdates(0), 0);
+        lines.Close();
+        lines.SetCommandText(QString());
+        wire::OpenResult stored =
+            other->open(QStringLiteral("pTmp"),
+                        QStringLiteral("select ZBID, HH, SL from XSKD order by ZBID, HH"));
+        QCOMPARE(stored.rows.size(), 2);
+        QCOMPARE(stored.rows[0], (wire::Row{qint64(1), qint64(2), 7.0}));
+        QCOMPARE(stored.rows[1], (wire::Row{qint64(2), qint64(1), 2.0}));
+        QVERIFY(ExecSQL(QStringLiteral("delete from XSKD")));
+    }
+
     void aRowDeletedMeanwhileIsReportedWithoutConflictValues()
     {
         QVERIFY(ExecSQL(QStringLiteral("insert into HP (ID, BH, PM) values (20, 'D20', '删')")));
