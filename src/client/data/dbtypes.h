@@ -109,6 +109,7 @@ public:
 
 private:
     friend class TClientDataSet;
+    friend class TClientDataSetPrivate;
     TBookmark(uint32_t record, uint32_t generation)
         : m_record(record)
         , m_generation(generation)

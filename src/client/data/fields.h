@@ -163,13 +163,14 @@ protected:
     virtual void SetFromString(const QString &text);
     // Refuses values the field cannot hold (range, size); called before storing.
     virtual void CheckValue(const QVariant &value) const;
+    // Stores a value into the current record: state and read-only checks, CheckValue,
+    // OnValidate, then the change notifications.
+    void writeValue(const QVariant &value);
 
 private:
     friend class TClientDataSet;
     friend class TClientDataSetPrivate;
     friend class TFieldDataLink;
-
-    void writeValue(const QVariant &value);
 
     TClientDataSet *m_dataSet;
     QString m_fieldName;

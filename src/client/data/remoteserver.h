@@ -12,6 +12,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <vector>
 
 namespace DataInternal {
 class RecordStore;
@@ -49,7 +50,8 @@ private:
     int target(int column) const;
 
     DataInternal::RecordStore &m_store;
-    QList<int> m_columnMap; // packet column -> store column, -1 when no field takes it
+    QList<int> m_columnMap;              // packet column -> store column, -1 when no field takes it
+    std::vector<int> *m_slots = nullptr; // receives the slot of every row begun
     int m_slot = -1;
     int m_rows = 0;
 };

@@ -1,0 +1,2146 @@
+// The client dataset: opening, navigation, editing, views (filter, order) and notifications.
+// The change log and its apply live in changelog.cpp, local files in datasetfile.cpp.
+#include "client/data/clientdataset.h"
+
+#include "client/data/clientdataset_p.h"
+#include "client/data/datasource.h"
+#include "client/data/formats.h"
+
+#include <algorithm>
+#include <climits>
+
+using DataInternal::NoRecord;
+using DataInternal::RecordInfo;
+using DataInternal::RecordStatus;
+
+namespace {
+
+QStringList splitNames(const QString &names)
+{
+    QStringList result;
+    for (const QString &part : names.split(u';')) {
+        const QString name = part.trimmed();
+        if (!name.isEmpty())
+            result.append(name);
+    }
+    return result;
+}
+
+} // namespace
+
+// --- TIndexDefs ------------------------------------------------------------------------------
+
+TIndexDef &TIndexDefs::Add(const QString &name, const QString &fields, TIndexOptions options)
+{
+    const int existing = IndexOf(name);
+    if (existing >= 0)
+        m_defs.removeAt(existing);
+    TIndexDef def;
+    def.Name = name;
+    def.Fields = fields;
+    def.Options = options;
+    m_defs.append(def);
+    return m_defs.last();
+}
+
+int TIndexDefs::IndexOf(const QString &name) const
+{
+    for (int i = 0; i < m_defs.size(); ++i) {
+        if (m_defs[i].Name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+const TIndexDef *TIndexDefs::Find(const QString &name) const
+{
+    const int i = IndexOf(name);
+    return i < 0 ? nullptr : &m_defs[i];
+}
+
+void TIndexDefs::Remove(const QString &name)
+{
+    const int i = IndexOf(name);
+    if (i >= 0)
+        m_defs.removeAt(i);
+}
+
+// --- TAggregates -----------------------------------------------------------------------------
+
+TAggregate *TAggregates::Add()
+{
+    m_items.push_back(std::unique_ptr<TAggregate>(new TAggregate(m_dataSet)));
+    return m_items.back().get();
+}
+
+TAggregate *TAggregates::Add(const QString &name, const QString &expression, bool active)
+{
+    TAggregate *aggregate = Add();
+    aggregate->AggregateName = name;
+    aggregate->Expression = expression;
+    aggregate->Active = active;
+    return aggregate;
+}
+
+void TAggregates::Remove(TAggregate *aggregate)
+{
+    m_items.erase(std::remove_if(m_items.begin(), m_items.end(),
+                                 [&](const auto &item) { return item.get() == aggregate; }),
+                  m_items.end());
+}
+
+void TAggregates::Clear()
+{
+    m_items.clear();
+}
+
+TAggregate *TAggregates::Find(const QString &name) const
+{
+    for (const auto &item : m_items) {
+        if (item->AggregateName.compare(name, Qt::CaseInsensitive) == 0)
+            return item.get();
+    }
+    return nullptr;
+}
+
+bool TAggregate::InUse() const
+{
+    return Active && m_dataSet->AggregatesActive();
+}
+
+QVariant TAggregate::Value() const
+{
+    if (!InUse() || !m_dataSet->Active())
+        return QVariant();
+    return m_dataSet->d->aggregateValue(*this);
+}
+
+QString TAggregate::DisplayText() const
+{
+    const QVariant value = Value();
+    if (!value.isValid())
+        return QString();
+    if (!DisplayFormat.isEmpty()) {
+        if (value.typeId() == QMetaType::QDateTime)
+            return FormatDateTime(DisplayFormat, value.toDateTime());
+        if (value.typeId() != QMetaType::QString)
+            return FormatFloat(DisplayFormat, value.toDouble());
+    }
+    if (value.typeId() == QMetaType::Double)
+        return FloatToStr(value.toDouble());
+    if (value.typeId() == QMetaType::QDateTime)
+        return FormatDateTime(u"c", value.toDateTime());
+    return value.toString();
+}
+
+QVariant TClientDataSetPrivate::aggregateValue(const TAggregate &aggregate)
+{
+    if (!aggregate.m_compiled || aggregate.m_parsedExpression != aggregate.Expression) {
+        aggregate.m_compiled = DataInternal::Expression::parse(aggregate.Expression, *q, true);
+        aggregate.m_parsedExpression = aggregate.Expression;
+        aggregate.m_cachedVersion = 0;
+    }
+    if (aggregate.m_cachedVersion == version)
+        return aggregate.m_cachedValue;
+    const QVariant value = aggregate.m_compiled->evaluateAggregate([this](const auto &visit) {
+        for (size_t row = 0; row < view.size(); ++row) {
+            const RecordInfo &info = records[view[row]];
+            if (info.status == RecordStatus::Pending)
+                continue;
+            SlotContext context(this, info.cur, state);
+            visit();
+        }
+    });
+    aggregate.m_cachedVersion = version;
+    aggregate.m_cachedValue = value;
+    return value;
+}
+
+// --- Private ---------------------------------------------------------------------------------
+
+TClientDataSetPrivate::TClientDataSetPrivate(TClientDataSet *q)
+    : q(q)
+    , aggregates(q)
+{}
+
+void TClientDataSetPrivate::checkActive() const
+{
+    if (state == dsInactive)
+        DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"), q);
+}
+
+void TClientDataSetPrivate::checkCanModify() const
+{
+    if (!q->CanModify())
+        DatabaseError(QStringLiteral("Cannot modify a read-only dataset"), q);
+}
+
+void TClientDataSetPrivate::setState(TDataSetState newState)
+{
+    if (state == newState)
+        return;
+    state = newState;
+    modified = false;
+    dataEvent(deUpdateState);
+}
+
+void TClientDataSetPrivate::dataEvent(TDataEvent event, const TDataEventInfo &info)
+{
+    if (disableCount == 0) {
+        // A source may remove itself from the list while it is told.
+        const std::vector<TDataSource *> sources = dataSources;
+        for (TDataSource *source : sources) {
+            if (std::find(dataSources.begin(), dataSources.end(), source) != dataSources.end())
+                source->DataEvent(event, info);
+        }
+    } else if ((event == deUpdateState && state == dsInactive) || event == deLayoutChange) {
+        enableEvent = deLayoutChange;
+    }
+}
+
+void TClientDataSetPrivate::fire(const TDataSetNotifyEvent &handler)
+{
+    if (handler) {
+        // A handler may replace itself while it runs (forms restore saved handlers).
+        TDataSetNotifyEvent copy = handler;
+        copy(*q);
+    }
+}
+
+int TClientDataSetPrivate::writeSlot(const TField &field) const
+{
+    if (state == dsInactive)
+        DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"), q);
+    const bool calculated =
+        field.FieldKind() == fkCalculated || field.FieldKind() == fkInternalCalc;
+    if (state == dsCalcFields) {
+        if (!calculated)
+            DatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field.DisplayName()),
+                          q);
+        return contextSlot;
+    }
+    if (field.FieldKind() == fkLookup || field.FieldKind() == fkCalculated || field.m_column < 0)
+        DatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field.DisplayName()), q);
+    if (!isEditing())
+        DatabaseError(QStringLiteral("Dataset not in edit or insert mode"), q);
+    if (field.ReadOnly())
+        DatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(field.DisplayName()), q);
+    return editSlot;
+}
+
+int TClientDataSetPrivate::slotOfRow(int row) const
+{
+    if (row < 0 || row >= int(view.size()))
+        return -1;
+    if (row == pos && isEditing())
+        return editSlot;
+    return records[view[size_t(row)]].cur;
+}
+
+void TClientDataSetPrivate::fieldChanged(TField *field)
+{
+    if (state == dsCalcFields || state == dsFilter)
+        return;
+    if (field->FieldKind() == fkData || field->FieldKind() == fkInternalCalc)
+        modified = true;
+    if (field->OnChange) {
+        auto handler = field->OnChange;
+        handler(*field);
+    }
+    if (autoCalcFields && field->FieldKind() == fkData && isEditing())
+        computeCalcFields(editSlot);
+    TDataEventInfo info;
+    info.Field = field;
+    info.Row = pos;
+    dataEvent(deFieldChange, info);
+}
+
+bool TClientDataSetPrivate::hasCalcFields() const
+{
+    if (q->OnCalcFields)
+        return true;
+    for (const auto &field : fields) {
+        if (field->FieldKind() == fkCalculated || field->FieldKind() == fkInternalCalc)
+            return true;
+    }
+    return false;
+}
+
+void TClientDataSetPrivate::computeCalcFields(int slot)
+{
+    if (slot < 0)
+        return;
+    bool any = false;
+    for (const auto &field : fields) {
+        if (field->FieldKind() == fkCalculated) {
+            store.setNull(field->m_column, slot);
+            any = true;
+        }
+    }
+    if (!q->OnCalcFields)
+        return;
+    (void)any;
+    SlotContext context(this, slot, dsCalcFields);
+    TDataSetNotifyEvent handler = q->OnCalcFields;
+    handler(*q);
+}
+
+QVariant TClientDataSetPrivate::lookupValue(const TField &field) const
+{
+    TClientDataSet *target = field.LookupDataSet();
+    if (!target || !target->Active())
+        return QVariant();
+    const QList<TField *> keys = fieldList(field.KeyFields());
+    QVariantList values;
+    for (TField *key : keys) {
+        if (key == &field)
+            return QVariant();
+        values.append(key->Value());
+    }
+    if (values.isEmpty())
+        return QVariant();
+    const QVariant keyValues = values.size() == 1 ? values[0] : QVariant(values);
+    return target->Lookup(field.LookupKeyFields(), keyValues, field.LookupResultField());
+}
+
+QList<TField *> TClientDataSetPrivate::fieldList(const QString &names) const
+{
+    QList<TField *> result;
+    for (const QString &name : splitNames(names))
+        result.append(q->FieldByName(name));
+    return result;
+}
+
+void TClientDataSetPrivate::reindexFields()
+{
+    for (size_t i = 0; i < fields.size(); ++i)
+        fields[i]->m_index = int(i);
+}
+
+std::unique_ptr<TField> TClientDataSetPrivate::createField(TFieldType type, const QString &name,
+                                                           int size, TFieldKind kind)
+{
+    switch (type) {
+    case ftString:
+        return std::make_unique<TStringField>(q, name, size, kind);
+    case ftWideString:
+        return std::make_unique<TWideStringField>(q, name, size, kind);
+    case ftSmallint:
+        return std::make_unique<TSmallintField>(q, name, kind);
+    case ftInteger:
+        return std::make_unique<TIntegerField>(q, name, kind);
+    case ftAutoInc:
+        return std::make_unique<TAutoIncField>(q, name, kind);
+    case ftLargeint:
+        return std::make_unique<TLargeintField>(q, name, kind);
+    case ftBoolean:
+        return std::make_unique<TBooleanField>(q, name, kind);
+    case ftFloat:
+        return std::make_unique<TFloatField>(q, name, kind);
+    case ftCurrency:
+        return std::make_unique<TCurrencyField>(q, name, kind);
+    case ftBCD:
+        return std::make_unique<TBCDField>(q, name, size, kind);
+    case ftDate:
+        return std::make_unique<TDateField>(q, name, kind);
+    case ftTime:
+        return std::make_unique<TTimeField>(q, name, kind);
+    case ftDateTime:
+        return std::make_unique<TDateTimeField>(q, name, kind);
+    case ftMemo:
+        return std::make_unique<TMemoField>(q, name, kind);
+    case ftWideMemo:
+        return std::make_unique<TWideMemoField>(q, name, kind);
+    case ftBlob:
+        return std::make_unique<TBlobField>(q, name, kind);
+    case ftGraphic:
+        return std::make_unique<TGraphicField>(q, name, kind);
+    case ftUnknown:
+        break;
+    }
+    DatabaseError(QStringLiteral("Field '%1' is of an unknown type").arg(name), q);
+}
+
+// Creates the data fields a packet needs (unless persistent ones exist), gives every stored
+// field a column of the record store and maps the packet's columns onto them.
+void TClientDataSetPrivate::bindFields(const QList<TFieldDef> &defs)
+{
+    const bool persistentData = std::any_of(fields.begin(), fields.end(),
+                                            [](const auto &f) { return f->FieldKind() == fkData; });
+    if (persistentData) {
+        for (const auto &field : fields) {
+            if (field->FieldKind() != fkData)
+                continue;
+            bool found = false;
+            for (const TFieldDef &def : defs) {
+                if (def.Name.compare(field->FieldName(), Qt::CaseInsensitive) == 0) {
+                    found = true;
+                    if (def.ProviderFlags & pfInKey)
+                        field->m_providerFlags |= pfInKey;
+                    if (field->m_origin.isEmpty())
+                        field->m_origin = def.Origin;
+                    break;
+                }
+            }
+            if (!found)
+                DatabaseError(QStringLiteral("Field '%1' not found").arg(field->FieldName()), q);
+        }
+    } else {
+        std::vector<std::unique_ptr<TField>> created;
+        for (const TFieldDef &def : defs) {
+            auto field = createField(def.DataType, def.Name, def.Size, fkData);
+            if (def.DataType == ftBCD || IsStringType(def.DataType))
+                field->m_size = def.Size > 0 ? def.Size : field->m_size;
+            field->m_required = def.Required;
+            field->m_readOnly = def.ReadOnly;
+            field->m_providerFlags = def.ProviderFlags;
+            field->m_origin = def.Origin;
+            dynamicFields.push_back(field.get());
+            created.push_back(std::move(field));
+        }
+        // Data fields first, then the persistent calculated and lookup fields.
+        for (auto &field : fields)
+            created.push_back(std::move(field));
+        fields = std::move(created);
+    }
+    reindexFields();
+    store.clear();
+    for (const auto &field : fields) {
+        field->m_column = field->FieldKind() == fkLookup
+                              ? -1
+                              : store.addColumn(DataInternal::storageFor(field->DataType()));
+    }
+    packetColumns.clear();
+    for (const TFieldDef &def : defs) {
+        int column = -1;
+        for (const auto &field : fields) {
+            if (field->FieldKind() == fkData &&
+                field->FieldName().compare(def.Name, Qt::CaseInsensitive) == 0) {
+                column = field->m_column;
+                break;
+            }
+        }
+        packetColumns.append(column);
+    }
+}
+
+void TClientDataSetPrivate::destroyDynamicFields()
+{
+    if (dynamicFields.empty())
+        return;
+    fields.erase(std::remove_if(fields.begin(), fields.end(),
+                                [this](const auto &field) {
+                                    return std::find(dynamicFields.begin(), dynamicFields.end(),
+                                                     field.get()) != dynamicFields.end();
+                                }),
+                 fields.end());
+    dynamicFields.clear();
+    reindexFields();
+}
+
+void TClientDataSetPrivate::resetData()
+{
+    records.clear();
+    order.clear();
+    view.clear();
+    rowOfRecord.clear();
+    rowIndexValid = false;
+    store.clearSlots();
+    pos = -1;
+    bof = eof = true;
+    editSlot = -1;
+    editRecord = NoRecord;
+    modified = false;
+    changeCount = 0;
+    nextSeq = 1;
+    ++version;
+    ++generation;
+    lookupIndex.clear();
+    lookupIndexField.clear();
+}
+
+uint32_t TClientDataSetPrivate::addLoadedRecord(int slot, RecordStatus status, int orig,
+                                                uint32_t seq)
+{
+    RecordInfo info;
+    info.cur = slot;
+    info.orig = orig;
+    info.status = status;
+    info.seq = seq;
+    records.push_back(info);
+    const uint32_t id = uint32_t(records.size() - 1);
+    order.push_back(id);
+    return id;
+}
+
+int TClientDataSetPrivate::fetchPacket(int count)
+{
+    if (!cursorOpen || !server)
+        return 0;
+    std::vector<int> newSlots;
+    TPacketWriter writer(store, packetColumns);
+    writer.m_slots = &newSlots;
+    bool more = false;
+    try {
+        more = server->FetchPacket(cursor, count, writer);
+    } catch (...) {
+        for (int slot : newSlots)
+            store.freeSlot(slot);
+        throw;
+    }
+    if (!more)
+        cursorOpen = false;
+    const bool calc = q->OnCalcFields != nullptr;
+    for (int slot : newSlots) {
+        if (calc)
+            computeCalcFields(slot);
+        const uint32_t id = addLoadedRecord(slot, RecordStatus::Unmodified, slot, 0);
+        if (!filtered || acceptRecord(id))
+            view.push_back(id);
+    }
+    if (!sortKeys.empty())
+        std::stable_sort(view.begin(), view.end(),
+                         [this](uint32_t a, uint32_t b) { return lessRecord(a, b); });
+    invalidateRows();
+    ++version;
+    return int(newSlots.size());
+}
+
+void TClientDataSetPrivate::fetchAll()
+{
+    if (!cursorOpen)
+        return;
+    const uint32_t current = pos >= 0 && pos < int(view.size()) ? view[size_t(pos)] : NoRecord;
+    const int before = int(view.size());
+    while (cursorOpen)
+        fetchPacket(-1);
+    if (current != NoRecord)
+        pos = rowOf(current);
+    if (int(view.size()) != before && state != dsInactive) {
+        TDataEventInfo info;
+        if (sortKeys.empty()) {
+            info.Row = before;
+            info.Count = int(view.size()) - before;
+            dataEvent(deRowsInserted, info);
+        } else {
+            dataEvent(deDataSetChange);
+        }
+    }
+}
+
+void TClientDataSetPrivate::openFrom(Source source, QDataStream *stream)
+{
+    fire(q->BeforeOpen);
+    resetData();
+    try {
+        QList<TFieldDef> defs;
+        switch (source) {
+        case Source::Provider: {
+            if (!server || providerName.isEmpty())
+                DatabaseError(QStringLiteral("Missing data provider or data packet"), q);
+            TProviderCursor opened = server->OpenProvider(providerName, commandText, packetRecords);
+            cursor = opened.Handle;
+            cursorOpen = true;
+            defs = opened.FieldDefs;
+            break;
+        }
+        case Source::Empty:
+            defs = fieldDefs.Items();
+            if (defs.isEmpty()) {
+                for (const auto &field : fields) {
+                    if (field->FieldKind() != fkData)
+                        continue;
+                    TFieldDef def;
+                    def.Name = field->FieldName();
+                    def.DataType = field->DataType();
+                    def.Size = field->Size();
+                    def.Required = field->Required();
+                    def.ProviderFlags = field->ProviderFlags();
+                    defs.append(def);
+                }
+            }
+            if (defs.isEmpty())
+                DatabaseError(QStringLiteral("Field definitions are missing"), q);
+            break;
+        case Source::Stream: {
+            QDataStream &in = *stream;
+            quint32 magic = 0;
+            quint16 formatVersion = 0;
+            in >> magic >> formatVersion;
+            if (magic != 0x565A4344 || formatVersion != 1)
+                DatabaseError(QStringLiteral("Not a data file of this program"), q);
+            qint32 count = 0;
+            in >> count;
+            for (qint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+                TFieldDef def;
+                qint32 type = 0, size = 0, flags = 0, precision = 0;
+                in >> def.Name >> type >> size >> def.Required >> def.ReadOnly >> flags >>
+                    def.Origin >> precision;
+                def.DataType = TFieldType(type);
+                def.Size = size;
+                def.ProviderFlags = TProviderFlags(flags);
+                def.Precision = precision;
+                defs.append(def);
+            }
+            if (in.status() != QDataStream::Ok)
+                DatabaseError(QStringLiteral("The data file is damaged"), q);
+            break;
+        }
+        }
+        fieldDefs.Assign(defs);
+        bindFields(defs);
+        if (source == Source::Stream)
+            readRecords(*stream);
+        buildSortKeys();
+        if (filtered && !filterText.isEmpty()) {
+            filterExpression = DataInternal::Expression::parse(filterText, *q, false);
+            filterExpression->setCaseInsensitive(filterOptions & foCaseInsensitive);
+            filterExpression->setPartialCompare(!(filterOptions & foNoPartialCompare));
+        }
+        if (source == Source::Provider && packetRecords != 0) {
+            fetchPacket(packetRecords);
+            if (!sortKeys.empty())
+                while (cursorOpen)
+                    fetchPacket(-1);
+        }
+        state = dsBrowse; // the notifications follow once everything is in place
+        rebuildView();
+    } catch (...) {
+        state = dsInactive;
+        if (cursorOpen && server) {
+            try {
+                server->CloseCursor(cursor);
+            } catch (...) {
+            }
+        }
+        cursorOpen = false;
+        resetData();
+        store.clear();
+        destroyDynamicFields();
+        throw;
+    }
+    pos = view.empty() ? -1 : 0;
+    bof = true;
+    eof = view.empty();
+    state = dsInactive;
+    setState(dsBrowse);
+    dataEvent(deLayoutChange);
+    fire(q->AfterOpen);
+    if (!view.empty())
+        fire(q->AfterScroll);
+}
+
+// --- Views -----------------------------------------------------------------------------------
+
+bool TClientDataSetPrivate::acceptRecord(uint32_t record)
+{
+    if (!filtered)
+        return true;
+    const bool hasHandler = q->OnFilterRecord != nullptr;
+    if (!filterExpression && !hasHandler)
+        return true;
+    SlotContext context(this, records[record].cur, dsFilter);
+    if (filterExpression && !filterExpression->accepts())
+        return false;
+    if (hasHandler) {
+        bool accept = true;
+        TFilterRecordEvent handler = q->OnFilterRecord;
+        handler(*q, accept);
+        return accept;
+    }
+    return true;
+}
+
+void TClientDataSetPrivate::buildSortKeys()
+{
+    sortKeys.clear();
+    if (!indexFieldNames.isEmpty()) {
+        for (TField *field : fieldList(indexFieldNames))
+            sortKeys.push_back({field, false, false});
+        return;
+    }
+    if (indexName.isEmpty() || indexName.compare(u"DEFAULT_ORDER", Qt::CaseInsensitive) == 0)
+        return;
+    const TIndexDef *def = indexDefs.Find(indexName);
+    if (!def)
+        DatabaseError(QStringLiteral("Index '%1' not found").arg(indexName), q);
+    const QStringList desc = splitNames(def->DescFields);
+    const QStringList caseIns = splitNames(def->CaseInsFields);
+    for (TField *field : fieldList(def->Fields)) {
+        DataInternal::SortKey key{field, false, false};
+        key.descending =
+            (def->Options & ixDescending) || desc.contains(field->FieldName(), Qt::CaseInsensitive);
+        key.caseInsensitive = (def->Options & ixCaseInsensitive) ||
+                              caseIns.contains(field->FieldName(), Qt::CaseInsensitive);
+        sortKeys.push_back(key);
+    }
+}
+
+int TClientDataSetPrivate::compareRecords(uint32_t a, uint32_t b) const
+{
+    const int slotA = a == editRecord && isEditing() ? editSlot : records[a].cur;
+    const int slotB = b == editRecord && isEditing() ? editSlot : records[b].cur;
+    for (const DataInternal::SortKey &key : sortKeys) {
+        int c = 0;
+        if (key.field->m_column >= 0) {
+            c = store.compare(key.field->m_column, slotA, slotB, key.caseInsensitive);
+        } else {
+            auto *self = const_cast<TClientDataSetPrivate *>(this);
+            QVariant va, vb;
+            {
+                SlotContext context(self, slotA, state);
+                va = key.field->Value();
+            }
+            {
+                SlotContext context(self, slotB, state);
+                vb = key.field->Value();
+            }
+            c = QVariant::compare(va, vb) == QPartialOrdering::Less      ? -1
+                : QVariant::compare(va, vb) == QPartialOrdering::Greater ? 1
+                                                                         : 0;
+            if (!va.isValid() || !vb.isValid())
+                c = va.isValid() == vb.isValid() ? 0 : (va.isValid() ? 1 : -1);
+        }
+        if (c != 0)
+            return key.descending ? -c : c;
+    }
+    return 0;
+}
+
+bool TClientDataSetPrivate::lessRecord(uint32_t a, uint32_t b) const
+{
+    return compareRecords(a, b) < 0;
+}
+
+void TClientDataSetPrivate::rebuildView()
+{
+    view.clear();
+    view.reserve(order.size());
+    for (uint32_t id : order) {
+        const RecordStatus status = records[id].status;
+        if (status == RecordStatus::Deleted || status == RecordStatus::Dead)
+            continue;
+        if (!filtered || acceptRecord(id))
+            view.push_back(id);
+    }
+    if (!sortKeys.empty())
+        std::stable_sort(view.begin(), view.end(),
+                         [this](uint32_t a, uint32_t b) { return lessRecord(a, b); });
+    invalidateRows();
+    ++version;
+}
+
+int TClientDataSetPrivate::rowOf(uint32_t record) const
+{
+    if (record == NoRecord || record >= records.size())
+        return -1;
+    if (!rowIndexValid) {
+        rowOfRecord.assign(records.size(), -1);
+        for (size_t row = 0; row < view.size(); ++row)
+            rowOfRecord[view[row]] = int(row);
+        rowIndexValid = true;
+    }
+    return record < rowOfRecord.size() ? rowOfRecord[record] : -1;
+}
+
+void TClientDataSetPrivate::restorePosition(uint32_t record, int fallbackRow)
+{
+    const int row = rowOf(record);
+    if (row >= 0)
+        pos = row;
+    else if (view.empty())
+        pos = -1;
+    else
+        pos = std::clamp(fallbackRow, 0, int(view.size()) - 1);
+    bof = view.empty();
+    eof = view.empty();
+}
+
+void TClientDataSetPrivate::scrolled(int oldPos)
+{
+    TDataEventInfo info;
+    info.Row = pos;
+    info.FromRow = oldPos;
+    info.Distance = pos - oldPos;
+    dataEvent(deDataSetScroll, info);
+}
+
+void TClientDataSetPrivate::purgeDeadFromOrder()
+{
+    order.erase(
+        std::remove_if(order.begin(), order.end(),
+                       [this](uint32_t id) { return records[id].status == RecordStatus::Dead; }),
+        order.end());
+}
+
+// --- Editing ---------------------------------------------------------------------------------
+
+void TClientDataSetPrivate::beginInsert(bool append)
+{
+    checkActive();
+    q->CheckBrowseMode();
+    checkCanModify();
+    fire(q->BeforeInsert);
+    fire(q->BeforeScroll);
+    if (append && fetchOnDemand)
+        fetchAll();
+    const int oldPos = pos;
+    const int slot = store.newSlot();
+    RecordInfo info;
+    info.cur = slot;
+    info.status = RecordStatus::Pending;
+    records.push_back(info);
+    const uint32_t record = uint32_t(records.size() - 1);
+    const int row = append || pos < 0 ? int(view.size()) : pos;
+    insertBefore = row < int(view.size()) ? view[size_t(row)] : NoRecord;
+    view.insert(view.begin() + row, record);
+    invalidateRows();
+    pos = row;
+    editSlot = slot;
+    editRecord = record;
+    bof = eof = false;
+    setState(dsInsert);
+    TDataEventInfo inserted;
+    inserted.Row = row;
+    inserted.Count = 1;
+    dataEvent(deRowsInserted, inserted);
+    try {
+        fire(q->OnNewRecord);
+        computeCalcFields(editSlot);
+    } catch (...) {
+        view.erase(view.begin() + row);
+        invalidateRows();
+        records[record].status = RecordStatus::Dead;
+        store.freeSlot(slot);
+        editSlot = -1;
+        editRecord = NoRecord;
+        pos = oldPos;
+        bof = eof = view.empty();
+        setState(dsBrowse);
+        TDataEventInfo removed;
+        removed.Row = row;
+        removed.Count = 1;
+        dataEvent(deRowsRemoved, removed);
+        throw;
+    }
+    modified = false;
+    fire(q->AfterInsert);
+    fire(q->AfterScroll);
+}
+
+void TClientDataSetPrivate::checkRequiredFields()
+{
+    for (const auto &field : fields) {
+        if (field->Required() && !field->ReadOnly() && field->FieldKind() == fkData &&
+            store.isNull(field->m_column, editSlot)) {
+            field->FocusControl();
+            DatabaseError(QStringLiteral("Field '%1' must have a value").arg(field->DisplayName()),
+                          q);
+        }
+    }
+}
+
+void TClientDataSetPrivate::storeEditBuffer()
+{
+    RecordInfo &info = records[editRecord];
+    if (state == dsInsert) {
+        const auto at = insertBefore == NoRecord
+                            ? order.end()
+                            : std::find(order.begin(), order.end(), insertBefore);
+        order.insert(at, editRecord);
+        info.cur = editSlot;
+        if (logChanges) {
+            info.status = RecordStatus::Inserted;
+            info.orig = -1;
+            info.seq = nextSeq++;
+            ++changeCount;
+        } else {
+            info.status = RecordStatus::Unmodified;
+            info.orig = editSlot;
+        }
+    } else if (info.status == RecordStatus::Unmodified) {
+        if (logChanges) {
+            info.orig = info.cur;
+            info.cur = editSlot;
+            info.status = RecordStatus::Modified;
+            info.seq = nextSeq++;
+            ++changeCount;
+        } else {
+            store.freeSlot(info.cur);
+            info.cur = info.orig = editSlot;
+        }
+    } else {
+        store.freeSlot(info.cur);
+        info.cur = editSlot;
+    }
+    editSlot = -1;
+    editRecord = NoRecord;
+    insertBefore = NoRecord;
+    ++version;
+}
+
+// --- TClientDataSet --------------------------------------------------------------------------
+
+TClientDataSet::TClientDataSet()
+    : d(std::make_unique<TClientDataSetPrivate>(this))
+{}
+
+TClientDataSet::TClientDataSet(const QString &name)
+    : TClientDataSet()
+{
+    d->name = name;
+}
+
+TClientDataSet::~TClientDataSet()
+{
+    for (TDataSource *source : std::vector<TDataSource *>(d->dataSources))
+        source->dataSetDestroyed();
+    for (TField *client : std::vector<TField *>(d->lookupClients))
+        client->m_lookupDataSet = nullptr;
+    d->lookupClients.clear();
+    if (d->cursorOpen && d->server) {
+        try {
+            d->server->CloseCursor(d->cursor);
+        } catch (...) {
+        }
+    }
+    // Fields unregister from the datasets they look up in while d is still alive.
+    d->fields.clear();
+}
+
+const QString &TClientDataSet::Name() const
+{
+    return d->name;
+}
+
+void TClientDataSet::SetName(const QString &name)
+{
+    d->name = name;
+}
+
+int TClientDataSet::Tag() const
+{
+    return d->tag;
+}
+
+void TClientDataSet::SetTag(int tag)
+{
+    d->tag = tag;
+}
+
+TCustomRemoteServer *TClientDataSet::RemoteServer() const
+{
+    return d->server;
+}
+
+void TClientDataSet::SetRemoteServer(TCustomRemoteServer *server)
+{
+    d->server = server;
+}
+
+const QString &TClientDataSet::ProviderName() const
+{
+    return d->providerName;
+}
+
+void TClientDataSet::SetProviderName(const QString &name)
+{
+    d->providerName = name;
+}
+
+const QString &TClientDataSet::CommandText() const
+{
+    return d->commandText;
+}
+
+void TClientDataSet::SetCommandText(const QString &text)
+{
+    d->commandText = text;
+}
+
+int TClientDataSet::PacketRecords() const
+{
+    return d->packetRecords;
+}
+
+void TClientDataSet::SetPacketRecords(int records)
+{
+    d->packetRecords = records;
+}
+
+bool TClientDataSet::FetchOnDemand() const
+{
+    return d->fetchOnDemand;
+}
+
+void TClientDataSet::SetFetchOnDemand(bool on)
+{
+    d->fetchOnDemand = on;
+}
+
+int TClientDataSet::GetNextPacket()
+{
+    d->checkActive();
+    if (!d->cursorOpen)
+        return 0;
+    const int before = int(d->view.size());
+    const uint32_t current = d->pos >= 0 ? d->view[size_t(d->pos)] : NoRecord;
+    const int count = d->fetchPacket(d->packetRecords > 0 ? d->packetRecords : -1);
+    if (current != NoRecord)
+        d->pos = d->rowOf(current);
+    else if (!d->view.empty() && d->pos < 0) {
+        d->pos = 0;
+        d->bof = true;
+    }
+    if (!d->view.empty())
+        d->eof = false;
+    if (int(d->view.size()) != before) {
+        TDataEventInfo info;
+        info.Row = before;
+        info.Count = int(d->view.size()) - before;
+        d->dataEvent(d->sortKeys.empty() ? deRowsInserted : deDataSetChange, info);
+    }
+    return count;
+}
+
+bool TClientDataSet::AllRecordsFetched() const
+{
+    return !d->cursorOpen;
+}
+
+int TClientDataSet::Execute()
+{
+    if (!d->server || d->providerName.isEmpty())
+        DatabaseError(QStringLiteral("Missing data provider"), this);
+    return d->server->ExecuteCommand(d->providerName, d->commandText);
+}
+
+TFieldDefs &TClientDataSet::FieldDefs()
+{
+    return d->fieldDefs;
+}
+
+const TFieldDefs &TClientDataSet::FieldDefs() const
+{
+    return d->fieldDefs;
+}
+
+int TClientDataSet::FieldCount() const
+{
+    return int(d->fields.size());
+}
+
+TField *TClientDataSet::Fields(int index) const
+{
+    if (index < 0 || index >= int(d->fields.size()))
+        DatabaseError(QStringLiteral("Field index out of range"), this);
+    return d->fields[size_t(index)].get();
+}
+
+TField *TClientDataSet::FindField(const QString &name) const
+{
+    const QString trimmed = name.trimmed();
+    for (const auto &field : d->fields) {
+        if (field->FieldName().compare(trimmed, Qt::CaseInsensitive) == 0)
+            return field.get();
+    }
+    return nullptr;
+}
+
+TField *TClientDataSet::FieldByName(const QString &name) const
+{
+    TField *field = FindField(name);
+    if (!field)
+        DatabaseError(QStringLiteral("Field '%1' not found").arg(name), this);
+    return field;
+}
+
+QStringList TClientDataSet::GetFieldNames() const
+{
+    QStringList names;
+    for (const auto &field : d->fields)
+        names.append(field->FieldName());
+    return names;
+}
+
+TField *TClientDataSet::AddField(TFieldType type, const QString &name, int size, TFieldKind kind)
+{
+    if (Active())
+        DatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"), this);
+    if (FindField(name))
+        DatabaseError(QStringLiteral("Duplicate field name '%1'").arg(name), this);
+    auto field = d->createField(type, name, size, kind);
+    if (kind == fkCalculated || kind == fkLookup)
+        field->m_providerFlags = {};
+    TField *result = field.get();
+    d->fields.push_back(std::move(field));
+    d->reindexFields();
+    return result;
+}
+
+TField *TClientDataSet::AddLookupField(TFieldType type, const QString &name,
+                                       const QString &keyFields, TClientDataSet *lookupDataSet,
+                                       const QString &lookupKeyFields,
+                                       const QString &lookupResultField, int size)
+{
+    TField *field = AddField(type, name, size, fkLookup);
+    field->SetKeyFields(keyFields);
+    field->SetLookupDataSet(lookupDataSet);
+    field->SetLookupKeyFields(lookupKeyFields);
+    field->SetLookupResultField(lookupResultField);
+    return field;
+}
+
+void TClientDataSet::RemoveField(TField *field)
+{
+    if (Active())
+        DatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"), this);
+    d->fields.erase(std::remove_if(d->fields.begin(), d->fields.end(),
+                                   [&](const auto &f) { return f.get() == field; }),
+                    d->fields.end());
+    d->reindexFields();
+}
+
+QVariant TClientDataSet::FieldValues(const QString &fieldNames) const
+{
+    const QList<TField *> fields = d->fieldList(fieldNames);
+    if (fields.size() == 1)
+        return fields[0]->Value();
+    QVariantList values;
+    for (TField *field : fields)
+        values.append(field->Value());
+    return values;
+}
+
+void TClientDataSet::SetFieldValues(const QString &fieldNames, const QVariant &values)
+{
+    const QList<TField *> fields = d->fieldList(fieldNames);
+    if (fields.size() == 1) {
+        fields[0]->SetValue(values);
+        return;
+    }
+    const QVariantList list = values.toList();
+    for (int i = 0; i < fields.size() && i < list.size(); ++i)
+        fields[i]->SetValue(list[i]);
+}
+
+bool TClientDataSet::AutoCalcFields() const
+{
+    return d->autoCalcFields;
+}
+
+void TClientDataSet::SetAutoCalcFields(bool on)
+{
+    d->autoCalcFields = on;
+}
+
+void TClientDataSet::Open()
+{
+    if (d->state != dsInactive)
+        return;
+    d->openFrom(TClientDataSetPrivate::Source::Provider, nullptr);
+}
+
+void TClientDataSet::Close()
+{
+    if (d->state == dsInactive)
+        return;
+    d->fire(BeforeClose);
+    if (d->cursorOpen && d->server) {
+        try {
+            d->server->CloseCursor(d->cursor);
+        } catch (...) {
+            // The cursor dies with the server's session anyway.
+        }
+    }
+    d->cursorOpen = false;
+    d->setState(dsInactive);
+    d->resetData();
+    d->store.clear();
+    d->sortKeys.clear();
+    d->filterExpression.reset();
+    d->destroyDynamicFields();
+    for (const auto &field : d->fields)
+        field->m_column = -1;
+    d->fire(AfterClose);
+}
+
+bool TClientDataSet::Active() const
+{
+    return d->state != dsInactive;
+}
+
+void TClientDataSet::SetActive(bool active)
+{
+    if (active)
+        Open();
+    else
+        Close();
+}
+
+void TClientDataSet::CreateDataSet()
+{
+    if (Active())
+        DatabaseError(QStringLiteral("Cannot perform this operation on an open dataset"), this);
+    d->openFrom(TClientDataSetPrivate::Source::Empty, nullptr);
+}
+
+void TClientDataSet::EmptyDataSet()
+{
+    d->checkActive();
+    d->checkCanModify();
+    if (d->isEditing())
+        Cancel();
+    if (d->cursorOpen && d->server) {
+        try {
+            d->server->CloseCursor(d->cursor);
+        } catch (...) {
+        }
+    }
+    d->cursorOpen = false;
+    const int columns = d->store.columnCount();
+    (void)columns;
+    d->records.clear();
+    d->order.clear();
+    d->store.clearSlots();
+    d->changeCount = 0;
+    d->rebuildView();
+    d->pos = -1;
+    d->bof = d->eof = true;
+    ++d->generation;
+    d->dataEvent(deDataSetChange);
+}
+
+void TClientDataSet::Refresh()
+{
+    d->checkActive();
+    CheckBrowseMode();
+    if (d->changeCount > 0)
+        DatabaseError(QStringLiteral("Must apply updates before refreshing data"), this);
+    if (!d->server || d->providerName.isEmpty())
+        return;
+    const int oldPos = d->pos;
+    TProviderCursor opened =
+        d->server->OpenProvider(d->providerName, d->commandText, d->packetRecords);
+    if (d->cursorOpen) {
+        try {
+            d->server->CloseCursor(d->cursor);
+        } catch (...) {
+        }
+    }
+    d->records.clear();
+    d->order.clear();
+    d->store.clearSlots();
+    d->changeCount = 0;
+    d->cursor = opened.Handle;
+    d->cursorOpen = true;
+    d->fetchPacket(d->packetRecords);
+    if (!d->sortKeys.empty() || oldPos >= int(d->view.size()))
+        while (d->cursorOpen && (!d->sortKeys.empty() || oldPos >= int(d->view.size())))
+            d->fetchPacket(d->packetRecords > 0 ? d->packetRecords : -1);
+    d->rebuildView();
+    d->pos = d->view.empty() ? -1 : std::clamp(oldPos, 0, int(d->view.size()) - 1);
+    d->bof = d->eof = d->view.empty();
+    d->dataEvent(deDataSetChange);
+}
+
+TDataSetState TClientDataSet::State() const
+{
+    return d->state;
+}
+
+// --- Navigation ------------------------------------------------------------------------------
+
+void TClientDataSet::First()
+{
+    d->checkActive();
+    CheckBrowseMode();
+    d->fire(BeforeScroll);
+    const int old = d->pos;
+    d->pos = d->view.empty() ? -1 : 0;
+    d->bof = true;
+    d->eof = d->view.empty();
+    d->scrolled(old);
+    d->fire(AfterScroll);
+}
+
+void TClientDataSet::Last()
+{
+    d->checkActive();
+    CheckBrowseMode();
+    d->fire(BeforeScroll);
+    if (d->fetchOnDemand)
+        d->fetchAll();
+    const int old = d->pos;
+    d->pos = int(d->view.size()) - 1;
+    d->eof = true;
+    d->bof = d->view.empty();
+    d->scrolled(old);
+    d->fire(AfterScroll);
+}
+
+void TClientDataSet::Next()
+{
+    MoveBy(1);
+}
+
+void TClientDataSet::Prior()
+{
+    MoveBy(-1);
+}
+
+int TClientDataSet::MoveBy(int distance)
+{
+    d->checkActive();
+    CheckBrowseMode();
+    d->fire(BeforeScroll);
+    if (!((distance > 0 && !d->eof) || (distance < 0 && !d->bof)))
+        return 0;
+    d->bof = d->eof = false;
+    const int old = d->pos;
+    int moved = 0;
+    while (distance > 0) {
+        if (d->pos + 1 < int(d->view.size())) {
+            ++d->pos;
+        } else if (d->fetchOnDemand && d->cursorOpen && d->fetchPacket(d->packetRecords) > 0) {
+            TDataEventInfo info;
+            info.Row = d->pos + 1;
+            info.Count = int(d->view.size()) - d->pos - 1;
+            if (info.Count > 0)
+                d->dataEvent(deRowsInserted, info);
+            continue;
+        } else {
+            d->eof = true;
+            break;
+        }
+        --distance;
+        ++moved;
+    }
+    while (distance < 0) {
+        if (d->pos > 0) {
+            --d->pos;
+        } else {
+            d->bof = true;
+            break;
+        }
+        ++distance;
+        --moved;
+    }
+    d->scrolled(old);
+    d->fire(AfterScroll);
+    return moved;
+}
+
+bool TClientDataSet::Bof() const
+{
+    return d->bof;
+}
+
+bool TClientDataSet::Eof() const
+{
+    return d->eof;
+}
+
+bool TClientDataSet::IsEmpty() const
+{
+    return d->view.empty();
+}
+
+int TClientDataSet::RecordCount() const
+{
+    if (d->state == dsInactive)
+        return 0;
+    return int(d->view.size()) - (d->state == dsInsert ? 1 : 0);
+}
+
+int TClientDataSet::RecNo() const
+{
+    if (d->state == dsInsert || d->pos < 0 || d->view.empty())
+        return -1;
+    return d->pos + 1;
+}
+
+void TClientDataSet::SetRecNo(int recNo)
+{
+    MoveToRow(recNo - 1);
+}
+
+void TClientDataSet::MoveToRow(int row)
+{
+    d->checkActive();
+    CheckBrowseMode();
+    if (row < 0)
+        return;
+    while (row >= int(d->view.size()) && d->fetchOnDemand && d->cursorOpen)
+        d->fetchPacket(d->packetRecords);
+    if (row >= int(d->view.size()))
+        return;
+    d->fire(BeforeScroll);
+    const int old = d->pos;
+    d->pos = row;
+    d->bof = d->eof = false;
+    d->scrolled(old);
+    d->fire(AfterScroll);
+}
+
+bool TClientDataSetPrivate::matchesKeys(int slot, const QList<TField *> &keyFields,
+                                        const QVariantList &values, TLocateOptions options) const
+{
+    auto *self = const_cast<TClientDataSetPrivate *>(this);
+    SlotContext context(self, slot, state);
+    for (int i = 0; i < keyFields.size(); ++i) {
+        const TField *field = keyFields[i];
+        const QVariant &wanted = values[i];
+        const bool wantedNull = !wanted.isValid() || wanted.isNull();
+        if (field->IsNull()) {
+            if (!wantedNull)
+                return false;
+            continue;
+        }
+        if (wantedNull)
+            return false;
+        if (IsStringType(field->DataType()) || wanted.typeId() == QMetaType::QString) {
+            const QString value = field->AsString();
+            QString key = wanted.typeId() == QMetaType::Double ? FloatToStr(wanted.toDouble())
+                                                               : wanted.toString();
+            if (!IsStringType(field->DataType())) {
+                // A text key against a typed field: compare as the field's type.
+                QVariant converted;
+                if (IsNumericType(field->DataType())) {
+                    double number = 0;
+                    if (!TryStrToFloat(key, number))
+                        return false;
+                    if (field->AsFloat() != number)
+                        return false;
+                    continue;
+                }
+                if (field->DataType() == ftDate || field->DataType() == ftDateTime) {
+                    QDateTime dt;
+                    if (!TryStrToDateTime(key, dt))
+                        return false;
+                    if (field->DataType() == ftDate ? field->AsDate() != dt.date()
+                                                    : field->AsDateTime() != dt)
+                        return false;
+                    continue;
+                }
+                if (field->DataType() == ftBoolean) {
+                    if (field->AsBoolean() !=
+                        (key.compare(u"true", Qt::CaseInsensitive) == 0 || key == u"1"))
+                        return false;
+                    continue;
+                }
+            }
+            const Qt::CaseSensitivity cs =
+                options & loCaseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
+            const bool match =
+                options & loPartialKey ? value.startsWith(key, cs) : value.compare(key, cs) == 0;
+            if (!match)
+                return false;
+            continue;
+        }
+        switch (field->DataType()) {
+        case ftBoolean:
+            if (field->AsBoolean() != wanted.toBool())
+                return false;
+            break;
+        case ftDate:
+            if (field->AsDate() != wanted.toDate() && field->AsDate() != wanted.toDateTime().date())
+                return false;
+            break;
+        case ftDateTime:
+        case ftTime: {
+            const QDateTime dt = wanted.typeId() == QMetaType::QDate
+                                     ? QDateTime(wanted.toDate(), QTime(0, 0))
+                                     : wanted.toDateTime();
+            if (field->AsDateTime() != dt)
+                return false;
+            break;
+        }
+        default:
+            if (field->AsFloat() != wanted.toDouble())
+                return false;
+            break;
+        }
+    }
+    return true;
+}
+
+static QVariantList keyValueList(const QVariant &keyValues, int count)
+{
+    if (count > 1 || keyValues.typeId() == QMetaType::QVariantList)
+        return keyValues.toList();
+    return QVariantList{keyValues};
+}
+
+int TClientDataSetPrivate::findRow(const QList<TField *> &keyFields, const QVariantList &values,
+                                   TLocateOptions options) const
+{
+    if (keyFields.isEmpty() || values.size() != keyFields.size())
+        return -1;
+    for (size_t row = 0; row < view.size(); ++row) {
+        const RecordInfo &info = records[view[row]];
+        if (info.status == RecordStatus::Pending)
+            continue;
+        if (matchesKeys(info.cur, keyFields, values, options))
+            return int(row);
+    }
+    return -1;
+}
+
+bool TClientDataSet::Locate(const QString &keyFields, const QVariant &keyValues,
+                            TLocateOptions options)
+{
+    d->checkActive();
+    d->fire(BeforeScroll);
+    CheckBrowseMode();
+    if (d->fetchOnDemand)
+        d->fetchAll();
+    const QList<TField *> fields = d->fieldList(keyFields);
+    const int row = d->findRow(fields, keyValueList(keyValues, int(fields.size())), options);
+    if (row < 0)
+        return false;
+    const int old = d->pos;
+    d->pos = row;
+    d->bof = d->eof = false;
+    d->scrolled(old);
+    d->fire(AfterScroll);
+    return true;
+}
+
+QVariant TClientDataSet::Lookup(const QString &keyFields, const QVariant &keyValues,
+                                const QString &resultFields) const
+{
+    if (d->state == dsInactive)
+        return QVariant();
+    if (d->fetchOnDemand && d->cursorOpen)
+        d->fetchAll();
+    const QList<TField *> fields = d->fieldList(keyFields);
+    const QVariantList values = keyValueList(keyValues, int(fields.size()));
+    if (values.size() != fields.size())
+        return QVariant();
+    int slot = -1;
+    if (fields.size() == 1 && fields[0]->m_column >= 0 && !fields[0]->IsBlob()) {
+        // One key: a hash of the key's text form, rebuilt when the data changed.
+        TField *key = fields[0];
+        auto keyText = [key](const QVariant &v) -> QString {
+            if (!v.isValid() || v.isNull())
+                return QString();
+            if (IsNumericType(key->DataType())) {
+                double n = 0;
+                if (v.typeId() == QMetaType::QString ? TryStrToFloat(v.toString(), n)
+                                                     : (n = v.toDouble(), true))
+                    return FloatToStr(n);
+                return QStringLiteral("\x01") + v.toString();
+            }
+            if (key->DataType() == ftDate)
+                return v.toDate().isValid() ? v.toDate().toString(Qt::ISODate)
+                                            : v.toDateTime().date().toString(Qt::ISODate);
+            if (key->DataType() == ftDateTime)
+                return v.toDateTime().toString(Qt::ISODateWithMs);
+            if (key->DataType() == ftBoolean)
+                return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+            return v.toString();
+        };
+        if (d->lookupIndexVersion != d->version || d->lookupIndexField != key->FieldName()) {
+            d->lookupIndex.clear();
+            d->lookupIndex.reserve(qsizetype(d->view.size()));
+            for (auto it = d->view.rbegin(); it != d->view.rend(); ++it) {
+                const RecordInfo &info = d->records[*it];
+                if (info.status == RecordStatus::Pending ||
+                    d->store.isNull(key->m_column, info.cur))
+                    continue;
+                d->lookupIndex.insert(keyText(d->store.value(key->m_column, info.cur)), *it);
+            }
+            d->lookupIndexVersion = d->version;
+            d->lookupIndexField = key->FieldName();
+        }
+        const QString text = keyText(values[0]);
+        if (text.isNull())
+            return QVariant();
+        const auto it = d->lookupIndex.constFind(text);
+        if (it == d->lookupIndex.constEnd())
+            return QVariant();
+        slot = d->records[it.value()].cur;
+    } else {
+        const int row = d->findRow(fields, values, {});
+        if (row < 0)
+            return QVariant();
+        slot = d->records[d->view[size_t(row)]].cur;
+    }
+    SlotContext context(d.get(), slot, d->state);
+    return FieldValues(resultFields);
+}
+
+TBookmark TClientDataSet::GetBookmark() const
+{
+    if (d->state == dsInactive || d->state == dsInsert || d->pos < 0 ||
+        d->pos >= int(d->view.size()))
+        return TBookmark();
+    return TBookmark(d->view[size_t(d->pos)], d->generation);
+}
+
+bool TClientDataSet::BookmarkValid(const TBookmark &bookmark) const
+{
+    if (bookmark.isNull() || bookmark.m_generation != d->generation ||
+        bookmark.m_record >= d->records.size())
+        return false;
+    return d->rowOf(bookmark.m_record) >= 0 &&
+           d->records[bookmark.m_record].status != RecordStatus::Pending;
+}
+
+void TClientDataSet::GotoBookmark(const TBookmark &bookmark)
+{
+    d->checkActive();
+    CheckBrowseMode();
+    if (!BookmarkValid(bookmark))
+        DatabaseError(QStringLiteral("Record not found"), this);
+    d->fire(BeforeScroll);
+    const int old = d->pos;
+    d->pos = d->rowOf(bookmark.m_record);
+    d->bof = d->eof = false;
+    d->scrolled(old);
+    d->fire(AfterScroll);
+}
+
+int TClientDataSet::CompareBookmarks(const TBookmark &a, const TBookmark &b) const
+{
+    const int rowA = BookmarkValid(a) ? d->rowOf(a.m_record) : -1;
+    const int rowB = BookmarkValid(b) ? d->rowOf(b.m_record) : -1;
+    return rowA < rowB ? -1 : (rowA > rowB ? 1 : 0);
+}
+
+// --- Editing ---------------------------------------------------------------------------------
+
+void TClientDataSet::Append()
+{
+    d->beginInsert(true);
+}
+
+void TClientDataSet::Insert()
+{
+    d->beginInsert(false);
+}
+
+void TClientDataSet::Edit()
+{
+    d->checkActive();
+    if (d->isEditing())
+        return;
+    if (d->view.empty()) {
+        Insert();
+        return;
+    }
+    CheckBrowseMode();
+    d->checkCanModify();
+    d->fire(BeforeEdit);
+    const uint32_t record = d->view[size_t(d->pos)];
+    const int slot = d->store.copySlot(d->records[record].cur);
+    if (OnCalcFields) {
+        try {
+            d->computeCalcFields(slot);
+        } catch (...) {
+            d->store.freeSlot(slot);
+            throw;
+        }
+    }
+    d->editSlot = slot;
+    d->editRecord = record;
+    d->setState(dsEdit);
+    d->modified = false;
+    TDataEventInfo info;
+    info.Row = d->pos;
+    d->dataEvent(deRecordChange, info);
+    d->fire(AfterEdit);
+}
+
+void TClientDataSet::Post()
+{
+    d->checkActive();
+    UpdateRecord();
+    if (!d->isEditing())
+        return;
+    d->dataEvent(deCheckBrowseMode);
+    d->fire(BeforePost);
+    d->checkRequiredFields();
+    d->computeCalcFields(d->editSlot);
+    const uint32_t record = d->editRecord;
+    const int row = d->pos;
+    d->storeEditBuffer();
+
+    // The posted record takes its place in the order and may leave a filtered view.
+    TDataEvent event = deRecordChange;
+    TDataEventInfo info;
+    info.Row = row;
+    if (d->filtered && !d->acceptRecord(record)) {
+        d->view.erase(d->view.begin() + row);
+        d->invalidateRows();
+        d->pos = d->view.empty() ? -1 : std::min(row, int(d->view.size()) - 1);
+        event = deRowsRemoved;
+        info.Count = 1;
+    } else if (!d->sortKeys.empty()) {
+        d->view.erase(d->view.begin() + row);
+        const auto at =
+            std::upper_bound(d->view.begin(), d->view.end(), record,
+                             [this](uint32_t a, uint32_t b) { return d->lessRecord(a, b); });
+        const int newRow = int(at - d->view.begin());
+        d->view.insert(at, record);
+        d->invalidateRows();
+        d->pos = newRow;
+        if (newRow != row) {
+            event = deRowMoved;
+            info.FromRow = row;
+            info.Row = newRow;
+        }
+    }
+    d->bof = d->eof = d->view.empty();
+    d->setState(dsBrowse);
+    d->dataEvent(event, info);
+    d->fire(AfterPost);
+}
+
+void TClientDataSet::Cancel()
+{
+    if (!d->isEditing())
+        return;
+    d->dataEvent(deCheckBrowseMode);
+    d->fire(BeforeCancel);
+    const bool inserting = d->state == dsInsert;
+    if (inserting)
+        d->fire(BeforeScroll);
+    const int row = d->pos;
+    if (inserting) {
+        d->view.erase(d->view.begin() + row);
+        d->invalidateRows();
+        d->records[d->editRecord].status = RecordStatus::Dead;
+        d->pos = d->view.empty() ? -1 : std::min(row, int(d->view.size()) - 1);
+    }
+    d->store.freeSlot(d->editSlot);
+    d->editSlot = -1;
+    d->editRecord = NoRecord;
+    d->insertBefore = NoRecord;
+    d->bof = d->eof = d->view.empty();
+    d->setState(dsBrowse);
+    TDataEventInfo info;
+    info.Row = row;
+    if (inserting) {
+        info.Count = 1;
+        d->dataEvent(deRowsRemoved, info);
+    } else {
+        d->dataEvent(deRecordChange, info);
+    }
+    d->fire(AfterCancel);
+    if (inserting)
+        d->fire(AfterScroll);
+}
+
+void TClientDataSet::Delete()
+{
+    d->checkActive();
+    if (d->state == dsInsert) {
+        Cancel();
+        return;
+    }
+    if (d->view.empty())
+        DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"), this);
+    d->checkCanModify();
+    d->dataEvent(deCheckBrowseMode);
+    d->fire(BeforeDelete);
+    d->fire(BeforeScroll);
+    if (d->state == dsEdit) {
+        d->store.freeSlot(d->editSlot);
+        d->editSlot = -1;
+        d->editRecord = NoRecord;
+    }
+    const int row = d->pos;
+    const uint32_t record = d->view[size_t(row)];
+    RecordInfo &info = d->records[record];
+    auto removeFromOrder = [&] {
+        d->order.erase(std::find(d->order.begin(), d->order.end(), record));
+    };
+    switch (info.status) {
+    case RecordStatus::Unmodified:
+        if (d->logChanges) {
+            info.status = RecordStatus::Deleted;
+            info.seq = d->nextSeq++;
+            ++d->changeCount;
+        } else {
+            d->store.freeSlot(info.cur);
+            info.status = RecordStatus::Dead;
+            removeFromOrder();
+        }
+        break;
+    case RecordStatus::Modified:
+        d->store.freeSlot(info.cur);
+        info.cur = info.orig;
+        info.status = RecordStatus::Deleted;
+        break;
+    case RecordStatus::Inserted:
+        d->store.freeSlot(info.cur);
+        info.status = RecordStatus::Dead;
+        removeFromOrder();
+        --d->changeCount;
+        break;
+    default:
+        break;
+    }
+    d->view.erase(d->view.begin() + row);
+    d->invalidateRows();
+    d->pos = d->view.empty() ? -1 : std::min(row, int(d->view.size()) - 1);
+    d->bof = d->eof = d->view.empty();
+    ++d->version;
+    d->setState(dsBrowse);
+    TDataEventInfo removed;
+    removed.Row = row;
+    removed.Count = 1;
+    d->dataEvent(deRowsRemoved, removed);
+    d->fire(AfterDelete);
+    d->fire(AfterScroll);
+}
+
+void TClientDataSet::CheckBrowseMode()
+{
+    d->checkActive();
+    d->dataEvent(deCheckBrowseMode);
+    if (d->isEditing()) {
+        UpdateRecord();
+        if (d->modified)
+            Post();
+        else
+            Cancel();
+    }
+}
+
+static void assignInOrder(TClientDataSet &dataSet, const QVariantList &values)
+{
+    for (int i = 0; i < values.size() && i < dataSet.FieldCount(); ++i) {
+        if (!values[i].isValid())
+            continue;
+        dataSet.Fields(i)->SetValue(values[i]);
+    }
+}
+
+void TClientDataSet::AppendRecord(const QVariantList &values)
+{
+    Append();
+    try {
+        assignInOrder(*this, values);
+        Post();
+    } catch (...) {
+        Cancel();
+        throw;
+    }
+}
+
+void TClientDataSet::InsertRecord(const QVariantList &values)
+{
+    Insert();
+    try {
+        assignInOrder(*this, values);
+        Post();
+    } catch (...) {
+        Cancel();
+        throw;
+    }
+}
+
+void TClientDataSet::UpdateRecord()
+{
+    if (!d->isEditing())
+        DatabaseError(QStringLiteral("Dataset not in edit or insert mode"), this);
+    d->dataEvent(deUpdateRecord);
+}
+
+bool TClientDataSet::Modified() const
+{
+    return d->modified;
+}
+
+bool TClientDataSet::CanModify() const
+{
+    return !d->readOnly;
+}
+
+bool TClientDataSet::ReadOnly() const
+{
+    return d->readOnly;
+}
+
+void TClientDataSet::SetReadOnly(bool readOnly)
+{
+    d->readOnly = readOnly;
+}
+
+// --- Filter and order ------------------------------------------------------------------------
+
+const QString &TClientDataSet::Filter() const
+{
+    return d->filterText;
+}
+
+void TClientDataSet::SetFilter(const QString &filter)
+{
+    if (filter == d->filterText)
+        return;
+    std::shared_ptr<DataInternal::Expression> expression;
+    if (Active() && !filter.trimmed().isEmpty()) {
+        expression = DataInternal::Expression::parse(filter, *this, false);
+        expression->setCaseInsensitive(d->filterOptions & foCaseInsensitive);
+        expression->setPartialCompare(!(d->filterOptions & foNoPartialCompare));
+    }
+    if (Active() && d->filtered)
+        CheckBrowseMode();
+    d->filterText = filter;
+    d->filterExpression = expression;
+    if (Active() && d->filtered) {
+        d->rebuildView();
+        d->pos = d->view.empty() ? -1 : 0;
+        d->dataEvent(deDataSetChange);
+        First();
+    }
+}
+
+bool TClientDataSet::Filtered() const
+{
+    return d->filtered;
+}
+
+void TClientDataSet::SetFiltered(bool filtered)
+{
+    if (d->filtered == filtered)
+        return;
+    if (!Active()) {
+        d->filtered = filtered;
+        return;
+    }
+    CheckBrowseMode();
+    if (filtered && !d->filterExpression && !d->filterText.trimmed().isEmpty()) {
+        d->filterExpression = DataInternal::Expression::parse(d->filterText, *this, false);
+        d->filterExpression->setCaseInsensitive(d->filterOptions & foCaseInsensitive);
+        d->filterExpression->setPartialCompare(!(d->filterOptions & foNoPartialCompare));
+    }
+    d->filtered = filtered;
+    d->rebuildView();
+    d->pos = d->view.empty() ? -1 : 0;
+    d->dataEvent(deDataSetChange);
+    First();
+}
+
+TFilterOptions TClientDataSet::FilterOptions() const
+{
+    return d->filterOptions;
+}
+
+void TClientDataSet::SetFilterOptions(TFilterOptions options)
+{
+    if (d->filterOptions == options)
+        return;
+    d->filterOptions = options;
+    if (d->filterExpression) {
+        d->filterExpression->setCaseInsensitive(options & foCaseInsensitive);
+        d->filterExpression->setPartialCompare(!(options & foNoPartialCompare));
+    }
+    if (Active() && d->filtered) {
+        CheckBrowseMode();
+        d->rebuildView();
+        d->pos = d->view.empty() ? -1 : 0;
+        d->dataEvent(deDataSetChange);
+        First();
+    }
+}
+
+TIndexDefs &TClientDataSet::IndexDefs()
+{
+    return d->indexDefs;
+}
+
+const QString &TClientDataSet::IndexName() const
+{
+    return d->indexName;
+}
+
+// Switching the order keeps the current record and fires no scroll events.
+static void applyOrder(TClientDataSetPrivate *d, const QString &indexName,
+                       const QString &fieldNames)
+{
+    if (d->state != dsInactive)
+        d->q->CheckBrowseMode();
+    const QString oldName = d->indexName;
+    const QString oldFields = d->indexFieldNames;
+    d->indexName = indexName;
+    d->indexFieldNames = fieldNames;
+    if (d->state == dsInactive)
+        return;
+    try {
+        d->buildSortKeys();
+    } catch (...) {
+        d->indexName = oldName;
+        d->indexFieldNames = oldFields;
+        d->buildSortKeys();
+        throw;
+    }
+    if (!d->sortKeys.empty())
+        d->fetchAll();
+    const uint32_t current = d->pos >= 0 ? d->view[size_t(d->pos)] : NoRecord;
+    d->rebuildView();
+    d->restorePosition(current, 0);
+    d->bof = d->eof = d->view.empty();
+    d->dataEvent(deDataSetChange);
+}
+
+void TClientDataSet::SetIndexName(const QString &name)
+{
+    if (name == d->indexName && d->indexFieldNames.isEmpty())
+        return;
+    applyOrder(d.get(), name, QString());
+}
+
+const QString &TClientDataSet::IndexFieldNames() const
+{
+    return d->indexFieldNames;
+}
+
+void TClientDataSet::SetIndexFieldNames(const QString &fieldNames)
+{
+    if (fieldNames == d->indexFieldNames && d->indexName.isEmpty())
+        return;
+    applyOrder(d.get(), QString(), fieldNames);
+}
+
+void TClientDataSet::AddIndex(const QString &name, const QString &fields, TIndexOptions options,
+                              const QString &descFields, const QString &caseInsFields)
+{
+    if (Active())
+        d->fieldList(fields); // refuses missing fields now rather than at selection
+    TIndexDef &def = d->indexDefs.Add(name, fields, options);
+    def.DescFields = descFields;
+    def.CaseInsFields = caseInsFields;
+}
+
+void TClientDataSet::DeleteIndex(const QString &name)
+{
+    if (d->indexName.compare(name, Qt::CaseInsensitive) == 0)
+        applyOrder(d.get(), QString(), QString());
+    d->indexDefs.Remove(name);
+}
+
+TAggregates &TClientDataSet::Aggregates()
+{
+    return d->aggregates;
+}
+
+bool TClientDataSet::AggregatesActive() const
+{
+    return d->aggregatesActive;
+}
+
+void TClientDataSet::SetAggregatesActive(bool active)
+{
+    d->aggregatesActive = active;
+}
+
+// --- Controls --------------------------------------------------------------------------------
+
+void TClientDataSet::DisableControls()
+{
+    if (d->disableCount == 0) {
+        d->disableState = d->state;
+        d->enableEvent = deDataSetChange;
+    }
+    ++d->disableCount;
+}
+
+void TClientDataSet::EnableControls()
+{
+    if (d->disableCount == 0)
+        return;
+    if (--d->disableCount == 0) {
+        if (d->disableState != d->state)
+            d->dataEvent(deUpdateState);
+        if (d->disableState != dsInactive && d->state != dsInactive)
+            d->dataEvent(d->enableEvent);
+    }
+}
+
+bool TClientDataSet::ControlsDisabled() const
+{
+    return d->disableCount > 0;
+}
+
+int TClientDataSet::RowCount() const
+{
+    return d->state == dsInactive ? 0 : int(d->view.size());
+}
+
+int TClientDataSet::CurrentRow() const
+{
+    return d->state == dsInactive ? -1 : d->pos;
+}
+
+QVariant TClientDataSet::RowValue(int row, const TField *field) const
+{
+    TRowScope scope(*this, row);
+    return field->Value();
+}
+
+QString TClientDataSet::RowDisplayText(int row, const TField *field) const
+{
+    TRowScope scope(*this, row);
+    return field->DisplayText();
+}
+
+QString TClientDataSet::RowText(int row, const TField *field) const
+{
+    TRowScope scope(*this, row);
+    return field->Text();
+}
+
+TUpdateStatus TClientDataSet::RowUpdateStatus(int row) const
+{
+    if (row < 0 || row >= int(d->view.size()))
+        return usUnmodified;
+    switch (d->records[d->view[size_t(row)]].status) {
+    case RecordStatus::Modified:
+        return usModified;
+    case RecordStatus::Inserted:
+    case RecordStatus::Pending:
+        return usInserted;
+    case RecordStatus::Deleted:
+        return usDeleted;
+    default:
+        return usUnmodified;
+    }
+}
+
+TBookmark TClientDataSet::RowBookmark(int row) const
+{
+    if (row < 0 || row >= int(d->view.size()) ||
+        d->records[d->view[size_t(row)]].status == RecordStatus::Pending)
+        return TBookmark();
+    return TBookmark(d->view[size_t(row)], d->generation);
+}
+
+int TClientDataSet::RowOfBookmark(const TBookmark &bookmark) const
+{
+    return BookmarkValid(bookmark) ? d->rowOf(bookmark.m_record) : -1;
+}
+
+TClientDataSet::TRowScope::TRowScope(const TClientDataSet &dataSet, int row)
+    : m_dataSet(dataSet)
+    , m_savedSlot(dataSet.d->contextActive ? dataSet.d->contextSlot : INT_MIN)
+{
+    dataSet.d->contextActive = true;
+    dataSet.d->contextSlot = dataSet.d->slotOfRow(row);
+}
+
+TClientDataSet::TRowScope::~TRowScope()
+{
+    m_dataSet.d->contextActive = m_savedSlot != INT_MIN;
+    m_dataSet.d->contextSlot = m_savedSlot == INT_MIN ? -1 : m_savedSlot;
+}
+
+qint64 TClientDataSet::DataSize() const
+{
+    return d->store.bytes() + qint64(d->records.capacity() * sizeof(DataInternal::RecordInfo)) +
+           qint64((d->order.capacity() + d->view.capacity()) * sizeof(uint32_t)) +
+           qint64(d->rowOfRecord.capacity() * sizeof(int));
+}
