@@ -217,7 +217,12 @@ template<class LineEdit>
 void TDBLineEdit<LineEdit>::LoadFromField()
 {
     const bool editing = this->hasFocus() && CanModify();
-    this->setText(FieldText(editing));
+    const QString text = FieldText(editing);
+    // The same text stays untouched, so a selection the user made survives a reload (the
+    // dataset entering edit state reloads every control).
+    if (text == this->text())
+        return;
+    this->setText(text);
     if (!this->hasFocus())
         this->setCursorPosition(0);
 }
@@ -232,12 +237,16 @@ void TDBLineEdit<LineEdit>::SaveToField()
 template<class LineEdit>
 void TDBLineEdit<LineEdit>::UpdateReadOnly()
 {
-    this->setReadOnly(!CanModify());
+    // Setting either property again would reset the text and lose the user's selection.
+    if (this->isReadOnly() == CanModify())
+        this->setReadOnly(!CanModify());
     TField *field = Field();
-    this->setMaxLength(field && IsStringType(field->DataType()) && !field->IsBlob() &&
-                               field->Size() > 0
-                           ? field->Size()
-                           : 32767);
+    const int maxLength =
+        field && IsStringType(field->DataType()) && !field->IsBlob() && field->Size() > 0
+            ? field->Size()
+            : 32767;
+    if (this->maxLength() != maxLength)
+        this->setMaxLength(maxLength);
 }
 
 template<class LineEdit>

@@ -32,7 +32,7 @@ public:
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
     // The control can change its field now: linked, the field modifiable, not read-only.
-    bool CanModify() const;
+    virtual bool CanModify() const;
 
     std::function<void(QWidget &Sender)> OnEnter;
     std::function<void(QWidget &Sender)> OnExit;

@@ -197,9 +197,15 @@ TDBGrid::TDBGrid(QWidget *parent)
 
 TDBGrid::~TDBGrid()
 {
+    // The view and the model read the columns: they go before the grid's own members do.
     m_model->OnDataEvent = nullptr;
     m_columns.OnChange = nullptr;
     m_model->SetDataSource(nullptr);
+    m_model->disconnect(this);
+    m_view->selectionModel()->disconnect(this);
+    m_header->disconnect(this);
+    delete m_view;
+    delete m_model;
 }
 
 TDataSource *TDBGrid::DataSource() const

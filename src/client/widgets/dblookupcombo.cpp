@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -189,6 +190,15 @@ QString TDBLookupComboBox::shownListField() const
     return names.value(qMin(m_listFieldIndex, int(names.size()) - 1));
 }
 
+bool TDBLookupComboBox::CanModify() const
+{
+    TField *field = Field();
+    if (!field || field->FieldKind() != fkLookup)
+        return TFieldControl::CanModify();
+    TField *target = targetField();
+    return !ReadOnly() && m_link.Active() && !m_link.ReadOnly() && target && target->CanModify();
+}
+
 TField *TDBLookupComboBox::targetField() const
 {
     TField *field = Field();
@@ -251,6 +261,8 @@ void TDBLookupComboBox::LoadFromField()
     if (text.isEmpty() && key.isValid() &&
         listKeyField().compare(shownListField(), Qt::CaseInsensitive) == 0)
         text = key.toString();
+    if (text == m_edit->text())
+        return;
     m_edit->setText(text);
     m_edit->setCursorPosition(0);
 }
@@ -349,6 +361,8 @@ void TDBLookupComboBox::DropDown()
         at.setX(qBound(area.left(), at.x(), qMax(area.left(), area.right() - width)));
     }
     m_popup->move(at);
+    if (!m_typed)
+        m_edit->selectAll(); // what is typed next replaces the shown text
     m_popup->show();
     m_list->setFocus();
 }
@@ -426,6 +440,9 @@ bool TDBLookupComboBox::editKeyPress(QKeyEvent *event)
                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)));
     if (changes && !StartEdit())
         return true;
+    // The first key typed replaces the shown text: it starts a search.
+    if (changes && !m_typed)
+        m_edit->selectAll();
     return false;
 }
 

@@ -81,6 +81,9 @@ public:
     void CloseUp(bool accept);
     bool ListVisible() const;
 
+    // Bound to a lookup field, the combo changes that field's key field.
+    bool CanModify() const override;
+
     // Keys typed into the box (Enter '\r', Escape '\x1b'); a null Key swallows the key.
     std::function<void(TDBLookupComboBox &Sender, QChar &Key)> OnKeyPress;
     std::function<void(TDBLookupComboBox &Sender, int Key, Qt::KeyboardModifiers Shift)> OnKeyUp;

@@ -179,7 +179,7 @@ QVariant TDBGridModel::data(const QModelIndex &index, int role) const
         return {};
     const int dataRow = DataRow(index.row());
     TColumn *col = column(index.column());
-    if (dataRow < 0) {
+    if (IsGroupRow(index.row())) {
         switch (role) {
         case Qt::DisplayRole:
             return index.column() == 0 ? GroupText(index.row()) : QString();
@@ -194,6 +194,8 @@ QVariant TDBGridModel::data(const QModelIndex &index, int role) const
             return {};
         }
     }
+    if (dataRow < 0)
+        return {}; // a row the dataset has already removed
     switch (role) {
     case Qt::DisplayRole:
         return CellText(dataRow, col);
@@ -276,8 +278,28 @@ Qt::ItemFlags TDBGridModel::flags(const QModelIndex &index) const
 
 int TDBGridModel::DataRow(int modelRow) const
 {
-    if (!grouping())
+    if (!grouping()) {
+        const PendingChange &p = m_pending;
+        switch (p.kind) {
+        case PendingChange::None:
+            return modelRow;
+        case PendingChange::Insert:
+            return modelRow < p.row ? modelRow : modelRow + p.count;
+        case PendingChange::Remove:
+            if (modelRow < p.row)
+                return modelRow;
+            return modelRow < p.row + p.count ? -1 : modelRow - p.count;
+        case PendingChange::Move:
+            if (modelRow == p.from)
+                return p.row;
+            if (p.from < p.row && modelRow > p.from && modelRow <= p.row)
+                return modelRow - 1;
+            if (p.from > p.row && modelRow >= p.row && modelRow < p.from)
+                return modelRow + 1;
+            return modelRow;
+        }
         return modelRow;
+    }
     if (modelRow < 0 || modelRow >= int(m_entries.size()))
         return -1;
     return m_entries[size_t(modelRow)].dataRow;
@@ -398,7 +420,9 @@ void TDBGridModel::dataEvent(TDataEvent event, const TDataEventInfo &info)
             if (grouping()) {
                 reset(ResetKind::Rows);
             } else if (info.Count > 0 && info.Row >= 0 && info.Row <= m_rowCount) {
+                m_pending = {PendingChange::Insert, info.Row, info.Count, 0};
                 beginInsertRows(QModelIndex(), info.Row, info.Row + info.Count - 1);
+                m_pending = {};
                 m_rowCount += info.Count;
                 endInsertRows();
             }
@@ -407,7 +431,9 @@ void TDBGridModel::dataEvent(TDataEvent event, const TDataEventInfo &info)
             if (grouping()) {
                 reset(ResetKind::Rows);
             } else if (info.Count > 0 && info.Row >= 0 && info.Row + info.Count <= m_rowCount) {
+                m_pending = {PendingChange::Remove, info.Row, info.Count, 0};
                 beginRemoveRows(QModelIndex(), info.Row, info.Row + info.Count - 1);
+                m_pending = {};
                 m_rowCount -= info.Count;
                 endRemoveRows();
             }
@@ -418,8 +444,10 @@ void TDBGridModel::dataEvent(TDataEvent event, const TDataEventInfo &info)
             } else if (info.FromRow != info.Row && info.FromRow >= 0 && info.FromRow < m_rowCount &&
                        info.Row >= 0 && info.Row < m_rowCount) {
                 const int destination = info.Row > info.FromRow ? info.Row + 1 : info.Row;
+                m_pending = {PendingChange::Move, info.Row, 1, info.FromRow};
                 beginMoveRows(QModelIndex(), info.FromRow, info.FromRow, QModelIndex(),
                               destination);
+                m_pending = {};
                 endMoveRows();
             }
             break;
@@ -432,13 +460,14 @@ void TDBGridModel::dataEvent(TDataEvent event, const TDataEventInfo &info)
                 break;
             }
             const int row = ModelRow(ds->CurrentRow());
-            if (row >= 0 && columnCount() > 0)
+            if (row >= 0 && row < rowCount() && columnCount() > 0)
                 Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
             break;
         }
         case deUpdateState: {
+            // State changes come in the middle of an operation, before its row event.
             const int row = ModelRow(ds->CurrentRow());
-            if (row >= 0)
+            if (row >= 0 && row < rowCount())
                 Q_EMIT headerDataChanged(Qt::Vertical, row, row);
             break;
         }
@@ -446,9 +475,12 @@ void TDBGridModel::dataEvent(TDataEvent event, const TDataEventInfo &info)
             break;
         }
     }
-    // Whatever the events said, the model never disagrees with the dataset about its size.
+    // Whatever the events said, the model never disagrees with the dataset about its size
+    // once an operation is complete (state changes and pre-post notices come mid-way).
     ds = DataSet();
-    if (!grouping() && m_rowCount != (ds ? ds->RowCount() : 0))
+    const bool complete = event != deUpdateState && event != deCheckBrowseMode &&
+                          event != deUpdateRecord && event != deFocusControl;
+    if (complete && !grouping() && m_rowCount != (ds ? ds->RowCount() : 0))
         reset(ResetKind::Rows);
     if (OnDataEvent)
         OnDataEvent(event, info);

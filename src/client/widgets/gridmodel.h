@@ -115,6 +115,15 @@ private:
         int dataRow; // -1 for a group header
         int group;   // the group of a header row
     };
+    // The dataset reports a change after making it, while the view must be told before:
+    // between begin and end of the notification the rows are mapped as they were.
+    struct PendingChange
+    {
+        enum Kind { None, Insert, Remove, Move } kind = None;
+        int row = 0;
+        int count = 0;
+        int from = 0;
+    };
 
     void dataEvent(TDataEvent event, const TDataEventInfo &info);
     void reset(ResetKind kind);
@@ -126,6 +135,7 @@ private:
     TDBGridColumns &m_columns;
     Link m_link{this};
     int m_rowCount = 0;
+    PendingChange m_pending;
     bool m_readOnly = false;
     bool m_activeChanged = false;
     bool m_resetting = false;

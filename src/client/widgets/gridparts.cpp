@@ -136,6 +136,14 @@ bool GridView::commitEditor()
     QWidget *current = editor();
     if (!current)
         return true;
+    if (state() != QAbstractItemView::EditingState) {
+        // Closed already, its deletion still pending.
+        m_grid->m_delegate->editorClosed(current);
+        return true;
+    }
+    // Writing the cell puts the dataset into edit state, which asks the grid to commit again.
+    if (m_grid->m_delegate->committing())
+        return true;
     commitData(current);
     if (!m_grid->m_delegate->lastCommitAccepted()) {
         current->setFocus();
@@ -264,6 +272,12 @@ void GridView::focusOutEvent(QFocusEvent *event)
         if (ds && ds->State() == dsInsert && !ds->Modified())
             Guarded([&] { ds->Cancel(); });
     });
+}
+
+void GridView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    m_grid->m_delegate->editorClosed(editor);
+    QTableView::closeEditor(editor, hint);
 }
 
 void GridView::scrollContentsBy(int dx, int dy)
@@ -753,7 +767,9 @@ void GridDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
         m_commitAccepted = true;
         return;
     }
+    m_committing = true;
     m_commitAccepted = model->setData(index, text, Qt::EditRole);
+    m_committing = false;
 }
 
 void GridDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,

@@ -41,6 +41,7 @@ protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     TDBGrid *m_grid;
@@ -112,8 +113,15 @@ public:
                      const QModelIndex &index) override;
 
     QWidget *currentEditor() const { return m_editor; }
+    void editorClosed(QWidget *editor)
+    {
+        if (m_editor == editor)
+            m_editor = nullptr;
+    }
     // The last value written from the editor was accepted by the field.
     bool lastCommitAccepted() const { return m_commitAccepted; }
+    // A value is being written from the editor right now.
+    bool committing() const { return m_committing; }
 
 protected:
     bool eventFilter(QObject *object, QEvent *event) override;
@@ -125,6 +133,7 @@ private:
     TDBGrid *m_grid;
     mutable QPointer<QWidget> m_editor;
     mutable bool m_commitAccepted = true;
+    mutable bool m_committing = false;
 };
 
 class GridFooter : public QWidget
