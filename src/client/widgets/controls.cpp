@@ -160,6 +160,7 @@ TDateTimePicker::TDateTimePicker(QWidget *parent)
 {
     setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     setCalendarPopup(true);
+    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("8888-88-88")) + 36);
 }
 
 TDateRangeEdit::TDateRangeEdit(QWidget *parent)

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -162,6 +163,7 @@ TDBGrid::TDBGrid(QWidget *parent)
     };
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         applyColumnGeometry();
+        applyGroupSpans();
         invalidateFooters();
         syncCurrentFromDataSet();
     });
@@ -193,6 +195,7 @@ TDBGrid::TDBGrid(QWidget *parent)
 
     setFocusProxy(m_view);
     applyOptions();
+    SetFixedColor(m_fixedColor);
 }
 
 TDBGrid::~TDBGrid()
@@ -258,6 +261,14 @@ void TDBGrid::SetUseMultiTitle(bool on)
 void TDBGrid::SetFixedColor(const QColor &color)
 {
     m_fixedColor = color;
+    // The header's area past the last column takes the colour too.
+    for (QHeaderView *header :
+         {static_cast<QHeaderView *>(m_header), static_cast<QHeaderView *>(m_indicator)}) {
+        QPalette palette = header->palette();
+        for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Base})
+            palette.setColor(role, color);
+        header->setPalette(palette);
+    }
     m_header->viewport()->update();
     m_indicator->viewport()->update();
     m_groupPanel->update();
@@ -922,6 +933,21 @@ void TDBGrid::UngroupField(const QString &fieldName)
     fields.removeIf(
         [&](const QString &name) { return name.compare(fieldName, Qt::CaseInsensitive) == 0; });
     SetGroupFields(fields);
+}
+
+void TDBGrid::applyGroupSpans()
+{
+    // A group row is one cell across the grid; spans exist only while grouping.
+    if (!m_view->model())
+        return;
+    m_view->clearSpans();
+    const int columns = m_model->columnCount();
+    if (m_model->GroupFields().isEmpty() || columns < 2)
+        return;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (m_model->IsGroupRow(row))
+            m_view->setSpan(row, 0, 1, columns);
+    }
 }
 
 void TDBGrid::SetAllGroupsExpanded(bool expanded)

@@ -197,6 +197,7 @@ private:
     void columnsChanged(TColumn *column, TColumnChange change);
     void applyColumnGeometry();
     void applyOptions();
+    void applyGroupSpans();
     void dataEvent(TDataEvent event, const TDataEventInfo &info);
     void syncCurrentFromDataSet();
     void viewCurrentChanged(const QModelIndex &current, const QModelIndex &previous);
