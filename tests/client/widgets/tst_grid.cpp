@@ -6,11 +6,13 @@
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/gridexportsource.h"
 #include "client/widgets/gridmodel.h"
+#include "client/widgets/gridprinter.h"
 #include "client/widgets/messagebox.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPdfWriter>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -481,9 +483,22 @@ private Q_SLOTS:
         QCOMPARE(f.view()->currentIndex().row(), 49);
         QVERIFY(
             f.view()->viewport()->rect().contains(f.view()->visualRect(f.cell(49, 0)).center()));
+        int cellClicks = 0;
+        int doubleClicks = 0;
+        f.grid.OnCellClick = [&](TDBGrid &, TColumn &column) {
+            QCOMPARE(column.FieldName(), QStringLiteral("PM"));
+            ++cellClicks;
+        };
+        f.grid.OnDblClick = [&](TDBGrid &grid) {
+            QCOMPARE(grid.DataSet()->CurrentRow(), 47);
+            ++doubleClicks;
+        };
         const QRect first = f.view()->visualRect(f.cell(47, 1));
         QTest::mouseClick(f.view()->viewport(), Qt::LeftButton, {}, first.center());
         QCOMPARE(f.ds->CurrentRow(), 47);
+        QCOMPARE(cellClicks, 1);
+        QTest::mouseDClick(f.view()->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(doubleClicks, 1);
         QVERIFY(!f.grid.CurrentCellRect().isEmpty());
     }
 
@@ -546,6 +561,32 @@ private Q_SLOTS:
         QCOMPARE(f.view()->horizontalHeader()->height(),
                  f.view()->horizontalHeader()->sizeHint().height());
         QCOMPARE(f.view()->verticalHeader()->defaultSectionSize(), 20);
+    }
+
+    void printingRepeatsTitlesOnEveryPageAndNumbersThePages()
+    {
+        QCOMPARE(ExpandPageText(QStringLiteral("第&[Page]页，共&[Pages]页"), 2, 7),
+                 QStringLiteral("第2页，共7页"));
+        GridFixture f(150);
+        f.grid.SetFooterRowCount(1);
+        f.grid.Columns()[4]->Footer().SetSum(QStringLiteral("#,0.00"));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("grid.pdf"));
+        QPdfWriter pdf(file);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setResolution(300);
+        TDBGridPrinter printer(f.grid);
+        printer.Options().Title = QStringLiteral("货品资料");
+        const int pages = printer.PageCount(pdf);
+        QVERIFY(pages > 1);
+        QVERIFY(printer.Print(pdf));
+        QVERIFY(QFileInfo(file).size() > 1000);
+        // Fewer rows take fewer pages; one row and the footer row fit on one.
+        GridFixture small(1);
+        small.grid.SetFooterRowCount(1);
+        TDBGridPrinter one(small.grid);
+        QCOMPARE(one.PageCount(pdf), 1);
+        QCOMPARE(TDBGridPrinter(f.grid).PageCount(pdf), pages);
     }
 
     void exportSourceGivesVisibleColumnsRowsAndTheFooter()
