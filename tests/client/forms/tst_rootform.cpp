@@ -9,6 +9,8 @@
 #include "client/widgets/uistyle.h"
 
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -124,6 +126,36 @@ private Q_SLOTS:
         QVERIFY(form->memo->hasFocus());
         QCOMPARE(form->memo->toPlainText(), QStringLiteral("a\n"));
         form->Close();
+    }
+
+    void controlsMarkedToKeepEnterKeepIt()
+    {
+        auto *form = CreateForm<TfrmSample>();
+        form->second->setProperty("vzWantsReturn", true);
+        int returns = 0;
+        connect(form->second, &QLineEdit::returnPressed, form, [&] { ++returns; });
+        showActive(form);
+        form->second->setFocus();
+        QTest::keyClick(form->second, Qt::Key_Return);
+        QVERIFY(form->second->hasFocus());
+        QCOMPARE(returns, 1);
+        QVERIFY(form->isVisible()); // no default button pressed, no close
+        form->Close();
+    }
+
+    void closeInAWorkspaceClosesItsWindow()
+    {
+        QMdiArea workspace;
+        workspace.resize(800, 600);
+        QPointer<TfrmSample> form = CreateForm<TfrmSample>();
+        QMdiSubWindow *window = workspace.addSubWindow(form);
+        QPointer<QMdiSubWindow> guard(window);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        workspace.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&workspace));
+        form->Close();
+        QTRY_VERIFY(guard.isNull());
+        QVERIFY(form.isNull());
     }
 
     void enterInAGridStaysInTheGrid()

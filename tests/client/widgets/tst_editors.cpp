@@ -86,6 +86,43 @@ private Q_SLOTS:
         QCOMPARE(f.field("BZ")->AsString(), QStringLiteral("加急"));
     }
 
+    void theDisplayFormatShowsUntilTheEditIsEntered()
+    {
+        EditorFixture f;
+        TField *price = f.field("DJ");
+        price->SetDisplayFormat(QStringLiteral("#,0.00"));
+        price->SetEditFormat(QStringLiteral("0.##"));
+        f.ds->Edit();
+        price->SetAsFloat(1234.5);
+        f.ds->Post();
+        auto *edit = f.add<TDBEdit>(QStringLiteral("DJ"));
+        f.show();
+        QCOMPARE(edit->text(), QStringLiteral("1,234.50"));
+        edit->setFocus();
+        QCOMPARE(edit->text(), QStringLiteral("1234.5"));
+        f.other->setFocus();
+        QCOMPARE(edit->text(), QStringLiteral("1,234.50"));
+    }
+
+    void enterAndExitHooksRunAroundTheWrite()
+    {
+        EditorFixture f;
+        auto *name = f.add<TDBEdit>(QStringLiteral("PM"));
+        f.show();
+        QStringList log;
+        name->OnEnter = [&](QWidget &) {
+            log << QStringLiteral("enter");
+        };
+        name->OnExit = [&](QWidget &) {
+            log << QStringLiteral("exit:") + f.field("PM")->AsString();
+        };
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("abc"));
+        f.other->setFocus();
+        QCOMPARE(log, (QStringList{QStringLiteral("enter"), QStringLiteral("exit:abc")}));
+    }
+
     void escapeRevertsTypedText()
     {
         EditorFixture f;

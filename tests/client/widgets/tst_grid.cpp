@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace widgettest;
 
@@ -214,6 +215,111 @@ private Q_SLOTS:
         QCOMPARE(f.ds->State(), dsBrowse);
         QCOMPARE(f.grid.Model()->rowCount(), 3);
         QCOMPARE(f.ds->RecordCount(), 3);
+    }
+
+    void insertKeyInsertsBeforeTheCurrentRecord()
+    {
+        GridFixture f(3);
+        f.show();
+        f.ds->Next();
+        QTest::keyClick(f.view(), Qt::Key_Insert);
+        QCOMPARE(f.ds->State(), dsInsert);
+        QCOMPARE(f.ds->CurrentRow(), 1);
+        QCOMPARE(f.view()->currentIndex().row(), 1);
+        QCOMPARE(f.grid.Model()->index(2, 0).data().toString(), QStringLiteral("H0002"));
+        QTest::keyClick(f.view(), Qt::Key_Escape);
+        QCOMPARE(f.grid.Model()->rowCount(), 3);
+        QCOMPARE(f.grid.Model()->index(1, 0).data().toString(), QStringLiteral("H0002"));
+    }
+
+    void leavingTheGridDropsAnUntouchedNewRecord()
+    {
+        GridFixture f(2);
+        QWidget window;
+        auto *layout = new QVBoxLayout(&window);
+        f.grid.setParent(&window);
+        auto *other = new QLineEdit(&window);
+        layout->addWidget(&f.grid);
+        layout->addWidget(other);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        f.grid.setFocus();
+        f.ds->Last();
+        QTest::keyClick(f.view(), Qt::Key_Down);
+        QCOMPARE(f.ds->State(), dsInsert);
+        other->setFocus();
+        QTRY_COMPARE(f.ds->State(), dsBrowse);
+        QCOMPARE(f.ds->RowCount(), 2);
+        f.grid.setParent(nullptr);
+    }
+
+    void aPostedRecordThatMovesInTheOrderIsFollowed()
+    {
+        GridFixture f(5);
+        f.show();
+        f.ds->SetIndexFieldNames(QStringLiteral("BH"));
+        f.ds->First();
+        QVERIFY(f.grid.Model()->setData(f.cell(0, 0), QStringLiteral("Z999")));
+        f.ds->Post();
+        QCOMPARE(f.ds->CurrentRow(), 4);
+        QCOMPARE(f.view()->currentIndex().row(), 4);
+        QCOMPARE(f.grid.Model()->index(4, 0).data().toString(), QStringLiteral("Z999"));
+        QCOMPARE(f.grid.Model()->index(0, 0).data().toString(), QStringLiteral("H0002"));
+    }
+
+    void focusControlOfAFieldSelectsItsColumn()
+    {
+        GridFixture f(2);
+        f.show();
+        f.ds->FieldByName(QStringLiteral("DJ"))->FocusControl();
+        QCOMPARE(f.grid.SelectedIndex(), 3);
+        QCOMPARE(f.grid.SelectedField()->FieldName(), QStringLiteral("DJ"));
+        QVERIFY(f.view()->hasFocus());
+    }
+
+    void filterRowConditionsFollowTheFieldType_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expression");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("number") << "DJ"
+                                << "<= 12.5"
+                                << "DJ <= 12.5" << 3;
+        QTest::newRow("number equal") << "SL"
+                                      << "3"
+                                      << "SL = 3" << 2;
+        QTest::newRow("not a number") << "SL"
+                                      << "abc"
+                                      << "" << 10;
+        QTest::newRow("date") << "RQ"
+                              << "2024-03-02"
+                              << "RQ = '2024-03-02'" << 1;
+        QTest::newRow("date from") << "RQ"
+                                   << ">=2024-03-09"
+                                   << "RQ >= '2024-03-09'" << 2;
+        QTest::newRow("boolean yes") << "ZT"
+                                     << "是"
+                                     << "ZT = true" << 5;
+        QTest::newRow("text not equal") << "PM"
+                                        << "<>扳手"
+                                        << "PM <> '扳手'" << 8;
+        QTest::newRow("text anywhere") << "BH"
+                                       << "001"
+                                       << "BH like '%001%'" << 2;
+    }
+    void filterRowConditionsFollowTheFieldType()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, expression);
+        QFETCH(int, rows);
+        GridFixture f(10, false);
+        f.grid.SetFilterRowVisible(true);
+        const int column = f.grid.Columns().FindByFieldName(field)->Index();
+        f.grid.SetColumnFilterText(column, text);
+        QCOMPARE(f.grid.FilterExpression(), expression);
+        QCOMPARE(f.ds->RowCount(), rows);
     }
 
     void aReadOnlyGridNeitherEditsNorAppends()
