@@ -135,9 +135,12 @@ QString TAggregate::DisplayText() const
 
 QVariant TClientDataSetPrivate::aggregateValue(const TAggregate &aggregate)
 {
-    if (!aggregate.m_compiled || aggregate.m_parsedExpression != aggregate.Expression) {
+    if (!aggregate.m_compiled || aggregate.m_parsedExpression != aggregate.Expression ||
+        aggregate.m_parsedGeneration != generation) {
+        aggregate.m_compiled.reset();
         aggregate.m_compiled = DataInternal::Expression::parse(aggregate.Expression, *q, true);
         aggregate.m_parsedExpression = aggregate.Expression;
+        aggregate.m_parsedGeneration = generation;
         aggregate.m_cachedVersion = 0;
     }
     if (aggregate.m_cachedVersion == version)
@@ -488,8 +491,6 @@ int TClientDataSetPrivate::fetchPacket(int count)
             store.freeSlot(slot);
         throw;
     }
-    if (!more)
-        cursorOpen = false;
     const bool calc = q->OnCalcFields != nullptr;
     for (int slot : newSlots) {
         if (calc)
@@ -501,19 +502,30 @@ int TClientDataSetPrivate::fetchPacket(int count)
     if (!sortKeys.empty())
         std::stable_sort(view.begin(), view.end(),
                          [this](uint32_t a, uint32_t b) { return lessRecord(a, b); });
+    if (!more) {
+        // The whole result is in: give back what was kept for growth.
+        cursorOpen = false;
+        store.shrinkToFit();
+        records.shrink_to_fit();
+        order.shrink_to_fit();
+        view.shrink_to_fit();
+    }
     invalidateRows();
     ++version;
     return int(newSlots.size());
 }
 
-void TClientDataSetPrivate::fetchAll()
+// Fetches while the dataset is open and tells the views which rows arrived; the cursor stays
+// on its record.
+int TClientDataSetPrivate::fetchMore(int count, bool all)
 {
     if (!cursorOpen)
-        return;
+        return 0;
     const uint32_t current = pos >= 0 && pos < int(view.size()) ? view[size_t(pos)] : NoRecord;
     const int before = int(view.size());
-    while (cursorOpen)
-        fetchPacket(-1);
+    int fetched = fetchPacket(count);
+    while (all && cursorOpen)
+        fetched += fetchPacket(-1);
     if (current != NoRecord)
         pos = rowOf(current);
     if (int(view.size()) != before && state != dsInactive) {
@@ -526,6 +538,12 @@ void TClientDataSetPrivate::fetchAll()
             dataEvent(deDataSetChange);
         }
     }
+    return fetched;
+}
+
+void TClientDataSetPrivate::fetchAll()
+{
+    fetchMore(-1, true);
 }
 
 void TClientDataSetPrivate::openFrom(Source source, QDataStream *stream)
@@ -981,25 +999,14 @@ void TClientDataSet::SetFetchOnDemand(bool on)
 int TClientDataSet::GetNextPacket()
 {
     d->checkActive();
-    if (!d->cursorOpen)
-        return 0;
-    const int before = int(d->view.size());
-    const uint32_t current = d->pos >= 0 ? d->view[size_t(d->pos)] : NoRecord;
-    const int count = d->fetchPacket(d->packetRecords > 0 ? d->packetRecords : -1);
-    if (current != NoRecord)
-        d->pos = d->rowOf(current);
-    else if (!d->view.empty() && d->pos < 0) {
+    const bool wasEmpty = d->view.empty();
+    const int count = d->fetchMore(d->packetRecords > 0 ? d->packetRecords : -1, false);
+    if (wasEmpty && !d->view.empty()) {
         d->pos = 0;
         d->bof = true;
     }
     if (!d->view.empty())
         d->eof = false;
-    if (int(d->view.size()) != before) {
-        TDataEventInfo info;
-        info.Row = before;
-        info.Count = int(d->view.size()) - before;
-        d->dataEvent(d->sortKeys.empty() ? deRowsInserted : deDataSetChange, info);
-    }
     return count;
 }
 
@@ -1230,6 +1237,9 @@ void TClientDataSet::Refresh()
     }
     d->records.clear();
     d->order.clear();
+    d->view.clear();
+    d->invalidateRows();
+    ++d->generation; // the records are new: old bookmarks must not find them
     d->store.clearSlots();
     d->changeCount = 0;
     d->cursor = opened.Handle;
@@ -1302,12 +1312,7 @@ int TClientDataSet::MoveBy(int distance)
     while (distance > 0) {
         if (d->pos + 1 < int(d->view.size())) {
             ++d->pos;
-        } else if (d->fetchOnDemand && d->cursorOpen && d->fetchPacket(d->packetRecords) > 0) {
-            TDataEventInfo info;
-            info.Row = d->pos + 1;
-            info.Count = int(d->view.size()) - d->pos - 1;
-            if (info.Count > 0)
-                d->dataEvent(deRowsInserted, info);
+        } else if (d->fetchOnDemand && d->cursorOpen && d->fetchMore(d->packetRecords, false) > 0) {
             continue;
         } else {
             d->eof = true;
@@ -1372,7 +1377,7 @@ void TClientDataSet::MoveToRow(int row)
     if (row < 0)
         return;
     while (row >= int(d->view.size()) && d->fetchOnDemand && d->cursorOpen)
-        d->fetchPacket(d->packetRecords);
+        d->fetchMore(d->packetRecords, false);
     if (row >= int(d->view.size()))
         return;
     d->fire(BeforeScroll);
@@ -1633,6 +1638,8 @@ void TClientDataSet::Edit()
     CheckBrowseMode();
     d->checkCanModify();
     d->fire(BeforeEdit);
+    if (d->isEditing() || d->view.empty() || d->pos < 0)
+        return;
     const uint32_t record = d->view[size_t(d->pos)];
     const int slot = d->store.copySlot(d->records[record].cur);
     if (OnCalcFields) {
@@ -1661,6 +1668,8 @@ void TClientDataSet::Post()
         return;
     d->dataEvent(deCheckBrowseMode);
     d->fire(BeforePost);
+    if (!d->isEditing())
+        return; // the handler posted or cancelled the record itself
     d->checkRequiredFields();
     d->computeCalcFields(d->editSlot);
     const uint32_t record = d->editRecord;
@@ -1704,9 +1713,14 @@ void TClientDataSet::Cancel()
         return;
     d->dataEvent(deCheckBrowseMode);
     d->fire(BeforeCancel);
+    if (!d->isEditing())
+        return;
     const bool inserting = d->state == dsInsert;
-    if (inserting)
+    if (inserting) {
         d->fire(BeforeScroll);
+        if (d->state != dsInsert)
+            return;
+    }
     const int row = d->pos;
     if (inserting) {
         d->view.erase(d->view.begin() + row);
@@ -1746,6 +1760,8 @@ void TClientDataSet::Delete()
     d->dataEvent(deCheckBrowseMode);
     d->fire(BeforeDelete);
     d->fire(BeforeScroll);
+    if (d->view.empty() || d->pos < 0 || d->state == dsInsert)
+        return; // the handlers emptied the dataset or started an insert
     if (d->state == dsEdit) {
         d->store.freeSlot(d->editSlot);
         d->editSlot = -1;

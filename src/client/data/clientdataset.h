@@ -27,7 +27,13 @@
 //   ApplyUpdates    CheckBrowseMode² BeforeApplyUpdates [server] AfterApplyUpdates
 //                   OnReconcileError for each rejected row; nothing when ChangeCount is 0
 //   CancelUpdates   Cancel [change log undone]
-//   field assignment  OnValidate [stored, Modified] OnChange OnCalcFields⁴ OnDataChange(field)
+//   Filtered, Filter, FilterOptions (changing an active filter)
+//                   CheckBrowseMode² [view rebuilt] then the First sequence
+//   IndexName, IndexFieldNames  CheckBrowseMode² [view sorted]; the record stays current
+//   LoadFromFile, LoadFromStream, SetData  the Close sequence, then the Open sequence
+//   Refresh         CheckBrowseMode² [records read again]; no other events
+//   field assignment  [stored] OnValidate (raising puts the old value back) [Modified]
+//                   OnChange OnCalcFields⁴ OnDataChange(field)
 //   OnCalcFields    in dsCalcFields for each record as it is loaded or posted, when editing
 //                   starts and after each change of a data field (AutoCalcFields)
 //   OnFilterRecord  in dsFilter for each record when Filtered is switched on or the filter
@@ -160,6 +166,7 @@ private:
     {}
     TClientDataSet *m_dataSet;
     mutable QString m_parsedExpression;
+    mutable uint32_t m_parsedGeneration = 0; // fields are made anew at every opening
     mutable std::shared_ptr<DataInternal::Expression> m_compiled;
     mutable quint64 m_cachedVersion = 0;
     mutable QVariant m_cachedValue;
@@ -407,6 +414,10 @@ public:
     void LoadFromFile(const QString &fileName); // replaces data and fields; open afterwards
     void SaveToStream(QIODevice &device);
     void LoadFromStream(QIODevice &device);
+    // The records and their change log as one value, in the file format: copying Data from
+    // one dataset to another copies fields, records and pending changes.
+    QByteArray Data() const;
+    void SetData(const QByteArray &data);
 
     // Bytes held by the records (for benchmarks and diagnostics).
     qint64 DataSize() const;

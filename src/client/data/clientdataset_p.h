@@ -154,6 +154,7 @@ public:
     void openFrom(Source source, QDataStream *stream);
     void resetData();
     int fetchPacket(int count);
+    int fetchMore(int count, bool all);
     void fetchAll();
     uint32_t addLoadedRecord(int slot, RecordStatus status, int orig, uint32_t seq);
 

@@ -7,6 +7,7 @@
 #include "client/data/clientdataset.h"
 #include "client/data/clientdataset_p.h"
 
+#include <QBuffer>
 #include <QDataStream>
 #include <QFile>
 #include <QSaveFile>
@@ -184,6 +185,7 @@ void TClientDataSetPrivate::readRecords(QDataStream &in)
         if (in.status() != QDataStream::Ok)
             DatabaseError(QStringLiteral("The data file is damaged"), q);
     }
+    store.shrinkToFit();
 }
 
 void TClientDataSet::SaveToStream(QIODevice &device)
@@ -225,4 +227,31 @@ void TClientDataSet::LoadFromFile(const QString &fileName)
         DatabaseError(
             QStringLiteral("Cannot open file \"%1\": %2").arg(fileName, file.errorString()), this);
     LoadFromStream(file);
+}
+
+QByteArray TClientDataSet::Data() const
+{
+    if (!Active())
+        return QByteArray();
+    if (d->isEditing())
+        DatabaseError(QStringLiteral("Dataset in edit or insert mode"), this);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QDataStream out(&buffer);
+    out.setVersion(QDataStream::Qt_6_4);
+    d->writeStream(out);
+    return bytes;
+}
+
+void TClientDataSet::SetData(const QByteArray &data)
+{
+    if (data.isEmpty()) {
+        Close();
+        return;
+    }
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    LoadFromStream(buffer);
 }

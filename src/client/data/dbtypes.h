@@ -73,7 +73,11 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TProviderFlags)
 
 // Notifications a dataset sends to its data sources and through them to the data links.
 // The first nine are the classic ones; the row events describe a change of the visible rows
-// precisely so that item models can follow without a reset.
+// precisely so that item models can follow without a reset. One operation may send
+// deUpdateState before its row event (Insert: state, then the new row; Cancel of an insert:
+// state, then the removed row), so a model keeps its own row count and changes it only on
+// the row events; while controls are disabled nothing is sent and EnableControls sends one
+// deDataSetChange.
 enum TDataEvent {
     deFieldChange,     // Info.Field changed its value in the current record
     deRecordChange,    // the current record changed as a whole (post, cancel of an edit)

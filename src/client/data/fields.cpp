@@ -197,8 +197,12 @@ QString TField::AsString() const
         return GetText(false);
     case Storage::Date:
     case Storage::Time:
-    case Storage::DateTime:
-        return FormatDateTime(defaultDateTimeFormat(m_dataType), AsDateTime());
+    case Storage::DateTime: {
+        QDate date;
+        QTime time;
+        dateTimeParts(date, time);
+        return FormatDateTime(defaultDateTimeFormat(m_dataType), date, time);
+    }
     case Storage::Blob:
         return QString::fromUtf8(store.blob(m_column, slot));
     }
@@ -240,8 +244,12 @@ qint64 TField::AsLargeInt() const
     }
     case Storage::Date:
     case Storage::Time:
-    case Storage::DateTime:
-        return qint64(DateTimeToFloat(AsDateTime()));
+    case Storage::DateTime: {
+        QDate date;
+        QTime time;
+        dateTimeParts(date, time);
+        return qint64(DateTimeToFloat(date, time));
+    }
     case Storage::Blob:
         break;
     }
@@ -288,8 +296,12 @@ double TField::AsFloat() const
     }
     case Storage::Date:
     case Storage::Time:
-    case Storage::DateTime:
-        return DateTimeToFloat(AsDateTime());
+    case Storage::DateTime: {
+        QDate date;
+        QTime time;
+        dateTimeParts(date, time);
+        return DateTimeToFloat(date, time);
+    }
     case Storage::Blob:
         break;
     }
@@ -326,43 +338,90 @@ bool TField::AsBoolean() const
         QStringLiteral("Invalid conversion of field '%1' to a boolean").arg(DisplayName()));
 }
 
-QDateTime TField::AsDateTime() const
+bool TField::dateTimeParts(QDate &date, QTime &time) const
 {
     const TClientDataSetPrivate *d = m_dataSet->d.get();
+    time = QTime(0, 0);
     if (m_fieldKind == fkLookup) {
         const QVariant v = Value();
-        if (v.typeId() == QMetaType::QTime)
-            return QDateTime(QDate(1899, 12, 30), v.toTime());
-        if (v.typeId() == QMetaType::QString)
-            return v.toString().trimmed().isEmpty() ? QDateTime() : StrToDateTime(v.toString());
-        return v.toDateTime();
+        if (!v.isValid())
+            return false;
+        QDateTime dt;
+        if (v.typeId() == QMetaType::QTime) {
+            date = QDate(1899, 12, 30);
+            time = v.toTime();
+            return true;
+        }
+        if (v.typeId() == QMetaType::QDate) {
+            date = v.toDate();
+            return date.isValid();
+        }
+        if (v.typeId() == QMetaType::QString) {
+            if (v.toString().trimmed().isEmpty())
+                return false;
+            dt = StrToDateTime(v.toString());
+        } else {
+            dt = v.toDateTime();
+        }
+        date = dt.date();
+        time = dt.time();
+        return dt.isValid();
     }
     const int slot = d->readSlot();
     if (slot < 0 || m_column < 0 || d->store.isNull(m_column, slot))
-        return QDateTime();
+        return false;
     const auto &store = d->store;
     switch (store.kind(m_column)) {
     case Storage::Date:
-        return QDateTime(QDate::fromJulianDay(store.int32(m_column, slot)), QTime(0, 0));
+        date = QDate::fromJulianDay(store.int32(m_column, slot));
+        return true;
     case Storage::Time:
-        return QDateTime(QDate(1899, 12, 30),
-                         QTime::fromMSecsSinceStartOfDay(store.int32(m_column, slot)));
+        date = QDate(1899, 12, 30);
+        time = QTime::fromMSecsSinceStartOfDay(store.int32(m_column, slot));
+        return true;
     case Storage::DateTime:
-        return DataInternal::unpackDateTime(store.int64(m_column, slot));
+        DataInternal::unpackDateTime(store.int64(m_column, slot), date, time);
+        return true;
     case Storage::Double:
-        return FloatToDateTime(store.float64(m_column, slot));
     case Storage::Int32:
-    case Storage::Int64:
-        return FloatToDateTime(double(AsLargeInt()));
+    case Storage::Int64: {
+        const QDateTime dt =
+            FloatToDateTime(store.kind(m_column) == Storage::Double ? store.float64(m_column, slot)
+                                                                    : double(AsLargeInt()));
+        date = dt.date();
+        time = dt.time();
+        return true;
+    }
     case Storage::Text: {
         const QString s = store.text(m_column, slot).trimmed();
-        return s.isEmpty() ? QDateTime() : StrToDateTime(s);
+        if (s.isEmpty())
+            return false;
+        const QDateTime dt = StrToDateTime(s);
+        date = dt.date();
+        time = dt.time();
+        return true;
     }
     default:
         break;
     }
     throw EConvertError(
         QStringLiteral("Invalid conversion of field '%1' to a date").arg(DisplayName()));
+}
+
+QDateTime TField::AsDateTime() const
+{
+    QDate date;
+    QTime time;
+    if (!dateTimeParts(date, time))
+        return QDateTime();
+    return QDateTime(date, time);
+}
+
+QDate TField::AsDate() const
+{
+    QDate date;
+    QTime time;
+    return dateTimeParts(date, time) ? date : QDate();
 }
 
 QByteArray TField::AsBytes() const
@@ -756,12 +815,14 @@ TDateTimeField::TDateTimeField(TClientDataSet *dataSet, const QString &fieldName
 
 QString TDateTimeField::GetText(bool displayText) const
 {
-    if (IsNull())
+    QDate date;
+    QTime time;
+    if (!dateTimeParts(date, time))
         return QString();
     QString format = displayText ? DisplayFormat() : EditFormat();
     if (format.isEmpty())
         format = defaultDateTimeFormat(DataType());
-    return FormatDateTime(format, AsDateTime());
+    return FormatDateTime(format, date, time);
 }
 
 void TDateTimeField::SetFromString(const QString &text)

@@ -123,7 +123,7 @@ public:
     void SetAsBoolean(bool value);
     QDateTime AsDateTime() const;
     void SetAsDateTime(const QDateTime &value);
-    QDate AsDate() const { return AsDateTime().date(); }
+    QDate AsDate() const;
     void SetAsDate(QDate value);
     QByteArray AsBytes() const;
     void SetAsBytes(const QByteArray &value);
@@ -166,6 +166,8 @@ protected:
     // Stores a value into the current record: state and read-only checks, CheckValue,
     // OnValidate, then the change notifications.
     void writeValue(const QVariant &value);
+    // The current value as date and time of day; false for null.
+    bool dateTimeParts(QDate &date, QTime &time) const;
 
 private:
     friend class TClientDataSet;

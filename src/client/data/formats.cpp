@@ -561,12 +561,8 @@ bool startsWithCI(QStringView s, qsizetype i, QStringView what)
     return s.mid(i).startsWith(what, Qt::CaseInsensitive);
 }
 
-void formatInto(QString &out, QStringView format, const QDateTime &value, int depth);
-
-void formatInto(QString &out, QStringView format, const QDateTime &value, int depth)
+void formatInto(QString &out, QStringView format, QDate date, QTime time, int depth)
 {
-    const QDate date = value.date();
-    const QTime time = value.time();
     // 12-hour clock when the mask has an am/pm marker anywhere.
     const bool twelveHour = format.contains(u"am/pm", Qt::CaseInsensitive) ||
                             format.contains(u"a/p", Qt::CaseInsensitive) ||
@@ -613,7 +609,7 @@ void formatInto(QString &out, QStringView format, const QDateTime &value, int de
             else if (n == 4)
                 out.append(nameLocale().dayName(date.dayOfWeek(), QLocale::LongFormat));
             else if (depth < 2)
-                formatInto(out, ShortDateFormat, value, depth + 1);
+                formatInto(out, ShortDateFormat, date, time, depth + 1);
             i += n;
             afterHour = false;
         } else if (lower == u'h') {
@@ -644,14 +640,15 @@ void formatInto(QString &out, QStringView format, const QDateTime &value, int de
         } else if (lower == u't') {
             const int n = countRun(format, i, u't');
             if (depth < 2)
-                formatInto(out, n == 1 ? QStringView(u"hh:nn") : LongTimeFormat, value, depth + 1);
+                formatInto(out, n == 1 ? QStringView(u"hh:nn") : LongTimeFormat, date, time,
+                           depth + 1);
             i += n;
         } else if (lower == u'c') {
             if (depth < 2) {
-                formatInto(out, ShortDateFormat, value, depth + 1);
+                formatInto(out, ShortDateFormat, date, time, depth + 1);
                 if (time.msecsSinceStartOfDay() != 0) {
                     out.append(u' ');
-                    formatInto(out, LongTimeFormat, value, depth + 1);
+                    formatInto(out, LongTimeFormat, date, time, depth + 1);
                 }
             }
             ++i;
@@ -736,20 +733,26 @@ bool parseTimePart(QStringView s, qsizetype &i, QTime &time)
 
 } // namespace
 
+QString FormatDateTime(QStringView format, QDate date, QTime time)
+{
+    if (!date.isValid())
+        return QString();
+    QString out;
+    formatInto(out, format.isEmpty() ? QStringView(u"c") : format, date,
+               time.isValid() ? time : QTime(0, 0), 0);
+    return out;
+}
+
 QString FormatDateTime(QStringView format, const QDateTime &value)
 {
     if (!value.isValid())
         return QString();
-    QString out;
-    formatInto(out, format.isEmpty() ? QStringView(u"c") : format, value, 0);
-    return out;
+    return FormatDateTime(format, value.date(), value.time());
 }
 
 QString FormatDateTime(QStringView format, QDate value)
 {
-    if (!value.isValid())
-        return QString();
-    return FormatDateTime(format, QDateTime(value, QTime(0, 0)));
+    return FormatDateTime(format, value, QTime(0, 0));
 }
 
 bool TryStrToDate(QStringView text, QDate &value)
@@ -813,14 +816,21 @@ QDateTime StrToDateTime(QStringView text)
 
 static const qint64 BaseJulianDay = QDate(1899, 12, 30).toJulianDay();
 
+double DateTimeToFloat(QDate date, QTime time)
+{
+    if (!date.isValid())
+        return 0;
+    const double days = double(date.toJulianDay() - BaseJulianDay);
+    const double fraction = (time.isValid() ? time.msecsSinceStartOfDay() : 0) / 86400000.0;
+    // Before the base date the fraction counts away from zero, as the number form has it.
+    return days < 0 ? days - fraction : days + fraction;
+}
+
 double DateTimeToFloat(const QDateTime &value)
 {
     if (!value.isValid())
         return 0;
-    const double days = double(value.date().toJulianDay() - BaseJulianDay);
-    const double fraction = value.time().msecsSinceStartOfDay() / 86400000.0;
-    // Before the base date the fraction counts away from zero, as the number form has it.
-    return days < 0 ? days - fraction : days + fraction;
+    return DateTimeToFloat(value.date(), value.time());
 }
 
 QDateTime FloatToDateTime(double value)

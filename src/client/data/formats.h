@@ -50,6 +50,8 @@ qint64 StrToInt64(QStringView text);
 // "m" right after an hour is a minute. An invalid value gives empty text.
 QString FormatDateTime(QStringView format, const QDateTime &value);
 QString FormatDateTime(QStringView format, QDate value);
+// The same from the parts; no time zone is looked at, which makes it the fast form.
+QString FormatDateTime(QStringView format, QDate date, QTime time);
 
 // "yyyy-mm-dd" (also with "/" or "." between the parts, one- or two-digit month and day),
 // optionally followed by a blank or "T" and "hh:nn[:ss[.zzz]]".
@@ -62,4 +64,5 @@ bool TryStrToTime(QStringView text, QTime &value);
 // Date-times as numbers of days since 1899-12-30, the fraction being the time of day; the
 // number form is what date-time fields give through AsFloat and what reports write into SQL.
 double DateTimeToFloat(const QDateTime &value);
+double DateTimeToFloat(QDate date, QTime time);
 QDateTime FloatToDateTime(double value);

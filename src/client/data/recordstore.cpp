@@ -115,6 +115,22 @@ void RecordStore::reserve(int count)
     m_capacity = count;
 }
 
+void RecordStore::shrinkToFit()
+{
+    for (Column &c : m_columns) {
+        c.cells.resize(size_t(m_slotCount) * size_t(c.width));
+        c.cells.shrink_to_fit();
+        c.nulls.resize((size_t(m_slotCount) + 63) / 64);
+        c.nulls.shrink_to_fit();
+        if (c.kind == Storage::Blob) {
+            c.blobs.resize(size_t(m_slotCount));
+            c.blobs.shrink_to_fit();
+        }
+        c.arena.shrink_to_fit();
+    }
+    m_capacity = m_slotCount;
+}
+
 int RecordStore::newSlot()
 {
     if (!m_free.empty()) {
@@ -381,6 +397,23 @@ bool RecordStore::setValue(int column, int slot, const QVariant &value)
     case Storage::Date:
     case Storage::Time:
     case Storage::DateTime: {
+        const Storage kind = m_columns[column].kind;
+        if (value.typeId() == QMetaType::QDate && kind != Storage::Time) {
+            const QDate date = value.toDate();
+            if (!date.isValid())
+                return false;
+            if (kind == Storage::Date)
+                setInt32(column, slot, qint32(date.toJulianDay()));
+            else
+                setInt64(column, slot, date.toJulianDay() * MsecsPerDay);
+            return true;
+        }
+        if (value.typeId() == QMetaType::QTime && kind == Storage::Time) {
+            if (!value.toTime().isValid())
+                return false;
+            setInt32(column, slot, value.toTime().msecsSinceStartOfDay());
+            return true;
+        }
         QDateTime dateTime;
         if (!variantToDateTime(value, dateTime))
             return false;

@@ -30,7 +30,7 @@ inline qint64 packDateTime(const QDateTime &value)
 {
     return value.date().toJulianDay() * MsecsPerDay + value.time().msecsSinceStartOfDay();
 }
-inline QDateTime unpackDateTime(qint64 packed)
+inline void unpackDateTime(qint64 packed, QDate &date, QTime &time)
 {
     qint64 day = packed / MsecsPerDay;
     qint64 ms = packed % MsecsPerDay;
@@ -38,7 +38,15 @@ inline QDateTime unpackDateTime(qint64 packed)
         ms += MsecsPerDay;
         --day;
     }
-    return QDateTime(QDate::fromJulianDay(day), QTime::fromMSecsSinceStartOfDay(int(ms)));
+    date = QDate::fromJulianDay(day);
+    time = QTime::fromMSecsSinceStartOfDay(int(ms));
+}
+inline QDateTime unpackDateTime(qint64 packed)
+{
+    QDate date;
+    QTime time;
+    unpackDateTime(packed, date, time);
+    return QDateTime(date, time);
 }
 
 class RecordStore
@@ -50,6 +58,8 @@ public:
     void clear();      // drops every slot and column
     void clearSlots(); // drops every slot, keeps the columns
     void reserve(int count);
+    // Gives back the room kept for growth (once a result has been read completely).
+    void shrinkToFit();
 
     int newSlot();          // every cell null; reuses freed slots
     int copySlot(int from); // a new slot holding the same values

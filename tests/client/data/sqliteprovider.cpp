@@ -160,6 +160,18 @@ struct SqliteProvider::Cursor
 
 SqliteProvider::~SqliteProvider() = default;
 
+// Statements of an apply are prepared once per text and reused.
+sql::Statement &SqliteProvider::statement(const QString &text)
+{
+    auto it = m_statements.find(text);
+    if (it == m_statements.end())
+        it = m_statements.insert(
+            text, std::make_shared<sql::Statement>(m_db.prepare(text.toStdString())));
+    sql::Statement &stmt = *it.value();
+    stmt.reset();
+    return stmt;
+}
+
 TProviderCursor SqliteProvider::OpenProvider(const QString &providerName,
                                              const QString &commandText, int)
 {
@@ -347,10 +359,9 @@ TApplyResult SqliteProvider::ApplyUpdates(const QString &providerName, const QSt
                     marks.append(QStringLiteral("?"));
                     values.append(row.NewValues.value(i));
                 }
-                sql::Statement insert = m_db.prepare(
-                    (QStringLiteral("insert into ") + quoteName(table) + u'(' + names.join(u',') +
-                     QStringLiteral(") values (") + marks.join(u',') + u')')
-                        .toStdString());
+                sql::Statement &insert = statement(
+                    QStringLiteral("insert into ") + quoteName(table) + u'(' + names.join(u',') +
+                    QStringLiteral(") values (") + marks.join(u',') + u')');
                 for (int i = 0; i < values.size(); ++i)
                     bindValue(insert, i + 1, values[i]);
                 insert.step();
@@ -382,13 +393,13 @@ TApplyResult SqliteProvider::ApplyUpdates(const QString &providerName, const QSt
                                            QStringLiteral(" where ") + where.join(u" and ")
                                      : QStringLiteral("delete from ") + quoteName(table) +
                                            QStringLiteral(" where ") + where.join(u" and ");
-            sql::Statement statement = m_db.prepare(text.toStdString());
+            sql::Statement &change = statement(text);
             int index = 1;
             for (const QVariant &v : setValues)
-                bindValue(statement, index++, v);
+                bindValue(change, index++, v);
             for (const QVariant &v : whereValues)
-                bindValue(statement, index++, v);
-            statement.step();
+                bindValue(change, index++, v);
+            change.step();
             if (m_db.changes() == 0) {
                 const auto current = currentRow(row.OldValues);
                 if (current) {

@@ -34,7 +34,10 @@ public:
 
 private:
     struct Cursor;
+    sql::Statement &statement(const QString &text);
+
     sql::Database &m_db;
+    QHash<QString, std::shared_ptr<sql::Statement>> m_statements;
     QHash<qint64, std::shared_ptr<Cursor>> m_cursors;
     qint64 m_nextHandle = 1;
     int m_fetchCalls = 0;

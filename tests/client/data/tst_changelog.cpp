@@ -3,7 +3,11 @@
 #include "sqliteprovider.h"
 #include "testdata.h"
 
+#include <QBuffer>
+
+#include <map>
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -83,6 +87,17 @@ TEST_F(ProviderTest, FieldsComeFromTheServersDefinitions)
 TEST_F(ProviderTest, RowsArriveInPacketsOnDemand)
 {
     auto ds = openGoods(3);
+    struct ArrivalLink : TDataLink
+    {
+        QStringList arrived;
+        void DataEvent(TDataEvent event, const TDataEventInfo &info) override
+        {
+            if (event == deRowsInserted)
+                arrived << QStringLiteral("%1+%2").arg(info.Row).arg(info.Count);
+        }
+    } link;
+    TDataSource source(ds.get());
+    link.SetDataSource(&source);
     EXPECT_EQ(ds->RecordCount(), 3);
     EXPECT_FALSE(ds->AllRecordsFetched());
     EXPECT_EQ(provider.openCursors(), 1);
@@ -92,6 +107,7 @@ TEST_F(ProviderTest, RowsArriveInPacketsOnDemand)
         ds->Next();
     }
     EXPECT_EQ(visited, 10);
+    EXPECT_EQ(link.arrived.join(u' '), u"3+3 6+3 9+1");
     EXPECT_TRUE(ds->AllRecordsFetched());
     EXPECT_EQ(provider.openCursors(), 0);
 
@@ -213,6 +229,24 @@ TEST_F(ProviderTest, ApplyUpdatesMinusOneKeepsOnlyTheBadRow)
     EXPECT_EQ(serverValue(QStringLiteral("select PM from HP where ID = 1")), u"改名");
     ds->Locate(QStringLiteral("ID"), 1);
     EXPECT_EQ(ds->UpdateStatus(), usUnmodified);
+}
+
+TEST_F(ProviderTest, AbortEndsTheReconciliationAndKeepsTheRestInTheLog)
+{
+    auto ds = openGoods();
+    int calls = 0;
+    ds->OnReconcileError = [&](TClientDataSet &, EReconcileError &, TUpdateKind,
+                               TReconcileAction &action) {
+        ++calls;
+        action = raAbort;
+    };
+    ds->AppendRecord({12, "H01", "重复一"});
+    ds->AppendRecord({13, "H02", "重复二"});
+    ds->AppendRecord({14, "H14", "好的"});
+    EXPECT_EQ(ds->ApplyUpdates(-1), 2);
+    EXPECT_EQ(calls, 1); // the second rejected row is not even offered
+    EXPECT_EQ(ds->ChangeCount(), 2);
+    EXPECT_EQ(serverValue(QStringLiteral("select PM from HP where ID = 14")), u"好的");
 }
 
 TEST_F(ProviderTest, ACorrectedRowIsSentAgain)
@@ -419,4 +453,130 @@ TEST_F(ProviderTest, OpenFailuresLeaveTheDataSetClosed)
     ds.Open();
     EXPECT_EQ(ds.FieldCount(), 1); // persistent fields: exactly those
     EXPECT_EQ(ds.RecordCount(), 10);
+}
+
+// Random edits, inserts, deletes, cancels, reverts, file round trips and applies, checked
+// against a plain model of what the client and the server should hold.
+TEST_F(ProviderTest, RandomOperationsAgreeWithAModel)
+{
+    using Rows = std::map<int, std::pair<QString, double>>;
+    Rows server;
+    for (int id = 1; id <= 10; ++id)
+        server[id] = {QStringLiteral("货品%1").arg(id), id * 1.5};
+    Rows client = server;
+    auto ds = openGoods();
+    ds->SetIndexFieldNames(QStringLiteral("ID"));
+    TField *id = field(*ds, "ID");
+    TField *pm = field(*ds, "PM");
+    TField *sl = field(*ds, "SL");
+    std::mt19937 random(2024);
+    int nextId = 11;
+    auto pick = [&] {
+        return int(random() % uint32_t(ds->RecordCount())) + 1;
+    };
+    auto rowsOf = [&] {
+        Rows rows;
+        for (int row = 0; row < ds->RowCount(); ++row)
+            rows[ds->RowValue(row, id).toInt()] = {ds->RowValue(row, pm).toString(),
+                                                   ds->RowValue(row, sl).toDouble()};
+        return rows;
+    };
+    auto serverRows = [&] {
+        Rows rows;
+        sql::Statement stmt = db.prepare("select ID, PM, SL from HP");
+        while (stmt.step())
+            rows[int(stmt.columnInt(0))] = {QString::fromStdString(stmt.columnText(1)),
+                                            stmt.columnDouble(2)};
+        return rows;
+    };
+    for (int step = 0; step < 400; ++step) {
+        const int op = int(random() % 11);
+        const QString name = QStringLiteral("名%1").arg(random() % 1000);
+        const double amount = double(random() % 10000) / 100;
+        SCOPED_TRACE(::testing::Message() << "step " << step << " op " << op);
+        if (ds->IsEmpty() && op <= 5 && op != 1 && op != 2)
+            continue;
+        switch (op) {
+        case 0: { // edit and post
+            ds->SetRecNo(pick());
+            ds->Edit();
+            pm->SetAsString(name);
+            sl->SetAsFloat(amount);
+            ds->Post();
+            client[id->AsInteger()] = {name, amount};
+            break;
+        }
+        case 1:
+        case 2: { // append or insert
+            if (op == 1)
+                ds->Append();
+            else
+                ds->Insert();
+            id->SetAsInteger(nextId);
+            pm->SetAsString(name);
+            sl->SetAsFloat(amount);
+            ds->Post();
+            client[nextId++] = {name, amount};
+            break;
+        }
+        case 3: { // delete
+            ds->SetRecNo(pick());
+            client.erase(id->AsInteger());
+            ds->Delete();
+            break;
+        }
+        case 4: // edit, then change one's mind
+            ds->SetRecNo(pick());
+            ds->Edit();
+            pm->SetAsString(name);
+            ds->Cancel();
+            break;
+        case 5: { // revert one record
+            ds->SetRecNo(pick());
+            const int key = id->AsInteger();
+            ds->RevertRecord();
+            if (server.count(key))
+                client[key] = server[key];
+            else
+                client.erase(key);
+            break;
+        }
+        case 6:
+            ds->Append();
+            ds->Cancel();
+            break;
+        case 7: { // through a local file and back
+            QBuffer buffer;
+            buffer.open(QIODevice::ReadWrite);
+            ds->SaveToStream(buffer);
+            buffer.seek(0);
+            ds->LoadFromStream(buffer);
+            id = field(*ds, "ID");
+            pm = field(*ds, "PM");
+            sl = field(*ds, "SL");
+            break;
+        }
+        case 8:
+            ASSERT_EQ(ds->ApplyUpdates(0), 0);
+            ASSERT_EQ(ds->ChangeCount(), 0);
+            server = client;
+            ASSERT_EQ(serverRows(), server);
+            break;
+        case 9:
+            ds->CancelUpdates();
+            client = server;
+            break;
+        case 10:
+            ds->SetFilter(QStringLiteral("SL > 50"));
+            ds->SetFiltered(true);
+            for (int row = 0; row < ds->RowCount(); ++row)
+                ASSERT_GT(ds->RowValue(row, sl).toDouble(), 50);
+            ds->SetFiltered(false);
+            break;
+        }
+        ASSERT_EQ(rowsOf(), client);
+        ASSERT_EQ(ds->Delta().Rows.size(), ds->ChangeCount());
+    }
+    ASSERT_EQ(ds->ApplyUpdates(0), 0);
+    EXPECT_EQ(serverRows(), client);
 }

@@ -198,6 +198,38 @@ TEST(Events, ScrollingPostsAPendingEdit)
     EXPECT_EQ(ds.ChangeCount(), 1);
 }
 
+TEST(Events, LocateScrollsOnlyWhenItFinds)
+{
+    TClientDataSet ds;
+    createLines(ds);
+    fillLines(ds);
+    EventLog log;
+    log.attach(ds);
+    EXPECT_TRUE(ds.Locate(QStringLiteral("BH"), QStringLiteral("a03")));
+    EXPECT_EQ(log.take(), u"BeforeScroll AfterScroll");
+    EXPECT_FALSE(ds.Locate(QStringLiteral("BH"), QStringLiteral("zz")));
+    EXPECT_EQ(log.take(), u"BeforeScroll");
+    EXPECT_EQ(ds.RecNo(), 3);
+}
+
+TEST(Events, PostAndEditOutsideTheirStates)
+{
+    TClientDataSet ds;
+    EXPECT_THROW(ds.Edit(), EDatabaseError); // closed
+    createLines(ds);
+    fillLines(ds);
+    EXPECT_THROW(ds.Post(), EDatabaseError); // browsing
+    // A handler that finishes the record itself leaves nothing for the caller to do.
+    ds.BeforePost = [](TClientDataSet &d) {
+        d.Cancel();
+    };
+    ds.Edit();
+    ds.FieldByName(QStringLiteral("SL"))->SetAsFloat(1);
+    ds.Post();
+    EXPECT_EQ(ds.State(), dsBrowse);
+    EXPECT_EQ(ds.FieldByName(QStringLiteral("SL"))->AsFloat(), 10);
+}
+
 TEST(Events, BeforeScrollAbortKeepsThePosition)
 {
     TClientDataSet ds;

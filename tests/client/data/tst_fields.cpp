@@ -64,6 +64,33 @@ TEST(Fields, NumericDisplayAndEditMasks)
     EXPECT_TRUE(sl->IsNull());
 }
 
+// The edit form's rule before posting: a value whose shown text has thousands separators is
+// stored as shown (rounded to the displayed places); others keep all their digits.
+TEST(Fields, RoundingToTheShownDigitsBeforePost)
+{
+    TClientDataSet ds;
+    createLines(ds);
+    TField *je = field(ds, "JE");
+    je->SetDisplayFormat(QStringLiteral("#,##0.00"));
+    ds.BeforePost = [](TClientDataSet &d) {
+        for (int i = 0; i < d.FieldCount(); ++i) {
+            TField *f = d.Fields(i);
+            if (!f->IsNumeric() || f->DisplayFormat().isEmpty())
+                continue;
+            if (FormatFloat(f->DisplayFormat(), f->AsFloat()).contains(u','))
+                f->SetText(FormatFloat(QString(f->DisplayFormat()).remove(u','), f->AsFloat()));
+        }
+    };
+    ds.Append();
+    je->SetAsFloat(1234.567);
+    ds.Post();
+    EXPECT_EQ(je->AsFloat(), 1234.57);
+    ds.Append();
+    je->SetAsFloat(12.345);
+    ds.Post();
+    EXPECT_EQ(je->AsFloat(), 12.345);
+}
+
 TEST(Fields, MoneyAndDecimalFields)
 {
     TClientDataSet ds;

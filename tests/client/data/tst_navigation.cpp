@@ -104,6 +104,7 @@ TEST(Navigation, FilterExpressions)
         {u"UPPER(BH) = 'A03'", u"a03"},
         {u"SL * 2 = 25", u"A02"},
         {u"[BH] <> 'b01'", u"A02,a03,B04"},
+        {u"bh like 'A%' or pm like '垫%'", u"A02,B04"},
         {u"", u"b01,A02,a03,B04"},
     };
     for (const auto &c : cases) {
@@ -230,6 +231,13 @@ TEST(Navigation, AggregatesFollowEditsDeletesAndFilters)
     EXPECT_EQ(ds.Aggregates().Find(QStringLiteral("SUMSL")), sum);
     TAggregate *broken = ds.Aggregates().Add(QStringLiteral("x"), QStringLiteral("SL + 1"));
     EXPECT_THROW(broken->Value(), EDatabaseError);
+    ds.Aggregates().Remove(broken);
+    // Reopened, the dataset has new fields; the aggregates follow them.
+    ds.Close();
+    ds.SetFiltered(false);
+    ds.CreateDataSet();
+    ds.AppendRecord({7, "C07", "新", 2.25});
+    EXPECT_EQ(sum->Value().toDouble(), 2.25);
 }
 
 TEST(Navigation, RowsAreReadWithoutMovingTheCursor)
@@ -269,4 +277,26 @@ TEST(Navigation, RowsAreReadWithoutMovingTheCursor)
     EXPECT_EQ(ds.RowOfBookmark(ds.RowBookmark(3)), 3);
     ds.MoveToRow(2);
     EXPECT_EQ(ds.RecNo(), 3);
+}
+
+TEST(Navigation, EmptyingAndCopyingData)
+{
+    TClientDataSet ds;
+    createGoods(ds);
+    ds.Edit();
+    field(ds, "PM")->SetAsString(QStringLiteral("改"));
+    ds.Post();
+    // Data carries fields, records and the pending change.
+    TClientDataSet copy;
+    copy.SetData(ds.Data());
+    EXPECT_EQ(codes(copy), u"b01,A02,a03,B04");
+    EXPECT_EQ(copy.ChangeCount(), 1);
+    EXPECT_EQ(copy.FieldByName(QStringLiteral("PM"))->OldValue().toString(), u"O'Neil 螺丝");
+    ds.EmptyDataSet();
+    EXPECT_TRUE(ds.IsEmpty());
+    EXPECT_EQ(ds.ChangeCount(), 0);
+    EXPECT_TRUE(ds.Active());
+    ds.AppendRecord({9, "Z09"});
+    EXPECT_EQ(codes(ds), u"Z09");
+    EXPECT_EQ(copy.RecordCount(), 4);
 }
