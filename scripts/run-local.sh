@@ -8,6 +8,11 @@ DATA=${VZ_DATA:-${XDG_DATA_HOME:-$HOME/.local/share}/vzserver}
 LOG="$DATA/run.log"
 mkdir -p "$DATA"
 
+# First start: the demo account set, so every window has data to show.
+if [ ! -e "$DATA/001/VzData.db" ]; then
+    "$BIN/vzserver" --data "$DATA" --create-account 001 演示帐套 --demo
+fi
+
 start_server() {
     "$BIN/vzserver" --data "$DATA" --port "$1" >"$LOG" 2>&1 &
     SERVER_PID=$!

@@ -1,18 +1,193 @@
+// Creation and migration of account-set databases from the SQL files compiled into the
+// server (db/migrations, one numbered file per schema version).
 #include "server/accountdb.h"
 
+#include "server/demodata.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace server {
 
-// Placeholder until the account-set schema lands: an empty database.
-void createAccountDatabase(const QString &path, const AccountDbOptions &)
+namespace {
+
+struct Migration
+{
+    int version = 0;
+    QString name;
+    QByteArray sql;
+};
+
+// The migrations in version order, checked once: numbered 1, 2, 3 ... without gaps.
+const std::vector<Migration> &migrations()
+{
+    static const std::vector<Migration> list = [] {
+        std::vector<Migration> result;
+        const QDir dir(QStringLiteral(":/accountdb/migrations"));
+        const QRegularExpression pattern(QStringLiteral("^(\\d+)_.*\\.sql$"));
+        for (const QString &file : dir.entryList(QDir::Files, QDir::Name)) {
+            const QRegularExpressionMatch match = pattern.match(file);
+            if (!match.hasMatch())
+                continue;
+            QFile f(dir.filePath(file));
+            if (!f.open(QIODevice::ReadOnly))
+                throw sql::Error("cannot read the schema migration " + file.toStdString());
+            result.push_back({match.captured(1).toInt(), file, f.readAll()});
+        }
+        std::sort(result.begin(), result.end(),
+                  [](const Migration &a, const Migration &b) { return a.version < b.version; });
+        for (size_t i = 0; i < result.size(); ++i) {
+            if (result[i].version != int(i) + 1)
+                throw sql::Error("the schema migrations are not numbered 1, 2, 3 ...: " +
+                                 result[i].name.toStdString());
+        }
+        if (result.empty())
+            throw sql::Error("no schema migrations are compiled into this program");
+        return result;
+    }();
+    return list;
+}
+
+void report(const AccountDbOptions &options, const QString &stage)
+{
+    if (options.progress)
+        options.progress(stage);
+}
+
+// Removes a half-built file and the journal files SQLite may have left beside it.
+void removeDatabaseFiles(const QString &path)
+{
+    for (const char *suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+// The build writes without syncing; the finished file and its folder entry are flushed to
+// the disk before and after the file is linked into place.
+void syncToDisk(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        throw sql::Error("cannot write " + path.toStdString() + ": " + std::strerror(error));
+    }
+    ::close(fd);
+}
+
+void buildAccountDatabase(const QString &path, const AccountDbOptions &options)
+{
+    sql::Database db(path.toStdString());
+    // The file is private until it is linked into place, so the build needs no journal.
+    db.exec("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF; PRAGMA temp_store = MEMORY;"
+            "PRAGMA cache_size = -65536");
+
+    report(options, QStringLiteral("schema"));
+    migrateAccountDatabase(db, accountSchemaVersion());
+
+    sql::Statement name = db.prepare("UPDATE CompanyInfo SET fCompanyName = ?");
+    name.bind(1, options.accountName.toStdString());
+    name.step();
+
+    if (options.demo || options.demoScale > 0) {
+        DemoOptions demo;
+        demo.scale = std::max(0, options.demoScale);
+        demo.today = options.demoToday.isValid() ? options.demoToday : QDate::currentDate();
+        demo.progress = options.progress;
+        fillDemoData(db, demo);
+    }
+
+    report(options, QStringLiteral("statistics"));
+    db.exec("ANALYZE");
+    db.exec("PRAGMA journal_mode = WAL");
+}
+
+} // namespace
+
+int accountSchemaVersion()
+{
+    return migrations().back().version;
+}
+
+int schemaVersionOf(sql::Database &db)
+{
+    sql::Statement version = db.prepare("PRAGMA user_version");
+    return version.step() ? int(version.columnInt(0)) : 0;
+}
+
+void migrateAccountDatabase(sql::Database &db, int toVersion)
+{
+    const int current = schemaVersionOf(db);
+    if (current > accountSchemaVersion()) {
+        throw sql::Error("the account set " + db.path() + " has schema version " +
+                         std::to_string(current) + ", newer than this program's " +
+                         std::to_string(accountSchemaVersion()));
+    }
+    for (const Migration &migration : migrations()) {
+        if (migration.version <= current || migration.version > toVersion)
+            continue;
+        try {
+            db.exec("BEGIN IMMEDIATE");
+            db.exec(migration.sql.toStdString());
+            db.exec("PRAGMA user_version = " + std::to_string(migration.version));
+            db.exec("COMMIT");
+        } catch (const sql::Error &error) {
+            if (!sqlite3_get_autocommit(db.handle()))
+                sqlite3_exec(db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+            throw sql::Error("schema migration " + migration.name.toStdString() +
+                                 " failed: " + error.what(),
+                             error.code());
+        }
+    }
+}
+
+void upgradeAccountDatabase(sql::Database &db)
+{
+    migrateAccountDatabase(db, accountSchemaVersion());
+}
+
+void createAccountDatabase(const QString &path, const AccountDbOptions &options)
 {
     if (QFileInfo::exists(path))
         throw sql::Error("the database " + path.toStdString() + " already exists");
-    sql::Database db(path.toStdString());
-    db.exec("PRAGMA journal_mode=WAL");
-}
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        throw sql::Error("cannot create the folder " + info.absolutePath().toStdString());
 
-void upgradeAccountDatabase(sql::Database &) {}
+    // A name of its own for every build, also for two sessions creating the same set.
+    static std::atomic<int> builds{0};
+    const QString building =
+        info.absoluteFilePath() +
+        QStringLiteral(".building-%1-%2").arg(QCoreApplication::applicationPid()).arg(++builds);
+    removeDatabaseFiles(building);
+    try {
+        buildAccountDatabase(building, options);
+        syncToDisk(building);
+        // link() refuses an existing target, so a file created meanwhile is never replaced.
+        if (::link(QFile::encodeName(building).constData(),
+                   QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
+            const int error = errno;
+            throw sql::Error(error == EEXIST
+                                 ? "the database " + path.toStdString() + " already exists"
+                                 : "cannot create " + path.toStdString() + ": " +
+                                       std::strerror(error));
+        }
+    } catch (...) {
+        removeDatabaseFiles(building);
+        throw;
+    }
+    removeDatabaseFiles(building);
+    syncToDisk(info.absolutePath());
+}
 
 } // namespace server

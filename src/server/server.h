@@ -1,5 +1,10 @@
-// The application server: accepts TCP connections and serves each on its own thread.
+// The application server: accepts TCP connections and serves each on its own thread with its
+// own session, so that a slow query of one client never stalls another.
 #pragma once
+
+#include "server/context.h"
+#include "server/log.h"
+#include "server/registry.h"
 
 #include <QString>
 
@@ -12,16 +17,10 @@
 
 namespace server {
 
-struct ServerOptions
-{
-    QString dataDir;
-    QString listenAddress = QStringLiteral("127.0.0.1");
-    uint16_t port = 211;
-};
-
 class Server
 {
 public:
+    // Opens the registry of the data folder; throws sql::Error when it cannot.
     explicit Server(ServerOptions options);
     ~Server();
     Server(const Server &) = delete;
@@ -35,6 +34,8 @@ public:
     void run();
     void stop();
 
+    AccountRegistry &registry() { return m_registry; }
+
 private:
     struct Worker
     {
@@ -42,13 +43,17 @@ private:
         std::atomic<bool> finished{false};
     };
 
-    void serveConnection(int fd);
+    void serveConnection(int fd, const QString &name);
     void reapFinishedWorkers();
 
     ServerOptions m_options;
+    Logger m_log;
+    AccountRegistry m_registry;
+    ServerContext m_context;
     int m_listenFd = -1;
     int m_wakePipe[2] = {-1, -1};
     uint16_t m_boundPort = 0;
+    std::atomic<uint64_t> m_connections{0};
     std::mutex m_workersMutex;
     std::list<std::unique_ptr<Worker>> m_workers;
 };

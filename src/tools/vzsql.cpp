@@ -1,5 +1,6 @@
 // vzsql: runs SQL on an account-set database file and prints results as CSV.
 #include "sql/database.h"
+#include "tools/remoteshell.h"
 
 #include "vzversion.h"
 
@@ -75,12 +76,33 @@ int main(int argc, char *argv[])
     const QCommandLineOption commandOption(QStringList{QStringLiteral("c")},
                                            QStringLiteral("Statement to run."),
                                            QStringLiteral("SQL"));
-    parser.addOptions({versionOption, dbOption, commandOption});
+    const QCommandLineOption serverOption(QStringLiteral("server"),
+                                          QStringLiteral("Run through the vzserver at HOST:PORT."),
+                                          QStringLiteral("HOST:PORT"));
+    const QCommandLineOption accountOption(
+        QStringLiteral("account"), QStringLiteral("With --server: the account set to open."),
+        QStringLiteral("NO"));
+    const QCommandLineOption dialectOption(QStringLiteral("dialect"),
+                                           QStringLiteral("SQL dialect: jet (default) or tsql."),
+                                           QStringLiteral("jet|tsql"), QStringLiteral("jet"));
+    parser.addOptions(
+        {versionOption, dbOption, commandOption, serverOption, accountOption, dialectOption});
     parser.process(app);
 
     if (parser.isSet(versionOption)) {
         std::printf("vzsql (%s) %s\n", VZ_PRODUCT_TITLE, VZ_PRODUCT_VERSION);
         return 0;
+    }
+    if (parser.isSet(serverOption)) {
+        tools::RemoteOptions remote;
+        remote.server = parser.value(serverOption);
+        remote.accountNo = parser.value(accountOption);
+        remote.databaseKind =
+            parser.value(dialectOption).compare(QLatin1String("tsql"), Qt::CaseInsensitive) == 0
+                ? 1
+                : 0;
+        remote.statements = parser.values(commandOption);
+        return tools::runRemote(remote);
     }
     if (!parser.isSet(dbOption) || !parser.isSet(commandOption)) {
         std::fprintf(stderr, "vzsql: --db FILE and -c SQL are required (see --help)\n");

@@ -5,6 +5,16 @@
 
 namespace wire {
 
+namespace {
+
+uint32_t readLength(const char *data)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+} // namespace
+
 QByteArray encodeFrame(const QCborMap &message)
 {
     const QByteArray payload = message.toCborValue().toCbor();
@@ -19,12 +29,28 @@ QByteArray encodeFrame(const QCborMap &message)
     return frame;
 }
 
-FrameReader::Status FrameReader::next(QCborMap &message, QString *error)
+void FrameReader::append(const char *data, qsizetype size)
 {
-    if (m_buffer.size() < FrameHeaderSize)
+    // Drop consumed bytes before growing, so a long stream of small frames stays small.
+    if (m_start > 0 && (m_start == m_buffer.size() || m_start > 64 * 1024)) {
+        m_buffer.remove(0, m_start);
+        m_start = 0;
+    }
+    m_buffer.append(data, size);
+}
+
+qint64 FrameReader::pendingFrameSize() const
+{
+    if (buffered() < FrameHeaderSize)
+        return -1;
+    return readLength(m_buffer.constData() + m_start);
+}
+
+FrameReader::Status FrameReader::nextPayload(QByteArray &payload, QString *error)
+{
+    if (buffered() < FrameHeaderSize)
         return Status::NeedMore;
-    const auto *p = reinterpret_cast<const unsigned char *>(m_buffer.constData());
-    const uint32_t size = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+    const uint32_t size = readLength(m_buffer.constData() + m_start);
     if (size > m_maxFrameSize) {
         if (error)
             *error = QStringLiteral("frame of %1 bytes exceeds the limit of %2 bytes")
@@ -32,12 +58,23 @@ FrameReader::Status FrameReader::next(QCborMap &message, QString *error)
                          .arg(m_maxFrameSize);
         return Status::TooLarge;
     }
-    if (m_buffer.size() - FrameHeaderSize < qsizetype(size))
+    if (buffered() - FrameHeaderSize < qsizetype(size))
         return Status::NeedMore;
+    payload = m_buffer.mid(m_start + FrameHeaderSize, size);
+    m_start += FrameHeaderSize + size;
+    if (m_start == m_buffer.size()) {
+        m_buffer.truncate(0); // keeps the capacity for the next frame
+        m_start = 0;
+    }
+    return Status::Frame;
+}
 
-    const QByteArray payload = m_buffer.mid(FrameHeaderSize, size);
-    m_buffer.remove(0, FrameHeaderSize + size);
-
+FrameReader::Status FrameReader::next(QCborMap &message, QString *error)
+{
+    QByteArray payload;
+    const Status status = nextPayload(payload, error);
+    if (status != Status::Frame)
+        return status;
     QCborParserError parseError;
     const QCborValue value = QCborValue::fromCbor(payload, &parseError);
     if (parseError.error != QCborError::NoError) {

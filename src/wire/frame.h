@@ -30,16 +30,21 @@ public:
         : m_maxFrameSize(maxFrameSize)
     {}
 
-    void append(const char *data, qsizetype size) { m_buffer.append(data, size); }
-    void append(const QByteArray &data) { m_buffer.append(data); }
+    void append(const char *data, qsizetype size);
+    void append(const QByteArray &data) { append(data.constData(), data.size()); }
 
     // Takes the next frame out of the buffer. On Malformed, error names the problem.
     Status next(QCborMap &message, QString *error = nullptr);
+    // Takes the next frame's payload out of the buffer without decoding it (never Malformed).
+    Status nextPayload(QByteArray &payload, QString *error = nullptr);
 
-    qsizetype buffered() const { return m_buffer.size(); }
+    qsizetype buffered() const { return m_buffer.size() - m_start; }
+    // Length announced by the frame whose header is buffered, or -1.
+    qint64 pendingFrameSize() const;
 
 private:
     QByteArray m_buffer;
+    qsizetype m_start = 0; // consumed bytes at the front, dropped lazily
     uint32_t m_maxFrameSize;
 };
 

@@ -99,4 +99,13 @@ int ServerProcess::runTool(const QStringList &arguments, QString *output) const
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
+bool ServerProcess::createAccount(const QString &accountNo, const QString &name)
+{
+    QString output;
+    const int code = runTool({QStringLiteral("--create-account"), accountNo, name}, &output);
+    if (code != 0)
+        m_error = output;
+    return code == 0;
+}
+
 } // namespace vztest

@@ -40,6 +40,10 @@ public:
     // --create-account), returning its exit code; output goes to *output when given.
     int runTool(const QStringList &arguments, QString *output = nullptr) const;
 
+    // Creates an account set in this data folder (vzserver --create-account); true on
+    // success, with vzserver's output in error() otherwise.
+    bool createAccount(const QString &accountNo, const QString &name = QStringLiteral("测试"));
+
 private:
     QTemporaryDir m_dataDir;
     std::unique_ptr<QProcess> m_process;

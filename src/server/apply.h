@@ -1,0 +1,81 @@
+// Applies a client's change log to one table in one transaction: rows are located by key,
+// rows changed by someone else since they were read are refused, and maxErrors decides
+// whether the good rows are stored when others fail.
+#pragma once
+
+#include "server/schema.h"
+#include "wire/protocol.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+
+#include <functional>
+#include <optional>
+
+namespace server {
+
+struct ApplyOutcome
+{
+    int applied = 0;
+    bool rolledBack = false;
+    QList<wire::RowError> errors;
+};
+
+class ChangeApplier
+{
+public:
+    // Runs before a row is written, inside the transaction; an error refuses the row.
+    using BeforeRow = std::function<std::optional<wire::RowError>(const wire::Change &, int)>;
+    // Runs after a row was written (stored true) or refused.
+    using AfterRow = std::function<void(int index, bool stored)>;
+
+    ChangeApplier(sqlite3 *db, TableSchema schema);
+    ~ChangeApplier();
+    ChangeApplier(const ChangeApplier &) = delete;
+    ChangeApplier &operator=(const ChangeApplier &) = delete;
+
+    void setHooks(BeforeRow before, AfterRow after);
+
+    // The caller holds the database's write lock. Throws RequestError when the whole apply
+    // fails (time limit, locked database); the transaction is rolled back then.
+    ApplyOutcome apply(const QList<wire::Change> &changes, int maxErrors);
+
+private:
+    // The change's values for the table's columns (columns the table lacks are dropped).
+    using RowValues = QList<std::optional<QVariant>>;
+
+    struct Locator
+    {
+        QByteArray where;
+        QList<StoredValue> values;
+    };
+
+    std::optional<wire::RowError> applyOne(const wire::Change &change, int index);
+    std::optional<wire::RowError> insertRow(const RowValues &values, wire::RowError &error);
+    std::optional<wire::RowError> modifyRow(const RowValues &oldValues, const RowValues &newValues,
+                                            wire::RowError &error);
+    std::optional<wire::RowError> deleteRow(const RowValues &oldValues, wire::RowError &error);
+
+    RowValues alignValues(const QVariantMap &values) const;
+    std::optional<Locator> locate(const RowValues &oldValues, wire::RowError &error);
+    // Reads the located row: true when it exists; its stored values and its wire form.
+    bool readCurrent(const Locator &locator, QList<StoredValue> &stored, QVariantMap &current);
+    std::optional<wire::RowError> runWrite(const QByteArray &sqlText,
+                                           const QList<StoredValue> &values,
+                                           const QList<int> &columns, wire::RowError &error);
+
+    sqlite3_stmt *statement(const QByteArray &sqlText);
+    [[noreturn]] void throwFatal(int rc);
+    QByteArray quotedTable() const;
+    QByteArray quotedColumn(int column) const;
+
+    sqlite3 *m_db;
+    TableSchema m_schema;
+    QList<int> m_locatorColumns; // key columns, or empty to match on every column given
+    QHash<QByteArray, sqlite3_stmt *> m_statements;
+    BeforeRow m_before;
+    AfterRow m_after;
+};
+
+} // namespace server

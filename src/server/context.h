@@ -1,0 +1,43 @@
+// What every session of a server shares: the options it was started with, the account sets,
+// the log and the flag that stops running statements when the server shuts down.
+#pragma once
+
+#include "server/log.h"
+#include "server/registry.h"
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+
+namespace server {
+
+struct ServerOptions
+{
+    QString dataDir;
+    QString listenAddress = QStringLiteral("127.0.0.1");
+    uint16_t port = 211;
+    int queryTimeoutMs = 120000; // a request's statements are stopped after this long
+    int busyTimeoutMs = 30000;   // how long a write waits for other writers
+    int frameTimeoutMs = 60000;  // how long a started frame may take to arrive
+    uint32_t maxFrameSize = 64u * 1024u * 1024u;
+    int maxCursors = 64; // open cursors per session
+    bool synchronousFull = true;
+};
+
+struct ServerContext
+{
+    ServerContext(const ServerOptions &serverOptions, AccountRegistry &accountRegistry,
+                  Logger &logger)
+        : options(serverOptions)
+        , registry(accountRegistry)
+        , log(logger)
+    {}
+
+    const ServerOptions options;
+    AccountRegistry &registry;
+    Logger &log;
+    std::atomic<bool> stopping{false};
+};
+
+} // namespace server

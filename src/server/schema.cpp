@@ -1,0 +1,161 @@
+#include "server/schema.h"
+
+#include "server/requesterror.h"
+#include "sql/database.h"
+
+#include "wire/protocol.h"
+
+namespace server {
+
+int TableSchema::indexOf(const QString &column) const
+{
+    return positions.value(column.toLower(), -1);
+}
+
+QString findTable(sqlite3 *db, const QString &name)
+{
+    sqlite3_stmt *stmt = nullptr;
+    static constexpr char query[] = "SELECT name FROM sqlite_master WHERE type IN "
+                                    "('table','view') AND name = ?1 COLLATE NOCASE";
+    if (sqlite3_prepare_v2(db, query, -1, &stmt, nullptr) != SQLITE_OK)
+        return {};
+    const QByteArray utf8 = name.toUtf8();
+    sqlite3_bind_text(stmt, 1, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
+    QString found;
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+        found = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    return found;
+}
+
+TableSchema loadTableSchema(sqlite3 *db, const QString &table)
+{
+    const QString stored = findTable(db, table);
+    if (stored.isEmpty())
+        throw RequestError(wire::code::Sql,
+                           QStringLiteral("the account set has no table \"%1\"").arg(table));
+    TableSchema schema;
+    schema.name = stored;
+    sqlite3_stmt *stmt = nullptr;
+    const QByteArray pragma =
+        "PRAGMA table_info(\"" + stored.toUtf8().replace("\"", "\"\"") + "\")";
+    if (sqlite3_prepare_v2(db, pragma.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+        throw RequestError(wire::code::Sql, QString::fromUtf8(sqlite3_errmsg(db)));
+    QList<std::pair<int, int>> keyOrder; // (position in key, column)
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        TableColumn column;
+        column.name =
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 1)));
+        const auto *decl = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 2));
+        column.declared = parseDeclaredType(decl ? decl : "");
+        column.notNull = sqlite3_column_int(stmt, 3) != 0;
+        column.hasDefault = sqlite3_column_type(stmt, 4) != SQLITE_NULL;
+        const int pk = sqlite3_column_int(stmt, 5);
+        column.primaryKey = pk > 0;
+        if (pk > 0)
+            keyOrder.append({pk, int(schema.columns.size())});
+        schema.positions.insert(column.name.toLower(), int(schema.columns.size()));
+        schema.columns.append(column);
+    }
+    sqlite3_finalize(stmt);
+    std::sort(keyOrder.begin(), keyOrder.end());
+    for (const auto &entry : keyOrder)
+        schema.keyColumns.append(entry.second);
+    return schema;
+}
+
+wire::ValueType toWireType(sql::ValueType type)
+{
+    switch (type) {
+    case sql::ValueType::Integer:
+        return wire::ValueType::Integer;
+    case sql::ValueType::Float:
+        return wire::ValueType::Float;
+    case sql::ValueType::Text:
+        return wire::ValueType::Text;
+    case sql::ValueType::Date:
+        return wire::ValueType::Date;
+    case sql::ValueType::DateTime:
+        return wire::ValueType::DateTime;
+    case sql::ValueType::Boolean:
+        return wire::ValueType::Boolean;
+    case sql::ValueType::Blob:
+        return wire::ValueType::Blob;
+    case sql::ValueType::Unknown:
+        break;
+    }
+    return wire::ValueType::Unknown;
+}
+
+QList<wire::Field> describeResult(sqlite3_stmt *stmt, const sql::Translation *translation)
+{
+    sqlite3 *db = sqlite3_db_handle(stmt);
+    const int count = sqlite3_column_count(stmt);
+    const bool typed = translation && translation->columns.size() == size_t(count);
+    QList<wire::Field> fields;
+    fields.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        wire::Field field;
+        field.name = QString::fromUtf8(sqlite3_column_name(stmt, i));
+        const char *table = sqlite3_column_table_name(stmt, i);
+        const char *origin = sqlite3_column_origin_name(stmt, i);
+        if (table && origin) {
+            field.table = QString::fromUtf8(table);
+            field.column = QString::fromUtf8(origin);
+            const char *declType = nullptr;
+            int notNull = 0, primaryKey = 0;
+            if (sqlite3_table_column_metadata(db, sqlite3_column_database_name(stmt, i), table,
+                                              origin, &declType, nullptr, &notNull, &primaryKey,
+                                              nullptr) == SQLITE_OK) {
+                field.key = primaryKey != 0;
+                field.notNull = notNull != 0;
+            }
+        } else {
+            field.readOnly = true;
+        }
+        const char *decl = sqlite3_column_decltype(stmt, i);
+        const DeclaredType declared = parseDeclaredType(decl ? decl : "");
+        field.type = declared.type;
+        field.size = declared.size;
+        if (typed) {
+            const sql::ColumnInfo &info = translation->columns[size_t(i)];
+            if (info.type != sql::ValueType::Unknown)
+                field.type = toWireType(info.type);
+            if (info.size > 0)
+                field.size = info.size;
+            if (field.table.isEmpty() && !info.table.empty()) {
+                field.table = QString::fromStdString(info.table);
+                field.column = QString::fromStdString(info.baseColumn);
+                field.key = info.primaryKey;
+                field.notNull = info.notNull;
+                field.readOnly = false;
+            }
+        }
+        fields.append(field);
+    }
+    return fields;
+}
+
+void refineUnknownType(wire::Field &field, sqlite3_stmt *stmt, int column)
+{
+    if (field.type != wire::ValueType::Unknown)
+        return;
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        field.type = wire::ValueType::Integer;
+        break;
+    case SQLITE_FLOAT:
+        field.type = wire::ValueType::Float;
+        break;
+    case SQLITE_TEXT:
+        field.type = wire::ValueType::Text;
+        break;
+    case SQLITE_BLOB:
+        field.type = wire::ValueType::Blob;
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace server

@@ -1,0 +1,54 @@
+// What the server learns about columns from the database itself: the columns and key of a
+// table (for applying changes) and the field definitions of a query's result.
+#pragma once
+
+#include "server/storage.h"
+#include "sql/translator.h"
+#include "wire/protocol.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <sqlite3.h>
+
+namespace server {
+
+struct TableColumn
+{
+    QString name;
+    DeclaredType declared;
+    bool notNull = false;
+    bool hasDefault = false;
+    bool primaryKey = false;
+};
+
+struct TableSchema
+{
+    QString name;
+    QList<TableColumn> columns;
+    QList<int> keyColumns; // primary-key columns in key order
+
+    // Position of a column matched without regard to case, or -1.
+    int indexOf(const QString &column) const;
+
+    QHash<QString, int> positions; // lower-case name -> column
+};
+
+// The stored name of a table or view matched without regard to case; empty when none.
+QString findTable(sqlite3 *db, const QString &name);
+
+// Reads a table's columns; throws RequestError when there is no such table.
+TableSchema loadTableSchema(sqlite3 *db, const QString &table);
+
+// The field definitions of a prepared statement's result. Types come from the translation
+// where it typed a column and from the declared type of the base column otherwise;
+// columns that are neither stay Unknown until values are seen (see refineUnknownType).
+QList<wire::Field> describeResult(sqlite3_stmt *stmt, const sql::Translation *translation);
+
+// Settles an Unknown column's type from a stored value's class.
+void refineUnknownType(wire::Field &field, sqlite3_stmt *stmt, int column);
+
+wire::ValueType toWireType(sql::ValueType type);
+
+} // namespace server

@@ -1,0 +1,558 @@
+#include "server/session.h"
+
+#include "server/accountdb.h"
+#include "server/apply.h"
+#include "server/maintenance.h"
+#include "server/requesterror.h"
+#include "server/schema.h"
+
+#include "vzversion.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QStringList>
+#include <QTime>
+
+namespace server {
+
+namespace {
+
+using namespace wire;
+
+QByteArray quoted(const QString &name)
+{
+    return "\"" + name.toUtf8().replace("\"", "\"\"") + "\"";
+}
+
+bool sameName(const QString &a, QLatin1StringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+constexpr char accountListQuery[] = "SELECT CompanyCode, AccountNo, AccountName, CompanyName "
+                                    "FROM Accounts ORDER BY AccountNo";
+
+} // namespace
+
+Session::Session(ServerContext &context, QString name)
+    : m_context(context)
+    , m_name(std::move(name))
+    , m_clock(context.stopping)
+{}
+
+Session::~Session()
+{
+    leaveAccountSet();
+    m_cursors.clear();
+    m_registryDb.reset();
+}
+
+void Session::log(const QString &text) const
+{
+    m_context.log.write(m_name + QLatin1Char(' ') + text);
+}
+
+QByteArray Session::errorFrame(const QVariant &id, const QString &code, const QString &message)
+{
+    FrameBuilder reply;
+    reply.add(key::Id, id);
+    reply.add(key::Ok, false);
+    reply.add(key::Code, code);
+    reply.add(key::Error, message);
+    return reply.finish();
+}
+
+QByteArray Session::handle(const Message &request)
+{
+    ++m_requests;
+    const QVariant id = request.value(key::Id);
+    const QString operation = request.value(key::Op).toString();
+    m_operation = operation;
+    m_clock.start(m_context.options.queryTimeoutMs);
+    QString code;
+    QString message;
+    try {
+        FrameBuilder reply;
+        reply.add(key::Id, id);
+        reply.add(key::Ok, true);
+        dispatch(operation, request, reply);
+        m_clock.stop();
+        return reply.finish();
+    } catch (const RequestError &e) {
+        code = e.code();
+        message = e.message();
+    } catch (const sql::Error &e) {
+        code = (e.code() & 0xff) == SQLITE_INTERRUPT ? code::Timeout : code::Sql;
+        message = QString::fromUtf8(e.what());
+    } catch (const std::exception &e) {
+        code = code::Protocol;
+        message = QStringLiteral("internal error: %1").arg(QString::fromUtf8(e.what()));
+    }
+    m_clock.stop();
+    log(QStringLiteral("%1 failed: %2").arg(m_operation, message));
+    return errorFrame(id, code, message);
+}
+
+void Session::dispatch(const QString &operation, const Message &request, FrameBuilder &reply)
+{
+    using Handler = void (Session::*)(const Message &, FrameBuilder &);
+    static const std::pair<QLatin1StringView, Handler> handlers[] = {
+        {op::Hello, &Session::hello}, {op::Call, &Session::call},
+        {op::Open, &Session::open},   {op::Fetch, &Session::fetch},
+        {op::Close, &Session::close}, {op::Execute, &Session::execute},
+        {op::Apply, &Session::apply},
+    };
+    for (const auto &[name, handler] : handlers) {
+        if (operation != name)
+            continue;
+        if (m_module.isEmpty() && name != op::Hello)
+            throw RequestError(code::Session,
+                               QStringLiteral("the first request must be hello, naming the "
+                                              "module %1 or %2")
+                                   .arg(CentralModule, ReportModule));
+        (this->*handler)(request, reply);
+        return;
+    }
+    throw RequestError(code::Protocol,
+                       operation.isEmpty()
+                           ? QStringLiteral("the request names no operation")
+                           : QStringLiteral("unknown operation \"%1\"").arg(operation));
+}
+
+void Session::hello(const Message &request, FrameBuilder &reply)
+{
+    const QString module = request.value(key::Module).toString();
+    if (sameName(module, CentralModule))
+        m_module = CentralModule;
+    else if (sameName(module, ReportModule))
+        m_module = ReportModule;
+    else
+        throw RequestError(code::Protocol,
+                           QStringLiteral("unknown module \"%1\": this server serves %2 and %3")
+                               .arg(module, CentralModule, ReportModule));
+    reply.add(key::Product, QStringLiteral(VZ_PRODUCT_TITLE));
+    reply.add(key::Version, QStringLiteral(VZ_PRODUCT_VERSION));
+    reply.add(key::Module, m_module);
+    reply.add(key::Protocol, ProtocolVersion);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Custom methods
+
+void Session::call(const Message &request, FrameBuilder &reply)
+{
+    const QString method = request.value(key::Method).toString();
+    m_operation = QStringLiteral("call ") + method;
+    QVariantList args = request.value(key::Args).toList();
+    QVariant result;
+    QString message;
+    if (sameName(method, QLatin1StringView("ConnectAct")))
+        result = connectAct(args, message);
+    else if (sameName(method, QLatin1StringView("GetServerDate")))
+        result = QDate::currentDate().toString(Qt::ISODate);
+    else if (sameName(method, QLatin1StringView("GetServerDateTime")))
+        result = QDateTime(QDate::currentDate(),
+                           QTime::fromMSecsSinceStartOfDay(
+                               QTime::currentTime().msecsSinceStartOfDay() / 1000 * 1000));
+    else if (sameName(method, QLatin1StringView("GetTableNames")))
+        result = getTableNames();
+    else if (sameName(method, QLatin1StringView("BackupData")))
+        result = backupData(args);
+    else if (sameName(method, QLatin1StringView("CompactDatabase")))
+        result = compactDatabase();
+    else
+        throw RequestError(code::Method, QStringLiteral("unknown method \"%1\"").arg(method));
+    reply.add(key::Result, result);
+    reply.add(key::Args, args);
+    if (!message.isEmpty())
+        reply.add(key::Message, message);
+}
+
+// ConnectAct(DatabaseKind, '', AccountNo by reference, '', ''): true refuses the session.
+QVariant Session::connectAct(QVariantList &args, QString &message)
+{
+    while (args.size() < 5)
+        args.append(QString());
+    const int databaseKind = args[0].toInt();
+    QString accountNo = args[2].toString().trimmed();
+    if (accountNo.isEmpty()) // one server database: the first account set stands for it
+        accountNo = m_context.registry.firstAccountNo();
+    const auto refuse = [&](const QString &reason) {
+        message = reason;
+        log(QStringLiteral("ConnectAct refused: %1").arg(reason));
+        return QVariant(true);
+    };
+    if (accountNo.isEmpty())
+        return refuse(QStringLiteral("the server has no account set"));
+
+    QString reason;
+    const auto set = m_context.registry.acquire(accountNo, &reason);
+    if (!set)
+        return refuse(reason);
+    std::unique_ptr<SessionDatabase> db;
+    try {
+        DatabaseOptions options;
+        options.busyTimeoutMs = m_context.options.busyTimeoutMs;
+        options.synchronousFull = m_context.options.synchronousFull;
+        db = std::make_unique<SessionDatabase>(set->path, set->writeLock, m_clock, options);
+        m_clock.stop(); // an upgrade takes as long as it takes
+        std::call_once(set->upgraded, [&] {
+            const auto lock = db->lockForWrite();
+            upgradeAccountDatabase(db->writer());
+        });
+        m_clock.start(m_context.options.queryTimeoutMs);
+    } catch (const std::exception &e) {
+        m_context.registry.release(set);
+        return refuse(QStringLiteral("the database of account set \"%1\" cannot be opened: %2")
+                          .arg(accountNo, QString::fromUtf8(e.what())));
+    }
+    leaveAccountSet();
+    m_account = set;
+    m_accountDb = std::move(db);
+    m_dialect = databaseKind == 1 ? sql::Dialect::TSql : sql::Dialect::Jet;
+    args[2] = set->accountNo;
+    return false;
+}
+
+QVariant Session::getTableNames()
+{
+    sqlite3 *db = accountDatabase().writer().handle();
+    sqlite3_stmt *stmt = prepareSingle(db, "SELECT name FROM sqlite_master WHERE type='table' "
+                                           "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                                           "ORDER BY name");
+    QStringList names;
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        names.append(
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0))));
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        throwSqlError(db, rc);
+    return names.join(QLatin1Char('|'));
+}
+
+// BackupData(AccountNo by reference): the named account set, or the session's own.
+QVariant Session::backupData(QVariantList &args)
+{
+    const QString accountNo = args.value(0).toString().trimmed();
+    AccountRegistry &registry = m_context.registry;
+    QString path;
+    if (accountNo.isEmpty() ||
+        (m_account && accountNo.compare(m_account->accountNo, Qt::CaseInsensitive) == 0)) {
+        SessionDatabase &db = accountDatabase();
+        auto reader = db.takeReader();
+        try {
+            path = backupDatabase(reader->handle(), registry.backupFolder(m_account->accountNo));
+        } catch (...) {
+            db.returnReader(std::move(reader));
+            throw;
+        }
+        db.returnReader(std::move(reader));
+    } else {
+        QString reason;
+        const auto set = registry.acquire(accountNo, &reason); // keeps it from being deleted
+        if (!set)
+            throw RequestError(code::Method, reason);
+        try {
+            sql::Database source(set->path.toStdString(), sql::Database::Mode::ReadOnly);
+            path = backupDatabase(source.handle(), registry.backupFolder(set->accountNo));
+        } catch (...) {
+            registry.release(set);
+            throw;
+        }
+        registry.release(set);
+    }
+    return QDir(registry.dataDir()).relativeFilePath(path);
+}
+
+QVariant Session::compactDatabase()
+{
+    SessionDatabase &db = accountDatabase();
+    const auto lock = db.lockForWrite();
+    server::compactDatabase(db.writer().handle());
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Providers and databases
+
+SessionDatabase &Session::accountDatabase()
+{
+    if (!m_accountDb)
+        throw RequestError(code::Session,
+                           QStringLiteral("no account set is open: call ConnectAct first"));
+    return *m_accountDb;
+}
+
+SessionDatabase &Session::registryDatabase()
+{
+    if (!m_registryDb) {
+        DatabaseOptions options;
+        options.busyTimeoutMs = m_context.options.busyTimeoutMs;
+        options.synchronousFull = m_context.options.synchronousFull;
+        m_registryDb = std::make_unique<SessionDatabase>(
+            m_context.registry.registryPath(), m_context.registry.writeLock(), m_clock, options);
+    }
+    return *m_registryDb;
+}
+
+SessionDatabase &Session::databaseOf(const Provider &provider)
+{
+    return provider.onRegistry() ? registryDatabase() : accountDatabase();
+}
+
+Provider Session::resolve(const QString &provider, bool hasCommandText)
+{
+    if (provider.isEmpty())
+        throw RequestError(code::Provider, QStringLiteral("the request names no provider"));
+    if (!m_accountDb && !isRegistryProvider(provider))
+        accountDatabase(); // throws: no account set yet
+    return resolveProvider(provider, hasCommandText, [this](const QString &table) {
+        return findTable(m_accountDb->writer().handle(), table);
+    });
+}
+
+void Session::leaveAccountSet()
+{
+    m_cursors.clear();
+    m_packetSizes.clear();
+    m_accountDb.reset();
+    if (m_account) {
+        m_context.registry.release(m_account);
+        m_account.reset();
+    }
+}
+
+QByteArray Session::translate(SessionDatabase &db, const QString &text,
+                              std::shared_ptr<const sql::Translation> *translation)
+{
+    auto result = db.translator().translate(text.toStdString(), m_dialect);
+    QByteArray sqlText = QByteArray::fromStdString(result->sql);
+    if (translation)
+        *translation = std::move(result);
+    return sqlText;
+}
+
+QString Session::targetTable(const Provider &provider, const QString &commandText,
+                             const sql::Translation *translation)
+{
+    switch (provider.kind) {
+    case Provider::Kind::Table:
+        return provider.table;
+    case Provider::Kind::AccountList:
+        return QStringLiteral("Accounts");
+    default:
+        break;
+    }
+    QString table = translation && !translation->table.empty()
+                        ? QString::fromStdString(translation->table)
+                        : firstTableOf(commandText);
+    if (table.isEmpty())
+        return {};
+    const QString stored = findTable(databaseOf(provider).writer().handle(), table);
+    return stored.isEmpty() ? table : stored;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading
+
+void Session::writePacket(Cursor &cursor, int packetSize, FrameBuilder &reply)
+{
+    reply.addKey(key::Rows);
+    cursor.writePacket(reply, packetSize);
+}
+
+void Session::open(const Message &request, FrameBuilder &reply)
+{
+    const QString providerName = request.value(key::Provider).toString();
+    const QString text = request.value(key::Text).toString();
+    const bool hasText = !text.trimmed().isEmpty();
+    const int packetSize =
+        request.has(key::Packet) ? request.value(key::Packet).toInt() : DefaultPacketSize;
+    m_operation = QStringLiteral("open ") + providerName;
+    if (int(m_cursors.size()) >= m_context.options.maxCursors)
+        throw RequestError(code::Cursor,
+                           QStringLiteral("too many open cursors (%1): close datasets that are "
+                                          "not read to the end")
+                               .arg(m_cursors.size()));
+
+    const Provider provider = resolve(providerName, hasText);
+    SessionDatabase &db = databaseOf(provider);
+    std::shared_ptr<const sql::Translation> translation;
+    QByteArray sqlText;
+    if (provider.kind == Provider::Kind::AccountList)
+        sqlText = accountListQuery;
+    else if (!hasText && provider.kind == Provider::Kind::Table)
+        sqlText = "SELECT * FROM " + quoted(provider.table);
+    else if (!hasText)
+        throw RequestError(
+            code::Provider,
+            QStringLiteral("provider \"%1\" needs a command text").arg(providerName));
+    else
+        sqlText = translate(db, text, &translation);
+
+    auto reader = db.takeReader();
+    sqlite3_stmt *stmt = nullptr;
+    try {
+        stmt = prepareSingle(reader->handle(), sqlText);
+    } catch (...) {
+        db.returnReader(std::move(reader));
+        throw;
+    }
+    if (!sqlite3_stmt_readonly(stmt)) {
+        // A statement that changes data runs on the writer; it has no rows to show.
+        sqlite3_finalize(stmt);
+        db.returnReader(std::move(reader));
+        const int64_t changed = db.execute(sqlText);
+        reply.add(key::Fields, QVariantList());
+        reply.add(key::Rows, QVariantList());
+        reply.add(key::RowsAffected, qint64(changed));
+        reply.add(key::Eof, true);
+        return;
+    }
+
+    QList<Field> fields = describeResult(stmt, translation.get());
+    const QString target = targetTable(provider, text, translation.get());
+    if (!target.isEmpty()) {
+        for (Field &field : fields) {
+            if (!field.table.isEmpty() && field.table.compare(target, Qt::CaseInsensitive) != 0) {
+                field.readOnly = true;
+                field.key = false;
+            }
+        }
+    }
+    auto cursor = std::make_unique<Cursor>(db, std::move(reader), stmt, std::move(fields));
+    cursor->peek();
+    QVariantList fieldList;
+    for (const Field &field : cursor->fields())
+        fieldList.append(toMap(field));
+    reply.add(key::Fields, fieldList); // before the rows: a reader sets up its columns first
+    writePacket(*cursor, packetSize, reply);
+    if (cursor->exhausted()) {
+        reply.add(key::Eof, true);
+        return;
+    }
+    const qint64 id = m_nextCursor++;
+    m_cursors.emplace(id, std::move(cursor));
+    m_packetSizes.emplace(id, packetSize);
+    reply.add(key::Cursor, id);
+    reply.add(key::Eof, false);
+}
+
+void Session::fetch(const Message &request, FrameBuilder &reply)
+{
+    const qint64 id = request.value(key::Cursor).toLongLong();
+    const auto it = m_cursors.find(id);
+    if (it == m_cursors.end())
+        throw RequestError(code::Cursor,
+                           QStringLiteral("there is no open cursor %1: it was read to the end, "
+                                          "closed, or its account set was left")
+                               .arg(id));
+    const int packetSize =
+        request.has(key::Packet) ? request.value(key::Packet).toInt() : m_packetSizes[id];
+    try {
+        writePacket(*it->second, packetSize, reply);
+    } catch (...) {
+        m_cursors.erase(id); // a statement that failed half-way cannot go on
+        m_packetSizes.erase(id);
+        throw;
+    }
+    if (it->second->exhausted()) {
+        m_cursors.erase(it);
+        m_packetSizes.erase(id);
+        reply.add(key::Eof, true);
+        return;
+    }
+    reply.add(key::Cursor, id);
+    reply.add(key::Eof, false);
+}
+
+void Session::close(const Message &request, FrameBuilder &)
+{
+    const qint64 id = request.value(key::Cursor).toLongLong();
+    m_cursors.erase(id);
+    m_packetSizes.erase(id);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+
+void Session::execute(const Message &request, FrameBuilder &reply)
+{
+    const QString text = request.value(key::Text).toString();
+    const QString providerName = request.value(key::Provider).toString();
+    if (!providerName.isEmpty())
+        m_operation = QStringLiteral("execute ") + providerName;
+    if (text.trimmed().isEmpty())
+        throw RequestError(code::Sql, QStringLiteral("the statement is empty"));
+    // The provider only tells which database: the registry's scratch provider or the account set.
+    SessionDatabase &db = !providerName.isEmpty() && isRegistryProvider(providerName)
+                              ? registryDatabase()
+                              : accountDatabase();
+    reply.add(key::RowsAffected, qint64(db.execute(translate(db, text))));
+}
+
+void Session::apply(const Message &request, FrameBuilder &reply)
+{
+    const QString providerName = request.value(key::Provider).toString();
+    const QString text = request.value(key::Text).toString();
+    const int maxErrors = request.value(key::MaxErrors).toInt();
+    m_operation = QStringLiteral("apply ") + providerName;
+    QList<Change> changes;
+    const QVariantList list = request.value(key::Changes).toList();
+    changes.reserve(list.size());
+    for (const QVariant &item : list) {
+        auto change = changeFromMap(item.toMap());
+        if (!change)
+            throw RequestError(code::Protocol,
+                               QStringLiteral("change %1 has no valid kind (insert, modify or "
+                                              "delete)")
+                                   .arg(changes.size()));
+        changes.append(std::move(*change));
+    }
+
+    const Provider provider = resolve(providerName, !text.trimmed().isEmpty());
+    ApplyOutcome outcome;
+    if (provider.kind == Provider::Kind::AccountList) {
+        outcome =
+            m_context.registry.applyChanges(changes, maxErrors, m_context.options.busyTimeoutMs);
+    } else {
+        SessionDatabase &db = databaseOf(provider);
+        std::shared_ptr<const sql::Translation> translation;
+        if (provider.kind != Provider::Kind::Table && !text.trimmed().isEmpty())
+            translate(db, text, &translation);
+        const QString table = targetTable(provider, text, translation.get());
+        if (table.isEmpty())
+            throw RequestError(code::Provider,
+                               QStringLiteral("cannot tell which table the changes of provider "
+                                              "\"%1\" belong to: send the command text the rows "
+                                              "were read with")
+                                   .arg(providerName));
+        const auto lock = db.lockForWrite();
+        sqlite3 *handle = db.writer().handle();
+        ChangeApplier applier(handle, loadTableSchema(handle, table));
+        outcome = applier.apply(changes, maxErrors);
+    }
+
+    reply.add(key::Applied, outcome.applied);
+    reply.add(key::RolledBack, outcome.rolledBack);
+    QVariantList errors;
+    for (const RowError &error : std::as_const(outcome.errors))
+        errors.append(toMap(error));
+    reply.add(key::Errors, errors);
+    if (!outcome.errors.isEmpty()) {
+        QStringList codes;
+        for (const RowError &error : std::as_const(outcome.errors))
+            if (!codes.contains(error.code))
+                codes.append(error.code);
+        log(QStringLiteral("%1: %2 of %3 rows refused (%4)%5")
+                .arg(m_operation)
+                .arg(outcome.errors.size())
+                .arg(changes.size())
+                .arg(codes.join(QStringLiteral(", ")),
+                     outcome.rolledBack ? QStringLiteral(", nothing stored") : QString()));
+    }
+}
+
+} // namespace server

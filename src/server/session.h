@@ -1,0 +1,85 @@
+// One client connection's session: the module it named, the account set ConnectAct chose and
+// its dialect, the database connections and the open cursors; it answers one request at a
+// time.
+#pragma once
+
+#include "server/context.h"
+#include "server/cursor.h"
+#include "server/provider.h"
+#include "server/sessiondb.h"
+#include "wire/protocol.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariantList>
+
+#include <map>
+#include <memory>
+
+namespace server {
+
+class Session
+{
+public:
+    // name identifies the connection in the log ("#12 127.0.0.1:50432").
+    Session(ServerContext &context, QString name);
+    ~Session();
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    // Serves one request and returns the reply frame; never throws.
+    QByteArray handle(const wire::Message &request);
+
+    // The reply to a frame that could not be decoded.
+    static QByteArray errorFrame(const QVariant &id, const QString &code, const QString &message);
+
+    const QString &name() const { return m_name; }
+    int requests() const { return m_requests; }
+
+private:
+    void dispatch(const QString &operation, const wire::Message &request,
+                  wire::FrameBuilder &reply);
+    void hello(const wire::Message &request, wire::FrameBuilder &reply);
+    void call(const wire::Message &request, wire::FrameBuilder &reply);
+    void open(const wire::Message &request, wire::FrameBuilder &reply);
+    void fetch(const wire::Message &request, wire::FrameBuilder &reply);
+    void close(const wire::Message &request, wire::FrameBuilder &reply);
+    void execute(const wire::Message &request, wire::FrameBuilder &reply);
+    void apply(const wire::Message &request, wire::FrameBuilder &reply);
+
+    // Custom methods: they may change their by-reference arguments in place.
+    QVariant connectAct(QVariantList &args, QString &message);
+    QVariant getTableNames();
+    QVariant backupData(QVariantList &args);
+    QVariant compactDatabase();
+
+    Provider resolve(const QString &provider, bool hasCommandText);
+    SessionDatabase &databaseOf(const Provider &provider);
+    SessionDatabase &accountDatabase();
+    SessionDatabase &registryDatabase();
+    void leaveAccountSet();
+    // The table a provider's changes go to, for marking read-only fields and applying.
+    QString targetTable(const Provider &provider, const QString &commandText,
+                        const sql::Translation *translation);
+    QByteArray translate(SessionDatabase &db, const QString &text,
+                         std::shared_ptr<const sql::Translation> *translation = nullptr);
+
+    void writePacket(Cursor &cursor, int packetSize, wire::FrameBuilder &reply);
+    void log(const QString &text) const;
+
+    ServerContext &m_context;
+    QString m_name;
+    QString m_module; // empty until hello
+    sql::Dialect m_dialect = sql::Dialect::Jet;
+    QueryClock m_clock;
+    std::shared_ptr<AccountSet> m_account;
+    std::unique_ptr<SessionDatabase> m_accountDb;
+    std::unique_ptr<SessionDatabase> m_registryDb;
+    std::map<qint64, std::unique_ptr<Cursor>> m_cursors;
+    std::map<qint64, int> m_packetSizes; // the size each cursor was opened with
+    qint64 m_nextCursor = 1;
+    int m_requests = 0;
+    QString m_operation; // of the request being served, for the log
+};
+
+} // namespace server

@@ -1,0 +1,171 @@
+#include "server/sessiondb.h"
+
+#include "server/requesterror.h"
+#include "wire/protocol.h"
+
+#include <cctype>
+
+namespace server {
+
+namespace {
+
+int64_t nowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int onProgress(void *context)
+{
+    return static_cast<const QueryClock *>(context)->expired() ? 1 : 0;
+}
+
+bool onlyBlanks(const char *text)
+{
+    while (*text) {
+        if (!std::isspace(static_cast<unsigned char>(*text)) && *text != ';')
+            return false;
+        ++text;
+    }
+    return true;
+}
+
+constexpr int MaxIdleReaders = 2;
+
+} // namespace
+
+void QueryClock::start(int limitMs)
+{
+    m_deadline = limitMs > 0 ? nowNs() + int64_t(limitMs) * 1000000 : NoDeadline;
+}
+
+bool QueryClock::expired() const
+{
+    if (m_stopping.load(std::memory_order_relaxed))
+        return true;
+    const int64_t deadline = m_deadline.load(std::memory_order_relaxed);
+    return deadline != NoDeadline && nowNs() > deadline;
+}
+
+[[noreturn]] void throwSqlError(sqlite3 *db, int rc)
+{
+    const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+    switch (rc & 0xff) {
+    case SQLITE_INTERRUPT:
+        throw RequestError(wire::code::Timeout,
+                           QStringLiteral("the statement ran longer than the server's time "
+                                          "limit and was stopped"));
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw RequestError(wire::code::Busy,
+                           QStringLiteral("the database stayed locked: %1").arg(message));
+    default:
+        throw RequestError(wire::code::Sql, message);
+    }
+}
+
+sqlite3_stmt *prepareSingle(sqlite3 *db, const QByteArray &sqlText)
+{
+    sqlite3_stmt *stmt = nullptr;
+    const char *tail = nullptr;
+    const int rc =
+        sqlite3_prepare_v2(db, sqlText.constData(), int(sqlText.size()) + 1, &stmt, &tail);
+    if (rc != SQLITE_OK)
+        throwSqlError(db, rc);
+    if (!stmt)
+        throw RequestError(wire::code::Sql, QStringLiteral("the command text is empty"));
+    if (tail && !onlyBlanks(tail)) {
+        sqlite3_finalize(stmt);
+        throw RequestError(wire::code::Sql, QStringLiteral("a query must be a single statement"));
+    }
+    return stmt;
+}
+
+SessionDatabase::SessionDatabase(const QString &path, std::timed_mutex &writeLock,
+                                 QueryClock &clock, const DatabaseOptions &options)
+    : m_path(path)
+    , m_writeLock(writeLock)
+    , m_clock(clock)
+    , m_options(options)
+{
+    m_writer = openConnection();
+    m_writer.exec("PRAGMA journal_mode=WAL");
+    m_translator = std::make_unique<sql::Translator>(m_writer.handle());
+}
+
+SessionDatabase::~SessionDatabase()
+{
+    m_translator.reset();
+}
+
+sql::Database SessionDatabase::openConnection()
+{
+    sql::Database db(m_path.toStdString(), sql::Database::Mode::ReadWrite);
+    sqlite3_busy_timeout(db.handle(), m_options.busyTimeoutMs);
+    db.exec(m_options.synchronousFull ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
+    sql::registerExtensions(db.handle());
+    sqlite3_progress_handler(db.handle(), 1000, onProgress, &m_clock);
+    return db;
+}
+
+std::unique_ptr<sql::Database> SessionDatabase::takeReader()
+{
+    if (!m_idleReaders.empty()) {
+        auto reader = std::move(m_idleReaders.back());
+        m_idleReaders.pop_back();
+        return reader;
+    }
+    return std::make_unique<sql::Database>(openConnection());
+}
+
+void SessionDatabase::returnReader(std::unique_ptr<sql::Database> reader)
+{
+    if (!reader)
+        return;
+    // A reader must not keep a transaction (and so an old snapshot) open.
+    if (!sqlite3_get_autocommit(reader->handle()))
+        sqlite3_exec(reader->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    if (m_idleReaders.size() < MaxIdleReaders)
+        m_idleReaders.push_back(std::move(reader));
+}
+
+std::unique_lock<std::timed_mutex> SessionDatabase::lockForWrite()
+{
+    std::unique_lock lock(m_writeLock, std::defer_lock);
+    if (!lock.try_lock_for(std::chrono::milliseconds(m_options.busyTimeoutMs)))
+        throw RequestError(wire::code::Busy,
+                           QStringLiteral("the database stayed busy with other users' changes "
+                                          "for %1 s")
+                               .arg(m_options.busyTimeoutMs / 1000));
+    return lock;
+}
+
+int64_t SessionDatabase::execute(const QByteArray &sqlText)
+{
+    const auto lock = lockForWrite();
+    sqlite3 *db = m_writer.handle();
+    int64_t changed = 0;
+    const char *next = sqlText.constData();
+    const char *end = next + sqlText.size();
+    while (next < end && !onlyBlanks(next)) {
+        sqlite3_stmt *stmt = nullptr;
+        const char *tail = nullptr;
+        int rc = sqlite3_prepare_v2(db, next, int(end - next), &stmt, &tail);
+        if (rc != SQLITE_OK)
+            throwSqlError(db, rc);
+        next = tail;
+        if (!stmt)
+            continue;
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(stmt, sqlite3_finalize);
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE)
+            throwSqlError(db, rc);
+        if (!sqlite3_stmt_readonly(stmt))
+            changed += sqlite3_changes(db);
+    }
+    return changed;
+}
+
+} // namespace server

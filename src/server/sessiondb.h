@@ -1,0 +1,89 @@
+// A session's connections to one database file: the writer that runs statements and applies
+// changes, readers for queries (a cursor keeps its reader, and with it its snapshot, until it
+// is finished), the translator, and the time limit every statement runs under.
+#pragma once
+
+#include "sql/database.h"
+#include "sql/translator.h"
+
+#include <QString>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace server {
+
+// The deadline of the request being served; the progress handler of every connection of
+// the session stops a statement once it has passed or the server is stopping.
+class QueryClock
+{
+public:
+    explicit QueryClock(const std::atomic<bool> &stopping)
+        : m_stopping(stopping)
+    {}
+
+    void start(int limitMs);
+    void stop() { m_deadline = NoDeadline; }
+    bool expired() const;
+    bool stopping() const { return m_stopping.load(std::memory_order_relaxed); }
+
+private:
+    static constexpr int64_t NoDeadline = INT64_MAX;
+    std::atomic<int64_t> m_deadline{NoDeadline};
+    const std::atomic<bool> &m_stopping;
+};
+
+struct DatabaseOptions
+{
+    int busyTimeoutMs = 30000;
+    bool synchronousFull = true; // a committed change survives a power failure
+};
+
+class SessionDatabase
+{
+public:
+    // Opens the writer; throws sql::Error when the file cannot be opened.
+    SessionDatabase(const QString &path, std::timed_mutex &writeLock, QueryClock &clock,
+                    const DatabaseOptions &options);
+    ~SessionDatabase();
+    SessionDatabase(const SessionDatabase &) = delete;
+    SessionDatabase &operator=(const SessionDatabase &) = delete;
+
+    const QString &path() const { return m_path; }
+    sql::Database &writer() { return m_writer; }
+    sql::Translator &translator() { return *m_translator; }
+
+    // A connection without pending statements, whose next query sees every committed change.
+    std::unique_ptr<sql::Database> takeReader();
+    void returnReader(std::unique_ptr<sql::Database> reader);
+
+    // Serialises writers of the same file within this server, so they queue instead of
+    // polling SQLite's lock; throws RequestError(busy) after the busy timeout.
+    std::unique_lock<std::timed_mutex> lockForWrite();
+
+    // Runs every statement of an SQLite text on the writer under the write lock; the number
+    // of rows changed.
+    int64_t execute(const QByteArray &sqlText);
+
+private:
+    sql::Database openConnection();
+
+    QString m_path;
+    std::timed_mutex &m_writeLock;
+    QueryClock &m_clock;
+    DatabaseOptions m_options;
+    sql::Database m_writer;
+    std::unique_ptr<sql::Translator> m_translator;
+    std::vector<std::unique_ptr<sql::Database>> m_idleReaders;
+};
+
+// Turns a failed SQLite call into the request error the client sees.
+[[noreturn]] void throwSqlError(sqlite3 *db, int rc);
+
+// Prepares the one statement of a text; throws when it fails or more statements follow.
+sqlite3_stmt *prepareSingle(sqlite3 *db, const QByteArray &sqlText);
+
+} // namespace server

@@ -1,0 +1,22 @@
+// vzsql's remote mode: runs statements through a running vzserver (the same protocol the
+// desktop client speaks) and prints results as CSV, like the local mode does.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tools {
+
+struct RemoteOptions
+{
+    QString server; // HOST:PORT (the port defaults to 211)
+    QString accountNo;
+    int databaseKind = 0; // 0: Jet dialect, 1: T-SQL dialect
+    QStringList statements;
+};
+
+// Runs the statements in order; the process exit status (0, or 1 after printing the error
+// to standard error).
+int runRemote(const RemoteOptions &options);
+
+} // namespace tools

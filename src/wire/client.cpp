@@ -1,0 +1,249 @@
+#include "wire/client.h"
+
+#include "wire/socket.h"
+
+#include <chrono>
+#include <unistd.h>
+
+namespace wire {
+
+Error::Error(Kind kind, const QString &message, const QString &code)
+    : std::runtime_error(message.toStdString())
+    , m_kind(kind)
+    , m_message(message)
+    , m_code(code)
+{}
+
+Client::Client() = default;
+
+Client::~Client()
+{
+    disconnect();
+}
+
+void Client::connect(const QString &host, quint16 port, int timeoutMs)
+{
+    disconnect();
+    QString error;
+    m_fd = connectTcp(host, port, timeoutMs, &error);
+    if (m_fd < 0)
+        throw Error(Error::Kind::ConnectionLost, error);
+    m_peer = host + QLatin1Char(':') + QString::number(port);
+    m_reader = FrameReader();
+}
+
+void Client::disconnect()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+void Client::fail(Error::Kind kind, const QString &message)
+{
+    disconnect();
+    throw Error(kind, message);
+}
+
+void Client::begin(FrameBuilder &builder, QLatin1StringView operation)
+{
+    builder.add(key::Id, m_nextId++);
+    builder.add(key::Op, QString(operation));
+}
+
+Message Client::request(FrameBuilder &builder, RowSink *sink)
+{
+    if (m_fd < 0)
+        throw Error(Error::Kind::ConnectionLost, QStringLiteral("not connected to the server"));
+    const QByteArray frame = builder.finish();
+    if (frame.size() - FrameHeaderSize > qsizetype(DefaultMaxFrameSize))
+        throw Error(Error::Kind::Protocol,
+                    QStringLiteral("the request of %1 MiB exceeds the protocol's limit of %2 MiB: "
+                                   "send it in smaller parts")
+                        .arg(frame.size() >> 20)
+                        .arg(DefaultMaxFrameSize >> 20));
+    if (!sendAll(m_fd, frame))
+        fail(Error::Kind::ConnectionLost,
+             QStringLiteral("the connection to the server %1 was lost").arg(m_peer));
+    const qint64 id = m_nextId - 1;
+
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(m_replyTimeoutMs);
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        QByteArray payload;
+        QString error;
+        const auto status = m_reader.nextPayload(payload, &error);
+        if (status == FrameReader::Status::TooLarge)
+            fail(Error::Kind::Protocol, error);
+        if (status == FrameReader::Status::Frame) {
+            Message reply;
+            if (!decodeMessage(payload, reply, &error, sink))
+                fail(Error::Kind::Protocol, error);
+            if (reply.value(key::Id).toLongLong() != id && reply.has(key::Id) &&
+                !reply.value(key::Id).isNull())
+                continue; // a stale reply of an abandoned request
+            if (!reply.value(key::Ok).toBool()) {
+                QString message = reply.value(key::Error).toString();
+                if (message.isEmpty())
+                    message = QStringLiteral("the server refused the request");
+                // A reply without an id answers a frame the server could not read: the
+                // stream is no longer in step.
+                if (!reply.has(key::Id) || reply.value(key::Id).isNull())
+                    fail(Error::Kind::Protocol, message);
+                throw Error(Error::Kind::Server, message, reply.value(key::Code).toString());
+            }
+            return reply;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0)
+            fail(Error::Kind::Timeout, QStringLiteral("the server %1 did not answer within %2 s")
+                                           .arg(m_peer)
+                                           .arg(m_replyTimeoutMs / 1000));
+        qsizetype received = 0;
+        switch (receiveSome(m_fd, buffer.data(), buffer.size(), int(left), &received)) {
+        case ReceiveStatus::Data:
+            m_reader.append(buffer.constData(), received);
+            break;
+        case ReceiveStatus::TimedOut:
+            continue;
+        case ReceiveStatus::Closed:
+        case ReceiveStatus::Failed:
+            fail(Error::Kind::ConnectionLost,
+                 QStringLiteral("the connection to the server %1 was lost").arg(m_peer));
+        }
+    }
+}
+
+ServerInfo Client::hello(const QString &module)
+{
+    FrameBuilder builder;
+    begin(builder, op::Hello);
+    builder.add(key::Module, module);
+    builder.add(key::Protocol, ProtocolVersion);
+    const Message reply = request(builder);
+    ServerInfo info;
+    info.product = reply.value(key::Product).toString();
+    info.version = reply.value(key::Version).toString();
+    info.module = reply.value(key::Module).toString();
+    info.protocol = reply.value(key::Protocol).toInt();
+    return info;
+}
+
+CallResult Client::call(const QString &method, const QVariantList &args)
+{
+    FrameBuilder builder;
+    begin(builder, op::Call);
+    builder.add(key::Method, method);
+    builder.add(key::Args, args);
+    const Message reply = request(builder);
+    CallResult result;
+    result.result = reply.value(key::Result);
+    result.args = reply.value(key::Args).toList();
+    result.message = reply.value(key::Message).toString();
+    return result;
+}
+
+bool Client::connectAct(int databaseKind, QString &accountNo, QString *message)
+{
+    const CallResult result = call(QStringLiteral("ConnectAct"),
+                                   {databaseKind, QString(), accountNo, QString(), QString()});
+    if (result.args.size() > 2)
+        accountNo = result.args.at(2).toString();
+    if (message)
+        *message = result.message;
+    return result.result.toBool();
+}
+
+OpenResult Client::open(const QString &provider, const QString &commandText, int packetSize,
+                        RowSink *sink)
+{
+    FrameBuilder builder;
+    begin(builder, op::Open);
+    builder.add(key::Provider, provider);
+    if (!commandText.isEmpty())
+        builder.add(key::Text, commandText);
+    builder.add(key::Packet, packetSize);
+    Message reply = request(builder, sink);
+    OpenResult result;
+    const QVariantList fields = reply.value(key::Fields).toList();
+    result.fields.reserve(fields.size());
+    for (const QVariant &field : fields)
+        result.fields.append(fieldFromMap(field.toMap()));
+    result.rows = std::move(reply.rows);
+    result.cursor = reply.value(key::Cursor).toLongLong();
+    if (reply.has(key::RowsAffected))
+        result.rowsAffected = reply.value(key::RowsAffected).toLongLong();
+    return result;
+}
+
+Packet Client::fetch(qint64 cursor, int packetSize, RowSink *sink)
+{
+    FrameBuilder builder;
+    begin(builder, op::Fetch);
+    builder.add(key::Cursor, cursor);
+    if (packetSize != 0)
+        builder.add(key::Packet, packetSize);
+    Message reply = request(builder, sink);
+    Packet packet;
+    packet.rows = std::move(reply.rows);
+    packet.cursor = reply.value(key::Cursor).toLongLong();
+    return packet;
+}
+
+void Client::fetchAll(OpenResult &result)
+{
+    while (!result.eof()) {
+        Packet packet = fetch(result.cursor);
+        if (result.rows.isEmpty())
+            result.rows = std::move(packet.rows);
+        else
+            result.rows.append(std::move(packet.rows));
+        result.cursor = packet.cursor;
+    }
+}
+
+void Client::close(qint64 cursor)
+{
+    FrameBuilder builder;
+    begin(builder, op::Close);
+    builder.add(key::Cursor, cursor);
+    request(builder);
+}
+
+qint64 Client::execute(const QString &text, const QString &provider)
+{
+    FrameBuilder builder;
+    begin(builder, op::Execute);
+    if (!provider.isEmpty())
+        builder.add(key::Provider, provider);
+    builder.add(key::Text, text);
+    return request(builder).value(key::RowsAffected).toLongLong();
+}
+
+ApplyResult Client::apply(const QString &provider, const QString &commandText, int maxErrors,
+                          const QList<Change> &changes)
+{
+    FrameBuilder builder;
+    begin(builder, op::Apply);
+    builder.add(key::Provider, provider);
+    if (!commandText.isEmpty())
+        builder.add(key::Text, commandText);
+    builder.add(key::MaxErrors, maxErrors);
+    builder.addKey(key::Changes);
+    builder.writer().startArray(quint64(changes.size()));
+    for (const Change &change : changes)
+        writeValue(builder.writer(), toMap(change));
+    builder.writer().endArray();
+    const Message reply = request(builder);
+    ApplyResult result;
+    result.applied = reply.value(key::Applied).toInt();
+    result.rolledBack = reply.value(key::RolledBack).toBool();
+    for (const QVariant &error : reply.value(key::Errors).toList())
+        result.errors.append(rowErrorFromMap(error.toMap()));
+    return result;
+}
+
+} // namespace wire
