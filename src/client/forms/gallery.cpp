@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStandardItem>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
@@ -430,7 +431,10 @@ QWidget *TfrmGallery::masterDataPage()
     tree->SetMutualExpand(true);
     tree->SetSyncDataSet(false);
     tree->SetDataSource(&m_data->sTree);
-    tree->expandAll();
+    if (QStandardItem *hardware = tree->ItemOfKey(QStringLiteral("01"))) {
+        tree->expand(hardware->index());
+        tree->SelectKey(QStringLiteral("0102"));
+    }
     tree->setMinimumWidth(170);
 
     auto *right = new QWidget(splitter);
