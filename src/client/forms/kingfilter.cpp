@@ -13,33 +13,7 @@ QString quotedText(const QString &text)
 
 bool isTextType(TFieldType type)
 {
-    switch (type) {
-    case ftString:
-    case ftWideString:
-    case ftMemo:
-    case ftWideMemo:
-    case ftBlob:
-    case ftUnknown:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isNumericType(TFieldType type)
-{
-    switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftAutoInc:
-    case ftLargeint:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-        return true;
-    default:
-        return false;
-    }
+    return IsStringType(type) || type == ftBlob || type == ftUnknown;
 }
 
 bool isDateType(TFieldType type)
@@ -63,7 +37,7 @@ QList<int> OperatorsFor(TFieldType type)
 {
     if (isTextType(type))
         return {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-    if (isNumericType(type) || isDateType(type))
+    if (IsNumericType(type) || isDateType(type))
         return {0, 1, 2, 3, 4, 5};
     if (type == ftBoolean)
         return {0, 1};
@@ -77,7 +51,7 @@ QString FormattedValue(TFieldType type, const QString &value)
                        value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0
                    ? QStringLiteral("True")
                    : QStringLiteral("False");
-    if (isNumericType(type)) {
+    if (IsNumericType(type)) {
         bool ok = false;
         value.trimmed().toDouble(&ok);
         // A number is written as typed; anything else would not parse, so it is compared as text.

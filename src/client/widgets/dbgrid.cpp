@@ -31,19 +31,6 @@ using namespace GridInternal;
 
 namespace {
 
-int qtAlignment(TAlignment alignment)
-{
-    switch (alignment) {
-    case taRightJustify:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case taCenter:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    case taLeftJustify:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
-}
-
 QString quoted(const QString &text)
 {
     QString result = text;
@@ -890,7 +877,7 @@ void TDBGrid::DefaultDrawColumnCell(QPainter &painter, const QRect &rect, TColum
     const QRect textRect = rect.adjusted(3, 0, -3, 0);
     const QString text =
         painter.fontMetrics().elidedText(params.Text, Qt::ElideRight, textRect.width());
-    painter.drawText(textRect, qtAlignment(params.Alignment) | Qt::TextSingleLine, text);
+    painter.drawText(textRect, QtAlignment(params.Alignment) | Qt::TextSingleLine, text);
     painter.restore();
 }
 

@@ -1,5 +1,6 @@
 // The grid's item model over a dataset.
 #include "client/widgets/gridmodel.h"
+#include "client/widgets/uistyle.h"
 
 #include "client/data/clientdataset.h"
 #include "client/data/fields.h"
@@ -55,19 +56,6 @@ int compareValues(const QVariant &a, const QVariant &b)
         return x < y ? -1 : (x > y ? 1 : 0);
     }
     return a.toString().compare(b.toString());
-}
-
-int toQtAlignment(TAlignment alignment)
-{
-    switch (alignment) {
-    case taRightJustify:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case taCenter:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    case taLeftJustify:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
 } // namespace
@@ -206,7 +194,7 @@ QVariant TDBGridModel::data(const QModelIndex &index, int role) const
     case ValueRole:
         return CellValue(dataRow, col);
     case Qt::TextAlignmentRole:
-        return col ? toQtAlignment(col->Alignment()) : int(Qt::AlignLeft | Qt::AlignVCenter);
+        return col ? QtAlignment(col->Alignment()) : int(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::BackgroundRole:
         return col && col->Color().isValid() ? QVariant(col->Color()) : QVariant();
     case Qt::ForegroundRole:
@@ -254,7 +242,7 @@ QVariant TDBGridModel::headerData(int section, Qt::Orientation orientation, int 
         if (role == Qt::DisplayRole)
             return col->Title().Levels().join(QLatin1Char('|'));
         if (role == Qt::TextAlignmentRole)
-            return toQtAlignment(col->Title().Alignment());
+            return QtAlignment(col->Title().Alignment());
         return {};
     }
     if (role == Qt::DisplayRole && section >= 0 && section < rowCount())

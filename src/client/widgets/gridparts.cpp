@@ -1,5 +1,6 @@
 // The parts of the data grid: view, headers, delegate, footer and grouping panel.
 #include "client/widgets/gridparts.h"
+#include "client/widgets/uistyle.h"
 
 #include "client/data/clientdataset.h"
 #include "client/data/fields.h"
@@ -29,19 +30,6 @@ const QColor GridLineColor(0xC0, 0xC0, 0xC0);
 const QColor FixedLineColor(0x80, 0x80, 0x80);
 constexpr int EditButtonWidth = 16;
 constexpr int GroupIndent = 16;
-
-int qtAlignment(TAlignment alignment)
-{
-    switch (alignment) {
-    case taRightJustify:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case taCenter:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    case taLeftJustify:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
-}
 
 void drawEditButton(QPainter &painter, const QRect &rect)
 {
@@ -414,7 +402,7 @@ void GridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
         column->Title().Color().isValid() ? column->Title().Color() : m_grid->m_fixedColor;
     drawFixedCell(*painter, cell, color);
     painter->setPen(Qt::black);
-    int flags = qtAlignment(column->Title().Alignment());
+    int flags = QtAlignment(column->Title().Alignment());
     flags |= m_grid->m_useMultiTitle ? Qt::TextWordWrap : Qt::TextSingleLine;
     const int markerSpace = column->Title().SortMarker() == smNone ? 0 : 12;
     painter->drawText(cell.adjusted(3, 1, -3 - markerSpace, -1), flags, levels.last());
@@ -868,7 +856,7 @@ void GridFooter::paintEvent(QPaintEvent *event)
         if (!footer.HasAlignment() && footer.ValueType() != fvtStaticText)
             alignment = taRightJustify;
         painter.setPen(Qt::black);
-        painter.drawText(cell.adjusted(3, 1, -3, 0), qtAlignment(alignment) | Qt::TextSingleLine,
+        painter.drawText(cell.adjusted(3, 1, -3, 0), QtAlignment(alignment) | Qt::TextSingleLine,
                          text);
     }
 }

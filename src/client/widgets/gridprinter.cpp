@@ -23,19 +23,6 @@ QFont pointFont(int points, bool bold)
     return font;
 }
 
-int qtAlignment(TAlignment alignment)
-{
-    switch (alignment) {
-    case taRightJustify:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case taCenter:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    case taLeftJustify:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
-}
-
 } // namespace
 
 QString ExpandPageText(const QString &text, int page, int pages)
@@ -184,7 +171,7 @@ bool TDBGridPrinter::Print(QPagedPaintDevice &device) const
                 const int dataRow = row;
                 drawRow(
                     y, [&](int c) { return model->CellText(dataRow, columns[c]); },
-                    [&](int c) { return qtAlignment(columns[c]->Alignment()); }, false);
+                    [&](int c) { return QtAlignment(columns[c]->Alignment()); }, false);
             } else if (footerRow) {
                 drawRow(
                     y, [&](int c) { return m_grid.FooterText(c); },

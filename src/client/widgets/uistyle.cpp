@@ -48,3 +48,16 @@ QFont RootFont()
 {
     return SongFont(12);
 }
+
+int QtAlignment(TAlignment alignment)
+{
+    switch (alignment) {
+    case taRightJustify:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case taCenter:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    case taLeftJustify:
+        break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}

@@ -2,6 +2,8 @@
 // the 12-pixel Song face with its CJK fallbacks.
 #pragma once
 
+#include "client/data/dbtypes.h"
+
 #include <QColor>
 #include <QFont>
 
@@ -24,3 +26,6 @@ QColor HighlightTextColor();
 QFont RootFont();
 // A Song face at a point size, bold when asked (page headers, titles).
 QFont SongFont(int pixelSize, bool bold = false);
+
+// Qt alignment flags of a field or column alignment, vertically centred.
+int QtAlignment(TAlignment alignment);
