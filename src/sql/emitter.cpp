@@ -660,10 +660,7 @@ void SqlWriter::writeExpr(const Expr &expr, int parentPrecedence, bool rightOper
             writeName(column.table);
             m_out += '.';
         }
-        if (column.outputName && m_style == SqlStyle::Sqlite)
-            writeAlias(column.column);
-        else
-            writeName(column.column);
+        writeName(column.column);
         break;
     }
     case ExprKind::Star: {

@@ -188,8 +188,12 @@ bool Lowerer::visitCore(SelectCore &core)
 
 void Lowerer::leaveCore(SelectCore &core)
 {
-    for (ExprPtr &key : core.groupBy)
-        collateText(key);
+    // A text column groups by the collation it is declared with (case-insensitive in every
+    // account set), which keeps its index usable; computed text needs the collation spelled.
+    for (ExprPtr &key : core.groupBy) {
+        if (key->kind != ExprKind::Column || key->as<ColumnExpr>().baseTable.empty())
+            collateText(key);
+    }
     expandStars(core);
     m_cores.pop_back();
 }
@@ -489,9 +493,15 @@ void Lowerer::lowerBinary(ExprPtr &expr)
         return;
     case BinaryOp::Subtract:
         if (isTemporal(l) && isTemporal(r)) {
-            expr = binary(BinaryOp::Subtract,
-                          call("julianday", list(std::move(b.left)), ValueType::Float, true),
-                          call("julianday", list(std::move(b.right)), ValueType::Float, true),
+            // Days between, exact to the second.
+            ExprPtr seconds = binary(
+                BinaryOp::Subtract,
+                call("strftime", list(stringLiteral("%s"), std::move(b.left)), ValueType::Text),
+                call("strftime", list(stringLiteral("%s"), std::move(b.right)), ValueType::Text),
+                ValueType::Integer);
+            expr = binary(BinaryOp::Divide, std::move(seconds),
+                          typed(std::make_unique<LiteralExpr>(LiteralKind::Float, "86400.0"),
+                                ValueType::Float, true),
                           ValueType::Float, true);
         } else if (isTemporal(type)) {
             expr = dateArithmetic(std::move(b.left), std::move(b.right), true, type);
@@ -534,14 +544,21 @@ void Lowerer::lowerBinary(ExprPtr &expr)
     }
 }
 
+// Days and fractions of a day as Jet adds them, counted in whole seconds so that a third of a
+// day is 08:00:00; Nulls stay Null and negative counts work. The result is canonical (no time
+// part at midnight).
 ExprPtr Lowerer::dateArithmetic(ExprPtr date, ExprPtr days, bool subtract, ValueType type)
 {
-    // Days and fractions of a day, Nulls and negative counts as Jet adds them; the result is
-    // canonical (no time part at midnight).
-    ExprPtr sum = binary(subtract ? BinaryOp::Subtract : BinaryOp::Add,
-                         call("julianday", list(std::move(date)), ValueType::Float, true),
-                         std::move(days), ValueType::Float, true);
-    ExprPtr text = call("datetime", list(std::move(sum)), ValueType::DateTime);
+    ExprPtr seconds = call("strftime", list(stringLiteral("%s"), std::move(date)), ValueType::Text);
+    const bool whole = days->type == ValueType::Integer || days->type == ValueType::Boolean;
+    ExprPtr offset = binary(BinaryOp::Multiply, std::move(days), integerLiteral(86400),
+                            whole ? ValueType::Integer : ValueType::Float);
+    if (!whole)
+        offset = call("round", list(std::move(offset)), ValueType::Float, true);
+    ExprPtr sum = binary(subtract ? BinaryOp::Subtract : BinaryOp::Add, std::move(seconds),
+                         std::move(offset), ValueType::Integer);
+    ExprPtr text =
+        call("datetime", list(std::move(sum), stringLiteral("unixepoch")), ValueType::DateTime);
     return call("replace", list(std::move(text), stringLiteral(" 00:00:00"), stringLiteral("")),
                 type);
 }
@@ -724,9 +741,11 @@ void Lowerer::lowerFunction(ExprPtr &expr)
         expr = call("vz_val", std::move(args), ValueType::Float, true);
         return;
     }
-    case Lowering::Instr:
-        expr = call(args.size() == 2 ? "instr" : "vz_instr", std::move(args), ValueType::Integer);
+    case Lowering::Instr: {
+        const char *name = args.size() == 2 ? "instr" : "vz_instr";
+        expr = call(name, std::move(args), ValueType::Integer);
         return;
+    }
     case Lowering::CharIndex:
         expr = call("instr", list(std::move(args[1]), std::move(args[0])), ValueType::Integer);
         return;

@@ -43,30 +43,22 @@ std::string declaredName(const TableSource &source)
     return {};
 }
 
-// A bare table name (no alias of its own) that names a declaration of the list.
-bool isAliasUse(const TableSource &source, const std::vector<SourcePtr> &items,
-                const std::vector<bool> &isJoinItem)
+// A bare table name (no alias of its own) that names an alias declared in the list.
+bool isAliasUse(const TableSource &source, const std::vector<std::string> &declared)
 {
     if (source.kind != SourceKind::Table || !source.alias.empty())
         return false;
     const std::string name = toLower(source.as<TableRef>().name);
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (!isJoinItem[i] && items[i] && !items[i]->alias.empty() &&
-            toLower(items[i]->alias) == name)
-            return true;
-    }
-    return false;
+    return std::find(declared.begin(), declared.end(), name) != declared.end();
 }
 
-bool usesDeclaredAlias(const TableSource &source, const std::vector<SourcePtr> &items,
-                       const std::vector<bool> &isJoinItem)
+bool usesDeclaredAlias(const TableSource &source, const std::vector<std::string> &declared)
 {
     if (source.kind == SourceKind::Join) {
         const auto &join = source.as<JoinRef>();
-        return usesDeclaredAlias(*join.left, items, isJoinItem) ||
-               usesDeclaredAlias(*join.right, items, isJoinItem);
+        return usesDeclaredAlias(*join.left, declared) || usesDeclaredAlias(*join.right, declared);
     }
-    return isAliasUse(source, items, isJoinItem);
+    return isAliasUse(source, declared);
 }
 
 class AliasJoinRewriter : public Walker
@@ -84,11 +76,15 @@ private:
         if (from.size() < 2)
             return;
         std::vector<bool> isJoinItem(from.size());
-        bool found = false;
-        for (size_t i = 0; i < from.size(); ++i)
-            isJoinItem[i] = from[i]->kind == SourceKind::Join;
+        std::vector<std::string> declared; // aliases the comma list declares
         for (size_t i = 0; i < from.size(); ++i) {
-            if (isJoinItem[i] && usesDeclaredAlias(*from[i], from, isJoinItem))
+            isJoinItem[i] = from[i]->kind == SourceKind::Join;
+            if (!isJoinItem[i] && !from[i]->alias.empty())
+                declared.push_back(toLower(from[i]->alias));
+        }
+        bool found = false;
+        for (size_t i = 0; i < from.size(); ++i) {
+            if (isJoinItem[i] && usesDeclaredAlias(*from[i], declared))
                 found = true;
         }
         if (!found)
@@ -116,7 +112,7 @@ private:
             return -1;
         };
         auto resolve = [&](SourcePtr source) -> SourcePtr {
-            if (!isAliasUse(*source, items, isJoinItem))
+            if (!isAliasUse(*source, declared))
                 return source;
             const std::string alias = toLower(source->as<TableRef>().name);
             SourcePtr declaration = takeDeclaration(alias);
@@ -127,7 +123,7 @@ private:
         };
 
         for (size_t i = 0; i < items.size(); ++i) {
-            if (!isJoinItem[i] || !usesDeclaredAlias(*items[i], items, isJoinItem))
+            if (!isJoinItem[i] || !usesDeclaredAlias(*items[i], declared))
                 continue;
             SourcePtr leftmost;
             std::vector<JoinStep> steps;
