@@ -14,8 +14,8 @@ std::string formatFloat(double value)
     if (!std::isfinite(value))
         return std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
     char buffer[40];
-    // Whole numbers below 2^53 print exactly, without an exponent.
-    if (std::fabs(value) < 9007199254740992.0 && value == std::trunc(value)) {
+    // Whole numbers print without an exponent up to where doubles stop having units.
+    if (std::fabs(value) < 1e21 && value == std::trunc(value)) {
         std::snprintf(buffer, sizeof buffer, "%.0f", value);
         return buffer;
     }

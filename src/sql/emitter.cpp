@@ -305,10 +305,18 @@ void SqlWriter::writeName(std::string_view name)
     }
     if (isSourceName(name) && !isReservedWord(name)) {
         m_out += name;
-    } else {
+    } else if (name.find(']') == std::string_view::npos) {
         m_out += '[';
         m_out += name;
         m_out += ']';
+    } else {
+        m_out += '`';
+        for (char c : name) {
+            if (c == '`')
+                m_out += '`';
+            m_out += c;
+        }
+        m_out += '`';
     }
 }
 

@@ -264,9 +264,13 @@ std::string Parser::parseColumnAlias(bool afterAs)
 {
     const Token &first = peek();
     auto endsAlias = [](const Token &t) {
-        return t.is(TokenKind::End) || t.isOperator(",") || t.isOperator(")") ||
-               t.isOperator(";") || t.isKeyword("from") || t.isKeyword("union") ||
-               t.isKeyword("into");
+        if (t.is(TokenKind::End) || t.isOperator(",") || t.isOperator(")") || t.isOperator(";"))
+            return true;
+        for (const char *word : {"from", "where", "group", "order", "having", "union", "into"}) {
+            if (t.isKeyword(word))
+                return true;
+        }
+        return false;
     };
     if (first.is(TokenKind::Identifier) || first.is(TokenKind::QuotedIdentifier) ||
         (afterAs && first.is(TokenKind::String))) {
@@ -625,7 +629,7 @@ TypeName Parser::parseTypeName(bool inColumnDefinition)
         }
         return false;
     };
-    while (peek().is(TokenKind::Identifier) || peek().is(TokenKind::QuotedIdentifier)) {
+    while (peek().is(TokenKind::Identifier)) {
         if (inColumnDefinition && isConstraintWord(peek()))
             break;
         if (!type.name.empty())

@@ -31,7 +31,22 @@ public:
     }
 
 protected:
-    bool visitCore(SelectCore &core) override
+    // Each member of a query is a scope; a single member's ORDER BY belongs to it.
+    bool visitSelect(SelectStmt &select) override
+    {
+        for (auto &member : select.members) {
+            enter(*member);
+            walkCoreParts(*member);
+            if (select.members.size() == 1) {
+                for (OrderItem &item : select.orderBy)
+                    walkExpr(item.expr);
+            }
+            m_frames.pop_back();
+        }
+        return false;
+    }
+
+    void enter(SelectCore &core)
     {
         Frame frame;
         for (const SourcePtr &source : core.from)
@@ -46,9 +61,7 @@ protected:
                     add(table, "*");
             }
         }
-        return true;
     }
-    void leaveCore(SelectCore &) override { m_frames.pop_back(); }
 
     bool visitExpr(ExprPtr &expr) override
     {

@@ -189,12 +189,8 @@ std::vector<Token> tokenize(std::string_view text, Dialect dialect)
             continue;
         }
         case '[': {
-            const size_t end = text.find(']', i + 1);
-            if (end == std::string_view::npos)
-                lexError(text, int(i), "unterminated name");
-            i = end + 1;
-            push(TokenKind::QuotedIdentifier, start, i,
-                 std::string(text.substr(start + 1, end - start - 1)));
+            std::string value = readQuoted(i, ']', "name");
+            push(TokenKind::QuotedIdentifier, start, i, std::move(value));
             continue;
         }
         case '`': {

@@ -171,9 +171,8 @@ DeclaredType mapDeclaredType(std::string_view declared)
     const ValueType affinity = affinityType(lower, real);
     if (result.type == ValueType::Unknown)
         result.type = affinity;
-    // A renamed type takes the affinity of its new name.
-    if (!result.sqliteName.empty())
-        affinityType(result.sqliteName, real);
+    // The affinity of the name as declared: a column declared MONEY keeps whole numbers as
+    // integers (it is created as float by the translator, but may come from elsewhere).
     result.realAffinity = real;
     if (result.type != ValueType::Text)
         result.size = 0;

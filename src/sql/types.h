@@ -24,7 +24,7 @@ struct DeclaredType
 {
     ValueType type = ValueType::Unknown;
     int size = 0;              // the n of char(n)
-    bool realAffinity = false; // SQLite stores every number in it as REAL
+    bool realAffinity = false; // a column declared so stores every number as REAL
     // The declared type a created column gets in SQLite, so that its affinity is right:
     // `money` becomes `float`, `memo` becomes `text`; empty when the name is kept as written.
     std::string sqliteName;
