@@ -8,6 +8,7 @@
 #include "sql/walker.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace sql {
 
@@ -15,19 +16,19 @@ struct Binder::Source
 {
     std::string name;                 // how the query names it: alias, else the table's name
     const TableInfo *table = nullptr; // a table of the schema
-    std::vector<ColumnInfo> derived;  // the columns of a derived table
+    const std::vector<ColumnInfo> *derived = nullptr; // the result columns of a derived table
 
     const ColumnInfo *find(std::string_view column) const
     {
         if (table)
             return table->column(column);
-        for (const ColumnInfo &c : derived) {
+        for (const ColumnInfo &c : *derived) {
             if (equalsIgnoreCase(c.name, column))
                 return &c;
         }
         return nullptr;
     }
-    const std::vector<ColumnInfo> &columns() const { return table ? table->columns : derived; }
+    const std::vector<ColumnInfo> &columns() const { return table ? table->columns : *derived; }
 };
 
 struct Binder::Scope
@@ -203,7 +204,8 @@ void Binder::bind(StatementNode &statement)
         const TableInfo &table = requireTable(update.table, update.position);
         m_table = table.name;
         Scope scope;
-        scope.sources.push_back({update.alias.empty() ? table.name : update.alias, &table, {}});
+        scope.sources.push_back(
+            {update.alias.empty() ? table.name : update.alias, &table, nullptr});
         for (Assignment &assignment : update.assignments) {
             const ColumnInfo *column = table.column(assignment.column);
             if (!column)
@@ -221,7 +223,7 @@ void Binder::bind(StatementNode &statement)
         const TableInfo &table = requireTable(del.table, del.position);
         m_table = table.name;
         Scope scope;
-        scope.sources.push_back({del.alias.empty() ? table.name : del.alias, &table, {}});
+        scope.sources.push_back({del.alias.empty() ? table.name : del.alias, &table, nullptr});
         if (del.where)
             bindExpr(del.where, &scope);
         return;
@@ -343,13 +345,13 @@ void Binder::bindSource(TableSource &source, Scope &scope)
     case SourceKind::Table: {
         auto &ref = source.as<TableRef>();
         const TableInfo &table = requireTable(ref.name, ref.position);
-        addSource(scope, {ref.alias.empty() ? table.name : ref.alias, &table, {}});
+        addSource(scope, {ref.alias.empty() ? table.name : ref.alias, &table, nullptr});
         return;
     }
     case SourceKind::Subquery: {
         auto &ref = source.as<SubqueryRef>();
         bindSelect(*ref.select, scope.parent);
-        addSource(scope, {ref.alias, nullptr, ref.select->result});
+        addSource(scope, {ref.alias, nullptr, &ref.select->result});
         return;
     }
     case SourceKind::Join: {
@@ -467,25 +469,20 @@ void Binder::nameResults(Scope &scope)
         qualifiers.push_back(column.alias.empty() ? qualifier : std::string());
     }
 
+    std::unordered_set<std::string, NameHash, NameEqual> taken;
+    taken.reserve(core.result.size() * 2);
     for (size_t i = 0; i < core.result.size(); ++i) {
-        auto taken = [&](const std::string &name) {
-            for (size_t k = 0; k < i; ++k) {
-                if (equalsIgnoreCase(core.result[k].name, name))
-                    return true;
-            }
-            return false;
-        };
         std::string &name = core.result[i].name;
-        if (!taken(name))
+        if (taken.insert(name).second)
             continue;
-        if (!qualifiers[i].empty() && !taken(qualifiers[i] + "." + name)) {
+        if (!qualifiers[i].empty() && taken.insert(qualifiers[i] + "." + name).second) {
             name = qualifiers[i] + "." + name;
             continue;
         }
         const std::string base = name;
         for (int n = 1;; ++n) {
             std::string candidate = base + "_" + std::to_string(n);
-            if (!taken(candidate)) {
+            if (taken.insert(candidate).second) {
                 name = std::move(candidate);
                 break;
             }

@@ -6,15 +6,15 @@
 #include "sql/tokenizer.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
+#include <unordered_set>
 
 namespace sql {
 
 namespace {
 
 // SQLite's keywords (lang_keywords.html); a name spelled like one must be quoted.
-constexpr std::array SqliteKeywords = {
+constexpr std::string_view SqliteKeywords[] = {
     "abort",
     "action",
     "add",
@@ -258,8 +258,9 @@ enum Level {
 
 bool isSqliteKeyword(std::string_view word)
 {
-    return std::any_of(SqliteKeywords.begin(), SqliteKeywords.end(),
-                       [&](const char *k) { return equalsIgnoreCase(word, k); });
+    static const std::unordered_set<std::string_view, NameHash, NameEqual> keywords(
+        std::begin(SqliteKeywords), std::end(SqliteKeywords));
+    return keywords.count(word) != 0;
 }
 
 std::string quoteSqliteName(std::string_view name)
@@ -688,13 +689,10 @@ void SqlWriter::writeExpr(const Expr &expr, int parentPrecedence, bool rightOper
         } else {
             m_out += unary.op == UnaryOp::Minus ? "-" : "+";
             // Never print "--", which would start a comment.
-            if (unary.operand->kind == ExprKind::Unary) {
-                m_out += '(';
-                writeExpr(*unary.operand);
-                m_out += ')';
-            } else {
-                writeExpr(*unary.operand, LevelUnary);
-            }
+            if (unary.operand->kind == ExprKind::Unary &&
+                unary.operand->as<UnaryExpr>().op != UnaryOp::Not)
+                m_out += ' ';
+            writeExpr(*unary.operand, LevelUnary);
         }
         break;
     }

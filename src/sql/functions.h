@@ -44,7 +44,7 @@ enum class Typing {
 
 struct FunctionInfo
 {
-    const char *name;
+    std::string_view name;
     int minArgs;
     int maxArgs; // -1: any number
     Lowering lowering;

@@ -2,7 +2,7 @@
 #include "sql/parser.h"
 
 #include <algorithm>
-#include <array>
+#include <unordered_set>
 
 namespace sql {
 
@@ -12,7 +12,7 @@ namespace {
 // stack of the thread that translates it.
 constexpr int MaxDepth = 200;
 
-constexpr std::array ReservedWords = {
+constexpr std::string_view ReservedWords[] = {
     "all",    "and",    "as",     "asc",       "between",     "by",   "case",  "collate",
     "create", "cross",  "delete", "desc",      "distinct",    "drop", "else",  "end",
     "escape", "except", "exists", "false",     "from",        "full", "group", "having",
@@ -26,8 +26,9 @@ constexpr std::array ReservedWords = {
 
 bool isReservedWord(std::string_view word)
 {
-    return std::any_of(ReservedWords.begin(), ReservedWords.end(),
-                       [&](const char *w) { return equalsIgnoreCase(word, w); });
+    static const std::unordered_set<std::string_view, NameHash, NameEqual> words(
+        std::begin(ReservedWords), std::end(ReservedWords));
+    return words.count(word) != 0;
 }
 
 Parser::Parser(std::string_view text, Dialect dialect)
@@ -92,7 +93,7 @@ bool Parser::atStatementEnd() const
 
 bool Parser::startsStatement(const Token &token) const
 {
-    for (const char *word : {"select", "insert", "update", "delete", "create", "drop"}) {
+    for (std::string_view word : {"select", "insert", "update", "delete", "create", "drop"}) {
         if (token.isKeyword(word))
             return true;
     }
@@ -266,7 +267,8 @@ std::string Parser::parseColumnAlias(bool afterAs)
     auto endsAlias = [](const Token &t) {
         if (t.is(TokenKind::End) || t.isOperator(",") || t.isOperator(")") || t.isOperator(";"))
             return true;
-        for (const char *word : {"from", "where", "group", "order", "having", "union", "into"}) {
+        for (std::string_view word :
+             {"from", "where", "group", "order", "having", "union", "into"}) {
             if (t.isKeyword(word))
                 return true;
         }
@@ -622,8 +624,8 @@ TypeName Parser::parseTypeName(bool inColumnDefinition)
 {
     TypeName type;
     auto isConstraintWord = [](const Token &t) {
-        for (const char *w : {"not", "null", "primary", "default", "unique", "constraint",
-                              "references", "check", "collate", "identity", "autoincrement"}) {
+        for (std::string_view w : {"not", "null", "primary", "default", "unique", "constraint",
+                                   "references", "check", "collate", "identity", "autoincrement"}) {
             if (t.isKeyword(w))
                 return true;
         }

@@ -35,6 +35,16 @@ struct Resetter
 
 } // namespace
 
+size_t TableInfo::NameHash::operator()(std::string_view name) const
+{
+    return sql::NameHash()(name);
+}
+
+bool TableInfo::NameEqual::operator()(std::string_view a, std::string_view b) const
+{
+    return equalsIgnoreCase(a, b);
+}
+
 const ColumnInfo *TableInfo::column(std::string_view name) const
 {
     if (m_index.empty()) {
@@ -44,7 +54,7 @@ const ColumnInfo *TableInfo::column(std::string_view name) const
         }
         return nullptr;
     }
-    auto it = m_index.find(toLower(name));
+    auto it = m_index.find(name);
     return it == m_index.end() ? nullptr : &columns[it->second];
 }
 
@@ -52,7 +62,7 @@ void TableInfo::buildIndex()
 {
     m_index.clear();
     for (size_t i = 0; i < columns.size(); ++i)
-        m_index.emplace(toLower(columns[i].name), i);
+        m_index.emplace(columns[i].name, i);
 }
 
 SchemaCatalog::SchemaCatalog(sqlite3 *db)
@@ -107,7 +117,8 @@ void SchemaCatalog::loadTableList()
             entry.schema = schema;
             entry.isView = columnText(stmt, 1) == "view";
             // A temporary table hides a main one of the same name, as in SQLite.
-            m_tables.emplace(toLower(entry.name), std::move(entry));
+            std::string key = entry.name;
+            m_tables.emplace(std::move(key), std::move(entry));
         }
         sqlite3_finalize(stmt);
     }
@@ -150,7 +161,7 @@ void SchemaCatalog::loadColumns(Entry &entry)
 
 const TableInfo *SchemaCatalog::find(std::string_view name)
 {
-    auto it = m_tables.find(toLower(name));
+    auto it = m_tables.find(name);
     if (it == m_tables.end())
         return nullptr;
     if (!it->second.info)

@@ -2,6 +2,7 @@
 // at run time (report work tables) are known at once.
 #pragma once
 
+#include "sql/tokenizer.h"
 #include "sql/translator.h"
 
 #include <memory>
@@ -42,7 +43,7 @@ private:
 
     sqlite3 *m_db;
     long long m_version = -1;
-    std::unordered_map<std::string, Entry> m_tables; // keyed by lower-case name
+    std::unordered_map<std::string, Entry, NameHash, NameEqual> m_tables; // by name, any case
     sqlite3_stmt *m_versionMain = nullptr;
     sqlite3_stmt *m_versionTemp = nullptr;
     sqlite3_stmt *m_columns = nullptr;

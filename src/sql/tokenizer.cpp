@@ -8,14 +8,19 @@ namespace sql {
 
 namespace {
 
+bool isDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 bool isNameStart(unsigned char c)
 {
-    return std::isalpha(c) || c == '_' || c >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80;
 }
 
 bool isNameChar(unsigned char c)
 {
-    return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80;
+    return isNameStart(c) || isDigit(c) || c == '$';
 }
 
 [[noreturn]] void lexError(std::string_view text, int offset, const std::string &what)
@@ -26,23 +31,11 @@ bool isNameChar(unsigned char c)
 
 } // namespace
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 std::string toLower(std::string_view text)
 {
     std::string lower(text);
     for (char &c : lower)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+        c = asciiLower(c);
     return lower;
 }
 
@@ -155,20 +148,20 @@ std::vector<Token> tokenize(std::string_view text, Dialect dialect)
             continue;
         }
         if (std::isdigit(c) ||
-            (c == '.' && i + 1 < n && std::isdigit(static_cast<unsigned char>(text[i + 1])))) {
-            while (i < n && std::isdigit(static_cast<unsigned char>(text[i])))
+            (c == '.' && i + 1 < n && isDigit(static_cast<unsigned char>(text[i + 1])))) {
+            while (i < n && isDigit(static_cast<unsigned char>(text[i])))
                 ++i;
             if (i < n && text[i] == '.') {
                 ++i;
-                while (i < n && std::isdigit(static_cast<unsigned char>(text[i])))
+                while (i < n && isDigit(static_cast<unsigned char>(text[i])))
                     ++i;
             }
             if (i < n && (text[i] == 'e' || text[i] == 'E')) {
                 size_t j = i + 1;
                 if (j < n && (text[j] == '+' || text[j] == '-'))
                     ++j;
-                if (j < n && std::isdigit(static_cast<unsigned char>(text[j]))) {
-                    while (j < n && std::isdigit(static_cast<unsigned char>(text[j])))
+                if (j < n && isDigit(static_cast<unsigned char>(text[j]))) {
+                    while (j < n && isDigit(static_cast<unsigned char>(text[j])))
                         ++j;
                     i = j;
                 }

@@ -45,7 +45,42 @@ int characterPosition(std::string_view text, int offset);
 [[noreturn]] void throwSyntaxError(std::string_view text, const Token &token,
                                    const std::string &expected);
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
+inline char asciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c | 0x20) : c;
+}
+
+// Names compare without regard to ASCII case, as in Jet and SQLite.
+inline bool equalsIgnoreCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    }
+    return true;
+}
+
 std::string toLower(std::string_view text);
+
+// Hashing and equality for maps keyed by names in any case.
+struct NameHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const
+    {
+        size_t hash = 14695981039346656037ull;
+        for (char c : name)
+            hash = (hash ^ static_cast<unsigned char>(asciiLower(c))) * 1099511628211ull;
+        return hash;
+    }
+};
+
+struct NameEqual
+{
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const { return equalsIgnoreCase(a, b); }
+};
 
 } // namespace sql

@@ -45,7 +45,17 @@ struct TableInfo
     void buildIndex();
 
 private:
-    std::unordered_map<std::string, size_t> m_index; // lower-case name -> position
+    struct NameHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const;
+    };
+    struct NameEqual
+    {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    std::unordered_map<std::string, size_t, NameHash, NameEqual> m_index; // name -> position
 };
 
 enum class StatementKind { Select, Insert, Update, Delete, CreateTable, DropTable, Other };

@@ -66,7 +66,7 @@ TEST(Parser, PrecedenceFollowsJet)
     EXPECT_EQ(reprint("select a from t where not x = 1 and y between 1 + 1 and 3"),
               "SELECT a FROM t WHERE NOT x = 1 AND y BETWEEN 1 + 1 AND 3");
     EXPECT_EQ(reprint("select (a + b) * c, a + b * c, a - (b - c), -(-a), a & b + c from t"),
-              "SELECT (a + b) * c, a + b * c, a - (b - c), -(-a), a & b + c FROM t");
+              "SELECT (a + b) * c, a + b * c, a - (b - c), - -a, a & b + c FROM t");
     EXPECT_EQ(reprint("select RefSL+-1*5 from t"), "SELECT RefSL + -1 * 5 FROM t");
 }
 

@@ -59,6 +59,18 @@ select *,iif(SRL,'收入类','支出类')  as aSRL from SRZCLB  where 1=1 and  a
 -- goods picker stock, warehouse scope
  select mc,sum(flag*sl) as qty From Inv_ItemList a, ( select b.mc as bmmc,c.* from CK  C  left join BM B on c.bmid=b.id where BMID in (1,2) ) C  where 1=1  and  a.CKID=C.ID   and hpid =7 and RQ <= #2024-03-31# group by mc ;
 
+-- document list, dates and drafts
+select Z.*,   '增值税发票' as aFPLX, K.BH as aGYSBH, K.MC as aGYSMC, C.MC as aCKMC, S.MC as aSFKFSMC, H.MC as aZHMC from (((CGSHZB as Z left outer join GYS K on Z.GYSID = K.ID)   left outer join CK C on Z.CKID = C.ID)   left join SFKFS S on Z.SFKFSID = S.ID)   left outer join  ZH H on  Z.ZHID = H.ID where 1=1  and Z.RQ >=#2024-03-01# and Z.RQ <=#2024-03-31# and uFlag <>1 order by Z.DJBH;
+
+-- document list, audited
+select Z.*,   '增值税发票' as aFPLX, K.BH as aGYSBH, K.MC as aGYSMC, C.MC as aCKMC, S.MC as aSFKFSMC, H.MC as aZHMC from (((CGSHZB as Z left outer join GYS K on Z.GYSID = K.ID)   left outer join CK C on Z.CKID = C.ID)   left join SFKFS S on Z.SFKFSID = S.ID)   left outer join  ZH H on  Z.ZHID = H.ID where 1=1  and Z.RQ >=#2024-03-01# and Z.RQ <=#2024-03-31# and uFlag=1 order by Z.DJBH;
+
+-- document list, pending audits
+select Z.*,   '增值税发票' as aFPLX, K.BH as aGYSBH, K.MC as aGYSMC, C.MC as aCKMC, S.MC as aSFKFSMC, H.MC as aZHMC from (((CGSHZB as Z left outer join GYS K on Z.GYSID = K.ID)   left outer join CK C on Z.CKID = C.ID)   left join SFKFS S on Z.SFKFSID = S.ID)   left outer join  ZH H on  Z.ZHID = H.ID where 1=1  and uFlag <>2 order by Z.DJBH;
+
+-- single document view
+select Z.*,   '增值税发票' as aFPLX, K.BH as aGYSBH, K.MC as aGYSMC, C.MC as aCKMC, S.MC as aSFKFSMC, H.MC as aZHMC from (((CGSHZB as Z left outer join GYS K on Z.GYSID = K.ID)   left outer join CK C on Z.CKID = C.ID)   left join SFKFS S on Z.SFKFSID = S.ID)   left outer join  ZH H on  Z.ZHID = H.ID where 1=1  and Z.ID = 5 order by Z.DJBH;
+
 -- stock ledger
 select * from ( select (H.BH+'_'+PM ) as BHPM,'' as ZBID_BH,'' as RQ,'0000' as RQ_orderby,-2 as id, '' as DJ, H.BH,PM,'' as GG ,'' as DW,'' as TypeName,'' as LX, 0 as SLA,0 as DJA,0 as JEA,0 as SLB,0 as DJB,0 as JEB,0 as SLC,0 as DJC,0 as JEC,0 as SLD,0 as DJD,0 as JED from Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y  where M.HPID=H.ID and M.CKID=C.ID and H.HPLBID=L.ItemType and M.YGID=Y.ID and C.Id in (1,2) and H.PM like '%螺丝%' and M.RQ <=#2024-03-31# and M.RQ <=#2024-03-31# union  select '' as BHPM,'期初结存' as ZBID_BH,'' as RQ,'0001' as RQ_orderby,-1 as id, '' as DJ,BH,PM,'' as GG ,'' as DW,'' as TypeName,'' as LX, SLA,DJA,JEA,0 as SLB,0 as DJB,0 as JEB,0 as SLC,0 as DJC,0 as JEC,0 as SLD,0 as DJD,0 as JED from ( select hpid,sum(sl*flag) as SLA,sum(sl*cbdj*flag) as JEA,iif(sum(sl*flag)=0,0,sum(sl*cbdj*flag)/sum(sl*flag))  as DJA  from ( select M.*, H.BH, H.PM, H.GG,H.DW,H.JJ,TypeName,C.MC as CKMC from (((Inv_ItemList  M left join  HP H on M.HPID=H.ID) left join Pub_ItemType L on  H.HPLBID=L.ItemType) left join CK C on M.CKID=C.ID)          left join YG Y on M.YGID=Y.ID  where 1=1  and C.Id in (1,2) and H.PM like '%螺丝%' and M.RQ <#2024-03-01#) m group by hpid ) a left join hp b on a.hpid=b.id where SLA <> 0 union select '' as BHPM,DJBH as ZBID_BH, RQ, RQ as RQ_orderby,id,DJ,BH,PM,GG,DW,TypeName,switch(BillType='CS','采购收货',BillType='CT','采购退货',BillType='XS','销售出库',BillType='XT','销售退货',BillType='CKDB','仓库调拨',BillType='KCPD','盘亏盘盈',BillType='KCTZ','库存调整',true,switch(BillType='LL','领料',BillType='TL','退料',BillType='CJ','产品进仓',BillType='QB','库存变动',BillType='PS','零售',BillType='HPZZ','货品组装',BillType='HPCF','货品拆分')) as LX, 0 as SLA,0 as DJA,0 as JEA, iif(flag = 1,SL,0) as SLB, iif(flag = 1,DJ,0) as DJB, iif(flag = 1,JE,0) as JEB, iif(flag = -1,SL,0) as SLC, iif(flag = -1,CBDJ,0) as DJC, iif(flag = -1,SL*CBDJ,0) as JEC, SLD,iif(SLD=0,0,JED/SLD) ,iif(SLD=0,0,JED)  from (select a.*, (select sum(sl*flag) from Inv_ItemList where hpid=a.hpid and rq<=a.rq) as SLD, (select sum(sl*cbdj*flag) from Inv_ItemList where hpid=a.hpid and rq<=a.rq) as JED from ( select M.*, H.BH, H.PM, H.GG,H.DW,H.JJ,TypeName,C.MC as CKMC from (((Inv_ItemList  M left join  HP H on M.HPID=H.ID) left join Pub_ItemType L on  H.HPLBID=L.ItemType) left join CK C on M.CKID=C.ID)          left join YG Y on M.YGID=Y.ID  where 1=1  and C.Id in (1,2) and H.PM like '%螺丝%' and M.RQ >=#2024-03-01# and M.RQ <=#2024-03-31#) a) b union  select '' as BHPM,'期末结存' as ZBID_BH,'' as RQ,'zzzz' as RQ_orderby,999999 as id, '' as DJ,BH,PM,'' as GG,'' as DW,'' as TypeName,'' as LX, 0 as SLA,0 as DJA,0 as JEA,0 as SLB,0 as DJB,0 as JEB,0 as SLC,0 as DJC,0 as JEC,SLD,DJD,iif(SLD=0,0,JED)  from ( select hpid,sum(sl*flag) as SLD,sum(sl*cbdj*flag) as JED,iif(sum(sl*flag)=0,0,sum(sl*cbdj*flag)/sum(sl*flag))  as DJD from ( select M.*, H.BH, H.PM, H.GG,H.DW,H.JJ,TypeName,C.MC as CKMC from (((Inv_ItemList  M left join  HP H on M.HPID=H.ID) left join Pub_ItemType L on  H.HPLBID=L.ItemType) left join CK C on M.CKID=C.ID)          left join YG Y on M.YGID=Y.ID  where 1=1  and C.Id in (1,2) and H.PM like '%螺丝%' and M.RQ <=#2024-03-31#) m group by hpid ) a left join hp b on a.hpid=b.id ) k  order by BH,RQ_orderby,id;
 
@@ -103,6 +115,27 @@ select id,mc from ck where id in(1,2) order by id ;
 
 -- stock by warehouse: drop the work table
 drop table rpt_Static_StockQty;
+
+-- price analysis rows, customer list
+ select M.*, H.BH, H.PM, H.GG,H.DW,TypeName,C.MC as CKMC,XM,K.MC as KHGYS from Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y,GYS K where M.HPID=H.ID and M.CKID=C.ID and H.HPLBID=L.ItemType and M.YGID=Y.ID and M.CustVendID=K.ID and BillType ='CS' and K.Id in (3,4) and M.RQ >=#2024-03-01# and M.RQ <=#2024-03-31#;
+
+-- price analysis rows, one customer
+ select M.*, H.BH, H.PM, H.GG,H.DW,TypeName,C.MC as CKMC,XM,K.MC as KHGYS from Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y,GYS K where M.HPID=H.ID and M.CKID=C.ID and H.HPLBID=L.ItemType and M.YGID=Y.ID and M.CustVendID=K.ID and BillType ='CS' and K.Id = 3 and M.RQ >=#2024-03-01# and M.RQ <=#2024-03-31#;
+
+-- price analysis rows, supplier name
+ select M.*, H.BH, H.PM, H.GG,H.DW,TypeName,C.MC as CKMC,XM,K.MC as KHGYS from Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y,GYS K where M.HPID=H.ID and M.CKID=C.ID and H.HPLBID=L.ItemType and M.YGID=Y.ID and M.CustVendID=K.ID and BillType ='CS' and K.MC = 'O''Neil 五金' and M.RQ >=#2024-03-01# and M.RQ <=#2024-03-31#;
+
+-- price analysis rows, goods code
+ select M.*, H.BH, H.PM, H.GG,H.DW,TypeName,C.MC as CKMC,XM,K.MC as KHGYS from Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y,GYS K where M.HPID=H.ID and M.CKID=C.ID and H.HPLBID=L.ItemType and M.YGID=Y.ID and M.CustVendID=K.ID and BillType ='CS' and H.BH ='A01' and M.RQ >=#2024-03-01# and M.RQ <=#2024-03-31#;
+
+-- price analysis rows, employee
+ select M.*, H.BH, H.PM, H.GG,H.DW,TypeName,C.MC as CKMC,XM,K.MC as KHGYS from Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y,GYS K where M.HPID=H.ID and M.CKID=C.ID and H.HPLBID=L.ItemType and M.YGID=Y.ID and M.CustVendID=K.ID and BillType ='CS' and Y.XM  = '张三' and M.RQ >=#2024-03-01# and M.RQ <=#2024-03-31#;
+
+-- price analysis rows, category
+ select M.*, H.BH, H.PM, H.GG,H.DW,TypeName,C.MC as CKMC,XM,K.MC as KHGYS from Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y,GYS K where M.HPID=H.ID and M.CKID=C.ID and H.HPLBID=L.ItemType and M.YGID=Y.ID and M.CustVendID=K.ID and BillType ='CS' and  (L.ItemType= 12 or L.ItemType In( select ItemType from Pub_ItemType where ParentCode=12)) and M.RQ >=#2024-03-01# and M.RQ <=#2024-03-31#;
+
+-- price analysis rows, goods information
+ select M.*, H.BH, H.PM, H.GG,H.DW,TypeName,C.MC as CKMC,XM,K.MC as KHGYS from Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y,GYS K where M.HPID=H.ID and M.CKID=C.ID and H.HPLBID=L.ItemType and M.YGID=Y.ID and M.CustVendID=K.ID and BillType ='CS' and (H.SX1 like '%红%') and (H.SX4 >= '1.5') or (H.GG = 'M6') and M.RQ >=#2024-03-01# and M.RQ <=#2024-03-31#;
 
 -- stock alarms
  select H.BH ,H.PM  ,H.GG ,H.DW , XX  ,B.Qty ,SX ,SX1 from hp H , (select hpid,sum(SL*Flag) as Qty from Inv_Itemlist group by hpid ) as  b where H.id=b.hpid  and SX>0 and (B.Qty >XX or B.Qty <SX) and H.PM like '%螺丝%' and B.Qty <SX  order by H.BH;
