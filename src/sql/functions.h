@@ -54,9 +54,9 @@ struct FunctionInfo
     bool aggregate;
 };
 
-// The row for a name (any case), or null for an unknown function. Jet's Date() and Time()
-// without arguments and SQLite's date(...) and time(...) with arguments share a name; the
-// argument count picks the row.
+// The row for a name (any case), or null for an unknown function. Jet's Date() without
+// arguments and SQLite's date(...) with arguments share a name, as do the aggregate min(x) and
+// the scalar min(a, b); the argument count picks the row.
 const FunctionInfo *findFunction(std::string_view name, int argumentCount);
 
 } // namespace sql

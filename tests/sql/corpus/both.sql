@@ -288,11 +288,15 @@ drop table rpt_Static_Month;
  select count(*) from yg where 1=1  and month(ZZRQ)=3 and day(ZZRQ) = 1;
  select count(*) from yg where 1=1  and month(QDRQ)=3;
 
+-- Income and expense reports: the category chosen by name
+select ID from SRZCLB where MC = '运费';
+
 -- Recompute issue amounts
  select djbh,sum(sl*dj) as je from ll group by djbh;
 update llzb set je=123.45 where djbh='LL2024030001';
 
 -- Excel import
+Delete  from HP;
 select Code,Name,DataType from ExportCompTable where Type = 'HP' and VZSystem ='JXC' order by OrderIndex;
 select Code,Name,DataType from ExportCompTable order by OrderIndex;
  select id,MC from bm where mc='办公室';

@@ -224,6 +224,9 @@ select L.ID, B.LX,L.BH,L.MC, B.JEA1 as JEA, B.JEB1 as JEB from SRZCLB L, (select
 -- purchase chart by supplier
  select top 10 a.sX as 供应商,sum(a.sY)  as 采购图形分析 from   ( SELECT   K.MC  AS sX, M.sl*dj as sY    FROM (select * from CGSHZB WHERE uFlag=1)  Z, CGSH  M  ,GYS as K    WHERE Z.ID=M.ZBID  and Z.GYSID =K.ID  and Z.RQ >='2024-03-01' and Z.RQ <='2024-03-31'  ) a   group by a.sX   order by sum(a.sY) desc ;
 
+-- issue chart by employee
+ select top 5 a.sX as 员工,sum(a.sY)  as 物品领用图形分析 from   ( SELECT   Y.XM  AS sX, M.sl*dj as sY    FROM (select * from LLZB WHERE uFlag=1)  Z, LL  M  ,YG AS Y    WHERE Z.ID=M.ZBID  and Z.YGID =Y.ID  and Z.RQ >='2024-03-01' and Z.RQ <='2024-03-31'  ) a   group by a.sX   order by sum(a.sY) desc ;
+
 -- price analysis rows
  select M.*, H.BH, H.PM, H.GG,H.DW,TypeName,C.MC as CKMC,XM,K.MC as KHGYS from Inv_ItemList  M , HP H,Pub_ItemType L,CK C,YG Y,KH K where M.HPID=H.ID and M.CKID=C.ID and H.HPLBID=L.ItemType and M.YGID=Y.ID and M.CustVendID=K.ID and BillType ='XS' and C.Id in (1,2) and H.PM like '%螺丝%' and M.RQ >='2024-03-01' and M.RQ <='2024-03-31';
 
