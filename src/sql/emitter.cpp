@@ -175,7 +175,7 @@ bool isPlainAsciiName(std::string_view name)
 
 bool isSourceName(std::string_view name)
 {
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])) || name[0] == '$')
         return false;
     return std::all_of(name.begin(), name.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 namespace {
 

@@ -37,17 +37,26 @@ int runLocal(const std::string &databasePath, const Request &request, std::ostre
         if (request.action == Action::References)
             csv.writeRow({"table", "column"});
 
+        int failures = 0;
         for (; index < request.statements.size(); ++index) {
+            if (request.action == Action::References) {
+                // A schema check wants every unknown name, not just the first.
+                try {
+                    printReferences(
+                        translator.translate(request.statements[index], request.dialect)
+                            ->references,
+                        csv);
+                } catch (const sql::Error &e) {
+                    out.flush();
+                    err << "vzsql: " << where(request, index) << e.what() << '\n';
+                    ++failures;
+                }
+                continue;
+            }
             auto translation = translator.translate(request.statements[index], request.dialect);
-            switch (request.action) {
-            case Action::Translate:
+            if (request.action == Action::Translate) {
                 out << translation->sql << '\n';
                 continue;
-            case Action::References:
-                printReferences(translation->references, csv);
-                continue;
-            case Action::Run:
-                break;
             }
             sql::Statement statement = db.prepare(translation->sql);
             if (statement.columnCount() == 0) {
@@ -57,6 +66,10 @@ int runLocal(const std::string &databasePath, const Request &request, std::ostre
             }
             csv.writeHeader(translation->columns);
             csv.writeRows(statement.handle(), translation->columns);
+        }
+        if (failures > 0) {
+            out.flush();
+            return 1;
         }
     } catch (const sql::Error &e) {
         out.flush();
@@ -71,6 +84,7 @@ int listReferences(const Request &request, std::ostream &out, std::ostream &err)
 {
     sql::CsvWriter csv(out);
     csv.writeRow({"table", "column"});
+    int failures = 0;
     for (size_t index = 0; index < request.statements.size(); ++index) {
         try {
             printReferences(sql::referencedColumns(request.statements[index], request.dialect),
@@ -78,11 +92,11 @@ int listReferences(const Request &request, std::ostream &out, std::ostream &err)
         } catch (const sql::Error &e) {
             out.flush();
             err << "vzsql: " << where(request, index) << e.what() << '\n';
-            return 1;
+            ++failures;
         }
     }
     out.flush();
-    return 0;
+    return failures > 0 ? 1 : 0;
 }
 
 } // namespace vzsql

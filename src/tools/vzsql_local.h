@@ -13,7 +13,8 @@ namespace vzsql {
 enum class Action {
     Run,        // run the statements, print the results of queries as CSV
     Translate,  // print the SQLite text of each statement
-    References, // print the table,column pairs each statement names
+    References, // print the table,column pairs each statement names (all statements, also
+                // after an error: a schema check wants every unknown name)
 };
 
 // What the command line asked for, whatever the mode.

@@ -285,3 +285,27 @@ TEST(References, FromTheTextAlone)
 }
 
 } // namespace
+
+namespace {
+
+TEST(WorkTables, AreCreatedInTheStorageConventions)
+{
+    sqltest::TestDb db;
+    EXPECT_EQ(db.translate("create table W (ID counter primary key, MC char(20), BZ memo, "
+                           "JE money, RQ datetime, ZT yesno, P image, N numeric(18,2))"),
+              "CREATE TABLE W (ID integer PRIMARY KEY, MC char(20) COLLATE NOCASE, BZ text COLLATE "
+              "NOCASE, JE float, RQ datetime, ZT yesno NOT NULL DEFAULT (0), P blob, N float)");
+    db.run("create table W (ID counter primary key, MC char(20), BZ memo, JE money, ZT bit)");
+    const auto table = db.translator().table("W");
+    ASSERT_TRUE(table);
+    EXPECT_TRUE(table->column("ID")->primaryKey);
+    EXPECT_TRUE(table->column("JE")->storesReal);
+    EXPECT_EQ(table->column("BZ")->type, sql::ValueType::Text);
+    EXPECT_TRUE(table->column("ZT")->notNull);
+    // The rowid key orders the rows, so a TOP without ORDER BY takes the lowest ID.
+    db.run("insert into W (ID, MC) values (5, 'b')");
+    db.run("insert into W (ID, MC) values (2, 'a')");
+    EXPECT_EQ(db.value("select top 1 MC from W"), "a");
+}
+
+} // namespace
