@@ -218,8 +218,16 @@ std::unique_ptr<SelectCore> Parser::parseCore()
             core->from.push_back(parseSource());
         } while (acceptOperator(","));
     }
-    if (acceptKeyword("where"))
+    if (acceptKeyword("where")) {
         core->where = parseExpr();
+        // A list whose query already ends in "where 1=1" gets its date range appended as
+        // "where Z.RQ between ...": a second WHERE can only mean one more condition.
+        while (peek().isKeyword("where")) {
+            const int position = next().offset;
+            core->where = std::make_unique<BinaryExpr>(BinaryOp::And, std::move(core->where),
+                                                       parseExpr(), position);
+        }
+    }
     if (peek().isKeyword("group")) {
         next();
         expectKeyword("by");

@@ -119,12 +119,17 @@ TEST(Parser, TakesUserDataAsCaptions)
     EXPECT_EQ(reprint("select a as [x]]y] from t"), "SELECT a AS `x]y` FROM t");
 }
 
-TEST(Parser, DropsTheDanglingAndOfAnEmptyFilter)
+TEST(Parser, ToleratesTheWaysOptionalConditionsAreAppended)
 {
     EXPECT_EQ(reprint("select * from S where 1=1 and  order by BH"),
               "SELECT * FROM S WHERE 1 = 1 ORDER BY BH");
     EXPECT_EQ(reprint("select * from S where 1=1 and  and BH like 'x%'"),
               "SELECT * FROM S WHERE 1 = 1 AND BH LIKE 'x%'");
+    // A range appended with its own WHERE to a query that has one.
+    EXPECT_EQ(reprint("select * from CGTHZB Z where 1=1 where Z.RQ between #2024-03-01# and "
+                      "#2024-03-31# order by Z.DJBH"),
+              "SELECT * FROM CGTHZB AS Z WHERE 1 = 1 AND Z.RQ BETWEEN #2024-03-01# AND "
+              "#2024-03-31# ORDER BY Z.DJBH");
     // A dangling OR is still an error.
     EXPECT_NE(errorOf("select * from S where 1=1 or  order by BH"), "no error");
 }
