@@ -382,19 +382,8 @@ SourcePtr Parser::parsePrimarySource()
         SourcePtr source;
         if (peek().isKeyword("select")) {
             source = std::make_unique<SubqueryRef>(parseSelect(), token.offset);
-        } else if (peek().isOperator("(")) {
-            // Either a nested join or a parenthesised query; try the join first.
-            const size_t mark = m_pos;
-            const int depth = m_depth;
-            try {
-                source = parseSource();
-                if (!peek().isOperator(")"))
-                    fail("\")\"");
-            } catch (const TranslateError &) {
-                m_pos = mark;
-                m_depth = depth;
-                source = std::make_unique<SubqueryRef>(parseSelect(), token.offset);
-            }
+        } else if (groupHoldsQuery()) {
+            source = std::make_unique<SubqueryRef>(parseSelect(), token.offset);
         } else {
             source = parseSource();
         }
@@ -421,6 +410,34 @@ SourcePtr Parser::parsePrimarySource()
     }
     table->alias = parseSourceAlias();
     return table;
+}
+
+// Inside "(", facing another "(": is this a parenthesised query such as
+// ((select ...) union (select ...)), or a nested join such as ((select ...) a left join b on ...)?
+// Decided by looking at what follows the inner group, without parsing it twice.
+bool Parser::groupHoldsQuery() const
+{
+    if (!peek().isOperator("("))
+        return false;
+    int depth = 0;
+    size_t i = m_pos;
+    for (; i < m_tokens.size(); ++i) {
+        if (m_tokens[i].isOperator("("))
+            ++depth;
+        else if (m_tokens[i].isOperator(")") && --depth == 0)
+            break;
+    }
+    if (i + 1 >= m_tokens.size())
+        return false;
+    const Token &after = m_tokens[i + 1];
+    if (after.isKeyword("union") || after.isKeyword("order"))
+        return true;
+    if (!after.isOperator(")"))
+        return false;
+    size_t first = m_pos;
+    while (first < m_tokens.size() && m_tokens[first].isOperator("("))
+        ++first;
+    return first < m_tokens.size() && m_tokens[first].isKeyword("select");
 }
 
 std::string Parser::parseSourceAlias()

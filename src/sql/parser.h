@@ -48,6 +48,7 @@ private:
     SourcePtr parseSource();
     SourcePtr parsePrimarySource();
     bool parseJoinType(JoinType &type);
+    bool groupHoldsQuery() const;
     std::string parseSourceAlias();
 
     ExprPtr parseExpr();
