@@ -12,6 +12,7 @@
 namespace sql {
 
 struct SelectStmt;
+struct SelectCore;
 
 enum class ExprKind {
     Literal,
@@ -123,8 +124,9 @@ struct ColumnExpr : Expr
     std::string baseColumn;
     bool primaryKey = false;
     int size = 0;
-    int aliasIndex = -1;     // names an earlier result column of the same select (to be inlined)
-    bool outputName = false; // an ORDER BY term naming a result column
+    int aliasIndex = -1; // names a result column of the same select, to be inlined
+    const SelectCore *aliasCore = nullptr; // that select
+    bool outputName = false;               // an ORDER BY term naming a result column
 };
 
 // `*` or `t.*` in a select list; count(*) is a FunctionExpr with `star` set.

@@ -580,6 +580,7 @@ void Binder::resolveColumn(ColumnExpr &column, Scope *scope)
                 bindResultColumn(*s, i);
                 const Expr &aliased = *columns[i].expr;
                 column.aliasIndex = int(i);
+                column.aliasCore = s->core;
                 column.type = aliased.type;
                 column.storesReal = aliased.storesReal;
                 columns[i].referenced = true;

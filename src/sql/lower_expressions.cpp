@@ -65,15 +65,20 @@ void Lowerer::leaveExpr(ExprPtr &expr)
 void Lowerer::lowerColumn(ExprPtr &expr)
 {
     const auto &column = expr->as<ColumnExpr>();
-    if (column.aliasIndex < 0 || m_cores.empty())
+    if (column.aliasIndex < 0)
         return;
-    CoreFrame &frame = m_cores.back();
-    const ExprPtr &original = frame.aliased[size_t(column.aliasIndex)];
-    if (!original)
+    // An alias in ORDER BY is walked after its select; SQLite resolves it there itself.
+    for (auto frame = m_cores.rbegin(); frame != m_cores.rend(); ++frame) {
+        if (frame->core != column.aliasCore)
+            continue;
+        const ExprPtr &original = frame->aliased[size_t(column.aliasIndex)];
+        if (!original)
+            return;
+        ExprPtr copy = original->clone();
+        walkExpr(copy);
+        expr = std::move(copy);
         return;
-    ExprPtr copy = original->clone();
-    walkExpr(copy);
-    expr = std::move(copy);
+    }
 }
 
 void Lowerer::lowerBinary(ExprPtr &expr)
