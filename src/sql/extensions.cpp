@@ -2,6 +2,7 @@
 // Chinese in pinyin order) and the functions of Jet that have no SQLite twin.
 #include "sql/translator.h"
 
+#include "sql/csv.h"
 #include "sql/datetime.h"
 #include "sql/rewriter.h"
 #include "sql/vbformat.h"
@@ -176,6 +177,54 @@ void instrFunction(sqlite3_context *context, int, sqlite3_value **argv)
     sqlite3_result_int64(context, position);
 }
 
+// vz_amp(a, b, ...): Jet's & — Null counts as '' unless every operand is Null; numbers as Jet
+// writes them (17, not 17.0).
+void ampersandFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
+{
+    std::string text;
+    bool any = false;
+    for (int i = 0; i < argc; ++i) {
+        switch (sqlite3_value_type(argv[i])) {
+        case SQLITE_NULL:
+            continue;
+        case SQLITE_FLOAT:
+            text += formatFloat(sqlite3_value_double(argv[i]));
+            break;
+        default:
+            text += argumentText(argv[i]);
+            break;
+        }
+        any = true;
+    }
+    if (any)
+        resultText(context, text);
+    else
+        sqlite3_result_null(context);
+}
+
+// vz_right(x, n): Jet's Right for a count that is not a constant; '' for 0.
+void rightFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const long long count = sqlite3_value_int64(argv[1]);
+    if (count < 0) {
+        sqlite3_result_error(context, "Right: the length must not be negative", -1);
+        return;
+    }
+    const std::string text = argumentText(argv[0]);
+    // Walk back over whole characters.
+    size_t start = text.size();
+    for (long long taken = 0; taken < count && start > 0; ++taken) {
+        --start;
+        while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+            --start;
+    }
+    resultText(context, text.substr(start));
+}
+
 void createFunction(sqlite3 *db, const char *name, int arguments,
                     void (*function)(sqlite3_context *, int, sqlite3_value **))
 {
@@ -209,6 +258,8 @@ void registerExtensions(sqlite3 *db)
     createFunction(db, "vz_format", 2, formatFunction);
     createFunction(db, "vz_val", 1, valFunction);
     createFunction(db, "vz_instr", 3, instrFunction);
+    createFunction(db, "vz_amp", -1, ampersandFunction);
+    createFunction(db, "vz_right", 2, rightFunction);
 }
 
 } // namespace sql

@@ -74,6 +74,10 @@ void Lowerer::lowerColumn(ExprPtr &expr)
         const ExprPtr &original = frame->aliased[size_t(column.aliasIndex)];
         if (!original)
             return;
+        // Aliases built on aliases double at every step; a text cannot need millions of nodes.
+        m_inlined += 1;
+        if (m_inlined > 10000)
+            fail("select-list aliases refer to each other too often", expr->position);
         ExprPtr copy = original->clone();
         walkExpr(copy);
         expr = std::move(copy);
@@ -131,13 +135,15 @@ void Lowerer::lowerBinary(ExprPtr &expr)
         return;
     }
     case BinaryOp::Ampersand: {
-        // Jet's & reads Null as '' unless both sides are Null.
-        ExprPtr left = b.left->clone();
-        ExprPtr right = b.right->clone();
-        ExprPtr both =
-            binary(BinaryOp::Concat, std::move(b.left), std::move(b.right), ValueType::Text);
-        expr = call("coalesce", list(std::move(both), std::move(left), std::move(right)),
-                    ValueType::Text);
+        // Jet's & reads Null as '' unless every operand is Null: one call for the whole chain, so
+        // that no operand is written (or evaluated) twice.
+        ExprList operands;
+        if (b.left->kind == ExprKind::Function && b.left->as<FunctionExpr>().name == "vz_amp")
+            operands = std::move(b.left->as<FunctionExpr>().args);
+        else
+            operands.push_back(std::move(b.left));
+        operands.push_back(std::move(b.right));
+        expr = call("vz_amp", std::move(operands), ValueType::Text);
         return;
     }
     case BinaryOp::And:
@@ -284,22 +290,11 @@ void Lowerer::lowerFunction(ExprPtr &expr)
         return;
     case Lowering::Right: {
         auto count = numericLiteral(*args[1]);
-        if (count && *count > 0 && std::floor(*count) == *count) {
+        if (count && *count > 0 && std::floor(*count) == *count)
             expr = call("substr", list(std::move(args[0]), integerLiteral(-(long long)*count)),
                         ValueType::Text);
-        } else {
-            // substr(x, max(length(x) - n + 1, 1)): Right(x, 0) is '' as in Jet.
-            ExprPtr length = call("length", list(args[0]->clone()), ValueType::Integer);
-            ExprPtr start = binary(BinaryOp::Add,
-                                   binary(BinaryOp::Subtract, std::move(length), std::move(args[1]),
-                                          ValueType::Integer),
-                                   integerLiteral(1), ValueType::Integer);
-            expr =
-                call("substr",
-                     list(std::move(args[0]), call("max", list(std::move(start), integerLiteral(1)),
-                                                   ValueType::Integer)),
-                     ValueType::Text);
-        }
+        else
+            expr = call("vz_right", std::move(args), ValueType::Text); // Right(x, 0) is ''
         return;
     }
     case Lowering::Mid:

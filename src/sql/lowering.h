@@ -161,6 +161,7 @@ private:
     const LoweringOptions &m_options;
     std::string_view m_text;
     std::vector<CoreFrame> m_cores;
+    int m_inlined = 0; // alias references replaced so far
 };
 
 } // namespace sql::lowering
