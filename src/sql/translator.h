@@ -5,8 +5,10 @@
 #include "sql/database.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace sql {
@@ -21,14 +23,50 @@ struct ColumnInfo
 {
     std::string name;
     ValueType type = ValueType::Unknown;
-    int size = 0;            // declared size of a text column, 0 when unbounded
-    std::string table;       // base table of a result column that is a plain column reference
-    std::string baseColumn;  // its name in that table
+    int size = 0;           // declared size of a text column, 0 when unbounded
+    std::string table;      // base table of a result column that is a plain column reference
+    std::string baseColumn; // its name in that table
     bool primaryKey = false;
     bool notNull = false;
+    std::string declaredType; // of a table column: as declared ("varchar(20)", "bit")
+    bool storesReal = false;  // of a table column: REAL affinity, every number is stored as REAL
+};
+
+// A table (or view) of the live schema. Its columns carry table = the table's name and
+// baseColumn = the column's name.
+struct TableInfo
+{
+    std::string name;
+    bool isView = false;
+    std::vector<ColumnInfo> columns; // in table order
+
+    // A column by name in any case, or null.
+    const ColumnInfo *column(std::string_view name) const;
+    void buildIndex();
+
+private:
+    struct NameHash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const;
+    };
+    struct NameEqual
+    {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    std::unordered_map<std::string, size_t, NameHash, NameEqual> m_index; // name -> position
 };
 
 enum class StatementKind { Select, Insert, Update, Delete, CreateTable, DropTable, Other };
+
+// A table and column a statement reads or writes ("*" for a star).
+struct ColumnReference
+{
+    std::string table;
+    std::string column;
+    bool operator==(const ColumnReference &other) const = default;
+};
 
 struct Translation
 {
@@ -36,6 +74,7 @@ struct Translation
     std::string sql;                 // the SQLite text to run
     std::vector<ColumnInfo> columns; // typed result columns of a query
     std::string table; // target of INSERT/UPDATE/DELETE/CREATE/DROP; first table of a query's FROM
+    std::vector<ColumnReference> references; // base-table columns named, in order, no repeats
 };
 
 // Text that cannot be translated: a syntax error (with its position and token) or an
@@ -47,14 +86,18 @@ public:
         : Error(message)
         , m_position(position)
     {}
+    // 1-based position in characters of the offending token, -1 when there is none.
     int position() const { return m_position; }
 
 private:
     int m_position;
 };
 
+class SchemaCatalog;
+
 // One translator per database connection: it reads that database's schema and notices
-// when it changes (tables created at run time are known at once).
+// when it changes (tables created at run time are known at once). Translations are cached by
+// dialect and text; a schema change empties the cache. Safe to call from several threads.
 class Translator
 {
 public:
@@ -64,13 +107,33 @@ public:
     Translator &operator=(const Translator &) = delete;
 
     std::shared_ptr<const Translation> translate(std::string_view text, Dialect dialect);
+    // Translates without looking into or filling the cache.
+    std::shared_ptr<const Translation> translateUncached(std::string_view text, Dialect dialect);
+
+    // The live schema as the translator sees it (empty when there is no such table).
+    std::optional<TableInfo> table(std::string_view name);
+    std::vector<std::string> tableNames();
+
+    void clearCache();
+    size_t cacheSize() const;
+    void setCacheCapacity(size_t entries);
 
 private:
-    sqlite3 *m_db;
+    struct Private;
+    std::unique_ptr<Private> d;
 };
 
 // Registers the collation and the functions that translated SQL relies on.
 // Must be called on every connection that runs translated SQL.
 void registerExtensions(sqlite3 *db);
+
+// The statements of a script in order (';' separates them; it may be left out where the next
+// statement plainly starts). Throws TranslateError when the script does not parse.
+std::vector<std::string> splitStatements(std::string_view script, Dialect dialect);
+
+// The table.column pairs a statement names, worked out from the text alone (no schema): an
+// unqualified column is attributed to the only table of its query, or to "" when there are
+// several. Translation::references gives the exact list against a live schema.
+std::vector<ColumnReference> referencedColumns(std::string_view text, Dialect dialect);
 
 } // namespace sql

@@ -1,58 +1,124 @@
-// vzsql: runs SQL on an account-set database file and prints results as CSV.
-#include "sql/database.h"
+// vzsql: runs SQL in the client's dialects on an account-set database and prints results as CSV.
 #include "tools/remoteshell.h"
+#include "tools/vzsql_local.h"
 
 #include "vzversion.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
-#include <string>
+#include <iostream>
+#include <optional>
 
 namespace {
 
-// RFC 4180: a field is quoted when it holds a comma, a quote or a line break.
-std::string csvField(const std::string &value)
+struct Options
 {
-    if (value.find_first_of(",\"\r\n") == std::string::npos)
-        return value;
-    std::string quoted = "\"";
-    for (char c : value) {
-        if (c == '"')
-            quoted += '"';
-        quoted += c;
-    }
-    quoted += '"';
-    return quoted;
-}
+    QString database; // --db: local mode
+    QString server;   // --server: remote mode
+    QString account;
+    vzsql::Request request;
+};
 
-void printRows(sql::Statement &statement)
+// Reads the command line into `options`; returns an exit status when the program should stop.
+std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
 {
-    const int columns = statement.columnCount();
-    if (columns == 0) {
-        while (statement.step()) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral(VZ_PRODUCT_TITLE " SQL shell: runs statements in the client's Jet or "
+                                        "T-SQL dialect on an account-set database and prints "
+                                        "results as CSV."));
+    parser.addHelpOption();
+    const QCommandLineOption versionOption(QStringLiteral("version"),
+                                           QStringLiteral("Print the version and exit."));
+    const QCommandLineOption dbOption(QStringLiteral("db"),
+                                      QStringLiteral("Database file (created when missing)."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption dialectOption(QStringLiteral("dialect"),
+                                           QStringLiteral("SQL dialect: jet (default) or tsql."),
+                                           QStringLiteral("jet|tsql"), QStringLiteral("jet"));
+    const QCommandLineOption commandOption(QStringList{QStringLiteral("c")},
+                                           QStringLiteral("Statement to run."),
+                                           QStringLiteral("SQL"));
+    const QCommandLineOption fileOption(QStringList{QStringLiteral("f")},
+                                        QStringLiteral("Run the statements of a file in order."),
+                                        QStringLiteral("FILE"));
+    const QCommandLineOption translateOption(
+        QStringLiteral("translate"), QStringLiteral("Print the SQLite text instead of running."));
+    const QCommandLineOption referencesOption(
+        QStringLiteral("references"),
+        QStringLiteral("Print the table,column pairs the statements name (resolved against "
+                       "--db when given)."));
+    const QCommandLineOption serverOption(QStringLiteral("server"),
+                                          QStringLiteral("Run through the vzserver at HOST:PORT."),
+                                          QStringLiteral("HOST:PORT"));
+    const QCommandLineOption accountOption(
+        QStringLiteral("account"), QStringLiteral("With --server: the account set to open."),
+        QStringLiteral("NO"));
+    parser.addOptions({versionOption, dbOption, dialectOption, commandOption, fileOption,
+                       translateOption, referencesOption, serverOption, accountOption});
+    parser.process(app);
+
+    if (parser.isSet(versionOption)) {
+        std::printf("vzsql (%s) %s\n", VZ_PRODUCT_TITLE, VZ_PRODUCT_VERSION);
+        return 0;
+    }
+    const QString dialect = parser.value(dialectOption).toLower();
+    if (dialect == QLatin1String("jet")) {
+        options.request.dialect = sql::Dialect::Jet;
+    } else if (dialect == QLatin1String("tsql")) {
+        options.request.dialect = sql::Dialect::TSql;
+    } else {
+        std::fprintf(stderr, "vzsql: unknown dialect %s (jet or tsql)\n", qPrintable(dialect));
+        return 2;
+    }
+    if (parser.isSet(translateOption) && parser.isSet(referencesOption)) {
+        std::fprintf(stderr, "vzsql: --translate and --references exclude each other\n");
+        return 2;
+    }
+    if (parser.isSet(translateOption))
+        options.request.action = vzsql::Action::Translate;
+    else if (parser.isSet(referencesOption))
+        options.request.action = vzsql::Action::References;
+
+    if (parser.isSet(commandOption) == parser.isSet(fileOption)) {
+        std::fprintf(stderr, "vzsql: give either -c SQL or -f FILE (see --help)\n");
+        return 2;
+    }
+    try {
+        QString text;
+        if (parser.isSet(fileOption)) {
+            QFile file(parser.value(fileOption));
+            if (!file.open(QIODevice::ReadOnly)) {
+                std::fprintf(stderr, "vzsql: cannot read %s: %s\n",
+                             qPrintable(parser.value(fileOption)), qPrintable(file.errorString()));
+                return 1;
+            }
+            text = QString::fromUtf8(file.readAll());
+        } else {
+            text = parser.values(commandOption).join(QStringLiteral(";\n"));
         }
-        return;
+        options.request.statements =
+            sql::splitStatements(text.toStdString(), options.request.dialect);
+    } catch (const sql::Error &e) {
+        std::fprintf(stderr, "vzsql: %s\n", e.what());
+        return 1;
     }
-    std::string line;
-    for (int c = 0; c < columns; ++c) {
-        if (c)
-            line += ',';
-        line += csvField(statement.columnName(c));
+
+    options.server = parser.value(serverOption);
+    options.account = parser.value(accountOption);
+    if (!options.server.isEmpty())
+        return std::nullopt;
+    if (parser.isSet(dbOption))
+        options.database = QFileInfo(parser.value(dbOption)).absoluteFilePath();
+    if (options.database.isEmpty() && options.request.action != vzsql::Action::References) {
+        std::fprintf(stderr, "vzsql: --db FILE is required (see --help)\n");
+        return 2;
     }
-    std::printf("%s\r\n", line.c_str());
-    while (statement.step()) {
-        line.clear();
-        for (int c = 0; c < columns; ++c) {
-            if (c)
-                line += ',';
-            if (!statement.isNull(c))
-                line += csvField(statement.columnText(c));
-        }
-        std::printf("%s\r\n", line.c_str());
-    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -62,60 +128,21 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vzsql"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VZ_PRODUCT_VERSION));
+    std::ios::sync_with_stdio(false);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral(VZ_PRODUCT_TITLE " SQL shell: runs statements on an account-set database "
-                                        "and prints results as CSV."));
-    parser.addHelpOption();
-    const QCommandLineOption versionOption(QStringLiteral("version"),
-                                           QStringLiteral("Print the version and exit."));
-    const QCommandLineOption dbOption(QStringLiteral("db"),
-                                      QStringLiteral("Database file (created when missing)."),
-                                      QStringLiteral("FILE"));
-    const QCommandLineOption commandOption(QStringList{QStringLiteral("c")},
-                                           QStringLiteral("Statement to run."),
-                                           QStringLiteral("SQL"));
-    const QCommandLineOption serverOption(QStringLiteral("server"),
-                                          QStringLiteral("Run through the vzserver at HOST:PORT."),
-                                          QStringLiteral("HOST:PORT"));
-    const QCommandLineOption accountOption(
-        QStringLiteral("account"), QStringLiteral("With --server: the account set to open."),
-        QStringLiteral("NO"));
-    const QCommandLineOption dialectOption(QStringLiteral("dialect"),
-                                           QStringLiteral("SQL dialect: jet (default) or tsql."),
-                                           QStringLiteral("jet|tsql"), QStringLiteral("jet"));
-    parser.addOptions(
-        {versionOption, dbOption, commandOption, serverOption, accountOption, dialectOption});
-    parser.process(app);
-
-    if (parser.isSet(versionOption)) {
-        std::printf("vzsql (%s) %s\n", VZ_PRODUCT_TITLE, VZ_PRODUCT_VERSION);
-        return 0;
-    }
-    if (parser.isSet(serverOption)) {
+    Options options;
+    if (auto status = parseOptions(app, options))
+        return *status;
+    if (!options.server.isEmpty()) {
         tools::RemoteOptions remote;
-        remote.server = parser.value(serverOption);
-        remote.accountNo = parser.value(accountOption);
-        remote.databaseKind =
-            parser.value(dialectOption).compare(QLatin1String("tsql"), Qt::CaseInsensitive) == 0
-                ? 1
-                : 0;
-        remote.statements = parser.values(commandOption);
+        remote.server = options.server;
+        remote.accountNo = options.account;
+        remote.databaseKind = options.request.dialect == sql::Dialect::TSql ? 1 : 0;
+        for (const std::string &statement : options.request.statements)
+            remote.statements.append(QString::fromStdString(statement));
         return tools::runRemote(remote);
     }
-    if (!parser.isSet(dbOption) || !parser.isSet(commandOption)) {
-        std::fprintf(stderr, "vzsql: --db FILE and -c SQL are required (see --help)\n");
-        return 2;
-    }
-
-    try {
-        sql::Database db(QFileInfo(parser.value(dbOption)).absoluteFilePath().toStdString());
-        auto statement = db.prepare(parser.value(commandOption).toStdString());
-        printRows(statement);
-    } catch (const sql::Error &e) {
-        std::fprintf(stderr, "vzsql: %s\n", e.what());
-        return 1;
-    }
-    return 0;
+    if (options.database.isEmpty())
+        return vzsql::listReferences(options.request, std::cout, std::cerr);
+    return vzsql::runLocal(options.database.toStdString(), options.request, std::cout, std::cerr);
 }

@@ -1,5 +1,6 @@
 // vzclient: the desktop client.
 #include "client/app/session.h"
+#include "client/forms/gallery.h"
 #include "client/shell/mainwindow.h"
 
 #include "vzversion.h"
@@ -16,6 +17,15 @@ struct ClientOptions
 {
     QCommandLineOption version{QStringLiteral("version"),
                                QStringLiteral("Print the version and exit.")};
+    QCommandLineOption gallery{QStringLiteral("gallery"),
+                               QStringLiteral("Show the component gallery instead of logging in.")};
+    QCommandLineOption screenshot{QStringLiteral("screenshot"),
+                                  QStringLiteral("With --gallery: save a picture of the window "
+                                                 "to <file> and exit."),
+                                  QStringLiteral("file")};
+    QCommandLineOption page{QStringLiteral("page"),
+                            QStringLiteral("With --gallery: the page to show (0-3)."),
+                            QStringLiteral("n"), QStringLiteral("0")};
 };
 
 void setUpParser(QCommandLineParser &parser, const ClientOptions &options)
@@ -23,6 +33,9 @@ void setUpParser(QCommandLineParser &parser, const ClientOptions &options)
     parser.setApplicationDescription(QStringLiteral(VZ_PRODUCT_TITLE " desktop client."));
     parser.addHelpOption();
     parser.addOption(options.version);
+    parser.addOption(options.gallery);
+    parser.addOption(options.screenshot);
+    parser.addOption(options.page);
 }
 
 // --help and --version must work without a display, so they are answered before the
@@ -58,6 +71,9 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     setUpParser(parser, options);
     parser.process(app);
+
+    if (parser.isSet(options.gallery))
+        return RunGallery(parser.value(options.screenshot), parser.value(options.page).toInt());
 
     TfrmMain mainWindow;
     mainWindow.show();

@@ -2,6 +2,7 @@
 
 #include "client/app/inifile.h"
 #include "client/app/paths.h"
+#include "wire/address.h"
 
 #include <QFileInfo>
 #include <QSysInfo>
@@ -58,27 +59,9 @@ QString LocalComputerName()
 
 ServerAddress ParseServerAddress(const QString &address)
 {
-    ServerAddress result;
-    const QString text = address.trimmed();
-    const int colon = text.lastIndexOf(QLatin1Char(':'));
-    // One colon only: an IPv6 address without brackets carries no port.
-    if (colon > 0 && text.indexOf(QLatin1Char(':')) == colon) {
-        bool ok = false;
-        const uint port = text.mid(colon + 1).toUInt(&ok);
-        result.host = text.left(colon);
-        if (ok && port > 0 && port <= 65535)
-            result.port = quint16(port);
-        return result;
-    }
-    if (text.startsWith(QLatin1Char('[')) && text.contains(QLatin1String("]:"))) {
-        const int close = text.indexOf(QLatin1String("]:"));
-        result.host = text.mid(1, close - 1);
-        bool ok = false;
-        const uint port = text.mid(close + 2).toUInt(&ok);
-        if (ok && port > 0 && port <= 65535)
-            result.port = quint16(port);
-        return result;
-    }
-    result.host = text;
-    return result;
+    wire::ServerAddress parsed;
+    // A malformed port falls back to the default port rather than to no server at all.
+    if (!wire::parseServerAddress(address, &parsed) && parsed.host.isEmpty())
+        parsed.host = address.trimmed();
+    return {parsed.host, parsed.port};
 }

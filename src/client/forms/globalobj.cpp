@@ -1,0 +1,7 @@
+#include "client/forms/globalobj.h"
+
+TGlobalObj &GlobalObj()
+{
+    static TGlobalObj global;
+    return global;
+}

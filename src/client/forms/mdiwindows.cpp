@@ -1,0 +1,214 @@
+#include "client/forms/mdiwindows.h"
+
+#include "client/app/session.h"
+#include "client/forms/rootform.h"
+#include "client/widgets/messagebox.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTabBar>
+
+const QString TShowMDIWindowObj::WorkspaceTab = QStringLiteral("业务导航");
+
+namespace {
+
+QString tabText(const QString &caption)
+{
+    return caption + QStringLiteral("   ");
+}
+
+} // namespace
+
+QHash<QString, TFormFactory> &TFormRegistry::factories()
+{
+    static QHash<QString, TFormFactory> map;
+    return map;
+}
+
+void TFormRegistry::Register(const QString &className, TFormFactory factory)
+{
+    factories().insert(className, std::move(factory));
+}
+
+bool TFormRegistry::Contains(const QString &className)
+{
+    return factories().contains(className);
+}
+
+TFrmRoot *TFormRegistry::Create(const QString &className)
+{
+    const auto it = factories().constFind(className);
+    if (it == factories().constEnd())
+        return nullptr;
+    TFrmRoot *form = (*it)();
+    if (form)
+        form->DoCreate();
+    return form;
+}
+
+void TShowMDIWindowObj::SetMdiArea(QMdiArea *area)
+{
+    m_area = area;
+    if (!m_area)
+        return;
+    QObject::connect(m_area, &QMdiArea::subWindowActivated, m_area, [this](QMdiSubWindow *window) {
+        if (window && window->widget() && window->widget()->property("vzTabbed").toBool())
+            TabShown(window->widget()->windowTitle());
+    });
+}
+
+void TShowMDIWindowObj::SetTabBar(QTabBar *tabBar)
+{
+    m_tabBar = tabBar;
+    if (!m_tabBar)
+        return;
+    QObject::connect(m_tabBar, &QTabBar::currentChanged, m_tabBar, [this](int index) {
+        if (!m_updatingTabs)
+            TabSelected(index);
+    });
+    QObject::connect(m_tabBar, &QTabBar::tabCloseRequested, m_tabBar,
+                     [this](int index) { TabCloseRequested(index); });
+}
+
+QWidget *TShowMDIWindowObj::FindForm(const QString &name) const
+{
+    if (!m_area)
+        return nullptr;
+    for (QMdiSubWindow *window : m_area->subWindowList()) {
+        if (window->widget() && window->widget()->objectName() == name)
+            return window->widget();
+    }
+    return nullptr;
+}
+
+int TShowMDIWindowObj::ChildCount() const
+{
+    return m_area ? int(m_area->subWindowList().size()) : 0;
+}
+
+QWidget *TShowMDIWindowObj::ShowForm(const QString &className)
+{
+    const QString name = className.mid(1);
+    if (QWidget *open = FindForm(name)) {
+        auto *window = qobject_cast<QMdiSubWindow *>(open->parentWidget());
+        if (window) {
+            window->showNormal();
+            m_area->setActiveSubWindow(window);
+        }
+        open->show();
+        open->raise();
+        return open;
+    }
+    if (ChildCount() > MaxChildren) {
+        MessageBox(QStringLiteral("打开太多的窗体，请关掉不必要的窗体！"), QStringLiteral("提示"),
+                   TMsgIcon::Information);
+        return nullptr;
+    }
+    if (!TFormRegistry::Contains(className)) {
+        MessageBox(QStringLiteral("该功能窗口（%1）在本版本中尚未提供。").arg(className),
+                   QStringLiteral("提示"), TMsgIcon::Information);
+        return nullptr;
+    }
+    TFrmRoot *form = TFormRegistry::Create(className);
+    if (!form)
+        return nullptr;
+    form->setObjectName(name);
+    AddChild(form);
+    form->show();
+    return form;
+}
+
+QMdiSubWindow *TShowMDIWindowObj::AddChild(QWidget *form)
+{
+    if (!m_area)
+        return nullptr;
+    QMdiSubWindow *window = m_area->addSubWindow(
+        form, Qt::SubWindow | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                  Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    PlaceChild(window);
+    return window;
+}
+
+void TShowMDIWindowObj::PlaceChild(QWidget *window) const
+{
+    const TSessionInfo &session = SessionInfo();
+    if (session.ChildWidth <= 0 || session.ChildHeight <= 0)
+        return;
+    const bool child = qobject_cast<QMdiSubWindow *>(window) != nullptr;
+    window->setGeometry(session.ChildLeft, child ? session.ChildTopMDI : session.ChildTopOther,
+                        session.ChildWidth, session.ChildHeight);
+}
+
+void TShowMDIWindowObj::TabShown(const QString &caption)
+{
+    if (!m_tabBar)
+        return;
+    const QString text = tabText(caption);
+    int index = -1;
+    for (int i = 0; i < m_tabBar->count(); ++i) {
+        if (m_tabBar->tabText(i) == text)
+            index = i;
+    }
+    m_updatingTabs = true;
+    if (index < 0)
+        index = m_tabBar->addTab(text);
+    m_tabBar->setCurrentIndex(index);
+    m_updatingTabs = false;
+}
+
+void TShowMDIWindowObj::TabClosed(const QString &caption)
+{
+    if (!m_tabBar)
+        return;
+    m_updatingTabs = true;
+    for (int i = m_tabBar->count() - 1; i >= 0; --i) {
+        if (m_tabBar->tabText(i).trimmed() == caption.trimmed()) {
+            m_tabBar->removeTab(i);
+            break;
+        }
+    }
+    m_updatingTabs = false;
+}
+
+QWidget *TShowMDIWindowObj::windowForCaption(const QString &caption) const
+{
+    if (!m_area)
+        return nullptr;
+    for (QMdiSubWindow *window : m_area->subWindowList()) {
+        if (window->widget() && window->widget()->windowTitle().trimmed() == caption)
+            return window->widget();
+    }
+    return nullptr;
+}
+
+void TShowMDIWindowObj::TabSelected(int index)
+{
+    if (!m_tabBar || index < 0)
+        return;
+    QWidget *form = windowForCaption(m_tabBar->tabText(index).trimmed());
+    if (!form)
+        return;
+    if (auto *window = qobject_cast<QMdiSubWindow *>(form->parentWidget())) {
+        if (window->isHidden() || window->isMinimized())
+            window->showNormal();
+        m_area->setActiveSubWindow(window);
+    }
+    form->show();
+    form->setFocus();
+}
+
+void TShowMDIWindowObj::TabCloseRequested(int index)
+{
+    if (!m_tabBar || index < 0)
+        return;
+    const QString caption = m_tabBar->tabText(index).trimmed();
+    if (QWidget *form = windowForCaption(caption)) {
+        if (auto *root = qobject_cast<TFrmRoot *>(form))
+            root->Close();
+        else
+            form->close();
+        return;
+    }
+    m_tabBar->removeTab(index);
+}

@@ -1,0 +1,71 @@
+// The window manager of the main frame: one workspace window per form class, the limit of
+// open windows, and the tab bar that lists them.
+#pragma once
+
+#include <QHash>
+#include <QMdiArea>
+#include <QPointer>
+#include <QString>
+#include <QTabBar>
+
+#include <functional>
+
+class QMdiSubWindow;
+class QWidget;
+class TFrmRoot;
+
+// How a window class is made; forms register themselves by class name ("TfrmStockCode").
+using TFormFactory = std::function<TFrmRoot *()>;
+
+class TFormRegistry
+{
+public:
+    static void Register(const QString &className, TFormFactory factory);
+    static bool Contains(const QString &className);
+    // A new, created (FormCreate has run) instance; nullptr for an unknown class.
+    static TFrmRoot *Create(const QString &className);
+
+private:
+    static QHash<QString, TFormFactory> &factories();
+};
+
+class TShowMDIWindowObj
+{
+public:
+    static constexpr int MaxChildren = 30;
+    static const QString WorkspaceTab; // "业务导航"
+
+    void SetMdiArea(QMdiArea *area);
+    void SetTabBar(QTabBar *tabBar);
+    QMdiArea *MdiArea() const { return m_area; }
+    QTabBar *TabBar() const { return m_tabBar; }
+
+    // Shows the window of the class, creating it when it is not open. The window's name is
+    // the class name without its first letter (TfrmHp -> frmHp). Refuses with a message when
+    // more than MaxChildren windows are open, and says so when the class does not exist.
+    QWidget *ShowForm(const QString &className);
+    // An open window by component name, or nullptr.
+    QWidget *FindForm(const QString &name) const;
+    int ChildCount() const;
+
+    // Places a form in the workspace as a child window with the standard geometry.
+    QMdiSubWindow *AddChild(QWidget *form);
+    // The standard size and position of a child window, from the session geometry.
+    void PlaceChild(QWidget *window) const;
+
+    // The tab of a caption: selected, added first when missing.
+    void TabShown(const QString &caption);
+    // Removes the tab whose trimmed text equals the trimmed caption.
+    void TabClosed(const QString &caption);
+    // Shows, raises and focuses the window whose caption is the tab's trimmed text.
+    void TabSelected(int index);
+    // Closes the tab's window; a tab without a window just goes.
+    void TabCloseRequested(int index);
+
+private:
+    QWidget *windowForCaption(const QString &caption) const;
+
+    QPointer<QMdiArea> m_area;
+    QPointer<QTabBar> m_tabBar;
+    bool m_updatingTabs = false;
+};

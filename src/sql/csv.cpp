@@ -1,0 +1,135 @@
+// Value formatting and the CSV writer.
+#include "sql/csv.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace sql {
+
+std::string formatFloat(double value)
+{
+    if (value == 0)
+        return "0";
+    if (!std::isfinite(value))
+        return std::isnan(value) ? "NaN" : (value > 0 ? "Infinity" : "-Infinity");
+    char buffer[40];
+    // Whole numbers print without an exponent up to where doubles stop having units.
+    if (std::fabs(value) < 1e21 && value == std::trunc(value)) {
+        std::snprintf(buffer, sizeof buffer, "%.0f", value);
+        return buffer;
+    }
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+std::string formatValue(ValueType type, sqlite3_value *value)
+{
+    const int storage = sqlite3_value_type(value);
+    if (storage == SQLITE_NULL)
+        return {};
+    auto text = [&] {
+        const auto *t = reinterpret_cast<const char *>(sqlite3_value_text(value));
+        return t ? std::string(t, size_t(sqlite3_value_bytes(value))) : std::string();
+    };
+    switch (type) {
+    case ValueType::Boolean:
+        if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)
+            return sqlite3_value_double(value) != 0 ? "1" : "0";
+        break;
+    case ValueType::DateTime:
+        if (storage == SQLITE_TEXT) {
+            std::string t = text();
+            if (t.size() == 10 && t[4] == '-' && t[7] == '-')
+                t += " 00:00:00";
+            return t;
+        }
+        break;
+    default:
+        break;
+    }
+    switch (storage) {
+    case SQLITE_INTEGER:
+        return std::to_string(sqlite3_value_int64(value));
+    case SQLITE_FLOAT:
+        return formatFloat(sqlite3_value_double(value));
+    case SQLITE_BLOB: {
+        static const char digits[] = "0123456789ABCDEF";
+        const auto *bytes = static_cast<const unsigned char *>(sqlite3_value_blob(value));
+        const int size = sqlite3_value_bytes(value);
+        std::string hex;
+        hex.reserve(size_t(size) * 2);
+        for (int i = 0; i < size; ++i) {
+            hex += digits[bytes[i] >> 4];
+            hex += digits[bytes[i] & 15];
+        }
+        return hex;
+    }
+    default:
+        return text();
+    }
+}
+
+std::string formatColumn(ValueType type, sqlite3_stmt *statement, int column)
+{
+    return formatValue(type, sqlite3_column_value(statement, column));
+}
+
+std::string csvField(std::string_view text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"')
+            quoted += '"';
+        quoted += c;
+    }
+    quoted += '"';
+    return quoted;
+}
+
+void CsvWriter::writeRow(const std::vector<std::string> &fields)
+{
+    m_line.clear();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            m_line += ',';
+        m_line += csvField(fields[i]);
+    }
+    m_line += "\r\n";
+    m_out << m_line;
+}
+
+void CsvWriter::writeHeader(const std::vector<ColumnInfo> &columns)
+{
+    std::vector<std::string> names;
+    names.reserve(columns.size());
+    for (const ColumnInfo &column : columns)
+        names.push_back(column.name);
+    writeRow(names);
+}
+
+long long CsvWriter::writeRows(sqlite3_stmt *statement, const std::vector<ColumnInfo> &columns)
+{
+    const int count = sqlite3_column_count(statement);
+    std::vector<std::string> fields(static_cast<size_t>(count));
+    long long rows = 0;
+    for (;;) {
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE)
+            break;
+        if (rc != SQLITE_ROW)
+            throw Error(sqlite3_errmsg(sqlite3_db_handle(statement)), rc);
+        for (int c = 0; c < count; ++c) {
+            const ValueType type =
+                size_t(c) < columns.size() ? columns[size_t(c)].type : ValueType::Unknown;
+            fields[size_t(c)] = formatColumn(type, statement, c);
+        }
+        writeRow(fields);
+        ++rows;
+    }
+    return rows;
+}
+
+} // namespace sql

@@ -1,0 +1,43 @@
+// Query results as text: one display form per value type (dates YYYY-MM-DD, date-times
+// YYYY-MM-DD HH:MM:SS, numbers without grouping), and CSV after RFC 4180.
+#pragma once
+
+#include "sql/translator.h"
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sql {
+
+// The shortest text that gives the number back to 15 significant digits ("17", "0.1", "-2.5").
+std::string formatFloat(double value);
+
+// A stored value as text for its column type; an empty text for NULL. A date-time column
+// shows its midnight values with 00:00:00, booleans show 1 or 0.
+std::string formatValue(ValueType type, sqlite3_value *value);
+std::string formatColumn(ValueType type, sqlite3_stmt *statement, int column);
+
+// A field quoted when it holds a comma, a quote or a line break.
+std::string csvField(std::string_view text);
+
+class CsvWriter
+{
+public:
+    explicit CsvWriter(std::ostream &out)
+        : m_out(out)
+    {}
+
+    void writeRow(const std::vector<std::string> &fields);
+    void writeHeader(const std::vector<ColumnInfo> &columns);
+    // Steps the statement to its end, one line per row, each value formatted for the type of
+    // its column. Returns the number of rows.
+    long long writeRows(sqlite3_stmt *statement, const std::vector<ColumnInfo> &columns);
+
+private:
+    std::ostream &m_out;
+    std::string m_line;
+};
+
+} // namespace sql

@@ -1,0 +1,410 @@
+// Lowering of expressions: Jet's functions, operators by the types of their operands, dates,
+// booleans, casts, and select-list aliases used again.
+#include "sql/datetime.h"
+#include "sql/emitter.h"
+#include "sql/functions.h"
+#include "sql/lowering.h"
+#include "sql/tokenizer.h"
+#include "sql/types.h"
+
+#include <cmath>
+
+namespace sql::lowering {
+
+void Lowerer::leaveExpr(ExprPtr &expr)
+{
+    switch (expr->kind) {
+    case ExprKind::Literal: {
+        auto &literal = expr->as<LiteralExpr>();
+        if (literal.literal == LiteralKind::Date)
+            literal.literal = LiteralKind::String;
+        else if (literal.literal == LiteralKind::Boolean)
+            literal.literal = LiteralKind::Integer;
+        return;
+    }
+    case ExprKind::Column:
+        lowerColumn(expr);
+        return;
+    case ExprKind::Unary: {
+        auto &unary = expr->as<UnaryExpr>();
+        if (unary.op == UnaryOp::Not)
+            unary.operand = booleanCondition(std::move(unary.operand));
+        return;
+    }
+    case ExprKind::Binary:
+        lowerBinary(expr);
+        return;
+    case ExprKind::Function:
+        lowerFunction(expr);
+        return;
+    case ExprKind::Cast:
+        lowerCast(expr);
+        return;
+    case ExprKind::Between: {
+        auto &between = expr->as<BetweenExpr>();
+        if (isTemporal(between.operand->type)) {
+            normaliseDateOperand(between.low, between.operand->type);
+            normaliseDateOperand(between.high, between.operand->type);
+        }
+        return;
+    }
+    case ExprKind::In: {
+        auto &in = expr->as<InExpr>();
+        if (isTemporal(in.operand->type)) {
+            for (ExprPtr &item : in.list)
+                normaliseDateOperand(item, in.operand->type);
+        }
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+// A select-list alias used again in the same query becomes the expression it names.
+void Lowerer::lowerColumn(ExprPtr &expr)
+{
+    const auto &column = expr->as<ColumnExpr>();
+    if (column.aliasIndex < 0)
+        return;
+    // An alias in ORDER BY is walked after its select; SQLite resolves it there itself.
+    for (auto frame = m_cores.rbegin(); frame != m_cores.rend(); ++frame) {
+        if (frame->core != column.aliasCore)
+            continue;
+        const ExprPtr &original = frame->aliased[size_t(column.aliasIndex)];
+        if (!original)
+            return;
+        // Aliases built on aliases double at every step; a text cannot need millions of nodes.
+        m_inlined += 1;
+        if (m_inlined > 10000)
+            fail("select-list aliases refer to each other too often", expr->position);
+        ExprPtr copy = original->clone();
+        walkExpr(copy);
+        expr = std::move(copy);
+        return;
+    }
+}
+
+void Lowerer::lowerBinary(ExprPtr &expr)
+{
+    auto &b = expr->as<BinaryExpr>();
+    const ValueType type = expr->type;
+    const ValueType l = b.left->type;
+    const ValueType r = b.right->type;
+    switch (b.op) {
+    case BinaryOp::Add:
+        if (type == ValueType::Text) {
+            b.op = BinaryOp::Concat;
+        } else if (isTemporal(type)) {
+            const bool dateLeft = isTemporal(l);
+            expr = dateArithmetic(std::move(dateLeft ? b.left : b.right),
+                                  std::move(dateLeft ? b.right : b.left), false, type);
+        }
+        return;
+    case BinaryOp::Subtract:
+        if (isTemporal(l) && isTemporal(r)) {
+            // Days between, exact to the second.
+            ExprPtr seconds = binary(
+                BinaryOp::Subtract,
+                call("strftime", list(stringLiteral("%s"), std::move(b.left)), ValueType::Text),
+                call("strftime", list(stringLiteral("%s"), std::move(b.right)), ValueType::Text),
+                ValueType::Integer);
+            expr = binary(BinaryOp::Divide, std::move(seconds),
+                          typed(std::make_unique<LiteralExpr>(LiteralKind::Float, "86400.0"),
+                                ValueType::Float, true),
+                          ValueType::Float, true);
+        } else if (isTemporal(type)) {
+            expr = dateArithmetic(std::move(b.left), std::move(b.right), true, type);
+        }
+        return;
+    case BinaryOp::Divide:
+        // Jet divides in floating point; SQLite truncates integer by integer.
+        if (m_options.dialect == Dialect::Jet && !b.left->storesReal && !b.right->storesReal)
+            b.left = castTo(std::move(b.left), "REAL", ValueType::Float);
+        return;
+    case BinaryOp::IntDivide:
+    case BinaryOp::Modulo: {
+        // Jet rounds both operands to whole numbers first.
+        for (ExprPtr *operand : {&b.left, &b.right}) {
+            if ((*operand)->type != ValueType::Integer && (*operand)->type != ValueType::Boolean)
+                *operand = castTo(call("round", list(std::move(*operand)), ValueType::Float, true),
+                                  "INTEGER", ValueType::Integer);
+        }
+        if (b.op == BinaryOp::IntDivide)
+            b.op = BinaryOp::Divide;
+        return;
+    }
+    case BinaryOp::Ampersand: {
+        // Jet's & reads Null as '' unless every operand is Null: one call for the whole chain, so
+        // that no operand is written (or evaluated) twice.
+        ExprList operands;
+        if (b.left->kind == ExprKind::Function && b.left->as<FunctionExpr>().name == "vz_amp")
+            operands = std::move(b.left->as<FunctionExpr>().args);
+        else
+            operands.push_back(std::move(b.left));
+        operands.push_back(std::move(b.right));
+        expr = call("vz_amp", std::move(operands), ValueType::Text);
+        return;
+    }
+    case BinaryOp::And:
+    case BinaryOp::Or:
+        return;
+    default:
+        if (isComparison(b.op))
+            lowerComparison(b);
+        return;
+    }
+}
+
+// Days and fractions of a day as Jet adds them, counted in whole seconds so that a third of a
+// day is 08:00:00; Nulls stay Null and negative counts work. The result is canonical (no time
+// part at midnight).
+ExprPtr Lowerer::dateArithmetic(ExprPtr date, ExprPtr days, bool subtract, ValueType type)
+{
+    ExprPtr seconds = call("strftime", list(stringLiteral("%s"), std::move(date)), ValueType::Text);
+    const bool whole = days->type == ValueType::Integer || days->type == ValueType::Boolean;
+    ExprPtr offset = binary(BinaryOp::Multiply, std::move(days), integerLiteral(86400),
+                            whole ? ValueType::Integer : ValueType::Float);
+    if (!whole)
+        offset = call("round", list(std::move(offset)), ValueType::Float, true);
+    ExprPtr sum = binary(subtract ? BinaryOp::Subtract : BinaryOp::Add, std::move(seconds),
+                         std::move(offset), ValueType::Integer);
+    ExprPtr text =
+        call("datetime", list(std::move(sum), stringLiteral("unixepoch")), ValueType::DateTime);
+    return call("replace", list(std::move(text), stringLiteral(" 00:00:00"), stringLiteral("")),
+                type);
+}
+
+void Lowerer::normaliseDateOperand(ExprPtr &operand, ValueType dateType)
+{
+    if (isLiteral(*operand, LiteralKind::String)) {
+        auto &literal = operand->as<LiteralExpr>();
+        auto canonical = canonicalDateTime(literal.text);
+        if (!canonical)
+            fail("invalid date '" + literal.text + "'", operand->position);
+        literal.text = *canonical;
+        literal.type = dateType;
+        return;
+    }
+    if (auto number = numericLiteral(*operand)) {
+        auto text = dateTimeFromSerial(*number);
+        if (!text)
+            fail("the number " + operand->toSql() + " is not a date", operand->position);
+        operand = stringLiteral(*text, dateType);
+        return;
+    }
+    if (operand->type == ValueType::Integer || operand->type == ValueType::Float)
+        operand = call("vz_datetime", list(std::move(operand)), ValueType::DateTime);
+}
+
+void Lowerer::lowerComparison(BinaryExpr &b)
+{
+    const ValueType l = b.left->type;
+    const ValueType r = b.right->type;
+    if (isTemporal(l) && !isTemporal(r)) {
+        normaliseDateOperand(b.right, l);
+        return;
+    }
+    if (isTemporal(r) && !isTemporal(l)) {
+        normaliseDateOperand(b.left, r);
+        return;
+    }
+    if (b.op != BinaryOp::Equal && b.op != BinaryOp::NotEqual)
+        return;
+    // A Yes/No value compared with True/False (or Jet's -1): true is any non-zero value.
+    for (int side = 0; side < 2; ++side) {
+        ExprPtr &value = side == 0 ? b.left : b.right;
+        ExprPtr &constant = side == 0 ? b.right : b.left;
+        if (value->type != ValueType::Boolean || isLiteral(*value, LiteralKind::Integer))
+            continue;
+        auto number = numericLiteral(*constant);
+        if (!number ||
+            (constant->type != ValueType::Boolean && *number != 0 && *number != 1 && *number != -1))
+            continue;
+        const bool truth = *number != 0;
+        const bool wantTrue = (b.op == BinaryOp::Equal) == truth;
+        b.op = wantTrue ? BinaryOp::NotEqual : BinaryOp::Equal;
+        ExprPtr operand = booleanCondition(std::move(value));
+        b.left = std::move(operand);
+        b.right = integerLiteral(0);
+        return;
+    }
+}
+
+void Lowerer::lowerFunction(ExprPtr &expr)
+{
+    auto &f = expr->as<FunctionExpr>();
+    if (f.lowered)
+        return;
+    const FunctionInfo *info = findFunction(f.name, f.star ? 0 : int(f.args.size()));
+    if (!info)
+        return; // the binder has reported it
+    const ValueType type = expr->type;
+    const bool real = expr->storesReal;
+    ExprList &args = f.args;
+
+    switch (info->lowering) {
+    case Lowering::Native:
+        f.lowered = true;
+        return;
+    case Lowering::Rename:
+        f.name = info->target;
+        f.lowered = true;
+        return;
+    case Lowering::Iif: {
+        // iif(isnull(x), y, x) is the null-to-zero idiom: ifnull(x, y).
+        if (args[0]->kind == ExprKind::IsNull && !args[0]->as<IsNullExpr>().negated &&
+            sqliteText(*args[0]->as<IsNullExpr>().operand) == sqliteText(*args[2])) {
+            expr = call("ifnull", list(std::move(args[2]), std::move(args[1])), type, real);
+            return;
+        }
+        auto c = std::make_unique<CaseExpr>(f.position);
+        c->whens.push_back({std::move(args[0]), std::move(args[1])});
+        c->elseResult = std::move(args[2]);
+        expr = typed(std::move(c), type, real);
+        return;
+    }
+    case Lowering::Switch: {
+        auto c = std::make_unique<CaseExpr>(f.position);
+        for (size_t i = 0; i + 1 < args.size(); i += 2)
+            c->whens.push_back({std::move(args[i]), std::move(args[i + 1])});
+        expr = typed(std::move(c), type, real);
+        return;
+    }
+    case Lowering::IsNull:
+        if (args.size() == 1)
+            expr = typed(std::make_unique<IsNullExpr>(std::move(args[0]), false, f.position),
+                         ValueType::Boolean);
+        else
+            expr = call("ifnull", std::move(args), type, real);
+        return;
+    case Lowering::Nz:
+        if (args.size() == 1)
+            args.push_back(args[0]->type == ValueType::Text ? stringLiteral("")
+                                                            : integerLiteral(0));
+        expr = call("ifnull", std::move(args), type, real);
+        return;
+    case Lowering::Left:
+        expr = call("substr", list(std::move(args[0]), integerLiteral(1), std::move(args[1])),
+                    ValueType::Text);
+        return;
+    case Lowering::Right: {
+        auto count = numericLiteral(*args[1]);
+        if (count && *count > 0 && std::floor(*count) == *count)
+            expr = call("substr", list(std::move(args[0]), integerLiteral(-(long long)*count)),
+                        ValueType::Text);
+        else
+            expr = call("vz_right", std::move(args), ValueType::Text); // Right(x, 0) is ''
+        return;
+    }
+    case Lowering::Mid:
+        expr = call("substr", std::move(args), ValueType::Text);
+        return;
+    case Lowering::DatePart:
+        expr = castTo(call("strftime", list(stringLiteral(info->target), std::move(args[0])),
+                           ValueType::Text),
+                      "INTEGER", ValueType::Integer);
+        return;
+    case Lowering::Weekday:
+        expr = binary(
+            BinaryOp::Add,
+            castTo(call("strftime", list(stringLiteral("%w"), std::move(args[0])), ValueType::Text),
+                   "INTEGER", ValueType::Integer),
+            integerLiteral(1), ValueType::Integer);
+        return;
+    case Lowering::Now:
+        expr = call(info->target, list(stringLiteral("now"), stringLiteral("localtime")), type);
+        return;
+    case Lowering::Format:
+        if (args.size() == 1)
+            args.push_back(stringLiteral(""));
+        expr = call("vz_format", std::move(args), ValueType::Text);
+        return;
+    case Lowering::Val: {
+        Expr &arg = *args[0];
+        // val(format(x, '0.00')) rounds x to two places, half away from zero.
+        if (arg.kind == ExprKind::Function && arg.as<FunctionExpr>().name == "vz_format" &&
+            isLiteral(*arg.as<FunctionExpr>().args[1], LiteralKind::String)) {
+            const int digits =
+                roundingDigits(arg.as<FunctionExpr>().args[1]->as<LiteralExpr>().text);
+            if (digits >= 0) {
+                ExprPtr value = std::move(arg.as<FunctionExpr>().args[0]);
+                expr = call("round", list(std::move(value), integerLiteral(digits)),
+                            ValueType::Float, true);
+                return;
+            }
+        }
+        if (isNumeric(arg.type)) {
+            ExprPtr value = std::move(args[0]);
+            expr = std::move(value);
+            return;
+        }
+        expr = call("vz_val", std::move(args), ValueType::Float, true);
+        return;
+    }
+    case Lowering::Instr: {
+        const char *name = args.size() == 2 ? "instr" : "vz_instr";
+        expr = call(name, std::move(args), ValueType::Integer);
+        return;
+    }
+    case Lowering::CharIndex:
+        expr = call("instr", list(std::move(args[1]), std::move(args[0])), ValueType::Integer);
+        return;
+    case Lowering::Convert:
+        if (type == ValueType::Integer)
+            expr = castTo(call("round", std::move(args), ValueType::Float, true), "INTEGER",
+                          ValueType::Integer);
+        else if (type == ValueType::Text && isTemporal(args[0]->type))
+            expr = typed(std::move(args[0]), ValueType::Text);
+        else
+            expr = castTo(std::move(args[0]), info->target, type);
+        return;
+    case Lowering::ToBoolean:
+        expr =
+            binary(BinaryOp::NotEqual, std::move(args[0]), integerLiteral(0), ValueType::Boolean);
+        return;
+    case Lowering::ToDate:
+        expr = call("vz_datetime", std::move(args), type);
+        return;
+    }
+}
+
+// CAST and CONVERT by the target's value type; dates are canonical text already.
+void Lowerer::lowerCast(ExprPtr &expr)
+{
+    auto &cast = expr->as<CastExpr>();
+    const ValueType type = expr->type;
+    const ValueType from = cast.operand->type;
+    switch (type) {
+    case ValueType::Text:
+        if (isTemporal(from) || from == ValueType::Text)
+            expr = typed(std::move(cast.operand), ValueType::Text);
+        else
+            cast.target = TypeName{"TEXT", {}};
+        return;
+    case ValueType::Integer:
+        cast.target = TypeName{"INTEGER", {}};
+        return;
+    case ValueType::Float:
+        cast.target = TypeName{"REAL", {}};
+        return;
+    case ValueType::Boolean:
+        expr = binary(BinaryOp::NotEqual, std::move(cast.operand), integerLiteral(0),
+                      ValueType::Boolean);
+        return;
+    case ValueType::Date:
+    case ValueType::DateTime:
+        if (!isTemporal(from))
+            expr = call("vz_datetime", list(std::move(cast.operand)), type);
+        else
+            expr = typed(std::move(cast.operand), type);
+        return;
+    case ValueType::Blob:
+        cast.target = TypeName{"BLOB", {}};
+        return;
+    case ValueType::Unknown:
+        return;
+    }
+}
+
+} // namespace sql::lowering

@@ -1,0 +1,29 @@
+// The rewrites that turn the client's dialects into SQLite's terms. One runs before binding
+// (it changes which tables are in scope); the others need the binder's types.
+#pragma once
+
+#include "sql/ast.h"
+
+namespace sql {
+
+// `from A M, B H, M inner join H on ...`: the comma list declares aliases and the later items
+// join them. Rebuilds each such FROM clause as the one join tree it means.
+void rewriteAliasJoins(StatementNode &statement);
+
+struct LoweringOptions
+{
+    Dialect dialect = Dialect::Jet;
+    // Jet's TOP n with ORDER BY also returns the rows tied with the n-th.
+    bool jetTopTies = true;
+};
+
+// Everything else: functions, operators by type, literals, TOP, collations, unique names,
+// canonical values written into date and boolean columns. Needs a bound statement; `target` is
+// the table an INSERT or UPDATE writes.
+void lowerStatement(StatementNode &statement, const LoweringOptions &options, std::string_view text,
+                    const TableInfo *target);
+
+// The collation the translator applies to text in ORDER BY and GROUP BY.
+inline constexpr const char *TextCollation = "pinyin";
+
+} // namespace sql

@@ -1,0 +1,45 @@
+// Shared helpers of the translator tests: an in-memory database with the extensions registered,
+// a translator on it, and results as the CSV lines vzsql prints.
+#pragma once
+
+#include "sql/csv.h"
+#include "sql/translator.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sqltest {
+
+// The folder of the test data (corpus, golden files, fuzz corpus).
+std::string dataPath(const std::string &relative);
+std::string readFile(const std::string &path);
+
+struct Result
+{
+    std::shared_ptr<const sql::Translation> translation;
+    std::vector<std::string> rows; // CSV lines without the line break
+    std::string header() const;    // "name:Type,name:Type"
+};
+
+class TestDb
+{
+public:
+    TestDb();
+    sqlite3 *handle() const { return m_db.handle(); }
+    sql::Translator &translator() { return *m_translator; }
+
+    // Runs SQLite SQL as it is (schema and data set-up).
+    void exec(const std::string &sqliteText);
+    // Translates and runs one statement; throws sql::Error on failure.
+    Result run(const std::string &text, sql::Dialect dialect = sql::Dialect::Jet);
+    std::string translate(const std::string &text, sql::Dialect dialect = sql::Dialect::Jet);
+    // The single value of a one-row, one-column query, as vzsql prints it.
+    std::string value(const std::string &text, sql::Dialect dialect = sql::Dialect::Jet);
+
+private:
+    sql::Database m_db;
+    std::unique_ptr<sql::Translator> m_translator;
+};
+
+} // namespace sqltest

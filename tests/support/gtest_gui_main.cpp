@@ -1,0 +1,12 @@
+// GoogleTest entry point with a widgets application object (offscreen under ctest), for
+// library tests that create widgets or actions.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
