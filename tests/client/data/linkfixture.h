@@ -78,6 +78,20 @@ private:
     QString m_error;
 };
 
+// Stores customers 1 ... count (BH "K1", MC "客户1", ...) through one change log.
+inline bool addCustomers(int count)
+{
+    TClientDataSet customers;
+    customers.SetRemoteServer(&Data().cn());
+    customers.SetProviderName(QStringLiteral("pKh"));
+    customers.SetCommandText(QStringLiteral("select ID, BH, MC from KH where 1 = 2"));
+    customers.Open();
+    for (int id = 1; id <= count; ++id)
+        customers.AppendRecord(
+            {id, QStringLiteral("K%1").arg(id), QStringLiteral("客户%1").arg(id)});
+    return customers.ApplyUpdates(0) == 0;
+}
+
 // Every value of a column, in the dataset's order, as text.
 inline QStringList columnTexts(TClientDataSet &ds, const QString &fieldName)
 {

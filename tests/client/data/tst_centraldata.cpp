@@ -386,6 +386,51 @@ private slots:
         QVERIFY(ExecSQL(QStringLiteral("delete from HP")));
     }
 
+    void dialectRoutinesRunOnTheServerInBothDialects()
+    {
+        if (!serverSpeaksJet())
+            QSKIP("the server does not translate the Jet dialect yet");
+        QVERIFY(ExecSQL(QStringLiteral(
+            "insert into XSKDZB (ID, DJBH, RQ, JE) values (1, 'XS1', #2024-02-28#, 10), "
+            "(2, 'XS2', #2024-03-01#, 20), (3, 'XS3', #2024-03-31#, 30)")));
+        for (const int kind : {0, 1}) {
+            QString accountNo = QStringLiteral("001");
+            QVERIFY(!Data().cn().AppServer().ConnectAct(kind, accountNo));
+            SessionInfo().DatabaseKind = kind;
+            const QString range = SQLDateRange(kind, true, QDate(2024, 3, 1), QDate(2024, 3, 31));
+            QCOMPARE(QueryValue(QStringLiteral("select sum(M.JE) from XSKDZB M where 1=1") + range)
+                         .toDouble(),
+                     50.0);
+            const QString late = SQLIif(kind, QStringLiteral("M.RQ >= #2024-03-01#"),
+                                        QStringLiteral("M.JE"), QStringLiteral("0"));
+            QCOMPARE(
+                QueryValue(QStringLiteral("select sum(") + late + QStringLiteral(") from XSKDZB M"))
+                    .toDouble(),
+                50.0);
+            QCOMPARE(QueryValue(QStringLiteral("select ") +
+                                SQLIsNull(kind, QStringLiteral("max(M.JE)")) +
+                                QStringLiteral(" from XSKDZB M where M.ID > 9"))
+                         .toDouble(),
+                     0.0);
+            QCOMPARE(QueryValue(QStringLiteral("select count(*) from XSKDZB where RQ = ") +
+                                SQLDate(kind, QDate(2024, 2, 28)))
+                         .toInt(),
+                     1);
+            // SetID in the session's dialect
+            TClientDataSet &headers = Data().Xskdzb();
+            headers.Open();
+            headers.Append();
+            Data().SetID(headers);
+            QCOMPARE(headers.FieldByName(QStringLiteral("ID"))->AsInteger(), 4);
+            headers.Cancel();
+            headers.Close();
+        }
+        QString accountNo = QStringLiteral("001");
+        QVERIFY(!Data().cn().AppServer().ConnectAct(0, accountNo));
+        SessionInfo().DatabaseKind = 0;
+        QVERIFY(ExecSQL(QStringLiteral("delete from XSKDZB")));
+    }
+
     void nestedCallsTakeDifferentPoolMembers()
     {
         TClientDataSet &outer = GetFreeTmpDataSet();

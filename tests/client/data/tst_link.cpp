@@ -83,9 +83,7 @@ private slots:
 
     void rowsArriveInPacketsOnDemand()
     {
-        QVERIFY(ExecSQL(QStringLiteral(
-            "with recursive n(i) as (select 1 union all select i + 1 from n where i < 4500) "
-            "insert into KH (ID, BH, MC) select i, 'K' || i, '客户' || i from n")));
+        QVERIFY(linktest::addCustomers(4500));
         TClientDataSet &kh = Data().Kh();
         kh.SetCommandText(QStringLiteral("select ID, BH, MC from KH order by ID"));
         kh.Open();
@@ -214,9 +212,7 @@ private slots:
 
     void aLostConnectionIsReportedAndTheNextCallReconnects()
     {
-        QVERIFY(ExecSQL(QStringLiteral(
-            "with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
-            "insert into KH (ID, BH, MC) select i, 'K' || i, '客户' || i from n")));
+        QVERIFY(linktest::addCustomers(3000));
         TClientDataSet &kh = Data().Kh();
         kh.SetCommandText(QStringLiteral("select ID, MC from KH order by ID"));
         kh.Open(); // 2000 rows in, the rest still on the server
