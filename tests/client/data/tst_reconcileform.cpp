@@ -162,17 +162,6 @@ private slots:
         QCOMPARE(merged.Fields[1].NewValue, QVariant(QStringLiteral("螺钉")));
     }
 
-    void cancelAbortsAndChangesNothing()
-    {
-        EReconcileError e = modifyError();
-        TReconcileErrorForm::SetTestHook([](TReconcileErrorForm &form) {
-            form.SetFieldValueText(QStringLiteral("PM"), QStringLiteral("别的"));
-            form.reject();
-        });
-        QCOMPARE(HandleReconcileError(goods, ukModify, e), raAbort);
-        QCOMPARE(e.Fields[1].NewValue, QVariant(QStringLiteral("螺钉")));
-    }
-
     void anInsertHasNoOriginalValues()
     {
         EReconcileError e(QStringLiteral("duplicate key"), QStringLiteral("unique"), ukInsert);
