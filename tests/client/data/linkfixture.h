@@ -122,3 +122,4 @@ int runLinkTests(int argc, char **argv);
 int runCentralDataTests(int argc, char **argv);
 int runServerChangeLogTests(int argc, char **argv);
 int runReconcileFormTests(int argc, char **argv);
+int runSharedRoutinesTests(int argc, char **argv);

@@ -1,5 +1,5 @@
-// The end-to-end tests of the server link, the central data modules and the reconcile
-// dialog: one executable, several Qt Test classes, one widget application.
+// The end-to-end tests of the server link, the central data modules, the reconcile dialog
+// and the shared routines with windows: one executable, several Qt Test classes.
 #include "linkfixture.h"
 
 #include <QApplication>
@@ -12,5 +12,6 @@ int main(int argc, char **argv)
     failed += runCentralDataTests(argc, argv);
     failed += runServerChangeLogTests(argc, argv);
     failed += runReconcileFormTests(argc, argv);
+    failed += runSharedRoutinesTests(argc, argv);
     return failed == 0 ? 0 : 1;
 }
