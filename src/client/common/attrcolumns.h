@@ -1,5 +1,5 @@
 // Where the goods attribute columns (SX1 ... SX6, captioned by the company settings) go in a
-// grid of goods: right after the specification or name column. The grid wrapper adds and
+// grid of goods: right after the model column (GG) or the name column. The grid wrapper adds and
 // moves the columns this plan names.
 #pragma once
 

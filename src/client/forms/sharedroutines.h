@@ -31,5 +31,5 @@ TScriptRestoreResult RestoreFromScript(const QString &fileName);
 void ApplyDefaultDates(TDateTimePicker *from, TDateTimePicker *to);
 
 // Adds a column per enabled goods attribute (FuncRight's AttrList) right after the grid's
-// specification or name column.
+// model column (GG) or name column.
 void AddAttrColumns(TDBGrid *grid, const QList<QPair<QString, THPSXObj>> &attributes);

@@ -132,7 +132,7 @@ private slots:
         QFile::remove(ini.fileName());
     }
 
-    void attributeColumnsFollowTheSpecification()
+    void attributeColumnsFollowTheModelColumn()
     {
         TDBGrid grid;
         for (const char *name : {"aBH", "aPM", "aGG", "SL"})
