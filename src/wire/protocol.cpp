@@ -2,6 +2,8 @@
 
 #include "wire/frame.h"
 
+#include <limits>
+
 namespace wire {
 
 namespace {
@@ -17,25 +19,101 @@ bool readFailed(QCborStreamReader &reader, QString *error)
     return false;
 }
 
-// Reads one cell of a row into the sink. Cells hold scalars only.
+// Reads a text or byte string, in however many chunks it comes, into buffer.
+bool readStringInto(QCborStreamReader &reader, QByteArray &buffer)
+{
+    buffer.resize(0);
+    QCborStreamReader::StringResult<qsizetype> chunk;
+    do {
+        const qsizetype have = buffer.size();
+        const qsizetype size = reader.currentStringChunkSize();
+        buffer.resize(have + qMax<qsizetype>(size, 0));
+        chunk = reader.readStringChunk(buffer.data() + have, size);
+        buffer.resize(have + (chunk.status == QCborStreamReader::Ok ? chunk.data : 0));
+    } while (chunk.status == QCborStreamReader::Ok);
+    return chunk.status != QCborStreamReader::Error;
+}
+
+// "d" digits at text[from...] as a number; -1 when one of them is no digit.
+int digitsAt(const char *text, int from, int count)
+{
+    int value = 0;
+    for (int i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+// The canonical forms the server writes, without a detour through QString: "YYYY-MM-DD"
+// and "YYYY-MM-DDTHH:MM:SS"; anything else goes the general way.
+QDate parseDate(const QByteArray &text)
+{
+    const char *t = text.constData();
+    if (text.size() == 10 && t[4] == '-' && t[7] == '-') {
+        const int year = digitsAt(t, 0, 4), month = digitsAt(t, 5, 2), day = digitsAt(t, 8, 2);
+        if (year >= 0 && month >= 0 && day >= 0)
+            return QDate(year, month, day);
+    }
+    return QDate::fromString(QString::fromUtf8(text), Qt::ISODate);
+}
+
+QDateTime parseDateTime(const QByteArray &text)
+{
+    const char *t = text.constData();
+    if (text.size() == 19 && t[10] == 'T' && t[13] == ':' && t[16] == ':') {
+        const QDate date = parseDate(text.left(10));
+        const int hour = digitsAt(t, 11, 2), minute = digitsAt(t, 14, 2),
+                  second = digitsAt(t, 17, 2);
+        if (date.isValid() && hour >= 0 && minute >= 0 && second >= 0)
+            return QDateTime(date, QTime(hour, minute, second));
+    }
+    return parseDateTimeText(QString::fromUtf8(text));
+}
+
+// Reads one cell of a row into the sink. Cells hold scalars only; the common kinds are read
+// straight from the stream, without a variant per value.
 bool readCell(QCborStreamReader &reader, int column, RowSink &sink, QByteArray &buffer,
               QString *error)
 {
     switch (reader.type()) {
-    case QCborStreamReader::UnsignedInteger:
-    case QCborStreamReader::NegativeInteger: {
-        const QVariant n = readValue(reader, error);
-        if (n.typeId() == QMetaType::Double)
-            sink.setFloat(column, n.toDouble());
+    case QCborStreamReader::UnsignedInteger: {
+        const quint64 n = reader.toUnsignedInteger();
+        reader.next();
+        if (n > quint64(std::numeric_limits<qint64>::max()))
+            sink.setFloat(column, double(n));
         else
-            sink.setInteger(column, n.toLongLong());
+            sink.setInteger(column, qint64(n));
         return true;
     }
-    case QCborStreamReader::Float16:
-    case QCborStreamReader::Float:
-    case QCborStreamReader::Double:
-        sink.setFloat(column, readValue(reader, error).toDouble());
+    case QCborStreamReader::NegativeInteger: {
+        const quint64 magnitude = quint64(reader.toNegativeInteger());
+        reader.next();
+        if (magnitude > quint64(std::numeric_limits<qint64>::max()) + 1)
+            sink.setFloat(column, -double(magnitude));
+        else
+            sink.setInteger(column, qint64(-1) - qint64(magnitude - 1));
         return true;
+    }
+    case QCborStreamReader::Float16: {
+        const double d = double(float(reader.toFloat16()));
+        reader.next();
+        sink.setFloat(column, d);
+        return true;
+    }
+    case QCborStreamReader::Float: {
+        const double d = double(reader.toFloat());
+        reader.next();
+        sink.setFloat(column, d);
+        return true;
+    }
+    case QCborStreamReader::Double: {
+        const double d = reader.toDouble();
+        reader.next();
+        sink.setFloat(column, d);
+        return true;
+    }
     case QCborStreamReader::SimpleType:
         if (reader.isTrue() || reader.isFalse())
             sink.setBoolean(column, reader.isTrue());
@@ -43,37 +121,71 @@ bool readCell(QCborStreamReader &reader, int column, RowSink &sink, QByteArray &
             sink.setNull(column);
         reader.next();
         return true;
-    case QCborStreamReader::String: {
-        buffer.resize(0);
-        QCborStreamReader::StringResult<qsizetype> chunk;
-        do {
-            const qsizetype have = buffer.size();
-            const qsizetype size = reader.currentStringChunkSize();
-            buffer.resize(have + qMax<qsizetype>(size, 0));
-            chunk = reader.readStringChunk(buffer.data() + have, size);
-            buffer.resize(have + (chunk.status == QCborStreamReader::Ok ? chunk.data : 0));
-        } while (chunk.status == QCborStreamReader::Ok);
-        if (chunk.status == QCborStreamReader::Error)
+    case QCborStreamReader::String:
+        if (!readStringInto(reader, buffer))
             return false;
         sink.setText(column, buffer.constData(), buffer.size());
         return true;
-    }
     case QCborStreamReader::ByteArray:
         sink.setBlob(column, readValue(reader, error).toByteArray());
         return true;
     case QCborStreamReader::Tag: {
+        const QCborTag tag = reader.toTag();
+        if (tag == DateTag || tag == DateTimeTag) {
+            reader.next();
+            if (reader.isString()) {
+                if (!readStringInto(reader, buffer))
+                    return false;
+                if (tag == DateTag) {
+                    const QDate date = parseDate(buffer);
+                    if (!date.isValid()) {
+                        *error =
+                            QStringLiteral("invalid date \"%1\"").arg(QString::fromUtf8(buffer));
+                        return false;
+                    }
+                    sink.setDate(column, date);
+                } else {
+                    const QDateTime dateTime = parseDateTime(buffer);
+                    if (!dateTime.isValid()) {
+                        *error = QStringLiteral("invalid date-time \"%1\"")
+                                     .arg(QString::fromUtf8(buffer));
+                        return false;
+                    }
+                    sink.setDateTime(column, dateTime);
+                }
+                return true;
+            }
+        }
+        // Other tags, and date tags on something else than text, are transparent.
         const QVariant value = readValue(reader, error);
-        if (value.typeId() == QMetaType::QDate)
+        switch (value.typeId()) {
+        case QMetaType::QString: {
+            const QByteArray utf8 = value.toString().toUtf8();
+            sink.setText(column, utf8.constData(), utf8.size());
+            break;
+        }
+        case QMetaType::QByteArray:
+            sink.setBlob(column, value.toByteArray());
+            break;
+        case QMetaType::Bool:
+            sink.setBoolean(column, value.toBool());
+            break;
+        case QMetaType::LongLong:
+            sink.setInteger(column, value.toLongLong());
+            break;
+        case QMetaType::QDate:
             sink.setDate(column, value.toDate());
-        else if (value.typeId() == QMetaType::QDateTime)
+            break;
+        case QMetaType::QDateTime:
             sink.setDateTime(column, value.toDateTime());
-        else if (value.typeId() == QMetaType::QString)
-            sink.setText(column, value.toString().toUtf8().constData(),
-                         value.toString().toUtf8().size());
-        else if (!value.isValid())
-            sink.setNull(column);
-        else
-            sink.setFloat(column, value.toDouble());
+            break;
+        default:
+            if (value.isValid())
+                sink.setFloat(column, value.toDouble());
+            else
+                sink.setNull(column);
+            break;
+        }
         return true;
     }
     default:

@@ -607,6 +607,10 @@ void TClientDataSetPrivate::openFrom(Source source, QDataStream *stream)
         }
         fieldDefs.Assign(defs);
         bindFields(defs);
+        if (q->OnFieldsCreated) {
+            auto setUp = q->OnFieldsCreated;
+            setUp(*q);
+        }
         if (source == Source::Stream)
             readRecords(*stream);
         buildSortKeys();

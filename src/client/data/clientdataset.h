@@ -6,7 +6,8 @@
 // sequence there and the dataset keeps the data and state it had before the operation (for
 // OnNewRecord: the new record is removed again). EAbort (Abort()) is the silent way to do it.
 //
-//   Open            BeforeOpen [fields, first packet, dsBrowse] AfterOpen AfterScroll¹
+//   Open            BeforeOpen [fields, OnFieldsCreated, first packet, dsBrowse] AfterOpen
+//                   AfterScroll¹
 //   Close           BeforeClose [dsInactive, records and change log dropped] AfterClose
 //   Insert, Append  CheckBrowseMode² BeforeInsert BeforeScroll [new record, dsInsert]
 //                   OnNewRecord [Modified := false] AfterInsert AfterScroll
@@ -225,6 +226,12 @@ public:
     using TDataSetEvents::OnReconcileError;
     TDataSetEvents &Events() { return *this; }
     const TDataSetEvents &Events() const { return *this; }
+
+    // Sets up the fields an opening has just made (masks, text handlers, labels) before the
+    // first record is read: what design-time field properties are to fields that come from
+    // the provider. Not one of the events, so a form that swaps the handlers through
+    // Events() keeps it.
+    std::function<void(TClientDataSet &DataSet)> OnFieldsCreated;
 
     const QString &Name() const;
     void SetName(const QString &name);

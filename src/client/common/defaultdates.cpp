@@ -1,0 +1,44 @@
+// The default date range.
+#include "client/common/defaultdates.h"
+
+#include "client/app/inifile.h"
+#include "client/app/paths.h"
+#include "client/common/valueroutines.h"
+
+#include <algorithm>
+
+TDateRange DefaultDateRange(int itemIndex, int days, int kjqj, QDate today)
+{
+    switch (itemIndex) {
+    case ddToday:
+        return {today, today};
+    case ddDaysBack:
+        return {today.addDays(-days), today};
+    case ddAccountingMonth: {
+        // The accounting month starts on day kjqj of the previous month and runs for one
+        // month; day 1 simply means this calendar month. A day the previous month lacks
+        // (the 31st after a short month) falls on its last day.
+        QDate from;
+        if (kjqj <= 1) {
+            from = StartOfMonth(today);
+        } else {
+            const QDate previous = StartOfMonth(today).addMonths(-1);
+            from = QDate(previous.year(), previous.month(), std::min(kjqj, previous.daysInMonth()));
+        }
+        return {from, from.addMonths(1).addDays(-1)};
+    }
+    case ddThisMonth:
+    case ddAll:
+    default:
+        return {StartOfMonth(today), EndOfMonth(today)};
+    }
+}
+
+TDateRange DefaultDateRange(QDate today)
+{
+    const TIniFile ini(ExeDirFile(QStringLiteral("System\\SystemSet.ini")));
+    const QString section = QStringLiteral("CurrentWork");
+    return DefaultDateRange(ini.ReadInteger(section, QStringLiteral("ItemIndex"), ddThisMonth),
+                            ini.ReadInteger(section, QStringLiteral("Day"), 0),
+                            ini.ReadInteger(section, QStringLiteral("KJQJ"), 1), today);
+}

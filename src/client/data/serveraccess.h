@@ -1,0 +1,73 @@
+// The routines every form uses to talk to the server: run a query or a statement on a
+// dataset, read one value, test for rows, copy a row into fields, borrow a scratch dataset.
+// They work on the central data module (Data()) and its connection cn.
+//
+// Failure: RunSQL and ExecSQL never raise; they return false and show nothing, and the
+// caller tests the result. QueryValue, HasRows, SQLToFields and FillListFromQuery raise the
+// server's error (EDatabaseError) to the caller.
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+class TClientDataSet;
+
+// Closes the dataset, sets its command text and opens it (isQuery) or runs it as a
+// statement. False when anything fails.
+bool RunSQL(TClientDataSet &dataSet, const QString &sql, bool isQuery);
+
+// The first closed member of the scratch pool (TMP0, TMP1, ...; provider pTmp on cn), a new
+// member when every one is open. It is handed out clean (no handlers, filter or order); the
+// taker closes it when done, which gives it back.
+TClientDataSet &GetFreeTmpDataSet();
+
+// Borrows a pool member for a scope and gives it back (closes it) when the scope ends:
+//   TTmpDataSet tmp;  tmp->SetCommandText(...);  tmp->Open();  ...
+class TTmpDataSet
+{
+public:
+    TTmpDataSet();
+    ~TTmpDataSet();
+    TTmpDataSet(const TTmpDataSet &) = delete;
+    TTmpDataSet &operator=(const TTmpDataSet &) = delete;
+    TClientDataSet &operator*() const { return m_dataSet; }
+    TClientDataSet *operator->() const { return &m_dataSet; }
+
+private:
+    TClientDataSet &m_dataSet;
+};
+
+// A new dataset of the caller's own on the same connection as dataSet, provider pTmp.
+std::unique_ptr<TClientDataSet> NewScratchDataSet(const TClientDataSet &dataSet);
+
+// Runs a statement on a pool member; false (nothing shown) when it fails.
+bool ExecSQL(const QString &sql);
+
+// The first column of the query's first row. With no row: "" for a text column, 0 for a
+// numeric or boolean column, and an unassigned value for any other.
+QVariant QueryValue(const QString &sql);
+
+bool HasRows(const QString &sql);
+
+// Copies the first row of the query into the fields named in fieldNames ("A;B"), the k-th
+// column into the k-th name (as far as there are columns), putting dataSet into edit state
+// first unless it is editing or inserting; true. With no row: false, and when clearIfEmpty
+// the named numeric fields get 0 and the named text fields empty text.
+bool SQLToFields(const QString &sql, TClientDataSet &dataSet, const QString &fieldNames,
+                 bool clearIfEmpty);
+
+// Clears the list and fills it with the first column of every row of the query, opened on
+// the dataset (which is closed again afterwards).
+void FillListFromQuery(QStringList &list, const QString &sql, TClientDataSet &dataSet);
+
+// Every float field whose upper-cased name holds "DJ", "PRICE" or "JE" edits as "0.00" and
+// shows as "￥,0.00".
+void SetMoneyFormats(TClientDataSet &dataSet);
+
+// The next document number for a prefix and date from the counter table MaxBillNo: prefix,
+// year, month and a four-digit sequence ("XS2024030007"); the counter moves on by one.
+QString GetNewBillNo(const QString &prefix, QDate date);
