@@ -86,8 +86,9 @@ void createData(wire::Client &client)
     client.execute(QStringLiteral("create table T (ID integer primary key, BH varchar(20), PM "
                                   "varchar(50), SL float)"));
     client.execute(QStringLiteral("insert into T values (1, 'A001', '螺丝', 1.5)"));
-    client.execute(QStringLiteral("create table XSKD (ID integer primary key, ZBID int, HPID int, "
-                                  "SL float, DJ float, JE float)"));
+    client.execute(
+        QStringLiteral("create table BenchLines (ID integer primary key, ZBID int, HPID int, "
+                       "SL float, DJ float, JE float)"));
     constexpr int rows = 100000, perApply = 5000;
     for (int first = 1; first <= rows; first += perApply) {
         QList<wire::Change> changes;
@@ -234,7 +235,7 @@ int main(int argc, char *argv[])
                                          {QStringLiteral("JE"), 7.0}}});
                     }
                     const wire::ApplyResult result =
-                        c->apply(QStringLiteral("pXSKD"), {}, 0, changes);
+                        c->apply(QStringLiteral("pBenchLines"), {}, 0, changes);
                     if (!result.errors.isEmpty())
                         ++failed;
                 }
@@ -244,7 +245,7 @@ int main(int argc, char *argv[])
             thread.join();
         const double elapsed = msSince(start);
         const qint64 stored =
-            client->open(QStringLiteral("pTmp"), QStringLiteral("select count(*) from XSKD"))
+            client->open(QStringLiteral("pTmp"), QStringLiteral("select count(*) from BenchLines"))
                 .rows.first()
                 .first()
                 .toLongLong();
