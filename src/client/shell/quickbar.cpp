@@ -64,6 +64,7 @@ void TQuickBar::Build(const QString &kind, QToolBar *bar)
                                  TFunctionPicture picture) {
         auto *action = new QAction(FunctionIcon(picture, 32), caption, bar);
         action->setObjectName(name);
+        action->setProperty("picture", int(picture));
         QObject::connect(action, &QAction::triggered, bar, [this, name] {
             if (OnClick)
                 OnClick(name);

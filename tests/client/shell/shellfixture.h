@@ -62,6 +62,8 @@ public:
     // connection is asked for), as the start-up leaves them.
     bool connect(bool chooseAccountSet = true)
     {
+        dataBb.reset();
+        data.reset();
         data = std::make_unique<TData>();
         dataBb = std::make_unique<TDataBb>(*data);
         FuncRight().SetDataSets(&data->Tmp(), &data->Tmpf(), &data->Tmpl());
