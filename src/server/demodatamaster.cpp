@@ -187,7 +187,7 @@ public:
             g.unit = t.unit;
             if (small()) {
                 g.name = t.name;
-                g.spec = t.spec;
+                g.gg = t.gg;
                 g.jj = t.price;
                 g.code = QStringLiteral("%1%2")
                              .arg(t.category, 2, 10, QLatin1Char('0'))
@@ -196,9 +196,9 @@ public:
             } else {
                 const size_t round = size_t(i) / catalogue.size();
                 g.name = std::string(brands[round % brands.size()]) + t.name;
-                g.spec = t.spec;
+                g.gg = t.gg;
                 if (round >= brands.size())
-                    g.spec += " " + std::to_string(round / brands.size()) + "型";
+                    g.gg += " " + std::to_string(round / brands.size()) + "型";
                 g.jj = roundCents(t.price * (0.8 + 0.4 * m_random.unit()));
                 g.code = QStringLiteral("%1").arg(i + 1, 6, 10, QLatin1Char('0')).toStdString();
             }
@@ -227,7 +227,7 @@ public:
                 g.warehouse = m_random.chance(0.5) ? 1 : m_random.pick(m_data.tradeWarehouses);
             const std::string barcode =
                 "69" + QStringLiteral("%1").arg(i + 1, 11, 10, QLatin1Char('0')).toStdString();
-            hp << g.id << g.code << barcode << g.category << g.name << g.spec << g.unit << 1
+            hp << g.id << g.code << barcode << g.category << g.name << g.gg << g.unit << 1
                << g.stockKind << g.jj << g.jjj << g.jhy << g.jvip << g.jqj << g.f1 << g.f2 << g.f3
                << g.low << g.high << g.warehouse << (g.role != GoodsRole::Product)
                << (g.role != GoodsRole::Material) << initials(g.name)

@@ -19,7 +19,7 @@ struct Goods
 {
     int id = 0;
     int category = 0;
-    std::string code, name, spec, unit;
+    std::string code, name, gg, unit;
     double jj = 0, jjj = 0, jhy = 0, jvip = 0, jqj = 0, f1 = 0, f2 = 0, f3 = 0;
     double low = 0, high = 0; // stock limits
     int stockKind = 1;        // HPHSFSID

@@ -26,7 +26,7 @@ struct GoodsTemplate
 {
     int category;
     const char *name;
-    const char *spec;
+    const char *gg;
     const char *unit;
     double price; // purchase price
     bool batches; // issued from purchase batches (first in, first out)

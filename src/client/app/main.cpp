@@ -1,5 +1,7 @@
 // vzclient: the desktop client.
+#include "client/admin/rightsforms.h"
 #include "client/app/session.h"
+#include "client/app/startup.h"
 #include "client/forms/gallery.h"
 #include "client/shell/mainwindow.h"
 
@@ -7,6 +9,8 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QPixmap>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -20,9 +24,14 @@ struct ClientOptions
     QCommandLineOption gallery{QStringLiteral("gallery"),
                                QStringLiteral("Show the component gallery instead of logging in.")};
     QCommandLineOption screenshot{QStringLiteral("screenshot"),
-                                  QStringLiteral("With --gallery: save a picture of the window "
-                                                 "to <file> and exit."),
+                                  QStringLiteral("Save a picture of the main window (or of the "
+                                                 "gallery) to <file> and exit."),
                                   QStringLiteral("file")};
+    QCommandLineOption autologin{
+        QStringLiteral("autologin"),
+        QStringLiteral("Answer the start-up dialogs: the offered server and account set, then "
+                       "log in as <user[:password]>."),
+        QStringLiteral("user[:password]")};
     QCommandLineOption page{QStringLiteral("page"),
                             QStringLiteral("With --gallery: the page to show (0-3)."),
                             QStringLiteral("n"), QStringLiteral("0")};
@@ -36,6 +45,7 @@ void setUpParser(QCommandLineParser &parser, const ClientOptions &options)
     parser.addOption(options.gallery);
     parser.addOption(options.screenshot);
     parser.addOption(options.page);
+    parser.addOption(options.autologin);
 }
 
 // --help and --version must work without a display, so they are answered before the
@@ -75,7 +85,24 @@ int main(int argc, char *argv[])
     if (parser.isSet(options.gallery))
         return RunGallery(parser.value(options.screenshot), parser.value(options.page).toInt());
 
-    TfrmMain mainWindow;
-    mainWindow.show();
+    RegisterDataAccessLibrary();
+    RegisterRightsForms();
+
+    TStartupOptions startupOptions;
+    startupOptions.AutoLogin = parser.value(options.autologin);
+    TStartup startup(startupOptions);
+    if (!startup.Run())
+        return 0;
+
+    const QString picture = parser.value(options.screenshot);
+    if (!picture.isEmpty()) {
+        // Once the frame has laid out and painted its workspace.
+        QTimer::singleShot(1500, &app, [&startup, picture] {
+            const bool saved = startup.MainWindow()->grab().save(picture);
+            std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
+                         qPrintable(picture));
+            QApplication::exit(saved ? 0 : 1);
+        });
+    }
     return app.exec();
 }

@@ -10,8 +10,21 @@ TSessionInfo::TSessionInfo()
     Product.Code = QStringLiteral("VzClient");
 }
 
+QString ClientVersionName()
+{
+    const TProduct &product = SessionInfo().Product;
+    return product.Code + product.Version;
+}
+
 TSessionInfo &SessionInfo()
 {
     static TSessionInfo session;
     return session;
 }
+
+int CurUserID = 0;
+QString CurUserCode;
+QString CurUserName;
+QString CurUserPassword;
+QString CurGroupID;
+QString ComputerName;

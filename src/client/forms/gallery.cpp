@@ -35,7 +35,7 @@ struct GoodsRow
 {
     const char *code;
     const char *name;
-    const char *spec;
+    const char *gg;
     const char *unit;
     const char *category;
     double price;
@@ -149,7 +149,7 @@ struct TfrmGallery::Data
         int id = 1;
         for (const GoodsRow &row : Goods) {
             hp->AppendRecord({id, QString::fromUtf8(row.code), QString::fromUtf8(row.name),
-                              QString::fromUtf8(row.spec), QString::fromUtf8(row.unit),
+                              QString::fromUtf8(row.gg), QString::fromUtf8(row.unit),
                               QString::fromUtf8(row.category), row.price, 1 + id % 3, id == 5,
                               id % 2 ? QStringLiteral("批次") : QStringLiteral("序列号"),
                               QStringLiteral("常用备货，库存低于安全量时补货。"),
@@ -181,7 +181,7 @@ struct TfrmGallery::Data
         for (int i = 0; i < 7; ++i) {
             const GoodsRow &row = Goods[i];
             mx->AppendRecord({i + 1, QString::fromUtf8(row.code), QString::fromUtf8(row.name),
-                              QString::fromUtf8(row.spec), QString::fromUtf8(row.unit),
+                              QString::fromUtf8(row.gg), QString::fromUtf8(row.unit),
                               quantities[i], row.price, quantities[i] * row.price});
         }
         mx->AppendRecord({8, QStringLiteral("HP0003"), QStringLiteral("冲击电钻"),

@@ -8,6 +8,8 @@
 #include <QMdiSubWindow>
 #include <QTabBar>
 
+#include <memory>
+
 const QString TShowMDIWindowObj::WorkspaceTab = QStringLiteral("业务导航");
 
 namespace {
@@ -16,6 +18,14 @@ QString tabText(const QString &caption)
 {
     return caption + QStringLiteral("   ");
 }
+
+void sayMissing(const QString &className)
+{
+    MessageBox(QStringLiteral("该功能窗口（%1）在本版本中尚未提供。").arg(className),
+               QStringLiteral("提示"), TMsgIcon::Information);
+}
+
+constexpr char modeTextProperty[] = "vzModeText";
 
 } // namespace
 
@@ -105,8 +115,7 @@ QWidget *TShowMDIWindowObj::ShowForm(const QString &className)
         return nullptr;
     }
     if (!TFormRegistry::Contains(className)) {
-        MessageBox(QStringLiteral("该功能窗口（%1）在本版本中尚未提供。").arg(className),
-                   QStringLiteral("提示"), TMsgIcon::Information);
+        sayMissing(className);
         return nullptr;
     }
     TFrmRoot *form = TFormRegistry::Create(className);
@@ -115,6 +124,63 @@ QWidget *TShowMDIWindowObj::ShowForm(const QString &className)
     form->setObjectName(name);
     AddChild(form);
     form->show();
+    return form;
+}
+
+QString ModeText(const QObject *form)
+{
+    return form ? form->property(modeTextProperty).toString() : QString();
+}
+
+void SetModeText(QObject *form, const QString &text)
+{
+    if (form)
+        form->setProperty(modeTextProperty, text);
+}
+
+bool TShowMDIWindowObj::OpenModal(const QString &className,
+                                  const std::function<void(TFrmRoot &form)> &prepare)
+{
+    if (!TFormRegistry::Contains(className)) {
+        sayMissing(className);
+        return false;
+    }
+    std::unique_ptr<TFrmRoot> form;
+    {
+        THourGlass hourGlass;
+        form.reset(TFormRegistry::Create(className));
+    }
+    if (!form)
+        return false;
+    form->setObjectName(className.mid(1));
+    if (prepare)
+        prepare(*form);
+    return form->ShowModal() == mrOk;
+}
+
+bool TShowMDIWindowObj::OpenModalWithText(const QString &className, const QString &text)
+{
+    return OpenModal(className, [&text](TFrmRoot &form) { SetModeText(&form, text); });
+}
+
+QWidget *TShowMDIWindowObj::OpenHRForm(const QString &kind)
+{
+    static const QHash<QString, QString> wageTables{
+        {QStringLiteral("计件工种"), QStringLiteral("TGz_GZongFrm")},
+        {QStringLiteral("计时工种"), QStringLiteral("TGz_GongZFrm")},
+        {QStringLiteral("计件工序"), QStringLiteral("TGz_GXuFrm")},
+    };
+    const auto wage = wageTables.constFind(kind);
+    if (wage != wageTables.constEnd()) {
+        OpenModalWithText(*wage, kind);
+        return nullptr;
+    }
+    QWidget *form = ShowForm(QStringLiteral("TRs_SingleFrm"));
+    if (form) {
+        SetModeText(form, kind);
+        if (auto *root = qobject_cast<TFrmRoot *>(form))
+            root->SetBillType(kind);
+    }
     return form;
 }
 

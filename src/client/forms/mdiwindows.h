@@ -29,6 +29,11 @@ private:
     static QHash<QString, TFormFactory> &factories();
 };
 
+// The mode text a window was opened with (OpenModalWithText, OpenHRForm): a window that
+// takes one reads it when it shows.
+QString ModeText(const QObject *form);
+void SetModeText(QObject *form, const QString &text);
+
 class TShowMDIWindowObj
 {
 public:
@@ -44,6 +49,26 @@ public:
     // the class name without its first letter (TfrmHp -> frmHp). Refuses with a message when
     // more than MaxChildren windows are open, and says so when the class does not exist.
     QWidget *ShowForm(const QString &className);
+    // Creates the window of the class, runs it modally and frees it; true when it ended with
+    // OK. prepare runs between creation and showing (a caller's settings, a mode text).
+    // Says so when the class does not exist.
+    bool OpenModal(const QString &className,
+                   const std::function<void(TFrmRoot &form)> &prepare = {});
+    // OpenModal with the text as the window's mode text ("office", "0").
+    bool OpenModalWithText(const QString &className, const QString &text);
+    // The personnel records: the wage tables open modally, any other kind opens the personnel
+    // window with the kind as its mode text.
+    QWidget *OpenHRForm(const QString &kind);
+
+    // A report window that opened records itself in the workspace's list of frequently used
+    // reports; the main frame installs the handler.
+    std::function<void(const QString &caption)> OnAddRecentReport;
+    void AddRecentReport(const QString &caption)
+    {
+        if (OnAddRecentReport)
+            OnAddRecentReport(caption);
+    }
+
     // An open window by component name, or nullptr.
     QWidget *FindForm(const QString &name) const;
     int ChildCount() const;

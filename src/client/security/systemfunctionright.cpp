@@ -1,5 +1,6 @@
 #include "client/security/systemfunctionright.h"
 
+#include "client/common/sqltext.h"
 #include "client/data/clientdataset.h"
 
 #include <QAbstractButton>
@@ -8,13 +9,6 @@
 #include <QWidget>
 
 namespace {
-
-QString quoted(const QString &text)
-{
-    QString inner = text;
-    inner.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + inner + QLatin1Char('\'');
-}
 
 QString fieldText(const TClientDataSet &dataSet, const QString &name)
 {
@@ -132,6 +126,10 @@ void TSystemFunctionRight::LoadRights(const QString &userCode, const QString &gr
         }
         m_tmpf->Close();
         DeptIDs = scope.join(QLatin1Char(','));
+        // Groups without a department see no department's data rather than a query that
+        // does not parse.
+        if (DeptIDs.isEmpty())
+            DeptIDs = QStringLiteral("-1");
 
         if (DeptScope) {
             const QString &s = DeptIDs;
@@ -233,7 +231,7 @@ void TSystemFunctionRight::GetFormRights(const QString &groupIDs, const QString 
     }
     OpenQuery(dataSet,
               QStringLiteral(" select FuncItems from Sys_GroupFuncRight  where UserGroupNo in ") +
-                  groupIDs + QStringLiteral(" and ObjectName = ") + quoted(objectName));
+                  groupIDs + QStringLiteral(" and ObjectName = ") + QuotedStr(objectName));
     // Only the first row counts, whichever group it comes from.
     const QString items =
         dataSet.IsEmpty() ? QString() : fieldText(dataSet, QStringLiteral("FuncItems"));
@@ -294,7 +292,7 @@ QString TSystemFunctionRight::DeptSubtreeOf(const QList<TDeptRow> &rows, const Q
             code = parent.trimmed();
         }
         if (included)
-            parts << (byName ? quoted(row.MC) : row.ID);
+            parts << (byName ? QuotedStr(row.MC) : row.ID);
     }
     return parts.join(QLatin1Char(','));
 }

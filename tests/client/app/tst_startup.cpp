@@ -1,0 +1,381 @@
+// The start-up against a real server: the server address dialog and SysConfig.ini, the
+// account-set dialog, the login's refusals and case rules, the upgrade check, download and
+// update script, and the whole sequence from the splash to the main window with every
+// dialog answered as a user would.
+#include "client/app/download.h"
+#include "client/app/inifile.h"
+#include "client/app/login.h"
+#include "client/app/severadress.h"
+#include "client/app/startup.h"
+#include "client/app/ztlogin.h"
+#include "client/data/socketconnection.h"
+#include "client/shell/mainwindow.h"
+#include "client/shell/mdiclient.h"
+#include "client/shell/shellfixture.h"
+#include "client/widgets/dblookupcombo.h"
+#include "client/widgets/messagebox.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+using shelltest::whenModal;
+
+namespace {
+
+QByteArray readFile(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Stores a client program in the server's version list, as an upload would.
+void offerVersion(const QString &version, const QByteArray &program)
+{
+    TClientDataSet versions;
+    versions.SetRemoteServer(&Data().cn());
+    versions.SetProviderName(QStringLiteral("pAccountTemp"));
+    versions.SetCommandText(QStringLiteral("select * from VersionInfor where sName = '111'"));
+    versions.Open();
+    versions.Append();
+    versions.FieldByName(QStringLiteral("sName"))->SetAsString(ClientVersionName());
+    versions.FieldByName(QStringLiteral("sFileName"))->SetAsString(QStringLiteral("VzClient.exe"));
+    versions.FieldByName(QStringLiteral("sVersion"))->SetAsString(version);
+    versions.FieldByName(QStringLiteral("pict"))->SetAsBytes(program);
+    versions.Post();
+    QCOMPARE(versions.ApplyUpdates(0), 0);
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    shelltest::Environment env;
+    // Boxes no test expects are answered and reported rather than waited for.
+    std::unique_ptr<TMessageBoxScript> unexpected;
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY2(env.start({QStringLiteral("002")}), qPrintable(env.error())); }
+
+    void cleanupTestCase() { env.stop(); }
+
+    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+
+    void cleanup()
+    {
+        const int boxes = unexpected->Count();
+        const QString first = boxes ? unexpected->Requests().first().Text : QString();
+        unexpected.reset();
+        env.dataBb.reset();
+        env.data.reset();
+        QFile::remove(SysConfigFileName());
+        SaveServerAddress(env.server.address());
+        QVERIFY2(boxes == 0, qPrintable(QStringLiteral("unexpected message: ") + first));
+    }
+
+    void registrationSucceedsSilentlyAndAFailureIsReported()
+    {
+        TMessageBoxScript boxes;
+        QVERIFY(RegisterDataAccessLibrary());
+        QCOMPARE(boxes.Count(), 0);
+        QVERIFY(!RegisterDataAccessLibrary([] { return false; }));
+        QCOMPARE(boxes.Count(), 1);
+        QCOMPARE(boxes.Last().Text, QStringLiteral("注册midas.dll出错！"));
+        QCOMPARE(boxes.Last().Caption, QStringLiteral("错误"));
+    }
+
+    void theAddressDialogCreatesAMissingConfigurationAndSavesTheTrimmedAddress()
+    {
+        QFile::remove(SysConfigFileName());
+        std::unique_ptr<TFrmSeverAdress> dialog(CreateForm<TFrmSeverAdress>());
+        QString offered;
+        whenModal<TFrmSeverAdress>([&](TFrmSeverAdress &form) {
+            offered = form.EditSeverAddress->text();
+            form.EditSeverAddress->setText(QStringLiteral("  server.local:2110  "));
+            QTest::mouseClick(form.btnOK, Qt::LeftButton);
+        });
+        QCOMPARE(dialog->ShowModal(), mrOk);
+        QCOMPARE(offered, QStringLiteral("127.0.0.1"));
+        QCOMPARE(SessionInfo().ServerHost, QStringLiteral("server.local:2110"));
+        QCOMPARE(TIniFile(SysConfigFileName())
+                     .ReadString(QStringLiteral("login"), QStringLiteral("hostname")),
+                 QStringLiteral("server.local:2110"));
+    }
+
+    void theAddressDialogOffersTheFirstHostNameLineAndCancelEndsIt()
+    {
+        QFile file(SysConfigFileName());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[hostname]\nhostname=first\n[login]\nhostname=second\n");
+        file.close();
+        std::unique_ptr<TFrmSeverAdress> dialog(CreateForm<TFrmSeverAdress>());
+        QString offered;
+        whenModal<TFrmSeverAdress>([&](TFrmSeverAdress &form) {
+            offered = form.EditSeverAddress->text();
+            form.btnCancel->click();
+        });
+        QCOMPARE(dialog->ShowModal(), mrCancel);
+        QCOMPARE(offered, QStringLiteral("first"));
+    }
+
+    void anUnreachableServerKeepsTheAccountSetDialogFromShowing()
+    {
+        SaveServerAddress(QStringLiteral("127.0.0.1:1"));
+        env.data = std::make_unique<TData>();
+        TMessageBoxScript boxes;
+        std::unique_ptr<TfrmZTLogin> dialog(CreateForm<TfrmZTLogin>());
+        QVERIFY(!dialog->MayShow());
+        QVERIFY(!dialog->btnOK->isEnabled());
+        QCOMPARE(boxes.Count(), 1);
+        QCOMPARE(
+            boxes.Last().Text,
+            QStringLiteral("找不到服务器，请检查本软件包安装目录下面的SysConfig.ini配置文件！"));
+    }
+
+    void theAccountSetDialogOffersTheLastChoiceAndRecordsTheNewOne()
+    {
+        env.data = std::make_unique<TData>();
+        WriteLoginSetting(QStringLiteral("ztcode"), QStringLiteral("nosuch"));
+        {
+            std::unique_ptr<TfrmZTLogin> dialog(CreateForm<TfrmZTLogin>());
+            QVERIFY(dialog->MayShow());
+            dialog->show();
+            QCOMPARE(dialog->cdsAccounts.RecordCount(), 2);
+            QCOMPARE(dialog->cdsAccounts.FieldByName(QStringLiteral("AccountNo"))->AsString(),
+                     QStringLiteral("001"));
+        }
+        WriteLoginSetting(QStringLiteral("ztcode"), QStringLiteral("002"));
+        std::unique_ptr<TfrmZTLogin> dialog(CreateForm<TfrmZTLogin>());
+        whenModal<TfrmZTLogin>([](TfrmZTLogin &form) { form.btnOK->click(); });
+        QCOMPARE(dialog->ShowModal(), mrOk);
+        QCOMPARE(SessionInfo().AccountNo, QStringLiteral("002"));
+        QCOMPARE(SessionInfo().AccountName, QStringLiteral("帐套002"));
+        QCOMPARE(ReadLoginSetting(QStringLiteral("ztcode")), QStringLiteral("002"));
+    }
+
+    void loginRefusalsAndTheCaseRules_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("loggedIn");
+        QTest::newRow("unknown code") << "nobody"
+                                      << ""
+                                      << "无效的用户代码,请重新输入!"
+                                      << "";
+        QTest::newRow("wrong password") << "KJ01"
+                                        << "124"
+                                        << "无效的密码, 请重新输入!"
+                                        << "";
+        QTest::newRow("empty for a set password") << "KJ01"
+                                                  << ""
+                                                  << "无效的密码, 请重新输入!"
+                                                  << "";
+        QTest::newRow("code in lower case") << "kj01"
+                                            << "123"
+                                            << ""
+                                            << "KJ01";
+        QTest::newRow("administrator in lower case") << "sys"
+                                                     << ""
+                                                     << ""
+                                                     << "SYS";
+        QTest::newRow("empty stored password") << "CG01"
+                                               << ""
+                                               << ""
+                                               << "CG01";
+    }
+
+    void loginRefusalsAndTheCaseRules()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, password);
+        QFETCH(QString, message);
+        QFETCH(QString, loggedIn);
+        QVERIFY(env.connect(false));
+        SessionInfo().AccountNo = QStringLiteral("001");
+        FuncRight() = TSystemFunctionRight();
+        FuncRight().SetDataSets(&Data().Tmp(), &Data().Tmpf(), &Data().Tmpl());
+        TMessageBoxScript boxes;
+        std::unique_ptr<TfrmLogin> dialog(CreateForm<TfrmLogin>());
+        QVERIFY(dialog->MayShow());
+        dialog->show();
+        dialog->SetCodeText(code);
+        dialog->edtPassword->setText(password);
+        dialog->btnOK->click();
+        if (!message.isEmpty()) {
+            QCOMPARE(boxes.Count(), 1);
+            QCOMPARE(boxes.Last().Text, message);
+            QCOMPARE(boxes.Last().Caption, QStringLiteral("系统登录"));
+            QCOMPARE(boxes.Last().Icon, TMsgIcon::Error);
+            QCOMPARE(dialog->ModalResult(), mrNone);
+            QVERIFY(FuncRight().UserCode.isEmpty());
+            return;
+        }
+        QCOMPARE(boxes.Count(), 0);
+        QCOMPARE(dialog->ModalResult(), mrOk);
+        QCOMPARE(FuncRight().UserCode, loggedIn);
+        QCOMPARE(CurUserCode, loggedIn);
+        QVERIFY(CurUserID > 0);
+        QCOMPARE(FuncRight().UserID, QString::number(CurUserID));
+        QVERIFY(CurGroupID.startsWith(QLatin1Char('(')));
+        QCOMPARE(FuncRight().CompanyName, QStringLiteral("演示帐套"));
+        dialog->close();
+        QCOMPARE(ReadLoginSetting(QStringLiteral("user")), code);
+        QVERIFY(!Data().AppUser().Active());
+    }
+
+    void loginOffersTheLastUserOrSysAndKeepsTypedCodes()
+    {
+        QVERIFY(env.connect(false));
+        SessionInfo().AccountNo = QStringLiteral("001");
+        WriteLoginSetting(QStringLiteral("user"), QString());
+        QDir(ExeDirFile(QStringLiteral("Reports"))).removeRecursively();
+        std::unique_ptr<TfrmLogin> dialog(CreateForm<TfrmLogin>());
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QCOMPARE(dialog->CodeText(), QStringLiteral("SYS"));
+        QVERIFY(dialog->btnOK->isEnabled());
+        QVERIFY(QDir(ExeDirFile(QStringLiteral("Reports"))).exists());
+        QVERIFY(!ComputerName.isEmpty());
+
+        // A code typed into the lookup box stays there when the focus moves on.
+        dialog->cbCode->setFocus();
+        dialog->cbCode->Edit()->selectAll();
+        QTest::keyClicks(dialog->cbCode->Edit(), QStringLiteral("cg01"));
+        dialog->edtPassword->setFocus();
+        QCOMPARE(dialog->CodeText(), QStringLiteral("cg01"));
+        dialog->cbCode->Edit()->clear();
+        QVERIFY(!dialog->btnOK->isEnabled());
+    }
+
+    void aRefusedSessionKeepsTheLoginFromShowing()
+    {
+        QVERIFY(env.connect(false));
+        SessionInfo().AccountNo = QStringLiteral("nosuch");
+        TMessageBoxScript boxes;
+        std::unique_ptr<TfrmLogin> dialog(CreateForm<TfrmLogin>());
+        QVERIFY(!dialog->MayShow());
+        QVERIFY(!dialog->btnOK->isEnabled());
+        QVERIFY(!dialog->edtPassword->isEnabled());
+        QCOMPARE(boxes.Count(), 0); // the program ends without a further message
+        SessionInfo().AccountNo = QStringLiteral("001");
+    }
+
+    void theUpgradeIsOfferedOnlyForANewerVersion()
+    {
+        QVERIFY(env.connect(false));
+        QVERIFY(!CheckClientUpgrade());
+
+        QByteArray program(150000, 'x');
+        program[0] = 'A';
+        program[149999] = 'Z';
+        offerVersion(QStringLiteral("V9.96"), program);
+        auto offered = whenModal<TfrmDownLoad>([](TfrmDownLoad &form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("版本升级"));
+            QCOMPARE(form.lblText->text(), QStringLiteral("服务器上有新版本，您需要升级版本吗？"));
+            form.btnCancel->click();
+        });
+        QVERIFY(!CheckClientUpgrade());
+        QVERIFY(*offered);
+
+        // The download writes the program in chunks of 61440 bytes.
+        std::unique_ptr<TfrmDownLoad> dialog(CreateForm<TfrmDownLoad>());
+        QTemporaryDir target;
+        dialog->SetTargetFile(target.filePath(QStringLiteral("vzclient.download")));
+        QVERIFY(dialog->DownloadClient());
+        QCOMPARE(readFile(dialog->TargetFile()), program);
+        QCOMPARE(dialog->ProgressBar1->maximum(), 2);
+        QVERIFY(!dialog->UpgradeChosen());
+        QVERIFY(RunSQL(Data().AccountTemp(), QStringLiteral("delete from VersionInfor"), false));
+    }
+
+    void theUpdateScriptReplacesTheProgramOnceItHasEndedAndStartsIt()
+    {
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("vzclient"));
+        const QString marker = dir.filePath(QStringLiteral("started"));
+        QFile old(program);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("#!/bin/sh\necho old > '" + marker.toUtf8() + "'\n");
+        old.close();
+        const QString downloaded = dir.filePath(QStringLiteral("vzclient.download"));
+        QFile fresh(downloaded);
+        QVERIFY(fresh.open(QIODevice::WriteOnly));
+        fresh.write("#!/bin/sh\necho new > '" + marker.toUtf8() + "'\n");
+        fresh.close();
+
+        // The running program: a process that ends a moment later.
+        QProcess running;
+        running.start(QStringLiteral("sleep"), {QStringLiteral("0.5")});
+        QVERIFY(running.waitForStarted());
+        const QString script = WriteUpdateScript(program, downloaded, running.processId());
+        QCOMPARE(script, dir.filePath(QStringLiteral("update.sh")));
+        QProcess update;
+        update.start(QStringLiteral("/bin/sh"), {script});
+        QVERIFY(update.waitForStarted());
+        QVERIFY(!update.waitForFinished(200)); // still waiting for the program to end
+        QVERIFY(running.waitForFinished());
+        QVERIFY(update.waitForFinished(5000));
+        QTRY_VERIFY(QFile::exists(marker));
+        QCOMPARE(readFile(marker), QByteArray("new\n"));
+        QVERIFY(!QFile::exists(downloaded));
+        QVERIFY(!QFile::exists(script));
+    }
+
+    void startUpRunsFromTheSplashToTheMainWindow()
+    {
+        WriteLoginSetting(QStringLiteral("ztcode"), QStringLiteral("001"));
+        auto address = whenModal<TFrmSeverAdress>([this](TFrmSeverAdress &form) {
+            QCOMPARE(form.EditSeverAddress->text(), env.server.address());
+            form.btnOK->click();
+        });
+        auto accounts = whenModal<TfrmZTLogin>([](TfrmZTLogin &form) { form.btnOK->click(); });
+        auto login = whenModal<TfrmLogin>([](TfrmLogin &form) {
+            form.SetCodeText(QStringLiteral("cg01"));
+            form.edtPassword->clear();
+            form.btnOK->click();
+        });
+        TStartupOptions options;
+        options.SplashMs = 0;
+        auto startup = std::make_unique<TStartup>(options);
+        QVERIFY(startup->Run());
+        QVERIFY(*address && *accounts && *login);
+
+        TfrmMain *main = startup->MainWindow();
+        QVERIFY(main && main->isVisible());
+        QCOMPARE(main->windowTitle(), QStringLiteral("VzClientV9.95"));
+        QCOMPARE(SessionInfo().AccountNo, QStringLiteral("001"));
+        QCOMPARE(FuncRight().UserCode, QStringLiteral("CG01"));
+        QCOMPARE(main->StatusPanel(0)->text(), QStringLiteral("帐套：演示帐套"));
+        QCOMPARE(main->StatusPanel(1)->text(), CurUserName);
+        QVERIFY(main->Item(QStringLiteral("mnuCgsh"))->isEnabled());
+        QVERIFY(!main->Item(QStringLiteral("mnuBackup"))->isEnabled());
+        QVERIFY(main->Workspace()->isVisible());
+
+        // The purchasing clerk has no backup right: leaving asks the plain question.
+        TMessageBoxScript boxes{mrYes};
+        QVERIFY(main->close());
+        QCOMPARE(boxes.Last().Text, QStringLiteral("确实要退出系统吗？"));
+        QVERIFY(!Data().cn().Connected());
+    }
+
+    void cancellingTheAddressDialogEndsTheStartUp()
+    {
+        whenModal<TFrmSeverAdress>([](TFrmSeverAdress &form) { form.btnCancel->click(); });
+        TStartupOptions options;
+        options.SplashMs = 0;
+        TStartup startup(options);
+        QVERIFY(!startup.Run());
+        QVERIFY(!startup.MainWindow());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
