@@ -28,7 +28,6 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTabBar;
-class QToolBar;
 class QToolButton;
 class TDataSource;
 class TDBGrid;
@@ -65,10 +64,11 @@ public:
     QString TotalFields;
     QString TableName;    // the physical table of a master-data list ("HP", "CK" ...)
     QString StatusFilter; // "", " and uFlag <>" + AuditNum or " and uFlag=" + AuditNum
+    QString Hint;         // when set, the caption the form takes once shown
 
     // --- Components, named as subclasses and the rights system know them ---------------------
     TPanel *ControlBar1;
-    QToolBar *ToolBar1;
+    TPanel *ToolBar1;
     QToolButton *btnModify;
     QToolButton *btnNew;
     QToolButton *btnDel;
@@ -193,6 +193,8 @@ private:
     bool listIsEmpty() const;
     void restoreDataSet();
 
+    std::unique_ptr<TClientDataSet> m_cdsTree;
+    std::unique_ptr<TDataSource> m_sTree;
     std::unique_ptr<TKingFilterDialog> m_kingFilter;
     QString m_lastFindText;
     int m_lastFindColumn = 0;
