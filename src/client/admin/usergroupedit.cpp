@@ -56,13 +56,5 @@ void TfrmUserGroupEdit::FormShow()
 void TfrmUserGroupEdit::sDataChange(TDataSource &Sender, TField *Field)
 {
     TfrmComEdit::sDataChange(Sender, Field);
-    if (!Field || Field->FieldName().compare(QLatin1String("bmid"), Qt::CaseInsensitive) != 0)
-        return;
-    // The department's name beside the key, as the rights window's group grid shows it.
-    TField *name = EditDataSet->FindField(QStringLiteral("mc"));
-    if (!name)
-        return;
-    const QVariant department =
-        Data().Bm().Lookup(QStringLiteral("ID"), Field->Value(), QStringLiteral("MC"));
-    name->SetAsString(department.isNull() ? QString() : department.toString());
+    CopyLookupName(Field, QStringLiteral("bmid"), QStringLiteral("mc"), Data().Bm());
 }

@@ -442,6 +442,18 @@ void TfrmComEdit::btnCancel_NewClick()
         Close();
 }
 
+void TfrmComEdit::CopyLookupName(const TField *Field, const QString &keyField,
+                                 const QString &nameField, TClientDataSet &list)
+{
+    if (!Field || !EditDataSet || Field->FieldName().compare(keyField, Qt::CaseInsensitive) != 0)
+        return;
+    TField *name = EditDataSet->FindField(nameField);
+    if (!name)
+        return;
+    const QVariant value = list.Lookup(QStringLiteral("ID"), Field->Value(), QStringLiteral("MC"));
+    name->SetAsString(value.isNull() ? QString() : value.toString());
+}
+
 void TfrmComEdit::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {

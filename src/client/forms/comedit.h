@@ -109,6 +109,11 @@ protected:
     // the move must not happen.
     bool SaveBeforeMove();
 
+    // For sDataChange: when Field is keyField, writes the name list holds for the new key
+    // (its "ID" and "MC") into nameField, so the list shows it without a reopen.
+    void CopyLookupName(const TField *Field, const QString &keyField, const QString &nameField,
+                        TClientDataSet &list);
+
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

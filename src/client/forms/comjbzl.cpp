@@ -76,7 +76,7 @@ TfrmComJbzl::~TfrmComJbzl()
 
 void TfrmComJbzl::buildActions()
 {
-    struct ActionSpec
+    struct ActionRow
     {
         TAction *TfrmComJbzl::*member;
         const char *name;
@@ -85,7 +85,7 @@ void TfrmComJbzl::buildActions()
         bool visible;
         void (TfrmComJbzl::*handler)();
     };
-    const ActionSpec specs[] = {
+    const ActionRow rows[] = {
         {&TfrmComJbzl::aPreview, "aPreview", "预览", {}, true, &TfrmComJbzl::aPreviewExecute},
         {&TfrmComJbzl::aPrint, "aPrint", "打印(&P)", QKeySequence(Qt::CTRL | Qt::Key_P), true,
          &TfrmComJbzl::aPrintExecute},
@@ -116,15 +116,15 @@ void TfrmComJbzl::buildActions()
         {&TfrmComJbzl::aSetSort, "aSetSort", "数据排序(&S)", QKeySequence(Qt::CTRL | Qt::Key_S),
          false, &TfrmComJbzl::aSetSortExecute},
     };
-    for (const ActionSpec &spec : specs) {
-        auto *action = new TAction(QString::fromUtf8(spec.caption), spec.shortcut, this);
-        action->setObjectName(QLatin1String(spec.name));
-        action->setVisible(spec.visible);
+    for (const ActionRow &row : rows) {
+        auto *action = new TAction(QString::fromUtf8(row.caption), row.shortcut, this);
+        action->setObjectName(QLatin1String(row.name));
+        action->setVisible(row.visible);
         addAction(action);
-        const auto handler = spec.handler;
+        const auto handler = row.handler;
         connect(action, &QAction::triggered, this,
                 [this, handler] { Guarded([&] { (this->*handler)(); }); });
-        this->*spec.member = action;
+        this->*row.member = action;
     }
 }
 

@@ -80,12 +80,5 @@ void TfrmStockEdit::SetDuplicateValue()
 void TfrmStockEdit::sDataChange(TDataSource &Sender, TField *Field)
 {
     TfrmComEdit::sDataChange(Sender, Field);
-    if (!Field || Field->FieldName().compare(QLatin1String("BMID"), Qt::CaseInsensitive) != 0)
-        return;
-    TField *name = EditDataSet->FindField(QStringLiteral("bmmc"));
-    if (!name)
-        return;
-    const QVariant department =
-        Data().Bm().Lookup(QStringLiteral("ID"), Field->Value(), QStringLiteral("MC"));
-    name->SetAsString(department.isNull() ? QString() : department.toString());
+    CopyLookupName(Field, QStringLiteral("BMID"), QStringLiteral("bmmc"), Data().Bm());
 }

@@ -4,58 +4,26 @@
 // they run.
 #pragma once
 
-#include "client/app/paths.h"
-#include "client/app/session.h"
-#include "client/app/sysconfig.h"
-#include "client/data/centraldata.h"
-#include "client/data/serveraccess.h"
+#include "client/data/linkfixture.h"
 #include "client/forms/globalobj.h"
-#include "support/serverprocess.h"
 
 #include <QApplication>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 
 namespace formstest {
 
-class Environment
+// The link's environment on the demo account set, with SYS's rights loaded.
+class Environment : public linktest::Environment
 {
 public:
-    // Starts the server on a demo account set 001 and connects Data(); false with the reason
-    // in error().
     bool start()
     {
-        QString output;
-        if (server.runTool({QStringLiteral("--create-account"), QStringLiteral("001"),
-                            QStringLiteral("演示帐套"), QStringLiteral("--demo")},
-                           &output) != 0) {
-            m_error = output;
+        if (!linktest::Environment::start(true))
             return false;
-        }
-        if (!server.start()) {
-            m_error = server.error();
-            return false;
-        }
-        SetExeDir(home.path());
-        SaveServerAddress(server.address());
-        SessionInfo().DatabaseKind = 0;
-        SessionInfo().AccountNo = QStringLiteral("001");
-        data = std::make_unique<TData>();
-        QString message;
-        if (!ConnectServer(&data->cn(), &message)) {
-            m_error = message;
-            return false;
-        }
-        QVariantList args{0, QString(), QStringLiteral("001"), QString(), QString()};
-        if (data->cn().AppServer().Call(QStringLiteral("ConnectAct"), args).toBool()) {
-            m_error = data->cn().AppServer().LastMessage();
-            return false;
-        }
         TSystemFunctionRight &rights = FuncRight();
         rights.SetDataSets(&data->Tmp(), &data->Tmpf(), &data->Tmpl());
         rights.UserCode = QStringLiteral("SYS");
@@ -64,22 +32,6 @@ public:
         rights.LoadCompanySettings();
         return true;
     }
-
-    void stop()
-    {
-        data.reset();
-        server.stop();
-        SetExeDir(QString());
-    }
-
-    QString error() const { return m_error; }
-
-    vztest::ServerProcess server;
-    QTemporaryDir home;
-    std::unique_ptr<TData> data;
-
-private:
-    QString m_error;
 };
 
 // Runs action on the next modal window of type W once it shows (polling briefly, as the
