@@ -3,6 +3,7 @@
 #include "client/common/sqltext.h"
 #include "client/data/centraldata.h"
 #include "client/data/serveraccess.h"
+#include "client/forms/comedit.h"
 #include "client/forms/globalobj.h"
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/gridcolumns.h"
@@ -594,7 +595,11 @@ void TfrmPopedom::chooseCategory()
 bool TfrmPopedom::openGroupEdit(const QString &mode)
 {
     const bool saved = GlobalObj().MDIWindows.OpenModal(
-        QStringLiteral("TfrmUserGroupEdit"), [&mode](TFrmRoot &form) { SetModeText(&form, mode); });
+        QStringLiteral("TfrmUserGroupEdit"), [&mode](TFrmRoot &form) {
+            SetModeText(&form, mode);
+            if (auto *edit = qobject_cast<TfrmComEdit *>(&form))
+                edit->EditMode = mode;
+        });
     // The list shows what the edit form stored; the current group's tree follows.
     Guarded([this] {
         TClientDataSet &groups = Data().AppUserGroup();

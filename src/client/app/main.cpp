@@ -1,8 +1,9 @@
 // vzclient: the desktop client.
-#include "client/admin/rightsforms.h"
+#include "client/admin/registerforms.h"
 #include "client/app/session.h"
 #include "client/app/startup.h"
 #include "client/forms/gallery.h"
+#include "client/masterdata/registerforms.h"
 #include "client/shell/mainwindow.h"
 
 #include "vzversion.h"
@@ -86,7 +87,8 @@ int main(int argc, char *argv[])
         return RunGallery(parser.value(options.screenshot), parser.value(options.page).toInt());
 
     RegisterDataAccessLibrary();
-    RegisterRightsForms();
+    RegisterAdminForms();
+    RegisterMasterDataForms();
 
     TStartupOptions startupOptions;
     startupOptions.AutoLogin = parser.value(options.autologin);

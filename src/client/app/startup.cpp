@@ -1,6 +1,5 @@
 #include "client/app/startup.h"
 
-#include "client/admin/rightsforms.h"
 #include "client/app/login.h"
 #include "client/app/session.h"
 #include "client/app/severadress.h"

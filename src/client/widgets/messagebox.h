@@ -83,7 +83,11 @@ public:
     void Answer(TModalResult answer) { m_answers.append(answer); }
     const QList<TMessageRequest> &Requests() const { return m_requests; }
     int Count() const { return int(m_requests.size()); }
-    const TMessageRequest &Last() const { return m_requests.last(); }
+    // The latest request; an empty one when no box was asked for, so a check fails cleanly.
+    TMessageRequest Last() const
+    {
+        return m_requests.isEmpty() ? TMessageRequest{} : m_requests.last();
+    }
     void Clear() { m_requests.clear(); }
 
 private:

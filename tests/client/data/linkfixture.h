@@ -21,11 +21,18 @@ namespace linktest {
 class Environment
 {
 public:
-    // Starts the server and connects Data(); false with the reason in error().
-    bool start()
+    // Starts the server on account set 001 (the demo rows when asked for) and connects
+    // Data(); false with the reason in error().
+    bool start(bool demo = false)
     {
-        if (!server.createAccount(QStringLiteral("001"))) {
-            m_error = server.error();
+        QString output;
+        const bool created =
+            demo ? server.runTool({QStringLiteral("--create-account"), QStringLiteral("001"),
+                                   QStringLiteral("演示帐套"), QStringLiteral("--demo")},
+                                  &output) == 0
+                 : server.createAccount(QStringLiteral("001"));
+        if (!created) {
+            m_error = demo ? output : server.error();
             return false;
         }
         if (!server.start()) {

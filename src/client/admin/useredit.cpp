@@ -1,0 +1,98 @@
+// The user edit form.
+#include "client/admin/useredit.h"
+
+#include "client/data/centraldata.h"
+#include "client/data/fields.h"
+#include "client/data/serveraccess.h"
+#include "client/forms/globalobj.h"
+#include "client/forms/procallbutton.h"
+#include "client/widgets/dbcontrols.h"
+
+#include <QFormLayout>
+#include <QLabel>
+
+TfrmSysUserEdit::TfrmSysUserEdit(QWidget *parent)
+    : TfrmComEdit(parent)
+{
+    setObjectName(QStringLiteral("frmSysUserEdit"));
+    setWindowTitle(QStringLiteral("用户"));
+    auto *form = new QFormLayout(TabSheet_JBXX);
+    RzDBEdit_Code = new TDBEdit(TabSheet_JBXX);
+    RzDBEdit_Code->setObjectName(QStringLiteral("RzDBEdit_Code"));
+    RzDBEdit_Name = new TDBEdit(TabSheet_JBXX);
+    RzDBEdit_Name->setObjectName(QStringLiteral("RzDBEdit_Name"));
+    RzDBButtonEdit_Group = new TDBButtonEdit(TabSheet_JBXX);
+    RzDBButtonEdit_Group->setObjectName(QStringLiteral("RzDBButtonEdit_Group"));
+    RzDBButtonEdit_Group->SetReadOnly(true);
+    RzDBEdit_Password = new TDBEdit(TabSheet_JBXX);
+    RzDBEdit_Password->setObjectName(QStringLiteral("RzDBEdit_Password"));
+    RzDBEdit_Password->setEchoMode(QLineEdit::Password);
+    RzDBButtonEdit_YG = new TDBButtonEdit(TabSheet_JBXX);
+    RzDBButtonEdit_YG->setObjectName(QStringLiteral("RzDBButtonEdit_YG"));
+    lblPassword = new QLabel(QStringLiteral("用户密码"), TabSheet_JBXX);
+    form->addRow(QStringLiteral("用户代码"), RzDBEdit_Code);
+    form->addRow(QStringLiteral("用户名称"), RzDBEdit_Name);
+    form->addRow(QStringLiteral("用户组"), RzDBButtonEdit_Group);
+    form->addRow(lblPassword, RzDBEdit_Password);
+    form->addRow(QStringLiteral("对应员工"), RzDBButtonEdit_YG);
+
+    TDataSource *source = &Data().sAppUser();
+    RzDBEdit_ID->SetDataSource(source);
+    RzDBEdit_ID->SetDataField(QStringLiteral("ID"));
+    const std::pair<TFieldControl *, const char *> controls[] = {{RzDBEdit_Code, "uCode"},
+                                                                 {RzDBEdit_Name, "uName"},
+                                                                 {RzDBButtonEdit_Group, "gName"},
+                                                                 {RzDBEdit_Password, "uPassword"},
+                                                                 {RzDBButtonEdit_YG, "aYGMC"}};
+    for (const auto &[control, field] : controls) {
+        control->SetDataSource(source);
+        control->SetDataField(QLatin1String(field));
+    }
+    m_buttons = new TProcAllButtonObj(this);
+    m_buttons->Attach(RzDBButtonEdit_Group);
+    m_buttons->Attach(RzDBButtonEdit_YG);
+    resize(420, 260);
+}
+
+void TfrmSysUserEdit::FormShow()
+{
+    RequiredFields = QStringLiteral("uCode;uName;gName");
+    const bool administrator = FuncRight().IsAdministrator();
+    lblPassword->setVisible(administrator);
+    RzDBEdit_Password->setVisible(administrator);
+    TClientDataSet &users = Data().AppUser();
+    if (users.Active()) {
+        const std::pair<const char *, const char *> labels[] = {{"uCode", "用户代码"},
+                                                                {"uName", "用户名称"},
+                                                                {"gName", "用户组"},
+                                                                {"uPassword", "用户密码"},
+                                                                {"aYGMC", "对应员工"}};
+        for (const auto &[field, label] : labels) {
+            if (TField *f = users.FindField(QLatin1String(field)))
+                f->SetDisplayLabel(QString::fromUtf8(label));
+        }
+    }
+    TfrmComEdit::FormShow();
+}
+
+void TfrmSysUserEdit::dsOnNewRecord(TClientDataSet &DataSet)
+{
+    TfrmComEdit::dsOnNewRecord(DataSet);
+    if (DataSet.State() != dsInsert)
+        return;
+    if (TField *id = DataSet.FindField(QStringLiteral("ID")))
+        id->SetAsLargeInt(QueryValue(QStringLiteral("select max(ID) from AppUser")).toLongLong() +
+                          1);
+}
+
+void TfrmSysUserEdit::dsBeforePost(TClientDataSet &DataSet)
+{
+    // An employee box left empty unlinks the user from any employee.
+    if (RzDBButtonEdit_YG->text().trimmed().isEmpty()) {
+        if (TField *id = DataSet.FindField(QStringLiteral("YGID")))
+            id->Clear();
+        if (TField *name = DataSet.FindField(QStringLiteral("aYGMC")))
+            name->Clear();
+    }
+    TfrmComEdit::dsBeforePost(DataSet);
+}

@@ -1,0 +1,5 @@
+// Registers the master-data windows with the window manager by class name, so that the main
+// window's menu opens them ("TfrmStockCode" for 仓库资料).
+#pragma once
+
+void RegisterMasterDataForms();

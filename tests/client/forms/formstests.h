@@ -1,0 +1,70 @@
+// The test classes of the forms' end-to-end executable and the concrete forms they drive: a
+// customer list and edit form and a document list, built on the generic forms the way the
+// system's own lists are.
+#pragma once
+
+#include "client/forms/comedit.h"
+#include "client/forms/comjbzl.h"
+#include "formsfixture.h"
+
+class TDBEdit;
+
+namespace formstest {
+
+Environment &env();
+
+// "客户资料" on KH with a prefix search on code, name and mnemonic; deletion asks
+// CheckReferenced("CUST") first.
+class TfrmTestCust : public TfrmComJbzl
+{
+    Q_OBJECT
+public:
+    explicit TfrmTestCust(QWidget *parent = nullptr);
+    using TfrmComJbzl::OpenDataSet;
+
+protected:
+    void FormShow() override;
+    void OpenDataSet() override;
+    void LoadEditForm(const QString &Mode) override;
+    void aDelExecute() override;
+    void GetSearchModalValue() override;
+};
+
+// The customer edit form: code, name, region and opening balance; code and name required.
+class TfrmTestCustEdit : public TfrmComEdit
+{
+    Q_OBJECT
+public:
+    explicit TfrmTestCustEdit(QWidget *parent = nullptr);
+    TDBEdit *EditBH;
+    TDBEdit *EditMC;
+    TDBEdit *EditQCJE;
+    TDBEdit *EditDQID;
+    int afterApplyCount = 0;
+    using TfrmComEdit::Save;
+
+protected:
+    void FormShow() override;
+    void SetDuplicateValue() override;
+    void MyAfterApplyUpdates() override { ++afterApplyCount; }
+};
+
+// A document list on the sales deliveries: status strip, amount footers.
+class TfrmTestDeliveries : public TfrmComJbzl
+{
+    Q_OBJECT
+public:
+    explicit TfrmTestDeliveries(QWidget *parent = nullptr);
+
+protected:
+    void FormShow() override;
+    void OpenDataSet() override;
+};
+
+} // namespace formstest
+
+int runListFormTests(int argc, char **argv);
+int runEditFormTests(int argc, char **argv);
+int runReferenceTests(int argc, char **argv);
+int runDialogTests(int argc, char **argv);
+int runExportTests(int argc, char **argv);

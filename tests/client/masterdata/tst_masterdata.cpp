@@ -1,0 +1,160 @@
+// The first concrete lists on the generic forms, opened from the main window's menu against a
+// real server on the demo account set: warehouses (list, add, duplicate name, department name)
+// and users (the administrator's row protected, the password column for the administrator).
+#include "client/admin/registerforms.h"
+#include "client/admin/user.h"
+#include "client/admin/useredit.h"
+#include "client/data/fields.h"
+#include "client/data/serveraccess.h"
+#include "client/forms/globalobj.h"
+#include "client/masterdata/ck.h"
+#include "client/masterdata/ckedit.h"
+#include "client/masterdata/registerforms.h"
+#include "client/shell/mainwindow.h"
+#include "client/shell/shellfixture.h"
+#include "client/widgets/dbcontrols.h"
+#include "client/widgets/dbgrid.h"
+#include "client/widgets/dblookupcombo.h"
+#include "client/widgets/messagebox.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QTest>
+
+using shelltest::whenModal;
+
+class TestMasterData : public QObject
+{
+    Q_OBJECT
+
+    shelltest::Environment env;
+    std::unique_ptr<TfrmMain> main;
+
+    template<class Form>
+    Form *openFromMenu(const char *item, const char *formName)
+    {
+        main->Item(QLatin1String(item))->trigger();
+        return qobject_cast<Form *>(GlobalObj().MDIWindows.FindForm(QLatin1String(formName)));
+    }
+
+    static int serverCount(const QString &sql) { return QueryValue(sql).toInt(); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        RegisterMasterDataForms();
+        RegisterAdminForms();
+        QVERIFY2(env.start(), qPrintable(env.error()));
+        QVERIFY2(env.connect(), qPrintable(env.error()));
+        env.login(QStringLiteral("SYS"));
+        main = std::make_unique<TfrmMain>();
+        main->FormCreate();
+        main->resize(1200, 800);
+        main->show();
+    }
+
+    void cleanupTestCase()
+    {
+        main.reset();
+        env.stop();
+    }
+
+    void warehousesListWithTheirDepartment()
+    {
+        auto *list = openFromMenu<TfrmStockCode>("mnuCk", "frmStockCode");
+        QVERIFY(list);
+        QCOMPARE(list->windowTitle(), QStringLiteral("仓库资料"));
+        TClientDataSet &ds = *list->ListDataSet;
+        QCOMPARE(ds.RecordCount(), serverCount(QStringLiteral("select count(*) from CK")));
+        QVERIFY(ds.Locate(QStringLiteral("MC"), QStringLiteral("门市部仓库")));
+        QCOMPARE(ds.FieldByName(QStringLiteral("bmmc"))->AsString(), QStringLiteral("销售部"));
+
+        // The search box narrows by the start of the name.
+        list->RzBtnNo->setText(QStringLiteral("原料"));
+        list->btnFind->click();
+        QCOMPARE(ds.RecordCount(), 1);
+        list->RzBtnNo->clear();
+        list->btnFind->click();
+        QVERIFY(ds.RecordCount() > 1);
+    }
+
+    void aNewWarehouseIsCheckedAndSaved()
+    {
+        auto *list = openFromMenu<TfrmStockCode>("mnuCk", "frmStockCode");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        const int before = serverCount(QStringLiteral("select count(*) from CK"));
+        const int nextId = serverCount(QStringLiteral("select max(ID) from CK")) + 1;
+        TMessageBoxScript boxes;
+        auto ran = whenModal<TfrmStockEdit>([&](TfrmStockEdit &edit) {
+            QCOMPARE(ds.FieldByName(QStringLiteral("ID"))->AsInteger(), nextId);
+            // A department is required.
+            ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("O'Neil仓"));
+            edit.btnOk_New->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("'所属部门'未录入, 请继续录入!"));
+            // A name another warehouse holds is refused before anything is posted.
+            ds.FieldByName(QStringLiteral("BMID"))->SetAsInteger(7);
+            QCOMPARE(ds.FieldByName(QStringLiteral("bmmc"))->AsString(), QStringLiteral("仓储部"));
+            ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("总仓"));
+            edit.btnOk_New->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("【仓库名称】不能重复，请重新输入！"));
+            QCOMPARE(ds.State(), dsInsert);
+            ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("O'Neil仓"));
+            edit.btnOk_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(*ran);
+        QCOMPARE(serverCount(QStringLiteral("select count(*) from CK")), before + 1);
+        QCOMPARE(
+            QueryValue(QStringLiteral("select MC from CK where ID = ") + QString::number(nextId))
+                .toString(),
+            QStringLiteral("O'Neil仓"));
+        QCOMPARE(ds.FieldByName(QStringLiteral("MC"))->AsString(), QStringLiteral("O'Neil仓"));
+
+        // Changing it again keeps its own name acceptable.
+        boxes.Clear();
+        auto modified = whenModal<TfrmStockEdit>([&](TfrmStockEdit &edit) {
+            QCOMPARE(edit.windowTitle(), QStringLiteral("仓库基础资料修改"));
+            ds.Edit();
+            ds.FieldByName(QStringLiteral("WZ"))->SetAsString(QStringLiteral("东门"));
+            edit.btnOk_New->click();
+        });
+        list->aModify->trigger();
+        QVERIFY(*modified);
+        QCOMPARE(boxes.Count(), 0);
+        QCOMPARE(
+            QueryValue(QStringLiteral("select WZ from CK where ID = ") + QString::number(nextId))
+                .toString(),
+            QStringLiteral("东门"));
+    }
+
+    void theAdministratorsRowCannotBeChangedOrDeleted()
+    {
+        auto *list = openFromMenu<TfrmSysUser>("mnuUser", "frmSysUser");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        QCOMPARE(ds.RecordCount(), serverCount(QStringLiteral("select count(*) from AppUser")));
+        QVERIFY(list->DBGrid1->Columns().FindByFieldName(QStringLiteral("uPassword"))->Visible());
+
+        QVERIFY(ds.Locate(QStringLiteral("uCode"), QStringLiteral("SYS")));
+        TMessageBoxScript boxes;
+        list->aModify->trigger();
+        QCOMPARE(boxes.Last().Text, QStringLiteral("不能修改 'SYS - 管理员' 的资料!"));
+        QCOMPARE(boxes.Last().Caption, QStringLiteral("用户管理"));
+        list->aDel->trigger();
+        QCOMPARE(boxes.Last().Text, QStringLiteral("不能删除 'SYS - 管理员' 的资料!"));
+        QCOMPARE(serverCount(QStringLiteral("select count(*) from AppUser where uCode = 'SYS'")),
+                 1);
+
+        // Another user opens in the edit form.
+        QVERIFY(ds.Locate(QStringLiteral("uCode"), QStringLiteral("CG01")));
+        auto ran =
+            whenModal<TfrmSysUserEdit>([](TfrmSysUserEdit &edit) { edit.btnCancel_New->click(); });
+        list->aModify->trigger();
+        QVERIFY(*ran);
+        QCOMPARE(ds.ChangeCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestMasterData)
+#include "tst_masterdata.moc"
