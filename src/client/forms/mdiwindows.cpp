@@ -19,12 +19,6 @@ QString tabText(const QString &caption)
     return caption + QStringLiteral("   ");
 }
 
-void sayMissing(const QString &className)
-{
-    MessageBox(QStringLiteral("该功能窗口（%1）在本版本中尚未提供。").arg(className),
-               QStringLiteral("提示"), TMsgIcon::Information);
-}
-
 constexpr char modeTextProperty[] = "vzModeText";
 
 } // namespace
@@ -115,7 +109,7 @@ QWidget *TShowMDIWindowObj::ShowForm(const QString &className)
         return nullptr;
     }
     if (!TFormRegistry::Contains(className)) {
-        sayMissing(className);
+        SayWindowMissing(className);
         return nullptr;
     }
     TFrmRoot *form = TFormRegistry::Create(className);
@@ -132,6 +126,12 @@ QString ModeText(const QObject *form)
     return form ? form->property(modeTextProperty).toString() : QString();
 }
 
+void SayWindowMissing(const QString &className)
+{
+    MessageBox(QStringLiteral("该功能窗口（%1）在本版本中尚未提供。").arg(className),
+               QStringLiteral("提示"), TMsgIcon::Information);
+}
+
 void SetModeText(QObject *form, const QString &text)
 {
     if (form)
@@ -142,7 +142,7 @@ bool TShowMDIWindowObj::OpenModal(const QString &className,
                                   const std::function<void(TFrmRoot &form)> &prepare)
 {
     if (!TFormRegistry::Contains(className)) {
-        sayMissing(className);
+        SayWindowMissing(className);
         return false;
     }
     std::unique_ptr<TFrmRoot> form;

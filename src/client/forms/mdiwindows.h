@@ -34,6 +34,9 @@ private:
 QString ModeText(const QObject *form);
 void SetModeText(QObject *form, const QString &text);
 
+// Tells the user that a window this version does not have cannot open.
+void SayWindowMissing(const QString &className);
+
 class TShowMDIWindowObj
 {
 public:

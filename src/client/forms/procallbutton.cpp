@@ -21,12 +21,6 @@ namespace {
 
 const QString EmployeeListClass = QStringLiteral("TfrmEemployee");
 
-void notAvailable(const QString &what)
-{
-    MessageBox(QStringLiteral("该功能窗口（%1）在本版本中尚未提供。").arg(what),
-               QStringLiteral("提示"), TMsgIcon::Information);
-}
-
 // The dataset behind a data-aware button edit, ready to take values.
 TClientDataSet *editableDataSet(TButtonEdit &edit)
 {
@@ -50,13 +44,13 @@ void setField(TClientDataSet &ds, const QString &name, const QVariant &value)
 bool PickFromList(const QString &className, QString &id, QString &name, QWidget *parent)
 {
     if (!TFormRegistry::Contains(className)) {
-        notAvailable(className);
+        SayWindowMissing(className);
         return false;
     }
     std::unique_ptr<TFrmRoot> form(TFormRegistry::Create(className));
     auto *list = qobject_cast<TfrmComJbzl *>(form.get());
     if (!list) {
-        notAvailable(className);
+        SayWindowMissing(className);
         return false;
     }
     if (parent) {
@@ -253,11 +247,11 @@ void TProcAllButtonObj::EmployeeRecordClick(TButtonEdit &edit)
 void TProcAllButtonObj::VipLevelClick(TButtonEdit &edit)
 {
     Q_UNUSED(edit);
-    notAvailable(QStringLiteral("VIP等级"));
+    SayWindowMissing(QStringLiteral("VIP等级"));
 }
 
 void TProcAllButtonObj::ItemClick(TButtonEdit &edit)
 {
     Q_UNUSED(edit);
-    notAvailable(QStringLiteral("TfrmSelectItem"));
+    SayWindowMissing(QStringLiteral("TfrmSelectItem"));
 }
