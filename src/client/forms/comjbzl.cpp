@@ -612,57 +612,54 @@ void TfrmComJbzl::aAllExecute()
     SetButton();
 }
 
-void TfrmComJbzl::pmnExcelClick()
+bool TfrmComJbzl::exportList(const QString &title, const QStringList &filters,
+                             const TListWriter &write)
 {
     if (listIsEmpty()) {
         information(NoDataText);
-        return;
+        return false;
     }
     TFileDialogRequest request;
-    request.Title = QStringLiteral("导出为Excel");
+    request.Title = title;
     request.FileName = windowTitle();
-    request.Filters = output::exportFilters();
+    request.Filters = filters;
     const auto answer = PromptForFile(request);
     if (!answer)
-        return;
-    const auto format = output::ExportFormat(qBound(1, answer->FilterIndex, 5));
-    const QString fileName = output::withExportExtension(answer->FileName, format);
+        return false;
+    QString written;
     QString error;
-    bool written = false;
+    bool ok = false;
     {
         THourGlass hourGlass;
-        const TGridExportSource source(*DBGrid1);
-        written = output::exportToFile(source, fileName, format, &error);
+        ok = write(*answer, written, error);
     }
-    if (!written) {
+    if (!ok) {
         MessageBox(QStringLiteral("导出失败：") + error, HintCaption, TMsgIcon::Error);
-        return;
+        return false;
     }
-    information(QStringLiteral("数据已导出到文件：") + fileName);
+    information(QStringLiteral("数据已导出到文件：") + written);
+    return true;
+}
+
+void TfrmComJbzl::pmnExcelClick()
+{
+    exportList(QStringLiteral("导出为Excel"), output::exportFilters(),
+               [this](const TFileDialogAnswer &answer, QString &written, QString &error) {
+                   const auto format = output::ExportFormat(qBound(1, answer.FilterIndex, 5));
+                   written = output::withExportExtension(answer.FileName, format);
+                   const TGridExportSource source(*DBGrid1);
+                   return output::exportToFile(source, written, format, &error);
+               });
 }
 
 void TfrmComJbzl::pmnExcel2010Click()
 {
-    if (listIsEmpty()) {
-        information(NoDataText);
-        return;
-    }
-    TFileDialogRequest request;
-    request.Title = QStringLiteral("导出为Excel2010");
-    request.FileName = windowTitle();
-    request.Filters = {QStringLiteral("Excel(*.xlsx)")};
-    const auto answer = PromptForFile(request);
-    if (!answer)
-        return;
-    const QString fileName =
-        output::withExportExtension(answer->FileName, output::ExportFormat::Excel);
-    QString written;
-    QString error;
-    if (!ExportGridToExcel(*DBGrid1, fileName, &written, &error)) {
-        MessageBox(QStringLiteral("导出失败：") + error, HintCaption, TMsgIcon::Error);
-        return;
-    }
-    information(QStringLiteral("数据已导出到文件：") + written);
+    exportList(QStringLiteral("导出为Excel2010"), {QStringLiteral("Excel(*.xlsx)")},
+               [this](const TFileDialogAnswer &answer, QString &written, QString &error) {
+                   const QString fileName =
+                       output::withExportExtension(answer.FileName, output::ExportFormat::Excel);
+                   return ExportGridToExcel(*DBGrid1, fileName, &written, &error);
+               });
 }
 
 void TfrmComJbzl::pmnTextClick()
@@ -675,30 +672,12 @@ void TfrmComJbzl::pmnTextClick()
         information(NoTableText);
         return;
     }
-    if (listIsEmpty()) {
-        information(NoDataText);
-        return;
-    }
-    TFileDialogRequest request;
-    request.Title = QStringLiteral("导出为SQL文本");
-    request.FileName = windowTitle();
-    request.Filters = {QStringLiteral("文本文件(*.txt)")};
-    const auto answer = PromptForFile(request);
-    if (!answer)
-        return;
-    const QString fileName =
-        output::withExportExtension(answer->FileName, output::ExportFormat::Text);
-    QString error;
-    bool written = false;
-    {
-        THourGlass hourGlass;
-        written = WriteTableScript(TableName, fileName, &error);
-    }
-    if (!written) {
-        MessageBox(QStringLiteral("导出失败：") + error, HintCaption, TMsgIcon::Error);
-        return;
-    }
-    information(QStringLiteral("数据已导出到文件：") + fileName);
+    exportList(QStringLiteral("导出为SQL文本"), {QStringLiteral("文本文件(*.txt)")},
+               [this](const TFileDialogAnswer &answer, QString &written, QString &error) {
+                   written =
+                       output::withExportExtension(answer.FileName, output::ExportFormat::Text);
+                   return WriteTableScript(TableName, written, &error);
+               });
 }
 
 void TfrmComJbzl::scrollGrid(int columns)

@@ -21,6 +21,7 @@
 #include "client/forms/actions.h"
 #include "client/forms/addtabform.h"
 
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -30,6 +31,7 @@ class QPushButton;
 class QTabBar;
 class QToolButton;
 class TDataSource;
+struct TFileDialogAnswer;
 class TDBGrid;
 class TDBTreeView;
 class TKingFilterDialog;
@@ -191,6 +193,11 @@ private:
     void gridDblClick();
     void scrollGrid(int columns);
     bool listIsEmpty() const;
+    // The export menu's common path: refuses an empty list, asks for the file, runs write
+    // under the hourglass (it names the file it wrote) and tells the user the outcome.
+    using TListWriter =
+        std::function<bool(const TFileDialogAnswer &answer, QString &written, QString &error)>;
+    bool exportList(const QString &title, const QStringList &filters, const TListWriter &write);
     void restoreDataSet();
 
     std::unique_ptr<TClientDataSet> m_cdsTree;
