@@ -3,11 +3,13 @@
 # runs vzclient under Xvfb through its server address, account-set and login dialogs (the
 # client answers them itself with --autologin) and saves the main window to docs/.
 #
-#   scripts/screenshot.sh [OUTPUT.png]      (default docs/mainwindow.png)
+#   scripts/screenshot.sh [OUTPUT.png [CLIENT OPTIONS...]]   (default docs/mainwindow.png)
+#   scripts/screenshot.sh /tmp/ck.png --open mnuCk           (the warehouse list open)
 set -eu
 
 BIN=${BIN:-build/bin}
 OUT=${1:-docs/mainwindow.png}
+[ $# -gt 0 ] && shift
 WORK=$(mktemp -d)
 SERVER_PID=
 cleanup() {
@@ -40,5 +42,5 @@ printf '[login]\nhostname=127.0.0.1:%s\n' "$PORT" >"$WORK/client/SysConfig.ini"
 mkdir -p "$(dirname "$OUT")"
 OUT_ABS=$(cd "$(dirname "$OUT")" && pwd)/$(basename "$OUT")
 VZCLIENT_HOME="$WORK/client" LC_ALL=C.UTF-8 xvfb-run -a -s "-screen 0 1366x768x24" \
-    "$BIN/vzclient" --autologin SYS --screenshot "$OUT_ABS"
+    "$BIN/vzclient" --autologin SYS --screenshot "$OUT_ABS" "$@"
 echo "screenshot: $OUT"

@@ -8,6 +8,7 @@
 
 #include "vzversion.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
@@ -33,6 +34,10 @@ struct ClientOptions
         QStringLiteral("Answer the start-up dialogs: the offered server and account set, then "
                        "log in as <user[:password]>."),
         QStringLiteral("user[:password]")};
+    QCommandLineOption open{QStringLiteral("open"),
+                            QStringLiteral("After logging in, choose the menu item <name> "
+                                           "(\"mnuCk\" for the warehouses), as a click would."),
+                            QStringLiteral("name")};
     QCommandLineOption page{QStringLiteral("page"),
                             QStringLiteral("With --gallery: the page to show (0-3)."),
                             QStringLiteral("n"), QStringLiteral("0")};
@@ -47,6 +52,7 @@ void setUpParser(QCommandLineParser &parser, const ClientOptions &options)
     parser.addOption(options.screenshot);
     parser.addOption(options.page);
     parser.addOption(options.autologin);
+    parser.addOption(options.open);
 }
 
 // --help and --version must work without a display, so they are answered before the
@@ -95,6 +101,16 @@ int main(int argc, char *argv[])
     TStartup startup(startupOptions);
     if (!startup.Run())
         return 0;
+
+    const QString item = parser.value(options.open);
+    if (!item.isEmpty()) {
+        QAction *action = startup.MainWindow()->Item(item);
+        if (!action) {
+            std::fprintf(stderr, "vzclient: the menu has no item %s\n", qPrintable(item));
+            return 2;
+        }
+        QTimer::singleShot(0, action, &QAction::trigger);
+    }
 
     const QString picture = parser.value(options.screenshot);
     if (!picture.isEmpty()) {
