@@ -180,7 +180,7 @@ private:
 
 } // namespace
 
-struct TfrmMDIClient::TileSpec
+struct TfrmMDIClient::TileEntry
 {
     const char *name;
     const char *caption;
@@ -189,7 +189,7 @@ struct TfrmMDIClient::TileSpec
 
 namespace {
 
-struct PageSpec
+struct PageEntry
 {
     const char *button;
     const char *caption;
@@ -198,7 +198,7 @@ struct PageSpec
 
 // The module buttons in the column's order, with their pages' names; a page's index is its
 // position in the page control.
-const PageSpec modulePages[] = {
+const PageEntry modulePages[] = {
     {"FlatBBase", "基础资料", "TabBase"},     {"FlatBPur", "采购管理", "TabPur"},
     {"FlatBSale", "库存管理", "TabSale"},     {"FlatBInvend", "领用管理", "TabInVend"},
     {"FlatBSystem", "系统管理", "TabSystem"}, {"FlatBAbout", "联系信息", "TabAbout"},
@@ -251,9 +251,9 @@ TfrmMDIClient::TfrmMDIClient(QWidget *parent)
     buttonFont.setBold(true);
     int row = 0;
     for (int pageIndex : columnOrder) {
-        const PageSpec &spec = modulePages[pageIndex];
-        auto *button = new QPushButton(QString::fromUtf8(spec.caption), m_moduleColumn);
-        button->setObjectName(QLatin1String(spec.button));
+        const PageEntry &page = modulePages[pageIndex];
+        auto *button = new QPushButton(QString::fromUtf8(page.caption), m_moduleColumn);
+        button->setObjectName(QLatin1String(page.button));
         button->setFont(buttonFont);
         button->setFocusPolicy(Qt::NoFocus);
         button->setCursor(Qt::PointingHandCursor);
@@ -262,7 +262,7 @@ TfrmMDIClient::TfrmMDIClient(QWidget *parent)
         connect(button, &QPushButton::clicked, this, [this, button] { ModuleButtonClick(button); });
         m_moduleButtons << button;
         m_modulePages << pageIndex;
-        if (QLatin1String(spec.button) == QLatin1String("FlatBAbout"))
+        if (QLatin1String(page.button) == QLatin1String("FlatBAbout"))
             FlatBAbout = button;
         ++row;
     }
@@ -271,7 +271,7 @@ TfrmMDIClient::TfrmMDIClient(QWidget *parent)
     m_pages = new QStackedWidget(this);
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     using P = TFunctionPicture;
-    const QList<QList<TileSpec>> pages = {
+    const QList<QList<TileEntry>> pages = {
         {{"mnuZh", "帐户资料", P::fpData},
          {"mnuGys", "供应商资料", P::fpData},
          {"mnuHplb", "货品类别", P::fpData},
@@ -396,7 +396,7 @@ TfrmMDIClient::~TfrmMDIClient()
     SaveReports();
 }
 
-QWidget *TfrmMDIClient::createPage(const QString &name, const QList<TileSpec> &tiles)
+QWidget *TfrmMDIClient::createPage(const QString &name, const QList<TileEntry> &tiles)
 {
     auto *page = new QWidget;
     page->setObjectName(name);
@@ -404,8 +404,8 @@ QWidget *TfrmMDIClient::createPage(const QString &name, const QList<TileSpec> &t
     layout->setContentsMargins(18, 14, 18, 14);
     layout->setSpacing(12);
     auto addGroup = [&](const QString &caption, bool reports) {
-        QList<TileSpec> members;
-        for (const TileSpec &tile : tiles) {
+        QList<TileEntry> members;
+        for (const TileEntry &tile : tiles) {
             if ((tile.picture == fpReport) == reports)
                 members << tile;
         }
@@ -420,13 +420,13 @@ QWidget *TfrmMDIClient::createPage(const QString &name, const QList<TileSpec> &t
                 .arg(TitleBlue));
         auto *flow = new FlowLayout(group, 6);
         flow->setContentsMargins(12, 18, 12, 10);
-        for (const TileSpec &spec : members) {
+        for (const TileEntry &entry : members) {
             auto *tile = new QToolButton(group);
-            const QString tileName = QLatin1String(spec.name);
+            const QString tileName = QLatin1String(entry.name);
             tile->setObjectName(tileName);
             tile->setProperty("workspaceTile", true);
-            tile->setText(QString::fromUtf8(spec.caption));
-            tile->setIcon(FunctionIcon(spec.picture, 40));
+            tile->setText(QString::fromUtf8(entry.caption));
+            tile->setIcon(FunctionIcon(entry.picture, 40));
             tile->setIconSize(QSize(40, 40));
             tile->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
             tile->setAutoRaise(true);

@@ -56,8 +56,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    struct TileSpec;
-    QWidget *createPage(const QString &name, const QList<TileSpec> &tiles);
+    struct TileEntry;
+    QWidget *createPage(const QString &name, const QList<TileEntry> &tiles);
     QWidget *createAboutPage();
     void fillReportTree();
     void reportTreeDoubleClicked();
