@@ -6,6 +6,7 @@
 //    as CSV;
 //  - 10,000 edits posted into one change log and applied through the server, per change,
 //    beside the same updates run in-process as prepared statements.
+#include "benchtable.h"
 #include "benchutil.h"
 #include "client/data/clientdataset.h"
 #include "client/data/socketconnection.h"
@@ -15,7 +16,6 @@
 #include <QCoreApplication>
 #include <QDir>
 
-#include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,6 +26,8 @@
 
 namespace {
 
+using namespace benchtable;
+
 constexpr int Rows = 100000;
 constexpr int Edits = 10000;
 using Clock = std::chrono::steady_clock;
@@ -33,135 +35,6 @@ using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-const char *const Names[] = {"螺丝",   "六角螺母", "平垫圈", "弹簧垫",   "不锈钢合页",
-                             "铜接头", "PVC管",    "电源线", "开关面板", "插座"};
-
-// 20 columns of the kinds a goods or document table has: a key, integers, amounts, texts,
-// dates and a flag.
-void createTable(sql::Database &db)
-{
-    db.exec("create table BENCH (ID integer primary key, BH varchar(10), PM varchar(40),"
-            " GG varchar(20), DW varchar(4), ZJM varchar(10), BZ varchar(60),"
-            " HPLBID integer, CKID integer, KHID integer, YGID integer, HH integer,"
-            " SL float, DJ float, JE float, ZKJE float, NSL float,"
-            " RQ date, JHRQ date, ZT bit)");
-    std::mt19937 random(7);
-    db.exec("begin");
-    sql::Statement insert =
-        db.prepare("insert into BENCH values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
-    for (int id = 1; id <= Rows; ++id) {
-        const int n = int(random() % 10);
-        const double sl = double(random() % 100000) / 100;
-        const double dj = double(random() % 500000) / 100;
-        int c = 1;
-        insert.bind(c++, int64_t(id));
-        insert.bind(c++, QStringLiteral("HP%1").arg(id, 6, 10, QLatin1Char('0')).toStdString());
-        insert.bind(c++, std::string(Names[n]) + std::to_string(random() % 100));
-        insert.bind(c++,
-                    QStringLiteral("M%1x%2").arg(random() % 20).arg(random() % 60).toStdString());
-        insert.bind(c++, std::string(n % 2 ? "个" : "套"));
-        insert.bind(c++, QStringLiteral("LS%1").arg(random() % 1000).toStdString());
-        if (id % 3 == 0)
-            insert.bindNull(c++);
-        else
-            insert.bind(c++, std::string("备注") + std::string(size_t(random() % 12), 'x'));
-        insert.bind(c++, int64_t(random() % 50));
-        insert.bind(c++, int64_t(random() % 8));
-        insert.bind(c++, int64_t(random() % 2000));
-        insert.bind(c++, int64_t(random() % 300));
-        insert.bind(c++, int64_t(id % 15 + 1));
-        insert.bind(c++, sl);
-        insert.bind(c++, dj);
-        insert.bind(c++, double(qRound64(sl * dj * 100)) / 100);
-        insert.bind(c++, double(random() % 1000) / 100);
-        insert.bind(c++, double(random() % 2 ? 13 : 17));
-        insert.bind(c++, QStringLiteral("2024-%1-%2")
-                             .arg(random() % 12 + 1, 2, 10, QLatin1Char('0'))
-                             .arg(random() % 28 + 1, 2, 10, QLatin1Char('0'))
-                             .toStdString());
-        insert.bind(c++, std::string("2025-01-15"));
-        insert.bind(c++, int64_t(random() % 2));
-        insert.step();
-        insert.reset();
-    }
-    db.exec("commit");
-}
-
-qint64 csvBytes(sql::Database &db)
-{
-    qint64 bytes = 0;
-    sql::Statement stmt = db.prepare("select * from BENCH");
-    while (stmt.step()) {
-        for (int c = 0; c < stmt.columnCount(); ++c) {
-            if (stmt.columnType(c) == SQLITE_FLOAT)
-                bytes += QByteArray::number(stmt.columnDouble(c), 'g', 15).size();
-            else
-                bytes += qint64(stmt.columnText(c).size());
-            bytes += 1; // separator or line end
-        }
-    }
-    return bytes;
-}
-
-// The baseline: every row read in-process into values a program can use.
-double readDirect(sql::Database &db)
-{
-    double checksum = 0;
-    sql::Statement stmt = db.prepare("select * from BENCH");
-    while (stmt.step()) {
-        for (int c = 0; c < stmt.columnCount(); ++c) {
-            switch (stmt.columnType(c)) {
-            case SQLITE_INTEGER:
-                checksum += double(stmt.columnInt(c));
-                break;
-            case SQLITE_FLOAT:
-                checksum += stmt.columnDouble(c);
-                break;
-            case SQLITE_TEXT: {
-                const auto *text =
-                    reinterpret_cast<const char *>(sqlite3_column_text(stmt.handle(), c));
-                checksum +=
-                    double(QString::fromUtf8(text, sqlite3_column_bytes(stmt.handle(), c)).size());
-                break;
-            }
-            default:
-                break;
-            }
-        }
-    }
-    return checksum;
-}
-
-// Walks every record reading each field as a form would.
-double walk(TClientDataSet &ds)
-{
-    double checksum = 0;
-    std::vector<TField *> fields;
-    for (int i = 0; i < ds.FieldCount(); ++i)
-        fields.push_back(ds.Fields(i));
-    for (ds.First(); !ds.Eof(); ds.Next()) {
-        for (TField *f : fields) {
-            if (f->IsNull())
-                continue;
-            switch (f->DataType()) {
-            case ftWideString:
-                checksum += double(f->AsString().size());
-                break;
-            case ftDate:
-                checksum += double(f->AsDate().day());
-                break;
-            case ftBoolean:
-                checksum += f->AsBoolean() ? 1 : 0;
-                break;
-            default:
-                checksum += f->AsFloat();
-                break;
-            }
-        }
-    }
-    return checksum;
 }
 
 std::unique_ptr<TClientDataSet> openBench(TSocketConnection &cn)
@@ -172,21 +45,6 @@ std::unique_ptr<TClientDataSet> openBench(TSocketConnection &cn)
     ds->SetPacketRecords(2000);
     ds->Open();
     return ds;
-}
-
-qint64 heapInUse()
-{
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.uordblks + info.hblkhd);
-}
-
-void reportMemory(const char *name, double subject, double baseline, double target)
-{
-    const double ratio = subject / baseline;
-    std::printf("%-48s subject %9.3f MB  baseline %9.3f MB  ratio %6.2f  (target <= %.2f) %s\n",
-                name, subject / 1048576, baseline / 1048576, ratio, target,
-                ratio <= target ? "ok" : "MISSED");
-    std::fflush(stdout);
 }
 
 } // namespace
@@ -203,7 +61,7 @@ int main(int argc, char *argv[])
         QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString();
     {
         sql::Database db(file);
-        createTable(db);
+        createTable(db, "BENCH", Rows);
     }
     if (!server.start()) {
         std::fprintf(stderr, "bench_link: %s\n", qPrintable(server.error()));
@@ -220,7 +78,7 @@ int main(int argc, char *argv[])
 
     // 1. Open and walk.
     double checkDirect = 0, checkDataSet = 0;
-    const double direct = bench::medianMs([&] { checkDirect = readDirect(db); }, 5);
+    const double direct = bench::medianMs([&] { checkDirect = readDirect(db, "BENCH"); }, 5);
     const double openAndWalk = bench::medianMs(
         [&] {
             auto ds = openBench(cn);
@@ -234,7 +92,7 @@ int main(int argc, char *argv[])
     bench::reportRatio("link: open 100k x 20 via vzserver + walk", openAndWalk, direct, 3.0);
 
     // 2. Memory held by the rows.
-    const qint64 csv = csvBytes(db);
+    const qint64 csv = csvBytes(db, "BENCH");
     {
         const qint64 before = heapInUse();
         auto ds = openBench(cn);
