@@ -490,7 +490,21 @@ void Session::execute(const Message &request, FrameBuilder &reply)
     SessionDatabase &db = !providerName.isEmpty() && isRegistryProvider(providerName)
                               ? registryDatabase()
                               : accountDatabase();
-    reply.add(key::RowsAffected, qint64(db.execute(translate(db, text))));
+    reply.add(key::RowsAffected, qint64(db.execute(translateScript(db, text))));
+}
+
+QByteArray Session::translateScript(SessionDatabase &db, const QString &text)
+{
+    // Splitting parses the text, so a single statement (the usual case) skips it.
+    if (!text.contains(QLatin1Char(';')))
+        return translate(db, text);
+    QByteArray script;
+    for (const std::string &statement : sql::splitStatements(text.toStdString(), m_dialect)) {
+        if (!script.isEmpty())
+            script += ";\n";
+        script += translate(db, QString::fromStdString(statement));
+    }
+    return script;
 }
 
 void Session::apply(const Message &request, FrameBuilder &reply)

@@ -63,6 +63,8 @@ private:
                         const sql::Translation *translation);
     QByteArray translate(SessionDatabase &db, const QString &text,
                          std::shared_ptr<const sql::Translation> *translation = nullptr);
+    // Every statement of a script translated on its own, joined for SessionDatabase::execute.
+    QByteArray translateScript(SessionDatabase &db, const QString &text);
 
     void writePacket(Cursor &cursor, int packetSize, wire::FrameBuilder &reply);
     void log(const QString &text) const;

@@ -148,22 +148,42 @@ int64_t SessionDatabase::execute(const QByteArray &sqlText)
     int64_t changed = 0;
     const char *next = sqlText.constData();
     const char *end = next + sqlText.size();
-    while (next < end && !onlyBlanks(next)) {
-        sqlite3_stmt *stmt = nullptr;
-        const char *tail = nullptr;
-        int rc = sqlite3_prepare_v2(db, next, int(end - next), &stmt, &tail);
-        if (rc != SQLITE_OK)
-            throwSqlError(db, rc);
-        next = tail;
-        if (!stmt)
-            continue;
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(stmt, sqlite3_finalize);
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    // A script (a delete and the inserts that replace the rows, say) is all or nothing.
+    bool inTransaction = false;
+    try {
+        while (next < end && !onlyBlanks(next)) {
+            sqlite3_stmt *stmt = nullptr;
+            const char *tail = nullptr;
+            int rc = sqlite3_prepare_v2(db, next, int(end - next), &stmt, &tail);
+            if (rc != SQLITE_OK)
+                throwSqlError(db, rc);
+            next = tail;
+            if (!stmt)
+                continue;
+            const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(stmt,
+                                                                               sqlite3_finalize);
+            if (!inTransaction && !onlyBlanks(next) && sqlite3_get_autocommit(db)) {
+                if ((rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr)) !=
+                    SQLITE_OK)
+                    throwSqlError(db, rc);
+                inTransaction = true;
+            }
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE)
+                throwSqlError(db, rc);
+            if (!sqlite3_stmt_readonly(stmt))
+                changed += sqlite3_changes(db);
         }
-        if (rc != SQLITE_DONE)
-            throwSqlError(db, rc);
-        if (!sqlite3_stmt_readonly(stmt))
-            changed += sqlite3_changes(db);
+        if (inTransaction) {
+            const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+            if (rc != SQLITE_OK)
+                throwSqlError(db, rc);
+        }
+    } catch (...) {
+        if (inTransaction && !sqlite3_get_autocommit(db))
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
     }
     return changed;
 }

@@ -150,6 +150,26 @@ TEST_F(Data, ExecuteReportsRowsAffectedAndErrorsLeaveTheSessionUsable)
     EXPECT_EQ(count(), 25);
 }
 
+TEST_F(Data, AScriptRunsWholeOrNotAtAll)
+{
+    fill(5);
+    // A delete and the inserts that replace the rows, as the rights and quick-bar saves send
+    // them; a ';' inside a text is not a separator.
+    EXPECT_EQ(client->execute(QStringLiteral("delete from HP where ID > 3;\n"
+                                             "insert into HP (ID, PM) values (10, 'a;b');\n"
+                                             "insert into HP (ID, PM) values (11, 'c')")),
+              4);
+    EXPECT_EQ(count(), 5);
+    EXPECT_THROW(client->execute(QStringLiteral("delete from HP;\n"
+                                                "insert into HP (ID, PM) values (20, 'x');\n"
+                                                "insert into HP (ID, PM) values (20, 'y')")),
+                 wire::Error);
+    EXPECT_EQ(count(), 5);
+    // The session goes on, outside any transaction.
+    EXPECT_EQ(client->execute(QStringLiteral("delete from HP where ID = 11")), 1);
+    EXPECT_EQ(count(), 4);
+}
+
 TEST_F(Data, EveryValueTypeRoundTripsAndIsStoredInCanonicalForm)
 {
     const QByteArray picture("\x00\x01\xff jpeg", 9);

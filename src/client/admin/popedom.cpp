@@ -510,7 +510,6 @@ bool TfrmPopedom::applyFunctions()
     if (m_groupID.isEmpty())
         return false;
     storeItemChecks();
-    TClientDataSet &tmp = Data().Tmpl();
     QStringList statements;
     statements << QStringLiteral(
                       "delete from Sys_GroupFuncRight where CompanyCode=%1 and UserGroupNo=%2")
@@ -524,12 +523,10 @@ bool TfrmPopedom::applyFunctions()
                                QuotedStr(node.ObjectName), QuotedStr(node.FuncItems),
                                QuotedStr(today));
     }
-    for (const QString &sql : std::as_const(statements)) {
-        if (!RunSQL(tmp, sql, false)) {
-            MessageBox(QStringLiteral("权限保存失败，请重新应用！"), QStringLiteral("错误"),
-                       TMsgIcon::Error);
-            return false;
-        }
+    if (!ExecSQLScript(statements)) {
+        MessageBox(QStringLiteral("权限保存失败，请重新应用！"), QStringLiteral("错误"),
+                   TMsgIcon::Error);
+        return false;
     }
     return true;
 }
@@ -566,12 +563,10 @@ bool TfrmPopedom::applyDeniedCategories()
                           (group.isEmpty() ? m_groupID : group) + QLatin1Char(',') +
                           QString::number(itemType.toLongLong()) + QLatin1Char(')');
     }
-    for (const QString &sql : std::as_const(statements)) {
-        if (!RunSQL(Data().Tmpl(), sql, false)) {
-            MessageBox(QStringLiteral("货品类别权限保存失败，请重新应用！"), QStringLiteral("错误"),
-                       TMsgIcon::Error);
-            return false;
-        }
+    if (!ExecSQLScript(statements)) {
+        MessageBox(QStringLiteral("货品类别权限保存失败，请重新应用！"), QStringLiteral("错误"),
+                   TMsgIcon::Error);
+        return false;
     }
     RefreshDeniedCategories();
     return true;

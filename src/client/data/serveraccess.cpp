@@ -81,6 +81,11 @@ bool ExecSQL(const QString &sql)
     }
 }
 
+bool ExecSQLScript(const QStringList &statements)
+{
+    return statements.isEmpty() || ExecSQL(statements.join(QStringLiteral(";\n")));
+}
+
 QVariant QueryValue(const QString &sql)
 {
     TTmpDataSet tmp;

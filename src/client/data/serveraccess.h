@@ -46,6 +46,9 @@ std::unique_ptr<TClientDataSet> NewScratchDataSet(const TClientDataSet &dataSet)
 
 // Runs a statement on a pool member; false (nothing shown) when it fails.
 bool ExecSQL(const QString &sql);
+// Runs the statements in one request, which the server stores whole or not at all; false
+// (nothing shown, nothing stored) when one fails.
+bool ExecSQLScript(const QStringList &statements);
 
 // The first column of the query's first row. With no row: "" for a text column, 0 for a
 // numeric or boolean column, and an unassigned value for any other.

@@ -172,12 +172,9 @@ QStringList TfrmSetQuick::SaveStatements(const QString &userCode, const QString 
 
 bool TfrmSetQuick::Save()
 {
-    for (const QString &sql : SaveStatements(FuncRight().UserCode, m_kind, m_list)) {
-        if (!RunSQL(Data().Tmpl(), sql, false)) {
-            MessageBox(QStringLiteral("快捷菜单保存失败！"), QStringLiteral("错误"),
-                       TMsgIcon::Error);
-            return false;
-        }
+    if (!ExecSQLScript(SaveStatements(FuncRight().UserCode, m_kind, m_list))) {
+        MessageBox(QStringLiteral("快捷菜单保存失败！"), QStringLiteral("错误"), TMsgIcon::Error);
+        return false;
     }
     if (m_bar)
         Guarded([this] { m_bar->Rebuild(); });
