@@ -1,6 +1,6 @@
 #include "client/admin/exitform.h"
 
-#include "client/app/session.h"
+#include "client/core/session.h"
 #include "client/data/centraldata.h"
 
 #include <QHBoxLayout>

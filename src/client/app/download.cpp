@@ -1,6 +1,6 @@
 #include "client/app/download.h"
 
-#include "client/app/session.h"
+#include "client/core/session.h"
 #include "client/common/sqltext.h"
 #include "client/data/centraldata.h"
 #include "client/data/serveraccess.h"

@@ -1,8 +1,8 @@
 #include "client/app/login.h"
 
-#include "client/app/paths.h"
-#include "client/app/session.h"
-#include "client/app/sysconfig.h"
+#include "client/core/paths.h"
+#include "client/core/session.h"
+#include "client/core/sysconfig.h"
 #include "client/data/centraldata.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/sharedroutines.h"

@@ -1,6 +1,6 @@
 // vzclient: the desktop client.
 #include "client/admin/registerforms.h"
-#include "client/app/session.h"
+#include "client/core/session.h"
 #include "client/app/startup.h"
 #include "client/forms/gallery.h"
 #include "client/masterdata/registerforms.h"

@@ -1,7 +1,7 @@
 #include "client/app/severadress.h"
 
-#include "client/app/session.h"
-#include "client/app/sysconfig.h"
+#include "client/core/session.h"
+#include "client/core/sysconfig.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #include "client/app/startup.h"
 
 #include "client/app/login.h"
-#include "client/app/session.h"
+#include "client/core/session.h"
 #include "client/app/severadress.h"
-#include "client/app/startform.h"
+#include "client/shell/startform.h"
 #include "client/app/ztlogin.h"
 #include "client/data/centraldata.h"
 #include "client/data/reportdata.h"

@@ -1,8 +1,8 @@
 #include "client/app/ztlogin.h"
 
 #include "client/app/download.h"
-#include "client/app/session.h"
-#include "client/app/sysconfig.h"
+#include "client/core/session.h"
+#include "client/core/sysconfig.h"
 #include "client/data/centraldata.h"
 #include "client/forms/sharedroutines.h"
 #include "client/widgets/dbgrid.h"

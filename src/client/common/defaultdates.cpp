@@ -1,8 +1,8 @@
 // The default date range.
 #include "client/common/defaultdates.h"
 
-#include "client/app/inifile.h"
-#include "client/app/paths.h"
+#include "client/core/inifile.h"
+#include "client/core/paths.h"
 #include "client/common/valueroutines.h"
 
 #include <algorithm>

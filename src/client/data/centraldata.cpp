@@ -2,7 +2,7 @@
 // handlers they name.
 #include "client/data/centraldata.h"
 
-#include "client/app/session.h"
+#include "client/core/session.h"
 #include "client/data/displaytexts.h"
 #include "client/data/serveraccess.h"
 

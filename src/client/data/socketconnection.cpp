@@ -1,8 +1,8 @@
 // The socket connection over the protocol client.
 #include "client/data/socketconnection.h"
 
-#include "client/app/session.h"
-#include "client/app/sysconfig.h"
+#include "client/core/session.h"
+#include "client/core/sysconfig.h"
 #include "client/data/formats.h"
 #include "wire/client.h"
 

@@ -1,7 +1,7 @@
 // The generic edit form.
 #include "client/forms/comedit.h"
 
-#include "client/app/session.h"
+#include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/formats.h"

@@ -1,6 +1,6 @@
 #include "client/forms/mdiwindows.h"
 
-#include "client/app/session.h"
+#include "client/core/session.h"
 #include "client/forms/rootform.h"
 #include "client/widgets/messagebox.h"
 

@@ -1,9 +1,9 @@
 #include "client/shell/mainwindow.h"
 
 #include "client/admin/exitform.h"
-#include "client/app/paths.h"
-#include "client/app/session.h"
-#include "client/app/startform.h"
+#include "client/core/paths.h"
+#include "client/core/session.h"
+#include "client/shell/startform.h"
 #include "client/common/sqltext.h"
 #include "client/data/centraldata.h"
 #include "client/data/serveraccess.h"

@@ -1,7 +1,7 @@
 #include "client/shell/mdiclient.h"
 
-#include "client/app/paths.h"
-#include "client/app/session.h"
+#include "client/core/paths.h"
+#include "client/core/session.h"
 #include "client/common/sqltext.h"
 #include "client/data/clientdataset.h"
 #include "client/data/serveraccess.h"

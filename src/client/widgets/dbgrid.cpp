@@ -2,8 +2,8 @@
 // (current record, editing, sorting, footers, filter row, saved layouts).
 #include "client/widgets/dbgrid.h"
 
-#include "client/app/inifile.h"
-#include "client/app/paths.h"
+#include "client/core/inifile.h"
+#include "client/core/paths.h"
 #include "client/data/clientdataset.h"
 #include "client/data/datasource.h"
 #include "client/data/fields.h"

@@ -3,7 +3,7 @@
 // update script, and the whole sequence from the splash to the main window with every
 // dialog answered as a user would.
 #include "client/app/download.h"
-#include "client/app/inifile.h"
+#include "client/core/inifile.h"
 #include "client/app/login.h"
 #include "client/app/severadress.h"
 #include "client/app/startup.h"

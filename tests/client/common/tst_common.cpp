@@ -1,6 +1,6 @@
 // The shared routines that need no server: quoting, the two SQL dialects, value routines,
 // the default date range and the attribute column plan.
-#include "client/app/paths.h"
+#include "client/core/paths.h"
 #include "client/common/attrcolumns.h"
 #include "client/common/defaultdates.h"
 #include "client/common/sqltext.h"

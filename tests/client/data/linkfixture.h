@@ -3,9 +3,9 @@
 // central data module connected the way the start-up connects it.
 #pragma once
 
-#include "client/app/paths.h"
-#include "client/app/session.h"
-#include "client/app/sysconfig.h"
+#include "client/core/paths.h"
+#include "client/core/session.h"
+#include "client/core/sysconfig.h"
 #include "client/data/centraldata.h"
 #include "client/data/serveraccess.h"
 #include "support/serverprocess.h"

@@ -1,6 +1,6 @@
 // The main frame's window manager: one window per class, the limit of open windows, and the
 // tab bar that follows the windows.
-#include "client/app/session.h"
+#include "client/core/session.h"
 #include "client/forms/addtabform.h"
 #include "client/forms/globalobj.h"
 

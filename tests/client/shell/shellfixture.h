@@ -3,9 +3,9 @@
 // and helpers that answer modal windows the way a user would.
 #pragma once
 
-#include "client/app/paths.h"
-#include "client/app/session.h"
-#include "client/app/sysconfig.h"
+#include "client/core/paths.h"
+#include "client/core/session.h"
+#include "client/core/sysconfig.h"
 #include "client/common/sqltext.h"
 #include "client/data/centraldata.h"
 #include "client/data/reportdata.h"

@@ -1,5 +1,5 @@
 // The widget tests: one executable, one Qt Test class per component family.
-#include "client/app/paths.h"
+#include "client/core/paths.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

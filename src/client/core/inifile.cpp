@@ -1,4 +1,4 @@
-#include "client/app/inifile.h"
+#include "client/core/inifile.h"
 
 #include <QFile>
 #include <QSaveFile>

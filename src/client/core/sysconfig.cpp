@@ -1,7 +1,7 @@
-#include "client/app/sysconfig.h"
+#include "client/core/sysconfig.h"
 
-#include "client/app/inifile.h"
-#include "client/app/paths.h"
+#include "client/core/inifile.h"
+#include "client/core/paths.h"
 #include "wire/address.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // SysConfig.ini as the start-up sequence reads and writes it.
-#include "client/app/inifile.h"
-#include "client/app/paths.h"
-#include "client/app/sysconfig.h"
+#include "client/core/inifile.h"
+#include "client/core/paths.h"
+#include "client/core/sysconfig.h"
 
 #include <QFile>
 #include <QTemporaryDir>

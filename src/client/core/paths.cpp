@@ -1,4 +1,4 @@
-#include "client/app/paths.h"
+#include "client/core/paths.h"
 
 #include <QCoreApplication>
 #include <QDir>

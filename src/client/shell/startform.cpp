@@ -1,7 +1,7 @@
-#include "client/app/startform.h"
+#include "client/shell/startform.h"
 
-#include "client/app/paths.h"
-#include "client/app/session.h"
+#include "client/core/paths.h"
+#include "client/core/session.h"
 
 #include <QApplication>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "client/app/session.h"
+#include "client/core/session.h"
 
 #include "vzversion.h"
 
