@@ -1,7 +1,7 @@
 // Grid to workbook in one pass: titles and every row, as the list forms' "导出为Excel2010".
 #pragma once
 
-#include "client/output/exportsource.h"
+#include "client/widgets/exportsource.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // The grid file exporters: workbook (.xlsx), CSV, HTML, RTF and plain text, all rows.
 #pragma once
 
-#include "client/output/exportsource.h"
+#include "client/widgets/exportsource.h"
 
 #include <QString>
 

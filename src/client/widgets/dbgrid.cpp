@@ -2,8 +2,7 @@
 // (current record, editing, sorting, footers, filter row, saved layouts).
 #include "client/widgets/dbgrid.h"
 
-#include "client/core/inifile.h"
-#include "client/core/paths.h"
+#include "client/common/sqltext.h"
 #include "client/data/clientdataset.h"
 #include "client/data/datasource.h"
 #include "client/data/fields.h"
@@ -15,8 +14,6 @@
 #include "client/widgets/uistyle.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
@@ -30,13 +27,6 @@
 using namespace GridInternal;
 
 namespace {
-
-QString quoted(const QString &text)
-{
-    QString result = text;
-    result.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + result + QLatin1Char('\'');
-}
 
 // One column's condition of the filter row; empty when the text gives none.
 QString filterCondition(const TField &field, const QString &text)
@@ -57,19 +47,13 @@ QString filterCondition(const TField &field, const QString &text)
     const QString name = field.FieldName();
     if (op.isEmpty() && !IsStringType(field.DataType()))
         op = QStringLiteral("=");
-    switch (field.DataType()) {
-    case ftSmallint:
-    case ftInteger:
-    case ftAutoInc:
-    case ftLargeint:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD: {
+    if (IsNumericType(field.DataType())) {
         double number = 0;
         if (!TryStrToFloat(value, number))
             return {};
         return name + QLatin1Char(' ') + op + QLatin1Char(' ') + FloatToStr(number);
     }
+    switch (field.DataType()) {
     case ftDate:
     case ftDateTime:
     case ftTime: {
@@ -77,7 +61,7 @@ QString filterCondition(const TField &field, const QString &text)
         if (!TryStrToDate(value, date))
             return {};
         return name + QLatin1Char(' ') + op + QLatin1Char(' ') +
-               quoted(date.toString(QStringLiteral("yyyy-MM-dd")));
+               QuotedStr(date.toString(QStringLiteral("yyyy-MM-dd")));
     }
     case ftBoolean: {
         static const QStringList yes = {QStringLiteral("是"),   QStringLiteral("真"),
@@ -92,16 +76,11 @@ QString filterCondition(const TField &field, const QString &text)
     }
     if (op.isEmpty())
         return name + QStringLiteral(" like ") +
-               quoted(QLatin1Char('%') + value + QLatin1Char('%'));
-    return name + QLatin1Char(' ') + op + QLatin1Char(' ') + quoted(value);
+               QuotedStr(QLatin1Char('%') + value + QLatin1Char('%'));
+    return name + QLatin1Char(' ') + op + QLatin1Char(' ') + QuotedStr(value);
 }
 
 } // namespace
-
-QString GridLayoutFile()
-{
-    return ExeDirFile(QStringLiteral("System\\GridLayout.ini"));
-}
 
 TDBGrid::TDBGrid(QWidget *parent)
     : QFrame(parent)
@@ -1017,26 +996,30 @@ void TDBGrid::applyFilterRow()
 
 // --- Column layout --------------------------------------------------------------------------
 
-bool TDBGrid::SaveColumnsLayout(const QString &section, const QString &fileName) const
+namespace {
+
+QString layoutKey(const TColumn &column, int index)
 {
-    QDir().mkpath(QFileInfo(fileName).absolutePath());
-    TIniFile ini(fileName);
-    bool ok = true;
-    for (int i = 0; i < m_columns.Count(); ++i) {
-        const TColumn *column = m_columns[i];
-        const QString key =
-            column->FieldName().isEmpty() ? QStringLiteral("#%1").arg(i) : column->FieldName();
-        const int width = m_header->sectionSize(i) > 0 ? m_header->sectionSize(i) : column->Width();
-        ok = ini.WriteString(section, key, QStringLiteral("%1,%2").arg(i).arg(width)) && ok;
-    }
-    return ok;
+    return column.FieldName().isEmpty() ? QStringLiteral("#%1").arg(index) : column.FieldName();
 }
 
-void TDBGrid::RestoreColumnsLayout(const QString &section, const QString &fileName)
+} // namespace
+
+TColumnsLayout TDBGrid::ColumnsLayout() const
 {
-    if (!QFileInfo::exists(fileName))
+    TColumnsLayout layout;
+    for (int i = 0; i < m_columns.Count(); ++i) {
+        const TColumn *column = m_columns[i];
+        const int width = m_header->sectionSize(i) > 0 ? m_header->sectionSize(i) : column->Width();
+        layout.insert(layoutKey(*column, i), {i, width});
+    }
+    return layout;
+}
+
+void TDBGrid::ApplyColumnsLayout(const TColumnsLayout &layout)
+{
+    if (layout.isEmpty())
         return;
-    const TIniFile ini(fileName);
     struct Placed
     {
         TColumn *column;
@@ -1046,18 +1029,12 @@ void TDBGrid::RestoreColumnsLayout(const QString &section, const QString &fileNa
     std::vector<Placed> order;
     for (int i = 0; i < m_columns.Count(); ++i) {
         TColumn *column = m_columns[i];
-        const QString key =
-            column->FieldName().isEmpty() ? QStringLiteral("#%1").arg(i) : column->FieldName();
-        const QStringList parts = ini.ReadString(section, key).split(QLatin1Char(','));
-        bool hasPosition = false;
-        int position = parts.size() >= 2 ? parts[0].trimmed().toInt(&hasPosition) : 0;
-        if (hasPosition) {
-            bool hasWidth = false;
-            const int width = parts[1].trimmed().toInt(&hasWidth);
-            if (hasWidth && width > 0)
-                column->SetWidth(width);
-        } else {
-            position = i;
+        int position = i;
+        const auto saved = layout.constFind(layoutKey(*column, i));
+        if (saved != layout.constEnd()) {
+            position = saved->Position;
+            if (saved->Width > 0)
+                column->SetWidth(saved->Width);
         }
         order.push_back({column, position, i});
     }

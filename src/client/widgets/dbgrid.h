@@ -69,9 +69,15 @@ struct TCellParams
     TGridDrawState State;
 };
 
-// The ini file the grids keep their column layouts in: "System\GridLayout.ini" beside the
-// program.
-QString GridLayoutFile();
+// Where one column stands in a saved layout. The grid hands its layout out and takes one
+// back; where layouts are kept is the owning form's business.
+struct TColumnPlacement
+{
+    int Position = 0;
+    int Width = 0;
+};
+// Keyed by field name, "#n" for the n-th column when it has none.
+using TColumnsLayout = QHash<QString, TColumnPlacement>;
 
 class TDBGrid : public QFrame
 {
@@ -154,10 +160,10 @@ public:
     QString FilterExpression() const;
 
     // --- Column layout ----------------------------------------------------------------------
-    // Column order and widths under section (the form's name), one key per field.
-    bool SaveColumnsLayout(const QString &section,
-                           const QString &fileName = GridLayoutFile()) const;
-    void RestoreColumnsLayout(const QString &section, const QString &fileName = GridLayoutFile());
+    // Column order and widths. Columns the layout does not name keep their place among the
+    // others; a width of 0 keeps the column's width.
+    TColumnsLayout ColumnsLayout() const;
+    void ApplyColumnsLayout(const TColumnsLayout &layout);
 
     // --- Painting helpers for hooks ---------------------------------------------------------
     // The cell as the grid draws it without hooks.

@@ -44,15 +44,9 @@ output::ColumnKind TGridExportSource::columnKind(int column) const
     const TField *field = m_grid.Columns()[m_columns[size_t(column)]]->Field();
     if (!field)
         return output::ColumnKind::Text;
-    switch (field->DataType()) {
-    case ftSmallint:
-    case ftInteger:
-    case ftAutoInc:
-    case ftLargeint:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
+    if (IsNumericType(field->DataType()))
         return output::ColumnKind::Number;
+    switch (field->DataType()) {
     case ftDate:
         return output::ColumnKind::Date;
     case ftDateTime:

@@ -2,7 +2,7 @@
 // row of the dataset as the grid shows it, and the footer row when the grid has one.
 #pragma once
 
-#include "client/output/exportsource.h"
+#include "client/widgets/exportsource.h"
 
 #include <vector>
 

@@ -621,19 +621,19 @@ private Q_SLOTS:
         QVERIFY(before < 40);
     }
 
-    void layoutRoundTripsThroughTheIniFile()
+    void layoutCarriesOrderAndWidthsToAnotherGrid()
     {
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("System/GridLayout.ini"));
+        TColumnsLayout saved;
         {
             GridFixture f(2);
             f.grid.Columns()[1]->SetWidth(200);
             f.grid.Columns()[4]->SetWidth(33);
             f.grid.Columns().Move(4, 0); // 金额 first
-            QVERIFY(f.grid.SaveColumnsLayout(QStringLiteral("FrmRptCGHZ"), file));
+            saved = f.grid.ColumnsLayout();
         }
+        QCOMPARE(saved.value(QStringLiteral("JE")).Position, 0);
         GridFixture g(2);
-        g.grid.RestoreColumnsLayout(QStringLiteral("FrmRptCGHZ"), file);
+        g.grid.ApplyColumnsLayout(saved);
         QStringList order;
         for (int i = 0; i < g.grid.Columns().Count(); ++i)
             order << g.grid.Columns()[i]->FieldName();
@@ -643,11 +643,12 @@ private Q_SLOTS:
         QCOMPARE(g.grid.Columns()[0]->Width(), 33);
         QCOMPARE(g.grid.Columns()[2]->Width(), 200);
         QCOMPARE(g.view()->columnWidth(2), 200);
-        // Another form's section leaves this grid alone.
+        // A layout that names only some columns moves those; the rest keep their order.
         GridFixture h(2);
-        h.grid.RestoreColumnsLayout(QStringLiteral("FrmOther"), file);
+        h.grid.ApplyColumnsLayout({{QStringLiteral("DJ"), {0, 0}}});
         QCOMPARE(h.grid.Columns()[0]->FieldName(), QStringLiteral("BH"));
-        QVERIFY(GridLayoutFile().endsWith(QStringLiteral("System/GridLayout.ini")));
+        QCOMPARE(h.grid.Columns()[1]->FieldName(), QStringLiteral("DJ"));
+        QCOMPARE(h.grid.Columns()[1]->Width(), 60);
     }
 
     void multiLineTitlesBandColumnsAndGrowTheHeader()
