@@ -1,15 +1,11 @@
+// The universal filter's conditions and the filter text they give.
 #include "client/forms/kingfilter.h"
+
+#include "client/common/sqltext.h"
 
 namespace KingFilter {
 
 namespace {
-
-QString quotedText(const QString &text)
-{
-    QString inner = text;
-    inner.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + inner + QLatin1Char('\'');
-}
 
 bool isTextType(TFieldType type)
 {
@@ -55,16 +51,17 @@ QString FormattedValue(TFieldType type, const QString &value)
         bool ok = false;
         value.trimmed().toDouble(&ok);
         // A number is written as typed; anything else would not parse, so it is compared as text.
-        return ok ? value.trimmed() : quotedText(value);
+        return ok ? value.trimmed() : QuotedStr(value);
     }
-    return quotedText(value);
+    return QuotedStr(value);
 }
 
 QString ConditionText(const TKingFilterCondition &c)
 {
     const QString &f = c.FieldName;
-    QString pattern = c.Value;
-    pattern.replace(QLatin1Char('\''), QLatin1String("''"));
+    const QString starts = QuotedStr(c.Value + QLatin1Char('%'));
+    const QString ends = QuotedStr(QLatin1Char('%') + c.Value);
+    const QString contains = QuotedStr(QLatin1Char('%') + c.Value + QLatin1Char('%'));
     switch (c.Operator) {
     case 0:
         return f + QStringLiteral(" = ") + FormattedValue(c.FieldType, c.Value);
@@ -79,20 +76,17 @@ QString ConditionText(const TKingFilterCondition &c)
     case 5:
         return f + QStringLiteral(" <= ") + FormattedValue(c.FieldType, c.Value);
     case 6:
-        return f + QStringLiteral(" LIKE '") + pattern + QStringLiteral("%'");
+        return f + QStringLiteral(" LIKE ") + starts;
     case 7:
-        return QStringLiteral(" NOT ") + f + QStringLiteral(" LIKE '") + pattern +
-               QStringLiteral("%'");
+        return QStringLiteral(" NOT ") + f + QStringLiteral(" LIKE ") + starts;
     case 8:
-        return f + QStringLiteral(" LIKE '%") + pattern + QStringLiteral("'");
+        return f + QStringLiteral(" LIKE ") + ends;
     case 9:
-        return QStringLiteral(" NOT ") + f + QStringLiteral(" LIKE '%") + pattern +
-               QStringLiteral("'");
+        return QStringLiteral(" NOT ") + f + QStringLiteral(" LIKE ") + ends;
     case 10:
-        return f + QStringLiteral(" LIKE '%") + pattern + QStringLiteral("%'");
+        return f + QStringLiteral(" LIKE ") + contains;
     case 11:
-        return QStringLiteral(" NOT ") + f + QStringLiteral(" LIKE '%") + pattern +
-               QStringLiteral("%'");
+        return QStringLiteral(" NOT ") + f + QStringLiteral(" LIKE ") + contains;
     default:
         return {};
     }

@@ -2,6 +2,7 @@
 #include "client/forms/reconcileerrorform.h"
 
 #include "client/data/formats.h"
+#include "client/data/valueorder.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -57,20 +58,6 @@ QString valueText(const TField *field, const QVariant &value)
     default:
         return value.toString();
     }
-}
-
-bool sameValue(const QVariant &a, const QVariant &b)
-{
-    const bool aNull = !a.isValid() || a.isNull();
-    const bool bNull = !b.isValid() || b.isNull();
-    if (aNull || bNull)
-        return aNull == bNull;
-    bool aNumber = false, bNumber = false;
-    const double x = a.toDouble(&aNumber);
-    const double y = b.toDouble(&bNumber);
-    if (aNumber && bNumber && a.typeId() != QMetaType::QString && b.typeId() != QMetaType::QString)
-        return x == y;
-    return a == b || a.toString() == b.toString();
 }
 
 // The value the text gives for the field; false when the text is no such value.
@@ -213,7 +200,7 @@ TReconcileErrorForm::TReconcileErrorForm(TClientDataSet &DataSet, TUpdateKind Up
         row.field = DataSet.FindField(f.FieldName);
         row.changed = f.NewValueAssigned;
         row.conflicting =
-            f.CurValueAssigned && UpdateKind != ukInsert && !sameValue(f.CurValue, f.OldValue);
+            f.CurValueAssigned && UpdateKind != ukInsert && !SameValue(f.CurValue, f.OldValue);
         m_rows.append(row);
     }
     fillGrid();

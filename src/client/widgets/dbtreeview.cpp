@@ -3,6 +3,7 @@
 
 #include "client/data/clientdataset.h"
 #include "client/data/fields.h"
+#include "client/data/valueorder.h"
 #include "client/widgets/messagebox.h"
 
 #include <QApplication>
@@ -25,18 +26,6 @@ QString keyText(const QVariant &value)
             return QString::number(qint64(number));
     }
     return value.toString().trimmed();
-}
-
-bool lessValue(const QVariant &a, const QVariant &b)
-{
-    bool aNumber = false;
-    bool bNumber = false;
-    const double x = a.toDouble(&aNumber);
-    const double y = b.toDouble(&bNumber);
-    const bool numeric = a.typeId() != QMetaType::QString && b.typeId() != QMetaType::QString;
-    if (numeric && aNumber && bNumber)
-        return x < y;
-    return a.toString().localeAwareCompare(b.toString()) < 0;
 }
 
 } // namespace
@@ -175,8 +164,9 @@ void TDBTreeView::Rebuild()
             node.sort = sortField ? ds->RowValue(r, sortField) : QVariant(node.text);
             nodes.push_back(std::move(node));
         }
-        std::stable_sort(nodes.begin(), nodes.end(),
-                         [](const Node &a, const Node &b) { return lessValue(a.sort, b.sort); });
+        std::stable_sort(nodes.begin(), nodes.end(), [](const Node &a, const Node &b) {
+            return CompareValues(a.sort, b.sort, TTextOrder::Locale) < 0;
+        });
         QHash<QString, int> byKey;
         for (int i = 0; i < int(nodes.size()); ++i)
             byKey.insert(nodes[size_t(i)].key, i);

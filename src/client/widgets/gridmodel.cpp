@@ -5,6 +5,7 @@
 #include "client/data/clientdataset.h"
 #include "client/data/fields.h"
 #include "client/data/formats.h"
+#include "client/data/valueorder.h"
 #include "client/widgets/gridcolumns.h"
 #include "client/widgets/messagebox.h"
 
@@ -14,51 +15,6 @@
 #include <algorithm>
 #include <numeric>
 #include <utility>
-
-namespace {
-
-bool isNumber(const QVariant &value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Order of group values: nulls first, numbers and dates by value, the rest as text.
-int compareValues(const QVariant &a, const QVariant &b)
-{
-    const bool aNull = !a.isValid() || a.isNull();
-    const bool bNull = !b.isValid() || b.isNull();
-    if (aNull || bNull)
-        return int(bNull) - int(aNull) == 0 ? 0 : (aNull ? -1 : 1);
-    if (isNumber(a) && isNumber(b)) {
-        const double x = a.toDouble();
-        const double y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    if (a.typeId() == QMetaType::QDate && b.typeId() == QMetaType::QDate) {
-        const QDate x = a.toDate();
-        const QDate y = b.toDate();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    if (a.typeId() == QMetaType::QDateTime && b.typeId() == QMetaType::QDateTime) {
-        const QDateTime x = a.toDateTime();
-        const QDateTime y = b.toDateTime();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    return a.toString().compare(b.toString());
-}
-
-} // namespace
 
 void TDBGridModel::Link::DataEvent(TDataEvent event, const TDataEventInfo &info)
 {
@@ -500,7 +456,7 @@ void TDBGridModel::rebuildGroups()
     }
     auto compareRows = [&](int a, int b) {
         for (size_t l = 0; l < levels; ++l) {
-            const int c = compareValues(keys[size_t(a) * levels + l], keys[size_t(b) * levels + l]);
+            const int c = CompareValues(keys[size_t(a) * levels + l], keys[size_t(b) * levels + l]);
             if (c != 0)
                 return c;
         }
@@ -518,7 +474,7 @@ void TDBGridModel::rebuildGroups()
         if (previous >= 0) {
             first = levels;
             for (size_t l = 0; l < levels; ++l) {
-                if (compareValues(keys[size_t(r) * levels + l],
+                if (CompareValues(keys[size_t(r) * levels + l],
                                   keys[size_t(previous) * levels + l]) != 0) {
                     first = l;
                     break;
