@@ -26,6 +26,18 @@ enum class RecordStatus : uint8_t {
 
 constexpr uint32_t NoRecord = UINT32_MAX;
 
+// Field names of a ";"-separated list, blanks dropped.
+inline QStringList splitNames(const QString &names)
+{
+    QStringList result;
+    for (const QString &part : names.split(u';')) {
+        const QString name = part.trimmed();
+        if (!name.isEmpty())
+            result.append(name);
+    }
+    return result;
+}
+
 struct RecordInfo
 {
     int cur = -1;

@@ -70,7 +70,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    struct TMenuEntry;
     void createMenus();
     void createToolBars();
     void createStatusBar();
