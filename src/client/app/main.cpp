@@ -1,10 +1,12 @@
 // vzclient: the desktop client.
 #include "client/admin/registerforms.h"
-#include "client/core/session.h"
 #include "client/app/startup.h"
+#include "client/core/session.h"
 #include "client/forms/gallery.h"
+#include "client/forms/globalobj.h"
 #include "client/masterdata/registerforms.h"
 #include "client/shell/mainwindow.h"
+#include "client/widgets/uistyle.h"
 
 #include "vzversion.h"
 
@@ -85,6 +87,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vzclient"));
     QApplication::setApplicationVersion(QStringLiteral(VZ_PRODUCT_VERSION));
+    QApplication::setWindowIcon(ProductIcon());
     QCommandLineParser parser;
     setUpParser(parser, options);
     parser.process(app);
@@ -109,7 +112,16 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "vzclient: the menu has no item %s\n", qPrintable(item));
             return 2;
         }
-        QTimer::singleShot(0, action, &QAction::trigger);
+        // A script cannot click a message box away: a window this version lacks ends the
+        // client with its own status, and the picture is not taken.
+        GlobalObj().MDIWindows.OnWindowMissing = [item](const QString &) {
+            std::fprintf(stderr, "vzclient: %s has no window in this version\n", qPrintable(item));
+            QApplication::exit(3);
+        };
+        QTimer::singleShot(0, action, [action] {
+            action->trigger();
+            GlobalObj().MDIWindows.OnWindowMissing = nullptr;
+        });
     }
 
     const QString picture = parser.value(options.screenshot);

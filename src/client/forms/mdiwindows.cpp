@@ -1,8 +1,11 @@
+// The window manager of the main frame.
 #include "client/forms/mdiwindows.h"
 
 #include "client/core/session.h"
+#include "client/forms/globalobj.h"
 #include "client/forms/rootform.h"
 #include "client/widgets/messagebox.h"
+#include "client/widgets/uistyle.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -128,6 +131,10 @@ QString ModeText(const QObject *form)
 
 void SayWindowMissing(const QString &className)
 {
+    if (const auto &handler = GlobalObj().MDIWindows.OnWindowMissing) {
+        handler(className);
+        return;
+    }
     MessageBox(QStringLiteral("该功能窗口（%1）在本版本中尚未提供。").arg(className),
                QStringLiteral("提示"), TMsgIcon::Information);
 }
@@ -192,6 +199,7 @@ QMdiSubWindow *TShowMDIWindowObj::AddChild(QWidget *form)
         form, Qt::SubWindow | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(ProductIcon());
     PlaceChild(window);
     return window;
 }

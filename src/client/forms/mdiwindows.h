@@ -34,7 +34,8 @@ private:
 QString ModeText(const QObject *form);
 void SetModeText(QObject *form, const QString &text);
 
-// Tells the user that a window this version does not have cannot open.
+// Tells the user that a window this version does not have cannot open (through the window
+// manager's OnWindowMissing when one is installed).
 void SayWindowMissing(const QString &className);
 
 class TShowMDIWindowObj
@@ -71,6 +72,10 @@ public:
         if (OnAddRecentReport)
             OnAddRecentReport(caption);
     }
+
+    // Replaces the message that a window is not provided: a scripted client reports it to
+    // its caller instead of waiting for a click on a message box.
+    std::function<void(const QString &what)> OnWindowMissing;
 
     // An open window by component name, or nullptr.
     QWidget *FindForm(const QString &name) const;

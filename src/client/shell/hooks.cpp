@@ -1,5 +1,7 @@
+// Routines other subsystems install at start-up, and what the menu says while one is missing.
 #include "client/shell/hooks.h"
 
+#include "client/forms/globalobj.h"
 #include "client/widgets/messagebox.h"
 
 namespace {
@@ -18,6 +20,10 @@ TImportRoutine &importRoutine()
 
 void sayMissing(const QString &what)
 {
+    if (const auto &handler = GlobalObj().MDIWindows.OnWindowMissing) {
+        handler(what);
+        return;
+    }
     MessageBox(QStringLiteral("该功能（%1）在本版本中尚未提供。").arg(what), QStringLiteral("提示"),
                TMsgIcon::Information);
 }

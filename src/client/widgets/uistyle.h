@@ -6,6 +6,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 
 // Colours are stored the way the forms' settings have always written them: a number whose low
 // byte is red, then green, then blue.
@@ -29,3 +30,7 @@ QFont SongFont(int pixelSize, bool bold = false);
 
 // Qt alignment flags of a field or column alignment, vertically centred.
 int QtAlignment(TAlignment alignment);
+
+// The product's icon, drawn in the splash's colours: the application's windows and every
+// child window of the workspace carry it.
+QIcon ProductIcon();

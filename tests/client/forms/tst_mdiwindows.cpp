@@ -3,7 +3,9 @@
 #include "client/core/session.h"
 #include "client/forms/addtabform.h"
 #include "client/forms/globalobj.h"
+#include "client/widgets/uistyle.h"
 
+#include <QImage>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -85,6 +87,9 @@ private Q_SLOTS:
         QCOMPARE(m_area->subWindowList().size(), 2);
         QCOMPARE(m_area->activeSubWindow()->widget(), stock);
         QCOMPARE(boxes.Count(), 0);
+        // Child windows carry the product's icon, not the toolkit's.
+        const QImage icon = m_area->activeSubWindow()->windowIcon().pixmap(16).toImage();
+        QCOMPARE(icon, ProductIcon().pixmap(16).toImage());
     }
 
     void tabsFollowWindowsAndTheirCaptions()
@@ -138,6 +143,17 @@ private Q_SLOTS:
         QVERIFY(!GlobalObj().MDIWindows.ShowForm(QStringLiteral("TfrmNotBuilt")));
         QCOMPARE(boxes.Count(), 1);
         QVERIFY(boxes.Last().Text.contains(QStringLiteral("TfrmNotBuilt")));
+
+        // A scripted client takes the report instead of the message box.
+        QString missing;
+        GlobalObj().MDIWindows.OnWindowMissing = [&](const QString &what) {
+            missing = what;
+        };
+        QVERIFY(!GlobalObj().MDIWindows.ShowForm(QStringLiteral("TfrmNotBuilt")));
+        QVERIFY(!GlobalObj().MDIWindows.OpenModal(QStringLiteral("TfrmNotBuilt2")));
+        GlobalObj().MDIWindows.OnWindowMissing = nullptr;
+        QCOMPARE(boxes.Count(), 1);
+        QCOMPARE(missing, QStringLiteral("TfrmNotBuilt2"));
     }
 
     void childrenTakeTheSessionGeometry()

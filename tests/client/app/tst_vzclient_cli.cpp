@@ -1,0 +1,102 @@
+// vzclient driven by a script: --autologin through the real start-up, --open choosing a menu
+// item, and the exit status that tells a missing window from a real one.
+#include "support/serverprocess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result
+{
+    int exitCode = -1;
+    QString err;
+};
+
+class VzclientCli : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        server = new vztest::ServerProcess;
+        QString output;
+        ASSERT_EQ(server->runTool({QStringLiteral("--create-account"), QStringLiteral("001"),
+                                   QStringLiteral("演示帐套"), QStringLiteral("--demo")},
+                                  &output),
+                  0)
+            << output.toStdString();
+        ASSERT_TRUE(server->start()) << server->error().toStdString();
+    }
+    static void TearDownTestSuite()
+    {
+        delete server;
+        server = nullptr;
+    }
+
+    // Runs vzclient on a client folder whose SysConfig.ini names the test's server.
+    Result run(const QStringList &arguments)
+    {
+        QDir(home.path()).mkpath(QStringLiteral("System"));
+        QFile config(home.filePath(QStringLiteral("SysConfig.ini")));
+        EXPECT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write("[login]\nhostname=" + server->address().toUtf8() + "\n");
+        config.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("VZCLIENT_HOME"), home.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(vztest::programPath(QStringLiteral("vzclient")),
+                      QStringList{QStringLiteral("--autologin"), QStringLiteral("SYS")} +
+                          arguments);
+        if (!process.waitForFinished(60000)) {
+            process.kill();
+            process.waitForFinished();
+            return {-1, QStringLiteral("vzclient did not finish")};
+        }
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2,
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    static vztest::ServerProcess *server;
+    QTemporaryDir home;
+};
+
+vztest::ServerProcess *VzclientCli::server = nullptr;
+
+TEST_F(VzclientCli, MenuItemWithoutWindowEndsWithStatusThree)
+{
+    // 员工信息分析图表: the personnel charts are not part of this version yet.
+    const QString picture = home.filePath(QStringLiteral("x.png"));
+    const Result result = run({QStringLiteral("--open"), QStringLiteral("mnuYgxxfx"),
+                               QStringLiteral("--screenshot"), picture});
+    EXPECT_EQ(result.exitCode, 3) << result.err.toStdString();
+    EXPECT_TRUE(
+        result.err.contains(QStringLiteral("vzclient: mnuYgxxfx has no window in this version")))
+        << result.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(picture));
+}
+
+TEST_F(VzclientCli, MenuItemWithWindowIsPhotographed)
+{
+    const QString picture = home.filePath(QStringLiteral("ck.png"));
+    const Result result = run({QStringLiteral("--open"), QStringLiteral("mnuCk"),
+                               QStringLiteral("--screenshot"), picture});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(QFileInfo(picture).size() > 0);
+}
+
+TEST_F(VzclientCli, UnknownMenuItemIsRefused)
+{
+    const Result result = run({QStringLiteral("--open"), QStringLiteral("mnuNoSuchItem")});
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("mnuNoSuchItem"))) << result.err.toStdString();
+}
+
+} // namespace
