@@ -1,3 +1,4 @@
+// The account-set dialog of the start-up.
 #include "client/app/ztlogin.h"
 
 #include "client/app/download.h"
@@ -48,9 +49,17 @@ TfrmZTLogin::TfrmZTLogin(QWidget *parent)
 
     connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { SetModalResult(mrCancel); });
+    // Enter and a double click on the highlighted account set choose it, as OK does.
     DBGrid1->OnDblClick = [this](TDBGrid &) {
         if (btnOK->isEnabled())
             btnOKClick();
+    };
+    DBGrid1->OnKeyDown = [this](TDBGrid &, int &key, Qt::KeyboardModifiers shift) {
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift == Qt::NoModifier) {
+            key = 0;
+            if (btnOK->isEnabled())
+                btnOKClick();
+        }
     };
 }
 

@@ -7,10 +7,19 @@
 #include "wire/client.h"
 
 #include <QHash>
+#include <QLoggingCategory>
 
 #include <cstring>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcLink, "vz.link")
+
+// The user reads the Chinese message; the transport's own words go to the log.
+void logDetail(const QString &peer, const wire::Error &error)
+{
+    qCWarning(lcLink).noquote() << "server" << peer << ":" << error.message();
+}
 
 // Rows that come with the reply to an open, before the dataset has made its fields: kept
 // as a compact byte stream and handed on by the first fetch.
@@ -394,8 +403,9 @@ void TSocketConnection::Open()
     try {
         m_client->connect(Host(), Port(), m_connectTimeoutMs);
     } catch (const wire::Error &e) {
+        logDetail(m_peer, e);
         throw EConnectionError(EConnectionError::crCannotConnect,
-                               QStringLiteral("无法连接服务器 %1（%2）").arg(m_peer, e.message()));
+                               QStringLiteral("无法连接服务器 %1。").arg(m_peer));
     }
     ++m_connectCount;
     try {
@@ -458,22 +468,22 @@ void TSocketConnection::fail(const wire::Error &error)
     if (m_client->isConnected()) // refused before it was sent: the session goes on
         throw EDatabaseError(error.message());
     dropConnection();
+    logDetail(m_peer, error);
     switch (error.kind()) {
     case wire::Error::Kind::Timeout:
         throw EConnectionError(
             EConnectionError::crTimeout,
-            QStringLiteral("服务器 %1 没有及时应答，连接已断开，下次操作时将重新连接。（%2）")
-                .arg(m_peer, error.message()));
+            QStringLiteral("服务器 %1 没有及时应答，连接已断开，下次操作时将重新连接。")
+                .arg(m_peer));
     case wire::Error::Kind::Protocol:
         throw EConnectionError(
             EConnectionError::crProtocol,
-            QStringLiteral("服务器 %1 的应答无法识别，连接已断开，下次操作时将重新连接。（%2）")
-                .arg(m_peer, error.message()));
+            QStringLiteral("服务器 %1 的应答无法识别，连接已断开，下次操作时将重新连接。")
+                .arg(m_peer));
     default:
         throw EConnectionError(
             EConnectionError::crLost,
-            QStringLiteral("与服务器 %1 的连接已断开，下次操作时将重新连接。（%2）")
-                .arg(m_peer, error.message()));
+            QStringLiteral("与服务器 %1 的连接已断开，下次操作时将重新连接。").arg(m_peer));
     }
 }
 

@@ -58,6 +58,9 @@ TDBLookupComboBox::TDBLookupComboBox(QWidget *parent)
 {
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
+    // A combo is one line high wherever a layout puts it: grown with its row, the frame
+    // would draw an empty box around the edit.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);

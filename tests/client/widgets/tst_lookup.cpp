@@ -61,6 +61,17 @@ private Q_SLOTS:
         QCOMPARE(f.combo->KeyValue().toInt(), 2);
     }
 
+    void theComboStaysOneLineHighInATallLayout()
+    {
+        LookupFixture f;
+        f.window.resize(300, 400); // far more room than two lines need
+        f.show();
+        QVERIFY2(f.combo->height() <= f.other->height() + 6,
+                 qPrintable(QStringLiteral("combo %1 px, edit %2 px")
+                                .arg(f.combo->height())
+                                .arg(f.other->height())));
+    }
+
     void choosingWritesTheKey()
     {
         LookupFixture f;
