@@ -1,3 +1,4 @@
+// The exit dialog and its offer of a backup before the program ends.
 #include "client/admin/exitform.h"
 
 #include "client/core/session.h"

@@ -1,3 +1,4 @@
+// The function tree with one group's grants, shared by the rights form and the quick-launch set-up.
 #include "client/admin/functree.h"
 
 #include "client/data/clientdataset.h"

@@ -1,3 +1,4 @@
+// The rights form: a group's functions, items, denied categories and department scope.
 #include "client/admin/popedom.h"
 
 #include "client/common/sqltext.h"

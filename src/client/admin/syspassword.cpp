@@ -1,7 +1,8 @@
+// The password dialog of the logged-in user.
 #include "client/admin/syspassword.h"
 
-#include "client/core/session.h"
 #include "client/common/sqltext.h"
+#include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/serveraccess.h"
 #include "client/forms/globalobj.h"

@@ -1,7 +1,8 @@
+// The client upgrade: version check, download beside the program, update script.
 #include "client/app/download.h"
 
-#include "client/core/session.h"
 #include "client/common/sqltext.h"
+#include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/serveraccess.h"
 #include "client/widgets/messagebox.h"

@@ -1,3 +1,4 @@
+// The login dialog of the start-up.
 #include "client/app/login.h"
 
 #include "client/core/paths.h"

@@ -1,3 +1,4 @@
+// The server address dialog of the start-up.
 #include "client/app/severadress.h"
 
 #include "client/core/session.h"

@@ -1,16 +1,17 @@
+// The start-up sequence from the splash to the main window.
 #include "client/app/startup.h"
 
 #include "client/app/login.h"
-#include "client/core/session.h"
 #include "client/app/severadress.h"
-#include "client/shell/startform.h"
 #include "client/app/ztlogin.h"
+#include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/reportdata.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/reconcileerrorform.h"
 #include "client/shell/hooks.h"
 #include "client/shell/mainwindow.h"
+#include "client/shell/startform.h"
 #include "client/widgets/messagebox.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// GBK byte lengths and cuts of text.
 #include "client/common/gbk.h"
 
 #include <unicode/ucnv.h>

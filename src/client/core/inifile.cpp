@@ -1,3 +1,4 @@
+// Windows-style ini files, kept in their own order with unknown lines left alone.
 #include "client/core/inifile.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// Files and folders beside the program.
 #include "client/core/paths.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// The session object of the run.
 #include "client/core/session.h"
 
 #include "vzversion.h"

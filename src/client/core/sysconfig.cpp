@@ -1,3 +1,4 @@
+// SysConfig.ini as the start-up reads and writes it.
 #include "client/core/sysconfig.h"
 
 #include "client/core/inifile.h"

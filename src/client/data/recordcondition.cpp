@@ -1,3 +1,4 @@
+// A filter-language condition evaluated on the current record.
 #include "client/data/recordcondition.h"
 
 #include "client/data/expression.h"

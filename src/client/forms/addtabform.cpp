@@ -1,3 +1,4 @@
+// Workspace windows with a tab in the main frame's tab bar.
 #include "client/forms/addtabform.h"
 
 #include "client/forms/globalobj.h"

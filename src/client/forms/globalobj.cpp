@@ -1,3 +1,4 @@
+// The objects that live from start-up to exit beside the session.
 #include "client/forms/globalobj.h"
 
 TGlobalObj &GlobalObj()

@@ -1,3 +1,4 @@
+// Grid to workbook in one pass, through libxlsxwriter.
 #include "client/output/excelexport.h"
 
 #include "client/output/gridexport.h"

@@ -1,3 +1,4 @@
+// The grid file exporters: workbook, CSV, HTML, RTF and text.
 #include "client/output/gridexport.h"
 
 #include <QDate>

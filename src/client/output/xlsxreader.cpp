@@ -1,3 +1,4 @@
+// Cells of an .xlsx sheet read with libzip and Qt's XML reader.
 #include "client/output/xlsxreader.h"
 
 #include <QFile>

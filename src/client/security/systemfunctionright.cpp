@@ -1,3 +1,4 @@
+// The rights object: the user, the company settings, group rights and data scope.
 #include "client/security/systemfunctionright.h"
 
 #include "client/common/sqltext.h"

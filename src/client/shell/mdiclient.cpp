@@ -1,8 +1,9 @@
+// The workspace with its module pages and function tiles.
 #include "client/shell/mdiclient.h"
 
+#include "client/common/sqltext.h"
 #include "client/core/paths.h"
 #include "client/core/session.h"
-#include "client/common/sqltext.h"
 #include "client/data/clientdataset.h"
 #include "client/data/serveraccess.h"
 #include "client/shell/pictures.h"

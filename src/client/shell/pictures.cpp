@@ -1,3 +1,4 @@
+// The drawn pictures of buttons and tiles.
 #include "client/shell/pictures.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// The user's quick-launch bar.
 #include "client/shell/quickbar.h"
 
 #include "client/common/sqltext.h"

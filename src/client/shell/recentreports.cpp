@@ -1,3 +1,4 @@
+// The list of frequently used reports kept in Tree_Function.txt.
 #include "client/shell/recentreports.h"
 
 #include "client/common/gbk.h"

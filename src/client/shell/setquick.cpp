@@ -1,3 +1,4 @@
+// The quick-launch set-up dialog.
 #include "client/shell/setquick.h"
 
 #include "client/common/sqltext.h"

@@ -1,3 +1,4 @@
+// The splash window, also the About box.
 #include "client/shell/startform.h"
 
 #include "client/core/paths.h"

@@ -1,3 +1,4 @@
+// The tab bar of the open windows.
 #include "client/shell/tabcontrolex.h"
 
 #include <QPainter>
