@@ -1,6 +1,8 @@
 // vzsql as a user runs it on a database file: Jet statements in, CSV out, errors on standard
-// error with status 1.
+// error with status 1; and the version every program prints.
 #include "support/serverprocess.h"
+
+#include "vzversion.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,13 +20,18 @@ struct Result
     QString err;
 };
 
-Result vzsql(const QStringList &arguments)
+Result runProgram(const QString &program, const QStringList &arguments)
 {
     QProcess process;
-    process.start(vztest::programPath(QStringLiteral("vzsql")), arguments);
+    process.start(vztest::programPath(program), arguments);
     process.waitForFinished(60000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+Result vzsql(const QStringList &arguments)
+{
+    return runProgram(QStringLiteral("vzsql"), arguments);
 }
 
 class Vzsql : public ::testing::Test
@@ -54,6 +61,18 @@ protected:
     QTemporaryDir dir;
     QString database = dir.filePath(QStringLiteral("t.db"));
 };
+
+TEST(Programs, PrintTheirVersion)
+{
+    for (const QString &program :
+         {QStringLiteral("vzsql"), QStringLiteral("vzserver"), QStringLiteral("vzclient")}) {
+        const Result result = runProgram(program, {QStringLiteral("--version")});
+        EXPECT_EQ(result.exitCode, 0) << program.toStdString();
+        EXPECT_TRUE(result.out.contains(QStringLiteral(VZ_PRODUCT_VERSION)))
+            << program.toStdString() << ": " << result.out.toStdString();
+        EXPECT_TRUE(result.out.contains(QStringLiteral(VZ_PRODUCT_TITLE)));
+    }
+}
 
 TEST_F(Vzsql, JetInsertsAndSelectsOnANewFile)
 {
@@ -162,6 +181,7 @@ TEST_F(Vzsql, ReportsErrorsWithStatusOne)
     const Result unknown = run(QStringLiteral("select * from Nowhere"));
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_TRUE(unknown.err.contains(QStringLiteral("unknown table Nowhere")));
+    EXPECT_TRUE(unknown.out.isEmpty());
     const Result usage = vzsql({QStringLiteral("-c"), QStringLiteral("select 1")});
     EXPECT_EQ(usage.exitCode, 2);
     const Result dialect =

@@ -4,7 +4,29 @@
 #include <QDir>
 #include <QRegularExpression>
 
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
 namespace vztest {
+
+namespace {
+
+// A program started for a test dies with the test process, even when that is killed (a test
+// stopped by ctest's timeout): the kernel sends SIGKILL to the child when the thread that
+// started it ends, which for a test is its main thread.
+void dieWithTheTest(QProcess &process)
+{
+    const pid_t test = getpid();
+    process.setChildProcessModifier([test] {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // The test may have ended between the fork and the line above.
+        if (getppid() != test)
+            _exit(1);
+    });
+}
+
+} // namespace
 
 QString programPath(const QString &name)
 {
@@ -27,6 +49,7 @@ bool ServerProcess::start(const QStringList &extraArguments, int timeoutMs)
     QStringList arguments{QStringLiteral("--data"), dataDir(), QStringLiteral("--port"),
                           QStringLiteral("0")};
     arguments += extraArguments;
+    dieWithTheTest(*m_process);
     m_process->start(programPath(QStringLiteral("vzserver")), arguments);
     if (!m_process->waitForStarted(timeoutMs)) {
         m_error = m_process->errorString();
@@ -82,6 +105,11 @@ void ServerProcess::kill()
     m_process.reset();
 }
 
+qint64 ServerProcess::processId() const
+{
+    return m_process ? m_process->processId() : 0;
+}
+
 bool ServerProcess::isRunning() const
 {
     return m_process && m_process->state() == QProcess::Running;
@@ -91,6 +119,7 @@ int ServerProcess::runTool(const QStringList &arguments, QString *output) const
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    dieWithTheTest(process);
     process.start(programPath(QStringLiteral("vzserver")),
                   QStringList{QStringLiteral("--data"), dataDir()} + arguments);
     process.waitForFinished(600000);

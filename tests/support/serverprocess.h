@@ -1,4 +1,5 @@
 // Starts a real vzserver on a free port with a temporary data folder, for end-to-end tests.
+// The server dies with the process that started it, however that ends.
 #pragma once
 
 #include <QProcess>
@@ -30,6 +31,7 @@ public:
     void kill();
 
     bool isRunning() const;
+    qint64 processId() const;
     QString host() const { return QStringLiteral("127.0.0.1"); }
     quint16 port() const { return m_port; }
     QString address() const { return host() + QLatin1Char(':') + QString::number(m_port); }

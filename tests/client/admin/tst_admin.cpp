@@ -4,8 +4,12 @@
 #include "client/admin/exitform.h"
 #include "client/admin/popedom.h"
 #include "client/admin/syspassword.h"
-#include "client/shell/shellfixture.h"
+#include "client/core/session.h"
+#include "client/data/centraldata.h"
+#include "client/data/serveraccess.h"
+#include "client/forms/globalobj.h"
 #include "client/widgets/messagebox.h"
+#include "support/testworld.h"
 
 #include <QAction>
 #include <QDir>
@@ -58,7 +62,7 @@ class TestAdmin : public QObject
 {
     Q_OBJECT
 
-    shelltest::Environment env;
+    vztest::TestWorld world;
     std::unique_ptr<TMessageBoxScript> unexpected;
 
     TfrmPopedom *openPopedom(int group)
@@ -72,8 +76,7 @@ class TestAdmin : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(env.start(), qPrintable(env.error()));
-        QVERIFY2(env.connect(), qPrintable(env.error()));
+        QVERIFY2(world.start(), qPrintable(world.error()));
         // Two groups of one user: only the second grants the purchase receipt.
         QVERIFY(ExecSQL(QStringLiteral(
             "insert into AppUserGroup(ID,gName,bmid,mc) values(10,'甲组',5,'采购部')")));
@@ -92,7 +95,7 @@ private Q_SLOTS:
                                        "values(20,'DUO','两组用户','','(10,11)','甲组,乙组')")));
     }
 
-    void cleanupTestCase() { env.stop(); }
+    void cleanupTestCase() { world.stop(); }
 
     void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
 
@@ -101,12 +104,13 @@ private Q_SLOTS:
         const int boxes = unexpected->Count();
         const QString first = boxes ? unexpected->Requests().first().Text : QString();
         unexpected.reset();
+        world.cleanup();
         QVERIFY2(boxes == 0, qPrintable(QStringLiteral("unexpected message: ") + first));
     }
 
     void aUserOfTwoGroupsHoldsTheUnionOfTheirGrants()
     {
-        env.login(QStringLiteral("DUO"));
+        QVERIFY2(world.login(QStringLiteral("DUO")), qPrintable(world.error()));
         TSystemFunctionRight &right = FuncRight();
         right.LoadRights(right.UserCode, right.GroupIDs, QStringLiteral("Sys_FuncTree_office"));
         QVERIFY(right.HasRight(QStringLiteral("mnuCgsh")));
@@ -165,13 +169,15 @@ private Q_SLOTS:
 
     void theDepartmentScopeNarrowsTheListsOnlyWhenSwitchedOn()
     {
-        env.login(QStringLiteral("CK01")); // 仓库组, department 7
+        QVERIFY2(world.login(QStringLiteral("CK01")),
+                 qPrintable(world.error())); // 仓库组, department 7
         TSystemFunctionRight &right = FuncRight();
         right.LoadRights(right.UserCode, right.GroupIDs, QStringLiteral("Sys_FuncTree_office"));
         QCOMPARE(right.WarehouseSQL, TSystemFunctionRight::DefaultWarehouseSQL);
 
+        world.afterTest(QStringLiteral("update CompanyInfo set fBoolean2=0"));
         QVERIFY(ExecSQL(QStringLiteral("update CompanyInfo set fBoolean2=1")));
-        env.login(QStringLiteral("CK01"));
+        QVERIFY2(world.login(QStringLiteral("CK01")), qPrintable(world.error()));
         right.LoadRights(right.UserCode, right.GroupIDs, QStringLiteral("Sys_FuncTree_office"));
         QVERIFY(ExecSQL(QStringLiteral("update CompanyInfo set fBoolean2=0")));
         QVERIFY(right.DeptScope);
@@ -191,19 +197,22 @@ private Q_SLOTS:
         QVERIFY(right.DefaultWarehouseID > 0);
         QVERIFY(!column(right.DeptSQL).isEmpty());
 
-        env.login(QStringLiteral("SYS"));
+        QVERIFY2(world.login(QStringLiteral("SYS")), qPrintable(world.error()));
         right.LoadRights(right.UserCode, right.GroupIDs, QStringLiteral("Sys_FuncTree_office"));
         QCOMPARE(right.DeptIDs, QStringLiteral(" select id from bm "));
     }
 
     void aGroupWithoutDepartmentSeesNoWarehouseUnderTheScope()
     {
+        world.afterTest(QStringLiteral("delete from AppUserGroup where ID=13"));
+        world.afterTest(QStringLiteral("delete from AppUser where ID=21"));
+        world.afterTest(QStringLiteral("update CompanyInfo set fBoolean2=0"));
         QVERIFY(ExecSQL(QStringLiteral(
             "insert into AppUserGroup(ID,gName,bmid,mc) values(13,'无部门组',0,'')")));
         QVERIFY(ExecSQL(QStringLiteral("insert into AppUser(ID,uCode,uName,uPassword,gID,gName) "
                                        "values(21,'NODEPT','无部门','','(13)','无部门组')")));
         QVERIFY(ExecSQL(QStringLiteral("update CompanyInfo set fBoolean2=1")));
-        env.login(QStringLiteral("NODEPT"));
+        QVERIFY2(world.login(QStringLiteral("NODEPT")), qPrintable(world.error()));
         TSystemFunctionRight &right = FuncRight();
         const bool loaded = Guarded([&] {
             right.LoadRights(right.UserCode, right.GroupIDs, QStringLiteral("Sys_FuncTree_office"));
@@ -218,24 +227,24 @@ private Q_SLOTS:
     {
         const QString category =
             column(QStringLiteral("select ItemType from Pub_ItemType order by ItemType")).first();
+        world.afterTest(QStringLiteral("delete from Sys_GroupUnRight_HPLB"));
         QVERIFY(ExecSQL(
             QStringLiteral("insert into Sys_GroupUnRight_HPLB(UserGroupNo,ItemType) values(3,") +
             category + QStringLiteral(")")));
-        env.login(QStringLiteral("CK01"));
+        QVERIFY2(world.login(QStringLiteral("CK01")), qPrintable(world.error()));
         TSystemFunctionRight &right = FuncRight();
         right.LoadRights(right.UserCode, right.GroupIDs, QStringLiteral("Sys_FuncTree_office"));
         QVERIFY(!column(QStringLiteral("select C.ItemType from ") + right.ItemTypeFrom)
                      .contains(category));
-        env.login(QStringLiteral("SYS"));
+        QVERIFY2(world.login(QStringLiteral("SYS")), qPrintable(world.error()));
         right.LoadRights(right.UserCode, right.GroupIDs, QStringLiteral("Sys_FuncTree_office"));
         QVERIFY(column(QStringLiteral("select C.ItemType from ") + right.ItemTypeFrom)
                     .contains(category));
-        QVERIFY(ExecSQL(QStringLiteral("delete from Sys_GroupUnRight_HPLB")));
     }
 
     void theRightsTreeShowsAndPropagatesAGroupsGrants()
     {
-        env.login(QStringLiteral("SYS"));
+        QVERIFY2(world.login(QStringLiteral("SYS")), qPrintable(world.error()));
         std::unique_ptr<TfrmPopedom> form(openPopedom(2));
         QCOMPARE(form->GroupID(), QStringLiteral("2"));
         QCOMPARE(form->GroupName(), QStringLiteral("采购组"));
@@ -285,6 +294,7 @@ private Q_SLOTS:
 
     void applyStoresTheGroupsCheckedFunctions()
     {
+        QVERIFY(world.keepTables({QStringLiteral("Sys_GroupFuncRight")}));
         std::unique_ptr<TfrmPopedom> form(openPopedom(4));
         form->SetNodeChecked(QStringLiteral("0601"), true);
         form->SetNodeChecked(QStringLiteral("0404"), false);
@@ -308,7 +318,7 @@ private Q_SLOTS:
                      .left(10),
                  QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
         // The accountant holds it at the next start.
-        env.login(QStringLiteral("KJ01"));
+        QVERIFY2(world.login(QStringLiteral("KJ01")), qPrintable(world.error()));
         FuncRight().LoadRights(FuncRight().UserCode, FuncRight().GroupIDs,
                                QStringLiteral("Sys_FuncTree_office"));
         QVERIFY(FuncRight().HasRight(QStringLiteral("mnuKcpd")));
@@ -317,6 +327,7 @@ private Q_SLOTS:
 
     void applyStoresTheDeniedCategories()
     {
+        world.afterTest(QStringLiteral("delete from Sys_GroupUnRight_HPLB"));
         std::unique_ptr<TfrmPopedom> form(openPopedom(3));
         form->PageControl1->setCurrentWidget(form->TabHplb);
         QVERIFY(form->cdsUnRight.Active());
@@ -335,7 +346,6 @@ private Q_SLOTS:
                  categories.mid(0, 2));
         QCOMPARE(form->cdsUnRight.RecordCount(), 2);
         QVERIFY(!form->cdsUnRight.FieldByName(QStringLiteral("aHPLBMC"))->AsString().isEmpty());
-        QVERIFY(ExecSQL(QStringLiteral("delete from Sys_GroupUnRight_HPLB")));
         form->Close();
     }
 
@@ -389,7 +399,8 @@ private Q_SLOTS:
 
     void thePasswordDialogChecksTheOldPasswordAndTheConfirmation()
     {
-        env.login(QStringLiteral("KJ01"));
+        QVERIFY2(world.login(QStringLiteral("KJ01")), qPrintable(world.error()));
+        world.afterTest(TfrmSysPassword::UpdateSQL(QStringLiteral("123"), QStringLiteral("KJ01")));
         std::unique_ptr<TfrmSysPassword> dialog(CreateForm<TfrmSysPassword>());
         dialog->show();
         TMessageBoxScript boxes;
@@ -414,7 +425,6 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("a'b")});
         QCOMPARE(TfrmSysPassword::UpdateSQL(QStringLiteral("a'b"), QStringLiteral("KJ01")),
                  QStringLiteral("update AppUser set uPassword = 'a''b'where uCode = 'KJ01'"));
-        QVERIFY(ExecSQL(TfrmSysPassword::UpdateSQL(QStringLiteral("123"), QStringLiteral("KJ01"))));
     }
 
     void theExitDialogBacksUpBeforeLeaving()
@@ -429,7 +439,7 @@ private Q_SLOTS:
         dialog->btnBackup->click();
         QCOMPARE(dialog->ExitResult(), 1);
         QCOMPARE(dialog->ModalResult(), mrOk);
-        const QDir backups(env.server.dataDir() + QStringLiteral("/backup/001"));
+        const QDir backups(world.server().dataDir() + QStringLiteral("/backup/001"));
         QVERIFY(backups.exists());
         QVERIFY(!backups.entryList(QDir::Files).isEmpty());
     }

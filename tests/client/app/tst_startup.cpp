@@ -3,28 +3,36 @@
 // update script, and the whole sequence from the splash to the main window with every
 // dialog answered as a user would.
 #include "client/app/download.h"
-#include "client/core/inifile.h"
 #include "client/app/login.h"
 #include "client/app/severadress.h"
 #include "client/app/startup.h"
 #include "client/app/ztlogin.h"
+#include "client/core/inifile.h"
+#include "client/core/paths.h"
+#include "client/core/session.h"
+#include "client/core/sysconfig.h"
+#include "client/data/centraldata.h"
+#include "client/data/serveraccess.h"
 #include "client/data/socketconnection.h"
+#include "client/forms/globalobj.h"
 #include "client/shell/mainwindow.h"
 #include "client/shell/mdiclient.h"
-#include "client/shell/shellfixture.h"
 #include "client/widgets/dblookupcombo.h"
 #include "client/widgets/messagebox.h"
+#include "support/testworld.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
-using shelltest::whenModal;
+using vztest::whenModal;
 
 namespace {
 
@@ -51,20 +59,29 @@ void offerVersion(const QString &version, const QByteArray &program)
     QCOMPARE(versions.ApplyUpdates(0), 0);
 }
 
+// The start-up makes its own data modules: the world leaves them to the tests.
+vztest::WorldOptions startupWorld()
+{
+    vztest::WorldOptions options;
+    options.moreAccountSets = {QStringLiteral("002")};
+    options.connect = false;
+    return options;
+}
+
 } // namespace
 
 class TestStartup : public QObject
 {
     Q_OBJECT
 
-    shelltest::Environment env;
+    vztest::TestWorld world{startupWorld()};
     // Boxes no test expects are answered and reported rather than waited for.
     std::unique_ptr<TMessageBoxScript> unexpected;
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY2(env.start({QStringLiteral("002")}), qPrintable(env.error())); }
+    void initTestCase() { QVERIFY2(world.start(), qPrintable(world.error())); }
 
-    void cleanupTestCase() { env.stop(); }
+    void cleanupTestCase() { world.stop(); }
 
     void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
 
@@ -73,10 +90,8 @@ private Q_SLOTS:
         const int boxes = unexpected->Count();
         const QString first = boxes ? unexpected->Requests().first().Text : QString();
         unexpected.reset();
-        env.dataBb.reset();
-        env.data.reset();
-        QFile::remove(SysConfigFileName());
-        SaveServerAddress(env.server.address());
+        world.cleanup();
+        world.disconnect();
         QVERIFY2(boxes == 0, qPrintable(QStringLiteral("unexpected message: ") + first));
     }
 
@@ -96,7 +111,7 @@ private Q_SLOTS:
         QFile::remove(SysConfigFileName());
         std::unique_ptr<TFrmSeverAdress> dialog(CreateForm<TFrmSeverAdress>());
         QString offered;
-        whenModal<TFrmSeverAdress>([&](TFrmSeverAdress &form) {
+        const auto answered = whenModal<TFrmSeverAdress>([&](TFrmSeverAdress &form) {
             offered = form.EditSeverAddress->text();
             form.EditSeverAddress->setText(QStringLiteral("  server.local:2110  "));
             QTest::mouseClick(form.btnOK, Qt::LeftButton);
@@ -117,7 +132,7 @@ private Q_SLOTS:
         file.close();
         std::unique_ptr<TFrmSeverAdress> dialog(CreateForm<TFrmSeverAdress>());
         QString offered;
-        whenModal<TFrmSeverAdress>([&](TFrmSeverAdress &form) {
+        const auto answered = whenModal<TFrmSeverAdress>([&](TFrmSeverAdress &form) {
             offered = form.EditSeverAddress->text();
             form.btnCancel->click();
         });
@@ -128,7 +143,7 @@ private Q_SLOTS:
     void anUnreachableServerKeepsTheAccountSetDialogFromShowing()
     {
         SaveServerAddress(QStringLiteral("127.0.0.1:1"));
-        env.data = std::make_unique<TData>();
+        QVERIFY(world.connect(vztest::Reach::Nothing));
         TMessageBoxScript boxes;
         std::unique_ptr<TfrmZTLogin> dialog(CreateForm<TfrmZTLogin>());
         QVERIFY(!dialog->MayShow());
@@ -141,7 +156,7 @@ private Q_SLOTS:
 
     void theAccountSetDialogOffersTheLastChoiceAndRecordsTheNewOne()
     {
-        env.data = std::make_unique<TData>();
+        QVERIFY(world.connect(vztest::Reach::Nothing));
         WriteLoginSetting(QStringLiteral("ztcode"), QStringLiteral("nosuch"));
         {
             std::unique_ptr<TfrmZTLogin> dialog(CreateForm<TfrmZTLogin>());
@@ -153,7 +168,7 @@ private Q_SLOTS:
         }
         WriteLoginSetting(QStringLiteral("ztcode"), QStringLiteral("002"));
         std::unique_ptr<TfrmZTLogin> dialog(CreateForm<TfrmZTLogin>());
-        whenModal<TfrmZTLogin>([](TfrmZTLogin &form) { form.btnOK->click(); });
+        const auto chosen = whenModal<TfrmZTLogin>([](TfrmZTLogin &form) { form.btnOK->click(); });
         QCOMPARE(dialog->ShowModal(), mrOk);
         QCOMPARE(SessionInfo().AccountNo, QStringLiteral("002"));
         QCOMPARE(SessionInfo().AccountName, QStringLiteral("帐套002"));
@@ -198,7 +213,7 @@ private Q_SLOTS:
         QFETCH(QString, password);
         QFETCH(QString, message);
         QFETCH(QString, loggedIn);
-        QVERIFY(env.connect(false));
+        QVERIFY(world.connect(vztest::Reach::Server));
         SessionInfo().AccountNo = QStringLiteral("001");
         FuncRight() = TSystemFunctionRight();
         FuncRight().SetDataSets(&Data().Tmp(), &Data().Tmpf(), &Data().Tmpl());
@@ -233,7 +248,7 @@ private Q_SLOTS:
 
     void loginOffersTheLastUserOrSysAndKeepsTypedCodes()
     {
-        QVERIFY(env.connect(false));
+        QVERIFY(world.connect(vztest::Reach::Server));
         SessionInfo().AccountNo = QStringLiteral("001");
         WriteLoginSetting(QStringLiteral("user"), QString());
         QDir(ExeDirFile(QStringLiteral("Reports"))).removeRecursively();
@@ -257,7 +272,8 @@ private Q_SLOTS:
 
     void aRefusedSessionKeepsTheLoginFromShowing()
     {
-        QVERIFY(env.connect(false));
+        QVERIFY(world.connect(vztest::Reach::Server));
+        world.afterTest([] { SessionInfo().AccountNo = QStringLiteral("001"); });
         SessionInfo().AccountNo = QStringLiteral("nosuch");
         TMessageBoxScript boxes;
         std::unique_ptr<TfrmLogin> dialog(CreateForm<TfrmLogin>());
@@ -265,12 +281,14 @@ private Q_SLOTS:
         QVERIFY(!dialog->btnOK->isEnabled());
         QVERIFY(!dialog->edtPassword->isEnabled());
         QCOMPARE(boxes.Count(), 0); // the program ends without a further message
-        SessionInfo().AccountNo = QStringLiteral("001");
     }
 
     void theUpgradeIsOfferedOnlyForANewerVersion()
     {
-        QVERIFY(env.connect(false));
+        QVERIFY(world.connect(vztest::Reach::Server));
+        world.afterTest([] {
+            RunSQL(Data().AccountTemp(), QStringLiteral("delete from VersionInfor"), false);
+        });
         QVERIFY(!CheckClientUpgrade());
 
         QByteArray program(150000, 'x');
@@ -283,7 +301,7 @@ private Q_SLOTS:
             form.btnCancel->click();
         });
         QVERIFY(!CheckClientUpgrade());
-        QVERIFY(*offered);
+        QVERIFY(offered);
 
         // The download writes the program in chunks of 61440 bytes.
         std::unique_ptr<TfrmDownLoad> dialog(CreateForm<TfrmDownLoad>());
@@ -293,7 +311,6 @@ private Q_SLOTS:
         QCOMPARE(readFile(dialog->TargetFile()), program);
         QCOMPARE(dialog->ProgressBar1->maximum(), 2);
         QVERIFY(!dialog->UpgradeChosen());
-        QVERIFY(RunSQL(Data().AccountTemp(), QStringLiteral("delete from VersionInfor"), false));
     }
 
     void theUpdateScriptReplacesTheProgramOnceItHasEndedAndStartsIt()
@@ -333,7 +350,7 @@ private Q_SLOTS:
     {
         WriteLoginSetting(QStringLiteral("ztcode"), QStringLiteral("001"));
         auto address = whenModal<TFrmSeverAdress>([this](TFrmSeverAdress &form) {
-            QCOMPARE(form.EditSeverAddress->text(), env.server.address());
+            QCOMPARE(form.EditSeverAddress->text(), world.address());
             form.btnOK->click();
         });
         auto accounts = whenModal<TfrmZTLogin>([](TfrmZTLogin &form) { form.btnOK->click(); });
@@ -346,7 +363,7 @@ private Q_SLOTS:
         options.SplashMs = 0;
         auto startup = std::make_unique<TStartup>(options);
         QVERIFY(startup->Run());
-        QVERIFY(*address && *accounts && *login);
+        QVERIFY(address && accounts && login);
 
         TfrmMain *main = startup->MainWindow();
         QVERIFY(main && main->isVisible());
@@ -368,7 +385,8 @@ private Q_SLOTS:
 
     void cancellingTheAddressDialogEndsTheStartUp()
     {
-        whenModal<TFrmSeverAdress>([](TFrmSeverAdress &form) { form.btnCancel->click(); });
+        const auto cancelled =
+            whenModal<TFrmSeverAdress>([](TFrmSeverAdress &form) { form.btnCancel->click(); });
         TStartupOptions options;
         options.SplashMs = 0;
         TStartup startup(options);

@@ -1,9 +1,10 @@
 // The central data module on a real account set: providers and command texts, the field
 // rules applied when datasets open, calculated fields, new-record defaults, before-open
 // rules, SetID, the scratch pool and the server-access routines, and the script restore.
-#include "linkfixture.h"
+#include "linktests.h"
 
 #include "client/common/sqltext.h"
+#include "client/core/session.h"
 #include "client/data/scriptrestore.h"
 
 #include <QDir>
@@ -17,7 +18,7 @@ class TestCentralData : public QObject
 {
     Q_OBJECT
 
-    linktest::Environment env;
+    vztest::TestWorld world{linktest::worldOptions()};
 
     // Whether the server understands the Jet text of SetID (the dialect translator).
     bool serverSpeaksJet()
@@ -33,12 +34,13 @@ class TestCentralData : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY2(env.start(), qPrintable(env.error()));
+        QVERIFY2(world.start(), qPrintable(world.error()));
         // the new account set comes with catalogue rows; these tests bring their own
         for (const char *table : {"KH", "ZH", "SRZCLB", "HPHSFF", "QTKCBDLX", "CK", "SFKFS"})
             QVERIFY(ExecSQL(QStringLiteral("delete from ") + QLatin1String(table)));
     }
-    void cleanupTestCase() { env.stop(); }
+    void cleanupTestCase() { world.stop(); }
+    void cleanup() { world.cleanup(); }
 
     void datasetsAreNamedAfterTheirProviders()
     {
@@ -142,6 +144,7 @@ private slots:
         QFETCH(QString, rows);
         QFETCH(QString, field);
         QFETCH(QStringList, texts);
+        world.afterTest(QStringLiteral("delete from ") + table);
         QVERIFY(ExecSQL(QStringLiteral("insert into ") + table + QLatin1Char(' ') + rows));
         TClientDataSet &ds = Data().DataSetByName(dataSet);
         ds.Open();
@@ -149,7 +152,6 @@ private slots:
         // the editing text follows the same rule
         QCOMPARE(ds.FieldByName(field)->Text(), texts.first());
         ds.Close();
-        QVERIFY(ExecSQL(QStringLiteral("delete from ") + table));
     }
 
     void menuCaptionsAreIndentedByLevel()
@@ -165,6 +167,8 @@ private slots:
 
     void floatFieldsGetTheDefaultFormats()
     {
+        world.afterTest(QStringLiteral("delete from HP"));
+        world.afterTest(QStringLiteral("delete from ZH"));
         QVERIFY(ExecSQL(QStringLiteral(
             "insert into HP (ID, BH, PM, JJ, HPSXID) values (1, 'A1', '螺丝', 1234.5, 2)")));
         TClientDataSet &hp = Data().Hp();
@@ -180,6 +184,13 @@ private slots:
 
         // a field that has its own display format keeps it and edits without the ","
         TClientDataSet &zh = Data().Zh();
+        world.afterTest([&zh] {
+            zh.Close();
+            for (const char *name : {"QCJE", "ID"}) {
+                if (TField *field = zh.FindField(QLatin1String(name)))
+                    zh.RemoveField(field);
+            }
+        });
         zh.AddField(ftInteger, QStringLiteral("ID"));
         zh.AddField(ftFloat, QStringLiteral("QCJE"))->SetDisplayFormat(QStringLiteral("#,0.00"));
         QVERIFY(
@@ -191,16 +202,11 @@ private slots:
         QCOMPARE(opening->DisplayText(), QStringLiteral("1,234.57"));
         QCOMPARE(opening->Text(), QStringLiteral("1234.57"));
         zh.Close();
-        zh.RemoveField(zh.FindField(QStringLiteral("QCJE")));
-        zh.RemoveField(zh.FindField(QStringLiteral("ID")));
 
         // the scratch datasets hold what a form loads, as it comes
         QVERIFY(RunSQL(Data().Tmp(), QStringLiteral("select JJ from HP"), true));
         QVERIFY(Data().Tmp().Fields(0)->DisplayFormat().isEmpty());
         Data().Tmp().Close();
-
-        QVERIFY(ExecSQL(QStringLiteral("delete from HP")));
-        QVERIFY(ExecSQL(QStringLiteral("delete from ZH")));
     }
 
     void moneyFormatsGoToPriceAndAmountFields()
@@ -223,6 +229,13 @@ private slots:
 
     void calculatedFields()
     {
+        for (const char *table : {"Wy_ZHBX", "CY_KD", "Gz_JJGZ"})
+            world.afterTest(QStringLiteral("delete from ") + QLatin1String(table));
+        world.afterTest([] {
+            for (TClientDataSet *ds :
+                 {&Data().BaoXiu(), &Data().CY_KD(), &Data().GZ_JJGZ(), &Data().Gz_GXu()})
+                ds->Close();
+        });
         QVERIFY(ExecSQL(QStringLiteral(
             "insert into Wy_ZHBX (ZBID, HH, HPID, SL, DJ) values (1, 1, 1, 3, 2.5)")));
         Data().BaoXiu().Open();
@@ -250,8 +263,6 @@ private slots:
         QCOMPARE(wages.FieldByName(QStringLiteral("JE"))->FieldKind(), fkCalculated);
         wages.Close();
         Data().Gz_GXu().Close();
-        for (const char *table : {"Wy_ZHBX", "CY_KD", "Gz_JJGZ"})
-            QVERIFY(ExecSQL(QStringLiteral("delete from ") + QLatin1String(table)));
     }
 
     void newRecordsTakeTheServerDate()
@@ -335,6 +346,7 @@ private slots:
     {
         if (!serverSpeaksJet())
             QSKIP("the server does not translate the Jet dialect yet");
+        world.afterTest(QStringLiteral("delete from HP"));
         TClientDataSet &hp = Data().Hp();
         hp.Open();
         hp.Append();
@@ -365,13 +377,20 @@ private slots:
         QCOMPARE(hp.FieldByName(QStringLiteral("ID"))->AsInteger(), 1);
         hp.Cancel();
         hp.Close();
-        QVERIFY(ExecSQL(QStringLiteral("delete from HP")));
     }
 
     void dialectRoutinesRunOnTheServerInBothDialects()
     {
         if (!serverSpeaksJet())
             QSKIP("the server does not translate the Jet dialect yet");
+        world.afterTest(QStringLiteral("delete from XSKDZB"));
+        world.afterTest([] {
+            // the session's dialect as the login chose it
+            Data().Xskdzb().Close();
+            QString accountNo = QStringLiteral("001");
+            Data().cn().AppServer().ConnectAct(0, accountNo);
+            SessionInfo().DatabaseKind = 0;
+        });
         QVERIFY(ExecSQL(QStringLiteral(
             "insert into XSKDZB (ID, DJBH, RQ, JE) values (1, 'XS1', #2024-02-28#, 10), "
             "(2, 'XS2', #2024-03-01#, 20), (3, 'XS3', #2024-03-31#, 30)")));
@@ -407,10 +426,6 @@ private slots:
             headers.Cancel();
             headers.Close();
         }
-        QString accountNo = QStringLiteral("001");
-        QVERIFY(!Data().cn().AppServer().ConnectAct(0, accountNo));
-        SessionInfo().DatabaseKind = 0;
-        QVERIFY(ExecSQL(QStringLiteral("delete from XSKDZB")));
     }
 
     void nestedCallsTakeDifferentPoolMembers()
@@ -458,6 +473,7 @@ private slots:
         QCOMPARE(QueryValue(QStringLiteral("select PM from HP where 1 = 2")), QVariant(QString()));
         QCOMPARE(QueryValue(QStringLiteral("select ZT from HP where 1 = 2")), QVariant(0));
         QVERIFY(!QueryValue(QStringLiteral("select RQ from XSKDZB where 1 = 2")).isValid());
+        world.afterTest(QStringLiteral("delete from HP"));
         QVERIFY(ExecSQL(QStringLiteral("insert into HP (ID, BH, PM) values (1, 'A', 'O''Neil')")));
         QCOMPARE(QueryValue(QStringLiteral("select PM from HP where BH = ") +
                             QuotedStr(QStringLiteral("A"))),
@@ -487,7 +503,6 @@ private slots:
         QVERIFY(ExecSQL(QStringLiteral("insert into HP (ID, BH, PM) values (2, 'B', '螺母')")));
         FillListFromQuery(list, QStringLiteral("select PM from HP order by ID"), Data().Tmpf());
         QCOMPARE(list, (QStringList{QStringLiteral("O'Neil"), QStringLiteral("螺母")}));
-        QVERIFY(ExecSQL(QStringLiteral("delete from HP")));
     }
 
     void sqlToFieldsCopiesAsManyColumnsAsThereAre()
@@ -533,7 +548,8 @@ private slots:
     void scriptRestoreSkipsCommentsAndCollectsFailures()
     {
         QTemporaryDir work;
-        const QString previous = QDir::currentPath();
+        world.afterTest(QStringLiteral("delete from KH"));
+        world.afterTest([previous = QDir::currentPath()] { QDir::setCurrent(previous); });
         QDir::setCurrent(work.path());
         const QStringList lines{
             QStringLiteral("// backup of KH"),
@@ -581,9 +597,6 @@ private slots:
                   QByteArray::fromHex("b2e2cad4") + QByteArray("')\r\n"));
         gbk.close();
         QCOMPARE(ReadScriptFile(gbk.fileName()).value(0).right(4), QStringLiteral("测试')"));
-
-        QDir::setCurrent(previous);
-        QVERIFY(ExecSQL(QStringLiteral("delete from KH")));
     }
 };
 

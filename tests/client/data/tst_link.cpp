@@ -1,8 +1,9 @@
 // The server link through a real server: connecting from the configuration, custom methods
 // with arguments by reference, rows in packets, value types both ways, the report connection,
 // and what a lost connection costs.
-#include "linkfixture.h"
+#include "linktests.h"
 
+#include "client/core/sysconfig.h"
 #include "client/data/reportdata.h"
 
 #include <QFile>
@@ -15,15 +16,16 @@ class TestLink : public QObject
 {
     Q_OBJECT
 
-    linktest::Environment env;
+    vztest::TestWorld world{linktest::worldOptions()};
 
 private slots:
     void initTestCase()
     {
-        QVERIFY2(env.start(), qPrintable(env.error()));
+        QVERIFY2(world.start(), qPrintable(world.error()));
         QVERIFY(ExecSQL(QStringLiteral("delete from KH")));
     }
-    void cleanupTestCase() { env.stop(); }
+    void cleanupTestCase() { world.stop(); }
+    void cleanup() { world.cleanup(); }
 
     void connectServerReportsWhyItFailed()
     {
@@ -31,7 +33,7 @@ private slots:
         QString message;
         QVERIFY(ConnectServer(&other, &message));
         QVERIFY(other.Connected());
-        QCOMPARE(other.Address(), env.server.address());
+        QCOMPARE(other.Address(), world.address());
 
         // a server that is not there
         SaveServerAddress(QStringLiteral("127.0.0.1:1"));
@@ -48,7 +50,7 @@ private slots:
         QVERIFY(!ConnectServer(nullptr, &message));
 
         QFile::remove(SysConfigFileName());
-        SaveServerAddress(env.server.address());
+        SaveServerAddress(world.address());
         QVERIFY(ConnectServer(&other, &message));
     }
 
@@ -84,6 +86,7 @@ private slots:
 
     void rowsArriveInPacketsOnDemand()
     {
+        world.afterTest(QStringLiteral("delete from KH"));
         QVERIFY(linktest::addCustomers(4500));
         TClientDataSet &kh = Data().Kh();
         kh.SetCommandText(QStringLiteral("select ID, BH, MC from KH order by ID"));
@@ -113,11 +116,16 @@ private slots:
         QCOMPARE(columnTexts(tmp, QStringLiteral("ID")),
                  (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
         tmp.Close();
-        QVERIFY(ExecSQL(QStringLiteral("delete from KH")));
     }
 
     void valuesKeepTheirTypesBothWays()
     {
+        for (const char *table : {"YG", "Oa_Leave", "Hp_Pict"})
+            world.afterTest(QStringLiteral("delete from ") + QLatin1String(table));
+        world.afterTest([] {
+            Data().Yg().Close();
+            Data().Yg().SetCommandText(QString());
+        });
         TClientDataSet &yg = Data().Yg();
         yg.Open();
         yg.Append();
@@ -147,7 +155,6 @@ private slots:
                  QStringLiteral("第一行\n第二行"));
         QVERIFY(yg.FieldByName(QStringLiteral("ID"))->ProviderFlags() & pfInKey);
         yg.Close();
-        yg.SetCommandText(QString());
 
         // date-times, with and without a time of day, and the edges of the number kinds
         QVERIFY(ExecSQL(
@@ -181,6 +188,7 @@ private slots:
 
     void reportConnectionFollowsTheCentralOneToItsAccountSet()
     {
+        world.afterTest(QStringLiteral("delete from KH"));
         QVERIFY(ExecSQL(QStringLiteral("insert into KH (ID, BH, MC) values (1, 'K1', '华东')")));
         TDataBb reports(Data());
         TClientDataSet &sales = DataBb().DataSet(QStringLiteral("KhXsHz"));
@@ -193,7 +201,7 @@ private slots:
         sales.SetCommandText(QStringLiteral("select MC, 17 as NSL, '' as YWY from KH"));
         sales.Open();
         QVERIFY(Data().CnBb().Connected());
-        QCOMPARE(Data().CnBb().Address(), env.server.address());
+        QCOMPARE(Data().CnBb().Address(), world.address());
         QCOMPARE(sales.FieldByName(QStringLiteral("cMC"))->AsString(), QStringLiteral("华东"));
         QCOMPARE(sales.FieldByName(QStringLiteral("NSL"))->DisplayText(), QStringLiteral("17%"));
         QCOMPARE(sales.FieldByName(QStringLiteral("YWY"))->DisplayText(), QStringLiteral("其他"));
@@ -208,27 +216,31 @@ private slots:
         QCOMPARE(detail.FieldByName(QStringLiteral("ZKJE"))->DisplayText(), QString());
         QCOMPARE(detail.FieldByName(QStringLiteral("SE"))->DisplayText(), QStringLiteral("2.5"));
         detail.Close();
-        QVERIFY(ExecSQL(QStringLiteral("delete from KH")));
     }
 
     void aLostConnectionIsReportedAndTheNextCallReconnects()
     {
+        world.afterTest(QStringLiteral("delete from KH"));
+        world.afterTest([] {
+            Data().Kh().Close();
+            Data().Kh().SetCommandText(QString());
+        });
         QVERIFY(linktest::addCustomers(3000));
         TClientDataSet &kh = Data().Kh();
         kh.SetCommandText(QStringLiteral("select ID, MC from KH order by ID"));
         kh.Open(); // 2000 rows in, the rest still on the server
         QVERIFY(!kh.AllRecordsFetched());
         const int connections = Data().cn().ConnectCount();
-        const quint16 port = env.server.port();
+        const quint16 port = world.server().port();
 
-        env.server.kill();
+        world.server().kill();
         try {
             QueryValue(QStringLiteral("select count(*) from KH"));
             QFAIL("a call on a dead connection succeeded");
         } catch (const EConnectionError &e) {
             QCOMPARE(e.Reason(), EConnectionError::crLost);
             QVERIFY2(e.Message().contains(QStringLiteral("连接已断开")), qPrintable(e.Message()));
-            QVERIFY(e.Message().contains(env.server.address()));
+            QVERIFY(e.Message().contains(world.address()));
             // The transport's English detail goes to the log, not to the clerk.
             QVERIFY2(!e.Message().contains(QRegularExpression(QStringLiteral("[A-Za-z]"))),
                      qPrintable(e.Message()));
@@ -243,8 +255,8 @@ private slots:
         }
         QVERIFY(!RunSQL(Data().Tmp(), QStringLiteral("select 1"), true));
 
-        QVERIFY2(env.server.start({QStringLiteral("--port"), QString::number(port)}),
-                 qPrintable(env.server.error()));
+        QVERIFY2(world.server().start({QStringLiteral("--port"), QString::number(port)}),
+                 qPrintable(world.server().error()));
         // the session's account set is chosen again: its tables are there
         QCOMPARE(QueryValue(QStringLiteral("select count(*) from KH")).toInt(), 3000);
         QVERIFY(Data().cn().ConnectCount() > connections);
@@ -261,7 +273,6 @@ private slots:
         kh.Last();
         QCOMPARE(kh.RecordCount(), 3000);
         kh.Close();
-        kh.SetCommandText(QString());
 
         // the report connection, idle while the server was away, finds out at its next
         // call, and reconnects to the session's account set at the one after
@@ -274,7 +285,6 @@ private slots:
         sales.Open();
         QCOMPARE(sales.Fields(0)->AsInteger(), 3000);
         sales.Close();
-        QVERIFY(ExecSQL(QStringLiteral("delete from KH")));
     }
 };
 

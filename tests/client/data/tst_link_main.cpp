@@ -1,6 +1,6 @@
 // The end-to-end tests of the server link, the central data modules, the reconcile dialog
 // and the shared routines with windows: one executable, several Qt Test classes.
-#include "linkfixture.h"
+#include "linktests.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 // The reconcile dialog on its own: what its grid shows for each kind of value, its two
 // filters, and what OK and Cancel hand back.
-#include "linkfixture.h"
+#include "linktests.h"
 
 #include "client/forms/reconcileerrorform.h"
 

@@ -1,9 +1,10 @@
 // Change logs of datasets of the central module applied through a real server: the round
 // trip, the all-or-nothing apply that keeps the log, and a row another workstation changed
 // meanwhile, answered through the reconcile dialog.
-#include "linkfixture.h"
+#include "linktests.h"
 
 #include "client/forms/reconcileerrorform.h"
+#include "wire/client.h"
 
 #include <QCheckBox>
 #include <QTableWidget>
@@ -34,28 +35,31 @@ class TestServerChangeLog : public QObject
 {
     Q_OBJECT
 
-    linktest::Environment env;
+    vztest::TestWorld world{linktest::worldOptions()};
     std::unique_ptr<wire::Client> other;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY2(env.start(), qPrintable(env.error()));
-        other = env.otherClient();
+        QVERIFY2(world.start(), qPrintable(world.error()));
+        other = world.otherClient();
     }
     void cleanupTestCase()
     {
         other.reset();
-        env.stop();
+        world.stop();
     }
-    void cleanup()
+    void init()
     {
-        TReconcileErrorForm::SetTestHook({});
-        Data().SetReconcileErrorHandler({});
-        Data().Hp().Close();
-        Data().Hp().SetCommandText(QString());
-        ExecSQL(QStringLiteral("delete from HP"));
+        world.afterTest(QStringLiteral("delete from HP"));
+        world.afterTest([] {
+            TReconcileErrorForm::SetTestHook({});
+            Data().SetReconcileErrorHandler({});
+            Data().Hp().Close();
+            Data().Hp().SetCommandText(QString());
+        });
     }
+    void cleanup() { world.cleanup(); }
 
     void insertModifyDeleteApplyReopen()
     {
@@ -214,6 +218,11 @@ private slots:
 
     void linesWithoutAKeyAreFoundByTheirValues()
     {
+        world.afterTest(QStringLiteral("delete from XSKD"));
+        world.afterTest([] {
+            Data().Xskd().Close();
+            Data().Xskd().SetCommandText(QString());
+        });
         QVERIFY(ExecSQL(QStringLiteral(
             "insert into XSKD (ZBID, HH, HPID, SL, DJ) values (1, 1, 5, 2, 3), (1, 2, 5, 2, 3), "
             "(2, 1, 5, 2, 3)")));
@@ -228,14 +237,12 @@ private slots:
         lines.Delete();
         QCOMPARE(lines.ApplyUpdates(0), 0);
         lines.Close();
-        lines.SetCommandText(QString());
         wire::OpenResult stored =
             other->open(QStringLiteral("pTmp"),
                         QStringLiteral("select ZBID, HH, SL from XSKD order by ZBID, HH"));
         QCOMPARE(stored.rows.size(), 2);
         QCOMPARE(stored.rows[0], (wire::Row{qint64(1), qint64(2), 7.0}));
         QCOMPARE(stored.rows[1], (wire::Row{qint64(2), qint64(1), 2.0}));
-        QVERIFY(ExecSQL(QStringLiteral("delete from XSKD")));
     }
 
     void aRowDeletedMeanwhileIsReportedWithoutConflictValues()

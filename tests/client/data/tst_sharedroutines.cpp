@@ -2,8 +2,10 @@
 // behind its progress dialog, default dates on date pickers and the attribute columns of a
 // grid. Message boxes are answered by a script; the progress dialog's cancel button is
 // pressed from a timer while the restore runs.
-#include "linkfixture.h"
+#include "linktests.h"
 
+#include "client/core/paths.h"
+#include "client/core/sysconfig.h"
 #include "client/forms/sharedroutines.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbgrid.h"
@@ -45,15 +47,16 @@ class TestSharedRoutines : public QObject
 {
     Q_OBJECT
 
-    linktest::Environment env;
+    vztest::TestWorld world{linktest::worldOptions()};
 
 private slots:
     void initTestCase()
     {
-        QVERIFY2(env.start(), qPrintable(env.error()));
+        QVERIFY2(world.start(), qPrintable(world.error()));
         QVERIFY(ExecSQL(QStringLiteral("delete from KH")));
     }
-    void cleanupTestCase() { env.stop(); }
+    void cleanupTestCase() { world.stop(); }
+    void cleanup() { world.cleanup(); }
 
     void connectServerShowsWhyItFailed()
     {
@@ -69,14 +72,13 @@ private slots:
         QCOMPARE(
             boxes.Last().Text,
             QStringLiteral("找不到服务器，请检查本软件包安装目录下面的SysConfig.ini配置文件！"));
-        QFile::remove(SysConfigFileName());
-        SaveServerAddress(env.server.address());
     }
 
     void restoreShowsProgressAndReportsTheEnd()
     {
         QTemporaryDir work;
-        const QString previous = QDir::currentPath();
+        world.afterTest(QStringLiteral("delete from KH"));
+        world.afterTest([previous = QDir::currentPath()] { QDir::setCurrent(previous); });
         QDir::setCurrent(work.path());
         const QString script = writeScript(
             work.path(), {QStringLiteral("// customers"),
@@ -113,13 +115,13 @@ private slots:
         QCOMPARE(stopped.Executed, 0);
         QCOMPARE(boxes.Last().Text, QStringLiteral("导入完成！"));
         QCOMPARE(QueryValue(QStringLiteral("select count(*) from KH")).toInt(), 0);
-        QDir::setCurrent(previous);
     }
 
     void defaultDatesGoToThePickers()
     {
         QDir(ExeDir()).mkpath(QStringLiteral("System"));
         QFile ini(ExeDirFile(QStringLiteral("System\\SystemSet.ini")));
+        world.afterTest([name = ini.fileName()] { QFile::remove(name); });
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[CurrentWork]\nItemIndex=0\n");
         ini.close();
@@ -129,7 +131,6 @@ private slots:
         ApplyDefaultDates(&from, &to);
         QCOMPARE(from.Date(), QDate::currentDate());
         QCOMPARE(to.Date(), QDate::currentDate());
-        QFile::remove(ini.fileName());
     }
 
     void attributeColumnsFollowTheModelColumn()

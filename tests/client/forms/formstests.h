@@ -3,15 +3,23 @@
 // system's own lists are.
 #pragma once
 
+#include "client/data/centraldata.h"
+#include "client/data/serveraccess.h"
 #include "client/forms/comedit.h"
 #include "client/forms/comjbzl.h"
-#include "formsfixture.h"
+#include "client/forms/globalobj.h"
+#include "support/testworld.h"
+
+#include <QTest>
 
 class TDBEdit;
 
 namespace formstest {
 
-Environment &env();
+// The world the test classes of the executable share: the demo account set, the
+// administrator SYS logged in, and the customers 9001 "O'Neil商行" (code T9001), 9002
+// "天河商店" (T9002) and 9003 "东方" (ON9003) that the list and edit form tests look for.
+vztest::TestWorld &env();
 
 // "客户资料" on KH with a prefix search on code, name and mnemonic; deletion asks
 // CheckReferenced("CUST") first.

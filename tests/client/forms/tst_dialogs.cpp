@@ -54,13 +54,13 @@ QStringList serverCodes(const QString &where)
     return out;
 }
 
-void chooseCondition(TfrmKingFilter *filter, const QString &field, int op, const QString &value,
+void chooseCondition(TfrmKingFilter &filter, const QString &field, int op, const QString &value,
                      int link)
 {
-    filter->cbFields->setCurrentIndex(filter->cbFields->findData(field));
-    filter->cbConditions->setCurrentIndex(filter->cbConditions->findData(op));
-    filter->cbValue->setEditText(value);
-    filter->cbLink->setCurrentIndex(link);
+    filter.cbFields->setCurrentIndex(filter.cbFields->findData(field));
+    filter.cbConditions->setCurrentIndex(filter.cbConditions->findData(op));
+    filter.cbValue->setEditText(value);
+    filter.cbLink->setCurrentIndex(link);
 }
 
 void check(QListWidget *list, int row)
@@ -107,6 +107,11 @@ private slots:
             QVERIFY(ExecSQL(QStringLiteral("insert into KH (ID, BH, MC, ZJM) values ") +
                             QLatin1String(row)));
     }
+    void cleanupTestCase()
+    {
+        QVERIFY(ExecSQL(QStringLiteral("delete from KH where ID between 9201 and 9204")));
+    }
+    void cleanup() { env().cleanup(); }
 
     void filterTextAndRowsAgreeThroughTheDialog()
     {
@@ -115,14 +120,14 @@ private slots:
         list->show();
         TClientDataSet &ds = *list->ListDataSet;
 
-        whenModal<TfrmKingFilter>([](TfrmKingFilter *filter) {
+        const auto defined = vztest::whenModal<TfrmKingFilter>([](TfrmKingFilter &filter) {
             chooseCondition(filter, QStringLiteral("MC"), 10, QStringLiteral("abc"), 0);
-            filter->btnAdd->click();
+            filter.btnAdd->click();
             chooseCondition(filter, QStringLiteral("BH"), 6, QStringLiteral("01"), 1);
-            filter->btnAdd->click();
-            QCOMPARE(filter->lbConditions->count(), 2);
-            QCOMPARE(filter->LineText(1), QStringLiteral("或者 编号 始于 01"));
-            filter->btnOk->click();
+            filter.btnAdd->click();
+            QCOMPARE(filter.lbConditions->count(), 2);
+            QCOMPARE(filter.LineText(1), QStringLiteral("或者 编号 始于 01"));
+            filter.btnOk->click();
         });
         list->aAll->trigger();
         QCOMPARE(list->KingFilter().Text(), QStringLiteral("MC LIKE '%abc%' OR BH LIKE '01%'"));
@@ -133,12 +138,12 @@ private slots:
         QVERIFY(expected.contains(QStringLiteral("01Z")));
 
         // Replacing the second line: an and-linked "does not begin with".
-        whenModal<TfrmKingFilter>([](TfrmKingFilter *filter) {
-            QCOMPARE(filter->lbConditions->count(), 2);
-            filter->lbConditions->setCurrentRow(1);
+        const auto replaced = vztest::whenModal<TfrmKingFilter>([](TfrmKingFilter &filter) {
+            QCOMPARE(filter.lbConditions->count(), 2);
+            filter.lbConditions->setCurrentRow(1);
             chooseCondition(filter, QStringLiteral("BH"), 7, QStringLiteral("X0"), 0);
-            filter->btnReplace->click();
-            filter->btnOk->click();
+            filter.btnReplace->click();
+            filter.btnOk->click();
         });
         list->aAll->trigger();
         QCOMPARE(list->KingFilter().Text(),
@@ -146,17 +151,17 @@ private slots:
         QCOMPARE(visibleCodes(ds), QStringList());
 
         // An empty list: Cancel keeps the dialog, No closes it and shows every row.
-        whenModal<TfrmKingFilter>([](TfrmKingFilter *filter) {
-            filter->btnClear->click();
+        const auto cleared = vztest::whenModal<TfrmKingFilter>([](TfrmKingFilter &filter) {
+            filter.btnClear->click();
             {
                 TMessageBoxScript boxes{mrCancel};
-                filter->btnOk->click();
+                filter.btnOk->click();
                 QCOMPARE(boxes.Last().Text, QStringLiteral("是否将定义的条件添加至列表？"));
                 QCOMPARE(boxes.Last().Buttons, TMsgButtons::YesNoCancel);
             }
-            QVERIFY(filter->isVisible());
+            QVERIFY(filter.isVisible());
             TMessageBoxScript boxes{mrNo};
-            filter->btnOk->click();
+            filter.btnOk->click();
         });
         list->aAll->trigger();
         QVERIFY(!ds.Filtered());
@@ -164,10 +169,10 @@ private slots:
                  int(QueryValue(QStringLiteral("select count(*) from KH")).toInt()));
 
         // Yes adds the defined condition first.
-        whenModal<TfrmKingFilter>([](TfrmKingFilter *filter) {
+        const auto added = vztest::whenModal<TfrmKingFilter>([](TfrmKingFilter &filter) {
             chooseCondition(filter, QStringLiteral("BH"), 0, QStringLiteral("X04"), 0);
             TMessageBoxScript boxes{mrYes};
-            filter->btnOk->click();
+            filter.btnOk->click();
         });
         list->aAll->trigger();
         QCOMPARE(visibleCodes(ds), QStringList{"X04"});
@@ -333,18 +338,19 @@ private slots:
         form->show();
         QVERIFY(!other->OnButtonClick);
 
-        whenModal<TMultiSelectFrm>([](TMultiSelectFrm *select) {
-            check(select->CheckList, 1);
-            select->btnOk->click();
+        const auto stockPicked = vztest::whenModal<TMultiSelectFrm>([](TMultiSelectFrm &select) {
+            check(select.CheckList, 1);
+            select.btnOk->click();
         });
         stock->ButtonClick();
         QCOMPARE(stock->text(), QStringLiteral("原料仓"));
         QCOMPARE(stock->Key(), QStringLiteral("(2)"));
 
-        whenModal<TSearchItemTypeFrm>([](TSearchItemTypeFrm *search) {
-            search->stDBTree1->SelectKey(QStringLiteral("1"));
-            search->btnOk->click();
-        });
+        const auto deptPicked =
+            vztest::whenModal<TSearchItemTypeFrm>([](TSearchItemTypeFrm &search) {
+                search.stDBTree1->SelectKey(QStringLiteral("1"));
+                search.btnOk->click();
+            });
         dept->ButtonClick();
         QCOMPARE(dept->Key(),
                  QStringLiteral(" and C.ID in (") +
@@ -352,12 +358,12 @@ private slots:
                      QLatin1Char(')'));
         QVERIFY(dept->Key().count(QLatin1Char(',')) > 3); // the whole company
 
-        whenModal<TdlgFilter_New>([](TdlgFilter_New *filter) {
-            QList<TAttrFilterRow> rows = filter->Rows();
+        const auto goodsFiltered = vztest::whenModal<TdlgFilter_New>([](TdlgFilter_New &filter) {
+            QList<TAttrFilterRow> rows = filter.Rows();
             QCOMPARE(rows[1].FieldName, QStringLiteral("PM"));
             rows[1].Value = QStringLiteral("螺丝");
-            filter->SetRows(rows);
-            filter->btnOk->click();
+            filter.SetRows(rows);
+            filter.btnOk->click();
         });
         goods->ButtonClick();
         QCOMPARE(goods->Key(), QStringLiteral("(H.PM like '%螺丝%')"));
@@ -384,10 +390,10 @@ private slots:
         group->SetDataField(QStringLiteral("gName"));
         TProcAllButtonObj handler(&form);
         handler.Attach(group);
-        whenModal<TMultiSelectFrm>([](TMultiSelectFrm *select) {
-            QCOMPARE(select->CheckList->item(0)->checkState(), Qt::Checked);
-            check(select->CheckList, 2);
-            select->btnOk->click();
+        const auto answered = vztest::whenModal<TMultiSelectFrm>([](TMultiSelectFrm &select) {
+            QCOMPARE(select.CheckList->item(0)->checkState(), Qt::Checked);
+            check(select.CheckList, 2);
+            select.btnOk->click();
         });
         group->ButtonClick();
         QCOMPARE(user.State(), dsEdit);

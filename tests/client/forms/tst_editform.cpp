@@ -47,6 +47,7 @@ class TestEditForm : public QObject
 private slots:
     void init()
     {
+        QVERIFY(env().keepTables({QStringLiteral("KH")}));
         list = new TfrmTestCust;
         list->DoCreate();
         list->show();
@@ -55,24 +56,26 @@ private slots:
     {
         if (list)
             list->close();
+        env().cleanup();
     }
 
     void newRecordOnAnEmptyTableGetsIdOneAndCodeOneAndNoDefaultsElse()
     {
+        QVERIFY(env().keepTables({QStringLiteral("SRZCLB")}));
         QVERIFY(ExecSQL(QStringLiteral("delete from SRZCLB")));
         TableSource categories(QStringLiteral("SRZCLB"));
         TfrmComEdit form;
         form.EditDataSource = &categories.source;
         form.IdTable = QStringLiteral("SRZCLB");
         form.EditMode = QStringLiteral("A");
-        whenModal<TfrmComEdit>([&categories](TfrmComEdit *edit) {
+        const auto answered = vztest::whenModal<TfrmComEdit>([&categories](TfrmComEdit &edit) {
             TClientDataSet &ds = categories.dataSet;
             QCOMPARE(ds.State(), dsInsert);
             QCOMPARE(ds.FieldByName(QStringLiteral("ID"))->AsInteger(), 1);
             QCOMPARE(ds.FieldByName(QStringLiteral("BH"))->AsString(), QStringLiteral("0001"));
-            QVERIFY(edit->btnInsert_New->isVisible());
-            QCOMPARE(edit->windowTitle(), QStringLiteral("基础资料增加"));
-            edit->btnCancel_New->click();
+            QVERIFY(edit.btnInsert_New->isVisible());
+            QCOMPARE(edit.windowTitle(), QStringLiteral("基础资料增加"));
+            edit.btnCancel_New->click();
         });
         QCOMPARE(form.ShowModal(), mrCancel);
         QVERIFY(categories.dataSet.IsEmpty());
@@ -86,7 +89,7 @@ private slots:
         form.IdTable = QStringLiteral("YHCKQK");
         form.EditMode = QStringLiteral("I");
         const int next = int(serverValue(QStringLiteral("select max(ID) from YHCKQK"))) + 1;
-        whenModal<TfrmComEdit>([&transfers, next](TfrmComEdit *) {
+        const auto transfer = vztest::whenModal<TfrmComEdit>([&transfers, next](TfrmComEdit &) {
             TClientDataSet &ds = transfers.dataSet;
             QCOMPARE(ds.FieldByName(QStringLiteral("ID"))->AsInteger(), next);
             QCOMPARE(ds.FieldByName(QStringLiteral("RQ"))->AsDate(), Data().GetServerDate());
@@ -94,14 +97,14 @@ private slots:
         form.ShowModal();
         QCOMPARE(transfers.dataSet.ChangeCount(), 0);
 
-        whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit *edit) {
+        const auto customer = vztest::whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit &edit) {
             TClientDataSet &ds = customers();
             const int id = int(serverValue(QStringLiteral("select max(ID) from KH"))) + 1;
             QCOMPARE(ds.FieldByName(QStringLiteral("ID"))->AsInteger(), id);
             QCOMPARE(ds.FieldByName(QStringLiteral("BH"))->AsString(), QString::number(id));
             QVERIFY(!ds.FieldByName(QStringLiteral("ZT"))->IsNull());
             QCOMPARE(ds.FieldByName(QStringLiteral("ZT"))->AsBoolean(), false);
-            QCOMPARE(edit->windowTitle(), QStringLiteral("基础资料增加"));
+            QCOMPARE(edit.windowTitle(), QStringLiteral("基础资料增加"));
         });
         list->aNew->trigger();
         QCOMPARE(customers().State(), dsBrowse);
@@ -110,22 +113,22 @@ private slots:
     void numbersShownWithThousandsAreRoundedToTheirMask()
     {
         list->aNew->SetHint(QStringLiteral("A"));
-        whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit *edit) {
+        const auto answered = vztest::whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit &edit) {
             TClientDataSet &ds = customers();
             TField *balance = ds.FieldByName(QStringLiteral("QCJE"));
             balance->SetDisplayFormat(QStringLiteral("#,##0.00"));
-            QTest::keyClicks(edit->EditBH, QStringLiteral("R1"));
+            QTest::keyClicks(edit.EditBH, QStringLiteral("R1"));
             ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("四舍五入甲"));
             balance->SetAsFloat(1234.567);
-            edit->btnInsert_New->click();
-            QVERIFY(edit->Applied);
+            edit.btnInsert_New->click();
+            QVERIFY(edit.Applied);
             QCOMPARE(ds.State(), dsInsert);
             QCOMPARE(ds.RecNo(), -1);
             ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("四舍五入乙"));
             ds.FieldByName(QStringLiteral("QCJE"))->SetAsFloat(12.345);
-            edit->btnOk_New->click();
-            QVERIFY(edit->Saved);
-            QCOMPARE(edit->LastMC, QStringLiteral("四舍五入乙"));
+            edit.btnOk_New->click();
+            QVERIFY(edit.Saved);
+            QCOMPARE(edit.LastMC, QStringLiteral("四舍五入乙"));
         });
         list->aNew->trigger();
         QCOMPARE(serverValue(QStringLiteral("select QCJE from KH where MC = '四舍五入甲'")),
@@ -140,31 +143,31 @@ private slots:
 
     void requiredFieldsStopThePostAndKeepTheRecord()
     {
-        whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit *edit) {
+        const auto answered = vztest::whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit &edit) {
             TClientDataSet &ds = customers();
-            QCOMPARE(edit->RequiredFields, QStringLiteral("BH; MC;"));
+            QCOMPARE(edit.RequiredFields, QStringLiteral("BH; MC;"));
             {
                 // The blank after ";" does not hide MC.
                 TMessageBoxScript boxes;
-                edit->btnOk_New->click();
+                edit.btnOk_New->click();
                 QCOMPARE(boxes.Count(), 1);
                 QCOMPARE(boxes.Last().Text, QStringLiteral("'MC'未录入, 请继续录入!"));
                 QCOMPARE(boxes.Last().Caption, QStringLiteral("录入错误"));
                 QCOMPARE(boxes.Last().Icon, TMsgIcon::Warning);
             }
-            QVERIFY(edit->isVisible());
+            QVERIFY(edit.isVisible());
             QCOMPARE(ds.State(), dsInsert);
             QCOMPARE(ds.ChangeCount(), 0);
             ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("必填测试"));
             ds.FieldByName(QStringLiteral("BH"))->Clear();
-            edit->EditBH->setText(QString());
+            edit.EditBH->setText(QString());
             {
                 TMessageBoxScript boxes;
-                edit->btnOk_New->click();
+                edit.btnOk_New->click();
                 QCOMPARE(boxes.Last().Text, QStringLiteral("'BH'未录入, 请继续录入!"));
             }
-            QVERIFY(edit->isVisible());
-            edit->btnCancel_New->click();
+            QVERIFY(edit.isVisible());
+            edit.btnCancel_New->click();
         });
         list->aNew->trigger();
         QCOMPARE(customers().ChangeCount(), 0);
@@ -188,14 +191,14 @@ private slots:
         };
         TfrmRegionEdit edit(list);
         edit.EditMode = QStringLiteral("I");
-        whenModal<TfrmTestCustEdit>([](TfrmTestCustEdit *form) {
-            form->EditDataSet->FieldByName(QStringLiteral("MC"))
+        const auto answered = vztest::whenModal<TfrmTestCustEdit>([](TfrmTestCustEdit &form) {
+            form.EditDataSet->FieldByName(QStringLiteral("MC"))
                 ->SetAsString(QStringLiteral("无地区"));
             TMessageBoxScript boxes;
-            form->btnOk_New->click();
+            form.btnOk_New->click();
             QCOMPARE(boxes.Last().Text, QStringLiteral("'DQID'未录入, 请继续录入!"));
-            QCOMPARE(form->EditDataSet->FieldByName(QStringLiteral("DQID"))->AsInteger(), 0);
-            form->btnCancel_New->click();
+            QCOMPARE(form.EditDataSet->FieldByName(QStringLiteral("DQID"))->AsInteger(), 0);
+            form.btnCancel_New->click();
         });
         edit.ShowModal();
     }
@@ -203,29 +206,29 @@ private slots:
     void duplicateProbeExcludesTheRecordsOwnId()
     {
         QVERIFY(customers().Locate(QStringLiteral("ID"), 9001));
-        whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit *edit) {
-            QCOMPARE(edit->windowTitle(), QStringLiteral("基础资料修改"));
+        const auto unchanged = vztest::whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit &edit) {
+            QCOMPARE(edit.windowTitle(), QStringLiteral("基础资料修改"));
             TClientDataSet &ds = customers();
             ds.Edit();
             // Unchanged name: the probe finds only the record itself, which it leaves out.
             TMessageBoxScript boxes;
-            edit->btnOk_New->click();
+            edit.btnOk_New->click();
             QCOMPARE(boxes.Count(), 0);
-            QVERIFY(edit->Saved);
+            QVERIFY(edit.Saved);
         });
         list->aModify->trigger();
 
-        whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit *edit) {
+        const auto renamed = vztest::whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit &edit) {
             TClientDataSet &ds = customers();
             ds.Edit();
             ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("东方"));
-            QCOMPARE(edit->OldValue(QStringLiteral("MC")).toString(), QStringLiteral("O'Neil商行"));
+            QCOMPARE(edit.OldValue(QStringLiteral("MC")).toString(), QStringLiteral("O'Neil商行"));
             TMessageBoxScript boxes;
-            edit->btnOk_New->click();
+            edit.btnOk_New->click();
             QCOMPARE(boxes.Last().Text, QStringLiteral("【客户简称】不能重复，请重新输入！"));
             QCOMPARE(ds.State(), dsEdit);
             QCOMPARE(ds.ChangeCount(), 0);
-            QVERIFY(!edit->Saved);
+            QVERIFY(!edit.Saved);
         });
         list->aModify->trigger();
         QCOMPARE(QueryValue(QStringLiteral("select MC from KH where ID = 9001")).toString(),
@@ -236,23 +239,23 @@ private slots:
 
     void aSaveTheServerRefusesKeepsTheFormOpenAndTheData()
     {
-        whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit *edit) {
+        const auto answered = vztest::whenModal<TfrmTestCustEdit>([this](TfrmTestCustEdit &edit) {
             TClientDataSet &ds = customers();
             ds.FieldByName(QStringLiteral("ID"))->SetAsInteger(9001); // taken
             ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("重复主键"));
-            edit->btnOk_New->click();
-            QVERIFY(edit->isVisible());
-            QVERIFY(!edit->Saved);
-            QVERIFY(!edit->Applied);
+            edit.btnOk_New->click();
+            QVERIFY(edit.isVisible());
+            QVERIFY(!edit.Saved);
+            QVERIFY(!edit.Applied);
             QCOMPARE(ds.ChangeCount(), 1);
             QCOMPARE(ds.FieldByName(QStringLiteral("MC"))->AsString(), QStringLiteral("重复主键"));
 
             ds.Edit();
             ds.FieldByName(QStringLiteral("ID"))->SetAsInteger(9100);
-            edit->btnOk_New->click();
-            QVERIFY(edit->Saved);
-            QVERIFY(edit->Applied);
-            QCOMPARE(edit->LastID, QStringLiteral("9100"));
+            edit.btnOk_New->click();
+            QVERIFY(edit.Saved);
+            QVERIFY(edit.Applied);
+            QCOMPARE(edit.LastID, QStringLiteral("9100"));
         });
         list->aNew->trigger();
         QCOMPARE(QueryValue(QStringLiteral("select MC from KH where ID = 9100")).toString(),
@@ -265,13 +268,13 @@ private slots:
         customers().First();
         const QString first = customers().FieldByName(QStringLiteral("MC"))->AsString();
         const int firstId = customers().FieldByName(QStringLiteral("ID"))->AsInteger();
-        whenModal<TfrmTestCustEdit>([&](TfrmTestCustEdit *edit) {
+        const auto answered = vztest::whenModal<TfrmTestCustEdit>([&](TfrmTestCustEdit &edit) {
             TClientDataSet &ds = customers();
             ds.Edit();
             ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("前后移动"));
             {
                 TMessageBoxScript boxes{mrCancel};
-                edit->btnNext_New->click();
+                edit.btnNext_New->click();
                 QCOMPARE(boxes.Last().Text, QStringLiteral("是否保存对当前资料的修改?"));
                 QCOMPARE(boxes.Last().Caption, QStringLiteral("资料保存"));
                 QCOMPARE(boxes.Last().Buttons, TMsgButtons::YesNoCancel);
@@ -280,47 +283,44 @@ private slots:
             QCOMPARE(ds.ChangeCount(), 1);
             {
                 TMessageBoxScript boxes{mrNo};
-                edit->btnNext_New->click();
+                edit.btnNext_New->click();
             }
             QVERIFY(ds.FieldByName(QStringLiteral("ID"))->AsInteger() != firstId);
             QCOMPARE(ds.ChangeCount(), 0);
             {
                 TMessageBoxScript boxes;
-                edit->btnPrior_New->click();
+                edit.btnPrior_New->click();
                 QCOMPARE(boxes.Count(), 0);
             }
             QCOMPARE(ds.FieldByName(QStringLiteral("MC"))->AsString(), first);
-            QVERIFY(edit->btnPrior_New->isEnabled());
+            QVERIFY(edit.btnPrior_New->isEnabled());
             // A step back from the first record finds the beginning.
-            edit->btnPrior_New->click();
-            QVERIFY(!edit->btnPrior_New->isEnabled());
-            QVERIFY(edit->btnNext_New->isEnabled());
+            edit.btnPrior_New->click();
+            QVERIFY(!edit.btnPrior_New->isEnabled());
+            QVERIFY(edit.btnNext_New->isEnabled());
             ds.Edit();
             ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("前后移动"));
             {
                 TMessageBoxScript boxes{mrYes};
-                edit->btnNext_New->click();
+                edit.btnNext_New->click();
             }
-            QCOMPARE(edit->afterApplyCount, 1);
+            QCOMPARE(edit.afterApplyCount, 1);
             QCOMPARE(ds.ChangeCount(), 0);
-            edit->btnCancel_New->click();
+            edit.btnCancel_New->click();
         });
         list->aModify->trigger();
         QCOMPARE(
             QueryValue(QStringLiteral("select MC from KH where ID = %1").arg(firstId)).toString(),
             QStringLiteral("前后移动"));
-        QVERIFY(ExecSQL(QStringLiteral("update KH set MC = %1 where ID = %2")
-                            .arg(QStringLiteral("'") + first + QStringLiteral("'"))
-                            .arg(firstId)));
     }
 
     void escapeCancelsAndTheHandlersGoBack()
     {
         const int rows = customers().RecordCount();
-        whenModal<TfrmTestCustEdit>([](TfrmTestCustEdit *edit) {
-            edit->EditDataSet->FieldByName(QStringLiteral("MC"))
+        const auto answered = vztest::whenModal<TfrmTestCustEdit>([](TfrmTestCustEdit &edit) {
+            edit.EditDataSet->FieldByName(QStringLiteral("MC"))
                 ->SetAsString(QStringLiteral("取消"));
-            QTest::keyClick(edit, Qt::Key_Escape);
+            QTest::keyClick(&edit, Qt::Key_Escape);
         });
         list->aNew->trigger();
         QCOMPARE(customers().RecordCount(), rows);

@@ -133,6 +133,8 @@ class TestGridExport : public QObject
     QTemporaryDir work;
 
 private slots:
+    void cleanup() { env().cleanup(); }
+
     void onePassWorkbookOfWideGrids_data()
     {
         QTest::addColumn<int>("columns");
@@ -237,6 +239,7 @@ private slots:
 
     void tableScriptRestoresTheTableThroughTheServer()
     {
+        QVERIFY(env().keepTables({QStringLiteral("YHCKQK")}));
         QVERIFY(ExecSQL(QStringLiteral("insert into YHCKQK (ID, RQ, JSR, PH, JE, BZ) values "
                                        "(8801, #2024-03-01#, 'O''Neil', 'P1', 1234.5, null)")));
         QVERIFY(ExecSQL(QStringLiteral("insert into YHCKQK (ID, RQ, JSR, PH, JE, BZ) values "
@@ -260,6 +263,7 @@ private slots:
 
     void blobsAreWrittenAsNull()
     {
+        env().afterTest(QStringLiteral("delete from VersionInfor"));
         QVERIFY(ExecSQL(QStringLiteral("insert into VersionInfor (sName, sFileName, sVersion) "
                                        "values ('客户端', 'vzclient', '9.95')")));
         const QString file = work.filePath(QStringLiteral("version.txt"));

@@ -61,15 +61,8 @@ class TestListForm : public QObject
     QTemporaryDir work;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(ExecSQL(QStringLiteral("insert into KH (ID, BH, MC, ZJM, QCJE) values "
-                                       "(9001, 'T9001', 'O''Neil商行', 'ONSH', 100)")));
-        QVERIFY(ExecSQL(QStringLiteral("insert into KH (ID, BH, MC, ZJM, QCJE) values "
-                                       "(9002, 'T9002', '天河商店', 'THSD', 20.5)")));
-        QVERIFY(ExecSQL(QStringLiteral("insert into KH (ID, BH, MC, ZJM) values "
-                                       "(9003, 'ON9003', '东方', 'DF')")));
-    }
+    void init() { QVERIFY(env().keepTables({QStringLiteral("KH")})); }
+    void cleanup() { env().cleanup(); }
 
     void searchIsAPrefixOnCodeAndNameAndAnUpperCasePrefixOnTheMnemonic()
     {
@@ -237,8 +230,6 @@ private slots:
             form->aDel->Execute();
             QCOMPARE(boxes.Count(), 0);
         }
-        QVERIFY(ExecSQL(QStringLiteral("insert into KH (ID, BH, MC, ZJM) values "
-                                       "(9003, 'ON9003', '东方', 'DF')")));
         form->close();
     }
 
@@ -265,10 +256,10 @@ private slots:
             picker.SetSelectMode(true);
             QCOMPARE(picker.btnExit->text(), QStringLiteral("取消退出"));
             QCOMPARE(picker.btnSelectExit->text(), QStringLiteral("选中退出"));
-            whenModal<TfrmTestCust>([](TfrmTestCust *form) {
-                QVERIFY(form->btnSelectExit->isVisible());
-                form->ListDataSet->Locate(QStringLiteral("ID"), 9001);
-                form->DBGrid1->OnDblClick(*form->DBGrid1);
+            const auto answered = vztest::whenModal<TfrmTestCust>([](TfrmTestCust &form) {
+                QVERIFY(form.btnSelectExit->isVisible());
+                form.ListDataSet->Locate(QStringLiteral("ID"), 9001);
+                form.DBGrid1->OnDblClick(*form.DBGrid1);
             });
             picker.ShowModal();
             QVERIFY(picker.Selected);
@@ -279,7 +270,8 @@ private slots:
             TfrmTestCust picker;
             picker.DoCreate();
             picker.SetSelectMode(true);
-            whenModal<TfrmTestCust>([](TfrmTestCust *form) { form->btnExit->click(); });
+            const auto answered =
+                vztest::whenModal<TfrmTestCust>([](TfrmTestCust &form) { form.btnExit->click(); });
             picker.ShowModal();
             QVERIFY(!picker.Selected);
             QVERIFY(picker.ResultID.isEmpty());
@@ -438,10 +430,11 @@ private slots:
         QCOMPARE(options.TitleFont.family(), options.Font.family());
 
         bool previewed = false;
-        whenModal<QPrintPreviewDialog>([&previewed](QPrintPreviewDialog *preview) {
-            previewed = preview->windowTitle() == QStringLiteral("客户资料");
-            preview->reject();
-        });
+        const auto answered =
+            vztest::whenModal<QPrintPreviewDialog>([&previewed](QPrintPreviewDialog &preview) {
+                previewed = preview.windowTitle() == QStringLiteral("客户资料");
+                preview.reject();
+            });
         form->aPrint->trigger();
         QVERIFY(previewed);
         form->close();
@@ -456,11 +449,11 @@ private slots:
 
         form->ListDataSet->First();
         bool found = false;
-        whenModal<TfrmFindPublic>([&found](TfrmFindPublic *find) {
-            find->edtText->setText(QStringLiteral("o'neil"));
-            find->cbFields->setCurrentIndex(1);
-            find->btnFind->click();
-            found = find->Found();
+        const auto answered = vztest::whenModal<TfrmFindPublic>([&found](TfrmFindPublic &find) {
+            find.edtText->setText(QStringLiteral("o'neil"));
+            find.cbFields->setCurrentIndex(1);
+            find.btnFind->click();
+            found = find.Found();
         });
         QTest::keyClick(form->DBGrid1->View(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(found);

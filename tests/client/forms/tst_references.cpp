@@ -17,6 +17,8 @@ class TestReferences : public QObject
     Q_OBJECT
 
 private slots:
+    void cleanup() { env().cleanup(); }
+
     void everyProbePartFindsItsReference_data()
     {
         QTest::addColumn<QString>("kind");
@@ -102,6 +104,7 @@ private slots:
         QVERIFY(!CheckReferenced(kind, key));
         QCOMPARE(boxes.Count(), 0);
 
+        env().afterTest(remove);
         QVERIFY2(ExecSQL(insert), qPrintable(insert));
         const bool referenced = CheckReferenced(kind, key);
         ExecSQL(remove);

@@ -4,6 +4,7 @@
 #include "client/admin/registerforms.h"
 #include "client/admin/user.h"
 #include "client/admin/useredit.h"
+#include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/forms/globalobj.h"
@@ -11,23 +12,23 @@
 #include "client/masterdata/ckedit.h"
 #include "client/masterdata/registerforms.h"
 #include "client/shell/mainwindow.h"
-#include "client/shell/shellfixture.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dblookupcombo.h"
 #include "client/widgets/messagebox.h"
+#include "support/testworld.h"
 
 #include <QAction>
 #include <QPushButton>
 #include <QTest>
 
-using shelltest::whenModal;
+using vztest::whenModal;
 
 class TestMasterData : public QObject
 {
     Q_OBJECT
 
-    shelltest::Environment env;
+    vztest::TestWorld world;
     std::unique_ptr<TfrmMain> main;
 
     template<class Form>
@@ -44,9 +45,7 @@ private Q_SLOTS:
     {
         RegisterMasterDataForms();
         RegisterAdminForms();
-        QVERIFY2(env.start(), qPrintable(env.error()));
-        QVERIFY2(env.connect(), qPrintable(env.error()));
-        env.login(QStringLiteral("SYS"));
+        QVERIFY2(world.start(), qPrintable(world.error()));
         main = std::make_unique<TfrmMain>();
         main->FormCreate();
         main->resize(1200, 800);
@@ -56,8 +55,10 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         main.reset();
-        env.stop();
+        world.stop();
     }
+
+    void cleanup() { world.cleanup(); }
 
     void warehousesListWithTheirDepartment()
     {
@@ -83,6 +84,7 @@ private Q_SLOTS:
         auto *list = openFromMenu<TfrmStockCode>("mnuCk", "frmStockCode");
         QVERIFY(list);
         TClientDataSet &ds = *list->ListDataSet;
+        QVERIFY(world.keepTables({QStringLiteral("CK")}));
         const int before = serverCount(QStringLiteral("select count(*) from CK"));
         const int nextId = serverCount(QStringLiteral("select max(ID) from CK")) + 1;
         TMessageBoxScript boxes;
@@ -103,7 +105,7 @@ private Q_SLOTS:
             edit.btnOk_New->click();
         });
         list->aNew->trigger();
-        QVERIFY(*ran);
+        QVERIFY(ran);
         QCOMPARE(serverCount(QStringLiteral("select count(*) from CK")), before + 1);
         QCOMPARE(
             QueryValue(QStringLiteral("select MC from CK where ID = ") + QString::number(nextId))
@@ -120,7 +122,7 @@ private Q_SLOTS:
             edit.btnOk_New->click();
         });
         list->aModify->trigger();
-        QVERIFY(*modified);
+        QVERIFY(modified);
         QCOMPARE(boxes.Count(), 0);
         QCOMPARE(
             QueryValue(QStringLiteral("select WZ from CK where ID = ") + QString::number(nextId))
@@ -148,10 +150,10 @@ private Q_SLOTS:
 
         // Another user opens in the edit form.
         QVERIFY(ds.Locate(QStringLiteral("uCode"), QStringLiteral("CG01")));
-        auto ran =
+        const auto ran =
             whenModal<TfrmSysUserEdit>([](TfrmSysUserEdit &edit) { edit.btnCancel_New->click(); });
         list->aModify->trigger();
-        QVERIFY(*ran);
+        QVERIFY(ran);
         QCOMPARE(ds.ChangeCount(), 0);
     }
 };

@@ -3,14 +3,18 @@
 // the frequently used reports, the quick-launch bar and its dialog, the client upload and
 // the closing question.
 #include "client/admin/exitform.h"
+#include "client/core/session.h"
+#include "client/data/centraldata.h"
+#include "client/data/serveraccess.h"
 #include "client/forms/addtabform.h"
+#include "client/forms/globalobj.h"
 #include "client/shell/mainwindow.h"
 #include "client/shell/mdiclient.h"
 #include "client/shell/pictures.h"
 #include "client/shell/setquick.h"
-#include "client/shell/shellfixture.h"
 #include "client/shell/tabcontrolex.h"
 #include "client/widgets/messagebox.h"
+#include "support/testworld.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -21,12 +25,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
-using shelltest::whenModal;
+using vztest::whenModal;
 
 namespace {
 
@@ -67,13 +72,14 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    shelltest::Environment env;
+    vztest::TestWorld world;
     std::unique_ptr<TfrmMain> main;
     std::unique_ptr<TMessageBoxScript> unexpected;
 
     TfrmMain &openAs(const QString &userCode)
     {
-        env.login(userCode);
+        if (!world.login(userCode))
+            QTest::qFail(qPrintable(world.error()), __FILE__, __LINE__);
         main = std::make_unique<TfrmMain>();
         main->FormCreate();
         main->resize(1200, 800);
@@ -82,13 +88,9 @@ class TestMainWindow : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(env.start(), qPrintable(env.error()));
-        QVERIFY2(env.connect(), qPrintable(env.error()));
-    }
+    void initTestCase() { QVERIFY2(world.start(), qPrintable(world.error())); }
 
-    void cleanupTestCase() { env.stop(); }
+    void cleanupTestCase() { world.stop(); }
 
     void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
 
@@ -98,6 +100,7 @@ private Q_SLOTS:
             main->mdiArea()->closeAllSubWindows();
             main.reset();
         }
+        world.cleanup();
         const int boxes = unexpected->Count();
         const QString first = boxes ? unexpected->Requests().first().Text : QString();
         unexpected.reset();
@@ -291,6 +294,7 @@ private Q_SLOTS:
 
     void theQuickBarFallsBackToPubAndEndsWithExit()
     {
+        world.afterTest(QStringLiteral("delete from Sys_UserQuick where UserNo='CK01'"));
         QVERIFY(ExecSQL(QStringLiteral("delete from Sys_UserQuick where UserNo='CK01'")));
         TfrmMain &frame = openAs(QStringLiteral("CK01"));
         const QStringList pub{QStringLiteral("mnuCgsh_1"), QStringLiteral("mnuLl_1"),
@@ -320,6 +324,7 @@ private Q_SLOTS:
 
     void theQuickLaunchDialogEditsAndSavesTheUsersList()
     {
+        world.afterTest(QStringLiteral("delete from Sys_UserQuick where UserNo='CK01'"));
         TfrmMain &frame = openAs(QStringLiteral("CK01"));
         std::unique_ptr<TfrmSetQuick> dialog(CreateForm<TfrmSetQuick>(&frame.QuickBar()));
         dialog->show();
@@ -363,23 +368,23 @@ private Q_SLOTS:
                 .first(),
             QStringLiteral(" delete from Sys_UserQuick where UserNo='O''Neil' and "
                            "VZSystem='office'"));
-        QVERIFY(ExecSQL(QStringLiteral("delete from Sys_UserQuick where UserNo='CK01'")));
     }
 
     void closingOffersTheBackupToThoseWhoMayBackUp()
     {
+        // Leaving disconnects the data modules; the next test finds them connected again.
+        world.afterTest([this] { QVERIFY2(world.connect(), qPrintable(world.error())); });
         TfrmMain &frame = openAs(QStringLiteral("SYS"));
-        whenModal<TFrmExit>([](TFrmExit &form) {
+        const auto stayed = whenModal<TFrmExit>([](TFrmExit &form) {
             QCOMPARE(form.windowTitle(), QStringLiteral("退出选项"));
             form.btnCancel->click();
         });
         QVERIFY(!frame.close());
         QVERIFY(frame.isVisible());
         QVERIFY(Data().cn().Connected());
-        whenModal<TFrmExit>([](TFrmExit &form) { form.btnOK->click(); });
+        const auto left = whenModal<TFrmExit>([](TFrmExit &form) { form.btnOK->click(); });
         QVERIFY(frame.close());
         QVERIFY(!Data().cn().Connected());
-        QVERIFY(env.connect());
     }
 
     void closingAsksTheOthersAQuestion()
@@ -395,6 +400,9 @@ private Q_SLOTS:
 
     void theUploadAcceptsOnlyTheClientProgram()
     {
+        world.afterTest([] {
+            RunSQL(Data().AccountTemp(), QStringLiteral("delete from VersionInfor"), false);
+        });
         TfrmMain &frame = openAs(QStringLiteral("SYS"));
         QTemporaryDir dir;
         const QString other = dir.filePath(QStringLiteral("notepad"));

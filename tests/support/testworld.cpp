@@ -1,0 +1,259 @@
+// The end-to-end world: server, client folder, data modules, login and per-test clean-up.
+#include "support/testworld.h"
+
+#include "client/common/sqltext.h"
+#include "client/core/paths.h"
+#include "client/core/session.h"
+#include "client/core/sysconfig.h"
+#include "client/data/centraldata.h"
+#include "client/data/reportdata.h"
+#include "client/data/serveraccess.h"
+#include "client/data/socketconnection.h"
+#include "client/forms/globalobj.h"
+#include "support/testfailure.h"
+#include "wire/client.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace vztest {
+
+namespace {
+
+const QString MainAccountSet = QStringLiteral("001");
+
+QString accountSetName(const WorldOptions &options)
+{
+    return options.demo ? QStringLiteral("演示帐套") : QStringLiteral("测试");
+}
+
+} // namespace
+
+TestWorld::TestWorld(WorldOptions options)
+    : m_options(std::move(options))
+{}
+
+TestWorld::~TestWorld()
+{
+    stop();
+}
+
+bool TestWorld::start()
+{
+    QString output;
+    QStringList create{QStringLiteral("--create-account"), MainAccountSet,
+                       accountSetName(m_options)};
+    if (m_options.demo)
+        create << QStringLiteral("--demo");
+    if (m_server.runTool(create, &output) != 0) {
+        m_error = output;
+        return false;
+    }
+    for (const QString &accountNo : m_options.moreAccountSets) {
+        if (!m_server.createAccount(accountNo, QStringLiteral("帐套") + accountNo)) {
+            m_error = m_server.error();
+            return false;
+        }
+    }
+    if (!m_server.start()) {
+        m_error = m_server.error();
+        return false;
+    }
+    m_started = true;
+
+    SetExeDir(m_home.path());
+    SaveServerAddress(address());
+    // Not the first start on this workstation: the login opens no vendor page.
+    QDir(m_home.path()).mkpath(QStringLiteral("System"));
+    TSessionInfo &session = SessionInfo();
+    session.HideVendorInfo = false;
+    session.DatabaseKind = 0;
+    session.AccountNo = MainAccountSet;
+    session.AccountName = accountSetName(m_options);
+
+    if (!m_options.connect)
+        return true;
+    if (!connect(Reach::AccountSet))
+        return false;
+    return m_options.user.isEmpty() || login(m_options.user);
+}
+
+void TestWorld::stop()
+{
+    if (!m_started)
+        return;
+    cleanup();
+    disconnect();
+    m_server.stop();
+    SetExeDir(QString());
+    m_started = false;
+}
+
+bool TestWorld::connect(Reach reach)
+{
+    disconnect();
+    m_data = std::make_unique<TData>();
+    if (m_options.reportData)
+        m_dataBb = std::make_unique<TDataBb>(*m_data);
+    // Nobody has logged in on fresh data modules.
+    FuncRight() = TSystemFunctionRight();
+    CurUserID = 0;
+    CurUserCode.clear();
+    CurUserName.clear();
+    CurUserPassword.clear();
+    CurGroupID.clear();
+    FuncRight().SetDataSets(&m_data->Tmp(), &m_data->Tmpf(), &m_data->Tmpl());
+    if (reach == Reach::Nothing)
+        return true;
+
+    if (!ConnectServer(&m_data->cn(), &m_error))
+        return false;
+    if (reach == Reach::Server)
+        return true;
+
+    QString accountNo = MainAccountSet;
+    if (m_data->cn().AppServer().ConnectAct(0, accountNo)) {
+        m_error = m_data->cn().AppServer().LastMessage();
+        return false;
+    }
+    TSessionInfo &session = SessionInfo();
+    session.DatabaseKind = 0;
+    session.AccountNo = accountNo;
+    session.AccountName = accountSetName(m_options);
+    return true;
+}
+
+void TestWorld::disconnect()
+{
+    m_dataBb.reset();
+    m_data.reset();
+}
+
+bool TestWorld::login(const QString &userCode)
+{
+    TSystemFunctionRight &right = FuncRight();
+    right = TSystemFunctionRight();
+    right.SetDataSets(&m_data->Tmp(), &m_data->Tmpf(), &m_data->Tmpl());
+    try {
+        right.LoadCompanySettings();
+        TTmpDataSet user;
+        user->SetCommandText(QStringLiteral("select * from AppUser where uCode = ") +
+                             QuotedStr(userCode));
+        user->Open();
+        if (user->IsEmpty()) {
+            m_error = QStringLiteral("no user ") + userCode;
+            return false;
+        }
+        right.UserID = user->FieldByName(QStringLiteral("ID"))->AsString();
+        right.UserCode = user->FieldByName(QStringLiteral("uCode"))->AsString();
+        right.UserName = user->FieldByName(QStringLiteral("uName"))->AsString();
+        right.UserPassword = user->FieldByName(QStringLiteral("uPassword"))->AsString();
+        right.GroupIDs = user->FieldByName(QStringLiteral("gID"))->AsString();
+    } catch (const Exception &e) {
+        m_error = e.Message();
+        return false;
+    }
+    CurUserID = right.UserID.toInt();
+    CurUserCode = right.UserCode;
+    CurUserName = right.UserName;
+    CurUserPassword = right.UserPassword;
+    CurGroupID = right.GroupIDs;
+    return true;
+}
+
+std::unique_ptr<wire::Client> TestWorld::otherClient(const QString &accountNo)
+{
+    auto client = std::make_unique<wire::Client>();
+    client->connect(m_server.host(), m_server.port());
+    client->hello();
+    QString no = accountNo;
+    QString message;
+    if (client->connectAct(0, no, &message))
+        throw wire::Error(wire::Error::Kind::Server, message);
+    return client;
+}
+
+wire::Client &TestWorld::housekeeping()
+{
+    if (!m_housekeeping || !m_housekeeping->isConnected())
+        m_housekeeping = otherClient(MainAccountSet);
+    return *m_housekeeping;
+}
+
+void TestWorld::afterTest(const QString &sql, std::source_location where)
+{
+    m_steps.push_back({[this, sql] { housekeeping().execute(sql); }, sql, where});
+}
+
+void TestWorld::afterTest(std::function<void()> step, std::source_location where)
+{
+    m_steps.push_back({std::move(step), QStringLiteral("a step"), where});
+}
+
+bool TestWorld::keepTables(const QStringList &tables, std::source_location where)
+{
+    for (const QString &table : tables) {
+        const QString provider = QStringLiteral("p") + table;
+        wire::OpenResult rows;
+        try {
+            rows = housekeeping().open(provider);
+            housekeeping().fetchAll(rows);
+        } catch (const wire::Error &e) {
+            failTest(QStringLiteral("cannot keep %1: %2").arg(table, e.message()),
+                     where.file_name(), int(where.line()));
+            return false;
+        }
+        QList<wire::Change> inserts;
+        inserts.reserve(rows.rows.size());
+        for (const wire::Row &row : std::as_const(rows.rows)) {
+            wire::Change insert;
+            for (qsizetype c = 0; c < rows.fields.size(); ++c) {
+                if (!rows.fields[c].readOnly)
+                    insert.newValues.insert(rows.fields[c].name, row.value(c));
+            }
+            inserts.append(std::move(insert));
+        }
+        auto restore = [this, table, provider, inserts] {
+            wire::Client &client = housekeeping();
+            client.execute(QStringLiteral("delete from ") + table);
+            if (inserts.isEmpty())
+                return;
+            const wire::ApplyResult result = client.apply(provider, {}, 0, inserts);
+            if (result.rolledBack || !result.errors.isEmpty())
+                throw wire::Error(wire::Error::Kind::Server, result.errors.isEmpty()
+                                                                 ? QStringLiteral("rolled back")
+                                                                 : result.errors.first().message);
+        };
+        m_steps.push_back({restore, QStringLiteral("restoring ") + table, where});
+    }
+    return true;
+}
+
+void TestWorld::cleanup()
+{
+    std::vector<Step> steps;
+    steps.swap(m_steps);
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
+        QString failure;
+        try {
+            step->run();
+        } catch (const Exception &e) {
+            failure = e.Message();
+        } catch (const wire::Error &e) {
+            failure = e.message();
+        } catch (const std::exception &e) {
+            failure = QString::fromUtf8(e.what());
+        }
+        if (!failure.isEmpty())
+            failTest(QStringLiteral("the clean-up after the test failed: %1: %2")
+                         .arg(step->what, failure),
+                     step->where.file_name(), int(step->where.line()));
+    }
+    m_housekeeping.reset();
+    if (m_started) {
+        QFile::remove(SysConfigFileName());
+        SaveServerAddress(address());
+    }
+}
+
+} // namespace vztest
