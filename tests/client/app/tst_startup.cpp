@@ -17,6 +17,7 @@
 #include "client/forms/globalobj.h"
 #include "client/shell/mainwindow.h"
 #include "client/shell/mdiclient.h"
+#include "client/widgets/dbgrid.h"
 #include "client/widgets/dblookupcombo.h"
 #include "client/widgets/messagebox.h"
 #include "support/testworld.h"
@@ -29,6 +30,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -175,6 +177,20 @@ private Q_SLOTS:
         QCOMPARE(ReadLoginSetting(QStringLiteral("ztcode")), QStringLiteral("002"));
     }
 
+    void enterOnTheHighlightedAccountSetChoosesIt()
+    {
+        QVERIFY(world.connect(vztest::Reach::Nothing));
+        WriteLoginSetting(QStringLiteral("ztcode"), QStringLiteral("001"));
+        std::unique_ptr<TfrmZTLogin> dialog(CreateForm<TfrmZTLogin>());
+        const auto chosen = whenModal<TfrmZTLogin>([](TfrmZTLogin &form) {
+            QTest::keyClick(form.DBGrid1->View(), Qt::Key_Down); // 002
+            QTest::keyClick(form.DBGrid1->View(), Qt::Key_Return);
+        });
+        QCOMPARE(dialog->ShowModal(), mrOk);
+        QVERIFY(chosen);
+        QCOMPARE(SessionInfo().AccountNo, QStringLiteral("002"));
+    }
+
     void loginRefusalsAndTheCaseRules_data()
     {
         QTest::addColumn<QString>("code");
@@ -257,6 +273,11 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
         QCOMPARE(dialog->CodeText(), QStringLiteral("SYS"));
         QVERIFY(dialog->btnOK->isEnabled());
+        // The user-code combo is one line high, like the password edit beside it.
+        QVERIFY2(qAbs(dialog->cbCode->height() - dialog->edtPassword->height()) <= 6,
+                 qPrintable(QStringLiteral("%1 against %2")
+                                .arg(dialog->cbCode->height())
+                                .arg(dialog->edtPassword->height())));
         QVERIFY(QDir(ExeDirFile(QStringLiteral("Reports"))).exists());
         QVERIFY(!ComputerName.isEmpty());
 
