@@ -20,11 +20,6 @@ namespace {
 
 using namespace wire;
 
-QByteArray quoted(const QString &name)
-{
-    return "\"" + name.toUtf8().replace("\"", "\"\"") + "\"";
-}
-
 bool sameName(const QString &a, QLatin1StringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -384,7 +379,7 @@ void Session::open(const Message &request, FrameBuilder &reply)
     if (provider.kind == Provider::Kind::AccountList)
         sqlText = accountListQuery;
     else if (!hasText && provider.kind == Provider::Kind::Table)
-        sqlText = "SELECT * FROM " + quoted(provider.table);
+        sqlText = "SELECT * FROM " + quotedName(provider.table);
     else if (!hasText)
         throw RequestError(
             code::Provider,
