@@ -18,11 +18,6 @@ QString tableOf(const QString &providerName)
     return providerName.startsWith(u'p') ? providerName.mid(1) : providerName;
 }
 
-QString quoteName(const QString &name)
-{
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
-
 // Field type and size from a declared column type.
 TFieldDef defFromDecl(const QString &name, const QString &declared, int sqliteType)
 {
@@ -194,7 +189,8 @@ TProviderCursor SqliteProvider::OpenProvider(const QString &providerName,
                                              const QString &commandText, int)
 {
     const QString text = commandText.trimmed().isEmpty()
-                             ? QStringLiteral("select * from ") + quoteName(tableOf(providerName))
+                             ? QStringLiteral("select * from ") +
+                                   QString::fromUtf8(server::quotedName(tableOf(providerName)))
                              : commandText;
     auto cursor = std::make_shared<Cursor>();
     try {
