@@ -5,12 +5,14 @@
 //
 // --keep leaves the built account set at FILE (which must not exist) for other benchmarks.
 #include "benchutil.h"
+#include "demodata/demodata.h"
 #include "server/accountdb.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -74,15 +76,17 @@ int main(int argc, char *argv[])
     const QString path = keep.isEmpty() ? dir.filePath(QStringLiteral("VzData.db")) : keep;
     server::AccountDbOptions options;
     options.accountName = QStringLiteral("基准帐套");
-    options.demo = true;
-    options.demoScale = scale;
-    options.demoToday = QDate(2024, 5, 20);
     QElapsedTimer timer;
     timer.start();
     options.progress = [&](const QString &stage) {
         if (!stage.startsWith(QLatin1String("documents")) || stage.endsWith(QLatin1String("01")))
             std::fprintf(stderr, "%8.1f s  %s\n", timer.elapsed() / 1000.0, qPrintable(stage));
     };
+    demodata::DemoOptions demo;
+    demo.scale = std::max(0, scale);
+    demo.today = QDate(2024, 5, 20);
+    demo.progress = options.progress;
+    options.fill = demodata::demoFill(demo);
     server::createAccountDatabase(path, options);
     const double buildMs = double(timer.elapsed());
 

@@ -2,8 +2,6 @@
 // server (db/migrations, one numbered file per schema version).
 #include "server/accountdb.h"
 
-#include "server/demodata.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -99,13 +97,8 @@ void buildAccountDatabase(const QString &path, const AccountDbOptions &options)
     name.bind(1, options.accountName.toStdString());
     name.step();
 
-    if (options.demo || options.demoScale > 0) {
-        DemoOptions demo;
-        demo.scale = std::max(0, options.demoScale);
-        demo.today = options.demoToday.isValid() ? options.demoToday : QDate::currentDate();
-        demo.progress = options.progress;
-        fillDemoData(db, demo);
-    }
+    if (options.fill)
+        options.fill(db);
 
     report(options, QStringLiteral("statistics"));
     db.exec("ANALYZE");

@@ -1,10 +1,9 @@
 // The database of one account set: created from the template (schema and catalogue data),
-// upgraded in place when the schema grows, optionally filled with demo data.
+// upgraded in place when the schema grows, optionally filled by the caller (demo data).
 #pragma once
 
 #include "sql/database.h"
 
-#include <QDate>
 #include <QString>
 
 #include <functional>
@@ -14,12 +13,11 @@ namespace server {
 struct AccountDbOptions
 {
     QString accountName;
-    bool demo = false; // fill with the demo documents and master data
-    int demoScale = 0; // 0: the small demo; N: about N x 10,000 goods and 200,000 documents
-    // The last day of the demo period (documents run up to it); invalid means today. Fixing
-    // it makes a demo account set reproducible byte for byte.
-    QDate demoToday;
-    // Told the stage of a long build ("goods", "documents 2024-03", ...); may be empty.
+    // Fills the new set once its schema, catalogue and name are in place, before its
+    // statistics are gathered (the demo data); may be empty. An exception from it leaves
+    // no file behind.
+    std::function<void(sql::Database &db)> fill;
+    // Told the stage of a long build ("schema", "statistics"); may be empty.
     std::function<void(const QString &stage)> progress;
 };
 

@@ -8,13 +8,6 @@ namespace server {
 
 namespace {
 
-QByteArray quoteName(const QString &name)
-{
-    QByteArray utf8 = name.toUtf8();
-    utf8.replace("\"", "\"\"");
-    return "\"" + utf8 + "\"";
-}
-
 QString shownValue(const StoredValue &value)
 {
     switch (value.kind) {
@@ -66,12 +59,12 @@ void ChangeApplier::setHooks(BeforeRow before, AfterRow after)
 
 QByteArray ChangeApplier::quotedTable() const
 {
-    return quoteName(m_schema.name);
+    return quotedName(m_schema.name);
 }
 
 QByteArray ChangeApplier::quotedColumn(int column) const
 {
-    return quoteName(m_schema.columns[column].name);
+    return quotedName(m_schema.columns[column].name);
 }
 
 sqlite3_stmt *ChangeApplier::statement(const QByteArray &sqlText)

@@ -1,4 +1,5 @@
 // vzserver: the application server of the system.
+#include "demodata/demodata.h"
 #include "server/requesterror.h"
 #include "server/server.h"
 
@@ -8,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -107,8 +109,12 @@ int main(int argc, char *argv[])
         info.companyName = info.accountName;
         server::AccountDbOptions dbOptions;
         dbOptions.accountName = info.accountName;
-        dbOptions.demo = parser.isSet(demoOption);
-        dbOptions.demoScale = parser.value(demoScaleOption).toInt();
+        const int demoScale = parser.value(demoScaleOption).toInt();
+        if (parser.isSet(demoOption) || demoScale > 0) {
+            demodata::DemoOptions demo;
+            demo.scale = std::max(0, demoScale);
+            dbOptions.fill = demodata::demoFill(demo);
+        }
         try {
             server::AccountRegistry registry(options.dataDir);
             registry.create(info, dbOptions);

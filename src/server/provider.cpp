@@ -14,28 +14,6 @@ constexpr std::array<const char *, 6> scratchProviders{"pTmp",    "pTmpf", "pTmp
                                                        "pQryPub", "pPub",  "pProject"};
 constexpr char registryScratchProvider[] = "pAccountTemp";
 
-bool isIdentifierChar(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_' || c == u'$';
-}
-
-// Skips a quoted literal or name starting at text[pos]; returns the position after it.
-qsizetype skipQuoted(QStringView text, qsizetype pos)
-{
-    const QChar open = text[pos];
-    const QChar close = open == u'[' ? u']' : open;
-    for (++pos; pos < text.size(); ++pos) {
-        if (text[pos] == close) {
-            if (close != u']' && pos + 1 < text.size() && text[pos + 1] == close) {
-                ++pos; // doubled quote
-                continue;
-            }
-            return pos + 1;
-        }
-    }
-    return pos;
-}
-
 } // namespace
 
 bool isRegistryProvider(const QString &name)
@@ -79,61 +57,6 @@ Provider resolveProvider(const QString &name, bool hasCommandText,
                                .arg(name, name.mid(1)));
     }
     throw RequestError(wire::code::Provider, QStringLiteral("unknown provider \"%1\"").arg(name));
-}
-
-QString firstTableOf(QStringView sqlText)
-{
-    int depth = 0;
-    bool wantTable = false; // the previous word was FROM, INTO or UPDATE
-    bool anyDepth = false;  // the top-level FROM reads a subquery: its FROM counts
-    qsizetype pos = 0;
-    while (pos < sqlText.size()) {
-        const QChar c = sqlText[pos];
-        if (c.isSpace()) {
-            ++pos;
-            continue;
-        }
-        if (c == u'(' || c == u')') {
-            depth += c == u'(' ? 1 : -1;
-            ++pos;
-            continue;
-        }
-        QStringView name;
-        bool quoted = false;
-        if (c == u'"' || c == u'[' || c == u'`') {
-            const qsizetype end = skipQuoted(sqlText, pos);
-            name = sqlText.mid(pos + 1, qMax<qsizetype>(end - pos - 2, 0));
-            quoted = true;
-            pos = end;
-        } else if (c == u'\'') {
-            pos = skipQuoted(sqlText, pos);
-            wantTable = false;
-            continue;
-        } else if (isIdentifierChar(c)) {
-            const qsizetype start = pos;
-            while (pos < sqlText.size() && isIdentifierChar(sqlText[pos]))
-                ++pos;
-            name = sqlText.mid(start, pos - start);
-        } else {
-            ++pos;
-            wantTable = false;
-            continue;
-        }
-        if (wantTable) {
-            if (!quoted && name.compare(u"select", Qt::CaseInsensitive) == 0) {
-                wantTable = false;
-                anyDepth = true;
-                continue;
-            }
-            return name.toString();
-        }
-        if (!quoted && (depth == 0 || anyDepth) &&
-            (name.compare(u"from", Qt::CaseInsensitive) == 0 ||
-             name.compare(u"into", Qt::CaseInsensitive) == 0 ||
-             name.compare(u"update", Qt::CaseInsensitive) == 0))
-            wantTable = true;
-    }
-    return {};
 }
 
 } // namespace server

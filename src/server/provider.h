@@ -37,8 +37,4 @@ bool isRegistryProvider(const QString &name);
 Provider resolveProvider(const QString &name, bool hasCommandText,
                          const std::function<QString(const QString &)> &findTable);
 
-// The first table named after FROM (or INTO / UPDATE) in an SQL text, with brackets and
-// quotes removed; empty when there is none.
-QString firstTableOf(QStringView sqlText);
-
 } // namespace server

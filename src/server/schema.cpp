@@ -2,6 +2,7 @@
 
 #include "server/requesterror.h"
 #include "sql/database.h"
+#include "sql/emitter.h"
 
 #include "wire/protocol.h"
 
@@ -10,6 +11,11 @@ namespace server {
 int TableSchema::indexOf(const QString &column) const
 {
     return positions.value(column.toLower(), -1);
+}
+
+QByteArray quotedName(const QString &name)
+{
+    return QByteArray::fromStdString(sql::quoteSqliteIdentifier(name.toStdString()));
 }
 
 QString findTable(sqlite3 *db, const QString &name)
@@ -37,8 +43,7 @@ TableSchema loadTableSchema(sqlite3 *db, const QString &table)
     TableSchema schema;
     schema.name = stored;
     sqlite3_stmt *stmt = nullptr;
-    const QByteArray pragma =
-        "PRAGMA table_info(\"" + stored.toUtf8().replace("\"", "\"\"") + "\")";
+    const QByteArray pragma = "PRAGMA table_info(" + quotedName(stored) + ")";
     if (sqlite3_prepare_v2(db, pragma.constData(), -1, &stmt, nullptr) != SQLITE_OK)
         throw RequestError(wire::code::Sql, QString::fromUtf8(sqlite3_errmsg(db)));
     QList<std::pair<int, int>> keyOrder; // (position in key, column)

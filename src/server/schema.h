@@ -35,6 +35,9 @@ struct TableSchema
     QHash<QString, int> positions; // lower-case name -> column
 };
 
+// A table or column name as an SQLite identifier, ready to go into a statement.
+QByteArray quotedName(const QString &name);
+
 // The stored name of a table or view matched without regard to case; empty when none.
 QString findTable(sqlite3 *db, const QString &name);
 

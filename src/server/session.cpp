@@ -20,11 +20,6 @@ namespace {
 
 using namespace wire;
 
-QByteArray quoted(const QString &name)
-{
-    return "\"" + name.toUtf8().replace("\"", "\"\"") + "\"";
-}
-
 bool sameName(const QString &a, QLatin1StringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -334,8 +329,7 @@ QByteArray Session::translate(SessionDatabase &db, const QString &text,
     return sqlText;
 }
 
-QString Session::targetTable(const Provider &provider, const QString &commandText,
-                             const sql::Translation *translation)
+QString Session::targetTable(const Provider &provider, const sql::Translation *translation)
 {
     switch (provider.kind) {
     case Provider::Kind::Table:
@@ -345,11 +339,9 @@ QString Session::targetTable(const Provider &provider, const QString &commandTex
     default:
         break;
     }
-    QString table = translation && !translation->table.empty()
-                        ? QString::fromStdString(translation->table)
-                        : firstTableOf(commandText);
-    if (table.isEmpty())
+    if (!translation || translation->table.empty())
         return {};
+    const QString table = QString::fromStdString(translation->table);
     const QString stored = findTable(databaseOf(provider).writer().handle(), table);
     return stored.isEmpty() ? table : stored;
 }
@@ -384,7 +376,7 @@ void Session::open(const Message &request, FrameBuilder &reply)
     if (provider.kind == Provider::Kind::AccountList)
         sqlText = accountListQuery;
     else if (!hasText && provider.kind == Provider::Kind::Table)
-        sqlText = "SELECT * FROM " + quoted(provider.table);
+        sqlText = "SELECT * FROM " + quotedName(provider.table);
     else if (!hasText)
         throw RequestError(
             code::Provider,
@@ -413,7 +405,7 @@ void Session::open(const Message &request, FrameBuilder &reply)
     }
 
     QList<Field> fields = describeResult(stmt, translation.get());
-    const QString target = targetTable(provider, text, translation.get());
+    const QString target = targetTable(provider, translation.get());
     if (!target.isEmpty()) {
         for (Field &field : fields) {
             if (!field.table.isEmpty() && field.table.compare(target, Qt::CaseInsensitive) != 0) {
@@ -536,7 +528,7 @@ void Session::apply(const Message &request, FrameBuilder &reply)
         std::shared_ptr<const sql::Translation> translation;
         if (provider.kind != Provider::Kind::Table && !text.trimmed().isEmpty())
             translate(db, text, &translation);
-        const QString table = targetTable(provider, text, translation.get());
+        const QString table = targetTable(provider, translation.get());
         if (table.isEmpty())
             throw RequestError(code::Provider,
                                QStringLiteral("cannot tell which table the changes of provider "

@@ -58,9 +58,9 @@ private:
     SessionDatabase &accountDatabase();
     SessionDatabase &registryDatabase();
     void leaveAccountSet();
-    // The table a provider's changes go to, for marking read-only fields and applying.
-    QString targetTable(const Provider &provider, const QString &commandText,
-                        const sql::Translation *translation);
+    // The table a provider's changes go to, for marking read-only fields and applying: the
+    // provider's own table, else the one the translation of its command text names.
+    QString targetTable(const Provider &provider, const sql::Translation *translation);
     QByteArray translate(SessionDatabase &db, const QString &text,
                          std::shared_ptr<const sql::Translation> *translation = nullptr);
     // Every statement of a script translated on its own, joined for SessionDatabase::execute.

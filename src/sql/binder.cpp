@@ -112,14 +112,27 @@ const Expr *resultExpr(const SelectCore &core, size_t index)
 
 } // namespace
 
-std::string firstBaseTable(const std::vector<SourcePtr> &from)
+std::string firstBaseTable(const SelectStmt &select)
 {
-    if (from.empty())
-        return {};
-    const TableSource *source = from.front().get();
-    while (source->kind == SourceKind::Join)
-        source = source->as<JoinRef>().left.get();
-    return source->kind == SourceKind::Table ? source->as<TableRef>().name : std::string();
+    const auto firstSource = [](const SelectStmt &query) -> const TableSource * {
+        if (query.members.empty() || query.members.front()->from.empty())
+            return nullptr;
+        return query.members.front()->from.front().get();
+    };
+    const TableSource *source = firstSource(select);
+    while (source) {
+        switch (source->kind) {
+        case SourceKind::Table:
+            return source->as<TableRef>().name;
+        case SourceKind::Join:
+            source = source->as<JoinRef>().left.get();
+            break;
+        case SourceKind::Subquery:
+            source = firstSource(*source->as<SubqueryRef>().select);
+            break;
+        }
+    }
+    return {};
 }
 
 Binder::Binder(SchemaCatalog &catalog, Dialect dialect, std::string_view text)
@@ -165,7 +178,7 @@ void Binder::bind(StatementNode &statement)
     case StatementKind::Select: {
         auto &select = *statement.as<SelectStatement>().select;
         bindSelect(select, nullptr);
-        m_table = firstBaseTable(select.members.front()->from);
+        m_table = firstBaseTable(select);
         return;
     }
     case StatementKind::Insert: {

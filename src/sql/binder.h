@@ -21,7 +21,7 @@ public:
     void bind(StatementNode &statement);
 
     const std::vector<ColumnReference> &references() const { return m_references; }
-    // The table a statement writes, or the first table of a query's FROM.
+    // The table a statement writes, or the table a query reads first (firstBaseTable).
     const std::string &table() const { return m_table; }
 
     struct Scope;
@@ -56,7 +56,9 @@ private:
     std::string m_table;
 };
 
-// The first base table of a FROM list, looking through joins but not into subqueries.
-std::string firstBaseTable(const std::vector<SourcePtr> &from);
+// The table a query reads first: the first table of its FROM list, looking through joins and
+// into a derived table's own query (a form's "select * from (select ...) x" saves to the
+// table the inner query reads). Empty when the query reads no table.
+std::string firstBaseTable(const SelectStmt &select);
 
 } // namespace sql

@@ -263,11 +263,11 @@ bool isSqliteKeyword(std::string_view word)
     return keywords.count(word) != 0;
 }
 
-std::string quoteSqliteName(std::string_view name)
+std::string quoteSqliteIdentifier(std::string_view name)
 {
-    if (isPlainAsciiName(name) && !isSqliteKeyword(name))
-        return std::string(name);
-    std::string quoted = "\"";
+    std::string quoted;
+    quoted.reserve(name.size() + 2);
+    quoted += '"';
     for (char c : name) {
         if (c == '"')
             quoted += '"';
@@ -275,6 +275,13 @@ std::string quoteSqliteName(std::string_view name)
     }
     quoted += '"';
     return quoted;
+}
+
+std::string quoteSqliteName(std::string_view name)
+{
+    if (isPlainAsciiName(name) && !isSqliteKeyword(name))
+        return std::string(name);
+    return quoteSqliteIdentifier(name);
 }
 
 std::string SqlWriter::statement(const StatementNode &statement)

@@ -42,8 +42,10 @@ private:
     std::string m_out;
 };
 
+// Any name as an SQLite identifier: in double quotes, its double quotes doubled.
+std::string quoteSqliteIdentifier(std::string_view name);
 // Quoting for SQLite: the name as it is when it is a plain ASCII name and not a keyword,
-// otherwise in double quotes.
+// otherwise as quoteSqliteIdentifier() gives it.
 std::string quoteSqliteName(std::string_view name);
 bool isSqliteKeyword(std::string_view word);
 

@@ -73,7 +73,9 @@ struct Translation
     StatementKind kind = StatementKind::Other;
     std::string sql;                 // the SQLite text to run
     std::vector<ColumnInfo> columns; // typed result columns of a query
-    std::string table; // target of INSERT/UPDATE/DELETE/CREATE/DROP; first table of a query's FROM
+    // Target of INSERT/UPDATE/DELETE/CREATE/DROP; of a query, the first table its FROM reads,
+    // through joins and derived tables: the table its rows are saved to.
+    std::string table;
     std::vector<ColumnReference> references; // base-table columns named, in order, no repeats
 };
 

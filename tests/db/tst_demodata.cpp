@@ -2,6 +2,7 @@
 // client's audit statements post, with stock, costs, numbers and balances that add up.
 #include "accountdbtestutil.h"
 
+#include "demodata/demodata.h"
 #include "server/accountdb.h"
 
 #include <QRegularExpression>
@@ -27,11 +28,12 @@ const QDate kToday(2024, 5, 20);
 QString buildDemo(const QTemporaryDir &dir, const QString &name, int scale = 0)
 {
     const QString path = dir.filePath(name + QStringLiteral("/VzData.db"));
+    demodata::DemoOptions demo;
+    demo.scale = scale;
+    demo.today = kToday;
     server::AccountDbOptions options;
     options.accountName = QStringLiteral("演示帐套");
-    options.demo = true;
-    options.demoScale = scale;
-    options.demoToday = kToday;
+    options.fill = demodata::demoFill(demo);
     server::createAccountDatabase(path, options);
     return path;
 }

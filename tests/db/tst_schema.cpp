@@ -2,6 +2,7 @@
 // conventions, migrations of older sets, and the catalogue data of a new set.
 #include "accountdbtestutil.h"
 
+#include "demodata/demodata.h"
 #include "server/accountdb.h"
 
 #include <QDir>
@@ -89,10 +90,11 @@ TEST(AccountDb, TwoSessionsCreatingTheSameSetLeaveOneGoodFile)
     std::atomic<int> created{0};
     std::atomic<int> refused{0};
     auto create = [&](const QString &name) {
+        demodata::DemoOptions demo;
+        demo.today = QDate(2024, 5, 20);
         server::AccountDbOptions options;
         options.accountName = name;
-        options.demo = true;
-        options.demoToday = QDate(2024, 5, 20);
+        options.fill = demodata::demoFill(demo); // a long build, so that the two overlap
         try {
             server::createAccountDatabase(path, options);
             ++created;
@@ -112,6 +114,33 @@ TEST(AccountDb, TwoSessionsCreatingTheSameSetLeaveOneGoodFile)
     sql::Database db(path.toStdString());
     EXPECT_EQ(text(db, "PRAGMA integrity_check"), "ok");
     EXPECT_GT(integer(db, "SELECT count(*) FROM Inv_ItemList"), 0);
+}
+
+TEST(AccountDb, AFailedFillLeavesNothingBehind)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("003/VzData.db"));
+    server::AccountDbOptions options;
+    options.accountName = QStringLiteral("半途");
+    bool filled = false;
+    options.fill = [&](sql::Database &db) {
+        // The fill sees the finished schema and the set's name.
+        EXPECT_EQ(text(db, "SELECT fCompanyName FROM CompanyInfo"), "半途");
+        db.exec("INSERT INTO HP (ID, BH, PM) VALUES (1, '0001', '货品')");
+        filled = true;
+        throw sql::Error("the fill failed");
+    };
+    EXPECT_THROW(server::createAccountDatabase(path, options), sql::Error);
+    EXPECT_TRUE(filled);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files), QStringList());
+
+    options.fill = [](sql::Database &db) {
+        db.exec("INSERT INTO HP (ID, BH, PM) VALUES (1, '0001', '货品')");
+    };
+    server::createAccountDatabase(path, options);
+    sql::Database db(path.toStdString());
+    EXPECT_EQ(text(db, "SELECT PM FROM HP WHERE ID = 1"), "货品");
 }
 
 TEST(AccountDb, RefusesAFileItCannotWrite)

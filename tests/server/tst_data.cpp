@@ -267,6 +267,16 @@ TEST_F(Data, ScratchProvidersSaveToTheFirstTableOfTheirText)
               QVariant(QStringLiteral("改")));
     EXPECT_EQ(count(QStringLiteral("DW")), 0);
 
+    // A query over a derived table saves to the table the derived table reads.
+    const wire::ApplyResult derived = client->apply(
+        QStringLiteral("pTmp"), QStringLiteral("select x.ID, x.PM from (select ID, PM from HP) x"),
+        0,
+        {modified({{QStringLiteral("ID"), 2}, {QStringLiteral("PM"), QStringLiteral("商品2")}},
+                  {{QStringLiteral("PM"), QStringLiteral("改二")}})});
+    ASSERT_TRUE(derived.errors.isEmpty()) << derived.errors.first().message.toStdString();
+    EXPECT_EQ(scalar(*client, QStringLiteral("select PM from HP where ID = 2")),
+              QVariant(QStringLiteral("改二")));
+
     // Without a text a scratch provider cannot know its table.
     EXPECT_THROW(client->apply(QStringLiteral("pTmp"), {}, 0, {deleted({{"ID", 1}})}), wire::Error);
 }

@@ -124,21 +124,6 @@ TEST(Storage, RowsWrittenBeforeTheConventionsCompareInTheirCanonicalForm)
                      .sameAs(StoredValue::ofText(QStringLiteral("2024-03-01"))));
 }
 
-TEST(Providers, TheFirstTableOfACommandText)
-{
-    EXPECT_EQ(firstTableOf(u"select * from HP where ID = 1"), QStringLiteral("HP"));
-    EXPECT_EQ(firstTableOf(u"SELECT H.*, D.MC as aDQMC FROM [KH] H left join DQ D on D.ID=H.DQID"),
-              QStringLiteral("KH"));
-    EXPECT_EQ(firstTableOf(u"select (select count(*) from XSKD) as n, a.* from XSKDZB a"),
-              QStringLiteral("XSKDZB"));
-    EXPECT_EQ(firstTableOf(u"select * from ((CGSH M inner join HP H on M.HPID=H.ID) inner join "
-                           u"CK C on C.ID = M.CKID)"),
-              QStringLiteral("CGSH"));
-    EXPECT_EQ(firstTableOf(u"select * from (select ID from Sjzl) x"), QStringLiteral("Sjzl"));
-    EXPECT_EQ(firstTableOf(u"select 'from X' as t, * from \"Real\""), QStringLiteral("Real"));
-    EXPECT_EQ(firstTableOf(u"select 1"), QString());
-}
-
 TEST(Providers, NamesResolveByTheNamingRule)
 {
     const auto tables = [](const QString &name) {

@@ -2,6 +2,7 @@
 // parse -> print -> parse round trip over every text of the corpus.
 #include "sqltest.h"
 
+#include "sql/emitter.h"
 #include "sql/parser.h"
 
 #include <gtest/gtest.h>
@@ -185,6 +186,30 @@ TEST(Parser, SplitsScripts)
     EXPECT_EQ(statements[3], "select 1 from T");
     EXPECT_THROW(sql::splitStatements("select 1 from T garbage garbage", Dialect::Jet),
                  sql::TranslateError);
+}
+
+// Names go into SQLite text quoted so that no name can end the quotes early: a name that
+// needs no quotes keeps its text, any other is quoted with its quotes doubled.
+TEST(Emitter, QuotesNamesForSqlite)
+{
+    const struct
+    {
+        const char *name;
+        const char *identifier; // quoteSqliteIdentifier
+        const char *sqlite;     // quoteSqliteName
+    } cases[] = {
+        {"HP", "\"HP\"", "HP"},
+        {"order", "\"order\"", "\"order\""},
+        {"货品", "\"货品\"", "\"货品\""},
+        {"a b", "\"a b\"", "\"a b\""},
+        {"a\"b", "\"a\"\"b\"", "\"a\"\"b\""},
+        {"\"", "\"\"\"\"", "\"\"\"\""},
+        {"", "\"\"", "\"\""},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(sql::quoteSqliteIdentifier(c.name), c.identifier) << c.name;
+        EXPECT_EQ(sql::quoteSqliteName(c.name), c.sqlite) << c.name;
+    }
 }
 
 // Printing in the source dialect and parsing again gives the same tree, for every text the

@@ -268,6 +268,49 @@ TEST_F(Typing, ListsTheColumnsAStatementNames)
     EXPECT_EQ(db.translator().translate("select ID from CK", sql::Dialect::Jet)->table, "CK");
 }
 
+// The server saves a dataset's changes to the table its command text reads first.
+TEST_F(Typing, AQueryNamesTheTableItsRowsAreSavedTo)
+{
+    db.exec("CREATE TABLE KH (ID INTEGER PRIMARY KEY, DQID INTEGER);"
+            "CREATE TABLE DQ (ID INTEGER PRIMARY KEY, MC TEXT);"
+            "CREATE TABLE XSKD (ID INTEGER PRIMARY KEY);"
+            "CREATE TABLE XSKDZB (ID INTEGER PRIMARY KEY);"
+            "CREATE TABLE CGSH (ID INTEGER PRIMARY KEY, HPID INTEGER, CKID INTEGER);"
+            "CREATE TABLE CGTH (ID INTEGER PRIMARY KEY, HPID INTEGER, ZBID INTEGER);"
+            "CREATE TABLE CK (ID INTEGER PRIMARY KEY);"
+            "CREATE TABLE Sjzl (ID INTEGER PRIMARY KEY);"
+            "CREATE TABLE \"Real\" (ID INTEGER PRIMARY KEY)");
+    const struct
+    {
+        const char *text;
+        sql::Dialect dialect;
+        const char *table;
+    } cases[] = {
+        {"select * from HP where ID = 1", sql::Dialect::Jet, "HP"},
+        {"SELECT H.*, D.MC as aDQMC FROM [KH] H left join DQ D on D.ID=H.DQID", sql::Dialect::Jet,
+         "KH"},
+        {"select (select count(*) from XSKD) as n, a.* from XSKDZB a", sql::Dialect::Jet, "XSKDZB"},
+        {"select * from ((CGSH M inner join HP H on M.HPID=H.ID) inner join CK C on C.ID = "
+         "M.CKID)",
+         sql::Dialect::Jet, "CGSH"},
+        {"select M.*, H.BH as aBH from CGTH M, HP H, M inner join H on M.HPID=H.ID where ZBID = 5",
+         sql::Dialect::Jet, "CGTH"},
+        {"select * from (select ID from Sjzl) x", sql::Dialect::Jet, "Sjzl"},
+        {"select * from (select * from (select ID from Sjzl) y) x", sql::Dialect::Jet, "Sjzl"},
+        {"select x.ID from (select ID, HPID from CGSH) x inner join HP H on x.HPID = H.ID",
+         sql::Dialect::Jet, "CGSH"},
+        {"select ID from XSKD union select ID from CK", sql::Dialect::Jet, "XSKD"},
+        {"select 'from X' as t, * from \"Real\"", sql::Dialect::TSql, "Real"},
+        {"select 'from CK' as t from Sjzl", sql::Dialect::Jet, "Sjzl"},
+        {"select 1", sql::Dialect::Jet, ""},
+        {"update hp set PM = 'a' where ID = 1", sql::Dialect::Jet, "HP"},
+        {"delete from ck where ID = 1", sql::Dialect::Jet, "CK"},
+        {"insert into Sjzl (ID) values (1)", sql::Dialect::Jet, "Sjzl"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(db.translator().translate(c.text, c.dialect)->table, c.table) << c.text;
+}
+
 TEST(References, FromTheTextAlone)
 {
     EXPECT_EQ(sql::referencedColumns("select M.*, H.BH as aBH from CGTH M, HP H, M inner join H "

@@ -1,23 +1,21 @@
 // In-process SQLite provider for the dataset tests and benchmarks.
 #include "sqliteprovider.h"
 
+#include "server/apply.h"
+#include "server/requesterror.h"
+#include "server/schema.h"
+
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringList>
-
-#include <optional>
 
 namespace {
 
 QString tableOf(const QString &providerName)
 {
     return providerName.startsWith(u'p') ? providerName.mid(1) : providerName;
-}
-
-QString quoteName(const QString &name)
-{
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 // Field type and size from a declared column type.
@@ -74,39 +72,6 @@ TFieldDef defFromDecl(const QString &name, const QString &declared, int sqliteTy
     return def;
 }
 
-void bindValue(sql::Statement &stmt, int index, const QVariant &value)
-{
-    if (!value.isValid() || value.isNull()) {
-        stmt.bindNull(index);
-        return;
-    }
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::Bool:
-        stmt.bind(index, int64_t(value.toLongLong()));
-        break;
-    case QMetaType::Double:
-        stmt.bind(index, value.toDouble());
-        break;
-    case QMetaType::QDate:
-        stmt.bind(index, value.toDate().toString(Qt::ISODate).toStdString());
-        break;
-    case QMetaType::QDateTime:
-        stmt.bind(index,
-                  value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString());
-        break;
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
-        stmt.bindBlob(index, bytes.constData(), int(bytes.size()));
-        break;
-    }
-    default:
-        stmt.bind(index, value.toString().toStdString());
-        break;
-    }
-}
-
 QVariant columnValue(const sql::Statement &stmt, int column, TFieldType type)
 {
     if (stmt.isNull(column))
@@ -139,14 +104,74 @@ QVariant columnValue(const sql::Statement &stmt, int column, TFieldType type)
     }
 }
 
-QString errorCode(const sql::Error &e)
+// The change log as the server link sends it: a row is found by its key (by all the values
+// it was read with when there is none), a modified row carries the old values of its changed
+// columns for the server's check that nobody changed them meanwhile.
+QList<wire::Change> changesOf(const TDelta &delta)
 {
-    const int code = e.code();
-    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
-        return QStringLiteral("unique");
-    if ((code & 0xff) == SQLITE_CONSTRAINT)
-        return QStringLiteral("constraint");
-    return QStringLiteral("sql");
+    const int columns = int(delta.FieldDefs.size());
+    bool hasKey = false;
+    for (const TFieldDef &def : delta.FieldDefs)
+        hasKey = hasKey || (def.ProviderFlags & pfInKey);
+    QList<wire::Change> changes;
+    changes.reserve(delta.Rows.size());
+    for (const TDeltaRow &row : delta.Rows) {
+        wire::Change change;
+        switch (row.UpdateKind) {
+        case ukInsert:
+            change.kind = wire::ChangeKind::Insert;
+            break;
+        case ukModify:
+            change.kind = wire::ChangeKind::Modify;
+            break;
+        case ukDelete:
+            change.kind = wire::ChangeKind::Delete;
+            break;
+        }
+        for (int i = 0; i < columns; ++i) {
+            const TFieldDef &def = delta.FieldDefs[i];
+            const bool located = def.ProviderFlags & (pfInWhere | pfInKey);
+            const bool key = def.ProviderFlags & pfInKey;
+            const bool changed = row.Changed.value(i);
+            if (row.UpdateKind != ukInsert && located &&
+                (!hasKey || key || (row.UpdateKind == ukModify && changed)))
+                change.oldValues.insert(def.Name, row.OldValues.value(i));
+            if (row.UpdateKind != ukDelete && (def.ProviderFlags & pfInUpdate) && changed)
+                change.newValues.insert(def.Name, row.NewValues.value(i));
+        }
+        changes.append(std::move(change));
+    }
+    return changes;
+}
+
+// The server's rejected rows by the delta's positions; a column the table lacks keeps the
+// value the client holds.
+TApplyResult resultOf(const server::ApplyOutcome &outcome, const TDelta &delta)
+{
+    TApplyResult result;
+    result.RolledBack = outcome.rolledBack;
+    for (const wire::RowError &error : outcome.errors) {
+        TUpdateError rejected;
+        rejected.RowIndex = error.index;
+        rejected.ErrorCode = error.code;
+        rejected.Message = error.message;
+        if (!error.current.isEmpty() && error.index >= 0 && error.index < delta.Rows.size()) {
+            QHash<QString, QVariant> current;
+            for (auto it = error.current.cbegin(); it != error.current.cend(); ++it)
+                current.insert(it.key().toUpper(), it.value());
+            const TDeltaRow &row = delta.Rows[error.index];
+            for (int i = 0; i < delta.FieldDefs.size(); ++i) {
+                const auto value = current.constFind(delta.FieldDefs[i].Name.toUpper());
+                if (value != current.cend())
+                    rejected.CurValues.append(value.value());
+                else
+                    rejected.CurValues.append(row.UpdateKind == ukInsert ? row.NewValues.value(i)
+                                                                         : row.OldValues.value(i));
+            }
+        }
+        result.Errors.append(rejected);
+    }
+    return result;
 }
 
 } // namespace
@@ -160,23 +185,12 @@ struct SqliteProvider::Cursor
 
 SqliteProvider::~SqliteProvider() = default;
 
-// Statements of an apply are prepared once per text and reused.
-sql::Statement &SqliteProvider::statement(const QString &text)
-{
-    auto it = m_statements.find(text);
-    if (it == m_statements.end())
-        it = m_statements.insert(
-            text, std::make_shared<sql::Statement>(m_db.prepare(text.toStdString())));
-    sql::Statement &stmt = *it.value();
-    stmt.reset();
-    return stmt;
-}
-
 TProviderCursor SqliteProvider::OpenProvider(const QString &providerName,
                                              const QString &commandText, int)
 {
     const QString text = commandText.trimmed().isEmpty()
-                             ? QStringLiteral("select * from ") + quoteName(tableOf(providerName))
+                             ? QStringLiteral("select * from ") +
+                                   QString::fromUtf8(server::quotedName(tableOf(providerName)))
                              : commandText;
     auto cursor = std::make_shared<Cursor>();
     try {
@@ -292,141 +306,11 @@ TApplyResult SqliteProvider::ApplyUpdates(const QString &providerName, const QSt
                                           int maxErrors, const TDelta &delta)
 {
     ++m_applyCalls;
-    const QString table = tableOf(providerName);
-    // Columns of the table: the others (joined or computed) are left out.
-    QStringList tableColumns;
-    {
-        sql::Statement info = m_db.prepare(
-            (QStringLiteral("pragma table_info(") + quoteName(table) + u')').toStdString());
-        while (info.step())
-            tableColumns.append(QString::fromStdString(info.columnText(1)).toUpper());
+    try {
+        server::ChangeApplier applier(
+            m_db.handle(), server::loadTableSchema(m_db.handle(), tableOf(providerName)));
+        return resultOf(applier.apply(changesOf(delta), maxErrors), delta);
+    } catch (const server::RequestError &e) {
+        throw EDatabaseError(e.message());
     }
-    if (tableColumns.isEmpty())
-        throw EDatabaseError(QStringLiteral("Table %1 does not exist").arg(table));
-    QList<int> columns; // delta positions that exist in the table
-    QList<int> keys;
-    for (int i = 0; i < delta.FieldDefs.size(); ++i) {
-        const TFieldDef &def = delta.FieldDefs[i];
-        if (!tableColumns.contains(def.Name.toUpper()))
-            continue;
-        columns.append(i);
-        if (def.ProviderFlags & pfInKey)
-            keys.append(i);
-    }
-    if (keys.isEmpty()) {
-        for (int i : columns) {
-            if (delta.FieldDefs[i].Name.compare(u"ID", Qt::CaseInsensitive) == 0)
-                keys.append(i);
-        }
-    }
-
-    auto currentRow = [&](const QVariantList &keyRow) -> std::optional<QVariantList> {
-        QStringList names, where;
-        for (const TFieldDef &def : delta.FieldDefs)
-            names.append(tableColumns.contains(def.Name.toUpper()) ? quoteName(def.Name)
-                                                                   : QStringLiteral("null"));
-        for (int k : keys)
-            where.append(quoteName(delta.FieldDefs[k].Name) + QStringLiteral(" = ?"));
-        sql::Statement select =
-            m_db.prepare((QStringLiteral("select ") + names.join(u',') + QStringLiteral(" from ") +
-                          quoteName(table) + QStringLiteral(" where ") + where.join(u" and "))
-                             .toStdString());
-        int index = 1;
-        for (int k : keys)
-            bindValue(select, index++, keyRow.value(k));
-        if (!select.step())
-            return std::nullopt;
-        QVariantList values;
-        for (int i = 0; i < delta.FieldDefs.size(); ++i)
-            values.append(columnValue(select, i, delta.FieldDefs[i].DataType));
-        return values;
-    };
-
-    TApplyResult result;
-    m_db.exec("begin");
-    for (int r = 0; r < delta.Rows.size(); ++r) {
-        const TDeltaRow &row = delta.Rows[r];
-        TUpdateError error;
-        error.RowIndex = r;
-        try {
-            if (row.UpdateKind == ukInsert) {
-                QStringList names, marks;
-                QVariantList values;
-                for (int i : columns) {
-                    if (!row.NewValues.value(i).isValid())
-                        continue;
-                    names.append(quoteName(delta.FieldDefs[i].Name));
-                    marks.append(QStringLiteral("?"));
-                    values.append(row.NewValues.value(i));
-                }
-                sql::Statement &insert = statement(
-                    QStringLiteral("insert into ") + quoteName(table) + u'(' + names.join(u',') +
-                    QStringLiteral(") values (") + marks.join(u',') + u')');
-                for (int i = 0; i < values.size(); ++i)
-                    bindValue(insert, i + 1, values[i]);
-                insert.step();
-                continue;
-            }
-            QStringList sets, where;
-            QVariantList setValues, whereValues;
-            for (int k : keys) {
-                where.append(quoteName(delta.FieldDefs[k].Name) + QStringLiteral(" is ?"));
-                whereValues.append(row.OldValues.value(k));
-            }
-            if (row.UpdateKind == ukModify) {
-                for (int i : columns) {
-                    if (!row.Changed.value(i))
-                        continue;
-                    sets.append(quoteName(delta.FieldDefs[i].Name) + QStringLiteral(" = ?"));
-                    setValues.append(row.NewValues.value(i));
-                    if (!keys.contains(i)) {
-                        where.append(quoteName(delta.FieldDefs[i].Name) + QStringLiteral(" is ?"));
-                        whereValues.append(row.OldValues.value(i));
-                    }
-                }
-                if (sets.isEmpty())
-                    continue;
-            }
-            const QString text = row.UpdateKind == ukModify
-                                     ? QStringLiteral("update ") + quoteName(table) +
-                                           QStringLiteral(" set ") + sets.join(u',') +
-                                           QStringLiteral(" where ") + where.join(u" and ")
-                                     : QStringLiteral("delete from ") + quoteName(table) +
-                                           QStringLiteral(" where ") + where.join(u" and ");
-            sql::Statement &change = statement(text);
-            int index = 1;
-            for (const QVariant &v : setValues)
-                bindValue(change, index++, v);
-            for (const QVariant &v : whereValues)
-                bindValue(change, index++, v);
-            change.step();
-            if (m_db.changes() == 0) {
-                const auto current = currentRow(row.OldValues);
-                if (current) {
-                    error.ErrorCode = QStringLiteral("conflict");
-                    error.Message = QStringLiteral("Record changed by another user");
-                    error.CurValues = *current;
-                } else {
-                    error.ErrorCode = QStringLiteral("notFound");
-                    error.Message = QStringLiteral("Record not found or changed by another user");
-                }
-                result.Errors.append(error);
-            }
-        } catch (const sql::Error &e) {
-            error.ErrorCode = errorCode(e);
-            error.Message = QString::fromStdString(e.what());
-            if (row.UpdateKind != ukInsert) {
-                if (const auto current = currentRow(row.OldValues))
-                    error.CurValues = *current;
-            }
-            result.Errors.append(error);
-        }
-        if (maxErrors >= 0 && result.Errors.size() > maxErrors) {
-            m_db.exec("rollback");
-            result.RolledBack = true;
-            return result;
-        }
-    }
-    m_db.exec("commit");
-    return result;
 }

@@ -1,7 +1,7 @@
 // An in-process provider over a real SQLite database, for the dataset's own tests and
 // benchmarks: providers "p" + table read that table, command texts run as they stand, and
-// change logs are applied in one transaction with the same conflict rules the server uses
-// (rows found by key; a modified row must still hold the values the client read).
+// change logs go to the server's own applier, sent as the server link sends them, so that
+// the datasets are tested against the server's apply rules and no copy of them.
 #pragma once
 
 #include "client/data/remoteserver.h"
@@ -34,10 +34,8 @@ public:
 
 private:
     struct Cursor;
-    sql::Statement &statement(const QString &text);
 
     sql::Database &m_db;
-    QHash<QString, std::shared_ptr<sql::Statement>> m_statements;
     QHash<qint64, std::shared_ptr<Cursor>> m_cursors;
     qint64 m_nextHandle = 1;
     int m_fetchCalls = 0;

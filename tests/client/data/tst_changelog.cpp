@@ -190,7 +190,7 @@ TEST_F(ProviderTest, ApplyUpdatesZeroKeepsTheWholeLogOnOneBadRow)
         ++reconciled;
         EXPECT_EQ(kind, ukInsert);
         EXPECT_EQ(e.ErrorCode, u"unique");
-        EXPECT_TRUE(e.Message().contains(u"UNIQUE")) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains(u"BH = 'H03'")) << e.Message().toStdString();
         action = raSkip;
     };
     ds->Edit();

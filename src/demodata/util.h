@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace server::demo {
+namespace demodata::Internal {
 
 class Random
 {
@@ -68,4 +68,4 @@ inline std::string utf8(const QString &text)
     return text.toStdString();
 }
 
-} // namespace server::demo
+} // namespace demodata::Internal

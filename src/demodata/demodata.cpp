@@ -9,12 +9,13 @@
 // purchase batches. Within a day the documents that receive stock come before those whose
 // costs read the ledger, and count sheets have a day of their own (the last of the month),
 // so that recomputing any cost or book quantity from the finished ledger gives the same value.
-#include "server/demodata.h"
+#include "demodata/demodata.h"
 
-#include "server/demodatamaster.h"
-#include "server/demodatarows.h"
-#include "server/demodatastock.h"
-#include "server/demodatautil.h"
+#include "demodata/master.h"
+#include "demodata/rows.h"
+#include "demodata/stock.h"
+#include "demodata/util.h"
+#include "sql/emitter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,11 +24,11 @@
 #include <optional>
 #include <unordered_map>
 
-namespace server {
+namespace demodata {
 
 namespace {
 
-using namespace demo;
+using namespace Internal;
 
 // Daily means of the small demo, for an ordinary working day.
 struct Rates
@@ -1322,8 +1323,8 @@ DemoSummary fillDemoData(sql::Database &db, const DemoOptions &options)
     const auto saved = indexes(db);
     db.exec("BEGIN");
     try {
-        for (const auto &[name, sql] : saved)
-            db.exec("DROP INDEX \"" + name + "\"");
+        for (const auto &index : saved)
+            db.exec("DROP INDEX " + sql::quoteSqliteIdentifier(index.first));
         const QDate today = options.today.isValid() ? options.today : QDate::currentDate();
         const Sizes sizes = sizesFor(options.scale);
         const QDate first = QDate(today.year(), today.month(), 1).addMonths(1 - sizes.months);
@@ -1353,4 +1354,11 @@ DemoSummary fillDemoData(sql::Database &db, const DemoOptions &options)
     }
 }
 
-} // namespace server
+std::function<void(sql::Database &)> demoFill(DemoOptions options)
+{
+    return [options = std::move(options)](sql::Database &db) {
+        fillDemoData(db, options);
+    };
+}
+
+} // namespace demodata

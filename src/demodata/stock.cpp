@@ -1,11 +1,11 @@
-// The stock ledger of the demo data; see demodatastock.h.
-#include "server/demodatastock.h"
+// The stock ledger of the demo data; see stock.h.
+#include "demodata/stock.h"
 
-#include "server/demodatautil.h"
+#include "demodata/util.h"
 
 #include <algorithm>
 
-namespace server::demo {
+namespace demodata::Internal {
 
 StockBook::StockBook(sql::Database &db, int goods, int warehouses)
     : m_warehouses(size_t(warehouses))
@@ -85,4 +85,4 @@ void StockBook::addRefSL(Batch &batch, double qty)
     m_addRefSL.reset();
 }
 
-} // namespace server::demo
+} // namespace demodata::Internal

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace server {
+namespace demodata {
 
 struct DemoOptions
 {
@@ -40,4 +40,8 @@ struct DemoSummary
 // Runs in one transaction; the indexes are dropped for the bulk load and rebuilt after it.
 DemoSummary fillDemoData(sql::Database &db, const DemoOptions &options);
 
-} // namespace server
+// fillDemoData() as the step that fills a new account set once its schema is in place
+// (server::AccountDbOptions::fill).
+std::function<void(sql::Database &)> demoFill(DemoOptions options);
+
+} // namespace demodata

@@ -3,8 +3,8 @@
 // its employees.
 #pragma once
 
-#include "server/demodatanames.h"
-#include "server/demodatautil.h"
+#include "demodata/names.h"
+#include "demodata/util.h"
 #include "sql/database.h"
 
 #include <QDate>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace server::demo {
+namespace demodata::Internal {
 
 struct Goods
 {
@@ -119,4 +119,4 @@ MasterData createMasterData(sql::Database &db, Random &random, int scale, const 
 void createPersonnelRecords(sql::Database &db, Random &random, const MasterData &master,
                             const QDate &first, const QDate &today);
 
-} // namespace server::demo
+} // namespace demodata::Internal

@@ -3,7 +3,7 @@
 // ledger at this point of its history.
 #pragma once
 
-#include "server/demodatarows.h"
+#include "demodata/rows.h"
 
 #include <cstdint>
 #include <string>
@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace server::demo {
+namespace demodata::Internal {
 
 // One row of Inv_ItemList, with the values of the posting statement.
 struct LedgerRow
@@ -96,4 +96,4 @@ private:
     int64_t m_rows = 0;
 };
 
-} // namespace server::demo
+} // namespace demodata::Internal

@@ -1,9 +1,9 @@
-// The writer of demo documents; see demodatarows.h.
-#include "server/demodatarows.h"
+// The writer of demo documents; see rows.h.
+#include "demodata/rows.h"
 
 #include <QByteArray>
 
-namespace server::demo {
+namespace demodata::Internal {
 
 // The columns the writer knows how to fill; a table stores those of them it has.
 enum class Field {
@@ -341,4 +341,4 @@ void DocumentWriter::bindLine(sql::Statement &s, int i, Field field, const Docum
     }
 }
 
-} // namespace server::demo
+} // namespace demodata::Internal

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace server::demo {
+namespace demodata::Internal {
 
 struct Null
 {
@@ -195,4 +195,4 @@ private:
     std::string m_recid;
 };
 
-} // namespace server::demo
+} // namespace demodata::Internal

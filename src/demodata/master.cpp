@@ -1,7 +1,7 @@
-// The master data and personnel records of a demo set; see demodatamaster.h.
-#include "server/demodatamaster.h"
+// The master data and personnel records of a demo set; see master.h.
+#include "demodata/master.h"
 
-#include "server/demodatarows.h"
+#include "demodata/rows.h"
 
 #include <QStringList>
 
@@ -9,7 +9,7 @@
 #include <array>
 #include <set>
 
-namespace server::demo {
+namespace demodata::Internal {
 
 Sizes sizesFor(int scale)
 {
@@ -750,4 +750,4 @@ void createPersonnelRecords(sql::Database &db, Random &random, const MasterData 
     PersonnelRecords(db, random, master, first, today).create();
 }
 
-} // namespace server::demo
+} // namespace demodata::Internal

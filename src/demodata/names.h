@@ -6,7 +6,7 @@
 
 #include <span>
 
-namespace server::demo {
+namespace demodata::Internal {
 
 // What a goods item is used for, which decides its warehouse and the documents it appears in.
 enum class GoodsRole {
@@ -66,4 +66,4 @@ std::span<const char *const> streets();
 // characters give V), with ASCII letters and digits kept; cut to maxLength characters.
 QString pinyinInitials(const QString &text, int maxLength = 5);
 
-} // namespace server::demo
+} // namespace demodata::Internal

@@ -1,12 +1,12 @@
-// Word lists and templates of the demo data; see demodatanames.h.
-#include "server/demodatanames.h"
+// Word lists and templates of the demo data; see names.h.
+#include "demodata/names.h"
 
 #include <unicode/ucnv.h>
 
 #include <memory>
 #include <mutex>
 
-namespace server::demo {
+namespace demodata::Internal {
 
 namespace {
 
@@ -308,4 +308,4 @@ QString pinyinInitials(const QString &text, int maxLength)
     return result;
 }
 
-} // namespace server::demo
+} // namespace demodata::Internal
