@@ -1,3 +1,4 @@
+// Change logs applied to one table in one transaction, with conflict detection.
 #include "server/apply.h"
 
 #include "server/requesterror.h"

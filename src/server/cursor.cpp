@@ -1,3 +1,4 @@
+// Open queries of a session and the packets they hand out.
 #include "server/cursor.h"
 
 #include "server/schema.h"

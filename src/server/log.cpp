@@ -1,3 +1,4 @@
+// The server's log of connections and failed requests.
 #include "server/log.h"
 
 #include <QDateTime>

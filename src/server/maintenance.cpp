@@ -1,3 +1,4 @@
+// Online backup copies and compaction of account-set databases.
 #include "server/maintenance.h"
 
 #include "server/requesterror.h"

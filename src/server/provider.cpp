@@ -1,3 +1,4 @@
+// Resolution of provider names to tables, queries and scratch providers.
 #include "server/provider.h"
 
 #include "server/requesterror.h"

@@ -1,3 +1,4 @@
+// The account sets of a data folder and their registry database.
 #include "server/registry.h"
 
 #include "server/requesterror.h"

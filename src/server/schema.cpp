@@ -1,3 +1,4 @@
+// Columns and keys of tables and field definitions of queries, read from the database.
 #include "server/schema.h"
 
 #include "server/requesterror.h"

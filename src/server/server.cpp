@@ -1,3 +1,4 @@
+// The listening socket and the thread that serves each connection.
 #include "server/server.h"
 
 #include "server/session.h"

@@ -1,3 +1,4 @@
+// One connection's session: requests in, replies out.
 #include "server/session.h"
 
 #include "server/accountdb.h"

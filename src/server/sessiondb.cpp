@@ -1,3 +1,4 @@
+// A session's writer and reader connections to one database file.
 #include "server/sessiondb.h"
 
 #include "server/requesterror.h"

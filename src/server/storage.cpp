@@ -1,3 +1,4 @@
+// The storage conventions of account-set databases.
 #include "server/storage.h"
 
 #include <QDate>

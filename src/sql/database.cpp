@@ -1,3 +1,4 @@
+// RAII wrappers over the SQLite C API.
 #include "sql/database.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// vzsql's remote mode through a running vzserver.
 #include "tools/remoteshell.h"
 
 #include "sql/csv.h"

@@ -1,3 +1,4 @@
+// Server addresses as users type them.
 #include "wire/address.h"
 
 namespace wire {

@@ -1,3 +1,4 @@
+// The blocking protocol client.
 #include "wire/client.h"
 
 #include "wire/socket.h"

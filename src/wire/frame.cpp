@@ -1,3 +1,4 @@
+// Length-prefixed frames of the wire protocol.
 #include "wire/frame.h"
 
 #include <QCborParserError>

@@ -1,3 +1,4 @@
+// Operation and key names of the wire protocol and the structures replies carry.
 #include "wire/protocol.h"
 
 #include "wire/frame.h"

@@ -1,3 +1,4 @@
+// Blocking TCP helpers over POSIX sockets.
 #include "wire/socket.h"
 
 #include <cerrno>

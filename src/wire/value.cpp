@@ -1,3 +1,4 @@
+// Typed values of the wire protocol and their CBOR form.
 #include "wire/value.h"
 
 #include <QByteArray>

@@ -3,6 +3,7 @@
 
 #include "client/core/session.h"
 #include "client/core/sysconfig.h"
+#include "client/data/deltachanges.h"
 #include "client/data/formats.h"
 #include "wire/client.h"
 
@@ -594,47 +595,7 @@ TApplyResult TSocketConnection::ApplyUpdates(const QString &providerName,
                                              const QString &commandText, int maxErrors,
                                              const TDelta &delta)
 {
-    const int columns = int(delta.FieldDefs.size());
-    QStringList names;
-    QList<bool> located(columns, false), keys(columns, false), updated(columns, false);
-    bool hasKey = false;
-    for (int i = 0; i < columns; ++i) {
-        const TFieldDef &def = delta.FieldDefs[i];
-        names.append(def.Name);
-        located[i] = def.ProviderFlags & (pfInWhere | pfInKey);
-        keys[i] = def.ProviderFlags & pfInKey;
-        updated[i] = def.ProviderFlags & pfInUpdate;
-        hasKey = hasKey || keys[i];
-    }
-    QList<wire::Change> changes;
-    changes.reserve(delta.Rows.size());
-    for (const TDeltaRow &row : delta.Rows) {
-        wire::Change change;
-        switch (row.UpdateKind) {
-        case ukInsert:
-            change.kind = wire::ChangeKind::Insert;
-            break;
-        case ukModify:
-            change.kind = wire::ChangeKind::Modify;
-            break;
-        case ukDelete:
-            change.kind = wire::ChangeKind::Delete;
-            break;
-        }
-        for (int i = 0; i < columns; ++i) {
-            // The server finds a row by its key and checks the changed columns for changes
-            // made meanwhile; a row of a table without a key is found by all its values.
-            const bool oldValueNeeded =
-                located[i] &&
-                (!hasKey || keys[i] || (row.UpdateKind == ukModify && row.Changed.value(i)));
-            if (row.UpdateKind != ukInsert && oldValueNeeded)
-                change.oldValues.insert(names[i], row.OldValues.value(i));
-            if (row.UpdateKind != ukDelete && updated[i] && row.Changed.value(i))
-                change.newValues.insert(names[i], row.NewValues.value(i));
-        }
-        changes.append(std::move(change));
-    }
-
+    const QList<wire::Change> changes = WireChanges(delta);
     ensureOpen();
     wire::ApplyResult applied;
     try {
@@ -642,33 +603,7 @@ TApplyResult TSocketConnection::ApplyUpdates(const QString &providerName,
     } catch (const wire::Error &e) {
         fail(e);
     }
-
-    TApplyResult result;
-    result.RolledBack = applied.rolledBack;
-    for (const wire::RowError &error : applied.errors) {
-        TUpdateError rejected;
-        rejected.RowIndex = error.index;
-        rejected.ErrorCode = error.code;
-        rejected.Message = error.message;
-        if (!error.current.isEmpty() && error.index >= 0 && error.index < delta.Rows.size()) {
-            // The server reports the columns of its table; the others (display columns)
-            // keep the values the client holds.
-            QHash<QString, QVariant> current;
-            for (auto it = error.current.cbegin(); it != error.current.cend(); ++it)
-                current.insert(it.key().toUpper(), it.value());
-            const TDeltaRow &row = delta.Rows[error.index];
-            for (int i = 0; i < columns; ++i) {
-                const auto value = current.constFind(names[i].toUpper());
-                if (value != current.cend())
-                    rejected.CurValues.append(value.value());
-                else
-                    rejected.CurValues.append(row.UpdateKind == ukInsert ? row.NewValues.value(i)
-                                                                         : row.OldValues.value(i));
-            }
-        }
-        result.Errors.append(rejected);
-    }
-    return result;
+    return ApplyResultOf(applied.rolledBack, applied.errors, delta);
 }
 
 // --- ConnectServer

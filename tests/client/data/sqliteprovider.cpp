@@ -1,6 +1,8 @@
 // In-process SQLite provider for the dataset tests and benchmarks.
 #include "sqliteprovider.h"
 
+#include "client/data/deltachanges.h"
+
 #include "server/apply.h"
 #include "server/requesterror.h"
 #include "server/schema.h"
@@ -102,76 +104,6 @@ QVariant columnValue(const sql::Statement &stmt, int column, TFieldType type)
     default:
         return QString::fromStdString(stmt.columnText(column));
     }
-}
-
-// The change log as the server link sends it: a row is found by its key (by all the values
-// it was read with when there is none), a modified row carries the old values of its changed
-// columns for the server's check that nobody changed them meanwhile.
-QList<wire::Change> changesOf(const TDelta &delta)
-{
-    const int columns = int(delta.FieldDefs.size());
-    bool hasKey = false;
-    for (const TFieldDef &def : delta.FieldDefs)
-        hasKey = hasKey || (def.ProviderFlags & pfInKey);
-    QList<wire::Change> changes;
-    changes.reserve(delta.Rows.size());
-    for (const TDeltaRow &row : delta.Rows) {
-        wire::Change change;
-        switch (row.UpdateKind) {
-        case ukInsert:
-            change.kind = wire::ChangeKind::Insert;
-            break;
-        case ukModify:
-            change.kind = wire::ChangeKind::Modify;
-            break;
-        case ukDelete:
-            change.kind = wire::ChangeKind::Delete;
-            break;
-        }
-        for (int i = 0; i < columns; ++i) {
-            const TFieldDef &def = delta.FieldDefs[i];
-            const bool located = def.ProviderFlags & (pfInWhere | pfInKey);
-            const bool key = def.ProviderFlags & pfInKey;
-            const bool changed = row.Changed.value(i);
-            if (row.UpdateKind != ukInsert && located &&
-                (!hasKey || key || (row.UpdateKind == ukModify && changed)))
-                change.oldValues.insert(def.Name, row.OldValues.value(i));
-            if (row.UpdateKind != ukDelete && (def.ProviderFlags & pfInUpdate) && changed)
-                change.newValues.insert(def.Name, row.NewValues.value(i));
-        }
-        changes.append(std::move(change));
-    }
-    return changes;
-}
-
-// The server's rejected rows by the delta's positions; a column the table lacks keeps the
-// value the client holds.
-TApplyResult resultOf(const server::ApplyOutcome &outcome, const TDelta &delta)
-{
-    TApplyResult result;
-    result.RolledBack = outcome.rolledBack;
-    for (const wire::RowError &error : outcome.errors) {
-        TUpdateError rejected;
-        rejected.RowIndex = error.index;
-        rejected.ErrorCode = error.code;
-        rejected.Message = error.message;
-        if (!error.current.isEmpty() && error.index >= 0 && error.index < delta.Rows.size()) {
-            QHash<QString, QVariant> current;
-            for (auto it = error.current.cbegin(); it != error.current.cend(); ++it)
-                current.insert(it.key().toUpper(), it.value());
-            const TDeltaRow &row = delta.Rows[error.index];
-            for (int i = 0; i < delta.FieldDefs.size(); ++i) {
-                const auto value = current.constFind(delta.FieldDefs[i].Name.toUpper());
-                if (value != current.cend())
-                    rejected.CurValues.append(value.value());
-                else
-                    rejected.CurValues.append(row.UpdateKind == ukInsert ? row.NewValues.value(i)
-                                                                         : row.OldValues.value(i));
-            }
-        }
-        result.Errors.append(rejected);
-    }
-    return result;
 }
 
 } // namespace
@@ -309,7 +241,8 @@ TApplyResult SqliteProvider::ApplyUpdates(const QString &providerName, const QSt
     try {
         server::ChangeApplier applier(
             m_db.handle(), server::loadTableSchema(m_db.handle(), tableOf(providerName)));
-        return resultOf(applier.apply(changesOf(delta), maxErrors), delta);
+        const server::ApplyOutcome outcome = applier.apply(WireChanges(delta), maxErrors);
+        return ApplyResultOf(outcome.rolledBack, outcome.errors, delta);
     } catch (const server::RequestError &e) {
         throw EDatabaseError(e.message());
     }
