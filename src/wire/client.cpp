@@ -64,9 +64,14 @@ Message Client::request(FrameBuilder &builder, RowSink *sink)
                                    "send it in smaller parts")
                         .arg(frame.size() >> 20)
                         .arg(DefaultMaxFrameSize >> 20));
-    if (!sendAll(m_fd, frame))
+    if (!sendAll(m_fd, frame)) {
+        // A server that refuses a client (at one of its limits) says why before it hangs up.
+        const QString refusal = closingMessage();
         fail(Error::Kind::ConnectionLost,
-             QStringLiteral("the connection to the server %1 was lost").arg(m_peer));
+             refusal.isEmpty()
+                 ? QStringLiteral("the connection to the server %1 was lost").arg(m_peer)
+                 : refusal);
+    }
     const qint64 id = m_nextId - 1;
 
     using Clock = std::chrono::steady_clock;
@@ -116,6 +121,22 @@ Message Client::request(FrameBuilder &builder, RowSink *sink)
                  QStringLiteral("the connection to the server %1 was lost").arg(m_peer));
         }
     }
+}
+
+QString Client::closingMessage()
+{
+    QByteArray buffer(64 * 1024, Qt::Uninitialized);
+    qsizetype received = 0;
+    while (receiveSome(m_fd, buffer.data(), buffer.size(), 0, &received) == ReceiveStatus::Data)
+        m_reader.append(buffer.constData(), received);
+    QByteArray payload;
+    while (m_reader.nextPayload(payload) == FrameReader::Status::Frame) {
+        Message reply;
+        QString error;
+        if (decodeMessage(payload, reply, &error) && !reply.value(key::Ok).toBool())
+            return reply.value(key::Error).toString();
+    }
+    return {};
 }
 
 ServerInfo Client::hello(const QString &module)

@@ -124,6 +124,9 @@ private:
     Message request(FrameBuilder &builder, RowSink *sink = nullptr);
     void begin(FrameBuilder &builder, QLatin1StringView operation);
     [[noreturn]] void fail(Error::Kind kind, const QString &message);
+    // The message of an error reply that has already arrived, read without waiting; empty
+    // when there is none.
+    QString closingMessage();
 
     int m_fd = -1;
     qint64 m_nextId = 1;

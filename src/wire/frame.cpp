@@ -8,6 +8,8 @@ namespace wire {
 
 namespace {
 
+constexpr qsizetype KeptCapacity = 1024 * 1024;
+
 uint32_t readLength(const char *data)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(data);
@@ -38,6 +40,13 @@ void FrameReader::append(const char *data, qsizetype size)
         m_start = 0;
     }
     m_buffer.append(data, size);
+    // A large frame gets its room at once rather than in steps that each copy what came so far.
+    const qint64 pending = pendingFrameSize();
+    if (pending > 0 && pending <= m_maxFrameSize) {
+        const qsizetype needed = m_start + FrameHeaderSize + qsizetype(pending);
+        if (m_buffer.capacity() < needed)
+            m_buffer.reserve(needed);
+    }
 }
 
 qint64 FrameReader::pendingFrameSize() const
@@ -64,7 +73,12 @@ FrameReader::Status FrameReader::nextPayload(QByteArray &payload, QString *error
     payload = m_buffer.mid(m_start + FrameHeaderSize, size);
     m_start += FrameHeaderSize + size;
     if (m_start == m_buffer.size()) {
-        m_buffer.truncate(0); // keeps the capacity for the next frame
+        // The room of a usual frame is kept for the next; that of a large one is given back,
+        // or every connection that once received one would hold on to it.
+        if (m_buffer.capacity() > KeptCapacity)
+            m_buffer = QByteArray();
+        else
+            m_buffer.truncate(0);
         m_start = 0;
     }
     return Status::Frame;

@@ -39,6 +39,8 @@ public:
     Status nextPayload(QByteArray &payload, QString *error = nullptr);
 
     qsizetype buffered() const { return m_buffer.size() - m_start; }
+    // The room the buffer has taken, filled or not.
+    qsizetype capacity() const { return m_buffer.capacity(); }
     // Length announced by the frame whose header is buffered, or -1.
     qint64 pendingFrameSize() const;
 

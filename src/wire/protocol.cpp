@@ -20,15 +20,19 @@ bool readFailed(QCborStreamReader &reader, QString *error)
     return false;
 }
 
-// Reads a text or byte string, in however many chunks it comes, into buffer.
-bool readStringInto(QCborStreamReader &reader, QByteArray &buffer)
+// Reads a text or byte string, in however many chunks it comes, into buffer; each chunk is
+// counted (as text, two bytes per byte) before room is made for it.
+bool readStringInto(QCborStreamReader &reader, QByteArray &buffer, DecodeLimits &limits,
+                    QString *error)
 {
     buffer.resize(0);
     QCborStreamReader::StringResult<qsizetype> chunk;
     do {
         const qsizetype have = buffer.size();
-        const qsizetype size = reader.currentStringChunkSize();
-        buffer.resize(have + qMax<qsizetype>(size, 0));
+        const qsizetype size = qMax<qsizetype>(reader.currentStringChunkSize(), 0);
+        if (!limits.charge(2 * size, error))
+            return false;
+        buffer.resize(have + size);
         chunk = reader.readStringChunk(buffer.data() + have, size);
         buffer.resize(have + (chunk.status == QCborStreamReader::Ok ? chunk.data : 0));
     } while (chunk.status == QCborStreamReader::Ok);
@@ -76,8 +80,10 @@ QDateTime parseDateTime(const QByteArray &text)
 // Reads one cell of a row into the sink. Cells hold scalars only; the common kinds are read
 // straight from the stream, without a variant per value.
 bool readCell(QCborStreamReader &reader, int column, RowSink &sink, QByteArray &buffer,
-              QString *error)
+              DecodeLimits &limits, QString *error)
 {
+    if (!limits.charge(DecodeLimits::ValueCost, error))
+        return false;
     switch (reader.type()) {
     case QCborStreamReader::UnsignedInteger: {
         const quint64 n = reader.toUnsignedInteger();
@@ -123,19 +129,19 @@ bool readCell(QCborStreamReader &reader, int column, RowSink &sink, QByteArray &
         reader.next();
         return true;
     case QCborStreamReader::String:
-        if (!readStringInto(reader, buffer))
+        if (!readStringInto(reader, buffer, limits, error))
             return false;
         sink.setText(column, buffer.constData(), buffer.size());
         return true;
     case QCborStreamReader::ByteArray:
-        sink.setBlob(column, readValue(reader, error).toByteArray());
+        sink.setBlob(column, readValue(reader, error, limits).toByteArray());
         return true;
     case QCborStreamReader::Tag: {
         const QCborTag tag = reader.toTag();
         if (tag == DateTag || tag == DateTimeTag) {
             reader.next();
             if (reader.isString()) {
-                if (!readStringInto(reader, buffer))
+                if (!readStringInto(reader, buffer, limits, error))
                     return false;
                 if (tag == DateTag) {
                     const QDate date = parseDate(buffer);
@@ -158,7 +164,7 @@ bool readCell(QCborStreamReader &reader, int column, RowSink &sink, QByteArray &
             }
         }
         // Other tags, and date tags on something else than text, are transparent.
-        const QVariant value = readValue(reader, error);
+        const QVariant value = readValue(reader, error, limits);
         switch (value.typeId()) {
         case QMetaType::QString: {
             const QByteArray utf8 = value.toString().toUtf8();
@@ -197,7 +203,7 @@ bool readCell(QCborStreamReader &reader, int column, RowSink &sink, QByteArray &
 }
 
 // Reads an array of arrays into the sink without building a nested variant per row.
-bool readRows(QCborStreamReader &reader, RowSink &sink, QString *error)
+bool readRows(QCborStreamReader &reader, RowSink &sink, DecodeLimits &limits, QString *error)
 {
     if (!reader.isArray()) {
         *error = QStringLiteral("\"rows\" is not an array");
@@ -213,7 +219,7 @@ bool readRows(QCborStreamReader &reader, RowSink &sink, QString *error)
         sink.beginRow();
         reader.enterContainer();
         for (int column = 0; reader.hasNext() && !readFailed(reader, error); ++column)
-            if (!readCell(reader, column, sink, buffer, error))
+            if (!readCell(reader, column, sink, buffer, limits, error))
                 break;
         if (readFailed(reader, error))
             return false;
@@ -325,8 +331,11 @@ RowError rowErrorFromMap(const QVariantMap &map)
     return error;
 }
 
-bool decodeMessage(const QByteArray &payload, Message &message, QString *error, RowSink *rowSink)
+bool decodeMessage(const QByteArray &payload, Message &message, QString *error, RowSink *rowSink,
+                   DecodeLimits *limits)
 {
+    DecodeLimits unlimited;
+    DecodeLimits &bounds = limits ? *limits : unlimited;
     VariantRowSink rows(message.rows);
     QString problem;
     QCborStreamReader reader(payload);
@@ -340,14 +349,14 @@ bool decodeMessage(const QByteArray &payload, Message &message, QString *error, 
             problem = QStringLiteral("a key is not a text");
             break;
         }
-        const QString name = readValue(reader, &problem).toString();
+        const QString name = readValue(reader, &problem, bounds).toString();
         if (readFailed(reader, &problem) || !reader.hasNext())
             break;
         if (name == key::Rows) {
-            if (!readRows(reader, rowSink ? *rowSink : rows, &problem))
+            if (!readRows(reader, rowSink ? *rowSink : rows, bounds, &problem))
                 break;
         } else {
-            message.values.insert(name, readValue(reader, &problem));
+            message.values.insert(name, readValue(reader, &problem, bounds));
         }
     }
     if (problem.isEmpty() && reader.lastError() == QCborError::NoError) {
@@ -360,7 +369,7 @@ bool decodeMessage(const QByteArray &payload, Message &message, QString *error, 
     }
     if (problem.isEmpty())
         problem = reader.lastError().toString();
-    *error = QStringLiteral("malformed message: %1").arg(problem);
+    *error = bounds.exceeded ? problem : QStringLiteral("malformed message: %1").arg(problem);
     return false;
 }
 

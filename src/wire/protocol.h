@@ -78,14 +78,15 @@ inline constexpr QLatin1StringView ReadOnly{"readOnly"};
 
 // Codes of error replies and of rejected rows; the text beside them is for people.
 namespace code {
-inline constexpr QLatin1StringView Protocol{"protocol"};         // malformed or unknown request
-inline constexpr QLatin1StringView Session{"session"};           // no hello / no account set yet
-inline constexpr QLatin1StringView Provider{"provider"};         // unknown provider
-inline constexpr QLatin1StringView Sql{"sql"};                   // the statement failed
-inline constexpr QLatin1StringView Timeout{"timeout"};           // the time limit stopped it
-inline constexpr QLatin1StringView Busy{"busy"};                 // the database stayed locked
-inline constexpr QLatin1StringView Cursor{"cursor"};             // no such cursor
-inline constexpr QLatin1StringView Method{"method"};             // unknown or failing method
+inline constexpr QLatin1StringView Protocol{"protocol"}; // malformed or unknown request
+inline constexpr QLatin1StringView Session{"session"};   // no hello / no account set yet
+inline constexpr QLatin1StringView Provider{"provider"}; // unknown provider
+inline constexpr QLatin1StringView Sql{"sql"};           // the statement failed
+inline constexpr QLatin1StringView Timeout{"timeout"};   // the time limit stopped it
+inline constexpr QLatin1StringView Busy{"busy"};         // the database stayed locked
+inline constexpr QLatin1StringView Cursor{"cursor"};     // no such cursor
+inline constexpr QLatin1StringView Method{"method"};     // unknown or failing method
+inline constexpr QLatin1StringView Limit{"limit"}; // a server limit: connections, request memory
 inline constexpr QLatin1StringView Conflict{"conflict"};         // row changed by another user
 inline constexpr QLatin1StringView NotFound{"notFound"};         // row deleted by another user
 inline constexpr QLatin1StringView Unique{"unique"};             // unique key violated
@@ -216,10 +217,11 @@ struct Message
     bool has(QLatin1StringView name) const { return values.contains(name); }
 };
 
-// Decodes a frame's payload; false with *error when it is not one well-formed CBOR map.
-// Rows go to rowSink when one is given, into message.rows otherwise.
+// Decodes a frame's payload; false with *error when it is not one well-formed CBOR map, or
+// when it passes the limits given (limits->exceeded tells). Rows go to rowSink when one is
+// given, into message.rows otherwise. Without limits, values nest at most 16 deep.
 bool decodeMessage(const QByteArray &payload, Message &message, QString *error,
-                   RowSink *rowSink = nullptr);
+                   RowSink *rowSink = nullptr, DecodeLimits *limits = nullptr);
 
 // Writes one message straight into a frame: a map whose entries are added in order.
 class FrameBuilder

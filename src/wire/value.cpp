@@ -29,12 +29,25 @@ constexpr std::array<TypeNameEntry, 8> typeNames{{{ValueType::Unknown, "unknown"
                                                   {ValueType::DateTime, "datetime"},
                                                   {ValueType::Blob, "blob"}}};
 
-QString readText(QCborStreamReader &reader, QString *error)
+// A string's chunk, once its announced size is counted: a length far beyond the frame must
+// be refused before anything is allocated for it. bytesPerByte: what a byte becomes in memory.
+bool chargeChunk(QCborStreamReader &reader, DecodeLimits &limits, qint64 bytesPerByte,
+                 QString *error)
+{
+    const qsizetype size = reader.currentStringChunkSize();
+    return limits.charge(qMax<qsizetype>(size, 0) * bytesPerByte, error);
+}
+
+QString readText(QCborStreamReader &reader, QString *error, DecodeLimits &limits)
 {
     QString text;
+    if (!chargeChunk(reader, limits, 2, error))
+        return text;
     auto chunk = reader.readString();
     while (chunk.status == QCborStreamReader::Ok) {
         text += chunk.data;
+        if (!chargeChunk(reader, limits, 2, error))
+            return text;
         chunk = reader.readString();
     }
     if (chunk.status == QCborStreamReader::Error && error)
@@ -42,12 +55,16 @@ QString readText(QCborStreamReader &reader, QString *error)
     return text;
 }
 
-QByteArray readBytes(QCborStreamReader &reader, QString *error)
+QByteArray readBytes(QCborStreamReader &reader, QString *error, DecodeLimits &limits)
 {
     QByteArray bytes;
+    if (!chargeChunk(reader, limits, 1, error))
+        return bytes;
     auto chunk = reader.readByteArray();
     while (chunk.status == QCborStreamReader::Ok) {
         bytes += chunk.data;
+        if (!chargeChunk(reader, limits, 1, error))
+            return bytes;
         chunk = reader.readByteArray();
     }
     if (chunk.status == QCborStreamReader::Error && error)
@@ -67,11 +84,13 @@ bool failed(QCborStreamReader &reader, QString *error)
     return false;
 }
 
-QVariant readTagged(QCborStreamReader &reader, QString *error, int maxDepth)
+QVariant readValueAt(QCborStreamReader &reader, QString *error, DecodeLimits &limits, int depth);
+
+QVariant readTagged(QCborStreamReader &reader, QString *error, DecodeLimits &limits, int depth)
 {
     const QCborTag tag = reader.toTag();
     reader.next();
-    const QVariant inner = readValue(reader, error, maxDepth);
+    const QVariant inner = readValueAt(reader, error, limits, depth);
     if (failed(reader, error))
         return {};
     if (tag == DateTag && inner.typeId() == QMetaType::QString) {
@@ -87,6 +106,105 @@ QVariant readTagged(QCborStreamReader &reader, QString *error, int maxDepth)
         return dateTime;
     }
     return inner; // unknown tags are transparent
+}
+
+bool tooDeep(const DecodeLimits &limits, int depth, QString *error)
+{
+    if (depth < limits.maxDepth)
+        return false;
+    if (error)
+        *error = QStringLiteral("values nested too deeply");
+    return true;
+}
+
+// Containers recurse, each level one deeper, so the depth limit also bounds the stack.
+QVariant readValueAt(QCborStreamReader &reader, QString *error, DecodeLimits &limits, int depth)
+{
+    if (!limits.charge(DecodeLimits::ValueCost, error))
+        return {};
+    switch (reader.type()) {
+    case QCborStreamReader::UnsignedInteger: {
+        const quint64 n = reader.toUnsignedInteger();
+        reader.next();
+        if (n > quint64(std::numeric_limits<qint64>::max()))
+            return double(n);
+        return qint64(n);
+    }
+    case QCborStreamReader::NegativeInteger: {
+        const quint64 magnitude = quint64(reader.toNegativeInteger());
+        reader.next();
+        if (magnitude > quint64(std::numeric_limits<qint64>::max()) + 1)
+            return -double(magnitude);
+        return qint64(-1) - qint64(magnitude - 1);
+    }
+    case QCborStreamReader::ByteArray:
+        return readBytes(reader, error, limits);
+    case QCborStreamReader::String:
+        return readText(reader, error, limits);
+    case QCborStreamReader::Array: {
+        if (tooDeep(limits, depth, error))
+            return {};
+        QVariantList list;
+        reader.enterContainer();
+        while (reader.hasNext() && !failed(reader, error))
+            list.append(readValueAt(reader, error, limits, depth + 1));
+        if (failed(reader, error))
+            return {};
+        reader.leaveContainer();
+        return list;
+    }
+    case QCborStreamReader::Map: {
+        if (tooDeep(limits, depth, error))
+            return {};
+        QVariantMap map;
+        reader.enterContainer();
+        while (reader.hasNext() && !failed(reader, error)) {
+            const QVariant key = readValueAt(reader, error, limits, depth + 1);
+            if (failed(reader, error) || !reader.hasNext())
+                break;
+            map.insert(key.toString(), readValueAt(reader, error, limits, depth + 1));
+        }
+        if (failed(reader, error))
+            return {};
+        reader.leaveContainer();
+        return map;
+    }
+    case QCborStreamReader::Tag:
+        if (tooDeep(limits, depth, error))
+            return {};
+        return readTagged(reader, error, limits, depth + 1);
+    case QCborStreamReader::SimpleType: {
+        QVariant result;
+        if (reader.isTrue())
+            result = true;
+        else if (reader.isFalse())
+            result = false;
+        reader.next();
+        return result;
+    }
+    case QCborStreamReader::Float16: {
+        const double d = double(float(reader.toFloat16()));
+        reader.next();
+        return d;
+    }
+    case QCborStreamReader::Float: {
+        const double d = double(reader.toFloat());
+        reader.next();
+        return d;
+    }
+    case QCborStreamReader::Double: {
+        const double d = reader.toDouble();
+        reader.next();
+        return d;
+    }
+    case QCborStreamReader::Invalid:
+        break;
+    }
+    if (error && error->isEmpty())
+        *error = reader.lastError() != QCborError::NoError
+                     ? reader.lastError().toString()
+                     : QStringLiteral("unexpected end of data");
+    return {};
 }
 
 } // namespace
@@ -222,100 +340,27 @@ void writeValue(CborWriter &writer, const QVariant &value)
     }
 }
 
-QVariant readValue(QCborStreamReader &reader, QString *error, int maxDepth)
+bool DecodeLimits::charge(qint64 bytes, QString *error)
 {
-    switch (reader.type()) {
-    case QCborStreamReader::UnsignedInteger: {
-        const quint64 n = reader.toUnsignedInteger();
-        reader.next();
-        if (n > quint64(std::numeric_limits<qint64>::max()))
-            return double(n);
-        return qint64(n);
-    }
-    case QCborStreamReader::NegativeInteger: {
-        const quint64 magnitude = quint64(reader.toNegativeInteger());
-        reader.next();
-        if (magnitude > quint64(std::numeric_limits<qint64>::max()) + 1)
-            return -double(magnitude);
-        return qint64(-1) - qint64(magnitude - 1);
-    }
-    case QCborStreamReader::ByteArray:
-        return readBytes(reader, error);
-    case QCborStreamReader::String:
-        return readText(reader, error);
-    case QCborStreamReader::Array: {
-        if (maxDepth <= 0) {
-            if (error)
-                *error = QStringLiteral("values nested too deeply");
-            return {};
-        }
-        QVariantList list;
-        reader.enterContainer();
-        while (reader.hasNext() && !failed(reader, error))
-            list.append(readValue(reader, error, maxDepth - 1));
-        if (failed(reader, error))
-            return {};
-        reader.leaveContainer();
-        return list;
-    }
-    case QCborStreamReader::Map: {
-        if (maxDepth <= 0) {
-            if (error)
-                *error = QStringLiteral("values nested too deeply");
-            return {};
-        }
-        QVariantMap map;
-        reader.enterContainer();
-        while (reader.hasNext() && !failed(reader, error)) {
-            const QVariant key = readValue(reader, error, maxDepth - 1);
-            if (failed(reader, error) || !reader.hasNext())
-                break;
-            map.insert(key.toString(), readValue(reader, error, maxDepth - 1));
-        }
-        if (failed(reader, error))
-            return {};
-        reader.leaveContainer();
-        return map;
-    }
-    case QCborStreamReader::Tag:
-        if (maxDepth <= 0) {
-            if (error)
-                *error = QStringLiteral("values nested too deeply");
-            return {};
-        }
-        return readTagged(reader, error, maxDepth - 1);
-    case QCborStreamReader::SimpleType: {
-        QVariant result;
-        if (reader.isTrue())
-            result = true;
-        else if (reader.isFalse())
-            result = false;
-        reader.next();
-        return result;
-    }
-    case QCborStreamReader::Float16: {
-        const double d = double(float(reader.toFloat16()));
-        reader.next();
-        return d;
-    }
-    case QCborStreamReader::Float: {
-        const double d = double(reader.toFloat());
-        reader.next();
-        return d;
-    }
-    case QCborStreamReader::Double: {
-        const double d = reader.toDouble();
-        reader.next();
-        return d;
-    }
-    case QCborStreamReader::Invalid:
-        break;
-    }
+    usedBytes += bytes;
+    if (usedBytes <= maxBytes)
+        return true;
+    exceeded = true;
     if (error && error->isEmpty())
-        *error = reader.lastError() != QCborError::NoError
-                     ? reader.lastError().toString()
-                     : QStringLiteral("unexpected end of data");
-    return {};
+        *error = QStringLiteral("the message would take more than %1 MiB of memory once read")
+                     .arg(qMax<qint64>(maxBytes >> 20, 1));
+    return false;
+}
+
+QVariant readValue(QCborStreamReader &reader, QString *error, DecodeLimits &limits)
+{
+    return readValueAt(reader, error, limits, 0);
+}
+
+QVariant readValue(QCborStreamReader &reader, QString *error)
+{
+    DecodeLimits limits;
+    return readValueAt(reader, error, limits, 0);
 }
 
 QVariant normalized(const QVariant &value)

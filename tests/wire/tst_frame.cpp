@@ -65,3 +65,24 @@ TEST(Frame, GarbagePayloadIsMalformedAndTheStreamStaysInStep)
     EXPECT_EQ(frame, sample(7));
     EXPECT_EQ(reader.next(frame), wire::FrameReader::Status::NeedMore);
 }
+
+TEST(Frame, TheRoomOfALargeFrameIsGivenBackOnceItIsTaken)
+{
+    QCborMap large = sample(1);
+    large[QStringLiteral("text")] = QString(3 << 20, QLatin1Char('x'));
+    const QByteArray frame = wire::encodeFrame(large);
+    wire::FrameReader reader;
+    // In pieces, as a socket delivers it: the whole room is taken at the header, not in steps.
+    for (qsizetype at = 0; at < frame.size(); at += 64 * 1024)
+        reader.append(frame.mid(at, 64 * 1024));
+    QCborMap decoded;
+    ASSERT_EQ(reader.next(decoded), wire::FrameReader::Status::Frame);
+    EXPECT_EQ(decoded, large);
+    EXPECT_EQ(reader.buffered(), 0);
+    EXPECT_LE(reader.capacity(), 1024 * 1024) << "an idle connection keeps a large buffer";
+
+    // Small frames keep their room, for the next.
+    reader.append(wire::encodeFrame(sample(2)));
+    ASSERT_EQ(reader.next(decoded), wire::FrameReader::Status::Frame);
+    EXPECT_GT(reader.capacity(), 0);
+}

@@ -203,3 +203,62 @@ TEST(Messages, MalformedPayloadsAreRefused)
     deep += QByteArray(40, char(0x81)) + QByteArray(1, char(0));
     EXPECT_FALSE(decodeMessage(deep, message, &error));
 }
+
+TEST(Messages, DecodingStopsAtTheMemoryLimitBeforeBuildingMore)
+{
+    // A request's size once decoded is bounded by what the reader may spend, whatever its size
+    // on the wire: one-byte values, texts and bytes announced beyond the limit, rows.
+    struct Case
+    {
+        const char *name;
+        QByteArray payload;
+    };
+    const QByteArray head = QByteArray::fromHex("a2 626964 07 6461726773");
+    const Case cases[] = {
+        {"one-byte values", head + QByteArray::fromHex("9f") + QByteArray(100000, char(0)) +
+                                QByteArray::fromHex("ff")},
+        {"empty arrays", head + QByteArray::fromHex("9f") + QByteArray(100000, char(0x80)) +
+                             QByteArray::fromHex("ff")},
+        {"a text announcing 1 GiB", head + QByteArray::fromHex("7a 40000000 41")},
+        {"bytes announcing 1 GiB", head + QByteArray::fromHex("5a 40000000 41")},
+        {"many short texts", head + QByteArray::fromHex("9f") +
+                                 QByteArray::fromHex("6161").repeated(50000) +
+                                 QByteArray::fromHex("ff")},
+        {"rows of one-byte cells",
+         QByteArray::fromHex("a2 626964 07 64726f7773 9f") +
+             (QByteArray::fromHex("8a") + QByteArray(10, char(1))).repeated(10000) +
+             QByteArray::fromHex("ff")},
+    };
+    for (const Case &c : cases) {
+        Message message;
+        QString error;
+        DecodeLimits limits;
+        limits.maxBytes = 1 << 20;
+        EXPECT_FALSE(decodeMessage(c.payload, message, &error, nullptr, &limits)) << c.name;
+        EXPECT_TRUE(limits.exceeded) << c.name;
+        EXPECT_TRUE(error.contains(QStringLiteral("1 MiB"))) << c.name << error.toStdString();
+        EXPECT_EQ(message.value(key::Id).toLongLong(), 7) << c.name << ": the id is known";
+
+        // Within a larger limit the same payloads are read, or refused as malformed only.
+        Message unlimited;
+        QString problem;
+        DecodeLimits ample;
+        const bool read = decodeMessage(c.payload, unlimited, &problem, nullptr, &ample);
+        EXPECT_FALSE(ample.exceeded) << c.name;
+        EXPECT_TRUE(read || problem.startsWith(QStringLiteral("malformed"))) << c.name;
+    }
+
+    // A usual request stays far within a small limit, and the count is near its real size.
+    FrameBuilder builder;
+    builder.add(key::Id, 1);
+    builder.add(key::Op, QStringLiteral("open"));
+    builder.add(key::Text, QStringLiteral("select * from HP where PM = '螺丝'"));
+    Message message;
+    QString error;
+    DecodeLimits limits;
+    limits.maxBytes = 4096;
+    EXPECT_TRUE(decodeMessage(payloadOf(builder), message, &error, nullptr, &limits))
+        << error.toStdString();
+    EXPECT_GT(limits.usedBytes, 6 * DecodeLimits::ValueCost);
+    EXPECT_LT(limits.usedBytes, 1024);
+}
