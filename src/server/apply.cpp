@@ -26,6 +26,19 @@ QString shownValue(const StoredValue &value)
     return {};
 }
 
+// The rows as stored go back with the conflicts they caused, so that the user can reconcile
+// them; past this much, in a change log of many conflicts on large rows, the rest go back
+// without (the client reads them again), or the reply would grow without bound.
+constexpr qint64 MaxCurrentRowBytes = 16 * 1024 * 1024;
+
+qint64 bytesOf(const QList<StoredValue> &row)
+{
+    qint64 bytes = 0;
+    for (const StoredValue &value : row)
+        bytes += 64 + value.bytes.size() * 2;
+    return bytes;
+}
+
 // Runs a statement that must succeed for the transaction to make sense.
 int execSql(sqlite3 *db, const char *sqlText)
 {
@@ -103,6 +116,7 @@ void ChangeApplier::throwFatal(int rc)
 ApplyOutcome ChangeApplier::apply(const QList<wire::Change> &changes, int maxErrors)
 {
     ApplyOutcome outcome;
+    m_currentRowBytes = 0;
     const int rc = execSql(m_db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK)
         throwFatal(rc);
@@ -327,7 +341,11 @@ std::optional<wire::RowError> ChangeApplier::modifyRow(const RowValues &oldValue
         error.message = QStringLiteral("the row was changed by another user since it was read "
                                        "(%1)")
                             .arg(conflicting.join(QStringLiteral(", ")));
-        error.current = current;
+        const qint64 bytes = bytesOf(stored);
+        if (m_currentRowBytes + bytes <= MaxCurrentRowBytes) {
+            error.current = current;
+            m_currentRowBytes += bytes;
+        }
         return error;
     }
     if (assignments.isEmpty())

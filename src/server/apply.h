@@ -76,6 +76,7 @@ private:
     QHash<QByteArray, sqlite3_stmt *> m_statements;
     BeforeRow m_before;
     AfterRow m_after;
+    qint64 m_currentRowBytes = 0; // of the stored rows the conflicts of this apply carry
 };
 
 } // namespace server

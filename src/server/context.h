@@ -21,7 +21,15 @@ struct ServerOptions
     int busyTimeoutMs = 30000;   // how long a write waits for other writers
     int frameTimeoutMs = 60000;  // how long a started frame may take to arrive
     uint32_t maxFrameSize = 64u * 1024u * 1024u;
-    int maxCursors = 64; // open cursors per session
+    int maxCursors = 64;                      // open cursors per session
+    int maxConnections = 256;                 // more are refused with an error reply
+    int maxPacketRows = 100000;               // rows of one reply, whatever the client asks for
+    qint64 maxPacketBytes = 16 * 1024 * 1024; // a packet ends once its reply reaches this
+    // Memory held for requests (frames arriving, requests being read and served, their
+    // replies): each connection holds up to connectionAllowance on its own, beyond that all
+    // share maxRequestMemory.
+    qint64 connectionAllowance = 1024 * 1024;
+    qint64 maxRequestMemory = 256 * 1024 * 1024;
     bool synchronousFull = true;
 };
 

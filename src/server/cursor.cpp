@@ -1,6 +1,7 @@
 // Open queries of a session and the packets they hand out.
 #include "server/cursor.h"
 
+#include "server/requesterror.h"
 #include "server/schema.h"
 #include "server/storage.h"
 
@@ -64,7 +65,7 @@ void Cursor::peek()
     stepAhead();
 }
 
-bool Cursor::writePacket(wire::FrameBuilder &frame, int maxRows)
+bool Cursor::writePacket(wire::FrameBuilder &frame, const PacketLimits &limits)
 {
     wire::CborWriter &writer = frame.writer();
     const int columns = int(m_fields.size());
@@ -72,13 +73,18 @@ bool Cursor::writePacket(wire::FrameBuilder &frame, int maxRows)
     // The statement always looks one row ahead, so the packet that holds the last row
     // already says that the result is exhausted.
     for (int written = 0; stepAhead(); ++written) {
-        if ((maxRows > 0 && written >= maxRows) || frame.size() >= MaxPacketBytes)
+        if (written > 0 && (written >= limits.rows || frame.size() >= limits.bytes))
             break;
         writer.startArray(quint64(columns));
         for (int c = 0; c < columns; ++c)
             writeWire(writer, m_stmt, c, m_types[c]);
         writer.endArray();
         m_rowReady = false;
+        if (frame.size() > limits.maxFrame)
+            throw RequestError(wire::code::Limit,
+                               QStringLiteral("a row of the result takes more than the %1 MiB "
+                                              "a reply may hold: read its large columns apart")
+                                   .arg(limits.maxFrame >> 20));
     }
     writer.endArray();
     return m_exhausted;

@@ -11,8 +11,13 @@
 
 namespace server {
 
-// Packets stop growing past this size even when the client asked for more rows.
-constexpr qsizetype MaxPacketBytes = 16 * 1024 * 1024;
+// How much one packet may hold, whatever the client asked for.
+struct PacketLimits
+{
+    int rows = 0;        // at most this many rows
+    qint64 bytes = 0;    // no row is added once the reply has reached this size
+    qint64 maxFrame = 0; // a reply larger than this cannot be sent at all
+};
 
 class Cursor
 {
@@ -31,10 +36,10 @@ public:
 
     const QList<wire::Field> &fields() const { return m_fields; }
 
-    // Writes the next rows (at most maxRows, or no limit when maxRows <= 0) as one CBOR
-    // array into the frame; true when the result is exhausted. Throws RequestError when a
-    // row cannot be read (the time limit among them).
-    bool writePacket(wire::FrameBuilder &frame, int maxRows);
+    // Writes the next rows, at least one and no more than the limits allow, as one CBOR array
+    // into the frame; true when the result is exhausted. Throws RequestError when a row cannot
+    // be read (the time limit among them) or alone takes more than a frame may hold.
+    bool writePacket(wire::FrameBuilder &frame, const PacketLimits &limits);
 
     bool exhausted() const { return m_exhausted; }
 

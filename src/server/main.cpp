@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -22,6 +23,46 @@ void onSignal(int)
 {
     if (g_server)
         g_server->stop();
+}
+
+// "256", "64K", "16M", "1G" (binary units) as bytes; -1 when it is none of these.
+qint64 parseSize(const QString &text)
+{
+    QString digits = text.trimmed().toUpper();
+    if (digits.endsWith(QLatin1Char('B')))
+        digits.chop(1);
+    int shift = 0;
+    if (!digits.isEmpty()) {
+        const QChar unit = digits.back();
+        shift = unit == u'K' ? 10 : unit == u'M' ? 20 : unit == u'G' ? 30 : 0;
+        if (shift > 0)
+            digits.chop(1);
+    }
+    bool ok = false;
+    const qint64 value = digits.toLongLong(&ok);
+    if (!ok || value < 0 || value > (qint64(1) << (62 - shift)))
+        return -1;
+    return value << shift;
+}
+
+// Every connection takes a few descriptors (its socket, its database files); the usual soft
+// limit of 1024 would run out long before the connection limit is reached.
+void raiseDescriptorLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+// A command-line number within [least, most]; false after saying what is wrong.
+bool numberOption(const QString &text, qint64 value, qint64 least, qint64 most, const char *what)
+{
+    if (value >= least && value <= most)
+        return true;
+    std::fprintf(stderr, "vzserver: invalid %s \"%s\"\n", what, qPrintable(text));
+    return false;
 }
 
 } // namespace
@@ -62,8 +103,29 @@ int main(int argc, char *argv[])
         QStringLiteral("query-timeout"),
         QStringLiteral("Stop a request's statements after this many seconds (default 120)."),
         QStringLiteral("S"), QStringLiteral("120"));
+    const QCommandLineOption connectionsOption(
+        QStringLiteral("max-connections"),
+        QStringLiteral("Serve at most N connections at a time; more are refused with an error "
+                       "(default 256)."),
+        QStringLiteral("N"), QStringLiteral("256"));
+    const QCommandLineOption requestMemoryOption(
+        QStringLiteral("max-request-memory"),
+        QStringLiteral("Memory all connections together may hold for requests being sent or "
+                       "served, beyond 1 MiB each; a connection past it is refused with an "
+                       "error (default 256M)."),
+        QStringLiteral("SIZE"), QStringLiteral("256M"));
+    const QCommandLineOption packetRowsOption(
+        QStringLiteral("max-packet-rows"),
+        QStringLiteral("Rows of one reply at most, whatever the client asks for (default "
+                       "100000)."),
+        QStringLiteral("N"), QStringLiteral("100000"));
+    const QCommandLineOption packetBytesOption(
+        QStringLiteral("max-packet-bytes"),
+        QStringLiteral("A reply takes no more rows once it holds this much (default 16M)."),
+        QStringLiteral("SIZE"), QStringLiteral("16M"));
     parser.addOptions({versionOption, dataOption, portOption, listenOption, createOption,
-                       demoOption, demoScaleOption, timeoutOption});
+                       demoOption, demoScaleOption, timeoutOption, connectionsOption,
+                       requestMemoryOption, packetRowsOption, packetBytesOption});
     parser.addPositionalArgument(QStringLiteral("NAME"),
                                  QStringLiteral("Name of the account set to create."),
                                  QStringLiteral("[NAME]"));
@@ -91,6 +153,21 @@ int main(int argc, char *argv[])
     }
 
     server::ServerOptions options;
+    const QString connections = parser.value(connectionsOption);
+    const QString requestMemory = parser.value(requestMemoryOption);
+    const QString packetRows = parser.value(packetRowsOption);
+    const QString packetBytes = parser.value(packetBytesOption);
+    if (!numberOption(connections, connections.toLongLong(), 1, 100000, "connection limit") ||
+        !numberOption(requestMemory, parseSize(requestMemory), 1 << 20, qint64(1) << 40,
+                      "request memory (from 1M)") ||
+        !numberOption(packetRows, packetRows.toLongLong(), 1, 100000000, "packet row limit") ||
+        !numberOption(packetBytes, parseSize(packetBytes), 64 << 10, options.maxFrameSize / 2,
+                      "packet size (64K to 32M)"))
+        return 2;
+    options.maxConnections = connections.toInt();
+    options.maxRequestMemory = parseSize(requestMemory);
+    options.maxPacketRows = packetRows.toInt();
+    options.maxPacketBytes = parseSize(packetBytes);
     options.dataDir = QDir(parser.value(dataOption)).absolutePath();
     options.listenAddress = parser.value(listenOption);
     options.port = uint16_t(port);
@@ -144,6 +221,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "vzserver: %s\n", qPrintable(error));
         return 1;
     }
+    raiseDescriptorLimit();
     g_server = &server;
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

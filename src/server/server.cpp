@@ -6,6 +6,9 @@
 #include "wire/protocol.h"
 #include "wire/socket.h"
 
+#include <QDateTime>
+
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -36,6 +39,13 @@ QString peerName(const sockaddr_storage &address)
     return QStringLiteral("%1:%2").arg(QString::fromLatin1(host)).arg(port);
 }
 
+// A packet may always grow to this size, however much request memory the others hold.
+constexpr qint64 MinPacketBytes = 64 * 1024;
+
+// A connection sending this many malformed or unknown requests in a row is noise or an attack:
+// answering each would let it take the server's time from everyone else.
+constexpr int MaxProtocolErrorsInARow = 100;
+
 } // namespace
 
 Server::Server(ServerOptions options)
@@ -44,6 +54,7 @@ Server::Server(ServerOptions options)
                                         : m_options.dataDir + QStringLiteral("/vzserver.log"))
     , m_registry(m_options.dataDir)
     , m_context(m_options, m_registry, m_log)
+    , m_requestMemory(m_options.maxRequestMemory)
 {
     if (::pipe2(m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
         m_wakePipe[0] = m_wakePipe[1] = -1;
@@ -122,22 +133,58 @@ void Server::run()
         socklen_t length = sizeof address;
         const int client =
             ::accept4(m_listenFd, reinterpret_cast<sockaddr *>(&address), &length, SOCK_CLOEXEC);
-        if (client < 0)
-            continue;
-        wire::tuneSocket(client);
-        // A client that stops reading its replies must not hold a thread forever.
-        const timeval sendTimeout{60, 0};
-        ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
-        const QString name = QStringLiteral("#%1 %2").arg(++m_connections).arg(peerName(address));
-        auto worker = std::make_unique<Worker>();
-        Worker *raw = worker.get();
-        std::lock_guard lock(m_workersMutex);
-        m_workers.push_back(std::move(worker));
-        raw->thread = std::thread([this, client, raw, name] {
-            serveConnection(client, name);
-            raw->finished = true;
-        });
+        if (client >= 0) {
+            admit(client, address);
+        } else if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            // The connection stays queued until a descriptor is free; waiting a little
+            // keeps this loop from spinning on it meanwhile.
+            pollfd wake{m_wakePipe[0], POLLIN, 0};
+            ::poll(&wake, 1, 100);
+        }
     }
+}
+
+void Server::admit(int fd, const sockaddr_storage &address)
+{
+    wire::tuneSocket(fd);
+    // A client that stops reading its replies must not hold a thread forever.
+    const timeval sendTimeout{60, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
+    if (m_active >= m_options.maxConnections) {
+        refuse(fd, QStringLiteral("the server is serving its maximum of %1 connections: try "
+                                  "again later")
+                       .arg(m_options.maxConnections));
+        return;
+    }
+    const QString name = QStringLiteral("#%1 %2").arg(++m_connections).arg(peerName(address));
+    auto worker = std::make_unique<Worker>();
+    Worker *raw = worker.get();
+    std::lock_guard lock(m_workersMutex);
+    ++m_active;
+    try {
+        raw->thread = std::thread([this, fd, raw, name] { serveConnection(fd, name, *raw); });
+    } catch (const std::exception &e) {
+        --m_active;
+        refuse(fd, QStringLiteral("the server cannot take another connection now (%1): try "
+                                  "again later")
+                       .arg(QString::fromLocal8Bit(e.what())));
+        return;
+    }
+    m_workers.push_back(std::move(worker));
+}
+
+void Server::refuse(int fd, const QString &message)
+{
+    wire::sendAll(fd, Session::errorFrame({}, wire::code::Limit, message));
+    ::close(fd);
+    ++m_unloggedRefusals;
+    const int64_t now = QDateTime::currentMSecsSinceEpoch();
+    if (now - m_lastRefusalLog < 1000)
+        return;
+    m_log.write(
+        QStringLiteral("refused %1 connection(s): %2").arg(m_unloggedRefusals).arg(message));
+    m_unloggedRefusals = 0;
+    m_lastRefusalLog = now;
 }
 
 void Server::stop()
@@ -162,69 +209,152 @@ void Server::reapFinishedWorkers()
     }
 }
 
-void Server::serveConnection(int fd, const QString &name)
+void Server::serveConnection(int fd, const QString &name, Worker &worker)
 {
-    m_log.write(name + QStringLiteral(" connected"));
-    QString reason = QStringLiteral("closed by the client");
+    // However the thread ends, its socket is closed and its place is free for another.
+    struct Release
     {
-        Session session(m_context, name);
-        wire::FrameReader reader(m_options.maxFrameSize);
-        QByteArray buffer(256 * 1024, Qt::Uninitialized);
-        bool open = true;
-        while (open) {
-            // Waiting for a request is unbounded; a frame once started must arrive in time.
-            const int timeout = reader.buffered() > 0 ? m_options.frameTimeoutMs : -1;
-            pollfd fds[2] = {{fd, POLLIN, 0}, {m_wakePipe[0], POLLIN, 0}};
-            const int n = ::poll(fds, 2, timeout);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 || fds[1].revents) {
-                reason = QStringLiteral("server stopping");
-                break;
-            }
-            if (n == 0) {
-                reason = QStringLiteral("a frame did not arrive within %1 s")
-                             .arg(m_options.frameTimeoutMs / 1000);
-                break;
-            }
-            const ssize_t received = ::recv(fd, buffer.data(), size_t(buffer.size()), 0);
-            if (received < 0 && errno == EINTR)
-                continue;
-            if (received <= 0)
-                break;
-            reader.append(buffer.constData(), received);
-            for (;;) {
-                QByteArray payload;
-                QString error;
-                const auto status = reader.nextPayload(payload, &error);
-                if (status == wire::FrameReader::Status::NeedMore)
-                    break;
-                if (status == wire::FrameReader::Status::TooLarge) {
-                    // The stream cannot be trusted past a length it will not read.
-                    wire::sendAll(fd, Session::errorFrame({}, wire::code::Protocol, error));
-                    reason = error;
-                    open = false;
-                    break;
-                }
-                wire::Message request;
-                QByteArray reply;
-                if (wire::decodeMessage(payload, request, &error)) {
-                    reply = session.handle(request);
-                } else {
-                    m_log.write(name + QStringLiteral(" request failed: ") + error);
-                    reply = Session::errorFrame({}, wire::code::Protocol, error);
-                }
-                if (!wire::sendAll(fd, reply)) {
-                    reason = QStringLiteral("the client went away");
-                    open = false;
-                    break;
-                }
-            }
+        Server &server;
+        Worker &worker;
+        int fd;
+        ~Release()
+        {
+            ::close(fd);
+            --server.m_active;
+            worker.finished = true;
         }
-        reason += QStringLiteral(", %1 requests").arg(session.requests());
+    } release{*this, worker, fd};
+    try {
+        m_log.write(name + QStringLiteral(" connected"));
+        QString reason;
+        try {
+            Session session(m_context, name, fd);
+            reason = serve(fd, session);
+            reason += QStringLiteral(", %1 requests").arg(session.requests());
+            if (session.unloggedFailures() > 0)
+                reason +=
+                    QStringLiteral(", %1 failures not logged").arg(session.unloggedFailures());
+        } catch (const std::exception &e) {
+            reason = QStringLiteral("internal error: %1").arg(QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            reason = QStringLiteral("internal error");
+        }
+        m_log.write(name + QStringLiteral(" disconnected: ") + reason);
+    } catch (...) {
+        // Not even the log line could be written (memory): the connection ends all the same.
     }
-    ::close(fd);
-    m_log.write(name + QStringLiteral(" disconnected: ") + reason);
+}
+
+QString Server::serve(int fd, Session &session)
+{
+    ConnectionMemory memory(m_requestMemory, m_options.connectionAllowance);
+    wire::FrameReader reader(m_options.maxFrameSize);
+    QByteArray buffer(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        // Waiting for a request is unbounded; a frame once started must arrive in time.
+        const int timeout = reader.buffered() > 0 ? m_options.frameTimeoutMs : -1;
+        pollfd fds[2] = {{fd, POLLIN, 0}, {m_wakePipe[0], POLLIN, 0}};
+        const int n = ::poll(fds, 2, timeout);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 || fds[1].revents)
+            return QStringLiteral("server stopping");
+        if (n == 0)
+            return QStringLiteral("a frame did not arrive within %1 s")
+                .arg(m_options.frameTimeoutMs / 1000);
+        const ssize_t received = ::recv(fd, buffer.data(), size_t(buffer.size()), 0);
+        if (received < 0 && errno == EINTR)
+            continue;
+        if (received <= 0)
+            return QStringLiteral("closed by the client");
+        reader.append(buffer.constData(), received);
+        if (!memory.hold(reader.buffered())) {
+            // The stream cannot be followed past bytes the server will not keep.
+            const QString message =
+                QStringLiteral("the server holds its maximum of %1 MiB of requests being sent "
+                               "or served: send large requests in smaller parts, or try again "
+                               "later")
+                    .arg(m_options.maxRequestMemory >> 20);
+            wire::sendAll(fd, Session::errorFrame({}, wire::code::Limit, message));
+            return message;
+        }
+        const QString reason = serveFrames(fd, session, reader, memory);
+        if (!reason.isEmpty())
+            return reason;
+        memory.hold(reader.buffered()); // served requests give their memory back
+    }
+}
+
+QString Server::serveFrames(int fd, Session &session, wire::FrameReader &reader,
+                            ConnectionMemory &memory)
+{
+    for (;;) {
+        QByteArray payload;
+        QString error;
+        const auto status = reader.nextPayload(payload, &error);
+        if (status == wire::FrameReader::Status::NeedMore)
+            return {};
+        if (status == wire::FrameReader::Status::TooLarge) {
+            // The stream cannot be trusted past a length it will not read.
+            wire::sendAll(fd, Session::errorFrame({}, wire::code::Protocol, error));
+            return error;
+        }
+        const QByteArray reply = answer(session, memory, payload, reader.buffered());
+        if (session.clientGone())
+            return QStringLiteral("the client went away during a request");
+        memory.hold(payload.size() + reader.buffered() + reply.size());
+        if (!wire::sendAll(fd, reply))
+            return QStringLiteral("the client went away");
+        if (session.protocolErrorsInARow() >= MaxProtocolErrorsInARow) {
+            const QString reason =
+                QStringLiteral("%1 requests in a row were malformed or unknown: the server "
+                               "hangs up")
+                    .arg(MaxProtocolErrorsInARow);
+            wire::sendAll(fd, Session::errorFrame({}, wire::code::Protocol, reason));
+            return reason;
+        }
+    }
+}
+
+QByteArray Server::answer(Session &session, ConnectionMemory &memory, const QByteArray &payload,
+                          qint64 pending)
+{
+    // The boundary of a request: whatever fails while it is read or served ends the request
+    // with an error reply, never the connection or the server.
+    try {
+        // A request may take in memory what the connection can still hold.
+        const qint64 held = payload.size() + pending;
+        wire::DecodeLimits limits;
+        limits.maxBytes = std::max<qint64>(memory.reachable() - held, 0);
+        wire::Message request;
+        QString error;
+        if (!wire::decodeMessage(payload, request, &error, nullptr, &limits)) {
+            if (!limits.exceeded) {
+                session.noteMalformed();
+                session.logFailure(QStringLiteral("request failed: ") + error);
+                return Session::errorFrame({}, wire::code::Protocol, error);
+            }
+            error = QStringLiteral("the request would take more than the %1 MiB the server can "
+                                   "hold for it now: send it in smaller parts, or try again later")
+                        .arg(std::max<qint64>(limits.maxBytes >> 20, 1));
+            session.logFailure(QStringLiteral("request refused: ") + error);
+            // The id comes first in a request; when it was read, the client learns which
+            // request was refused and its session goes on.
+            return Session::errorFrame(request.value(wire::key::Id), wire::code::Limit, error);
+        }
+        memory.hold(held + limits.usedBytes);
+        const qint64 packetBytes =
+            std::max<qint64>(memory.reachable() - held - limits.usedBytes, MinPacketBytes);
+        return session.handle(request, packetBytes);
+    } catch (const std::exception &e) {
+        const QString error =
+            QStringLiteral("internal error: %1").arg(QString::fromLocal8Bit(e.what()));
+        session.logFailure(QStringLiteral("request failed: ") + error);
+        return Session::errorFrame({}, wire::code::Protocol, error);
+    } catch (...) {
+        session.logFailure(QStringLiteral("request failed: internal error"));
+        return Session::errorFrame({}, wire::code::Protocol, QStringLiteral("internal error"));
+    }
 }
 
 } // namespace server

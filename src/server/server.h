@@ -4,6 +4,7 @@
 
 #include "server/context.h"
 #include "server/log.h"
+#include "server/memorybudget.h"
 #include "server/registry.h"
 
 #include <QString>
@@ -15,7 +16,15 @@
 #include <mutex>
 #include <thread>
 
+struct sockaddr_storage;
+
+namespace wire {
+class FrameReader;
+}
+
 namespace server {
+
+class Session;
 
 class Server
 {
@@ -36,6 +45,9 @@ public:
 
     AccountRegistry &registry() { return m_registry; }
 
+    // Connections being served now.
+    int connections() const { return m_active.load(); }
+
 private:
     struct Worker
     {
@@ -43,17 +55,34 @@ private:
         std::atomic<bool> finished{false};
     };
 
-    void serveConnection(int fd, const QString &name);
+    // Serves a new connection on a thread of its own, or refuses it at the connection limit.
+    void admit(int fd, const sockaddr_storage &address);
+    // Answers a connection that is not served with why, and hangs up.
+    void refuse(int fd, const QString &message);
+    void serveConnection(int fd, const QString &name, Worker &worker);
+    // The requests of one connection until it ends; why it ended.
+    QString serve(int fd, Session &session);
+    // Serves the complete frames buffered; why the connection must end, or empty.
+    QString serveFrames(int fd, Session &session, wire::FrameReader &reader,
+                        ConnectionMemory &memory);
+    // The reply to one frame; never throws.
+    QByteArray answer(Session &session, ConnectionMemory &memory, const QByteArray &payload,
+                      qint64 pending);
     void reapFinishedWorkers();
 
     ServerOptions m_options;
     Logger m_log;
     AccountRegistry m_registry;
     ServerContext m_context;
+    MemoryBudget m_requestMemory;
     int m_listenFd = -1;
     int m_wakePipe[2] = {-1, -1};
     uint16_t m_boundPort = 0;
-    std::atomic<uint64_t> m_connections{0};
+    std::atomic<uint64_t> m_connections{0}; // ever accepted, for the names in the log
+    std::atomic<int> m_active{0};
+    // Refusals are logged at most once a second, with the count since the last line.
+    int m_unloggedRefusals = 0;
+    int64_t m_lastRefusalLog = 0;
     std::mutex m_workersMutex;
     std::list<std::unique_ptr<Worker>> m_workers;
 };

@@ -6,6 +6,7 @@
 #include "server/maintenance.h"
 #include "server/requesterror.h"
 #include "server/schema.h"
+#include "wire/frame.h"
 
 #include "vzversion.h"
 
@@ -14,6 +15,8 @@
 #include <QDir>
 #include <QStringList>
 #include <QTime>
+
+#include <algorithm>
 
 namespace server {
 
@@ -29,12 +32,29 @@ bool sameName(const QString &a, QLatin1StringView b)
 constexpr char accountListQuery[] = "SELECT CompanyCode, AccountNo, AccountName, CompanyName "
                                     "FROM Accounts ORDER BY AccountNo";
 
+// Messages and log lines quote what the client sent (names, statements); a request of
+// megabytes must not come back as a reply or a log line of megabytes.
+constexpr qsizetype MaxMessageLength = 1000;
+
+QString shortened(const QString &text)
+{
+    if (text.size() <= MaxMessageLength)
+        return text;
+    return text.left(MaxMessageLength) +
+           QStringLiteral("... (%1 characters more)").arg(text.size() - MaxMessageLength);
+}
+
+// Failure lines a connection may log at once; after them, one a second.
+constexpr double FailureLogBurst = 20;
+
 } // namespace
 
-Session::Session(ServerContext &context, QString name)
+Session::Session(ServerContext &context, QString name, int clientSocket)
     : m_context(context)
     , m_name(std::move(name))
-    , m_clock(context.stopping)
+    , m_clock(context.stopping, clientSocket)
+    , m_logTokens(FailureLogBurst)
+    , m_logRefilled(QDateTime::currentMSecsSinceEpoch())
 {}
 
 Session::~Session()
@@ -46,7 +66,32 @@ Session::~Session()
 
 void Session::log(const QString &text) const
 {
-    m_context.log.write(m_name + QLatin1Char(' ') + text);
+    m_context.log.write(m_name + QLatin1Char(' ') + shortened(text));
+}
+
+void Session::logFailure(const QString &text)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    m_logTokens = std::min(FailureLogBurst, m_logTokens + double(now - m_logRefilled) / 1000);
+    m_logRefilled = now;
+    if (m_logTokens < 1) {
+        ++m_unloggedFailures;
+        return;
+    }
+    m_logTokens -= 1;
+    log(text);
+}
+
+QString Session::stopMessage(const QString &message) const
+{
+    switch (m_clock.reason()) {
+    case QueryClock::Stop::ClientGone:
+        return QStringLiteral("the client went away: its request was stopped");
+    case QueryClock::Stop::ServerStopping:
+        return QStringLiteral("the server is stopping: the request was not finished");
+    default:
+        return message;
+    }
 }
 
 QByteArray Session::errorFrame(const QVariant &id, const QString &code, const QString &message)
@@ -59,34 +104,51 @@ QByteArray Session::errorFrame(const QVariant &id, const QString &code, const QS
     return reply.finish();
 }
 
-QByteArray Session::handle(const Message &request)
+QByteArray Session::handle(const Message &request, qint64 packetBytes)
 {
     ++m_requests;
     const QVariant id = request.value(key::Id);
-    const QString operation = request.value(key::Op).toString();
-    m_operation = operation;
+    m_operation = shortened(request.value(key::Op).toString());
+    m_packetBytes = packetBytes;
     m_clock.start(m_context.options.queryTimeoutMs);
     QString code;
     QString message;
+    // The boundary of a request: whatever fails in it ends the request, never the session.
     try {
         FrameBuilder reply;
         reply.add(key::Id, id);
         reply.add(key::Ok, true);
-        dispatch(operation, request, reply);
+        dispatch(request.value(key::Op).toString(), request, reply);
         m_clock.stop();
-        return reply.finish();
+        QByteArray frame = reply.finish();
+        // Packets stop short of it; anything else that grew so large the client would refuse.
+        const qint64 payload = frame.size() - FrameHeaderSize;
+        if (payload > qint64(m_context.options.maxFrameSize))
+            throw RequestError(code::Limit,
+                               QStringLiteral("the reply would take %1 MiB, more than the %2 MiB "
+                                              "a frame may hold")
+                                   .arg(payload >> 20)
+                                   .arg(m_context.options.maxFrameSize >> 20));
+        m_protocolErrorsInARow = 0;
+        return frame;
     } catch (const RequestError &e) {
         code = e.code();
-        message = e.message();
+        message = code == code::Timeout ? stopMessage(e.message()) : e.message();
     } catch (const sql::Error &e) {
-        code = (e.code() & 0xff) == SQLITE_INTERRUPT ? code::Timeout : code::Sql;
-        message = QString::fromUtf8(e.what());
+        const bool stopped = (e.code() & 0xff) == SQLITE_INTERRUPT;
+        code = stopped ? code::Timeout : code::Sql;
+        message = stopped ? stopMessage(QString::fromUtf8(e.what())) : QString::fromUtf8(e.what());
     } catch (const std::exception &e) {
         code = code::Protocol;
         message = QStringLiteral("internal error: %1").arg(QString::fromUtf8(e.what()));
+    } catch (...) {
+        code = code::Protocol;
+        message = QStringLiteral("internal error");
     }
     m_clock.stop();
-    log(QStringLiteral("%1 failed: %2").arg(m_operation, message));
+    m_protocolErrorsInARow = code == code::Protocol ? m_protocolErrorsInARow + 1 : 0;
+    message = shortened(message);
+    logFailure(QStringLiteral("%1 failed: %2").arg(m_operation, message));
     return errorFrame(id, code, message);
 }
 
@@ -113,7 +175,7 @@ void Session::dispatch(const QString &operation, const Message &request, FrameBu
     throw RequestError(code::Protocol,
                        operation.isEmpty()
                            ? QStringLiteral("the request names no operation")
-                           : QStringLiteral("unknown operation \"%1\"").arg(operation));
+                           : QStringLiteral("unknown operation \"%1\"").arg(shortened(operation)));
 }
 
 void Session::hello(const Message &request, FrameBuilder &reply)
@@ -126,7 +188,7 @@ void Session::hello(const Message &request, FrameBuilder &reply)
     else
         throw RequestError(code::Protocol,
                            QStringLiteral("unknown module \"%1\": this server serves %2 and %3")
-                               .arg(module, CentralModule, ReportModule));
+                               .arg(shortened(module), CentralModule, ReportModule));
     reply.add(key::Product, QStringLiteral(VZ_PRODUCT_TITLE));
     reply.add(key::Version, QStringLiteral(VZ_PRODUCT_VERSION));
     reply.add(key::Module, m_module);
@@ -139,7 +201,7 @@ void Session::hello(const Message &request, FrameBuilder &reply)
 void Session::call(const Message &request, FrameBuilder &reply)
 {
     const QString method = request.value(key::Method).toString();
-    m_operation = QStringLiteral("call ") + method;
+    m_operation = QStringLiteral("call ") + shortened(method);
     QVariantList args = request.value(key::Args).toList();
     QVariant result;
     QString message;
@@ -158,7 +220,8 @@ void Session::call(const Message &request, FrameBuilder &reply)
     else if (sameName(method, QLatin1StringView("CompactDatabase")))
         result = compactDatabase();
     else
-        throw RequestError(code::Method, QStringLiteral("unknown method \"%1\"").arg(method));
+        throw RequestError(code::Method,
+                           QStringLiteral("unknown method \"%1\"").arg(shortened(method)));
     reply.add(key::Result, result);
     reply.add(key::Args, args);
     if (!message.isEmpty())
@@ -175,8 +238,8 @@ QVariant Session::connectAct(QVariantList &args, QString &message)
     if (accountNo.isEmpty()) // one server database: the first account set stands for it
         accountNo = m_context.registry.firstAccountNo();
     const auto refuse = [&](const QString &reason) {
-        message = reason;
-        log(QStringLiteral("ConnectAct refused: %1").arg(reason));
+        message = shortened(reason);
+        logFailure(QStringLiteral("ConnectAct refused: %1").arg(reason));
         return QVariant(true);
     };
     if (accountNo.isEmpty())
@@ -352,8 +415,14 @@ QString Session::targetTable(const Provider &provider, const sql::Translation *t
 
 void Session::writePacket(Cursor &cursor, int packetSize, FrameBuilder &reply)
 {
+    const ServerOptions &options = m_context.options;
+    PacketLimits limits;
+    limits.rows =
+        packetSize > 0 ? std::min(packetSize, options.maxPacketRows) : options.maxPacketRows;
+    limits.bytes = std::min(m_packetBytes, options.maxPacketBytes);
+    limits.maxFrame = qint64(options.maxFrameSize) - 4096; // room for the keys after the rows
     reply.addKey(key::Rows);
-    cursor.writePacket(reply, packetSize);
+    cursor.writePacket(reply, limits);
 }
 
 void Session::open(const Message &request, FrameBuilder &reply)
@@ -363,7 +432,7 @@ void Session::open(const Message &request, FrameBuilder &reply)
     const bool hasText = !text.trimmed().isEmpty();
     const int packetSize =
         request.has(key::Packet) ? request.value(key::Packet).toInt() : DefaultPacketSize;
-    m_operation = QStringLiteral("open ") + providerName;
+    m_operation = QStringLiteral("open ") + shortened(providerName);
     if (int(m_cursors.size()) >= m_context.options.maxCursors)
         throw RequestError(code::Cursor,
                            QStringLiteral("too many open cursors (%1): close datasets that are "
@@ -476,7 +545,7 @@ void Session::execute(const Message &request, FrameBuilder &reply)
     const QString text = request.value(key::Text).toString();
     const QString providerName = request.value(key::Provider).toString();
     if (!providerName.isEmpty())
-        m_operation = QStringLiteral("execute ") + providerName;
+        m_operation = QStringLiteral("execute ") + shortened(providerName);
     if (text.trimmed().isEmpty())
         throw RequestError(code::Sql, QStringLiteral("the statement is empty"));
     // The provider only tells which database: the registry's scratch provider or the account set.
@@ -505,7 +574,7 @@ void Session::apply(const Message &request, FrameBuilder &reply)
     const QString providerName = request.value(key::Provider).toString();
     const QString text = request.value(key::Text).toString();
     const int maxErrors = request.value(key::MaxErrors).toInt();
-    m_operation = QStringLiteral("apply ") + providerName;
+    m_operation = QStringLiteral("apply ") + shortened(providerName);
     QList<Change> changes;
     const QVariantList list = request.value(key::Changes).toList();
     changes.reserve(list.size());
@@ -553,12 +622,12 @@ void Session::apply(const Message &request, FrameBuilder &reply)
         for (const RowError &error : std::as_const(outcome.errors))
             if (!codes.contains(error.code))
                 codes.append(error.code);
-        log(QStringLiteral("%1: %2 of %3 rows refused (%4)%5")
-                .arg(m_operation)
-                .arg(outcome.errors.size())
-                .arg(changes.size())
-                .arg(codes.join(QStringLiteral(", ")),
-                     outcome.rolledBack ? QStringLiteral(", nothing stored") : QString()));
+        logFailure(QStringLiteral("%1: %2 of %3 rows refused (%4)%5")
+                       .arg(m_operation)
+                       .arg(outcome.errors.size())
+                       .arg(changes.size())
+                       .arg(codes.join(QStringLiteral(", ")),
+                            outcome.rolledBack ? QStringLiteral(", nothing stored") : QString()));
     }
 }
 

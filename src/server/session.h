@@ -21,20 +21,35 @@ namespace server {
 class Session
 {
 public:
-    // name identifies the connection in the log ("#12 127.0.0.1:50432").
-    Session(ServerContext &context, QString name);
+    // name identifies the connection in the log ("#12 127.0.0.1:50432"); clientSocket, when
+    // given, is watched while a request runs, to stop it once the client has gone.
+    Session(ServerContext &context, QString name, int clientSocket = -1);
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
 
-    // Serves one request and returns the reply frame; never throws.
-    QByteArray handle(const wire::Message &request);
+    // Serves one request and returns the reply frame; never throws. A packet of rows ends
+    // once the reply reaches packetBytes (or the server's packet limit, when lower).
+    QByteArray handle(const wire::Message &request, qint64 packetBytes);
 
     // The reply to a frame that could not be decoded.
     static QByteArray errorFrame(const QVariant &id, const QString &code, const QString &message);
 
+    // Logs a failure of this connection, unless it has failed so often lately that more
+    // lines would only fill the disk (they are counted instead).
+    void logFailure(const QString &text);
+
+    // A request of this connection could not be read at all.
+    void noteMalformed() { ++m_protocolErrorsInARow; }
+    // Requests in a row that could not be read or named nothing this server serves: a client
+    // of the protocol never sends one, so a long run of them is noise or an attack.
+    int protocolErrorsInARow() const { return m_protocolErrorsInARow; }
+
     const QString &name() const { return m_name; }
     int requests() const { return m_requests; }
+    int unloggedFailures() const { return m_unloggedFailures; }
+    // The last request was stopped because its client had gone.
+    bool clientGone() const { return m_clock.reason() == QueryClock::Stop::ClientGone; }
 
 private:
     void dispatch(const QString &operation, const wire::Message &request,
@@ -68,6 +83,8 @@ private:
 
     void writePacket(Cursor &cursor, int packetSize, wire::FrameBuilder &reply);
     void log(const QString &text) const;
+    // Why a stopped statement stopped, for its reply.
+    QString stopMessage(const QString &message) const;
 
     ServerContext &m_context;
     QString m_name;
@@ -82,6 +99,12 @@ private:
     qint64 m_nextCursor = 1;
     int m_requests = 0;
     QString m_operation; // of the request being served, for the log
+    qint64 m_packetBytes = 0;
+    // Failure lines: a burst is logged in full, then about one a second.
+    double m_logTokens = 0;
+    qint64 m_logRefilled = 0; // ms since the epoch
+    int m_unloggedFailures = 0;
+    int m_protocolErrorsInARow = 0;
 };
 
 } // namespace server

@@ -5,6 +5,7 @@
 #include "wire/protocol.h"
 
 #include <cctype>
+#include <poll.h>
 
 namespace server {
 
@@ -19,7 +20,17 @@ int64_t nowNs()
 
 int onProgress(void *context)
 {
-    return static_cast<const QueryClock *>(context)->expired() ? 1 : 0;
+    return static_cast<QueryClock *>(context)->expired() ? 1 : 0;
+}
+
+// How often a running request looks whether its client is still there.
+constexpr int64_t ClientLookIntervalNs = 100 * 1000 * 1000;
+
+// True when the peer has closed the connection (or reset it); data it sent ahead does not count.
+bool clientHungUp(int socket)
+{
+    pollfd pfd{socket, POLLRDHUP, 0};
+    return ::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 
 bool onlyBlanks(const char *text)
@@ -38,15 +49,38 @@ constexpr int MaxIdleReaders = 2;
 
 void QueryClock::start(int limitMs)
 {
-    m_deadline = limitMs > 0 ? nowNs() + int64_t(limitMs) * 1000000 : NoDeadline;
+    const int64_t now = nowNs();
+    m_deadline = limitMs > 0 ? now + int64_t(limitMs) * 1000000 : NoDeadline;
+    m_running = true;
+    m_nextLook = now + ClientLookIntervalNs;
+    m_reason = Stop::None;
 }
 
-bool QueryClock::expired() const
+void QueryClock::stop()
 {
-    if (m_stopping.load(std::memory_order_relaxed))
+    m_deadline = NoDeadline;
+    m_running = false;
+}
+
+bool QueryClock::expired()
+{
+    if (m_reason != Stop::None)
         return true;
-    const int64_t deadline = m_deadline.load(std::memory_order_relaxed);
-    return deadline != NoDeadline && nowNs() > deadline;
+    if (stopping()) {
+        m_reason = Stop::ServerStopping;
+        return true;
+    }
+    if (!m_running)
+        return false;
+    const int64_t now = nowNs();
+    if (now > m_deadline)
+        m_reason = Stop::Deadline;
+    else if (m_socket >= 0 && now >= m_nextLook) {
+        m_nextLook = now + ClientLookIntervalNs;
+        if (clientHungUp(m_socket))
+            m_reason = Stop::ClientGone;
+    }
+    return m_reason != Stop::None;
 }
 
 [[noreturn]] void throwSqlError(sqlite3 *db, int rc)
@@ -134,11 +168,20 @@ void SessionDatabase::returnReader(std::unique_ptr<sql::Database> reader)
 std::unique_lock<std::timed_mutex> SessionDatabase::lockForWrite()
 {
     std::unique_lock lock(m_writeLock, std::defer_lock);
-    if (!lock.try_lock_for(std::chrono::milliseconds(m_options.busyTimeoutMs)))
-        throw RequestError(wire::code::Busy,
-                           QStringLiteral("the database stayed busy with other users' changes "
-                                          "for %1 s")
-                               .arg(m_options.busyTimeoutMs / 1000));
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.busyTimeoutMs);
+    // In slices: a request whose client has gone, or whose time is up, stops waiting.
+    while (!lock.try_lock_for(std::chrono::milliseconds(100))) {
+        if (m_clock.expired())
+            throw RequestError(wire::code::Timeout,
+                               QStringLiteral("the request was stopped while it waited for "
+                                              "other users' changes"));
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw RequestError(wire::code::Busy,
+                               QStringLiteral("the database stayed busy with other users' "
+                                              "changes for %1 s")
+                                   .arg(m_options.busyTimeoutMs / 1000));
+    }
     return lock;
 }
 

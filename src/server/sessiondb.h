@@ -16,24 +16,37 @@
 
 namespace server {
 
-// The deadline of the request being served; the progress handler of every connection of
-// the session stops a statement once it has passed or the server is stopping.
+// The deadline of the request being served. The progress handler of every connection of the
+// session stops a statement once the deadline has passed, the server is stopping, or the client
+// has gone: its socket is looked at a few times a second while a request runs, so that a
+// vanished client's statement ends within a fraction of a second and frees what it holds.
 class QueryClock
 {
 public:
-    explicit QueryClock(const std::atomic<bool> &stopping)
+    enum class Stop { None, Deadline, ServerStopping, ClientGone };
+
+    // clientSocket: the connection of the session, or -1 when there is none to watch.
+    explicit QueryClock(const std::atomic<bool> &stopping, int clientSocket = -1)
         : m_stopping(stopping)
+        , m_socket(clientSocket)
     {}
 
     void start(int limitMs);
-    void stop() { m_deadline = NoDeadline; }
-    bool expired() const;
+    void stop();
+    // True once the running request must stop; reason() says why. Only the session's own
+    // thread calls it.
+    bool expired();
+    Stop reason() const { return m_reason; }
     bool stopping() const { return m_stopping.load(std::memory_order_relaxed); }
 
 private:
     static constexpr int64_t NoDeadline = INT64_MAX;
-    std::atomic<int64_t> m_deadline{NoDeadline};
+    int64_t m_deadline = NoDeadline;
+    bool m_running = false;
+    int64_t m_nextLook = 0; // when to look at the client's socket again
+    Stop m_reason = Stop::None;
     const std::atomic<bool> &m_stopping;
+    const int m_socket;
 };
 
 struct DatabaseOptions
@@ -61,7 +74,8 @@ public:
     void returnReader(std::unique_ptr<sql::Database> reader);
 
     // Serialises writers of the same file within this server, so they queue instead of
-    // polling SQLite's lock; throws RequestError(busy) after the busy timeout.
+    // polling SQLite's lock; throws RequestError(busy) after the busy timeout, and
+    // RequestError(timeout) when the request must stop while it waits.
     std::unique_lock<std::timed_mutex> lockForWrite();
 
     // Runs every statement of an SQLite text on the writer under the write lock; the number

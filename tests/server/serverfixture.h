@@ -43,6 +43,16 @@ protected:
         }
     }
 
+    // Runs SQLite's own SQL on an account set's file beside the server, as another tool would:
+    // the quick way to fill a large table.
+    void execOnFile(const std::string &sqlText, const QString &accountNo = QStringLiteral("001"))
+    {
+        sql::Database db(QDir(server.dataDir())
+                             .filePath(accountNo + QStringLiteral("/VzData.db"))
+                             .toStdString());
+        db.exec(sqlText);
+    }
+
     // Extra arguments for vzserver (a test may shorten the query time limit).
     virtual QStringList serverArguments() const { return {}; }
 

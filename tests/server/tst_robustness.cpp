@@ -1,5 +1,6 @@
 // A real vzserver under abuse and load: garbage on the wire, a killed process in the middle of
 // a save, many clients at once, a runaway query beside a quick one, and what the log keeps.
+#include "rawclient.h"
 #include "serverfixture.h"
 
 #include "wire/frame.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QTcpSocket>
 #include <QThread>
 
 #include <atomic>
@@ -18,87 +18,6 @@
 #include <vector>
 
 using namespace vztest;
-
-namespace {
-
-// A client that can also send what a well-behaved one never would.
-class RawClient
-{
-public:
-    bool connect(quint16 port)
-    {
-        m_socket.connectToHost(QStringLiteral("127.0.0.1"), port);
-        return m_socket.waitForConnected(5000);
-    }
-    void sendBytes(const QByteArray &bytes)
-    {
-        m_socket.write(bytes);
-        m_socket.waitForBytesWritten(5000);
-    }
-    void send(const QCborMap &message) { sendBytes(wire::encodeFrame(message)); }
-
-    // The next reply, or an empty map when the server closed the connection instead.
-    QCborMap receive()
-    {
-        for (;;) {
-            QCborMap frame;
-            const auto status = m_reader.next(frame);
-            if (status == wire::FrameReader::Status::Frame)
-                return frame;
-            if (status != wire::FrameReader::Status::NeedMore)
-                return {};
-            if (!m_socket.waitForReadyRead(5000))
-                return {};
-            m_reader.append(m_socket.readAll());
-        }
-    }
-    bool closedByPeer()
-    {
-        if (m_socket.state() == QAbstractSocket::UnconnectedState)
-            return true;
-        m_socket.waitForReadyRead(5000);
-        m_reader.append(m_socket.readAll());
-        return m_socket.state() == QAbstractSocket::UnconnectedState;
-    }
-
-private:
-    QTcpSocket m_socket;
-    wire::FrameReader m_reader;
-};
-
-QCborMap request(int id, const QString &operation)
-{
-    QCborMap map;
-    map[QStringLiteral("id")] = id;
-    map[QStringLiteral("op")] = operation;
-    return map;
-}
-
-QCborMap hello(int id)
-{
-    QCborMap map = request(id, QStringLiteral("hello"));
-    map[QStringLiteral("module")] = QStringLiteral("ZezU.datas");
-    return map;
-}
-
-bool answeredOk(const QCborMap &reply, int id)
-{
-    return reply.value(QStringLiteral("id")).toInteger() == id &&
-           reply.value(QStringLiteral("ok")).toBool();
-}
-
-QByteArray frameOf(const QByteArray &payload)
-{
-    const auto size = uint32_t(payload.size());
-    QByteArray frame;
-    frame.append(char(size >> 24))
-        .append(char(size >> 16))
-        .append(char(size >> 8))
-        .append(char(size));
-    return frame + payload;
-}
-
-} // namespace
 
 TEST_F(ServerTest, GarbageOnOneConnectionDoesNotDisturbAnother)
 {
