@@ -313,3 +313,36 @@ TEST_F(Hostile, AThousandRequestsSentAtOnceAreAnsweredInOrder)
     rude.close();
     expectServed("a rude client left");
 }
+
+TEST_F(Hostile, AConnectionSendingOnlyNoiseIsHungUpOnAndOneThatAlsoWorksIsNot)
+{
+    const QByteArray malformed = frameOf(hex("ffff"));
+    // Malformed frames and unknown operations, a hundred and fifty in a row.
+    RawClient noisy;
+    ASSERT_TRUE(noisy.connect(server.port()));
+    QByteArray burst;
+    for (int i = 0; i < 150; ++i)
+        burst += i % 2 ? malformed : wire::encodeFrame(request(i, QStringLiteral("dance")));
+    noisy.sendBytes(burst);
+    int errors = 0;
+    QCborMap last;
+    for (QCborMap reply = noisy.receive(); !reply.isEmpty(); reply = noisy.receive()) {
+        ++errors;
+        last = reply;
+    }
+    EXPECT_EQ(errors, 101) << "a hundred answers and the reason for hanging up";
+    EXPECT_TRUE(last.value(QStringLiteral("error"))
+                    .toString()
+                    .contains(QStringLiteral("100 requests in a row")));
+    EXPECT_TRUE(noisy.closedByPeer());
+
+    // As many mistakes, each followed by a request that works: the session goes on.
+    RawClient clumsy;
+    ASSERT_TRUE(clumsy.connect(server.port()));
+    for (int i = 0; i < 150; ++i) {
+        ASSERT_TRUE(clumsy.sendBytes(malformed + wire::encodeFrame(hello(i))));
+        EXPECT_FALSE(clumsy.receive().value(QStringLiteral("ok")).toBool());
+        ASSERT_TRUE(answeredOk(clumsy.receive(), i)) << "cut off after " << i << " mistakes";
+    }
+    expectServed("noise");
+}
