@@ -146,3 +146,24 @@ TEST_F(RemoteShell, TooComplexStatementsGetAnErrorAndTheServerServesOn)
         EXPECT_EQ(counted.out, QStringLiteral("Expr1000\r\n2\r\n")) << c.what;
     }
 }
+
+// Through the server as on a file: a row that is one empty text is written "", a NULL stays
+// empty.
+TEST_F(RemoteShell, AnEmptyTextAloneIsQuotedANullIsNot)
+{
+    const ToolRun created = vzsql(
+        remote() +
+        QStringList{QStringLiteral("-c"), QStringLiteral("create table E (ID int, MC varchar(10))"),
+                    QStringLiteral("-c"),
+                    QStringLiteral("insert into E values (1, ''), (2, Null), (3, 'a')")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    const ToolRun single =
+        vzsql(remote() +
+              QStringList{QStringLiteral("-c"), QStringLiteral("select MC from E order by ID")});
+    EXPECT_EQ(single.exitCode, 0) << single.err.toStdString();
+    EXPECT_EQ(single.out, QStringLiteral("MC\r\n\"\"\r\n\r\na\r\n"));
+    const ToolRun wide =
+        vzsql(remote() + QStringList{QStringLiteral("-c"),
+                                     QStringLiteral("select ID, MC from E order by ID")});
+    EXPECT_EQ(wide.out, QStringLiteral("ID,MC\r\n1,\r\n2,\r\n3,a\r\n"));
+}

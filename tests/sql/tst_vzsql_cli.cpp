@@ -216,6 +216,17 @@ TEST_F(Vzsql, TooComplexStatementsAreErrorsNotCrashes)
               QStringLiteral("N\r\n0\r\n"));
 }
 
+// A row that is one empty text is written "" so that it reads back as a row; a NULL stays empty.
+TEST_F(Vzsql, AnEmptyTextAloneIsQuotedANullIsNot)
+{
+    ok(QStringLiteral("create table E (ID int, MC varchar(10))"));
+    ok(QStringLiteral("insert into E values (1, ''), (2, Null), (3, 'a')"));
+    EXPECT_EQ(csv(QStringLiteral("select MC from E order by ID")),
+              QStringLiteral("MC\r\n\"\"\r\n\r\na\r\n"));
+    EXPECT_EQ(csv(QStringLiteral("select ID, MC from E order by ID")),
+              QStringLiteral("ID,MC\r\n1,\r\n2,\r\n3,a\r\n"));
+}
+
 TEST_F(Vzsql, ReportsErrorsWithStatusOne)
 {
     const Result syntax = run(QStringLiteral("select from T"));
