@@ -11,6 +11,29 @@
 
 namespace sql {
 
+// Bounds on a syntax tree: generous for the client's longest report queries, low enough that
+// every recursive pass over a tree within them needs a small part of a 1 MB thread stack and
+// that no text can make a translation run out of time or memory. The parser refuses a text
+// beyond them; a rewrite that grows a tree is held to the walker's bound.
+struct TreeLimits
+{
+    // Levels from the statement down to its deepest node. Parentheses count as a level, and so
+    // does each operator of a chain: in a + b + c the a is two levels below the top.
+    static constexpr int MaxDepth = 256;
+    // Queries within queries (subqueries, derived tables, parenthesised members of a UNION),
+    // each of which costs the passes more stack than an expression level.
+    static constexpr int MaxQueryDepth = 40;
+    // Expressions, queries and table sources of one statement.
+    static constexpr int MaxNodes = 100000;
+    // Tokens of one statement: what the parser holds while it reads one.
+    static constexpr int MaxTokens = 4 * MaxNodes;
+    // Expression levels a pass walks, with select-list aliases written out where they are used.
+    static constexpr int MaxWalkDepth = 2 * MaxDepth;
+    // Columns of one query's result, stars written out: SQLite's own default bound, so nothing
+    // that could run is refused, and a short text of stars cannot make millions of columns.
+    static constexpr int MaxResultColumns = 2000;
+};
+
 struct SelectStmt;
 struct SelectCore;
 

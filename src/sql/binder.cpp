@@ -8,6 +8,7 @@
 #include "sql/walker.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace sql {
@@ -422,7 +423,20 @@ void Binder::nameResults(Scope &scope)
     std::vector<std::string> qualifiers; // per result: the source a column came from
     int exprNumber = 1000;
 
+    // Checked as the stars are written out, before they can take much memory: a short text of
+    // stars over wide tables in many subqueries would otherwise make millions of columns.
+    auto checkWidth = [&](int position) {
+        if (core.result.size() > size_t(TreeLimits::MaxResultColumns))
+            fail("statement too complex: more than " +
+                     std::to_string(TreeLimits::MaxResultColumns) + " result columns",
+                 position);
+        if (m_resultColumns + core.result.size() > size_t(TreeLimits::MaxNodes))
+            fail("statement too complex: more than " + std::to_string(TreeLimits::MaxNodes) +
+                     " result columns in its queries",
+                 position);
+    };
     for (ResultColumn &column : core.columns) {
+        checkWidth(column.expr->position);
         if (column.expr->kind == ExprKind::Star) {
             auto &star = column.expr->as<StarExpr>();
             star.expansion.clear();
@@ -440,6 +454,7 @@ void Binder::nameResults(Scope &scope)
                     core.result.push_back(std::move(info));
                     qualifiers.push_back(source.name);
                 }
+                checkWidth(star.position);
             }
             if (!matched)
                 fail("unknown table or alias " + star.table + " in " + star.table + ".*",
@@ -481,9 +496,14 @@ void Binder::nameResults(Scope &scope)
         core.result.push_back(std::move(info));
         qualifiers.push_back(column.alias.empty() ? qualifier : std::string());
     }
+    checkWidth(core.position);
+    m_resultColumns += core.result.size();
 
     std::unordered_set<std::string, NameHash, NameEqual> taken;
     taken.reserve(core.result.size() * 2);
+    // The next number to try per name, so that many duplicates of one name cost no more than
+    // as many distinct names.
+    std::unordered_map<std::string, int, NameHash, NameEqual> nextNumber;
     for (size_t i = 0; i < core.result.size(); ++i) {
         std::string &name = core.result[i].name;
         if (taken.insert(name).second)
@@ -492,9 +512,9 @@ void Binder::nameResults(Scope &scope)
             name = qualifiers[i] + "." + name;
             continue;
         }
-        const std::string base = name;
-        for (int n = 1;; ++n) {
-            std::string candidate = base + "_" + std::to_string(n);
+        int &n = nextNumber.try_emplace(name, 1).first->second;
+        for (;;) {
+            std::string candidate = name + "_" + std::to_string(n++);
             if (taken.insert(candidate).second) {
                 name = std::move(candidate);
                 break;

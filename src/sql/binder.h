@@ -54,6 +54,7 @@ private:
     std::string_view m_text;
     std::vector<ColumnReference> m_references;
     std::string m_table;
+    size_t m_resultColumns = 0; // of the queries named so far
 };
 
 // The table a query reads first: the first table of its FROM list, looking through joins and

@@ -89,16 +89,49 @@ std::string csvField(std::string_view text)
     return quoted;
 }
 
+void CsvRecord::separate()
+{
+    if (m_ended) {
+        m_line.clear();
+        m_fields = 0;
+        m_ended = false;
+    }
+    if (m_fields++ > 0)
+        m_line += ',';
+}
+
+void CsvRecord::addText(std::string_view text)
+{
+    separate();
+    m_line += csvField(text);
+    m_emptyText = text.empty();
+}
+
+void CsvRecord::addNull()
+{
+    separate();
+    m_emptyText = false;
+}
+
+const std::string &CsvRecord::end()
+{
+    if (m_ended) {
+        m_line.clear();
+        m_fields = 0;
+        m_emptyText = false;
+    }
+    if (m_fields == 1 && m_emptyText)
+        m_line = "\"\"";
+    m_line += "\r\n";
+    m_ended = true;
+    return m_line;
+}
+
 void CsvWriter::writeRow(const std::vector<std::string> &fields)
 {
-    m_line.clear();
-    for (size_t i = 0; i < fields.size(); ++i) {
-        if (i)
-            m_line += ',';
-        m_line += csvField(fields[i]);
-    }
-    m_line += "\r\n";
-    m_out << m_line;
+    for (const std::string &field : fields)
+        m_record.addText(field);
+    m_out << m_record.end();
 }
 
 void CsvWriter::writeHeader(const std::vector<ColumnInfo> &columns)
@@ -113,7 +146,6 @@ void CsvWriter::writeHeader(const std::vector<ColumnInfo> &columns)
 long long CsvWriter::writeRows(sqlite3_stmt *statement, const std::vector<ColumnInfo> &columns)
 {
     const int count = sqlite3_column_count(statement);
-    std::vector<std::string> fields(static_cast<size_t>(count));
     long long rows = 0;
     for (;;) {
         const int rc = sqlite3_step(statement);
@@ -122,11 +154,15 @@ long long CsvWriter::writeRows(sqlite3_stmt *statement, const std::vector<Column
         if (rc != SQLITE_ROW)
             throw Error(sqlite3_errmsg(sqlite3_db_handle(statement)), rc);
         for (int c = 0; c < count; ++c) {
+            if (sqlite3_column_type(statement, c) == SQLITE_NULL) {
+                m_record.addNull();
+                continue;
+            }
             const ValueType type =
                 size_t(c) < columns.size() ? columns[size_t(c)].type : ValueType::Unknown;
-            fields[size_t(c)] = formatColumn(type, statement, c);
+            m_record.addText(formatColumn(type, statement, c));
         }
-        writeRow(fields);
+        m_out << m_record.end();
         ++rows;
     }
     return rows;

@@ -22,6 +22,26 @@ std::string formatColumn(ValueType type, sqlite3_stmt *statement, int column);
 // A field quoted when it holds a comma, a quote or a line break.
 std::string csvField(std::string_view text);
 
+// One record, field by field. A NULL is an empty field. A record whose only field is an empty
+// text is written "" (as Python's csv module writes it), so that it reads back as a record and
+// not as a blank line; a record whose only field is NULL stays empty.
+class CsvRecord
+{
+public:
+    void addText(std::string_view text);
+    void addNull();
+    // The record ended by CRLF. The next field starts a new record.
+    const std::string &end();
+
+private:
+    void separate();
+
+    std::string m_line;
+    int m_fields = 0;
+    bool m_emptyText = false; // the last field is an empty text
+    bool m_ended = false;
+};
+
 class CsvWriter
 {
 public:
@@ -37,7 +57,7 @@ public:
 
 private:
     std::ostream &m_out;
-    std::string m_line;
+    CsvRecord m_record;
 };
 
 } // namespace sql

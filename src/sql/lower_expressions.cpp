@@ -74,11 +74,16 @@ void Lowerer::lowerColumn(ExprPtr &expr)
         const ExprPtr &original = frame->aliased[size_t(column.aliasIndex)];
         if (!original)
             return;
-        // Aliases built on aliases double at every step; a text cannot need millions of nodes.
-        m_inlined += 1;
-        if (m_inlined > 10000)
-            fail("select-list aliases refer to each other too often", expr->position);
         ExprPtr copy = original->clone();
+        // Aliases built on aliases double at every step: the nodes written out are held to the
+        // bound on the nodes a text may have.
+        NodeCounter counter;
+        counter.walkExpr(copy);
+        m_inlined += counter.count;
+        if (m_inlined > TreeLimits::MaxNodes)
+            fail("statement too complex: more than " + std::to_string(TreeLimits::MaxNodes) +
+                     " nodes with its select-list aliases written out",
+                 expr->position);
         walkExpr(copy);
         expr = std::move(copy);
         return;

@@ -114,6 +114,16 @@ inline int roundingDigits(const std::string &mask)
     return int(mask.size() - 2);
 }
 
+// Counts the expressions of a tree, those of its subqueries included.
+class NodeCounter : public Walker
+{
+public:
+    long long count = 0;
+
+protected:
+    void leaveExpr(ExprPtr &) override { ++count; }
+};
+
 class Lowerer : public Walker
 {
 public:
@@ -161,7 +171,7 @@ private:
     const LoweringOptions &m_options;
     std::string_view m_text;
     std::vector<CoreFrame> m_cores;
-    int m_inlined = 0; // alias references replaced so far
+    long long m_inlined = 0; // nodes of the alias references written out so far
 };
 
 } // namespace sql::lowering

@@ -8,10 +8,6 @@ namespace sql {
 
 namespace {
 
-// Deep enough for every report query, shallow enough that a hostile text cannot exhaust the
-// stack of the thread that translates it.
-constexpr int MaxDepth = 200;
-
 constexpr std::string_view ReservedWords[] = {
     "all",    "and",    "as",     "asc",       "between",     "by",   "case",  "collate",
     "create", "cross",  "delete", "desc",      "distinct",    "drop", "else",  "end",
@@ -34,21 +30,32 @@ bool isReservedWord(std::string_view word)
 Parser::Parser(std::string_view text, Dialect dialect)
     : m_text(text)
     , m_dialect(dialect)
-    , m_tokens(tokenize(text, dialect))
+    , m_tokenizer(text, dialect)
 {}
+
+const Token &Parser::token(size_t index) const
+{
+    while (m_first + m_tokens.size() <= index &&
+           (m_tokens.empty() || !m_tokens.back().is(TokenKind::End))) {
+        m_tokens.push_back(m_tokenizer.next());
+        if (m_first + m_tokens.size() - m_statement > size_t(TreeLimits::MaxTokens))
+            tooComplex("more than " + std::to_string(TreeLimits::MaxTokens) + " tokens",
+                       m_tokens.back().offset);
+    }
+    return m_tokens[std::min(index - m_first, m_tokens.size() - 1)];
+}
 
 const Token &Parser::peek(size_t ahead) const
 {
-    const size_t i = std::min(m_pos + ahead, m_tokens.size() - 1);
-    return m_tokens[i];
+    return token(m_pos + ahead);
 }
 
 const Token &Parser::next()
 {
-    const Token &token = m_tokens[m_pos];
-    if (m_pos + 1 < m_tokens.size())
+    const Token &current = token(m_pos);
+    if (!current.is(TokenKind::End))
         ++m_pos;
-    return token;
+    return current;
 }
 
 bool Parser::acceptKeyword(std::string_view keyword)
@@ -86,6 +93,21 @@ void Parser::fail(const std::string &expected) const
     throwSyntaxError(m_text, peek(), expected);
 }
 
+void Parser::reach(int level)
+{
+    if (level > TreeLimits::MaxDepth)
+        tooComplex("nested deeper than " + std::to_string(TreeLimits::MaxDepth) + " levels",
+                   peek().offset);
+    m_deepest = std::max(m_deepest, level);
+}
+
+void Parser::tooComplex(const std::string &what, int offset) const
+{
+    const int position = characterPosition(m_text, offset);
+    throw TranslateError(
+        "statement too complex: " + what + " at position " + std::to_string(position), position);
+}
+
 bool Parser::atStatementEnd() const
 {
     return peek().is(TokenKind::End) || peek().isOperator(";");
@@ -117,10 +139,16 @@ std::vector<std::string_view> Parser::splitScript()
         }
         if (peek().is(TokenKind::End))
             break;
-        const size_t first = m_pos;
+        // The bounds hold for each statement of a script, and only its tokens are kept.
+        while (m_first < m_pos) {
+            m_tokens.pop_front();
+            ++m_first;
+        }
+        m_statement = m_pos;
+        m_nodes = 0;
+        const size_t begin = size_t(peek().offset);
         parseStatementBody();
-        const Token &last = m_tokens[m_pos - 1];
-        const size_t begin = size_t(m_tokens[first].offset);
+        const Token &last = token(m_pos - 1);
         const size_t end = size_t(last.offset) + last.text.size();
         statements.push_back(m_text.substr(begin, end - begin));
         if (!atStatementEnd() && !startsStatement(peek()))
@@ -134,7 +162,7 @@ StatementPtr Parser::parseStatementBody()
     const Token &token = peek();
     if (token.isKeyword("select") || token.isOperator("(")) {
         auto select = parseSelect();
-        return std::make_unique<SelectStatement>(std::move(select), token.offset);
+        return make<SelectStatement>(std::move(select), token.offset);
     }
     if (token.isKeyword("insert"))
         return parseInsert();
@@ -153,9 +181,13 @@ StatementPtr Parser::parseStatementBody()
 
 std::unique_ptr<SelectStmt> Parser::parseSelect()
 {
-    if (++m_depth > MaxDepth)
-        fail("a less deeply nested query");
-    auto select = std::make_unique<SelectStmt>();
+    // A query costs the passes more stack than an expression level does.
+    if (++m_queryDepth > TreeLimits::MaxQueryDepth)
+        tooComplex("queries nested deeper than " + std::to_string(TreeLimits::MaxQueryDepth) +
+                       " levels",
+                   peek().offset);
+    Level level(*this);
+    auto select = make<SelectStmt>();
     select->members.push_back(parseMember());
     while (acceptKeyword("union")) {
         select->ops.push_back(acceptKeyword("all") ? SetOp::UnionAll : SetOp::Union);
@@ -163,7 +195,7 @@ std::unique_ptr<SelectStmt> Parser::parseSelect()
     }
     if (peek().isKeyword("order"))
         select->orderBy = parseOrderBy();
-    --m_depth;
+    --m_queryDepth;
     return select;
 }
 
@@ -175,20 +207,20 @@ std::unique_ptr<SelectCore> Parser::parseMember()
         return parseCore();
     const int position = peek().offset;
     next();
-    auto inner = parseSelect();
+    auto inner = nested([&] { return parseSelect(); });
     expectOperator(")");
     if (inner->members.size() == 1 && inner->orderBy.empty())
         return std::move(inner->members.front());
-    auto core = std::make_unique<SelectCore>();
+    auto core = make<SelectCore>();
     core->position = position;
-    core->columns.emplace_back(std::make_unique<StarExpr>(std::string(), position), std::string());
-    core->from.push_back(std::make_unique<SubqueryRef>(std::move(inner), position));
+    core->columns.emplace_back(make<StarExpr>(std::string(), position), std::string());
+    core->from.push_back(make<SubqueryRef>(std::move(inner), position));
     return core;
 }
 
 std::unique_ptr<SelectCore> Parser::parseCore()
 {
-    auto core = std::make_unique<SelectCore>();
+    auto core = make<SelectCore>();
     core->position = peek().offset;
     expectKeyword("select");
     for (int round = 0; round < 2; ++round) {
@@ -219,13 +251,16 @@ std::unique_ptr<SelectCore> Parser::parseCore()
         } while (acceptOperator(","));
     }
     if (acceptKeyword("where")) {
-        core->where = parseExpr();
+        Chain chain(*this);
+        core->where = chain.first([&] { return parseExpr(); });
         // A list whose query already ends in "where 1=1" gets its date range appended as
         // "where Z.RQ between ...": a second WHERE can only mean one more condition.
         while (peek().isKeyword("where")) {
             const int position = next().offset;
-            core->where = std::make_unique<BinaryExpr>(BinaryOp::And, std::move(core->where),
-                                                       parseExpr(), position);
+            ExprPtr more = chain.operand([&] { return parseExpr(); });
+            chain.grow();
+            core->where =
+                make<BinaryExpr>(BinaryOp::And, std::move(core->where), std::move(more), position);
         }
     }
     if (peek().isKeyword("group")) {
@@ -243,8 +278,7 @@ void Parser::parseResultColumn(SelectCore &core)
     const Token &token = peek();
     if (token.isOperator("*")) {
         next();
-        core.columns.emplace_back(std::make_unique<StarExpr>(std::string(), token.offset),
-                                  std::string());
+        core.columns.emplace_back(make<StarExpr>(std::string(), token.offset), std::string());
         return;
     }
     if ((token.is(TokenKind::Identifier) || token.is(TokenKind::QuotedIdentifier)) &&
@@ -252,8 +286,7 @@ void Parser::parseResultColumn(SelectCore &core)
         next();
         next();
         next();
-        core.columns.emplace_back(std::make_unique<StarExpr>(token.name(), token.offset),
-                                  std::string());
+        core.columns.emplace_back(make<StarExpr>(token.name(), token.offset), std::string());
         return;
     }
     ExprPtr expr = parseExpr();
@@ -330,18 +363,19 @@ std::vector<OrderItem> Parser::parseOrderBy()
 
 SourcePtr Parser::parseSource()
 {
-    SourcePtr source = parsePrimarySource();
+    Chain chain(*this);
+    SourcePtr source = chain.first([&] { return parsePrimarySource(); });
     JoinType type;
     while (parseJoinType(type)) {
         const int position = peek().offset;
-        SourcePtr right = parsePrimarySource();
+        SourcePtr right = chain.operand([&] { return parsePrimarySource(); });
         ExprPtr on;
         if (type != JoinType::Cross) {
             expectKeyword("on");
-            on = parseExpr();
+            on = chain.operand([&] { return parseExpr(); });
         }
-        source = std::make_unique<JoinRef>(type, std::move(source), std::move(right), std::move(on),
-                                           position);
+        chain.grow();
+        source = make<JoinRef>(type, std::move(source), std::move(right), std::move(on), position);
     }
     return source;
 }
@@ -376,19 +410,13 @@ SourcePtr Parser::parsePrimarySource()
 {
     const Token &token = peek();
     if (token.isOperator("(")) {
-        if (++m_depth > MaxDepth)
-            fail("a less deeply nested FROM clause");
         next();
-        SourcePtr source;
-        if (peek().isKeyword("select")) {
-            source = std::make_unique<SubqueryRef>(parseSelect(), token.offset);
-        } else if (groupHoldsQuery()) {
-            source = std::make_unique<SubqueryRef>(parseSelect(), token.offset);
-        } else {
-            source = parseSource();
-        }
+        SourcePtr source = nested([&]() -> SourcePtr {
+            if (peek().isKeyword("select") || groupHoldsQuery())
+                return make<SubqueryRef>(parseSelect(), token.offset);
+            return parseSource();
+        });
         expectOperator(")");
-        --m_depth;
         if (source->kind == SourceKind::Subquery) {
             source->alias = parseSourceAlias();
         } else if (source->kind == SourceKind::Table && source->alias.empty()) {
@@ -401,7 +429,7 @@ SourcePtr Parser::parsePrimarySource()
     if (token.is(TokenKind::Identifier) && isReservedWord(token.text))
         fail("a table name");
     next();
-    auto table = std::make_unique<TableRef>(token.name(), token.offset);
+    auto table = make<TableRef>(token.name(), token.offset);
     // An owner prefix (dbo.Table) names the same table.
     if (peek().isOperator(".") &&
         (peek(1).is(TokenKind::Identifier) || peek(1).is(TokenKind::QuotedIdentifier))) {
@@ -421,23 +449,24 @@ bool Parser::groupHoldsQuery() const
         return false;
     int depth = 0;
     size_t i = m_pos;
-    for (; i < m_tokens.size(); ++i) {
-        if (m_tokens[i].isOperator("("))
+    for (;; ++i) {
+        const Token &t = token(i);
+        if (t.is(TokenKind::End))
+            return false;
+        if (t.isOperator("("))
             ++depth;
-        else if (m_tokens[i].isOperator(")") && --depth == 0)
+        else if (t.isOperator(")") && --depth == 0)
             break;
     }
-    if (i + 1 >= m_tokens.size())
-        return false;
-    const Token &after = m_tokens[i + 1];
+    const Token &after = token(i + 1);
     if (after.isKeyword("union") || after.isKeyword("order"))
         return true;
     if (!after.isOperator(")"))
         return false;
     size_t first = m_pos;
-    while (first < m_tokens.size() && m_tokens[first].isOperator("("))
+    while (token(first).isOperator("("))
         ++first;
-    return first < m_tokens.size() && m_tokens[first].isKeyword("select");
+    return token(first).isKeyword("select");
 }
 
 std::string Parser::parseSourceAlias()
@@ -477,7 +506,7 @@ std::string Parser::parseName(const char *what)
 
 StatementPtr Parser::parseInsert()
 {
-    auto insert = std::make_unique<InsertStatement>(peek().offset);
+    auto insert = make<InsertStatement>(peek().offset);
     expectKeyword("insert");
     acceptKeyword("into");
     insert->table = parseName("a table name");
@@ -508,7 +537,7 @@ StatementPtr Parser::parseInsert()
 
 StatementPtr Parser::parseUpdate()
 {
-    auto update = std::make_unique<UpdateStatement>(peek().offset);
+    auto update = make<UpdateStatement>(peek().offset);
     expectKeyword("update");
     update->table = parseName("a table name");
     if (!peek().isKeyword("set"))
@@ -529,7 +558,7 @@ StatementPtr Parser::parseUpdate()
 
 StatementPtr Parser::parseDelete()
 {
-    auto del = std::make_unique<DeleteStatement>(peek().offset);
+    auto del = make<DeleteStatement>(peek().offset);
     expectKeyword("delete");
     // Jet: DELETE * FROM T, DELETE T.* FROM T; T-SQL: DELETE T, DELETE FROM T.
     if (acceptOperator("*")) {
@@ -553,7 +582,7 @@ StatementPtr Parser::parseDelete()
 
 StatementPtr Parser::parseCreate()
 {
-    auto create = std::make_unique<CreateTableStatement>(peek().offset);
+    auto create = make<CreateTableStatement>(peek().offset);
     expectKeyword("create");
     expectKeyword("table");
     if (peek().isKeyword("if")) {
@@ -633,7 +662,7 @@ StatementPtr Parser::parseCreate()
 
 StatementPtr Parser::parseDrop()
 {
-    auto drop = std::make_unique<DropTableStatement>(peek().offset);
+    auto drop = make<DropTableStatement>(peek().offset);
     expectKeyword("drop");
     expectKeyword("table");
     if (peek().isKeyword("if")) {

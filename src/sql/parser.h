@@ -1,10 +1,15 @@
 // Recursive-descent parser for the union of the Jet and T-SQL dialects the client writes.
 // It builds the syntax tree of ast.h and reports the first error with its position and token.
+// The trees it builds stay within TreeLimits.
 #pragma once
 
 #include "sql/ast.h"
 #include "sql/tokenizer.h"
 
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,11 +27,11 @@ public:
     std::vector<std::string_view> splitScript();
 
 private:
-    struct Mark
-    {
-        size_t index;
-    };
+    class Level;
+    class Chain;
 
+    // The token at `index` of the text, read as far as needed; the End token past the end.
+    const Token &token(size_t index) const;
     const Token &peek(size_t ahead = 0) const;
     const Token &next();
     bool acceptKeyword(std::string_view keyword);
@@ -36,6 +41,23 @@ private:
     [[noreturn]] void fail(const std::string &expected) const;
     bool atStatementEnd() const;
     bool startsStatement(const Token &token) const;
+
+    // Every node is made here, so that the size bound covers them all.
+    template<class T, class... Args>
+    std::unique_ptr<T> make(Args &&...args)
+    {
+        if (++m_nodes > TreeLimits::MaxNodes)
+            tooComplex("more than " + std::to_string(TreeLimits::MaxNodes) + " nodes",
+                       peek().offset);
+        reach(m_depth);
+        return std::make_unique<T>(std::forward<Args>(args)...);
+    }
+    // Parses what sits one level below the node being parsed.
+    template<class Parse>
+    auto nested(Parse parse);
+    // Notes that the tree reaches `level`; fails beyond the depth bound.
+    void reach(int level);
+    [[noreturn]] void tooComplex(const std::string &what, int offset) const;
 
     StatementPtr parseStatementBody();
     std::unique_ptr<SelectStmt> parseSelect();
@@ -78,10 +100,92 @@ private:
 
     std::string_view m_text;
     Dialect m_dialect;
-    std::vector<Token> m_tokens;
-    size_t m_pos = 0;
-    int m_depth = 0;
+    mutable Tokenizer m_tokenizer;
+    // The tokens of the statement being parsed, and those read ahead of it.
+    mutable std::deque<Token> m_tokens;
+    size_t m_first = 0;     // index in the text of m_tokens.front()
+    size_t m_statement = 0; // index of the statement's first token
+    size_t m_pos = 0;       // index of the current token
+    int m_depth = 0;        // level of the node being parsed
+    int m_deepest = 0;      // deepest level a node has reached, for measuring operands of chains
+    int m_queryDepth = 0;
+    int m_nodes = 0;
 };
+
+// One level deeper for as long as it lives.
+class Parser::Level
+{
+public:
+    explicit Level(Parser &parser)
+        : m_parser(parser)
+    {
+        m_parser.reach(++m_parser.m_depth);
+    }
+    ~Level() { --m_parser.m_depth; }
+    Level(const Level &) = delete;
+    Level &operator=(const Level &) = delete;
+
+private:
+    Parser &m_parser;
+};
+
+// A left-deep chain: a + b + c, t join u on ... join v on ..., x collate a collate b. Each
+// operator puts everything built so far one level further down, so the depth of what an operand
+// holds is known only when the chain ends. The chain's height is kept here as it grows and
+// checked at every operator; operands report theirs through the deepest level they reach.
+class Parser::Chain
+{
+public:
+    explicit Chain(Parser &parser)
+        : m_parser(parser)
+        , m_base(parser.m_depth)
+    {}
+
+    // The first operand, at the chain's own level.
+    template<class Parse>
+    auto first(Parse parse)
+    {
+        return measured(parse, m_height);
+    }
+    // An operand of the next operator, one level down.
+    template<class Parse>
+    auto operand(Parse parse)
+    {
+        Level level(m_parser);
+        return measured(parse, m_operands);
+    }
+    // The next operator takes the chain so far and the operands parsed since the last one.
+    void grow()
+    {
+        m_height = std::max(m_height, m_operands) + 1;
+        m_operands = 0;
+        m_parser.reach(m_base + m_height - 1);
+    }
+
+private:
+    template<class Parse>
+    auto measured(Parse &parse, int &height)
+    {
+        const int outer = m_parser.m_deepest;
+        m_parser.m_deepest = m_parser.m_depth;
+        auto result = parse();
+        height = std::max(height, m_parser.m_deepest - m_parser.m_depth + 1);
+        m_parser.m_deepest = std::max(outer, m_parser.m_deepest);
+        return result;
+    }
+
+    Parser &m_parser;
+    const int m_base;
+    int m_height = 0;   // levels of the chain built so far
+    int m_operands = 0; // levels of the operands waiting for their operator
+};
+
+template<class Parse>
+auto Parser::nested(Parse parse)
+{
+    Level level(*this);
+    return parse();
+}
 
 // Convenience: parses one statement.
 StatementPtr parseStatement(std::string_view text, Dialect dialect);

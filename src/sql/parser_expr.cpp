@@ -9,44 +9,28 @@
 
 namespace sql {
 
-namespace {
-
-constexpr int MaxDepth = 200;
-
-struct DepthGuard
-{
-    explicit DepthGuard(int &depth)
-        : m_depth(depth)
-    {
-        ++m_depth;
-    }
-    ~DepthGuard() { --m_depth; }
-    int &m_depth;
-};
-
-} // namespace
-
 ExprPtr Parser::parseExpr()
 {
-    DepthGuard guard(m_depth);
-    if (m_depth > MaxDepth)
-        fail("a less deeply nested expression");
     return parseOr();
 }
 
 ExprPtr Parser::parseOr()
 {
-    ExprPtr left = parseAnd();
+    Chain chain(*this);
+    ExprPtr left = chain.first([&] { return parseAnd(); });
     while (peek().isKeyword("or")) {
         const int position = next().offset;
-        left = std::make_unique<BinaryExpr>(BinaryOp::Or, std::move(left), parseAnd(), position);
+        ExprPtr right = chain.operand([&] { return parseAnd(); });
+        chain.grow();
+        left = make<BinaryExpr>(BinaryOp::Or, std::move(left), std::move(right), position);
     }
     return left;
 }
 
 ExprPtr Parser::parseAnd()
 {
-    ExprPtr left = parseNot();
+    Chain chain(*this);
+    ExprPtr left = chain.first([&] { return parseNot(); });
     while (peek().isKeyword("and")) {
         const int position = next().offset;
         // The client appends optional conditions that each begin with " and "; with an empty
@@ -57,7 +41,9 @@ ExprPtr Parser::parseAnd()
             after.isKeyword("having") || after.isKeyword("union") || after.isOperator(")") ||
             after.isOperator(";") || after.is(TokenKind::End))
             continue;
-        left = std::make_unique<BinaryExpr>(BinaryOp::And, std::move(left), parseNot(), position);
+        ExprPtr right = chain.operand([&] { return parseNot(); });
+        chain.grow();
+        left = make<BinaryExpr>(BinaryOp::And, std::move(left), std::move(right), position);
     }
     return left;
 }
@@ -65,18 +51,18 @@ ExprPtr Parser::parseAnd()
 ExprPtr Parser::parseNot()
 {
     if (peek().isKeyword("not")) {
-        DepthGuard guard(m_depth);
-        if (m_depth > MaxDepth)
-            fail("a less deeply nested expression");
         const int position = next().offset;
-        return std::make_unique<UnaryExpr>(UnaryOp::Not, parseNot(), position);
+        ExprPtr operand = nested([&] { return parseNot(); });
+        return make<UnaryExpr>(UnaryOp::Not, std::move(operand), position);
     }
     return parsePredicate();
 }
 
 ExprPtr Parser::parsePredicate()
 {
-    ExprPtr left = parseConcat();
+    // The tested operand ends up below the predicate: a chain of one operator.
+    Chain chain(*this);
+    ExprPtr left = chain.first([&] { return parseConcat(); });
     const Token &token = peek();
     const int position = token.offset;
     if (token.is(TokenKind::Operator)) {
@@ -92,7 +78,9 @@ ExprPtr Parser::parsePredicate()
         for (const auto &c : comparisons) {
             if (token.text == c.text) {
                 next();
-                return std::make_unique<BinaryExpr>(c.op, std::move(left), parseConcat(), position);
+                ExprPtr right = chain.operand([&] { return parseConcat(); });
+                chain.grow();
+                return make<BinaryExpr>(c.op, std::move(left), std::move(right), position);
             }
         }
         return left;
@@ -101,7 +89,8 @@ ExprPtr Parser::parsePredicate()
         next();
         const bool negated = acceptKeyword("not");
         expectKeyword("null");
-        return std::make_unique<IsNullExpr>(std::move(left), negated, position);
+        chain.grow();
+        return make<IsNullExpr>(std::move(left), negated, position);
     }
     bool negated = false;
     if (token.isKeyword("not") &&
@@ -110,29 +99,32 @@ ExprPtr Parser::parsePredicate()
         negated = true;
     }
     if (acceptKeyword("between")) {
-        ExprPtr low = parseConcat();
+        ExprPtr low = chain.operand([&] { return parseConcat(); });
         expectKeyword("and");
-        ExprPtr high = parseConcat();
-        return std::make_unique<BetweenExpr>(std::move(left), std::move(low), std::move(high),
-                                             negated, position);
+        ExprPtr high = chain.operand([&] { return parseConcat(); });
+        chain.grow();
+        return make<BetweenExpr>(std::move(left), std::move(low), std::move(high), negated,
+                                 position);
     }
     if (acceptKeyword("in")) {
-        auto in = std::make_unique<InExpr>(std::move(left), negated, position);
+        auto in = make<InExpr>(std::move(left), negated, position);
         expectOperator("(");
         if (peek().isKeyword("select"))
-            in->select = parseSelect();
+            in->select = chain.operand([&] { return parseSelect(); });
         else
-            in->list = parseExprList();
+            in->list = chain.operand([&] { return parseExprList(); });
         expectOperator(")");
+        chain.grow();
         return in;
     }
     if (acceptKeyword("like")) {
-        ExprPtr pattern = parseConcat();
+        ExprPtr pattern = chain.operand([&] { return parseConcat(); });
         ExprPtr escape;
         if (acceptKeyword("escape"))
-            escape = parseConcat();
-        return std::make_unique<LikeExpr>(std::move(left), std::move(pattern), std::move(escape),
-                                          negated, position);
+            escape = chain.operand([&] { return parseConcat(); });
+        chain.grow();
+        return make<LikeExpr>(std::move(left), std::move(pattern), std::move(escape), negated,
+                              position);
     }
     if (negated)
         fail("BETWEEN, IN or LIKE");
@@ -141,7 +133,8 @@ ExprPtr Parser::parsePredicate()
 
 ExprPtr Parser::parseConcat()
 {
-    ExprPtr left = parseAdditive();
+    Chain chain(*this);
+    ExprPtr left = chain.first([&] { return parseAdditive(); });
     for (;;) {
         const Token &token = peek();
         BinaryOp op;
@@ -151,14 +144,17 @@ ExprPtr Parser::parseConcat()
             op = BinaryOp::Concat;
         else
             return left;
-        next();
-        left = std::make_unique<BinaryExpr>(op, std::move(left), parseAdditive(), token.offset);
+        const int position = next().offset;
+        ExprPtr right = chain.operand([&] { return parseAdditive(); });
+        chain.grow();
+        left = make<BinaryExpr>(op, std::move(left), std::move(right), position);
     }
 }
 
 ExprPtr Parser::parseAdditive()
 {
-    ExprPtr left = parseMultiplicative();
+    Chain chain(*this);
+    ExprPtr left = chain.first([&] { return parseMultiplicative(); });
     for (;;) {
         const Token &token = peek();
         BinaryOp op;
@@ -168,15 +164,17 @@ ExprPtr Parser::parseAdditive()
             op = BinaryOp::Subtract;
         else
             return left;
-        next();
-        left =
-            std::make_unique<BinaryExpr>(op, std::move(left), parseMultiplicative(), token.offset);
+        const int position = next().offset;
+        ExprPtr right = chain.operand([&] { return parseMultiplicative(); });
+        chain.grow();
+        left = make<BinaryExpr>(op, std::move(left), std::move(right), position);
     }
 }
 
 ExprPtr Parser::parseMultiplicative()
 {
-    ExprPtr left = parseUnary();
+    Chain chain(*this);
+    ExprPtr left = chain.first([&] { return parseUnary(); });
     for (;;) {
         const Token &token = peek();
         BinaryOp op;
@@ -190,8 +188,10 @@ ExprPtr Parser::parseMultiplicative()
             op = BinaryOp::Modulo;
         else
             return left;
-        next();
-        left = std::make_unique<BinaryExpr>(op, std::move(left), parseUnary(), token.offset);
+        const int position = next().offset;
+        ExprPtr right = chain.operand([&] { return parseUnary(); });
+        chain.grow();
+        left = make<BinaryExpr>(op, std::move(left), std::move(right), position);
     }
 }
 
@@ -199,21 +199,21 @@ ExprPtr Parser::parseUnary()
 {
     const Token &token = peek();
     if (token.isOperator("-") || token.isOperator("+")) {
-        DepthGuard guard(m_depth);
-        if (m_depth > MaxDepth)
-            fail("a less deeply nested expression");
         next();
-        return std::make_unique<UnaryExpr>(token.text == "-" ? UnaryOp::Minus : UnaryOp::Plus,
-                                           parseUnary(), token.offset);
+        ExprPtr operand = nested([&] { return parseUnary(); });
+        return make<UnaryExpr>(token.text == "-" ? UnaryOp::Minus : UnaryOp::Plus,
+                               std::move(operand), token.offset);
     }
-    ExprPtr expr = parsePrimary();
+    Chain chain(*this);
+    ExprPtr expr = chain.first([&] { return parsePrimary(); });
     while (peek().isKeyword("collate")) {
         const int position = next().offset;
         const Token &name = peek();
         if (!name.is(TokenKind::Identifier) && !name.is(TokenKind::QuotedIdentifier))
             fail("a collation name");
         next();
-        expr = std::make_unique<CollateExpr>(std::move(expr), name.name(), position);
+        chain.grow();
+        expr = make<CollateExpr>(std::move(expr), name.name(), position);
     }
     return expr;
 }
@@ -226,9 +226,9 @@ ExprPtr Parser::parseNumber(const Token &token)
         const std::string text(token.text);
         std::strtoll(text.c_str(), nullptr, 10);
         if (errno != ERANGE)
-            return std::make_unique<LiteralExpr>(LiteralKind::Integer, text, token.offset);
+            return make<LiteralExpr>(LiteralKind::Integer, text, token.offset);
     }
-    return std::make_unique<LiteralExpr>(LiteralKind::Float, std::string(token.text), token.offset);
+    return make<LiteralExpr>(LiteralKind::Float, std::string(token.text), token.offset);
 }
 
 ExprPtr Parser::parsePrimary()
@@ -240,7 +240,7 @@ ExprPtr Parser::parsePrimary()
         return parseNumber(token);
     case TokenKind::String:
         next();
-        return std::make_unique<LiteralExpr>(LiteralKind::String, token.value, token.offset);
+        return make<LiteralExpr>(LiteralKind::String, token.value, token.offset);
     case TokenKind::Date: {
         auto canonical = canonicalDateTime(token.value, DateOrder::MonthFirst);
         if (!canonical) {
@@ -250,22 +250,19 @@ ExprPtr Parser::parsePrimary()
                                  position);
         }
         next();
-        return std::make_unique<LiteralExpr>(LiteralKind::Date, *canonical, token.offset);
+        return make<LiteralExpr>(LiteralKind::Date, *canonical, token.offset);
     }
     case TokenKind::QuotedIdentifier:
     case TokenKind::Identifier:
         break;
     case TokenKind::Operator:
         if (token.isOperator("(")) {
-            DepthGuard guard(m_depth);
-            if (m_depth > MaxDepth)
-                fail("a less deeply nested expression");
             next();
             ExprPtr inner;
             if (peek().isKeyword("select"))
-                inner = std::make_unique<SubqueryExpr>(parseSelect(), token.offset);
+                inner = make<SubqueryExpr>(nested([&] { return parseSelect(); }), token.offset);
             else
-                inner = parseExpr();
+                inner = nested([&] { return parseExpr(); });
             expectOperator(")");
             return inner;
         }
@@ -277,12 +274,12 @@ ExprPtr Parser::parsePrimary()
     if (token.is(TokenKind::Identifier)) {
         if (token.isKeyword("null")) {
             next();
-            return std::make_unique<LiteralExpr>(LiteralKind::Null, "NULL", token.offset);
+            return make<LiteralExpr>(LiteralKind::Null, "NULL", token.offset);
         }
         if (token.isKeyword("true") || token.isKeyword("false")) {
             next();
-            return std::make_unique<LiteralExpr>(LiteralKind::Boolean,
-                                                 token.isKeyword("true") ? "1" : "0", token.offset);
+            return make<LiteralExpr>(LiteralKind::Boolean, token.isKeyword("true") ? "1" : "0",
+                                     token.offset);
         }
         if (token.isKeyword("case")) {
             next();
@@ -291,7 +288,7 @@ ExprPtr Parser::parsePrimary()
         if (token.isKeyword("exists")) {
             next();
             expectOperator("(");
-            auto exists = std::make_unique<ExistsExpr>(parseSelect(), token.offset);
+            auto exists = make<ExistsExpr>(nested([&] { return parseSelect(); }), token.offset);
             expectOperator(")");
             return exists;
         }
@@ -315,16 +312,15 @@ ExprPtr Parser::parsePrimary()
         (peek(1).is(TokenKind::Identifier) || peek(1).is(TokenKind::QuotedIdentifier))) {
         next();
         const Token &column = next();
-        return std::make_unique<ColumnExpr>(token.name(), column.name(), token.offset);
+        return make<ColumnExpr>(token.name(), column.name(), token.offset);
     }
-    return std::make_unique<ColumnExpr>(std::string(), token.name(), token.offset);
+    return make<ColumnExpr>(std::string(), token.name(), token.offset);
 }
 
 ExprPtr Parser::parseFunction(const Token &nameToken)
 {
     expectOperator("(");
-    auto function =
-        std::make_unique<FunctionExpr>(std::string(nameToken.text), ExprList(), nameToken.offset);
+    auto function = make<FunctionExpr>(std::string(nameToken.text), ExprList(), nameToken.offset);
     if (acceptOperator("*")) {
         function->star = true;
     } else if (!peek().isOperator(")")) {
@@ -332,7 +328,7 @@ ExprPtr Parser::parseFunction(const Token &nameToken)
             function->distinct = true;
         else
             acceptKeyword("all");
-        function->args = parseExprList();
+        function->args = nested([&] { return parseExprList(); });
     }
     expectOperator(")");
     return function;
@@ -340,7 +336,8 @@ ExprPtr Parser::parseFunction(const Token &nameToken)
 
 ExprPtr Parser::parseCase(int position)
 {
-    auto expr = std::make_unique<CaseExpr>(position);
+    auto expr = make<CaseExpr>(position);
+    Level level(*this);
     if (!peek().isKeyword("when"))
         expr->operand = parseExpr();
     while (acceptKeyword("when")) {
@@ -361,11 +358,11 @@ ExprPtr Parser::parseCase(int position)
 ExprPtr Parser::parseCast(int position)
 {
     expectOperator("(");
-    ExprPtr operand = parseExpr();
+    ExprPtr operand = nested([&] { return parseExpr(); });
     expectKeyword("as");
     TypeName type = parseTypeName(false);
     expectOperator(")");
-    return std::make_unique<CastExpr>(std::move(operand), std::move(type), position);
+    return make<CastExpr>(std::move(operand), std::move(type), position);
 }
 
 // T-SQL CONVERT(type, value [, style]); the style only changes how SQL Server spells dates,
@@ -375,11 +372,11 @@ ExprPtr Parser::parseConvert(int position)
     expectOperator("(");
     TypeName type = parseTypeName(false);
     expectOperator(",");
-    ExprPtr operand = parseExpr();
+    ExprPtr operand = nested([&] { return parseExpr(); });
     if (acceptOperator(","))
-        parseExpr();
+        nested([&] { return parseExpr(); });
     expectOperator(")");
-    return std::make_unique<CastExpr>(std::move(operand), std::move(type), position);
+    return make<CastExpr>(std::move(operand), std::move(type), position);
 }
 
 ExprList Parser::parseExprList()

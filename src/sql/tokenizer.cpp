@@ -73,23 +73,26 @@ void throwSyntaxError(std::string_view text, const Token &token, const std::stri
     throw TranslateError(message, position);
 }
 
-std::vector<Token> tokenize(std::string_view text, Dialect dialect)
+Tokenizer::Tokenizer(std::string_view text, Dialect dialect)
+    : m_text(text)
+    , m_dialect(dialect)
+{}
+
+Token Tokenizer::next()
 {
-    std::vector<Token> tokens;
-    tokens.reserve(text.size() / 4 + 4);
+    const std::string_view text = m_text;
     const size_t n = text.size();
-    size_t i = 0;
+    size_t &i = m_pos;
     bool space = false;
 
-    auto push = [&](TokenKind kind, size_t start, size_t end, std::string value = {}) {
-        Token token;
-        token.kind = kind;
-        token.text = text.substr(start, end - start);
-        token.value = std::move(value);
-        token.offset = int(start);
-        token.spaceBefore = space;
-        tokens.push_back(std::move(token));
-        space = false;
+    auto token = [&](TokenKind kind, size_t start, std::string value = {}) {
+        Token t;
+        t.kind = kind;
+        t.text = text.substr(start, i - start);
+        t.value = std::move(value);
+        t.offset = int(start);
+        t.spaceBefore = space;
+        return t;
     };
 
     // Reads text enclosed in `close`, where a doubled `close` stands for itself.
@@ -138,14 +141,12 @@ std::vector<Token> tokenize(std::string_view text, Dialect dialect)
         if ((c == 'N' || c == 'n') && i + 1 < n && text[i + 1] == '\'') {
             ++i;
             std::string value = readQuoted(i, '\'', "string");
-            push(TokenKind::String, start, i, std::move(value));
-            continue;
+            return token(TokenKind::String, start, std::move(value));
         }
         if (isNameStart(c)) {
             while (i < n && isNameChar(static_cast<unsigned char>(text[i])))
                 ++i;
-            push(TokenKind::Identifier, start, i);
-            continue;
+            return token(TokenKind::Identifier, start);
         }
         if (std::isdigit(c) ||
             (c == '.' && i + 1 < n && isDigit(static_cast<unsigned char>(text[i + 1])))) {
@@ -166,30 +167,26 @@ std::vector<Token> tokenize(std::string_view text, Dialect dialect)
                     i = j;
                 }
             }
-            push(TokenKind::Number, start, i);
-            continue;
+            return token(TokenKind::Number, start);
         }
         switch (c) {
         case '\'': {
             std::string value = readQuoted(i, '\'', "string");
-            push(TokenKind::String, start, i, std::move(value));
-            continue;
+            return token(TokenKind::String, start, std::move(value));
         }
         case '"': {
-            std::string value = readQuoted(i, '"', dialect == Dialect::Jet ? "string" : "name");
-            push(dialect == Dialect::Jet ? TokenKind::String : TokenKind::QuotedIdentifier, start,
-                 i, std::move(value));
-            continue;
+            const bool jet = m_dialect == Dialect::Jet;
+            std::string value = readQuoted(i, '"', jet ? "string" : "name");
+            return token(jet ? TokenKind::String : TokenKind::QuotedIdentifier, start,
+                         std::move(value));
         }
         case '[': {
             std::string value = readQuoted(i, ']', "name");
-            push(TokenKind::QuotedIdentifier, start, i, std::move(value));
-            continue;
+            return token(TokenKind::QuotedIdentifier, start, std::move(value));
         }
         case '`': {
             std::string value = readQuoted(i, '`', "name");
-            push(TokenKind::QuotedIdentifier, start, i, std::move(value));
-            continue;
+            return token(TokenKind::QuotedIdentifier, start, std::move(value));
         }
         case '#': {
             const size_t end = text.find('#', i + 1);
@@ -197,29 +194,25 @@ std::vector<Token> tokenize(std::string_view text, Dialect dialect)
                 text.substr(i + 1, end - i - 1).find('\n') != std::string_view::npos)
                 lexError(text, int(i), "unterminated date literal");
             i = end + 1;
-            push(TokenKind::Date, start, i, std::string(text.substr(start + 1, end - start - 1)));
-            continue;
+            return token(TokenKind::Date, start,
+                         std::string(text.substr(start + 1, end - start - 1)));
         }
         case '<':
             i += (i + 1 < n && (text[i + 1] == '=' || text[i + 1] == '>')) ? 2 : 1;
-            push(TokenKind::Operator, start, i);
-            continue;
+            return token(TokenKind::Operator, start);
         case '>':
         case '!':
             if (c == '!' && !(i + 1 < n && text[i + 1] == '='))
                 lexError(text, int(i), "unexpected character \"!\"");
             i += (i + 1 < n && text[i + 1] == '=') ? 2 : 1;
-            push(TokenKind::Operator, start, i);
-            continue;
+            return token(TokenKind::Operator, start);
         case '=':
             i += (i + 1 < n && text[i + 1] == '=') ? 2 : 1;
-            push(TokenKind::Operator, start, i);
-            continue;
+            return token(TokenKind::Operator, start);
         case '|':
             if (i + 1 < n && text[i + 1] == '|') {
                 i += 2;
-                push(TokenKind::Operator, start, i);
-                continue;
+                return token(TokenKind::Operator, start);
             }
             lexError(text, int(i), "unexpected character \"|\"");
         case '(':
@@ -235,8 +228,7 @@ std::vector<Token> tokenize(std::string_view text, Dialect dialect)
         case '%':
         case '&':
             ++i;
-            push(TokenKind::Operator, start, i);
-            continue;
+            return token(TokenKind::Operator, start);
         default:
             break;
         }
@@ -247,11 +239,16 @@ std::vector<Token> tokenize(std::string_view text, Dialect dialect)
         lexError(text, int(i),
                  "unexpected character \"" + std::string(text.substr(i, end - i)) + "\"");
     }
-    Token end;
-    end.kind = TokenKind::End;
-    end.offset = int(n);
-    end.spaceBefore = space;
-    tokens.push_back(std::move(end));
+    return token(TokenKind::End, n);
+}
+
+std::vector<Token> tokenize(std::string_view text, Dialect dialect)
+{
+    Tokenizer tokenizer(text, dialect);
+    std::vector<Token> tokens;
+    do {
+        tokens.push_back(tokenizer.next());
+    } while (!tokens.back().is(TokenKind::End));
     return tokens;
 }
 

@@ -36,6 +36,22 @@ struct Token
     std::string name() const;
 };
 
+// Reads the tokens of a text one at a time, so that a parser need hold only those of the
+// statement it is on.
+class Tokenizer
+{
+public:
+    Tokenizer(std::string_view text, Dialect dialect);
+    // The next token; at the end of the text an End token, and again on every later call.
+    Token next();
+
+private:
+    std::string_view m_text;
+    Dialect m_dialect;
+    size_t m_pos = 0;
+};
+
+// Every token of a text, the End token last.
 std::vector<Token> tokenize(std::string_view text, Dialect dialect);
 
 // 1-based position in characters of a byte offset, for messages.

@@ -102,10 +102,15 @@ void Walker::walkSource(TableSource &source)
 
 void Walker::walkExpr(ExprPtr &expr)
 {
-    if (!visitExpr(expr))
-        return;
-    walkChildren(expr);
-    leaveExpr(expr);
+    if (m_depth >= TreeLimits::MaxWalkDepth)
+        throw TranslateError("statement too complex: nested deeper than " +
+                             std::to_string(TreeLimits::MaxWalkDepth) + " levels");
+    ++m_depth;
+    if (visitExpr(expr)) {
+        walkChildren(expr);
+        leaveExpr(expr);
+    }
+    --m_depth;
 }
 
 void Walker::walkChildren(ExprPtr &expr)

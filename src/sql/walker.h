@@ -1,6 +1,8 @@
 // The one traversal of the syntax tree that every pass shares. A pass overrides the hooks it
 // needs: visit* runs before the children (return false to skip them, e.g. to handle a subquery
 // in its own scope), leave* after them. leaveExpr may replace the node it is given.
+// A walk deeper than TreeLimits::MaxWalkDepth fails: a tree a rewrite has grown that far would
+// take this or a later pass too close to the end of its stack.
 #pragma once
 
 #include "sql/ast.h"
@@ -33,6 +35,9 @@ protected:
 
     // Walks what a subquery node contains; also used by passes that handle scope themselves.
     void walkChildren(ExprPtr &expr);
+
+private:
+    int m_depth = 0;
 };
 
 } // namespace sql

@@ -12,15 +12,17 @@ namespace tools {
 
 namespace {
 
+bool isNull(const QVariant &value)
+{
+    return value.typeId() == QMetaType::UnknownType || value.typeId() == QMetaType::Nullptr;
+}
+
 // The text the local mode prints for a value of a column of the given type: dates as
 // YYYY-MM-DD, date-times as YYYY-MM-DD HH:MM:SS (also at midnight), booleans as 1 or 0,
 // blobs in hexadecimal.
 QByteArray csvText(const QVariant &value, wire::ValueType type)
 {
     switch (value.typeId()) {
-    case QMetaType::UnknownType:
-    case QMetaType::Nullptr:
-        return {};
     case QMetaType::Bool:
         return value.toBool() ? "1" : "0";
     case QMetaType::Double:
@@ -42,17 +44,18 @@ QByteArray csvText(const QVariant &value, wire::ValueType type)
 
 void printRows(const QList<wire::Row> &rows, const QList<wire::Field> &fields)
 {
-    std::string line;
+    sql::CsvRecord record;
     for (const wire::Row &row : rows) {
-        line.clear();
         for (qsizetype c = 0; c < row.size(); ++c) {
-            if (c)
-                line += ',';
-            line += sql::csvField(
-                csvText(row[c], c < fields.size() ? fields[c].type : wire::ValueType::Unknown)
-                    .toStdString());
+            if (isNull(row[c])) {
+                record.addNull();
+                continue;
+            }
+            const QByteArray text =
+                csvText(row[c], c < fields.size() ? fields[c].type : wire::ValueType::Unknown);
+            record.addText(std::string_view(text.constData(), size_t(text.size())));
         }
-        std::printf("%s\r\n", line.c_str());
+        std::fputs(record.end().c_str(), stdout);
     }
 }
 
@@ -81,13 +84,10 @@ int runRemote(const RemoteOptions &options)
             wire::OpenResult result = client.open(QStringLiteral("pTmp"), statement);
             if (result.fields.isEmpty())
                 continue;
-            std::string header;
-            for (qsizetype c = 0; c < result.fields.size(); ++c) {
-                if (c)
-                    header += ',';
-                header += sql::csvField(result.fields[c].name.toStdString());
-            }
-            std::printf("%s\r\n", header.c_str());
+            sql::CsvRecord header;
+            for (const wire::Field &field : result.fields)
+                header.addText(field.name.toStdString());
+            std::fputs(header.end().c_str(), stdout);
             printRows(result.rows, result.fields);
             while (!result.eof()) {
                 wire::Packet packet = client.fetch(result.cursor);

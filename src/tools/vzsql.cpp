@@ -101,8 +101,16 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
         } else {
             text = parser.values(commandOption).join(QStringLiteral(";\n"));
         }
-        options.request.statements =
-            sql::splitStatements(text.toStdString(), options.request.dialect);
+        try {
+            options.request.statements =
+                sql::splitStatements(text.toStdString(), options.request.dialect);
+        } catch (const sql::Error &) {
+            // Through a server, its translator is the judge: a text that does not split here
+            // goes to it whole, and its reply gives the reason.
+            if (!parser.isSet(serverOption))
+                throw;
+            options.request.statements = {text.toStdString()};
+        }
     } catch (const sql::Error &e) {
         std::fprintf(stderr, "vzsql: %s\n", e.what());
         return 1;

@@ -1,7 +1,9 @@
 // vzsql --server as a user runs it against a real vzserver.
 #include "serverfixture.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 using namespace vztest;
 
@@ -12,6 +14,7 @@ struct ToolRun
     int exitCode = -1;
     QString out;
     QString err;
+    bool crashed = false;
 };
 
 class RemoteShell : public ServerTest
@@ -23,7 +26,8 @@ protected:
         process.start(programPath(QStringLiteral("vzsql")), arguments);
         process.waitForFinished(60000);
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+                QString::fromUtf8(process.readAllStandardError()),
+                process.exitStatus() == QProcess::CrashExit};
     }
 
     QStringList remote(const QString &account = QStringLiteral("001"))
@@ -82,4 +86,84 @@ TEST_F(RemoteShell, ARefusedAccountSetAFailedStatementOrNoServerExitWithOne)
     EXPECT_EQ(unreachable.exitCode, 1);
     EXPECT_TRUE(unreachable.err.contains(QStringLiteral("cannot connect")))
         << unreachable.err.toStdString();
+}
+
+// Statements far beyond the translator's bounds, sent as a user would send them: each gets an
+// error reply from the server, and the same server then answers another client.
+TEST_F(RemoteShell, TooComplexStatementsGetAnErrorAndTheServerServesOn)
+{
+    const ToolRun created = vzsql(
+        remote() + QStringList{QStringLiteral("-c"),
+                               QStringLiteral("create table Inv_Itemlist (ID int, a int)"),
+                               QStringLiteral("-c"),
+                               QStringLiteral("insert into Inv_Itemlist values (1, 1), (2, 3)")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+
+    const struct
+    {
+        const char *what;
+        QByteArray text;
+    } cases[] = {
+        {"a sum of 100,000 terms", "select 1" + QByteArray("+1").repeated(99999)},
+        {"a conjunction of 200,000 terms",
+         "select count(*) from Inv_Itemlist where 1=1" + QByteArray(" and a=1").repeated(200000)},
+        {"100,000 nested parentheses",
+         "select " + QByteArray(100000, '(') + "1" + QByteArray(100000, ')')},
+        {"100,000 NOTs",
+         "select * from Inv_Itemlist where " + QByteArray("not ").repeated(100000) + "a=1"},
+        {"100,000 minus signs", "select " + QByteArray("- ").repeated(100000) + "1"},
+    };
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("q.sql"));
+    for (const auto &c : cases) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(c.text);
+        out.close();
+        const ToolRun refused = vzsql(remote() + QStringList{QStringLiteral("-f"), file});
+        EXPECT_FALSE(refused.crashed) << c.what;
+        EXPECT_EQ(refused.exitCode, 1) << c.what;
+        EXPECT_TRUE(refused.err.contains(
+            QStringLiteral("statement too complex: nested deeper than 256 levels")))
+            << c.what << ": " << refused.err.left(300).toStdString();
+        EXPECT_TRUE(refused.out.isEmpty()) << c.what;
+
+        // The reply is the server's own: the same text sent by a protocol client.
+        try {
+            rowsOf(*connect(), QString::fromUtf8(c.text));
+            ADD_FAILURE() << c.what << " was answered";
+        } catch (const wire::Error &e) {
+            EXPECT_EQ(e.kind(), wire::Error::Kind::Server) << c.what;
+            EXPECT_TRUE(e.message().startsWith(
+                QStringLiteral("statement too complex: nested deeper than 256 levels")))
+                << c.what << ": " << e.message().left(300).toStdString();
+        }
+
+        const ToolRun counted =
+            vzsql(remote() + QStringList{QStringLiteral("-c"),
+                                         QStringLiteral("select count(*) from Inv_Itemlist")});
+        EXPECT_EQ(counted.exitCode, 0) << c.what << ": " << counted.err.toStdString();
+        EXPECT_EQ(counted.out, QStringLiteral("Expr1000\r\n2\r\n")) << c.what;
+    }
+}
+
+// Through the server as on a file: a row that is one empty text is written "", a NULL stays
+// empty.
+TEST_F(RemoteShell, AnEmptyTextAloneIsQuotedANullIsNot)
+{
+    const ToolRun created = vzsql(
+        remote() +
+        QStringList{QStringLiteral("-c"), QStringLiteral("create table E (ID int, MC varchar(10))"),
+                    QStringLiteral("-c"),
+                    QStringLiteral("insert into E values (1, ''), (2, Null), (3, 'a')")});
+    ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
+    const ToolRun single =
+        vzsql(remote() +
+              QStringList{QStringLiteral("-c"), QStringLiteral("select MC from E order by ID")});
+    EXPECT_EQ(single.exitCode, 0) << single.err.toStdString();
+    EXPECT_EQ(single.out, QStringLiteral("MC\r\n\"\"\r\n\r\na\r\n"));
+    const ToolRun wide =
+        vzsql(remote() + QStringList{QStringLiteral("-c"),
+                                     QStringLiteral("select ID, MC from E order by ID")});
+    EXPECT_EQ(wide.out, QStringLiteral("ID,MC\r\n1,\r\n2,\r\n3,a\r\n"));
 }

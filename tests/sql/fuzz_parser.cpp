@@ -45,6 +45,10 @@ void checkRoundTrip(std::string_view text, sql::Dialect dialect)
             std::abort();
         }
     } catch (const sql::TranslateError &e) {
+        // The printer may need a level more than the source had (an OR before a second WHERE
+        // is printed in parentheses), so a source at the depth bound may print beyond it.
+        if (std::string_view(e.what()).starts_with("statement too complex"))
+            return;
         std::fprintf(stderr, "the printed text does not parse (%s):\n%s\n", e.what(),
                      printed.c_str());
         std::abort();

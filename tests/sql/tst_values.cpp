@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -131,6 +134,45 @@ TEST(Csv, QuotesAfterRfc4180)
     sql::CsvWriter writer(out);
     writer.writeRow({"a", "b,c", ""});
     EXPECT_EQ(out.str(), "a,\"b,c\",\r\n");
+}
+
+// A record that is one empty text must not read back as a blank line, that is as no record;
+// a NULL has no text at all.
+TEST(Csv, AnEmptyTextAloneIsQuotedANullIsNot)
+{
+    const std::optional<std::string> null;
+    const struct
+    {
+        std::vector<std::optional<std::string>> fields;
+        const char *line;
+    } cases[] = {
+        {{""}, "\"\"\r\n"},    {{null}, "\r\n"}, {{"", ""}, ",\r\n"},      {{"", null}, ",\r\n"},
+        {{null, ""}, ",\r\n"}, {{"a"}, "a\r\n"}, {{"a,b"}, "\"a,b\"\r\n"}, {{}, "\r\n"},
+    };
+    sql::CsvRecord record;
+    for (const auto &c : cases) {
+        for (const auto &field : c.fields) {
+            if (field)
+                record.addText(*field);
+            else
+                record.addNull();
+        }
+        EXPECT_EQ(record.end(), c.line);
+    }
+    // Through a database: '' and NULL in a one-column result, and in a wider one.
+    sql::Database db(":memory:");
+    db.exec("create table E (ID integer, MC text); "
+            "insert into E values (1, ''), (2, NULL), (3, 'a')");
+    for (const auto &[query, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"select MC from E order by ID", "\"\"\r\n\r\na\r\n"},
+             {"select ID, MC from E order by ID", "1,\r\n2,\r\n3,a\r\n"},
+         }) {
+        std::ostringstream out;
+        sql::CsvWriter writer(out);
+        sql::Statement statement = db.prepare(query);
+        writer.writeRows(statement.handle(), {});
+        EXPECT_EQ(out.str(), expected) << query;
+    }
 }
 
 TEST(Csv, NumbersHaveNoGroupingAndNoNoise)

@@ -18,6 +18,7 @@ struct Result
     int exitCode = -1;
     QString out;
     QString err;
+    bool crashed = false;
 };
 
 Result runProgram(const QString &program, const QStringList &arguments)
@@ -26,7 +27,8 @@ Result runProgram(const QString &program, const QStringList &arguments)
     process.start(vztest::programPath(program), arguments);
     process.waitForFinished(60000);
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+            QString::fromUtf8(process.readAllStandardError()),
+            process.exitStatus() == QProcess::CrashExit};
 }
 
 Result vzsql(const QStringList &arguments)
@@ -169,6 +171,60 @@ TEST_F(Vzsql, ListsReferencesWithOrWithoutADatabase)
         run(QStringLiteral("select H.PM from HP H"), {QStringLiteral("--references")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("unknown column H.PM")));
+}
+
+// Texts far beyond the bounds of the translator, from a file as a user would run them: an error
+// naming the bound, status 1, no crash; whether translated only or run, in both dialects.
+TEST_F(Vzsql, TooComplexStatementsAreErrorsNotCrashes)
+{
+    ok(QStringLiteral("create table Inv_Itemlist (ID int, a int)"));
+    const struct
+    {
+        const char *what;
+        QByteArray text;
+    } cases[] = {
+        {"a sum of 100,000 terms", "select 1" + QByteArray("+1").repeated(99999)},
+        {"a conjunction of 200,000 terms",
+         "select count(*) from Inv_Itemlist where 1=1" + QByteArray(" and a=1").repeated(200000)},
+        {"100,000 nested parentheses",
+         "select " + QByteArray(100000, '(') + "1" + QByteArray(100000, ')')},
+        {"100,000 NOTs",
+         "select * from Inv_Itemlist where " + QByteArray("not ").repeated(100000) + "a=1"},
+        {"100,000 minus signs", "select " + QByteArray("- ").repeated(100000) + "1"},
+    };
+    const QString file = dir.filePath(QStringLiteral("q.sql"));
+    for (const auto &c : cases) {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(c.text);
+        out.close();
+        for (const QStringList &mode :
+             {QStringList{QStringLiteral("--translate")}, QStringList{},
+              QStringList{QStringLiteral("--dialect"), QStringLiteral("tsql")}}) {
+            const Result result = vzsql(
+                QStringList{QStringLiteral("--db"), database, QStringLiteral("-f"), file} + mode);
+            EXPECT_FALSE(result.crashed) << c.what;
+            EXPECT_EQ(result.exitCode, 1) << c.what;
+            EXPECT_TRUE(result.err.startsWith(
+                QStringLiteral("vzsql: statement too complex: nested deeper than 256 levels")))
+                << c.what << ": " << result.err.left(200).toStdString();
+            EXPECT_TRUE(result.out.isEmpty()) << c.what;
+        }
+    }
+    // The file is fine afterwards.
+    EXPECT_EQ(csv(QStringLiteral("select count(*) as N from Inv_Itemlist")),
+              QStringLiteral("N\r\n0\r\n"));
+}
+
+// A row that is one empty text is written "" so that it reads back as a row; a NULL stays empty.
+TEST_F(Vzsql, AnEmptyTextAloneIsQuotedANullIsNot)
+{
+    ok(QStringLiteral("create table E (ID int, MC varchar(10))"));
+    ok(QStringLiteral("insert into E values (1, ''), (2, Null), (3, 'a')"));
+    EXPECT_EQ(csv(QStringLiteral("select MC from E order by ID")),
+              QStringLiteral("MC\r\n\"\"\r\n\r\na\r\n"));
+    EXPECT_EQ(csv(QStringLiteral("select ID, MC from E order by ID")),
+              QStringLiteral("ID,MC\r\n1,\r\n2,\r\n3,a\r\n"));
 }
 
 TEST_F(Vzsql, ReportsErrorsWithStatusOne)

@@ -39,6 +39,7 @@ struct Node
     TField *field = nullptr;
     QString name; // function or aggregate name, upper case
     std::vector<std::unique_ptr<Node>> children;
+    int height = 1; // levels from here to the deepest leaf
     // Aggregate state, filled by evaluateAggregate.
     mutable Value result;
     mutable double sum = 0;
@@ -47,6 +48,11 @@ struct Node
 };
 
 namespace {
+
+// Far beyond any filter a user writes or a form builds, and far from the end of the stack for
+// the parser and the recursive evaluation.
+constexpr int MaxDepth = 256;
+constexpr int MaxNodes = 100000;
 
 struct Token
 {
@@ -82,9 +88,39 @@ public:
 private:
     [[noreturn]] void fail(const QString &what) const
     {
+        // The position tells where; a text of pages would bury the reason.
+        constexpr qsizetype Shown = 100;
+        const QString text =
+            m_text.size() > Shown ? m_text.left(Shown) + QStringLiteral("...") : m_text;
         throw EDatabaseError(QStringLiteral("Invalid expression \"%1\": %2 at position %3")
-                                 .arg(m_text, what)
+                                 .arg(text, what)
                                  .arg(m_token.position + 1));
+    }
+
+    // Every node is finished here, so that the bounds on the tree cover them all; a chain of
+    // operators such as a + b + c grows one level with each operator.
+    std::unique_ptr<Node> finished(std::unique_ptr<Node> node)
+    {
+        for (const auto &child : node->children)
+            node->height = std::max(node->height, child->height + 1);
+        if (node->height > MaxDepth)
+            fail(QStringLiteral("expression too complex: nested deeper than %1 levels")
+                     .arg(MaxDepth));
+        if (++m_nodes > MaxNodes)
+            fail(QStringLiteral("expression too complex: more than %1 nodes").arg(MaxNodes));
+        return node;
+    }
+
+    // Parses what sits within parentheses, after NOT or a sign, or in a function's arguments.
+    template<class Parse>
+    std::unique_ptr<Node> nested(Parse parse)
+    {
+        if (++m_nesting > MaxDepth)
+            fail(QStringLiteral("expression too complex: nested deeper than %1 levels")
+                     .arg(MaxDepth));
+        auto node = parse();
+        --m_nesting;
+        return node;
     }
 
     void advance()
@@ -200,14 +236,14 @@ private:
         advance();
     }
 
-    static std::unique_ptr<Node> binary(Op op, std::unique_ptr<Node> a, std::unique_ptr<Node> b)
+    std::unique_ptr<Node> binary(Op op, std::unique_ptr<Node> a, std::unique_ptr<Node> b)
     {
         auto node = std::make_unique<Node>();
         node->kind = Node::Binary;
         node->op = op;
         node->children.push_back(std::move(a));
         node->children.push_back(std::move(b));
-        return node;
+        return finished(std::move(node));
     }
 
     std::unique_ptr<Node> parseOr()
@@ -236,8 +272,8 @@ private:
             advance();
             auto node = std::make_unique<Node>();
             node->kind = Node::Not;
-            node->children.push_back(parseNot());
-            return node;
+            node->children.push_back(nested([&] { return parseNot(); }));
+            return finished(std::move(node));
         }
         return parseComparison();
     }
@@ -271,7 +307,7 @@ private:
             node->negated = negated;
             node->children.push_back(std::move(left));
             node->children.push_back(parseAdditive());
-            return node;
+            return finished(std::move(node));
         }
         if (isKeyword("IN")) {
             advance();
@@ -286,7 +322,7 @@ private:
                 node->children.push_back(parseAdditive());
             }
             expectSymbol(")");
-            return node;
+            return finished(std::move(node));
         }
         if (isKeyword("IS")) {
             advance();
@@ -300,7 +336,7 @@ private:
                 fail(QStringLiteral("NULL expected"));
             advance();
             node->children.push_back(std::move(left));
-            return node;
+            return finished(std::move(node));
         }
         return left;
     }
@@ -333,12 +369,12 @@ private:
             advance();
             auto node = std::make_unique<Node>();
             node->kind = Node::Negate;
-            node->children.push_back(parseUnary());
-            return node;
+            node->children.push_back(nested([&] { return parseUnary(); }));
+            return finished(std::move(node));
         }
         if (isSymbol("+")) {
             advance();
-            return parseUnary();
+            return nested([&] { return parseUnary(); });
         }
         return parsePrimary();
     }
@@ -349,16 +385,16 @@ private:
         if (m_token.type == Token::Number) {
             node->constant = Value::fromNumber(m_token.number, m_token.integer);
             advance();
-            return node;
+            return finished(std::move(node));
         }
         if (m_token.type == Token::String) {
             node->constant = Value::fromText(m_token.text);
             advance();
-            return node;
+            return finished(std::move(node));
         }
         if (isSymbol("(")) {
             advance();
-            auto inner = parseOr();
+            auto inner = nested([&] { return parseOr(); });
             expectSymbol(")");
             return inner;
         }
@@ -368,11 +404,11 @@ private:
         if (isKeyword("TRUE") || isKeyword("FALSE")) {
             node->constant = Value::fromBoolean(isKeyword("TRUE"));
             advance();
-            return node;
+            return finished(std::move(node));
         }
         if (isKeyword("NULL")) {
             advance();
-            return node;
+            return finished(std::move(node));
         }
         const QString name = m_token.text;
         const bool quoted = m_quotedName;
@@ -383,7 +419,7 @@ private:
         node->field = m_dataSet.FindField(name);
         if (!node->field)
             fail(QStringLiteral("field '%1' not found").arg(name));
-        return node;
+        return finished(std::move(node));
     }
 
     std::unique_ptr<Node> parseCall(const QString &name)
@@ -410,25 +446,26 @@ private:
                 advance();
             } else {
                 m_inAggregate = true;
-                node->children.push_back(parseOr());
+                node->children.push_back(nested([&] { return parseOr(); }));
                 m_inAggregate = false;
             }
             expectSymbol(")");
-            m_aggregates.push_back(node.get());
-            return node;
+            auto aggregate = finished(std::move(node));
+            m_aggregates.push_back(aggregate.get());
+            return aggregate;
         }
         if (!functions.contains(name))
             fail(QStringLiteral("unknown function %1").arg(name));
         node->kind = Node::Function;
         if (!isSymbol(")")) {
-            node->children.push_back(parseOr());
+            node->children.push_back(nested([&] { return parseOr(); }));
             while (isSymbol(",")) {
                 advance();
-                node->children.push_back(parseOr());
+                node->children.push_back(nested([&] { return parseOr(); }));
             }
         }
         expectSymbol(")");
-        return node;
+        return finished(std::move(node));
     }
 
     const QString &m_text;
@@ -439,6 +476,8 @@ private:
     Token m_token;
     bool m_quotedName = false;
     bool m_inAggregate = false;
+    int m_nesting = 0;
+    int m_nodes = 0;
 };
 
 Value fieldValue(const TField &field)

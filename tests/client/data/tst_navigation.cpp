@@ -129,6 +129,90 @@ TEST(Navigation, FilterExpressions)
     EXPECT_EQ(ds.RecordCount(), 4);
 }
 
+QString repeated(const QString &piece, int count)
+{
+    return piece.repeated(count);
+}
+
+// A filter of any length or depth is refused with a clear error, never a crash, and the old
+// filter stays; long ones below the bounds filter as written.
+TEST(Navigation, FiltersBeyondTheBoundsAreRefused)
+{
+    TClientDataSet ds;
+    createGoods(ds);
+    ds.SetFiltered(true);
+    ds.SetFilter(QStringLiteral("ID < 3"));
+    const QString deeper = QStringLiteral("expression too complex: nested deeper than 256 levels");
+    const struct
+    {
+        const char *what;
+        QString filter;
+        QString error;
+    } refused[] = {
+        {"a sum of 100,000 terms",
+         QStringLiteral("SL") + repeated(QStringLiteral(" + SL"), 99999) + QStringLiteral(" > 0"),
+         deeper},
+        {"a conjunction of 200,000 terms",
+         QStringLiteral("ID > 0") + repeated(QStringLiteral(" and ID > 0"), 200000), deeper},
+        {"100,000 nested parentheses",
+         repeated(QStringLiteral("("), 100000) + QStringLiteral("ID = 1") +
+             repeated(QStringLiteral(")"), 100000),
+         deeper},
+        {"100,000 NOTs", repeated(QStringLiteral("not "), 100000) + QStringLiteral("ID = 1"),
+         deeper},
+        {"100,000 minus signs", repeated(QStringLiteral("- "), 100000) + QStringLiteral("ID = 1"),
+         deeper},
+        {"100,000 plus signs", repeated(QStringLiteral("+ "), 100000) + QStringLiteral("ID = 1"),
+         deeper},
+        {"50,000 nested calls",
+         repeated(QStringLiteral("UPPER("), 50000) + QStringLiteral("BH") +
+             repeated(QStringLiteral(")"), 50000) + QStringLiteral(" = 'A02'"),
+         deeper},
+        {"an IN list of 150,000 values",
+         QStringLiteral("ID in (") + repeated(QStringLiteral("1, "), 150000) + QStringLiteral("2)"),
+         QStringLiteral("expression too complex: more than 100000 nodes")},
+    };
+    for (const auto &c : refused) {
+        try {
+            ds.SetFilter(c.filter);
+            ADD_FAILURE() << c.what << " was accepted";
+        } catch (const EDatabaseError &e) {
+            EXPECT_TRUE(e.Message().contains(c.error))
+                << c.what << ": " << e.Message().toStdString();
+            // The message names the reason without repeating pages of text.
+            EXPECT_LT(e.Message().size(), 400) << c.what;
+        }
+        EXPECT_EQ(ds.Filter(), u"ID < 3") << c.what;
+        EXPECT_EQ(codes(ds), u"b01,A02") << c.what;
+    }
+
+    const struct
+    {
+        const char *what;
+        QString filter;
+        const char16_t *codes;
+    } accepted[] = {
+        {"a long sum",
+         QStringLiteral("ID") + repeated(QStringLiteral(" + ID"), 249) + QStringLiteral(" = 500"),
+         u"A02"},
+        {"a long disjunction",
+         QStringLiteral("ID = 4") + repeated(QStringLiteral(" or ID = 3"), 249), u"a03,B04"},
+        {"deep parentheses",
+         repeated(QStringLiteral("("), 240) + QStringLiteral("ID = 1") +
+             repeated(QStringLiteral(")"), 240),
+         u"b01"},
+        {"an even number of NOTs", repeated(QStringLiteral("not "), 240) + QStringLiteral("ID = 1"),
+         u"b01"},
+        {"a long IN list",
+         QStringLiteral("ID in (") + repeated(QStringLiteral("9, "), 90000) + QStringLiteral("4)"),
+         u"B04"},
+    };
+    for (const auto &c : accepted) {
+        ds.SetFilter(c.filter);
+        EXPECT_EQ(codes(ds), QString::fromUtf16(c.codes)) << c.what;
+    }
+}
+
 TEST(Navigation, RecordFilterHandlerAndPostedRecords)
 {
     TClientDataSet ds;
