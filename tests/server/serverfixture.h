@@ -50,6 +50,8 @@ protected:
         sql::Database db(QDir(server.dataDir())
                              .filePath(accountNo + QStringLiteral("/VzData.db"))
                              .toStdString());
+        // The server may still be closing a session's connections, checkpointing as it goes.
+        sqlite3_busy_timeout(db.handle(), 10000);
         db.exec(sqlText);
     }
 
