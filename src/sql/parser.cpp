@@ -30,24 +30,13 @@ bool isReservedWord(std::string_view word)
 Parser::Parser(std::string_view text, Dialect dialect)
     : m_text(text)
     , m_dialect(dialect)
-    , m_tokenizer(text, dialect)
+    , m_tokens(text, dialect)
 {}
 
-const Token &Parser::token(size_t index) const
+void Parser::tooManyTokens() const
 {
-    while (m_first + m_tokens.size() <= index &&
-           (m_tokens.empty() || !m_tokens.back().is(TokenKind::End))) {
-        m_tokens.push_back(m_tokenizer.next());
-        if (m_first + m_tokens.size() - m_statement > size_t(TreeLimits::MaxTokens))
-            tooComplex("more than " + std::to_string(TreeLimits::MaxTokens) + " tokens",
-                       m_tokens.back().offset);
-    }
-    return m_tokens[std::min(index - m_first, m_tokens.size() - 1)];
-}
-
-const Token &Parser::peek(size_t ahead) const
-{
-    return token(m_pos + ahead);
+    tooComplex("more than " + std::to_string(TreeLimits::MaxTokens) + " tokens",
+               m_tokens.at(m_statement + TreeLimits::MaxTokens - 1).offset);
 }
 
 const Token &Parser::next()
@@ -93,12 +82,10 @@ void Parser::fail(const std::string &expected) const
     throwSyntaxError(m_text, peek(), expected);
 }
 
-void Parser::reach(int level)
+void Parser::tooDeep() const
 {
-    if (level > TreeLimits::MaxDepth)
-        tooComplex("nested deeper than " + std::to_string(TreeLimits::MaxDepth) + " levels",
-                   peek().offset);
-    m_deepest = std::max(m_deepest, level);
+    tooComplex("nested deeper than " + std::to_string(TreeLimits::MaxDepth) + " levels",
+               peek().offset);
 }
 
 void Parser::tooComplex(const std::string &what, int offset) const
@@ -140,10 +127,7 @@ std::vector<std::string_view> Parser::splitScript()
         if (peek().is(TokenKind::End))
             break;
         // The bounds hold for each statement of a script, and only its tokens are kept.
-        while (m_first < m_pos) {
-            m_tokens.pop_front();
-            ++m_first;
-        }
+        m_tokens.dropBefore(m_pos);
         m_statement = m_pos;
         m_nodes = 0;
         const size_t begin = size_t(peek().offset);

@@ -7,7 +7,6 @@
 #include "sql/tokenizer.h"
 
 #include <algorithm>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -31,8 +30,14 @@ private:
     class Chain;
 
     // The token at `index` of the text, read as far as needed; the End token past the end.
-    const Token &token(size_t index) const;
-    const Token &peek(size_t ahead = 0) const;
+    const Token &token(size_t index) const
+    {
+        if (index - m_statement >= size_t(TreeLimits::MaxTokens))
+            tooManyTokens();
+        return m_tokens.at(index);
+    }
+    [[noreturn]] void tooManyTokens() const;
+    const Token &peek(size_t ahead = 0) const { return token(m_pos + ahead); }
     const Token &next();
     bool acceptKeyword(std::string_view keyword);
     bool acceptOperator(std::string_view op);
@@ -56,7 +61,13 @@ private:
     template<class Parse>
     auto nested(Parse parse);
     // Notes that the tree reaches `level`; fails beyond the depth bound.
-    void reach(int level);
+    void reach(int level)
+    {
+        if (level > TreeLimits::MaxDepth)
+            tooDeep();
+        m_deepest = std::max(m_deepest, level);
+    }
+    [[noreturn]] void tooDeep() const;
     [[noreturn]] void tooComplex(const std::string &what, int offset) const;
 
     StatementPtr parseStatementBody();
@@ -100,10 +111,8 @@ private:
 
     std::string_view m_text;
     Dialect m_dialect;
-    mutable Tokenizer m_tokenizer;
-    // The tokens of the statement being parsed, and those read ahead of it.
-    mutable std::deque<Token> m_tokens;
-    size_t m_first = 0;     // index in the text of m_tokens.front()
+    // Read as the parser goes; a script keeps the tokens of its current statement only.
+    mutable TokenStream m_tokens;
     size_t m_statement = 0; // index of the statement's first token
     size_t m_pos = 0;       // index of the current token
     int m_depth = 0;        // level of the node being parsed

@@ -78,21 +78,19 @@ Tokenizer::Tokenizer(std::string_view text, Dialect dialect)
     , m_dialect(dialect)
 {}
 
-Token Tokenizer::next()
+void Tokenizer::next(Token &out)
 {
     const std::string_view text = m_text;
     const size_t n = text.size();
     size_t &i = m_pos;
     bool space = false;
 
-    auto token = [&](TokenKind kind, size_t start, std::string value = {}) {
-        Token t;
-        t.kind = kind;
-        t.text = text.substr(start, i - start);
-        t.value = std::move(value);
-        t.offset = int(start);
-        t.spaceBefore = space;
-        return t;
+    auto emit = [&](TokenKind kind, size_t start, std::string value = {}) {
+        out.kind = kind;
+        out.text = text.substr(start, i - start);
+        out.value = std::move(value);
+        out.offset = int(start);
+        out.spaceBefore = space;
     };
 
     // Reads text enclosed in `close`, where a doubled `close` stands for itself.
@@ -141,12 +139,12 @@ Token Tokenizer::next()
         if ((c == 'N' || c == 'n') && i + 1 < n && text[i + 1] == '\'') {
             ++i;
             std::string value = readQuoted(i, '\'', "string");
-            return token(TokenKind::String, start, std::move(value));
+            return emit(TokenKind::String, start, std::move(value));
         }
         if (isNameStart(c)) {
             while (i < n && isNameChar(static_cast<unsigned char>(text[i])))
                 ++i;
-            return token(TokenKind::Identifier, start);
+            return emit(TokenKind::Identifier, start);
         }
         if (std::isdigit(c) ||
             (c == '.' && i + 1 < n && isDigit(static_cast<unsigned char>(text[i + 1])))) {
@@ -167,26 +165,26 @@ Token Tokenizer::next()
                     i = j;
                 }
             }
-            return token(TokenKind::Number, start);
+            return emit(TokenKind::Number, start);
         }
         switch (c) {
         case '\'': {
             std::string value = readQuoted(i, '\'', "string");
-            return token(TokenKind::String, start, std::move(value));
+            return emit(TokenKind::String, start, std::move(value));
         }
         case '"': {
             const bool jet = m_dialect == Dialect::Jet;
             std::string value = readQuoted(i, '"', jet ? "string" : "name");
-            return token(jet ? TokenKind::String : TokenKind::QuotedIdentifier, start,
-                         std::move(value));
+            return emit(jet ? TokenKind::String : TokenKind::QuotedIdentifier, start,
+                        std::move(value));
         }
         case '[': {
             std::string value = readQuoted(i, ']', "name");
-            return token(TokenKind::QuotedIdentifier, start, std::move(value));
+            return emit(TokenKind::QuotedIdentifier, start, std::move(value));
         }
         case '`': {
             std::string value = readQuoted(i, '`', "name");
-            return token(TokenKind::QuotedIdentifier, start, std::move(value));
+            return emit(TokenKind::QuotedIdentifier, start, std::move(value));
         }
         case '#': {
             const size_t end = text.find('#', i + 1);
@@ -194,25 +192,25 @@ Token Tokenizer::next()
                 text.substr(i + 1, end - i - 1).find('\n') != std::string_view::npos)
                 lexError(text, int(i), "unterminated date literal");
             i = end + 1;
-            return token(TokenKind::Date, start,
-                         std::string(text.substr(start + 1, end - start - 1)));
+            return emit(TokenKind::Date, start,
+                        std::string(text.substr(start + 1, end - start - 1)));
         }
         case '<':
             i += (i + 1 < n && (text[i + 1] == '=' || text[i + 1] == '>')) ? 2 : 1;
-            return token(TokenKind::Operator, start);
+            return emit(TokenKind::Operator, start);
         case '>':
         case '!':
             if (c == '!' && !(i + 1 < n && text[i + 1] == '='))
                 lexError(text, int(i), "unexpected character \"!\"");
             i += (i + 1 < n && text[i + 1] == '=') ? 2 : 1;
-            return token(TokenKind::Operator, start);
+            return emit(TokenKind::Operator, start);
         case '=':
             i += (i + 1 < n && text[i + 1] == '=') ? 2 : 1;
-            return token(TokenKind::Operator, start);
+            return emit(TokenKind::Operator, start);
         case '|':
             if (i + 1 < n && text[i + 1] == '|') {
                 i += 2;
-                return token(TokenKind::Operator, start);
+                return emit(TokenKind::Operator, start);
             }
             lexError(text, int(i), "unexpected character \"|\"");
         case '(':
@@ -228,7 +226,7 @@ Token Tokenizer::next()
         case '%':
         case '&':
             ++i;
-            return token(TokenKind::Operator, start);
+            return emit(TokenKind::Operator, start);
         default:
             break;
         }
@@ -239,7 +237,7 @@ Token Tokenizer::next()
         lexError(text, int(i),
                  "unexpected character \"" + std::string(text.substr(i, end - i)) + "\"");
     }
-    return token(TokenKind::End, n);
+    return emit(TokenKind::End, n);
 }
 
 std::vector<Token> tokenize(std::string_view text, Dialect dialect)
@@ -247,9 +245,32 @@ std::vector<Token> tokenize(std::string_view text, Dialect dialect)
     Tokenizer tokenizer(text, dialect);
     std::vector<Token> tokens;
     do {
-        tokens.push_back(tokenizer.next());
+        tokenizer.next(tokens.emplace_back());
     } while (!tokens.back().is(TokenKind::End));
     return tokens;
+}
+
+TokenStream::TokenStream(std::string_view text, Dialect dialect)
+    : m_tokenizer(text, dialect)
+{}
+
+const Token &TokenStream::readTo(size_t index)
+{
+    while (!m_ended && m_read <= index) {
+        if ((m_read >> BlockShift) == m_blocks.size())
+            m_blocks.push_back(std::make_unique<Token[]>(BlockSize));
+        Token &token = slot(m_read);
+        m_tokenizer.next(token);
+        m_ended = token.is(TokenKind::End);
+        ++m_read;
+    }
+    return slot(std::min(index, m_read - 1));
+}
+
+void TokenStream::dropBefore(size_t index)
+{
+    for (; m_kept < (index >> BlockShift) && m_kept < m_blocks.size(); ++m_kept)
+        m_blocks[m_kept].reset();
 }
 
 } // namespace sql

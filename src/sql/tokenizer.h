@@ -4,6 +4,7 @@
 
 #include "sql/translator.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,8 +43,9 @@ class Tokenizer
 {
 public:
     Tokenizer(std::string_view text, Dialect dialect);
-    // The next token; at the end of the text an End token, and again on every later call.
-    Token next();
+    // Reads the next token into `token`: at the end of the text an End token, and again on
+    // every later call.
+    void next(Token &token);
 
 private:
     std::string_view m_text;
@@ -53,6 +55,38 @@ private:
 
 // Every token of a text, the End token last.
 std::vector<Token> tokenize(std::string_view text, Dialect dialect);
+
+// The tokens of a text by index, read when first asked for. They are kept in blocks, so a
+// token stays in place (and a reference to it valid) while more are read; the blocks before a
+// given token can be let go.
+class TokenStream
+{
+public:
+    TokenStream(std::string_view text, Dialect dialect);
+
+    // The token at `index`; the End token for any index past the end.
+    const Token &at(size_t index)
+    {
+        if (index < m_read)
+            return slot(index);
+        return readTo(index);
+    }
+    // Lets go of the blocks that hold only tokens before `index`.
+    void dropBefore(size_t index);
+
+private:
+    static constexpr size_t BlockShift = 6;
+    static constexpr size_t BlockSize = size_t(1) << BlockShift;
+
+    Token &slot(size_t index) { return m_blocks[index >> BlockShift][index & (BlockSize - 1)]; }
+    const Token &readTo(size_t index);
+
+    Tokenizer m_tokenizer;
+    std::vector<std::unique_ptr<Token[]>> m_blocks;
+    size_t m_read = 0; // tokens read so far
+    size_t m_kept = 0; // the first block not let go
+    bool m_ended = false;
+};
 
 // 1-based position in characters of a byte offset, for messages.
 int characterPosition(std::string_view text, int offset);

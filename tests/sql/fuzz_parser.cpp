@@ -1,7 +1,8 @@
 // Fuzz target of the translator: arbitrary text through the tokenizer, the parser, the source
-// printer (whose output must parse back to the same tree) and the whole translation against a
-// small schema, in both dialects. Built as a libFuzzer binary with -DVZ_FUZZ=ON and clang; the
-// test suite replays the kept corpus and a short seeded mutation run through the same entry.
+// printer (whose output must parse back to the same tree), the script splitter and the whole
+// translation against a small schema, in both dialects. Built as a libFuzzer binary with
+// -DVZ_FUZZ=ON and clang; the test suite replays the kept corpus and a short seeded mutation run
+// through the same entry.
 #include "sql/parser.h"
 #include "sql/translator.h"
 
@@ -63,6 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     for (sql::Dialect dialect : {sql::Dialect::Jet, sql::Dialect::TSql}) {
         checkRoundTrip(text, dialect);
+        // As a script: split into statements the way vzsql and the server's execute do.
+        try {
+            sql::splitStatements(text, dialect);
+        } catch (const sql::TranslateError &) {
+        }
         try {
             auto translation = fuzz.translator->translateUncached(text, dialect);
             // Preparing must not crash; SQLite may still refuse what the translator let pass
