@@ -1,9 +1,9 @@
 // The default date range.
 #include "client/common/defaultdates.h"
 
+#include "client/common/valueroutines.h"
 #include "client/core/inifile.h"
 #include "client/core/paths.h"
-#include "client/common/valueroutines.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 // The shared routines that need no server: quoting, the two SQL dialects, value routines,
 // the default date range and the attribute column plan.
-#include "client/core/paths.h"
 #include "client/common/attrcolumns.h"
 #include "client/common/defaultdates.h"
 #include "client/common/sqltext.h"
 #include "client/common/valueroutines.h"
+#include "client/core/paths.h"
 
 #include <QDir>
 #include <QFile>
