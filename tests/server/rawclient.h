@@ -6,6 +6,7 @@
 #include "wire/frame.h"
 #include "wire/socket.h"
 
+#include <QCborArray>
 #include <QCborMap>
 #include <QDeadlineTimer>
 
@@ -125,6 +126,19 @@ inline bool answeredOk(const QCborMap &reply, int id)
 {
     return reply.value(QStringLiteral("id")).toInteger() == id &&
            reply.value(QStringLiteral("ok")).toBool();
+}
+
+// Connects client, says hello and chooses account set 001 with requests 1 and 2; false when
+// any step fails.
+inline bool startSession(RawClient &client, quint16 port)
+{
+    if (!client.connect(port) || !client.send(hello(1)) || !answeredOk(client.receive(), 1))
+        return false;
+    QCborMap connectAct = request(2, QStringLiteral("call"));
+    connectAct[QStringLiteral("method")] = QStringLiteral("ConnectAct");
+    connectAct[QStringLiteral("args")] =
+        QCborArray{0, QString(), QStringLiteral("001"), QString(), QString()};
+    return client.send(connectAct) && answeredOk(client.receive(), 2);
 }
 
 // The length in front of a frame, true or not.

@@ -59,15 +59,7 @@ protected:
     // A raw client with the account set chosen.
     void startSession(RawClient &client)
     {
-        ASSERT_TRUE(client.connect(server.port()));
-        ASSERT_TRUE(client.send(hello(1)));
-        ASSERT_TRUE(answeredOk(client.receive(), 1));
-        QCborMap connectAct = request(2, QStringLiteral("call"));
-        connectAct[QStringLiteral("method")] = QStringLiteral("ConnectAct");
-        connectAct[QStringLiteral("args")] =
-            QCborArray{0, QString(), QStringLiteral("001"), QString(), QString()};
-        ASSERT_TRUE(client.send(connectAct));
-        ASSERT_TRUE(answeredOk(client.receive(), 2));
+        ASSERT_TRUE(vztest::startSession(client, server.port()));
     }
 
     // Waits until the server runs no more threads than given; the milliseconds it took, or
