@@ -1,5 +1,6 @@
 // vzsql --server as a user runs it against a real vzserver.
 #include "serverfixture.h"
+#include "support/hostilesql.h"
 
 #include <QFile>
 #include <QProcess>
@@ -99,20 +100,7 @@ TEST_F(RemoteShell, TooComplexStatementsGetAnErrorAndTheServerServesOn)
                                QStringLiteral("insert into Inv_Itemlist values (1, 1), (2, 3)")});
     ASSERT_EQ(created.exitCode, 0) << created.err.toStdString();
 
-    const struct
-    {
-        const char *what;
-        QByteArray text;
-    } cases[] = {
-        {"a sum of 100,000 terms", "select 1" + QByteArray("+1").repeated(99999)},
-        {"a conjunction of 200,000 terms",
-         "select count(*) from Inv_Itemlist where 1=1" + QByteArray(" and a=1").repeated(200000)},
-        {"100,000 nested parentheses",
-         "select " + QByteArray(100000, '(') + "1" + QByteArray(100000, ')')},
-        {"100,000 NOTs",
-         "select * from Inv_Itemlist where " + QByteArray("not ").repeated(100000) + "a=1"},
-        {"100,000 minus signs", "select " + QByteArray("- ").repeated(100000) + "1"},
-    };
+    const std::vector<vztest::HostileStatement> cases = vztest::hostileStatements();
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("q.sql"));
     for (const auto &c : cases) {

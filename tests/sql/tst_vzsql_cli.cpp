@@ -1,5 +1,6 @@
 // vzsql as a user runs it on a database file: Jet statements in, CSV out, errors on standard
 // error with status 1; and the version every program prints.
+#include "support/hostilesql.h"
 #include "support/serverprocess.h"
 
 #include "vzversion.h"
@@ -178,20 +179,7 @@ TEST_F(Vzsql, ListsReferencesWithOrWithoutADatabase)
 TEST_F(Vzsql, TooComplexStatementsAreErrorsNotCrashes)
 {
     ok(QStringLiteral("create table Inv_Itemlist (ID int, a int)"));
-    const struct
-    {
-        const char *what;
-        QByteArray text;
-    } cases[] = {
-        {"a sum of 100,000 terms", "select 1" + QByteArray("+1").repeated(99999)},
-        {"a conjunction of 200,000 terms",
-         "select count(*) from Inv_Itemlist where 1=1" + QByteArray(" and a=1").repeated(200000)},
-        {"100,000 nested parentheses",
-         "select " + QByteArray(100000, '(') + "1" + QByteArray(100000, ')')},
-        {"100,000 NOTs",
-         "select * from Inv_Itemlist where " + QByteArray("not ").repeated(100000) + "a=1"},
-        {"100,000 minus signs", "select " + QByteArray("- ").repeated(100000) + "1"},
-    };
+    const std::vector<vztest::HostileStatement> cases = vztest::hostileStatements();
     const QString file = dir.filePath(QStringLiteral("q.sql"));
     for (const auto &c : cases) {
         QFile out(file);
