@@ -11,6 +11,7 @@ int runEditorTests(int argc, char **argv);
 int runLookupTests(int argc, char **argv);
 int runTreeTests(int argc, char **argv);
 int runMessageTests(int argc, char **argv);
+int runImageTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -19,7 +20,7 @@ int main(int argc, char **argv)
     SetExeDir(home.path());
     int failed = 0;
     for (auto run : {runLedgerTests, runGridTests, runEditorTests, runLookupTests, runTreeTests,
-                     runMessageTests})
+                     runMessageTests, runImageTests})
         failed += run(argc, argv);
     return failed;
 }
