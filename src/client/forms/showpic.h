@@ -1,0 +1,49 @@
+// The floating picture window: a small frameless tool window beside the form that owns it,
+// showing one picture scaled to fit with its aspect kept. A click on it or Esc closes it, and
+// closing releases it, so its owner keeps it in a QPointer.
+#pragma once
+
+#include "client/forms/rootform.h"
+
+#include <QByteArray>
+#include <QImage>
+
+class TImage;
+
+class TFrmShowPic : public TFrmRoot
+{
+    Q_OBJECT
+public:
+    // The window belongs to owner (a form), stays above it and is placed beside it.
+    explicit TFrmShowPic(QWidget *owner);
+
+    // Shows the picture, the window sized to it (within MaxPictureSize) and placed beside its
+    // owner. A list keeps the focus while the window follows its current row; activate
+    // gives the window the focus (for a picture the user asked to enlarge). An empty picture
+    // hides the window.
+    void ShowPicture(const QImage &picture, bool activate = false);
+    // The same for stored bytes; false (and hidden) when they do not decode.
+    bool ShowPicture(const QByteArray &bytes, bool activate = false);
+    // Empties the picture and hides the window.
+    void Clear();
+
+    TImage *Image() const { return m_image; }
+
+    // The picture's size within which the window grows with the picture.
+    static QSize MaxPictureSize() { return {480, 480}; }
+    // Smaller pictures are enlarged to this, so that a thumbnail stays visible.
+    static QSize MinPictureSize() { return {160, 160}; }
+
+    // Where the window goes: right of the owner, else left of it, else over the owner's right
+    // edge, inside the available screen area.
+    static QPoint PlaceBeside(const QRect &owner, const QSize &window, const QRect &screen);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void fitToPicture();
+    QRect ownerRect() const;
+
+    TImage *m_image;
+};
