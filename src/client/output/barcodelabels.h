@@ -1,5 +1,5 @@
 // Goods barcode labels printed straight onto a sheet of labels: the Code 128 symbol of each
-// goods' barcode with its name, specification, unit and price, in a grid of labels per page
+// goods' barcode with its name, 规格 (size or model), unit and price, in a grid of labels per page
 // (3 × 8 on A4 unless configured), on any paged device (a printer, its preview, a PDF file).
 #pragma once
 
