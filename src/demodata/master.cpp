@@ -2,6 +2,7 @@
 #include "demodata/master.h"
 
 #include "demodata/rows.h"
+#include "text/pinyin.h"
 
 #include <QStringList>
 
@@ -41,7 +42,7 @@ std::string mobile(Random &random)
 
 std::string initials(const std::string &text)
 {
-    return utf8(pinyinInitials(QString::fromStdString(text)));
+    return text::MnemonicOf(text);
 }
 
 std::string departmentName(int department)

@@ -1,11 +1,6 @@
 // Word lists and templates of the demo data; see names.h.
 #include "demodata/names.h"
 
-#include <unicode/ucnv.h>
-
-#include <memory>
-#include <mutex>
-
 namespace demodata::Internal {
 
 namespace {
@@ -180,32 +175,6 @@ constexpr const char *kStreets[] = {
     "人民路", "中山路", "解放路",   "建设路",   "长江路",   "黄河路", "和平路", "新华路", "光明路",
     "胜利路", "文化路", "工业大道", "科技园路", "滨江大道", "延安路", "南京路", "东风路"};
 
-// First two bytes (GB2312) of the first character of each initial letter, in pinyin order;
-// a character at or after the boundary of a letter and before the next one starts with it.
-struct InitialBoundary
-{
-    int code;
-    char letter;
-};
-
-constexpr InitialBoundary kInitials[] = {
-    {45217, 'A'}, {45253, 'B'}, {45761, 'C'}, {46318, 'D'}, {46826, 'E'}, {47010, 'F'},
-    {47297, 'G'}, {47614, 'H'}, {48119, 'J'}, {49062, 'K'}, {49324, 'L'}, {49896, 'M'},
-    {50371, 'N'}, {50614, 'O'}, {50622, 'P'}, {50906, 'Q'}, {51387, 'R'}, {51446, 'S'},
-    {52218, 'T'}, {52698, 'W'}, {52980, 'X'}, {53689, 'Y'}, {54481, 'Z'}, {55290, 0},
-};
-
-char initialOf(int gbCode)
-{
-    char letter = 0;
-    for (const InitialBoundary &boundary : kInitials) {
-        if (gbCode < boundary.code)
-            break;
-        letter = boundary.letter;
-    }
-    return letter ? letter : 'V';
-}
-
 } // namespace
 
 std::span<const CategoryTemplate> goodsCategories()
@@ -261,51 +230,6 @@ std::span<const char *const> supplierTrades()
 std::span<const char *const> streets()
 {
     return kStreets;
-}
-
-QString pinyinInitials(const QString &text, int maxLength)
-{
-    struct ConverterCloser
-    {
-        void operator()(UConverter *converter) const { ucnv_close(converter); }
-    };
-    static std::mutex mutex;
-    static std::unique_ptr<UConverter, ConverterCloser> gbk;
-    const std::lock_guard lock(mutex);
-    if (!gbk) {
-        UErrorCode status = U_ZERO_ERROR;
-        gbk.reset(ucnv_open("GBK", &status));
-        if (U_FAILURE(status))
-            gbk.reset();
-    }
-
-    QString result;
-    for (const QChar ch : text) {
-        if (result.size() >= maxLength)
-            break;
-        if (ch.unicode() < 128) {
-            if (ch.isLetterOrNumber())
-                result += ch.toUpper();
-            continue;
-        }
-        char bytes[4] = {};
-        int length = 0;
-        if (gbk) {
-            UErrorCode status = U_ZERO_ERROR;
-            const UChar unit = ch.unicode();
-            length = ucnv_fromUChars(gbk.get(), bytes, sizeof bytes, &unit, 1, &status);
-            if (U_FAILURE(status))
-                length = 0;
-        }
-        if (length == 2) {
-            const int code =
-                (static_cast<unsigned char>(bytes[0]) << 8) | static_cast<unsigned char>(bytes[1]);
-            result += QLatin1Char(initialOf(code));
-        } else if (ch.isLetter()) {
-            result += QLatin1Char('V');
-        }
-    }
-    return result;
 }
 
 } // namespace demodata::Internal

@@ -1,8 +1,6 @@
 // Word lists and templates the demo generator draws its master data from: goods, categories,
-// regions, company and person names, and the pinyin initials that serve as mnemonic codes.
+// regions, company and person names.
 #pragma once
-
-#include <QString>
 
 #include <span>
 
@@ -61,9 +59,5 @@ std::span<const char *const> tradeNames();     // the distinctive part of a comp
 std::span<const char *const> customerTrades(); // 商贸, 科技, 酒店 ...
 std::span<const char *const> supplierTrades(); // 纸业, 文具, 电子 ...
 std::span<const char *const> streets();
-
-// The first letters of the pinyin of each Chinese character (GB2312 level one; other
-// characters give V), with ASCII letters and digits kept; cut to maxLength characters.
-QString pinyinInitials(const QString &text, int maxLength = 5);
 
 } // namespace demodata::Internal

@@ -1,17 +1,19 @@
 // What translated SQL needs from SQLite beyond its built-ins: the text collation (case-insensitive,
-// Chinese in pinyin order) and the functions of Jet that have no SQLite twin.
+// Chinese in pinyin order), the functions of Jet that have no SQLite twin, and the mnemonic code.
 #include "sql/translator.h"
 
 #include "sql/csv.h"
 #include "sql/datetime.h"
 #include "sql/rewriter.h"
 #include "sql/vbformat.h"
+#include "text/pinyin.h"
 
 #include <unicode/ucol.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 namespace sql {
 
@@ -225,6 +227,27 @@ void rightFunction(sqlite3_context *context, int, sqlite3_value **argv)
     resultText(context, text.substr(start));
 }
 
+// vz_getpy(x): the mnemonic code of a name, as the client makes it.
+void getpyFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    // Only the start of the name matters; no copy of the whole of it.
+    const auto *name = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    if (!name) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    try {
+        resultText(context,
+                   text::MnemonicOf(std::string_view(name, size_t(sqlite3_value_bytes(argv[0])))));
+    } catch (const std::exception &e) {
+        sqlite3_result_error(context, e.what(), -1);
+    }
+}
+
 void createFunction(sqlite3 *db, const char *name, int arguments,
                     void (*function)(sqlite3_context *, int, sqlite3_value **))
 {
@@ -260,6 +283,7 @@ void registerExtensions(sqlite3 *db)
     createFunction(db, "vz_instr", 3, instrFunction);
     createFunction(db, "vz_amp", -1, ampersandFunction);
     createFunction(db, "vz_right", 2, rightFunction);
+    createFunction(db, "vz_getpy", 1, getpyFunction);
 }
 
 } // namespace sql

@@ -64,6 +64,9 @@ constexpr FunctionInfo Functions[] = {
     {"substring", 3, 3, L::Rename, T::Fixed, V::Text, "substr", false},
     {"charindex", 2, 2, L::CharIndex, T::Fixed, V::Integer, nullptr, false},
 
+    // This system's own: the mnemonic code of a name, so that one statement recomputes them all.
+    {"getpy", 1, 1, L::Rename, T::Fixed, V::Text, "vz_getpy", false},
+
     // SQLite's own, passed through.
     {"substr", 2, 3, L::Native, T::Fixed, V::Text, nullptr, false},
     {"length", 1, 1, L::Native, T::Fixed, V::Integer, nullptr, false},

@@ -1,26 +1,11 @@
 // GBK byte lengths and cuts of text.
 #include "client/common/gbk.h"
 
-#include <unicode/ucnv.h>
+#include "text/gbk.h"
 
-#include <memory>
+#include <exception>
 
 namespace {
-
-struct ConverterCloser
-{
-    void operator()(UConverter *converter) const { ucnv_close(converter); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
-
-ConverterPtr openGbk()
-{
-    UErrorCode status = U_ZERO_ERROR;
-    ConverterPtr converter(ucnv_open("GBK", &status));
-    if (U_FAILURE(status))
-        return nullptr;
-    return converter;
-}
 
 int charLength(QChar c)
 {
@@ -31,34 +16,24 @@ int charLength(QChar c)
 
 QByteArray ToGbk(const QString &text)
 {
-    ConverterPtr converter = openGbk();
-    if (!converter || text.isEmpty())
+    try {
+        const std::string gbk = text::ToGbk(
+            std::u16string_view(reinterpret_cast<const char16_t *>(text.utf16()), text.size()));
+        return QByteArray(gbk.data(), qsizetype(gbk.size()));
+    } catch (const std::exception &) {
         return {};
-    QByteArray out(text.size() * 2 + 8, Qt::Uninitialized);
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t n = ucnv_fromUChars(converter.get(), out.data(), int32_t(out.size()),
-                                      reinterpret_cast<const UChar *>(text.utf16()),
-                                      int32_t(text.size()), &status);
-    if (U_FAILURE(status))
-        return {};
-    out.resize(n);
-    return out;
+    }
 }
 
 QString FromGbk(const QByteArray &bytes)
 {
-    ConverterPtr converter = openGbk();
-    if (!converter || bytes.isEmpty())
+    try {
+        const std::u16string utf16 =
+            text::FromGbk(std::string_view(bytes.constData(), bytes.size()));
+        return QString(reinterpret_cast<const QChar *>(utf16.data()), qsizetype(utf16.size()));
+    } catch (const std::exception &) {
         return {};
-    QString out(bytes.size() + 8, Qt::Uninitialized);
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t n =
-        ucnv_toUChars(converter.get(), reinterpret_cast<UChar *>(out.data()), int32_t(out.size()),
-                      bytes.constData(), int32_t(bytes.size()), &status);
-    if (U_FAILURE(status))
-        return {};
-    out.resize(n);
-    return out;
+    }
 }
 
 int GbkLength(const QString &text)

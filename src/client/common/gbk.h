@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+// A character GBK cannot encode becomes the full-width question mark "？" (two bytes).
 QByteArray ToGbk(const QString &text);
 QString FromGbk(const QByteArray &bytes);
 

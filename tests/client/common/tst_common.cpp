@@ -1,7 +1,9 @@
 // The shared routines that need no server: quoting, the two SQL dialects, value routines,
-// the default date range and the attribute column plan.
+// GBK text and the mnemonic code, the default date range and the attribute column plan.
 #include "client/common/attrcolumns.h"
 #include "client/common/defaultdates.h"
+#include "client/common/gbk.h"
+#include "client/common/pinyin.h"
 #include "client/common/sqltext.h"
 #include "client/common/valueroutines.h"
 #include "client/core/paths.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <utility>
 
 inline void PrintTo(const QString &text, std::ostream *os)
 {
@@ -223,4 +226,24 @@ TEST(AttrColumns, FollowTheLastVisibleAnchor)
         PlanAttrColumns({{QStringLiteral("GG"), true}, {QStringLiteral("SL"), true}}, attributes);
     ASSERT_EQ(first.size(), 2);
     EXPECT_EQ(first[0].Index, 1);
+}
+
+TEST(Mnemonic, GetPYOfTheNameAsTheEditFormsStoreIt)
+{
+    const std::pair<QString, QString> cases[] = {
+        {QString(), QString()},
+        {QStringLiteral("办公用品经营"), QStringLiteral("BGYPJ")},
+        {QStringLiteral("ABC中文"), QStringLiteral("ABCZW")},
+        {QStringLiteral("m6螺丝"), QStringLiteral("m6LS")},
+        {QStringLiteral("！"), QStringLiteral("V")},
+        {QStringLiteral("A😀B"), QStringLiteral("AVB")},
+    };
+    for (const auto &[name, mnemonic] : cases)
+        EXPECT_EQ(GetPY(name), mnemonic) << name.toStdString();
+}
+
+TEST(Gbk, ACharacterGbkCannotEncodeIsTwoBytesAndReadsBackAsAQuestionMark)
+{
+    EXPECT_EQ(ToGbk(QStringLiteral("A😀")), QByteArray("A\xA3\xBF"));
+    EXPECT_EQ(FromGbk(ToGbk(QStringLiteral("库存A😀"))), QStringLiteral("库存A？"));
 }

@@ -189,6 +189,7 @@ insert into Pub_ItemType(ItemType,TypeName) values(13,'五金');
 update Pub_ItemType set TypeName='五金工具' where ItemType=13;
 select id,PM from hp;
 update hp set ZJM='LS' where id=7;
+update hp set ZJM=GetPY(PM);
 select MC from HPLB where ID = 12;
 delete from hp_pict where  ygid=7;
 select * from hp_pict where id = -1;
