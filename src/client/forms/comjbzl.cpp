@@ -680,22 +680,6 @@ void TfrmComJbzl::pmnTextClick()
                });
 }
 
-void TfrmComJbzl::scrollGrid(int columns)
-{
-    QTableView *view = DBGrid1->View();
-    QScrollBar *bar = view->horizontalScrollBar();
-    if (view->horizontalScrollMode() == QAbstractItemView::ScrollPerItem) {
-        bar->setValue(bar->value() + columns);
-        return;
-    }
-    const QHeaderView *header = view->horizontalHeader();
-    const int first = header->visualIndexAt(0);
-    if (first < 0)
-        return;
-    const int target = qBound(0, first + columns, header->count() - 1);
-    bar->setValue(header->sectionPosition(header->logicalIndex(target)));
-}
-
 void TfrmComJbzl::FormKeyDown(int &Key, Qt::KeyboardModifiers Shift)
 {
     if (Shift == Qt::ControlModifier && Key == Qt::Key_F) {
@@ -711,7 +695,7 @@ void TfrmComJbzl::FormKeyDown(int &Key, Qt::KeyboardModifiers Shift)
     switch (Key) {
     case Qt::Key_Left:
     case Qt::Key_Right:
-        scrollGrid(Key == Qt::Key_Left ? -1 : 1);
+        DBGrid1->ScrollColumns(Key == Qt::Key_Left ? -1 : 1);
         Key = 0;
         break;
     case Qt::Key_Delete:

@@ -191,7 +191,6 @@ private:
     void statusTabChanged(int index);
     void treeClicked();
     void gridDblClick();
-    void scrollGrid(int columns);
     bool listIsEmpty() const;
     // The export menu's common path: refuses an empty list, asks for the file, runs write
     // under the hourglass (it names the file it wrote) and tells the user the outcome.

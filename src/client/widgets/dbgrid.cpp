@@ -1047,3 +1047,19 @@ void TDBGrid::ApplyColumnsLayout(const TColumnsLayout &layout)
     m_columns.EndUpdate();
     applyColumnGeometry();
 }
+
+void TDBGrid::ScrollColumns(int columns)
+{
+    QTableView *view = View();
+    QScrollBar *bar = view->horizontalScrollBar();
+    if (view->horizontalScrollMode() == QAbstractItemView::ScrollPerItem) {
+        bar->setValue(bar->value() + columns);
+        return;
+    }
+    const QHeaderView *header = view->horizontalHeader();
+    const int first = header->visualIndexAt(0);
+    if (first < 0)
+        return;
+    const int target = qBound(0, first + columns, header->count() - 1);
+    bar->setValue(header->sectionPosition(header->logicalIndex(target)));
+}

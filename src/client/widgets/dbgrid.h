@@ -171,6 +171,8 @@ public:
                                const TCellParams &params) const;
 
     QTableView *View() const;
+    // Scrolls the view sideways by whole columns (negative: to the left).
+    void ScrollColumns(int columns);
     TDBGridModel *Model() const { return m_model; }
 
     // --- Events -----------------------------------------------------------------------------

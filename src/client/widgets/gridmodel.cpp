@@ -70,6 +70,19 @@ void TDBGridModel::SetReadOnly(bool readOnly)
         Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
 }
 
+bool TDBGridModel::canFetchMore(const QModelIndex &parent) const
+{
+    const TClientDataSet *ds = DataSet();
+    return !parent.isValid() && !grouping() && ds && ds->FetchOnDemand() &&
+           !ds->AllRecordsFetched();
+}
+
+void TDBGridModel::fetchMore(const QModelIndex &parent)
+{
+    if (canFetchMore(parent))
+        DataSet()->GetNextPacket();
+}
+
 int TDBGridModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())

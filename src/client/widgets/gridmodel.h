@@ -49,6 +49,9 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // A dataset opened with packets fetches its next one when the view scrolls to the end.
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
 
     // Rows of the dataset and of the model; they differ only while grouping.
     int DataRow(int modelRow) const;
