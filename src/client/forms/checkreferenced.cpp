@@ -27,11 +27,16 @@ struct KindProbe
 const QString DefaultMessage = QStringLiteral("该数据已被引用,不能删除！");
 
 const KindProbe Probes[] = {
+    // Goods: every document line, production plan and bill of materials, and the ledger.
     {"HP",
-     {{"CGSH", "hpid", false},
-      {"LL", "hpid", false},
-      {"XSKD", "hpid", false},
-      {"KCPD", "hpid", false}},
+     {{"CGSQ", "hpid", false},    {"CGDD", "hpid", false},      {"CGSH", "hpid", false},
+      {"CGTH", "hpid", false},    {"XSDD", "hpid", false},      {"XSKD", "hpid", false},
+      {"XSTH", "hpid", false},    {"LL", "hpid", false},        {"TL", "hpid", false},
+      {"CKDB", "hpid", false},    {"KCPD", "hpid", false},      {"QTKCBD", "hpid", false},
+      {"CPJC", "hpid", false},    {"CHTJ", "hpid", false},      {"Lskd", "hpid", false},
+      {"Ckzz", "hpid", false},    {"SC_CGJH", "hpid", false},   {"SC_ProduceOrder", "hpid", false},
+      {"SC_SCJH", "hpid", false}, {"SC_WLXQJH", "hpid", false}, {"SC_BOM", "hpid", false},
+      {"SC_Wtjg", "hpid", false}, {"CY_KD", "hpid", false},     {"Inv_ItemList", "hpid", false}},
      nullptr},
     {"CUST", {{"XSKDZB", "khid", false}, {"XSTHZB", "khid", false}}, nullptr},
     {"DQ", {{"KH", "dqid", false}, {"GYS", "dqid", false}}, nullptr},

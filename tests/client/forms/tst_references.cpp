@@ -43,9 +43,19 @@ private slots:
             return QStringLiteral("delete from %1 where ZBID = 880001").arg(QLatin1String(table));
         };
         const QString key = QStringLiteral("880100");
-        for (const char *table : {"CGSH", "LL", "XSKD", "KCPD"})
+        for (const char *table :
+             {"CGSQ",    "CGDD",      "CGSH",   "CGTH",    "XSDD",    "XSKD",
+              "XSTH",    "LL",        "TL",     "CKDB",    "KCPD",    "QTKCBD",
+              "CPJC",    "CHTJ",      "Lskd",   "Ckzz",    "SC_CGJH", "SC_ProduceOrder",
+              "SC_SCJH", "SC_WLXQJH", "SC_BOM", "SC_Wtjg", "CY_KD"})
             QTest::addRow("HP by %s", table)
                 << "HP" << key << line(table, "HPID") << removeLine(table) << DefaultMessage;
+        QTest::addRow("HP by the ledger")
+            << "HP" << key
+            << QStringLiteral("insert into Inv_ItemList (RQ, BillType, DJBH, HPID, SL) values "
+                              "('2024-01-01', 'REF', 'REF880001', 880100, 1)")
+            << QStringLiteral("delete from Inv_ItemList where DJBH = 'REF880001'")
+            << DefaultMessage;
         for (const char *table : {"XSKDZB", "XSTHZB"})
             QTest::addRow("Cust by %s", table)
                 << "Cust" << key << header(table, "KHID") << removeId(table) << DefaultMessage;
