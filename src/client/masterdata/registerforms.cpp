@@ -3,8 +3,10 @@
 
 #include "client/forms/mdiwindows.h"
 #include "client/masterdata/ck.h"
+#include "client/masterdata/hp.h"
 
 void RegisterMasterDataForms()
 {
     TFormRegistry::Register(QStringLiteral("TfrmStockCode"), [] { return new TfrmStockCode; });
+    TFormRegistry::Register(QStringLiteral("TfrmHp"), [] { return new TfrmHp; });
 }
