@@ -637,6 +637,40 @@ private Q_SLOTS:
         QVERIFY(ran);
     }
 
+    void theGoodsPickerEditsThroughTheGoodsForm()
+    {
+        const int id = newGoods(QStringLiteral("选中修改纸"));
+        const int used = count(QStringLiteral("select min(HPID) from XSKD"));
+        TfrmSelectItem picker;
+        picker.DoCreate();
+        TMessageBoxScript boxes;
+        auto ran = whenModal<TfrmSelectItem>([&](TfrmSelectItem &p) {
+            QVERIFY(p.btnModify->isVisible() && p.btnModify->isEnabled());
+            QVERIFY(p.cdsHP->Locate(QStringLiteral("ID"), id));
+            auto edited = whenModal<TfrmItemEdit>([&](TfrmItemEdit &edit) {
+                // The form shows and changes the picker's row, not the goods list's.
+                QCOMPARE(edit.RzDBEdit_Name->text(), QStringLiteral("选中修改纸"));
+                p.cdsHP->Edit();
+                p.cdsHP->FieldByName(QStringLiteral("GG"))->SetAsString(QStringLiteral("改后"));
+                edit.btnOk_New->click();
+            });
+            p.btnModify->click();
+            QVERIFY(edited);
+            // Goods in use stay, in the picker as on the server.
+            QVERIFY(p.cdsHP->Locate(QStringLiteral("ID"), used));
+            boxes.Answer(mrYes);
+            p.btnDel->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("该数据已被引用,不能删除！"));
+            QVERIFY(p.cdsHP->Locate(QStringLiteral("ID"), used));
+            p.btnCancel->click();
+        });
+        picker.ShowModal();
+        QVERIFY(ran);
+        QCOMPARE(text(QStringLiteral("select GG from HP where ID = %1").arg(id)),
+                 QStringLiteral("改后"));
+        QCOMPARE(count(QStringLiteral("select count(*) from HP where ID = %1").arg(used)), 1);
+    }
+
     void theKeysSteerTheGridFromTheSearchBox()
     {
         TfrmSelectItem picker;
