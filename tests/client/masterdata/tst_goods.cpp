@@ -14,6 +14,7 @@
 #include "client/masterdata/goodssql.h"
 #include "client/masterdata/hp.h"
 #include "client/masterdata/itemedit.h"
+#include "client/masterdata/itemtypeedit.h"
 #include "client/masterdata/partnerhelp.h"
 #include "client/masterdata/registerforms.h"
 #include "client/masterdata/selectitem.h"
@@ -35,6 +36,7 @@
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QStandardItem>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -263,6 +265,67 @@ private Q_SLOTS:
         list->Close();
     }
 
+    void categoriesAreKeptFromTheTreesMenu()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("Pub_ItemType")}));
+        auto *list = openGoods();
+        QVERIFY(list);
+        TDBTreeView *tree = list->stDBTree1;
+        const int next = count(QStringLiteral("select max(ItemType) from Pub_ItemType")) + 1;
+
+        // A new category goes under the chosen one, with the next code.
+        click(tree, QStringLiteral("32"));
+        auto added = whenModal<TfrmItemTypeEdit>([](TfrmItemTypeEdit &dialog) {
+            QVERIFY(dialog.RzEdit_Name->text().isEmpty());
+            dialog.RzEdit_Name->setText(QStringLiteral("O'Neil笔"));
+            dialog.btnOk->click();
+        });
+        list->mnuNewType->trigger();
+        QVERIFY(added);
+        QCOMPARE(text(QStringLiteral("select TypeName from Pub_ItemType where ItemType = %1 and "
+                                     "ParentCode = 32")
+                          .arg(next)),
+                 QStringLiteral("O'Neil笔"));
+        QVERIFY(tree->ItemOfKey(QString::number(next)));
+
+        // Renamed, it shows its old name first.
+        QVERIFY(tree->SelectKey(QString::number(next)));
+        auto renamed = whenModal<TfrmItemTypeEdit>([](TfrmItemTypeEdit &dialog) {
+            QCOMPARE(dialog.RzEdit_Name->text(), QStringLiteral("O'Neil笔"));
+            dialog.RzEdit_Name->setText(QStringLiteral("签字笔"));
+            dialog.btnOk->click();
+        });
+        list->mnuEditType->trigger();
+        QVERIFY(renamed);
+        QCOMPARE(
+            text(QStringLiteral("select TypeName from Pub_ItemType where ItemType = %1").arg(next)),
+            QStringLiteral("签字笔"));
+
+        // A category with children or with goods stays; an empty leaf goes.
+        TMessageBoxScript boxes;
+        QVERIFY(tree->SelectKey(QStringLiteral("3")));
+        list->mnuDelType->trigger();
+        QCOMPARE(boxes.Last().Text, QStringLiteral("有子节点，不能删除！"));
+        QVERIFY(tree->SelectKey(QStringLiteral("32")));
+        list->mnuDelType->trigger();
+        QCOMPARE(boxes.Last().Text, QStringLiteral("有子节点，不能删除！"));
+        QVERIFY(tree->SelectKey(QStringLiteral("31")));
+        list->mnuDelType->trigger();
+        QCOMPARE(boxes.Last().Text, QStringLiteral("该数据已被引用,不能删除！"));
+        QVERIFY(tree->SelectKey(QString::number(next)));
+        boxes.Answer(mrYes);
+        list->mnuDelType->trigger();
+        QCOMPARE(
+            count(
+                QStringLiteral("select count(*) from Pub_ItemType where ItemType = %1").arg(next)),
+            0);
+        QVERIFY(!tree->ItemOfKey(QString::number(next)));
+        QCOMPARE(count(QStringLiteral("select count(*) from Pub_ItemType where ItemType in (3, "
+                                      "31, 32)")),
+                 3);
+        list->Close();
+    }
+
     void theSearchFindsByCodeNameAndMnemonic()
     {
         const int id = newGoods(QStringLiteral("O'Neil复印纸"));
@@ -329,6 +392,22 @@ private Q_SLOTS:
             QCOMPARE(ds.FieldByName(QStringLiteral("BARCODE"))->AsString(),
                      ds.FieldByName(QStringLiteral("BH"))->AsString());
             QCOMPARE(ds.FieldByName(QStringLiteral("HPHSFFID"))->AsInteger(), 1);
+            QVERIFY(edit.RzDBComboBox_DW->Items().contains(QStringLiteral("包")));
+            // One editor per configured goods attribute, on its own page.
+            const int attributes = int(FuncRight().AttrList.size());
+            const QList<QWidget *> editors = edit.TabSheet_SX->findChildren<QWidget *>();
+            QCOMPARE(std::count_if(editors.begin(), editors.end(),
+                                   [](QWidget *w) { return dynamic_cast<TFieldControl *>(w); }),
+                     attributes);
+            QCOMPARE(edit.RzPageClient->isTabVisible(edit.RzPageClient->indexOf(edit.TabSheet_SX)),
+                     attributes > 0);
+            // A barcode cleared follows the code when the code is left.
+            ds.FieldByName(QStringLiteral("BARCODE"))->SetAsString(QString());
+            edit.RzDBEdit_BH->setFocus();
+            edit.RzDBEdit_BH->setText(QStringLiteral("T-7788"));
+            Q_EMIT edit.RzDBEdit_BH->editingFinished();
+            QCOMPARE(ds.FieldByName(QStringLiteral("BARCODE"))->AsString(),
+                     QStringLiteral("T-7788"));
             QVERIFY(ds.FieldByName(QStringLiteral("IsMaterial"))->AsBoolean());
             // The mnemonic follows the name as it is typed.
             typeText(edit.RzDBEdit_Name, QStringLiteral("中文A4复印纸"));
