@@ -708,22 +708,6 @@ void TfrmComJbzl::FormKeyDown(int &Key, Qt::KeyboardModifiers Shift)
     }
 }
 
-bool TfrmComJbzl::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *keyEvent = static_cast<QKeyEvent *>(event);
-        // The form sees a key once, as it goes to the control that has the form's focus.
-        QWidget *focus = focusWidget();
-        if (focus && watched == focus && isAncestorOf(focus)) {
-            int key = keyEvent->key();
-            Guarded([&] { FormKeyDown(key, keyEvent->modifiers()); });
-            if (key == 0)
-                return true;
-        }
-    }
-    return TFrmAddTab::eventFilter(watched, event);
-}
-
 void TfrmComJbzl::resizeEvent(QResizeEvent *event)
 {
     TFrmAddTab::resizeEvent(event);

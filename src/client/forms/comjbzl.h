@@ -168,7 +168,7 @@ protected:
     virtual void FormResize() {}
     // Keys seen before the focused control: Ctrl+F finds; in the grid Left and Right scroll a
     // column and Delete deletes. Setting Key to 0 swallows it.
-    virtual void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift);
+    void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift) override;
     virtual void GetSearchModalValue() {}
     // A click on a tree node: ShowAll for the single top node, otherwise the node's key is
     // stDBTree1's SelectedKey().
@@ -181,7 +181,6 @@ protected:
     // "选中退出".
     virtual void btnSelectExitClick();
 
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
 

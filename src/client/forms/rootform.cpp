@@ -199,6 +199,13 @@ bool TFrmRoot::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
+    // The form sees a key once, as it goes to the control that has the form's focus.
+    if (QWidget *own = focusWidget(); own && watched == own && isAncestorOf(own)) {
+        int code = key->key();
+        Guarded([&] { FormKeyDown(code, key->modifiers()); });
+        if (code == 0)
+            return true;
+    }
     if (!isEnter(key))
         return false;
     // The form sees the key before the control does, once, as the key goes to the focus.

@@ -51,6 +51,12 @@ protected:
     // Whether Enter in this control moves the focus on: not in grids, multi-line texts,
     // buttons, or controls marked with the property "vzWantsReturn".
     virtual bool EnterMovesFocus(QWidget *focus) const;
+    // Keys the form sees before its focused control does; setting Key to 0 swallows the key.
+    virtual void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift)
+    {
+        Q_UNUSED(Key);
+        Q_UNUSED(Shift);
+    }
 
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -451,21 +451,6 @@ void TfrmComHelp::FormKeyDown(int &Key, Qt::KeyboardModifiers Shift)
     Key = 0;
 }
 
-bool TfrmComHelp::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto *keyEvent = static_cast<QKeyEvent *>(event);
-        QWidget *focus = focusWidget();
-        if (focus && watched == focus && isAncestorOf(focus)) {
-            int key = keyEvent->key();
-            Guarded([&] { FormKeyDown(key, keyEvent->modifiers()); });
-            if (key == 0)
-                return true;
-        }
-    }
-    return TFrmRoot::eventFilter(watched, event);
-}
-
 void TfrmComHelp::restoreDataSet()
 {
     if (!m_bound || !HelpDataSet)

@@ -78,7 +78,7 @@ protected:
     virtual void btnDelClick();
     void FormShow() override;
     // Keys seen before the focused control; setting Key to 0 swallows it.
-    virtual void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift);
+    void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift) override;
     virtual void SetFilter();
     virtual QString GetFilter() { return {}; }
     virtual void btnOkClick();
@@ -108,7 +108,6 @@ protected:
     // " and ..." of FilterText made safe to follow a WHERE that has a condition already.
     static QString AndFilter(const QString &filter);
 
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:

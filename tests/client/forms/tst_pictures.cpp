@@ -8,6 +8,7 @@
 #include "client/forms/showpic.h"
 #include "client/widgets/image.h"
 #include "client/widgets/messagebox.h"
+#include "support/testpictures.h"
 #include "support/testworld.h"
 #include "wire/client.h"
 
@@ -17,32 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
-// A 1 × 1 GIF: Qt reads GIF but does not write it.
-QByteArray tinyGif()
-{
-    return QByteArray::fromHex("47494638396101000100800000ffffff00000021f90401000000002c0000000001"
-                               "0001000002024401003b");
-}
-
-QImage filled(const QSize &size, const QColor &color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
-
-} // namespace
+using vztest::encoded;
+using vztest::filled;
+using vztest::tinyGif;
 
 class TestPictures : public QObject
 {

@@ -25,6 +25,7 @@
 #include "client/widgets/dbtreeview.h"
 #include "client/widgets/image.h"
 #include "client/widgets/messagebox.h"
+#include "support/testpictures.h"
 #include "support/testworld.h"
 
 #include <QAction>
@@ -113,10 +114,8 @@ class TestGoods : public QObject
 
     QString picture(const char *name, const char *format, QColor colour)
     {
-        QImage image(40, 30, QImage::Format_RGB32);
-        image.fill(colour);
         const QString path = files.filePath(QLatin1String(name));
-        image.save(path, format);
+        vztest::filled(QSize(40, 30), colour).save(path, format);
         return path;
     }
 

@@ -1,6 +1,7 @@
 // The picture control: pictures recognised by their content, decoding that never fails
 // loudly, the fit that keeps the aspect, and the double click.
 #include "client/widgets/image.h"
+#include "support/testpictures.h"
 
 #include <QBuffer>
 #include <QSignalSpy>
@@ -8,32 +9,9 @@
 
 Q_DECLARE_METATYPE(TPictureFormat)
 
-namespace {
-
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
-// A 1 × 1 GIF: Qt reads GIF but does not write it.
-QByteArray tinyGif()
-{
-    return QByteArray::fromHex("47494638396101000100800000ffffff00000021f90401000000002c0000000001"
-                               "0001000002024401003b");
-}
-
-QImage filled(const QSize &size, const QColor &color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
-
-} // namespace
+using vztest::encoded;
+using vztest::filled;
+using vztest::tinyGif;
 
 class TestImage : public QObject
 {
