@@ -30,6 +30,8 @@ const TreeKind TreeKinds[] = {
      "TypeName", "选择上级货品类别"},
     {"dq", "pDq", "select ID, MC, ParentCode from DQ", "ID", "MC", "选择上级地区"},
     {"depart", "pBm", "select ID, MC, ParentCode from BM", "ID", "MC", "选择上级部门"},
+    {"pub_project", "pPub_Project", "select ItemType, TypeName, ParentCode from pub_Project",
+     "ItemType", "TypeName", "选择上级项目"},
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 // The tree search dialogs: TSearchModalFrm ("查找模板") shows the rows of a tree table under a
 // root node "全部" and returns the chosen node; TSearchItemTypeFrm ("选择货品类别") sets it up
-// for goods categories, regions or departments, as the edit forms pick a parent node.
+// for goods categories, regions, departments or basic lists, as the edit forms pick a parent node.
 #pragma once
 
 #include "client/forms/rootform.h"
@@ -49,7 +49,7 @@ class TSearchItemTypeFrm : public TSearchModalFrm
 public:
     explicit TSearchItemTypeFrm(QWidget *parent = nullptr);
 
-    // "itemtype", "dq" or "depart" (any case); false for another kind.
+    // "itemtype", "dq", "depart" or "pub_Project" (any case); false for another kind.
     bool SetKind(const QString &kind, const QString &ownKey = {});
 };
 

@@ -4,9 +4,14 @@
 #include "client/forms/mdiwindows.h"
 #include "client/masterdata/ck.h"
 #include "client/masterdata/hp.h"
+#include "client/masterdata/treetables.h"
 
 void RegisterMasterDataForms()
 {
     TFormRegistry::Register(QStringLiteral("TfrmStockCode"), [] { return new TfrmStockCode; });
     TFormRegistry::Register(QStringLiteral("TfrmHp"), [] { return new TfrmHp; });
+    TFormRegistry::Register(QStringLiteral("TfrmDq"), [] { return new TfrmDq; });
+    TFormRegistry::Register(QStringLiteral("TDepartFrm"), [] { return new TDepartFrm; });
+    TFormRegistry::Register(QStringLiteral("TItemTypeFrm"), [] { return new TItemTypeFrm; });
+    TFormRegistry::Register(QStringLiteral("TPub_ProjectFrm"), [] { return new TPub_ProjectFrm; });
 }
