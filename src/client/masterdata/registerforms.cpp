@@ -4,6 +4,7 @@
 #include "client/forms/mdiwindows.h"
 #include "client/masterdata/ck.h"
 #include "client/masterdata/hp.h"
+#include "client/masterdata/singletable.h"
 #include "client/masterdata/treetables.h"
 
 void RegisterMasterDataForms()
@@ -14,4 +15,7 @@ void RegisterMasterDataForms()
     TFormRegistry::Register(QStringLiteral("TDepartFrm"), [] { return new TDepartFrm; });
     TFormRegistry::Register(QStringLiteral("TItemTypeFrm"), [] { return new TItemTypeFrm; });
     TFormRegistry::Register(QStringLiteral("TPub_ProjectFrm"), [] { return new TPub_ProjectFrm; });
+    TFormRegistry::Register(QStringLiteral("TGz_GXuFrm"), [] { return new TGz_GXuFrm; });
+    TFormRegistry::Register(QStringLiteral("TGz_GongZFrm"), [] { return new TGz_GongZFrm; });
+    TFormRegistry::Register(QStringLiteral("TGz_GZongFrm"), [] { return new TGz_GZongFrm; });
 }

@@ -1,22 +1,58 @@
 // The tree tables against a real server: regions and departments opened from the main menu,
 // the deletion rules (root, children before references), a new node under the selected one,
-// the key checks and the refusal to leave a row being edited.
+// the key checks and the refusal to leave a row being edited; the column layout editor and
+// the single-table code lists.
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/forms/globalobj.h"
+#include "client/masterdata/columnsedit.h"
 #include "client/masterdata/registerforms.h"
+#include "client/masterdata/singletable.h"
 #include "client/masterdata/treetables.h"
 #include "client/shell/mainwindow.h"
 #include "client/widgets/dbcontrols.h"
+#include "client/widgets/dbgrid.h"
 #include "client/widgets/dbtreeview.h"
 #include "client/widgets/messagebox.h"
 #include "support/testworld.h"
+#include "support/whenmodal.h"
 
 #include <QAction>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+
+namespace {
+
+// A document grid as the layout editor sees it: three columns in their built-in order.
+void fillGrid(TDBGrid &grid)
+{
+    grid.Columns().Add(QStringLiteral("BH"), QStringLiteral("编号"), 80);
+    grid.Columns().Add(QStringLiteral("MC"), QStringLiteral("名称"), 120);
+    grid.Columns().Add(QStringLiteral("SL"), QStringLiteral("数量"), 60);
+}
+QStringList gridOrder(const TDBGrid &grid)
+{
+    QStringList names;
+    for (int i = 0; i < grid.Columns().Count(); ++i)
+        names << grid.Columns()[i]->FieldName();
+    return names;
+}
+void setPositions(TfrmTableColumnsEdit &edit, const QList<int> &positions)
+{
+    TClientDataSet &rows = *edit.Columns;
+    rows.First();
+    for (int position : positions) {
+        rows.Edit();
+        rows.FieldByName(QStringLiteral("XH"))->SetAsInteger(position);
+        rows.Post();
+        rows.Next();
+    }
+}
+
+} // namespace
 
 class TestTrees : public QObject
 {
@@ -253,6 +289,169 @@ private Q_SLOTS:
         QCOMPARE(f->Mast->State(), dsBrowse);
         QCOMPARE(QueryValue(QStringLiteral("select MC from BM where ID = 9001")).toString(),
                  QStringLiteral("测试部"));
+    }
+    void aGridWithoutLayoutGetsOneRowPerColumn()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("TableColumns")}));
+        TDBGrid grid;
+        fillGrid(grid);
+        TfrmTableColumnsEdit edit(QStringLiteral("tstGrid"), &grid);
+        edit.DoCreate();
+        edit.show();
+        TClientDataSet &rows = *edit.Columns;
+        QCOMPARE(rows.RecordCount(), 3);
+        const QStringList captions{QStringLiteral("编号"), QStringLiteral("名称"),
+                                   QStringLiteral("数量")};
+        int position = 1;
+        for (rows.First(); !rows.Eof(); rows.Next(), ++position) {
+            QCOMPARE(rows.FieldByName(QStringLiteral("XH"))->AsInteger(), position);
+            QCOMPARE(rows.FieldByName(QStringLiteral("FieldCaption"))->AsString(),
+                     captions[position - 1]);
+            QVERIFY(rows.FieldByName(QStringLiteral("IsShow"))->AsBoolean());
+            QVERIFY(rows.FieldByName(QStringLiteral("PrintIsShow"))->AsBoolean());
+        }
+        edit.close();
+    }
+
+    void layoutPositionsOutsideTheRowsAreRefused_data()
+    {
+        QTest::addColumn<QList<int>>("positions");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("zero") << QList<int>{0, 2, 3} << QStringLiteral("序号不能小于1");
+        QTest::newRow("negative") << QList<int>{1, -1, 3} << QStringLiteral("序号不能小于1");
+        QTest::newRow("N+1") << QList<int>{1, 2, 4} << QStringLiteral("序号不能大于3");
+        QTest::newRow("duplicates") << QList<int>{2, 2, 3} << QString();
+        QTest::newRow("reversed") << QList<int>{3, 2, 1} << QString();
+    }
+
+    void layoutPositionsOutsideTheRowsAreRefused()
+    {
+        QFETCH(QList<int>, positions);
+        QFETCH(QString, message);
+        QVERIFY(world.keepTables({QStringLiteral("TableColumns")}));
+        TDBGrid grid;
+        fillGrid(grid);
+        TfrmTableColumnsEdit edit(QStringLiteral("tstGrid"), &grid);
+        edit.DoCreate();
+        edit.show();
+        setPositions(edit, positions);
+        TMessageBoxScript boxes;
+        edit.btnSave->click();
+        const int stored =
+            count(QStringLiteral("select count(*) from TableColumns where TableName = 'tstGrid'"));
+        if (message.isEmpty()) {
+            QCOMPARE(boxes.Last().Caption, QStringLiteral("格式设置成功"));
+            QCOMPARE(stored, 3);
+        } else {
+            QCOMPARE(boxes.Last().Text, message);
+            QCOMPARE(boxes.Last().Caption, QStringLiteral("格式设置失败"));
+            QCOMPARE(boxes.Last().Icon, TMsgIcon::Error);
+            QCOMPARE(stored, 0);
+        }
+        edit.close();
+    }
+
+    void aLayoutIsSavedReopenedAndRestored()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("TableColumns")}));
+        TDBGrid grid;
+        fillGrid(grid);
+        {
+            TfrmTableColumnsEdit edit(QStringLiteral("tst'Grid"), &grid);
+            edit.DoCreate();
+            edit.show();
+            // The quantity first, the name hidden.
+            setPositions(edit, {2, 3, 1});
+            TClientDataSet &rows = *edit.Columns;
+            QVERIFY(rows.Locate(QStringLiteral("FieldName"), QStringLiteral("MC")));
+            rows.Edit();
+            rows.FieldByName(QStringLiteral("IsShow"))->SetAsBoolean(false);
+            rows.FieldByName(QStringLiteral("FieldCaption"))->SetAsString(QStringLiteral("品名"));
+            rows.Post();
+            TMessageBoxScript boxes;
+            edit.btnSave->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("格式设置成功，请关闭单据重新打开！"));
+            edit.close();
+        }
+        // The document opened again shows the stored layout.
+        TDBGrid reopened;
+        fillGrid(reopened);
+        ApplyTableColumns(reopened, QStringLiteral("tst'Grid"));
+        QCOMPARE(gridOrder(reopened),
+                 (QStringList{QStringLiteral("SL"), QStringLiteral("BH"), QStringLiteral("MC")}));
+        const TColumn *name = reopened.Columns().FindByFieldName(QStringLiteral("MC"));
+        QVERIFY(!name->Visible());
+        QCOMPARE(name->Title().Caption(), QStringLiteral("品名"));
+
+        // The editor reopens on the stored rows, in their order.
+        TfrmTableColumnsEdit edit(QStringLiteral("tst'Grid"), &grid);
+        edit.DoCreate();
+        edit.show();
+        edit.Columns->First();
+        QCOMPARE(edit.Columns->FieldByName(QStringLiteral("FieldName"))->AsString(),
+                 QStringLiteral("SL"));
+        QCOMPARE(edit.Columns->RecordCount(), 3);
+
+        TMessageBoxScript boxes{mrYes};
+        edit.btnRestore->click();
+        QCOMPARE(boxes.Requests().first().Text, QStringLiteral("确定要恢复到默认的格式吗？"));
+        QCOMPARE(boxes.Last().Text, QStringLiteral("已恢复到默认格式，请关闭单据重新打开！"));
+        QCOMPARE(edit.ModalResult(), mrOk);
+        QCOMPARE(count(QStringLiteral(
+                     "select count(*) from TableColumns where TableName = 'tst''Grid'")),
+                 0);
+        TDBGrid restored;
+        fillGrid(restored);
+        ApplyTableColumns(restored, QStringLiteral("tst'Grid"));
+        QCOMPARE(gridOrder(restored), gridOrder(grid));
+        QVERIFY(restored.Columns().FindByFieldName(QStringLiteral("MC"))->Visible());
+    }
+
+    void aSingleTableOnAnEmptyTableProposesKeyOne()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("Gz_GZong")}));
+        QVERIFY(ExecSQL(QStringLiteral("delete from Gz_GZong")));
+        auto ran = vztest::whenModal<TGz_GZongFrm>([&](TGz_GZongFrm &list) {
+            QCOMPARE(list.windowTitle(), QStringLiteral("计件工种"));
+            QVERIFY(list.DataSet()->IsEmpty());
+            list.acInsert->trigger();
+            QCOMPARE(list.DataSet()->FieldByName(QStringLiteral("ID"))->AsInteger(), 1);
+            list.DataSet()
+                ->FieldByName(QStringLiteral("F_Name"))
+                ->SetAsString(QStringLiteral("车工"));
+            list.acSave->trigger();
+            list.acInsert->trigger();
+            QCOMPARE(list.DataSet()->FieldByName(QStringLiteral("ID"))->AsInteger(), 2);
+            TMessageBoxScript drop{mrNo};
+            list.Close();
+        });
+        GlobalObj().MDIWindows.OpenHRForm(QStringLiteral("计件工种"));
+        QVERIFY(ran);
+        QCOMPARE(QueryValue(QStringLiteral("select F_Name from Gz_GZong where id = 1")).toString(),
+                 QStringLiteral("车工"));
+        QCOMPARE(count(QStringLiteral("select count(*) from Gz_GZong")), 1);
+    }
+
+    void aProcessTakesItsTradeByName()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("Gz_GZong"), QStringLiteral("Gz_GXu")}));
+        QVERIFY(ExecSQLScript({QStringLiteral("delete from Gz_GXu"),
+                               QStringLiteral("insert into Gz_GZong (id, F_Name) values (9001, "
+                                              "'钳工')")}));
+        auto ran = vztest::whenModal<TGz_GXuFrm>([&](TGz_GXuFrm &list) {
+            list.acInsert->trigger();
+            TClientDataSet &rows = *list.DataSet();
+            QCOMPARE(rows.FieldByName(QStringLiteral("ID"))->AsInteger(), 1);
+            rows.FieldByName(QStringLiteral("F_Name"))->SetAsString(QStringLiteral("锉削"));
+            rows.FieldByName(QStringLiteral("GzName"))->SetAsString(QStringLiteral("钳工"));
+            QCOMPARE(rows.FieldByName(QStringLiteral("F_GzID"))->AsInteger(), 9001);
+            list.acSave->trigger();
+            list.Close();
+        });
+        GlobalObj().MDIWindows.OpenHRForm(QStringLiteral("计件工序"));
+        QVERIFY(ran);
+        QCOMPARE(QueryValue(QStringLiteral("select F_GzID from Gz_GXu where id = 1")).toInt(),
+                 9001);
     }
 };
 
