@@ -250,6 +250,12 @@ void TTreeModelFrm::bindDataSet()
     ds.SetProviderName(QStringLiteral("p") + Table.TableName);
     if (DataExists())
         ds.SetRemoteServer(&Data().cn());
+    ds.OnFieldsCreated = [](TClientDataSet &d) {
+        // The parent's name is joined for show; a table that stores it too gets it written,
+        // but a stale stored copy must not make the row look changed by someone else.
+        if (TField *parentName = d.FindField(QStringLiteral("ParentName")))
+            parentName->SetProviderFlags(pfInUpdate);
+    };
     ds.OnNewRecord = [this](TClientDataSet &d) {
         newRecord(d);
     };
@@ -363,9 +369,11 @@ void TTreeModelFrm::newRecord(TClientDataSet &ds)
 
 void TTreeModelFrm::restoreKey()
 {
+    const QString key = OldID; // starting the edit takes the row's key as OldID
     if (!isEditing())
         Mast->Edit();
-    Mast->FieldByName(Table.KeyField)->SetAsString(OldID);
+    OldID = key;
+    Mast->FieldByName(Table.KeyField)->SetAsString(key);
     if (DBEditKey) {
         PageControl1->setCurrentWidget(TabDetail);
         DBEditKey->setFocus();
@@ -413,7 +421,7 @@ void TTreeModelFrm::beforePost(TClientDataSet &ds)
     tmp->Close();
     if (!taken)
         return;
-    if (!m_proposedKey.isEmpty()) {
+    if (!m_proposedKey.isEmpty() && !Table.ProbeName) {
         // Another clerk took the proposed key meanwhile: the next free one is as good.
         SQLToFields(NextKeySql(), ds, Table.KeyField, false);
         m_proposedKey = ds.FieldByName(Table.KeyField)->AsString();

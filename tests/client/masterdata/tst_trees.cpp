@@ -6,6 +6,7 @@
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/forms/globalobj.h"
+#include "client/forms/searchmodal.h"
 #include "client/masterdata/columnsedit.h"
 #include "client/masterdata/registerforms.h"
 #include "client/masterdata/singletable.h"
@@ -21,6 +22,7 @@
 #include <QAction>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardItem>
 #include <QTabWidget>
 #include <QTest>
 
@@ -290,6 +292,146 @@ private Q_SLOTS:
         QCOMPARE(QueryValue(QStringLiteral("select MC from BM where ID = 9001")).toString(),
                  QStringLiteral("测试部"));
     }
+    void anInsertRejectedForItsKeyIsSentAgainWithTheNext()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("BM")}));
+        auto *f = openFromMenu("mnuBm", "DepartFrm");
+        QVERIFY(f);
+        // Without the probe the clash reaches the server, as when another clerk saves between
+        // the probe and the apply.
+        f->Table.UniqueProbe.clear();
+        clickNode(*f, QStringLiteral("1"));
+        f->acInsert->trigger();
+        const int proposed = f->Mast->FieldByName(QStringLiteral("ID"))->AsInteger();
+        QVERIFY(ExecSQL(QStringLiteral("insert into BM (ID, MC, ParentCode) values (") +
+                        QString::number(proposed) + QStringLiteral(", '别人的部门', 1)")));
+        f->Mast->FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("我的部门"));
+        TMessageBoxScript boxes;
+        f->acSave->trigger();
+        QCOMPARE(boxes.Count(), 0);
+        QCOMPARE(f->Mast->ChangeCount(), 0);
+        QCOMPARE(field(*f, "ID"), QString::number(proposed + 1));
+        QCOMPARE(QueryValue(QStringLiteral("select ID from BM where MC = '我的部门'")).toInt(),
+                 proposed + 1);
+
+        // A key the user typed is theirs: the rejection leaves the row unsent with the key
+        // it was proposed, and saving again stores it under that key.
+        f->acInsert->trigger();
+        const QString offered = field(*f, "ID");
+        QCOMPARE(offered, QString::number(proposed + 2));
+        f->Mast->FieldByName(QStringLiteral("ID"))->SetAsInteger(proposed);
+        f->Mast->FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("重号部门"));
+        f->acSave->trigger();
+        QVERIFY(f->Mast->ChangeCount() > 0);
+        QCOMPARE(f->Mast->State(), dsEdit);
+        QCOMPARE(field(*f, "ID"), offered);
+        QCOMPARE(count(QStringLiteral("select count(*) from BM where MC = '重号部门'")), 0);
+        f->acSave->trigger();
+        QCOMPARE(f->Mast->ChangeCount(), 0);
+        QCOMPARE(QueryValue(QStringLiteral("select ID from BM where MC = '重号部门'")).toString(),
+                 offered);
+    }
+
+    void aCategoryInUseIsKept()
+    {
+        const QString used =
+            QueryValue(QStringLiteral("select min(HPLBID) from HP where HPLBID not in (select "
+                                      "ParentCode from Pub_ItemType)"))
+                .toString();
+        QVERIFY(!used.isEmpty() && used != QLatin1String("0"));
+        auto *f = openFromMenu("mnuHplb", "ItemTypeFrm");
+        QVERIFY(f);
+        QCOMPARE(f->windowTitle(), QStringLiteral("货品类别"));
+        QCOMPARE(f->Mast->RecordCount(),
+                 count(QStringLiteral("select count(*) from Pub_ItemType")));
+        clickNode(*f, used);
+        TMessageBoxScript boxes{mrYes};
+        f->acDelete->trigger();
+        QCOMPARE(boxes.Last().Caption, QStringLiteral("资料删除失败"));
+        QCOMPARE(
+            count(QStringLiteral("select count(*) from Pub_ItemType where ItemType = ") + used), 1);
+    }
+
+    void aRowMovesUnderAParentChosenInTheSearchDialog()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("DQ")}));
+        QVERIFY(ExecSQLScript(
+            {QStringLiteral("insert into DQ (ID, MC, ParentCode) values (9001, '华东', 1)"),
+             QStringLiteral("insert into DQ (ID, MC, ParentCode) values (9002, '上海', 1)")}));
+        auto *f = openFromMenu("mnuDq", "frmDq");
+        QVERIFY(f);
+        clickNode(*f, QStringLiteral("9002"));
+        auto chosen = vztest::whenModal<TSearchItemTypeFrm>([](TSearchItemTypeFrm &dialog) {
+            QVERIFY(dialog.stDBTree1->SelectKey(QStringLiteral("9001")));
+            dialog.btnOk->click();
+        });
+        f->DBEditParent->ButtonClick();
+        QVERIFY(chosen);
+        QCOMPARE(f->Mast->State(), dsEdit);
+        QCOMPARE(field(*f, "ParentName"), QStringLiteral("华东"));
+        QCOMPARE(field(*f, "ParentCode"), QStringLiteral("9001"));
+        f->acSave->trigger();
+        QCOMPARE(f->Mast->ChangeCount(), 0);
+        QCOMPARE(count(QStringLiteral("select ParentCode from DQ where ID = 9002")), 9001);
+        QCOMPARE(QueryValue(QStringLiteral("select ParentName from DQ where ID = 9002")).toString(),
+                 QStringLiteral("华东"));
+        QTRY_COMPARE(f->stDBTree1->ItemOfKey(QStringLiteral("9002"))->parent(),
+                     f->stDBTree1->ItemOfKey(QStringLiteral("9001")));
+    }
+
+    void theBasicListsAreOneSystemsLists()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("pub_Project")}));
+        QVERIFY(ExecSQL(QStringLiteral("insert into pub_Project (ItemType, TypeName, ParentCode, "
+                                       "VZSystem) values (9001, '别的系统', 0, 'other')")));
+        auto ran = vztest::whenModal<TPub_ProjectFrm>([&](TPub_ProjectFrm &f) {
+            form = &f;
+            QCOMPARE(f.Scope(), QStringLiteral("office"));
+            QCOMPARE(f.Mast->RecordCount(),
+                     count(QStringLiteral(
+                         "select count(*) from pub_Project where VZSystem = 'office'")));
+            QVERIFY(!f.stDBTree1->ItemOfKey(QStringLiteral("9001")));
+            // A value of the units list.
+            clickNode(f, QStringLiteral("1"));
+            f.acInsert->trigger();
+            QCOMPARE(field(f, "ParentName"), QStringLiteral("计量单位"));
+            TMessageBoxScript boxes;
+            f.Mast->FieldByName(QStringLiteral("TypeName"))->SetAsString(QStringLiteral("个"));
+            f.acSave->trigger();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("已有同名项目，请重新设置名称"));
+            QCOMPARE(f.Mast->State(), dsInsert);
+            f.Mast->FieldByName(QStringLiteral("TypeName"))->SetAsString(QStringLiteral("O'打"));
+            f.acSave->trigger();
+            QCOMPARE(f.Mast->ChangeCount(), 0);
+            // Renaming keeps its own name acceptable.
+            boxes.Clear();
+            f.acModify->trigger();
+            f.acSave->trigger();
+            QCOMPARE(boxes.Count(), 0);
+            f.SetModalResult(mrOk);
+        });
+        main->Item(QStringLiteral("mnuProject"))->trigger();
+        QVERIFY(ran);
+        QCOMPARE(QueryValue(QStringLiteral("select VZSystem from pub_Project where TypeName = "
+                                           "'O''打' and ParentCode = 1"))
+                     .toString(),
+                 QStringLiteral("office"));
+    }
+
+    void aPickerReturnsTheChosenRow()
+    {
+        TDepartFrm picker;
+        picker.DoCreate();
+        picker.SetSelectMode(true);
+        picker.show();
+        QVERIFY(picker.aSelectExit->isVisible());
+        clickNode(picker, QStringLiteral("1"));
+        picker.aSelectExit->trigger();
+        QVERIFY(picker.Selected);
+        QCOMPARE(picker.ResultID, QStringLiteral("1"));
+        QCOMPARE(picker.ResultName, QStringLiteral("公司总部"));
+    }
+
     void aGridWithoutLayoutGetsOneRowPerColumn()
     {
         QVERIFY(world.keepTables({QStringLiteral("TableColumns")}));
