@@ -241,7 +241,7 @@ void TSingleModelFrm::acInsertExecute()
     next->Open();
     const QVariant value = next->Fields(0)->Value();
     next->Close();
-    if (!isEditing())
+    if (m_dataSet->State() != dsInsert)
         m_dataSet->Insert();
     m_dataSet->FieldByName(QStringLiteral("ID"))
         ->SetAsLargeInt(value.isNull() ? 1 : value.toLongLong());

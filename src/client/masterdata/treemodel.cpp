@@ -188,6 +188,7 @@ TDBEdit *TTreeModelFrm::AddDetailEdit(const QString &fieldName, const QString &c
     label->setBuddy(edit);
     m_details->addWidget(label, row, 0);
     m_details->addWidget(edit, row, 1);
+    m_labels.insert(fieldName, caption);
     if (!m_firstDetail)
         m_firstDetail = edit;
     if (fieldName.compare(Table.KeyField, Qt::CaseInsensitive) == 0)
@@ -250,11 +251,15 @@ void TTreeModelFrm::bindDataSet()
     ds.SetProviderName(QStringLiteral("p") + Table.TableName);
     if (DataExists())
         ds.SetRemoteServer(&Data().cn());
-    ds.OnFieldsCreated = [](TClientDataSet &d) {
+    ds.OnFieldsCreated = [this](TClientDataSet &d) {
         // The parent's name is joined for show; a table that stores it too gets it written,
         // but a stale stored copy must not make the row look changed by someone else.
         if (TField *parentName = d.FindField(QStringLiteral("ParentName")))
             parentName->SetProviderFlags(pfInUpdate);
+        for (auto it = m_labels.cbegin(); it != m_labels.cend(); ++it) {
+            if (TField *field = d.FindField(it.key()))
+                field->SetDisplayLabel(it.value());
+        }
     };
     ds.OnNewRecord = [this](TClientDataSet &d) {
         newRecord(d);

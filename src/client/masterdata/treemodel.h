@@ -13,6 +13,8 @@
 #include "client/forms/actions.h"
 #include "client/forms/addtabform.h"
 
+#include <QHash>
+
 #include <memory>
 
 class QTabWidget;
@@ -144,7 +146,8 @@ private:
     std::unique_ptr<TDataSource> m_dsMast;
     QGridLayout *m_details;
     QWidget *m_firstDetail = nullptr;
-    QString m_proposedKey; // the key an insert was given, while nobody typed another
+    QHash<QString, QString> m_labels; // field name -> its detail caption
+    QString m_proposedKey;            // the key an insert was given, while nobody typed another
     bool m_keyRetried = false;
     bool m_syncingTree = false;
     QString m_lastFindText;

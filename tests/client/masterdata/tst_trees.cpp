@@ -199,7 +199,7 @@ private Q_SLOTS:
         // A name is required.
         TMessageBoxScript boxes;
         f->acSave->trigger();
-        QCOMPARE(boxes.Last().Text, QStringLiteral("字段 [MC] 不能为空！"));
+        QCOMPARE(boxes.Last().Text, QStringLiteral("字段 [部门名称] 不能为空！"));
         QCOMPARE(f->Mast->State(), dsInsert);
 
         f->Mast->FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("O'Neil组"));
