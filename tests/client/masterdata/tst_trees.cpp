@@ -20,6 +20,8 @@
 #include "support/whenmodal.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardItem>
@@ -432,6 +434,39 @@ private Q_SLOTS:
         QCOMPARE(picker.ResultName, QStringLiteral("公司总部"));
     }
 
+    void leavingWithAPendingEditAsksToKeepIt_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("yes saves") << int(mrYes) << true << QStringLiteral("新名字");
+        QTest::newRow("no drops") << int(mrNo) << true << QStringLiteral("测试部");
+        QTest::newRow("cancel stays") << int(mrCancel) << false << QStringLiteral("测试部");
+    }
+
+    void leavingWithAPendingEditAsksToKeepIt()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        QFETCH(QString, stored);
+        QVERIFY(world.keepTables({QStringLiteral("BM")}));
+        QVERIFY(ExecSQL(
+            QStringLiteral("insert into BM (ID, MC, ParentCode) values (9001, '测试部', 1)")));
+        auto *f = openFromMenu("mnuBm", "DepartFrm");
+        QVERIFY(f);
+        clickNode(*f, QStringLiteral("9001"));
+        f->acModify->trigger();
+        f->Mast->FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("新名字"));
+        {
+            TMessageBoxScript boxes{TModalResult(answer)};
+            f->acReturn->trigger();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("是否保存对当前资料的修改?"));
+        }
+        QTRY_COMPARE(form.isNull(), closed);
+        QCOMPARE(QueryValue(QStringLiteral("select MC from BM where ID = 9001")).toString(),
+                 stored);
+    }
+
     void aGridWithoutLayoutGetsOneRowPerColumn()
     {
         QVERIFY(world.keepTables({QStringLiteral("TableColumns")}));
@@ -547,6 +582,39 @@ private Q_SLOTS:
         ApplyTableColumns(restored, QStringLiteral("tst'Grid"));
         QCOMPARE(gridOrder(restored), gridOrder(grid));
         QVERIFY(restored.Columns().FindByFieldName(QStringLiteral("MC"))->Visible());
+    }
+
+    void theDateRangeNarrowsASingleTable()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("Gz_Monthzb")}));
+        QVERIFY(ExecSQLScript(
+            {QStringLiteral("delete from Gz_Monthzb"),
+             QStringLiteral("insert into Gz_Monthzb (ID, F_Year, F_Month, RQ) values (1, 2026, 1, "
+                            "'2026-01-15')"),
+             QStringLiteral("insert into Gz_Monthzb (ID, F_Year, F_Month, RQ) values (2, 2026, 3, "
+                            "'2026-03-01')")}));
+        TClientDataSet rows(QStringLiteral("cdsMonths"));
+        rows.SetProviderName(QStringLiteral("pGz_Monthzb"));
+        rows.SetRemoteServer(&Data().cn());
+        TSingleTableFrm list;
+        list.SetDataSet(&rows);
+        list.TableName = QStringLiteral("Gz_Monthzb");
+        list.DateField = QStringLiteral("RQ");
+        list.DoCreate();
+        list.show();
+        QCOMPARE(list.Condition(), QStringLiteral(" 1=1"));
+        QCOMPARE(rows.RecordCount(), 2);
+        list.dtFrom->setDate(QDate(2026, 1, 1));
+        list.dtTo->setDate(QDate(2026, 1, 31));
+        list.cbDate->setChecked(true);
+        QCOMPARE(list.Condition(), QStringLiteral(" RQ between #2026-01-01# and #2026-01-31#"));
+        QCOMPARE(rows.RecordCount(), 1);
+        QCOMPARE(rows.FieldByName(QStringLiteral("F_Month"))->AsInteger(), 1);
+        // Without a date field the box changes nothing.
+        list.DateField.clear();
+        QCOMPARE(list.Condition(), QStringLiteral(" 1=1"));
+        list.close();
+        rows.Close();
     }
 
     void aSingleTableOnAnEmptyTableProposesKeyOne()
