@@ -2,10 +2,14 @@
 // other stock changes and bank transfers against a real server on the demo account set: the
 // lists opened from the menu, the edit forms' rules, and the balances a transfer moves.
 #include "client/common/pinyin.h"
+#include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/forms/globalobj.h"
+#include "client/masterdata/banktransfer.h"
+#include "client/masterdata/codeedit.h"
+#include "client/masterdata/codelist.h"
 #include "client/masterdata/partneredit.h"
 #include "client/masterdata/partnerlist.h"
 #include "client/masterdata/registerforms.h"
@@ -37,6 +41,19 @@ QString text(const QString &sql)
 {
     return QueryValue(sql).toString();
 }
+
+double balance(int account)
+{
+    return QueryValue(QStringLiteral("select QMJE from ZH where ID = ") + QString::number(account))
+        .toDouble();
+}
+
+// Two accounts of the demo set and their balances, to compare against after a transfer.
+struct Balances
+{
+    double from;
+    double to;
+};
 
 void click(TDBTreeView *tree, const QString &key)
 {
@@ -246,6 +263,298 @@ private Q_SLOTS:
         QVERIFY(ran);
         QCOMPARE(ds.ChangeCount(), 0);
         list->Close();
+    }
+
+    void aCashAccountKeepsItsBankFieldsDisabled_data()
+    {
+        QTest::addColumn<bool>("bank");
+        QTest::newRow("cash") << false;
+        QTest::newRow("bank") << true;
+    }
+
+    void aCashAccountKeepsItsBankFieldsDisabled()
+    {
+        QFETCH(bool, bank);
+        auto *list = openFromMenu<TfrmArapZh>("mnuZh", "frmArapZh");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        QCOMPARE(ds.RecordCount(), count(QStringLiteral("select count(*) from ZH")));
+        const int account = count(QStringLiteral("select min(ID) from ZH where YHL = ") +
+                                  QLatin1String(bank ? "1" : "0"));
+        QVERIFY(ds.Locate(QStringLiteral("ID"), account));
+        QCOMPARE(ds.FieldByName(QStringLiteral("aYHL"))->AsString(),
+                 bank ? QStringLiteral("银行存款类") : QStringLiteral("现金类"));
+        auto ran = whenModal<TfrmZhEdit>([&](TfrmZhEdit &edit) {
+            // At show time.
+            QCOMPARE(edit.RzDBEdit_KHYH->isEnabled(), bank);
+            QCOMPARE(edit.RzDBEdit_YHZH->isEnabled(), bank);
+            // And on every change of the kind.
+            edit.RzDBRadioGroup_YHL->SetItemIndex(bank ? 1 : 0);
+            QCOMPARE(edit.RzDBEdit_KHYH->isEnabled(), !bank);
+            QCOMPARE(edit.RzDBEdit_YHZH->isEnabled(), !bank);
+            edit.RzDBRadioGroup_YHL->SetItemIndex(bank ? 0 : 1);
+            QCOMPARE(edit.RzDBEdit_KHYH->isEnabled(), bank);
+            QCOMPARE(edit.RzDBEdit_YHZH->isEnabled(), bank);
+            edit.btnCancel_New->click();
+        });
+        list->aModify->trigger();
+        QVERIFY(ran);
+        QCOMPARE(ds.ChangeCount(), 0);
+
+        // A new account starts as cash, its bank fields disabled.
+        auto added = whenModal<TfrmZhEdit>([&](TfrmZhEdit &edit) {
+            QVERIFY(!edit.RzDBEdit_KHYH->isEnabled());
+            QVERIFY(!edit.RzDBEdit_YHZH->isEnabled());
+            edit.btnCancel_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(added);
+        list->Close();
+    }
+
+    void aCashAccountSavedDropsBankDetailsAndReadsItsBalance()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("ZH")}));
+        auto *list = openFromMenu<TfrmArapZh>("mnuZh", "frmArapZh");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        const int nextId = count(QStringLiteral("select max(ID) from ZH")) + 1;
+        auto ran = whenModal<TfrmZhEdit>([&](TfrmZhEdit &edit) {
+            ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("O'Neil 备用金"));
+            edit.RzDBRadioGroup_YHL->SetItemIndex(0);
+            ds.FieldByName(QStringLiteral("KHYH"))->SetAsString(QStringLiteral("工商银行"));
+            edit.RzDBRadioGroup_YHL->SetItemIndex(1);
+            ds.FieldByName(QStringLiteral("QCJE"))->SetAsFloat(500);
+            edit.btnOk_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(ran);
+        const QString where = QStringLiteral(" from ZH where ID = ") + QString::number(nextId);
+        QCOMPARE(text(QStringLiteral("select MC") + where), QStringLiteral("O'Neil 备用金"));
+        QCOMPARE(text(QStringLiteral("select KHYH") + where), QString());
+        QCOMPARE(ds.ChangeCount(), 0);
+        QCOMPARE(ds.FieldByName(QStringLiteral("QMJE"))->AsFloat(), balance(nextId));
+        list->Close();
+    }
+
+    void aTransferToTheSameAccountIsRefused()
+    {
+        auto *list = openFromMenu<TfrmArapYhck>("mnuYhckqk", "frmArapYhck");
+        QVERIFY(list);
+        QCOMPARE(list->windowTitle(), QStringLiteral("银行存款/取款单总表"));
+        QVERIFY(list->btnDel->isVisible());
+        TClientDataSet &ds = *list->ListDataSet;
+        const int before = count(QStringLiteral("select count(*) from YHCKQK"));
+        const double cash = balance(1);
+        TMessageBoxScript boxes;
+        auto ran = whenModal<TfrmYhckqkEdit>([&](TfrmYhckqkEdit &edit) {
+            QCOMPARE(ds.FieldByName(QStringLiteral("RQ"))->AsDateTime().date(),
+                     Data().GetServerDate());
+            ds.FieldByName(QStringLiteral("ZCZHID"))->SetAsInteger(1);
+            ds.FieldByName(QStringLiteral("ZRZHID"))->SetAsInteger(1);
+            ds.FieldByName(QStringLiteral("JE"))->SetAsFloat(100);
+            edit.btnOk_New->click();
+            QCOMPARE(boxes.Last().Text,
+                     QStringLiteral("'转出帐户'与'转入帐户'不能相同, 请重新录入!"));
+            QCOMPARE(boxes.Last().Caption, QStringLiteral("录入错误"));
+            QCOMPARE(ds.State(), dsInsert);
+            edit.btnCancel_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(ran);
+        QCOMPARE(count(QStringLiteral("select count(*) from YHCKQK")), before);
+        QCOMPARE(balance(1), cash);
+        list->Close();
+    }
+
+    void aTransferMovesBothBalances()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("YHCKQK"), QStringLiteral("ZH")}));
+        auto *list = openFromMenu<TfrmArapYhck>("mnuYhckqk", "frmArapYhck");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        const Balances start{balance(1), balance(2)};
+        const QString handlerCode = text(QStringLiteral("select BH from YG order by BH"));
+        const QString handlerName =
+            text(QStringLiteral("select XM from YG where BH = '") + handlerCode + '\'');
+        const int nextId = count(QStringLiteral("select max(ID) from YHCKQK")) + 1;
+        auto ran = whenModal<TfrmYhckqkEdit>([&](TfrmYhckqkEdit &edit) {
+            ds.FieldByName(QStringLiteral("ZCZHID"))->SetAsInteger(1);
+            QCOMPARE(ds.FieldByName(QStringLiteral("aZCZHMC"))->AsString(),
+                     text(QStringLiteral("select MC from ZH where ID = 1")));
+            ds.FieldByName(QStringLiteral("ZRZHID"))->SetAsInteger(2);
+            ds.FieldByName(QStringLiteral("JE"))->SetAsFloat(250.75);
+            ds.FieldByName(QStringLiteral("PH"))->SetAsString(QStringLiteral("O'Neil-01"));
+            // The handler typed as an employee code becomes the employee's name.
+            ds.FieldByName(QStringLiteral("JSR"))->SetAsString(handlerCode);
+            edit.HandlerExit();
+            QCOMPARE(ds.FieldByName(QStringLiteral("JSR"))->AsString(), handlerName);
+            edit.btnOk_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(ran);
+        QCOMPARE(ds.ChangeCount(), 0);
+        const QString row = QStringLiteral(" from YHCKQK where ID = ") + QString::number(nextId);
+        QCOMPARE(text(QStringLiteral("select PH") + row), QStringLiteral("O'Neil-01"));
+        QCOMPARE(text(QStringLiteral("select CZY") + row), CurUserName);
+        QCOMPARE(balance(1), start.from - 250.75);
+        QCOMPARE(balance(2), start.to + 250.75);
+
+        // A changed amount moves the difference.
+        QVERIFY(ds.Locate(QStringLiteral("ID"), nextId));
+        auto modified = whenModal<TfrmYhckqkEdit>([&](TfrmYhckqkEdit &edit) {
+            ds.Edit();
+            ds.FieldByName(QStringLiteral("JE"))->SetAsFloat(100);
+            edit.btnOk_New->click();
+        });
+        list->aModify->trigger();
+        QVERIFY(modified);
+        QCOMPARE(balance(1), start.from - 100);
+        QCOMPARE(balance(2), start.to + 100);
+
+        // Deleting it gives the amount back.
+        QVERIFY(ds.Locate(QStringLiteral("ID"), nextId));
+        TMessageBoxScript boxes;
+        boxes.Answer(mrYes);
+        list->aDel->trigger();
+        QCOMPARE(count(QStringLiteral("select count(*)") + row), 0);
+        QVERIFY(!ds.Locate(QStringLiteral("ID"), nextId));
+        QCOMPARE(balance(1), start.from);
+        QCOMPARE(balance(2), start.to);
+        list->Close();
+    }
+
+    void aFailedTransferMovesNeitherBalance()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("YHCKQK"), QStringLiteral("ZH")}));
+        auto *list = openFromMenu<TfrmArapYhck>("mnuYhckqk", "frmArapYhck");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        const Balances start{balance(1), balance(2)};
+        TMessageBoxScript boxes;
+        auto ran = whenModal<TfrmYhckqkEdit>([&](TfrmYhckqkEdit &edit) {
+            const QString id = ds.FieldByName(QStringLiteral("ID"))->AsString();
+            // Another user takes the number first.
+            QVERIFY(ExecSQL(QStringLiteral("insert into YHCKQK (ID, RQ, ZCZHID, ZRZHID, JE) "
+                                           "values (") +
+                            id + QStringLiteral(", #2026-01-05#, 2, 1, 0)")));
+            ds.FieldByName(QStringLiteral("ZCZHID"))->SetAsInteger(1);
+            ds.FieldByName(QStringLiteral("ZRZHID"))->SetAsInteger(2);
+            ds.FieldByName(QStringLiteral("JE"))->SetAsFloat(300);
+            edit.btnOk_New->click();
+            QVERIFY(boxes.Count() > 0);
+            QVERIFY(boxes.Last().Text.startsWith(QStringLiteral("保存失败")));
+            // The change stays to be corrected or cancelled.
+            QCOMPARE(ds.ChangeCount(), 1);
+            edit.btnCancel_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(ran);
+        QCOMPARE(ds.ChangeCount(), 0);
+        QCOMPARE(balance(1), start.from);
+        QCOMPARE(balance(2), start.to);
+        list->Close();
+    }
+
+    void theScriptOfATransferChange()
+    {
+        TTransferRow before;
+        before.ID = 7;
+        before.RQ = QDate(2026, 3, 1);
+        before.ZCZHID = 1;
+        before.ZRZHID = 2;
+        before.JE = 50;
+        TTransferRow after = before;
+        after.JE = 80;
+        after.BZ = QStringLiteral("O'Neil");
+        // New: the row, then the amount out of one account and into the other.
+        QStringList script = TransferScript(0, std::nullopt, after);
+        QCOMPARE(script.size(), 3);
+        QVERIFY(script[0].startsWith(QStringLiteral("insert into YHCKQK")));
+        QVERIFY(script[0].contains(QStringLiteral("'O''Neil'")));
+        QVERIFY(script[1].contains(QStringLiteral("QMJE + (-80) where ID = 1")));
+        QVERIFY(script[2].contains(QStringLiteral("QMJE + (80) where ID = 2")));
+        // Changed: the old amount back first, the new one after the row.
+        script = TransferScript(0, before, after);
+        QCOMPARE(script.size(), 5);
+        QVERIFY(script[0].contains(QStringLiteral("QMJE + (50) where ID = 1")));
+        QVERIFY(script[1].contains(QStringLiteral("QMJE + (-50) where ID = 2")));
+        QVERIFY(script[2].startsWith(QStringLiteral("update YHCKQK set")));
+        QVERIFY(script[2].contains(QStringLiteral("and JE = 50")));
+        // Deleted: the amount back, then the row.
+        script = TransferScript(0, before, std::nullopt);
+        QCOMPARE(script.size(), 3);
+        QVERIFY(script[2].startsWith(QStringLiteral("delete from YHCKQK")));
+    }
+
+    void theCodeTablesOpenFromTheMenuAndAddRows_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("payment methods") << "mnuSfkfs"
+                                         << "frmArapType"
+                                         << "SFKFS";
+        QTest::newRow("income and expense") << "mnuSrzclb"
+                                            << "frmArapZcLb"
+                                            << "SRZCLB";
+        QTest::newRow("other stock changes") << "mnuQtkcbdlx"
+                                             << "frmQtkcbdlx"
+                                             << "QTKCBDLX";
+    }
+
+    void theCodeTablesOpenFromTheMenuAndAddRows()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, form);
+        QFETCH(QString, table);
+        QVERIFY(world.keepTables({table}));
+        auto *list = openFromMenu<TfrmComJbzl>(qPrintable(item), qPrintable(form));
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        QCOMPARE(ds.RecordCount(), count(QStringLiteral("select count(*) from ") + table));
+        QVERIFY(list->btnDel->isVisible());
+        const int nextId = count(QStringLiteral("select max(ID) from ") + table) + 1;
+        TMessageBoxScript boxes;
+        auto ran = whenModal<TfrmComEdit>([&](TfrmComEdit &edit) {
+            QCOMPARE(ds.FieldByName(QStringLiteral("ID"))->AsInteger(), nextId);
+            // The name is required.
+            edit.btnOk_New->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("'名称'未录入, 请继续录入!"));
+            ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("O'Neil"));
+            edit.btnOk_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(ran);
+        QCOMPARE(text(QStringLiteral("select MC from ") + table + QStringLiteral(" where ID = ") +
+                      QString::number(nextId)),
+                 QStringLiteral("O'Neil"));
+        list->Close();
+    }
+
+    void theKindsShowAsTextAndNewStockChangesIncreaseStock()
+    {
+        auto *categories = openFromMenu<TfrmArapZcLb>("mnuSrzclb", "frmArapZcLb");
+        QVERIFY(categories);
+        TClientDataSet &ds = *categories->ListDataSet;
+        QVERIFY(ds.Locate(QStringLiteral("BH"), QStringLiteral("201")));
+        QCOMPARE(ds.FieldByName(QStringLiteral("aSRL"))->AsString(), QStringLiteral("收入类"));
+        QVERIFY(ds.Locate(QStringLiteral("BH"), QStringLiteral("101")));
+        QCOMPARE(ds.FieldByName(QStringLiteral("aSRL"))->AsString(), QStringLiteral("支出类"));
+        QCOMPARE(TfrmArapZcLb::IncomeExpenseSQL(1, QString()),
+                 QStringLiteral(" select *,case when SRL then '收入类' else '支出类' end  as aSRL "
+                                "from Srzclb  order by BH"));
+        categories->Close();
+
+        auto *kinds = openFromMenu<TfrmQtkcbdlx>("mnuQtkcbdlx", "frmQtkcbdlx");
+        QVERIFY(kinds);
+        auto ran = whenModal<TfrmQtkcbdlxEdit>([&](TfrmQtkcbdlxEdit &edit) {
+            QVERIFY(kinds->ListDataSet->FieldByName(QStringLiteral("RKL"))->AsBoolean());
+            edit.btnCancel_New->click();
+        });
+        kinds->aNew->trigger();
+        QVERIFY(ran);
+        kinds->Close();
     }
 };
 
