@@ -11,6 +11,7 @@
 #include "client/masterdata/codeedit.h"
 #include "client/masterdata/codelist.h"
 #include "client/masterdata/partneredit.h"
+#include "client/masterdata/partnerhelp.h"
 #include "client/masterdata/partnerlist.h"
 #include "client/masterdata/registerforms.h"
 #include "client/shell/mainwindow.h"
@@ -89,6 +90,37 @@ class TestPartners : public QObject
 
     vztest::TestWorld world;
     std::unique_ptr<TfrmMain> main;
+
+    // The picker offers its rows' edit form: a change made there is saved from the picker's
+    // own row.
+    template<class Picker, class Edit>
+    void editThroughPicker(const QString &table, const QString &field)
+    {
+        QVERIFY(world.keepTables({table}));
+        const int id = count(QStringLiteral("select max(ID) from ") + table);
+        Picker picker;
+        picker.DoCreate();
+        auto ran = whenModal<Picker>([&](Picker &p) {
+            QVERIFY(p.btnNew->isVisible());
+            QVERIFY(p.btnModify->isVisible() && p.btnModify->isEnabled());
+            QVERIFY(p.btnDel->isVisible());
+            QVERIFY(p.HelpDataSet->Locate(QStringLiteral("ID"), id));
+            auto edited = whenModal<Edit>([&](Edit &edit) {
+                QCOMPARE(edit.EditDataSet, p.HelpDataSet);
+                p.HelpDataSet->Edit();
+                p.HelpDataSet->FieldByName(field)->SetAsString(QStringLiteral("O'Neil"));
+                edit.btnOk_New->click();
+            });
+            p.btnModify->click();
+            QVERIFY(edited);
+            p.btnCancel->click();
+        });
+        picker.ShowModal();
+        QVERIFY(ran);
+        QCOMPARE(text(QStringLiteral("select ") + field + QStringLiteral(" from ") + table +
+                      QStringLiteral(" where ID = ") + QString::number(id)),
+                 QStringLiteral("O'Neil"));
+    }
 
     template<class Form>
     Form *openFromMenu(const char *item, const char *formName)
@@ -530,6 +562,15 @@ private Q_SLOTS:
                       QString::number(nextId)),
                  QStringLiteral("O'Neil"));
         list->Close();
+    }
+
+    void thePickersEditThroughTheirEditForms()
+    {
+        editThroughPicker<TfrmKhHelp, TfrmCustomEdit>(QStringLiteral("KH"), QStringLiteral("LXR"));
+        editThroughPicker<TfrmGysHelp, TfrmVendCustEdit>(QStringLiteral("GYS"),
+                                                         QStringLiteral("LXR"));
+        editThroughPicker<TfrmSrzclbHelp, TfrmSrzclbEdit>(QStringLiteral("SRZCLB"),
+                                                          QStringLiteral("BZ"));
     }
 
     void theKindsShowAsTextAndNewStockChangesIncreaseStock()
