@@ -52,6 +52,7 @@ public:
 protected:
     QString ListSQL(const QString &condition) const override;
     QString SearchField() const override { return QStringLiteral("Y.PH"); }
+    QString SearchCaption() const override { return QStringLiteral("请输入票号查找："); }
     void LoadEditForm(const QString &Mode) override;
     void aDelExecute() override;
 };

@@ -10,6 +10,7 @@
 #include "client/masterdata/codeedit.h"
 #include "client/widgets/dbgrid.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QToolButton>
@@ -36,6 +37,8 @@ void TfrmCodeList::FormShow()
     TabStatus->hide();
     aDel->setVisible(true);
     btnDel->setVisible(true);
+    btnModify->setText(QStringLiteral("编辑(&E)"));
+    lbl_Search->setText(SearchCaption());
 }
 
 void TfrmCodeList::OpenDataSet()

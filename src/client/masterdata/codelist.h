@@ -28,8 +28,9 @@ protected:
     void GetSearchModalValue() override;
     // The list's query; condition is the search box's " and ..." (or empty).
     virtual QString ListSQL(const QString &condition) const = 0;
-    // The name column the search box matches the start of.
+    // The name column the search box matches the start of, and the box's caption.
     virtual QString SearchField() const { return QStringLiteral("MC"); }
+    virtual QString SearchCaption() const { return QStringLiteral("请输入名称查找："); }
 
 private:
     TDataSource &m_source;
