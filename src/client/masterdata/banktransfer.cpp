@@ -52,6 +52,15 @@ QString values(int kind, const TTransferRow &row)
            QuotedStr(row.BZ) + QLatin1Char(',') + QuotedStr(row.CZY);
 }
 
+// The accounts the client holds show the balances the transfer moved (an accounts list open
+// beside it, the lookups); a dataset with unsent changes of its own is left alone.
+void refreshAccounts()
+{
+    TClientDataSet &accounts = Data().Zh();
+    if (accounts.Active() && accounts.State() == dsBrowse && accounts.ChangeCount() == 0)
+        accounts.Refresh();
+}
+
 } // namespace
 
 TTransferRow TTransferRow::FromDataSet(const TClientDataSet &dataSet, bool old)
@@ -127,6 +136,7 @@ bool DeleteTransfer(TClientDataSet &dataSet)
     }
     dataSet.Delete();
     dataSet.MergeChangeLog();
+    refreshAccounts();
     return true;
 }
 
@@ -288,5 +298,6 @@ bool TfrmYhckqkEdit::ApplyChanges()
         return false;
     }
     ds.MergeChangeLog();
+    refreshAccounts();
     return true;
 }

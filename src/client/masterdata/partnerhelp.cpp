@@ -8,6 +8,7 @@
 #include "client/masterdata/codeedit.h"
 #include "client/masterdata/goodssql.h"
 #include "client/masterdata/partneredit.h"
+#include "client/masterdata/partnerlist.h"
 #include "client/widgets/dbgrid.h"
 
 #include <QHBoxLayout>
@@ -121,6 +122,14 @@ void TfrmKhHelp::FormShow()
 TfrmComEdit *TfrmKhHelp::CreateEditForm()
 {
     return new TfrmCustomEdit(this);
+}
+
+void TfrmKhHelp::btnDelClick()
+{
+    if (HelpDataSet && HelpDataSet->Active() && !HelpDataSet->IsEmpty() &&
+        RefuseWalkInCustomerDelete(*HelpDataSet))
+        return;
+    TfrmPartnerHelp::btnDelClick();
 }
 
 TfrmSrzclbHelp::TfrmSrzclbHelp(QWidget *parent)

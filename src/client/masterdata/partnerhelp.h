@@ -42,6 +42,7 @@ protected:
     QString ReferenceKind() const override { return QStringLiteral("CUST"); }
     bool HasEditForm() const override { return true; }
     TfrmComEdit *CreateEditForm() override;
+    void btnDelClick() override;
 };
 
 class TfrmSrzclbHelp : public TfrmComHelp

@@ -31,12 +31,15 @@ void addColumns(TDBGrid *grid, const ColumnSpec (&columns)[N])
 
 const QString RegionRowsSQL = QStringLiteral(" select ID, ParentCode,MC  from dq");
 
-bool isWalkInCustomer(const TClientDataSet &ds)
-{
-    return ds.FieldByName(QStringLiteral("ID"))->AsString() == QLatin1String("1");
-}
-
 } // namespace
+
+bool RefuseWalkInCustomerDelete(const TClientDataSet &customers)
+{
+    if (customers.FieldByName(QStringLiteral("ID"))->AsString() != QLatin1String("1"))
+        return false;
+    MessageBox(QStringLiteral("散客不能删除！"), QStringLiteral("资料删除"), TMsgIcon::Warning);
+    return true;
+}
 
 TfrmRegionPartnerList::TfrmRegionPartnerList(QWidget *parent, const QString &select,
                                              const QString &alias, const QString &regionColumn)
@@ -141,13 +144,9 @@ void TfrmCust::LoadEditForm(const QString &Mode)
 void TfrmCust::aDelExecute()
 {
     if (ListDataSet && ListDataSet->Active() && !ListDataSet->IsEmpty()) {
-        // The walk-in customer carries every counter sale; it is refused before the (slower)
-        // reference check.
-        if (isWalkInCustomer(*ListDataSet)) {
-            MessageBox(QStringLiteral("散客不能删除！"), QStringLiteral("资料删除"),
-                       TMsgIcon::Warning);
+        // Refused before the (slower) reference check.
+        if (RefuseWalkInCustomerDelete(*ListDataSet))
             return;
-        }
         if (CheckReferenced(QStringLiteral("Cust"),
                             ListDataSet->FieldByName(QStringLiteral("ID"))->AsString()))
             return;

@@ -5,6 +5,10 @@
 
 #include "client/forms/comjbzl.h"
 
+// The walk-in customer (ID 1) carries every counter sale and is never deleted: true, after
+// the message "散客不能删除！", when the current customer is it.
+bool RefuseWalkInCustomerDelete(const TClientDataSet &customers);
+
 // The region tree and the query both partner lists share.
 class TfrmRegionPartnerList : public TfrmComJbzl
 {

@@ -199,6 +199,19 @@ private Q_SLOTS:
         QCOMPARE(count(QStringLiteral("select count(*) from KH where ID = 1")), 1);
         QCOMPARE(ds.ChangeCount(), 0);
         list->Close();
+
+        // So does the customer picker.
+        TfrmKhHelp picker;
+        picker.DoCreate();
+        auto ran = whenModal<TfrmKhHelp>([&](TfrmKhHelp &p) {
+            QVERIFY(p.HelpDataSet->Locate(QStringLiteral("ID"), 1));
+            p.btnDel->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("散客不能删除！"));
+            p.btnCancel->click();
+        });
+        picker.ShowModal();
+        QVERIFY(ran);
+        QCOMPARE(count(QStringLiteral("select count(*) from KH where ID = 1")), 1);
     }
 
     void aCustomerWithAQuoteInItsNameIsSavedAndFound()
@@ -431,6 +444,9 @@ private Q_SLOTS:
         QCOMPARE(text(QStringLiteral("select CZY") + row), CurUserName);
         QCOMPARE(balance(1), start.from - 250.75);
         QCOMPARE(balance(2), start.to + 250.75);
+        // The accounts the client holds show it too.
+        QVERIFY(Data().Zh().Locate(QStringLiteral("ID"), 2));
+        QCOMPARE(Data().Zh().FieldByName(QStringLiteral("QMJE"))->AsFloat(), balance(2));
 
         // A changed amount moves the difference.
         QVERIFY(ds.Locate(QStringLiteral("ID"), nextId));
