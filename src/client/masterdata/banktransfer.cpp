@@ -117,9 +117,8 @@ QStringList TransferScript(int databaseKind, const std::optional<TTransferRow> &
     return script;
 }
 
-bool TransferStored(int databaseKind, qint64 rowId, const std::optional<TTransferRow> &after)
+bool TransferStored(qint64 rowId, const std::optional<TTransferRow> &after)
 {
-    Q_UNUSED(databaseKind);
     if (!after)
         return !HasRows(QStringLiteral("select ID from YHCKQK where ID = ") + id(rowId));
     return HasRows(rowAsGiven(*after));
@@ -130,7 +129,7 @@ bool DeleteTransfer(TClientDataSet &dataSet)
     const int kind = SessionInfo().DatabaseKind;
     const TTransferRow before = TTransferRow::FromDataSet(dataSet, true);
     if (!ExecSQLScript(TransferScript(kind, before, std::nullopt)) ||
-        !TransferStored(kind, before.ID, std::nullopt)) {
+        !TransferStored(before.ID, std::nullopt)) {
         MessageBox(RefusedText, QStringLiteral("资料删除"), TMsgIcon::Error);
         return false;
     }
@@ -292,8 +291,7 @@ bool TfrmYhckqkEdit::ApplyChanges()
     if (status == usModified)
         before = TTransferRow::FromDataSet(ds, true);
     const TTransferRow after = TTransferRow::FromDataSet(ds);
-    if (!ExecSQLScript(TransferScript(kind, before, after)) ||
-        !TransferStored(kind, after.ID, after)) {
+    if (!ExecSQLScript(TransferScript(kind, before, after)) || !TransferStored(after.ID, after)) {
         MessageBox(RefusedText, QStringLiteral("资料保存"), TMsgIcon::Error);
         return false;
     }

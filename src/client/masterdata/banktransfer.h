@@ -41,7 +41,7 @@ struct TTransferRow
 QStringList TransferScript(int databaseKind, const std::optional<TTransferRow> &before,
                            const std::optional<TTransferRow> &after);
 // Whether the server now holds after (or, with none, no row of that ID).
-bool TransferStored(int databaseKind, qint64 id, const std::optional<TTransferRow> &after);
+bool TransferStored(qint64 id, const std::optional<TTransferRow> &after);
 
 class TfrmArapYhck : public TfrmCodeList
 {

@@ -29,6 +29,7 @@ void TEditRows::Add(QWidget *control, const char *field, const char *caption)
     label->setBuddy(control);
     m_grid->addWidget(label, row, 2 * column);
     m_grid->addWidget(control, row, 2 * column + 1);
+    // The rows keep their height; the space left goes below the last one.
     m_grid->setRowStretch(row, 0);
     m_grid->setRowStretch(row + 1, 1);
     if (field)

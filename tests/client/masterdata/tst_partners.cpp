@@ -504,6 +504,36 @@ private Q_SLOTS:
         list->Close();
     }
 
+    void aTransferChangedByAnotherUserMovesNothing()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("YHCKQK"), QStringLiteral("ZH")}));
+        auto *list = openFromMenu<TfrmArapYhck>("mnuYhckqk", "frmArapYhck");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        QVERIFY(!ds.IsEmpty());
+        const QString id = ds.FieldByName(QStringLiteral("ID"))->AsString();
+        const int from = ds.FieldByName(QStringLiteral("ZCZHID"))->AsInteger();
+        const int to = ds.FieldByName(QStringLiteral("ZRZHID"))->AsInteger();
+        const Balances start{balance(from), balance(to)};
+        TMessageBoxScript boxes;
+        auto ran = whenModal<TfrmYhckqkEdit>([&](TfrmYhckqkEdit &edit) {
+            // Another user changes the amount while this one edits it.
+            QVERIFY(ExecSQL(QStringLiteral("update YHCKQK set JE = JE + 1 where ID = ") + id));
+            ds.Edit();
+            ds.FieldByName(QStringLiteral("JE"))->SetAsFloat(1);
+            edit.btnOk_New->click();
+            QVERIFY(boxes.Last().Text.startsWith(QStringLiteral("保存失败")));
+            edit.btnCancel_New->click();
+        });
+        list->aModify->trigger();
+        QVERIFY(ran);
+        QCOMPARE(balance(from), start.from);
+        QCOMPARE(balance(to), start.to);
+        QVERIFY(QueryValue(QStringLiteral("select JE from YHCKQK where ID = ") + id).toDouble() >
+                1);
+        list->Close();
+    }
+
     void theScriptOfATransferChange()
     {
         TTransferRow before;
