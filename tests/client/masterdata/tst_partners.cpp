@@ -256,6 +256,29 @@ private Q_SLOTS:
         list->Close();
     }
 
+    void aSavedCustomerShowsTheBalancesTheServerHolds()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("KH")}));
+        auto *list = openFromMenu<TfrmCust>("mnuKh", "frmCust");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        QVERIFY(ds.Locate(QStringLiteral("ID"), 2));
+        auto ran = whenModal<TfrmCustomEdit>([&](TfrmCustomEdit &edit) {
+            // Receipts posted meanwhile moved the balance on the server.
+            QVERIFY(ExecSQL(QStringLiteral("update KH set QMJE = 777.5, YXJE = 7.5 where ID = 2")));
+            ds.Edit();
+            ds.FieldByName(QStringLiteral("LXR"))->SetAsString(QStringLiteral("O'Neil"));
+            edit.btnOk_New->click();
+        });
+        list->aModify->trigger();
+        QVERIFY(ran);
+        QCOMPARE(text(QStringLiteral("select LXR from KH where ID = 2")), QStringLiteral("O'Neil"));
+        QCOMPARE(ds.FieldByName(QStringLiteral("QMJE"))->AsFloat(), 777.5);
+        QCOMPARE(ds.FieldByName(QStringLiteral("aSJJE"))->AsFloat(), 770.0);
+        QCOMPARE(ds.ChangeCount(), 0);
+        list->Close();
+    }
+
     void thePickerModeReturnsThePriceLevel()
     {
         TfrmCust list;
