@@ -17,15 +17,14 @@
 
 TfrmCodeList::TfrmCodeList(QWidget *parent, const char *name, const char *caption,
                            const char *table, TDataSource &source,
-                           std::initializer_list<Column> columns)
+                           std::initializer_list<TColumnSpec> columns)
     : TfrmComJbzl(parent)
     , m_source(source)
 {
     setObjectName(QLatin1String(name));
     setWindowTitle(QString::fromUtf8(caption));
     TableName = QLatin1String(table);
-    for (const Column &c : columns)
-        DBGrid1->Columns().Add(QLatin1String(c.field), QString::fromUtf8(c.title), c.width);
+    AddColumns(DBGrid1, columns);
 }
 
 void TfrmCodeList::FormShow()

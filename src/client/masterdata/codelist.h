@@ -5,23 +5,14 @@
 #pragma once
 
 #include "client/forms/comjbzl.h"
-
-#include <functional>
+#include "client/masterdata/editrows.h"
 
 class TfrmCodeList : public TfrmComJbzl
 {
     Q_OBJECT
-public:
-    struct Column
-    {
-        const char *field;
-        const char *title;
-        int width;
-    };
-
 protected:
     TfrmCodeList(QWidget *parent, const char *name, const char *caption, const char *table,
-                 TDataSource &source, std::initializer_list<Column> columns);
+                 TDataSource &source, std::initializer_list<TColumnSpec> columns);
 
     void FormShow() override;
     void OpenDataSet() override;

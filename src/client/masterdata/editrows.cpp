@@ -5,10 +5,17 @@
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/widgets/dbcontrols.h"
+#include "client/widgets/dbgrid.h"
 #include "client/widgets/dblookupcombo.h"
 
 #include <QGridLayout>
 #include <QLabel>
+
+void AddColumns(TDBGrid *grid, std::initializer_list<TColumnSpec> columns)
+{
+    for (const TColumnSpec &c : columns)
+        grid->Columns().Add(QLatin1String(c.field), QString::fromUtf8(c.title), c.width);
+}
 
 TEditRows::TEditRows(QWidget *page, TDataSource *source, int columns)
     : m_page(page)

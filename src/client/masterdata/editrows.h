@@ -1,12 +1,14 @@
-// Builds the controls of a record edit form from a table of fields: each row is a caption and
-// a data-aware control bound to the list's data source, laid out in columns, and the captions
-// become the fields' display labels so the required-field message names them.
+// The master-data forms built from tables: a list's grid columns, and the controls of a
+// record edit form, each row a caption and a data-aware control bound to the list's data
+// source, laid out in columns, the captions becoming the fields' display labels so the
+// required-field message names them.
 #pragma once
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <initializer_list>
 #include <utility>
 
 class QGridLayout;
@@ -14,9 +16,19 @@ class QWidget;
 class TClientDataSet;
 class TDataSource;
 class TDBCheckBox;
+class TDBGrid;
 class TDBEdit;
 class TDBLookupComboBox;
 class TDBRadioGroup;
+
+struct TColumnSpec
+{
+    const char *field;
+    const char *title;
+    int width;
+};
+
+void AddColumns(TDBGrid *grid, std::initializer_list<TColumnSpec> columns);
 
 class TEditRows
 {

@@ -5,6 +5,7 @@
 #include "client/data/fields.h"
 #include "client/forms/checkreferenced.h"
 #include "client/forms/globalobj.h"
+#include "client/masterdata/editrows.h"
 #include "client/masterdata/partneredit.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbgrid.h"
@@ -14,20 +15,6 @@
 #include <QLineEdit>
 
 namespace {
-
-struct ColumnSpec
-{
-    const char *field;
-    const char *title;
-    int width;
-};
-
-template<size_t N>
-void addColumns(TDBGrid *grid, const ColumnSpec (&columns)[N])
-{
-    for (const ColumnSpec &c : columns)
-        grid->Columns().Add(QLatin1String(c.field), QString::fromUtf8(c.title), c.width);
-}
 
 const QString RegionRowsSQL = QStringLiteral(" select ID, ParentCode,MC  from dq");
 
@@ -118,15 +105,22 @@ TfrmCust::TfrmCust(QWidget *parent)
     setObjectName(QStringLiteral("frmCust"));
     setWindowTitle(QStringLiteral("客户资料"));
     TableName = QStringLiteral("KH");
-    const ColumnSpec columns[] = {{"BH", "编号", 70},          {"MC", "名称", 150},
-                                  {"ZJM", "助记码", 70},       {"aDQMC", "地区", 70},
-                                  {"LXR", "联系人", 70},       {"DH", "电话", 100},
-                                  {"aSJJE", "应收款", 80},     {"XYED", "信用额度", 80},
-                                  {"ZKDJ", "折扣等级", 70},    {"PriceLevel", "价格等级", 70},
-                                  {"Laiy", "来源", 70},        {"Zhuangt", "状态", 70},
-                                  {"VIPName", "客户等级", 70}, {"XYDJ", "信用等级", 70},
-                                  {"QC", "全称", 180},         {"DZ", "地址", 180}};
-    addColumns(DBGrid1, columns);
+    AddColumns(DBGrid1, {{"BH", "编号", 70},
+                         {"MC", "名称", 150},
+                         {"ZJM", "助记码", 70},
+                         {"aDQMC", "地区", 70},
+                         {"LXR", "联系人", 70},
+                         {"DH", "电话", 100},
+                         {"aSJJE", "应收款", 80},
+                         {"XYED", "信用额度", 80},
+                         {"ZKDJ", "折扣等级", 70},
+                         {"PriceLevel", "价格等级", 70},
+                         {"Laiy", "来源", 70},
+                         {"Zhuangt", "状态", 70},
+                         {"VIPName", "客户等级", 70},
+                         {"XYDJ", "信用等级", 70},
+                         {"QC", "全称", 180},
+                         {"DZ", "地址", 180}});
 }
 
 void TfrmCust::FormShow()
@@ -170,11 +164,17 @@ TfrmVendCust::TfrmVendCust(QWidget *parent)
     setObjectName(QStringLiteral("frmVendCust"));
     setWindowTitle(QStringLiteral("供应商资料"));
     TableName = QStringLiteral("GYS");
-    const ColumnSpec columns[] = {
-        {"BH", "编号", 70},    {"MC", "名称", 150}, {"ZJM", "助记码", 70}, {"aDQMC", "地区", 70},
-        {"LXR", "联系人", 70}, {"DH", "电话", 100}, {"CZ", "传真", 100},   {"aSJJE", "应付款", 80},
-        {"QC", "全称", 180},   {"DZ", "地址", 180}, {"BZ", "备注", 160}};
-    addColumns(DBGrid1, columns);
+    AddColumns(DBGrid1, {{"BH", "编号", 70},
+                         {"MC", "名称", 150},
+                         {"ZJM", "助记码", 70},
+                         {"aDQMC", "地区", 70},
+                         {"LXR", "联系人", 70},
+                         {"DH", "电话", 100},
+                         {"CZ", "传真", 100},
+                         {"aSJJE", "应付款", 80},
+                         {"QC", "全称", 180},
+                         {"DZ", "地址", 180},
+                         {"BZ", "备注", 160}});
 }
 
 void TfrmVendCust::FormShow()
