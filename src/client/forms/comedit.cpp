@@ -344,7 +344,7 @@ void TfrmComEdit::Save(const QString &continueFlag)
         ds.Post();
     if (ds.ChangeCount() > 0) {
         Applied = false;
-        if (ds.ApplyUpdates(0) > 0)
+        if (!ApplyChanges())
             return;
         Applied = true;
     }
@@ -366,6 +366,11 @@ void TfrmComEdit::Save(const QString &continueFlag)
     SetModalResult(mrOk);
     if (isVisible())
         Close();
+}
+
+bool TfrmComEdit::ApplyChanges()
+{
+    return EditDataSet->ApplyUpdates(0) <= 0;
 }
 
 void TfrmComEdit::btnInsert_NewClick()
@@ -390,7 +395,7 @@ bool TfrmComEdit::SaveBeforeMove()
     case mrYes:
         if (isEditing(ds))
             ds.Post();
-        if (ds.ApplyUpdates(0) > 0)
+        if (!ApplyChanges())
             return false;
         MyAfterApplyUpdates();
         return true;

@@ -97,6 +97,10 @@ protected:
     }
     virtual void dsOnCalcFields(TClientDataSet &DataSet) { Q_UNUSED(DataSet); }
     virtual void MyAfterApplyUpdates() {}
+    // Sends the change log of EditDataSet to the server; false when it was refused (the
+    // error has been shown and the change log kept). A form whose rows move other tables
+    // with them sends both in one request here.
+    virtual bool ApplyChanges();
     virtual void SetDuplicateValue() {}
 
     // Save with the continue flag: "0" closes the form, "1" starts the next new record.

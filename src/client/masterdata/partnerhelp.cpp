@@ -5,7 +5,10 @@
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
+#include "client/masterdata/codeedit.h"
 #include "client/masterdata/goodssql.h"
+#include "client/masterdata/partneredit.h"
+#include "client/masterdata/partnerlist.h"
 #include "client/widgets/dbgrid.h"
 
 #include <QHBoxLayout>
@@ -90,6 +93,11 @@ void TfrmGysHelp::OpenData()
     HelpDataSet->Open();
 }
 
+TfrmComEdit *TfrmGysHelp::CreateEditForm()
+{
+    return new TfrmVendCustEdit(this);
+}
+
 TfrmKhHelp::TfrmKhHelp(QWidget *parent)
     : TfrmPartnerHelp(parent)
 {
@@ -109,6 +117,19 @@ void TfrmKhHelp::FormShow()
 {
     DBGrid1->SetDataSource(&Data().sKh());
     TfrmPartnerHelp::FormShow();
+}
+
+TfrmComEdit *TfrmKhHelp::CreateEditForm()
+{
+    return new TfrmCustomEdit(this);
+}
+
+void TfrmKhHelp::btnDelClick()
+{
+    if (HelpDataSet && HelpDataSet->Active() && !HelpDataSet->IsEmpty() &&
+        RefuseWalkInCustomerDelete(*HelpDataSet))
+        return;
+    TfrmPartnerHelp::btnDelClick();
 }
 
 TfrmSrzclbHelp::TfrmSrzclbHelp(QWidget *parent)
@@ -153,4 +174,9 @@ void TfrmSrzclbHelp::OpenData()
                                 QStringLiteral(" as aSRL from SRZCLB  where 1=1 ") +
                                 AndFilter(FilterText) + QStringLiteral(" order by BH"));
     HelpDataSet->Open();
+}
+
+TfrmComEdit *TfrmSrzclbHelp::CreateEditForm()
+{
+    return new TfrmSrzclbEdit(this);
 }

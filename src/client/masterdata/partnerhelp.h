@@ -27,6 +27,8 @@ protected:
     void FormShow() override;
     void OpenData() override;
     QString ReferenceKind() const override { return QStringLiteral("PUR"); }
+    bool HasEditForm() const override { return true; }
+    TfrmComEdit *CreateEditForm() override;
 };
 
 class TfrmKhHelp : public TfrmPartnerHelp
@@ -38,6 +40,9 @@ public:
 protected:
     void FormShow() override;
     QString ReferenceKind() const override { return QStringLiteral("CUST"); }
+    bool HasEditForm() const override { return true; }
+    TfrmComEdit *CreateEditForm() override;
+    void btnDelClick() override;
 };
 
 class TfrmSrzclbHelp : public TfrmComHelp
@@ -54,4 +59,6 @@ protected:
     void FormShow() override;
     void OpenData() override;
     QString GetFilter() override;
+    bool HasEditForm() const override { return true; }
+    TfrmComEdit *CreateEditForm() override;
 };

@@ -2,8 +2,11 @@
 #include "client/masterdata/registerforms.h"
 
 #include "client/forms/mdiwindows.h"
+#include "client/masterdata/banktransfer.h"
 #include "client/masterdata/ck.h"
+#include "client/masterdata/codelist.h"
 #include "client/masterdata/hp.h"
+#include "client/masterdata/partnerlist.h"
 #include "client/masterdata/singletable.h"
 #include "client/masterdata/treetables.h"
 
@@ -18,4 +21,11 @@ void RegisterMasterDataForms()
     TFormRegistry::Register(QStringLiteral("TGz_GXuFrm"), [] { return new TGz_GXuFrm; });
     TFormRegistry::Register(QStringLiteral("TGz_GongZFrm"), [] { return new TGz_GongZFrm; });
     TFormRegistry::Register(QStringLiteral("TGz_GZongFrm"), [] { return new TGz_GZongFrm; });
+    TFormRegistry::Register(QStringLiteral("TfrmCust"), [] { return new TfrmCust; });
+    TFormRegistry::Register(QStringLiteral("TfrmVendCust"), [] { return new TfrmVendCust; });
+    TFormRegistry::Register(QStringLiteral("TfrmArapZh"), [] { return new TfrmArapZh; });
+    TFormRegistry::Register(QStringLiteral("TfrmArapType"), [] { return new TfrmArapType; });
+    TFormRegistry::Register(QStringLiteral("TfrmArapZcLb"), [] { return new TfrmArapZcLb; });
+    TFormRegistry::Register(QStringLiteral("TfrmQtkcbdlx"), [] { return new TfrmQtkcbdlx; });
+    TFormRegistry::Register(QStringLiteral("TfrmArapYhck"), [] { return new TfrmArapYhck; });
 }

@@ -29,6 +29,7 @@ const TMainMenuEntry entries[] = {
     {M::Menu, "subBase", "基本资料(&A)"},
     {M::Child, "mnuBm", "部门资料", "TDepartFrm"},
     {M::Child, "mnuDq", "地区资料", "TfrmDq"},
+    {M::Child, "mnuKh", "客户资料", "TfrmCust"},
     {M::Child, "mnuGys", "供应商资料", "TfrmVendCust"},
     {M::Child, "mnuYg", "人员资料", "TfrmEemployee", nullptr, true},
     {M::Child, "mnuCk", "仓库资料", "TfrmStockCode"},
