@@ -10,22 +10,32 @@
 #include "client/masterdata/singletable.h"
 #include "client/masterdata/treetables.h"
 
+namespace {
+
+template<class Form>
+void add(const char *className)
+{
+    TFormRegistry::Register(QLatin1String(className), [] { return new Form; });
+}
+
+} // namespace
+
 void RegisterMasterDataForms()
 {
-    TFormRegistry::Register(QStringLiteral("TfrmStockCode"), [] { return new TfrmStockCode; });
-    TFormRegistry::Register(QStringLiteral("TfrmHp"), [] { return new TfrmHp; });
-    TFormRegistry::Register(QStringLiteral("TfrmDq"), [] { return new TfrmDq; });
-    TFormRegistry::Register(QStringLiteral("TDepartFrm"), [] { return new TDepartFrm; });
-    TFormRegistry::Register(QStringLiteral("TItemTypeFrm"), [] { return new TItemTypeFrm; });
-    TFormRegistry::Register(QStringLiteral("TPub_ProjectFrm"), [] { return new TPub_ProjectFrm; });
-    TFormRegistry::Register(QStringLiteral("TGz_GXuFrm"), [] { return new TGz_GXuFrm; });
-    TFormRegistry::Register(QStringLiteral("TGz_GongZFrm"), [] { return new TGz_GongZFrm; });
-    TFormRegistry::Register(QStringLiteral("TGz_GZongFrm"), [] { return new TGz_GZongFrm; });
-    TFormRegistry::Register(QStringLiteral("TfrmCust"), [] { return new TfrmCust; });
-    TFormRegistry::Register(QStringLiteral("TfrmVendCust"), [] { return new TfrmVendCust; });
-    TFormRegistry::Register(QStringLiteral("TfrmArapZh"), [] { return new TfrmArapZh; });
-    TFormRegistry::Register(QStringLiteral("TfrmArapType"), [] { return new TfrmArapType; });
-    TFormRegistry::Register(QStringLiteral("TfrmArapZcLb"), [] { return new TfrmArapZcLb; });
-    TFormRegistry::Register(QStringLiteral("TfrmQtkcbdlx"), [] { return new TfrmQtkcbdlx; });
-    TFormRegistry::Register(QStringLiteral("TfrmArapYhck"), [] { return new TfrmArapYhck; });
+    add<TfrmStockCode>("TfrmStockCode");
+    add<TfrmHp>("TfrmHp");
+    add<TfrmDq>("TfrmDq");
+    add<TDepartFrm>("TDepartFrm");
+    add<TItemTypeFrm>("TItemTypeFrm");
+    add<TPub_ProjectFrm>("TPub_ProjectFrm");
+    add<TGz_GXuFrm>("TGz_GXuFrm");
+    add<TGz_GongZFrm>("TGz_GongZFrm");
+    add<TGz_GZongFrm>("TGz_GZongFrm");
+    add<TfrmCust>("TfrmCust");
+    add<TfrmVendCust>("TfrmVendCust");
+    add<TfrmArapZh>("TfrmArapZh");
+    add<TfrmArapType>("TfrmArapType");
+    add<TfrmArapZcLb>("TfrmArapZcLb");
+    add<TfrmQtkcbdlx>("TfrmQtkcbdlx");
+    add<TfrmArapYhck>("TfrmArapYhck");
 }
