@@ -200,7 +200,9 @@ bool TFrmRoot::eventFilter(QObject *watched, QEvent *event)
         return false;
     auto *key = static_cast<QKeyEvent *>(event);
     // The form sees a key once, as it goes to the control that has the form's focus.
-    if (QWidget *own = focusWidget(); own && watched == own && isAncestorOf(own)) {
+    // Events that carry only text (key 0) go straight to the control.
+    if (QWidget *own = focusWidget();
+        key->key() != 0 && own && watched == own && isAncestorOf(own)) {
         int code = key->key();
         Guarded([&] { FormKeyDown(code, key->modifiers()); });
         if (code == 0)
