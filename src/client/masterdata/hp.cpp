@@ -315,7 +315,7 @@ void TfrmHp::PrintBarcodes()
             if (label.Code.isEmpty())
                 label.Code = ds.FieldByName(QStringLiteral("BH"))->AsString();
             label.Name = ds.FieldByName(QStringLiteral("PM"))->AsString();
-            label.Spec = ds.FieldByName(QStringLiteral("GG"))->AsString();
+            label.Size = ds.FieldByName(QStringLiteral("GG"))->AsString();
             label.Unit = ds.FieldByName(QStringLiteral("DW"))->AsString();
             label.Price = ds.FieldByName(QStringLiteral("JQJ"))->AsFloat();
             labels.append(label);

@@ -1,5 +1,5 @@
 // The goods edit form TfrmItemEdit: code and barcode, name with its mnemonic kept in step,
-// specification, unit, category, costing and stock type, the five prices, the stock limits,
+// size (规格), unit, category, costing and stock type, the five prices, the stock limits,
 // the kind and stop flags, a picture, and a page of the company's goods attributes.
 #pragma once
 

@@ -240,8 +240,8 @@ void TBarcodeLabelPrinter::PaintLabel(QPainter &painter, const QRectF &rect, dou
         top += metrics.height();
     };
     textLine(nameFont, nameMetrics, label.Name);
-    if (!label.Spec.isEmpty())
-        textLine(smallFont, smallMetrics, label.Spec);
+    if (!label.Size.isEmpty())
+        textLine(smallFont, smallMetrics, label.Size);
 
     // From the bottom: the price line (the unit at its right), the code's text, the bars.
     const QRectF priceLine(inner.left(), inner.bottom() - priceMetrics.height(), inner.width(),

@@ -43,7 +43,7 @@ struct TBarcodeLabel
 {
     QString Code; // the barcode's text
     QString Name;
-    QString Spec;
+    QString Size; // 规格
     QString Unit;
     double Price = 0;
 };
