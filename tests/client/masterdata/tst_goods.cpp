@@ -25,6 +25,7 @@
 #include "client/widgets/dbtreeview.h"
 #include "client/widgets/image.h"
 #include "client/widgets/messagebox.h"
+#include "masterdatatest.h"
 #include "support/testpictures.h"
 #include "support/testworld.h"
 
@@ -46,15 +47,8 @@ using vztest::whenModal;
 
 namespace {
 
-int count(const QString &sql)
-{
-    return QueryValue(sql).toInt();
-}
-
-QString text(const QString &sql)
-{
-    return QueryValue(sql).toString();
-}
+using masterdatatest::count;
+using masterdatatest::text;
 
 // The goods of a category and of its direct children.
 QString categoryGoods(int key)
@@ -99,11 +93,7 @@ class TestGoods : public QObject
     std::unique_ptr<TfrmMain> main;
     QTemporaryDir files;
 
-    TfrmHp *openGoods()
-    {
-        main->Item(QStringLiteral("mnuHp"))->trigger();
-        return qobject_cast<TfrmHp *>(GlobalObj().MDIWindows.FindForm(QStringLiteral("frmHp")));
-    }
+    TfrmHp *openGoods() { return masterdatatest::OpenFromMenu<TfrmHp>(*main, "mnuHp", "frmHp"); }
 
     void loginAs(const QString &user)
     {
@@ -143,12 +133,8 @@ class TestGoods : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        RegisterMasterDataForms();
         QVERIFY2(world.start(), qPrintable(world.error()));
-        main = std::make_unique<TfrmMain>();
-        main->FormCreate();
-        main->resize(1200, 800);
-        main->show();
+        main = masterdatatest::ShowMainWindow();
     }
 
     void cleanupTestCase()
@@ -433,7 +419,7 @@ private Q_SLOTS:
                  QStringLiteral("ZWA4F"));
         QCOMPARE(count(QStringLiteral("select SX from HP where PM = '中文A4复印纸'")), 10);
 
-        // The same name with the same specification is refused.
+        // The same name with the same size (规格) is refused.
         boxes.Clear();
         auto again = whenModal<TfrmItemEdit>([&](TfrmItemEdit &edit) {
             ds.FieldByName(QStringLiteral("PM"))->SetAsString(QStringLiteral("中文A4复印纸"));

@@ -16,6 +16,7 @@
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dblookupcombo.h"
 #include "client/widgets/messagebox.h"
+#include "masterdatatest.h"
 #include "support/testworld.h"
 
 #include <QAction>
@@ -34,8 +35,7 @@ class TestMasterData : public QObject
     template<class Form>
     Form *openFromMenu(const char *item, const char *formName)
     {
-        main->Item(QLatin1String(item))->trigger();
-        return qobject_cast<Form *>(GlobalObj().MDIWindows.FindForm(QLatin1String(formName)));
+        return masterdatatest::OpenFromMenu<Form>(*main, item, formName);
     }
 
     static int serverCount(const QString &sql) { return QueryValue(sql).toInt(); }
@@ -43,13 +43,9 @@ class TestMasterData : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        RegisterMasterDataForms();
         RegisterAdminForms();
         QVERIFY2(world.start(), qPrintable(world.error()));
-        main = std::make_unique<TfrmMain>();
-        main->FormCreate();
-        main->resize(1200, 800);
-        main->show();
+        main = masterdatatest::ShowMainWindow();
     }
 
     void cleanupTestCase()

@@ -19,6 +19,7 @@
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dbtreeview.h"
 #include "client/widgets/messagebox.h"
+#include "masterdatatest.h"
 #include "support/testworld.h"
 
 #include <QAction>
@@ -33,15 +34,8 @@ using vztest::whenModal;
 
 namespace {
 
-int count(const QString &sql)
-{
-    return QueryValue(sql).toInt();
-}
-
-QString text(const QString &sql)
-{
-    return QueryValue(sql).toString();
-}
+using masterdatatest::count;
+using masterdatatest::text;
 
 double balance(int account)
 {
@@ -125,19 +119,14 @@ class TestPartners : public QObject
     template<class Form>
     Form *openFromMenu(const char *item, const char *formName)
     {
-        main->Item(QLatin1String(item))->trigger();
-        return qobject_cast<Form *>(GlobalObj().MDIWindows.FindForm(QLatin1String(formName)));
+        return masterdatatest::OpenFromMenu<Form>(*main, item, formName);
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        RegisterMasterDataForms();
         QVERIFY2(world.start(), qPrintable(world.error()));
-        main = std::make_unique<TfrmMain>();
-        main->FormCreate();
-        main->resize(1200, 800);
-        main->show();
+        main = masterdatatest::ShowMainWindow();
     }
 
     void cleanupTestCase()

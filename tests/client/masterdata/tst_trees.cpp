@@ -16,6 +16,7 @@
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dbtreeview.h"
 #include "client/widgets/messagebox.h"
+#include "masterdatatest.h"
 #include "support/testworld.h"
 #include "support/whenmodal.h"
 
@@ -68,9 +69,7 @@ class TestTrees : public QObject
 
     TTreeModelFrm *openFromMenu(const char *item, const char *formName)
     {
-        main->Item(QLatin1String(item))->trigger();
-        form =
-            qobject_cast<TTreeModelFrm *>(GlobalObj().MDIWindows.FindForm(QLatin1String(formName)));
+        form = masterdatatest::OpenFromMenu<TTreeModelFrm>(*main, item, formName);
         return form;
     }
 
@@ -88,12 +87,8 @@ class TestTrees : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        RegisterMasterDataForms();
         QVERIFY2(world.start(), qPrintable(world.error()));
-        main = std::make_unique<TfrmMain>();
-        main->FormCreate();
-        main->resize(1200, 800);
-        main->show();
+        main = masterdatatest::ShowMainWindow();
     }
 
     void cleanupTestCase()
