@@ -1,7 +1,10 @@
 // Actions with a Tag and tool buttons that follow them.
 #include "client/forms/actions.h"
 
+#include "client/widgets/messagebox.h"
+
 #include <QToolButton>
+#include <QWidget>
 
 #include <memory>
 
@@ -41,4 +44,15 @@ void LinkButton(QToolButton *button, QAction *action, const QString &caption)
             button->setVisible(*lastVisible);
         }
     });
+}
+
+TAction *AddFormAction(QWidget *form, const char *name, const QString &caption,
+                       const QKeySequence &shortcut, std::function<void()> handler)
+{
+    auto *action = new TAction(caption, shortcut, form);
+    action->setObjectName(QLatin1String(name));
+    form->addAction(action);
+    QObject::connect(action, &QAction::triggered, form,
+                     [handler = std::move(handler)] { Guarded(handler); });
+    return action;
 }

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QString>
 
+#include <functional>
+
 class QToolButton;
 
 class TAction : public QAction
@@ -32,3 +34,8 @@ private:
 // and shows or hides when the action's visibility changes. The button keeps its own caption
 // ("关闭(&Q)" for the action "退出(&Q)") and may be shown or hidden on its own afterwards.
 void LinkButton(QToolButton *button, QAction *action, const QString &caption = {});
+
+// An action of a form's tool bar: named, added to the form (so its shortcut works there) and
+// running handler when triggered, with any exception shown rather than thrown on.
+TAction *AddFormAction(QWidget *form, const char *name, const QString &caption,
+                       const QKeySequence &shortcut, std::function<void()> handler);

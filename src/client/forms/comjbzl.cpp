@@ -117,13 +117,10 @@ void TfrmComJbzl::buildActions()
          false, &TfrmComJbzl::aSetSortExecute},
     };
     for (const ActionRow &row : rows) {
-        auto *action = new TAction(QString::fromUtf8(row.caption), row.shortcut, this);
-        action->setObjectName(QLatin1String(row.name));
-        action->setVisible(row.visible);
-        addAction(action);
         const auto handler = row.handler;
-        connect(action, &QAction::triggered, this,
-                [this, handler] { Guarded([&] { (this->*handler)(); }); });
+        TAction *action = AddFormAction(this, row.name, QString::fromUtf8(row.caption),
+                                        row.shortcut, [this, handler] { (this->*handler)(); });
+        action->setVisible(row.visible);
         this->*row.member = action;
     }
 }

@@ -186,18 +186,13 @@ void TSingleModelFrm::buildActions()
          }},
     };
     for (const ActionRow &row : rows) {
-        auto *action = new TAction(QString::fromUtf8(row.caption), row.shortcut, this);
-        action->setObjectName(QLatin1String(row.name));
-        addAction(action);
         const auto handler = row.handler;
-        connect(action, &QAction::triggered, this, [this, handler] {
-            Guarded([&] {
-                if (m_dataSet && m_dataSet->Active())
-                    handler(*this);
-                setActionStates();
-            });
-        });
-        this->*row.member = action;
+        this->*row.member = AddFormAction(this, row.name, QString::fromUtf8(row.caption),
+                                          row.shortcut, [this, handler] {
+                                              if (m_dataSet && m_dataSet->Active())
+                                                  handler(*this);
+                                              setActionStates();
+                                          });
     }
 }
 

@@ -102,13 +102,10 @@ void TTreeModelFrm::buildActions()
          &TTreeModelFrm::aSelectExitExecute},
     };
     for (const ActionRow &row : rows) {
-        auto *action = new TAction(QString::fromUtf8(row.caption), row.shortcut, this);
-        action->setObjectName(QLatin1String(row.name));
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(action);
         const auto handler = row.handler;
-        connect(action, &QAction::triggered, this,
-                [this, handler] { Guarded([&] { (this->*handler)(); }); });
+        TAction *action = AddFormAction(this, row.name, QString::fromUtf8(row.caption),
+                                        row.shortcut, [this, handler] { (this->*handler)(); });
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         this->*row.member = action;
     }
 }
