@@ -4,6 +4,7 @@
 #include "client/core/session.h"
 #include "client/forms/gallery.h"
 #include "client/forms/globalobj.h"
+#include "client/documents/registerforms.h"
 #include "client/masterdata/registerforms.h"
 #include "client/shell/mainwindow.h"
 #include "client/widgets/uistyle.h"
@@ -98,6 +99,7 @@ int main(int argc, char *argv[])
     RegisterDataAccessLibrary();
     RegisterAdminForms();
     RegisterMasterDataForms();
+    RegisterDocumentForms();
 
     TStartupOptions startupOptions;
     startupOptions.AutoLogin = parser.value(options.autologin);

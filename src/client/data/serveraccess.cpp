@@ -191,3 +191,13 @@ QString GetNewBillNo(const QString &prefix, QDate date)
     tmp->Execute();
     return prefix + yearMonth + QStringLiteral("%1").arg(sequence, 4, 10, QLatin1Char('0'));
 }
+
+qint64 BillNoToID(const QString &billNo)
+{
+    qsizetype first = 0;
+    while (first < billNo.size() && !billNo[first].isDigit())
+        ++first;
+    bool ok = false;
+    const qint64 id = billNo.mid(first).toLongLong(&ok);
+    return ok ? id : 0;
+}

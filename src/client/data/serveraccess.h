@@ -74,3 +74,6 @@ void SetMoneyFormats(TClientDataSet &dataSet);
 // The next document number for a prefix and date from the counter table MaxBillNo: prefix,
 // year, month and a four-digit sequence ("XS2024030007"); the counter moves on by one.
 QString GetNewBillNo(const QString &prefix, QDate date);
+// The header key of a document number: the number's text from its first digit on, as an
+// integer ("CS2024030007" gives 2024030007); 0 when it holds no digits.
+qint64 BillNoToID(const QString &billNo);

@@ -168,6 +168,10 @@ void TfrmSelectItem::FormShow()
     btnNew->setEnabled(m_canEdit);
     btnModify->setEnabled(m_canEdit);
     btnDel->setEnabled(m_canEdit);
+    if (!SearchText.isEmpty()) {
+        Edit1->setText(SearchText);
+        Search();
+    }
     mnuAddToBill->setVisible(!SingleChoice);
     btnOk_All->setVisible(!SingleChoice);
     btnOK_AlldsHelp->setVisible(!SingleChoice);

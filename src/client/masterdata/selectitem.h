@@ -26,6 +26,8 @@ public:
     bool SingleChoice = false;
     QString LineText; // "ID|BH|PM|GG|DW|JJ|JJJ|JQJ|" of the chosen goods
     QDate StockDate;  // the server's date when the picker opened
+    // Set by the caller: the picker opens on the search for it (a document's typed code).
+    QString SearchText;
 
     QCheckBox *IsMaterial;
     QCheckBox *IsProduct;

@@ -1,0 +1,318 @@
+// The document form TfrmComDj ("单据"): every business document is entered, browsed, saved
+// and audited in it. A header record of one dataset sits above a grid of its lines from
+// another; both belong to the central data module and are borrowed while the form is open
+// (their handlers saved, the form's installed, the old ones put back on close).
+//
+// What a document type supplies (a small subclass):
+//   1. constructor: caption, the form's name (frmPurIn ...), the grid's columns, the header
+//      controls in Panel3;
+//   2. FormShow, before the inherited one: the configuration strings (strZbMainTable,
+//      strMxDetailTables, FObjectName, strLinkFields ...), DBNavigator1's data source (the
+//      header) and DBGrid1's (the lines);
+//   3. IniRecord: the lines query for the current header's ID, then the inherited one;
+//   4. optionally the hooks of its kind: sZbDataChange for header look-ups, ZbOnNewRecord,
+//      MxOnNewRecord, TotalField ...
+// Overrides call the inherited hook.
+//
+// Callers set FOpenMode ("A"/"I" start a new document, "V" views only, "M" browses) and
+// FSingleBill (navigation off) before showing, after selecting the header records.
+#pragma once
+
+#include "client/data/clientdataset.h"
+#include "client/data/datasource.h"
+#include "client/documents/docstate.h"
+#include "client/forms/actions.h"
+#include "client/forms/addtabform.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+class TColumn;
+class TDBDateEdit;
+class TDBEdit;
+class TDBGrid;
+class TDBLookupComboBox;
+class TDBNavigator;
+class TPanel;
+class TfrmComHelp;
+struct TDocumentKind;
+
+class TfrmComDj : public TFrmAddTab
+{
+    Q_OBJECT
+public:
+    explicit TfrmComDj(QWidget *parent = nullptr);
+    ~TfrmComDj() override;
+
+    // --- Configuration (set by the type before the generic show logic) ------------------------
+    QString strZbMainTable;
+    QString strMxDetailTables;
+    QString FObjectName;
+    QString strLinkFields;
+    QString strZbMustFields;
+    QString strMxMustFields;
+    QString strZbHelpFields;
+    QString strMxHelpFields;
+    QString strMxSeqField = QStringLiteral("HH");
+    QString strGridName = QStringLiteral("DBGrid1");
+
+    // --- Opening contract -------------------------------------------------------------------
+    QString FOpenMode = QStringLiteral("M");
+    bool FSingleBill = false;
+
+    // --- State others read ------------------------------------------------------------------
+    bool IsModified() const { return FModified; }
+    bool IsSaving() const { return FSaving; }
+    double DefaultDiscount() const { return FDefaultDiscount; }
+    int VisibleColumns() const { return FVisibleColumns; }
+    TClientDataSet *ZbDataSet() const { return m_zb; }
+    TClientDataSet *MxDataSet() const { return m_mx; }
+    const QVariantList &OldLineValues() const { return FOldLineValues; }
+
+    // --- Components -------------------------------------------------------------------------
+    TPanel *ControlBar1;
+    TPanel *ToolBar1;
+    QToolButton *btnPrior;
+    QToolButton *btnNext;
+    QToolButton *btnNew;
+    QToolButton *btnSave;
+    QToolButton *btnCancel;
+    QToolButton *btnDel;
+    QToolButton *btnAudit;
+    QToolButton *btnUnAudit;
+    QToolButton *btnFormat;
+    QToolButton *btnPrint;
+    QToolButton *btnRefer;
+    QToolButton *btnPreview;
+    TDBNavigator *DBNavigator1;
+    TPanel *pTitle;
+    QLabel *Label1;
+    TDBDateEdit *BillDate;
+    TDBEdit *DBEditBillNo;
+    TPanel *Panel1;
+    TPanel *Panel3;
+    QLabel *pStatus;
+    TDBGrid *DBGrid1;
+    TDBLookupComboBox *wwDBLKProductCode;
+    TPanel *PanelBottom;
+    QLineEdit *editBarcode;
+    QLineEdit *editNum;
+    QMenu *PopupMenu1;
+    QAction *pmnInsert;
+    QAction *pmnInsert1;
+    QAction *pmnDelete;
+    QAction *pmnSave;
+    QAction *pmnLoad;
+    QMenu *PopupOpt;
+    QAction *Menu_CopyBill;
+    QAction *Menu_ExportExcel;
+    QAction *Menu_cds;
+    QAction *Menu_1;
+    QAction *Menu_Ref;
+
+    TAction *aPrior;
+    TAction *aNext;
+    TAction *aFirst;
+    TAction *aLast;
+    TAction *aNew;
+    TAction *aModify;
+    TAction *aSave;
+    TAction *aCancel;
+    TAction *aDel;
+    TAction *aInsert;
+    TAction *aDelete;
+    TAction *aAudit;
+    TAction *aUnAudit;
+    TAction *aRefer;
+    TAction *aPrint;
+    TAction *aPreview;
+    TAction *aExit;
+    TAction *aFormat;
+    TAction *aCalendar;
+    TAction *aCalculator;
+    TAction *aHelp;
+
+    // "保存单据吗?": Yes saves, No goes on without saving; false for Cancel (the asking
+    // operation stops silently).
+    virtual bool SaveQuery();
+    // The lines file of pmnSave and pmnLoad: the form's name + ".cds" in the program folder.
+    QString LocalLinesFile() const;
+    // The columns of the grid Enter walks: the first FVisibleColumns (all when 0).
+    int EnterColumnLimit() const;
+
+protected:
+    // --- Hooks, in slot order ---------------------------------------------------------------
+    void FormCreate() override;
+    void FormShow() override;
+    bool FormCloseQuery() override;
+    void FormClose() override;
+    virtual void sZbStateChange(TDataSource &Sender);
+    virtual void SetCanSave(bool b);
+    virtual void sZbDataChange(TDataSource &Sender, TField *Field);
+    virtual void sMxDataChange(TDataSource &Sender, TField *Field);
+    virtual void sMxDataChange_Extend(TDataSource &Sender, TField *Field);
+    virtual void ZbOnNewRecord(TClientDataSet &DataSet);
+    virtual void ZbBeforeEdit(TClientDataSet &DataSet);
+    virtual void ZbBeforePost(TClientDataSet &DataSet);
+    virtual void ZbAfterPost(TClientDataSet &DataSet);
+    virtual void ZbBeforeScroll(TClientDataSet &DataSet);
+    virtual void ZbAfterScroll(TClientDataSet &DataSet);
+    virtual void MxBeforeApplyUpdates();
+    virtual void MxBeforeInsert(TClientDataSet &DataSet);
+    virtual void MxOnNewRecord(TClientDataSet &DataSet);
+    virtual void MxAfterInsert(TClientDataSet &DataSet);
+    virtual void MxBeforeEdit(TClientDataSet &DataSet);
+    virtual void MxBeforePost(TClientDataSet &DataSet);
+    virtual void MxAfterPost(TClientDataSet &DataSet);
+    virtual void MxAfterEdit(TClientDataSet &DataSet);
+    virtual void MxBeforeDelete(TClientDataSet &DataSet);
+    virtual void MxAfterDelete(TClientDataSet &DataSet);
+    virtual void MxBeforeCancel(TClientDataSet &DataSet);
+    virtual void MxAfterCancel(TClientDataSet &DataSet);
+    virtual void MxCalcFields(TClientDataSet &DataSet);
+    virtual void aSaveExecute();
+    virtual void aCancelExecute();
+    virtual void aPreviewExecute();
+    virtual void aPrintExecute();
+    virtual void aExitExecute();
+    virtual void aNewExecute();
+    virtual void aDelExecute();
+    virtual void aInsertExecute();
+    virtual void aDeleteExecute();
+    virtual void aFirstExecute();
+    virtual void aPriorExecute();
+    virtual void aNextExecute();
+    virtual void aLastExecute();
+    virtual void aCalendarExecute();
+    virtual void aCalculatorExecute();
+    virtual void SetReprotBuildParam() {}
+    virtual void BillFieldOntext(TField &Sender, const QString &Text);
+    virtual void IniRecord();
+    virtual void SetButton();
+    virtual void SetAuditButton();
+    virtual void SetModify(QWidget *container, bool editable);
+    // Kind 'D': a line was deleted (or an inserted one cancelled); 'C': an edit was
+    // cancelled. Types that keep header totals recompute them here.
+    virtual void TotalField(char kind, const QVariant &value);
+    void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift) override;
+    virtual void SetPrintParam() {}
+    virtual void DBGrid1EditButtonClick();
+
+    // Actions the later parts of a document's life fill in.
+    virtual void aModifyExecute();
+    virtual void aAuditExecute() {}
+    virtual void aUnAuditExecute() {}
+    virtual void aReferExecute() {}
+    virtual void aFormatExecute();
+
+    // --- Routines for the types -------------------------------------------------------------
+    // The document prefix of strZbMainTable ("CGSHZB" gives "CS").
+    QString GetBillPrefix() const;
+    // Appends and posts the blank lines of a new document (none for receipts and payments).
+    void AddBlankLines();
+    // Runs a picker that copies its choice into the header fields (those the header has);
+    // true when something was chosen.
+    bool PickInto(TfrmComHelp &picker, const QStringList &targetFields,
+                  const QStringList &sourceFields);
+    // The user's goods picker for the current line, preset to the type's goods kinds.
+    void OpenGoodsPicker();
+    // The header field's integer value, 0 when the header lacks it.
+    qint64 ZbInteger(const char *fieldName) const;
+    // Deletes the lines whose goods code is empty (from the last to the first).
+    void DeleteEmptyLines();
+    // Renumbers the lines 1..n and stores the rounded total in the header.
+    void MxBeforeApplyUpdates_RefeSequence();
+    // Posts a line still being edited; an inserted one only when its must fields are filled.
+    void PostPendingLine();
+    // Stores lines and header; false after telling the user why.
+    virtual bool StoreDocument();
+
+    const TDocumentKind &Kind() const;
+    // The server's clock, read once per form.
+    QDateTime ServerNow();
+    TDocRights &Rights() { return m_rights; }
+    TDataSource *ZbSource() const { return m_zbSource; }
+
+    // The user's functions for FObjectName: rights and audit levels.
+    virtual void LoadRights();
+
+    bool FModified = false;
+    bool FSaving = false;
+    QVariantList FOldLineValues;
+    bool FLineCancelTotal = false;
+    double FDefaultDiscount = 1.0;
+    QString FProductWhere;
+    int FVisibleColumns = 0;
+
+private:
+    void buildActions();
+    void buildLayout();
+    void buildPopupMenus();
+    QToolButton *addToolButton(const char *name, QAction *action, const QString &caption = {});
+    void configureColumns();
+    void borrowDataSets();
+    void returnDataSets();
+    void installLineFieldHandlers();
+    void openGoodsList();
+    void applyTableColumns();
+    void styleControls();
+    void applyActions();
+    TDocPosition position() const;
+    void setHeaderEditable(bool editable);
+    void enterEditingState();
+    void enterBrowseState();
+    void rememberLine();
+    void insertLineBefore();
+    void copyBill();
+    void saveLocalLines();
+    void loadLocalLines(const QString &fileName);
+    void chooseLocalLinesFile();
+    void exportToExcel();
+    void comboPicker(QWidget *control);
+    void dbEditExit(QWidget *control);
+    void gridKeyPress(QChar &Key);
+    void gridColExit();
+    void lookupKeyPress(QChar &Key);
+    void lookupKeyUp(int Key);
+    void hideLookup();
+    void goodsCodeChanged();
+    void fillLinePrice(TClientDataSet &goods);
+    void barcodeEntered();
+    void amountToPrice();
+    bool enterInGrid(Qt::KeyboardModifiers Shift);
+    bool lineHasGoodsCode() const;
+    bool mustFieldsFilled() const;
+
+    TClientDataSet *m_zb = nullptr;
+    TClientDataSet *m_mx = nullptr;
+    TDataSource *m_zbSource = nullptr;
+    TDataSource *m_mxSource = nullptr;
+    TDataSetEvents m_savedZbEvents;
+    TDataSetEvents m_savedMxEvents;
+    TDataChangeEvent m_savedZbDataChange;
+    TNotifyEvent m_savedZbStateChange;
+    TDataChangeEvent m_savedMxDataChange;
+    TNotifyEvent m_savedMxStateChange;
+    bool m_borrowed = false;
+    std::unique_ptr<TDataSource> m_lookupSource;
+    TDocRights m_rights;
+    TDocActions m_actions;
+    bool m_canAuditNext = false;
+    QStringList m_auditLevels;
+    bool m_isAdministrator = false;
+    bool m_lineEdited = false;
+    bool m_inGoodsCodeChange = false;
+    bool m_cancelling = false;
+    QString m_lastLookupFilter;
+    QStringList m_attributeColumns;
+    qint64 m_serverClockOffset = 0;
+    bool m_serverClockKnown = false;
+};

@@ -1,0 +1,138 @@
+// Prices and stock for document lines.
+#include "client/documents/lineprices.h"
+
+#include "client/common/sqltext.h"
+#include "client/core/session.h"
+#include "client/data/clientdataset.h"
+#include "client/data/formats.h"
+#include "client/data/serveraccess.h"
+
+namespace lines {
+
+namespace {
+
+QString ledgerWhere(int databaseKind, qint64 goodsId, QDate upTo, qint64 warehouseId)
+{
+    return QStringLiteral(" and hpid =") + QString::number(goodsId) +
+           QStringLiteral(" and RQ <= ") + SQLDate(databaseKind, upTo) +
+           QStringLiteral(" and CKID = ") + QString::number(warehouseId);
+}
+
+} // namespace
+
+QString StockQtySql(int databaseKind, qint64 goodsId, QDate upTo, qint64 warehouseId)
+{
+    return QStringLiteral(" select sum(flag*sl) as qty From Inv_ItemList  where 1=1 ") +
+           ledgerWhere(databaseKind, goodsId, upTo, warehouseId);
+}
+
+QString CostPriceSql(int databaseKind, const QString &method, qint64 goodsId, QDate upTo,
+                     qint64 warehouseId)
+{
+    if (method.compare(QLatin1String("LASTCGJJ"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral(
+                   " select top 1 dj From Inv_ItemList  where BillType='CS'  and hpid =") +
+               QString::number(goodsId) + QStringLiteral(" order by rq desc");
+    return QStringLiteral(" select sum(sl*dj)/sum(sl) From Inv_ItemList  where flag=1 ") +
+           ledgerWhere(databaseKind, goodsId, upTo, warehouseId);
+}
+
+QString CustomerPriceColumn(const QString &priceLevel)
+{
+    const QString level = priceLevel.trimmed();
+    if (level == QStringLiteral("最后销售价"))
+        return {};
+    if (level == QStringLiteral("销售价二"))
+        return QStringLiteral("F1");
+    if (level == QStringLiteral("销售价三"))
+        return QStringLiteral("F2");
+    if (level == QStringLiteral("销售价四"))
+        return QStringLiteral("F3");
+    return QStringLiteral("JJJ");
+}
+
+QString LastSalePriceSql(qint64 goodsId, qint64 customerId)
+{
+    return QStringLiteral(" select M.DJ  from XSKDZB Z, XSKD M where Z.ID = M.ZBID  and M.HPID=") +
+           QString::number(goodsId) + QStringLiteral(" and Z.KHID=") + QString::number(customerId) +
+           QStringLiteral(" order by Z.DJBH DESC");
+}
+
+QString HeaderPriceColumn(const QString &priceLevel)
+{
+    const QString level = priceLevel.trimmed();
+    if (level == QStringLiteral("会员价"))
+        return QStringLiteral("JHY");
+    if (level == QStringLiteral("VIP价"))
+        return QStringLiteral("JVIP");
+    if (level == QStringLiteral("零售价"))
+        return QStringLiteral("JQJ");
+    return QStringLiteral("JJJ");
+}
+
+QString GoodsByCodeSql(const QString &code, const QStringList &attributeColumns)
+{
+    QString sql = QStringLiteral(" select ID,PM,GG,DW,JJ,JJJ,JHY,JVIP,JQJ,HPHSFSID,TypeName");
+    for (const QString &column : attributeColumns)
+        sql += QLatin1Char(',') + column;
+    return sql +
+           QStringLiteral(
+               " from HP H left join Pub_ItemType P on H.HPLBID=P.ItemType where BH = ") +
+           QuotedStr(code);
+}
+
+QString GoodsListSql(const QString &itemTypeFrom, const QString &productWhere,
+                     const QString &falseLiteral)
+{
+    return QStringLiteral(" select BH,PM,GG,ZJM  from HP H inner join ") + itemTypeFrom +
+           QStringLiteral(" on H.HPLBID=C.ItemType ") + productWhere +
+           QStringLiteral(" and h.zt=") + falseLiteral + QStringLiteral(" order by H.BH");
+}
+
+QString GoodsListFilter(const QString &typed)
+{
+    if (typed.isEmpty())
+        return {};
+    return QStringLiteral("bh like ") + QuotedStr(typed + QLatin1Char('%')) +
+           QStringLiteral(" or pm like ") + QuotedStr(typed + QLatin1Char('%')) +
+           QStringLiteral(" or zjm like ") + QuotedStr(typed.toUpper() + QLatin1Char('%'));
+}
+
+double GetStockQty(qint64 goodsId, QDate upTo, qint64 warehouseId)
+{
+    return QueryValue(StockQtySql(SessionInfo().DatabaseKind, goodsId, upTo, warehouseId))
+        .toDouble();
+}
+
+double GetCostPrice(const QString &method, qint64 goodsId, QDate upTo, qint64 warehouseId)
+{
+    double price =
+        QueryValue(CostPriceSql(SessionInfo().DatabaseKind, method, goodsId, upTo, warehouseId))
+            .toDouble();
+    if (price == 0)
+        price =
+            QueryValue(QStringLiteral(" select JJ from hp where id=") + QString::number(goodsId))
+                .toDouble();
+    return RoundTo(price, 2);
+}
+
+double GetCustomerPrice(qint64 goodsId, qint64 customerId)
+{
+    const QString level = QueryValue(QStringLiteral("select PriceLevel from kh where id=") +
+                                     QString::number(customerId))
+                              .toString();
+    QString column = CustomerPriceColumn(level);
+    if (column.isEmpty()) {
+        TTmpDataSet last;
+        last->SetCommandText(LastSalePriceSql(goodsId, customerId));
+        last->Open();
+        if (!last->IsEmpty())
+            return last->Fields(0)->AsFloat();
+        column = QStringLiteral("JJJ");
+    }
+    return QueryValue(QStringLiteral("select ") + column + QStringLiteral(" from hp where id=") +
+                      QString::number(goodsId))
+        .toDouble();
+}
+
+} // namespace lines

@@ -1,0 +1,32 @@
+// The document windows of the window manager.
+#include "client/documents/registerforms.h"
+
+#include "client/documents/purin.h"
+#include "client/forms/mdiwindows.h"
+
+namespace {
+
+template<class Form>
+void add(const char *className)
+{
+    TFormRegistry::Register(QLatin1String(className), [] { return new Form; });
+}
+
+// A menu item opens a new document of the type while its document list is still to come.
+template<class Form>
+void addNewDocument(const char *className)
+{
+    TFormRegistry::Register(QLatin1String(className), [] {
+        auto *form = new Form;
+        form->FOpenMode = QStringLiteral("A");
+        return form;
+    });
+}
+
+} // namespace
+
+void RegisterDocumentForms()
+{
+    add<TfrmPurIn>("TfrmPurIn");
+    addNewDocument<TfrmPurIn>("TfrmPurInWork");
+}

@@ -1,0 +1,4 @@
+// The document windows of the window manager.
+#pragma once
+
+void RegisterDocumentForms();
