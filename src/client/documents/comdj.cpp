@@ -329,7 +329,7 @@ void TfrmComDj::buildPopupMenus()
 
 const TDocumentKind &TfrmComDj::Kind() const
 {
-    return DocumentKindOf(objectName());
+    return *m_kind;
 }
 
 QString TfrmComDj::GetBillPrefix() const
@@ -343,6 +343,9 @@ void TfrmComDj::FormCreate()
 {
     TFrmAddTab::FormCreate();
     THourGlass hourGlass;
+    // The window manager renames its windows after the class it opened; the type stays.
+    m_formName = objectName();
+    m_kind = &DocumentKindOf(m_formName);
     if (windowIcon().isNull())
         setWindowIcon(ProductIcon());
     configureColumns();
@@ -476,6 +479,7 @@ void TfrmComDj::FormShow()
     }
 
     applyTableColumns();
+    loadPrintModal();
 
     if (opensNew)
         AddBlankLines();
@@ -650,11 +654,17 @@ void TfrmComDj::styleControls()
 
 void TfrmComDj::openGoodsList()
 {
+    // The list is shared by every open document, so it stays open while any might use it;
+    // each opening reads it again so that goods added meanwhile can be typed.
     TClientDataSet &goods = Data().QProducts();
-    if (!goods.Active()) {
-        const QString falseLiteral = goods::BoolLiteral(SessionInfo().DatabaseKind, false);
-        goods.SetCommandText(
-            lines::GoodsListSql(FuncRight().ItemTypeFrom, FProductWhere, falseLiteral));
+    const QString sql = lines::GoodsListSql(FuncRight().ItemTypeFrom, FProductWhere,
+                                            goods::BoolLiteral(SessionInfo().DatabaseKind, false));
+    goods.SetFiltered(false);
+    if (goods.Active() && goods.CommandText() == sql) {
+        goods.Refresh();
+    } else {
+        goods.Close();
+        goods.SetCommandText(sql);
         goods.SetPacketRecords(-1);
         goods.Open();
     }
@@ -678,18 +688,26 @@ void TfrmComDj::openGoodsList()
 
 void TfrmComDj::applyTableColumns()
 {
-    ApplyTableColumns(*DBGrid1, FObjectName);
-    FVisibleColumns = 0;
-    TTmpDataSet rows;
-    rows->SetCommandText(QStringLiteral(" select * from TableColumns where TableName=") +
-                         QuotedStr(FObjectName) + QStringLiteral(" order by XH"));
-    rows->Open();
-    for (rows->First(); !rows->Eof(); rows->Next()) {
-        const QString field = rows->FieldByName(QStringLiteral("FieldName"))->AsString();
-        if (DBGrid1->Columns().FindByFieldName(field) &&
-            rows->FieldByName(QStringLiteral("IsShow"))->AsBoolean())
-            ++FVisibleColumns;
-    }
+    FVisibleColumns = ApplyTableColumns(*DBGrid1, FObjectName);
+}
+
+void TfrmComDj::loadPrintModal()
+{
+    TTmpDataSet row;
+    row->SetCommandText(
+        QStringLiteral("select ObjectName, FileName, MasterBegin, DetailRowBegin, IsParam from "
+                       "Pub_PrintModal where ObjectName=") +
+        QuotedStr(windowTitle()));
+    row->Open();
+    m_printModal = TDocPrintModal();
+    if (row->IsEmpty())
+        return;
+    m_printModal.Found = true;
+    m_printModal.ObjectName = row->Fields(0)->AsString();
+    m_printModal.FileName = row->Fields(1)->AsString();
+    m_printModal.MasterBegin = row->Fields(2)->AsInteger();
+    m_printModal.DetailRowBegin = row->Fields(3)->AsInteger();
+    m_printModal.IsParam = row->Fields(4)->AsBoolean();
 }
 
 bool TfrmComDj::FormCloseQuery()
@@ -752,6 +770,9 @@ void TfrmComDj::applyActions()
 void TfrmComDj::SetCanSave(bool b)
 {
     FModified = b;
+    // Leaving the editing that aModify started gives the exit back.
+    if (!b)
+        aExit->setEnabled(true);
     TDocStateRules(m_rights, FSingleBill).SetCanSave(m_actions, b, position());
     applyActions();
 }
@@ -1231,7 +1252,7 @@ void TfrmComDj::copyBill()
 
 QString TfrmComDj::LocalLinesFile() const
 {
-    return ExeDirFile(objectName() + QStringLiteral(".cds"));
+    return ExeDirFile(m_formName + QStringLiteral(".cds"));
 }
 
 void TfrmComDj::saveLocalLines()

@@ -45,6 +45,17 @@ class TPanel;
 class TfrmComHelp;
 struct TDocumentKind;
 
+// The print template record of a document type (Pub_PrintModal), kept for printing.
+struct TDocPrintModal
+{
+    bool Found = false;
+    QString ObjectName;
+    QString FileName;
+    int MasterBegin = 0;
+    int DetailRowBegin = 0;
+    bool IsParam = false;
+};
+
 class TfrmComDj : public TFrmAddTab
 {
     Q_OBJECT
@@ -76,6 +87,7 @@ public:
     TClientDataSet *ZbDataSet() const { return m_zb; }
     TClientDataSet *MxDataSet() const { return m_mx; }
     const QVariantList &OldLineValues() const { return FOldLineValues; }
+    const TDocPrintModal &PrintModal() const { return m_printModal; }
 
     // --- Components -------------------------------------------------------------------------
     TPanel *ControlBar1;
@@ -263,6 +275,7 @@ private:
     void installLineFieldHandlers();
     void openGoodsList();
     void applyTableColumns();
+    void loadPrintModal();
     void styleControls();
     void applyActions();
     TDocPosition position() const;
@@ -291,6 +304,8 @@ private:
     bool lineHasGoodsCode() const;
     bool mustFieldsFilled() const;
 
+    QString m_formName;
+    const TDocumentKind *m_kind = nullptr;
     TClientDataSet *m_zb = nullptr;
     TClientDataSet *m_mx = nullptr;
     TDataSource *m_zbSource = nullptr;
@@ -304,6 +319,7 @@ private:
     bool m_borrowed = false;
     std::unique_ptr<TDataSource> m_lookupSource;
     TDocRights m_rights;
+    TDocPrintModal m_printModal;
     TDocActions m_actions;
     bool m_canAuditNext = false;
     QStringList m_auditLevels;

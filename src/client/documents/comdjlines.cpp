@@ -565,8 +565,17 @@ void TfrmComDj::barcodeEntered()
 
 int TfrmComDj::EnterColumnLimit() const
 {
-    const int count = DBGrid1->Columns().Count();
-    return FVisibleColumns > 0 ? qMin(FVisibleColumns, count) : count;
+    const TDBGridColumns &columns = DBGrid1->Columns();
+    if (FVisibleColumns <= 0)
+        return columns.Count();
+    // The first FVisibleColumns shown columns: a hidden stored column in between does not
+    // take the place of a shown one.
+    int shown = 0;
+    for (int i = 0; i < columns.Count(); ++i) {
+        if (columns[i]->Visible() && ++shown == FVisibleColumns)
+            return i + 1;
+    }
+    return columns.Count();
 }
 
 bool TfrmComDj::enterInGrid(Qt::KeyboardModifiers Shift)

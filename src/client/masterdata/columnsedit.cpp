@@ -157,8 +157,9 @@ void TfrmTableColumnsEdit::btnRestoreClick()
                TMsgIcon::Information);
 }
 
-void ApplyTableColumns(TDBGrid &grid, const QString &tableName)
+int ApplyTableColumns(TDBGrid &grid, const QString &tableName)
 {
+    int shown = 0;
     TTmpDataSet rows;
     rows->SetCommandText(layoutSql(tableName));
     rows->Open();
@@ -172,9 +173,12 @@ void ApplyTableColumns(TDBGrid &grid, const QString &tableName)
             continue;
         column->Title().SetCaption(rows->FieldByName(QStringLiteral("FieldCaption"))->AsString());
         column->SetWidth(rows->FieldByName(QStringLiteral("Width"))->AsInteger());
-        column->SetVisible(rows->FieldByName(QStringLiteral("IsShow"))->AsBoolean());
+        const bool visible = rows->FieldByName(QStringLiteral("IsShow"))->AsBoolean();
+        column->SetVisible(visible);
+        shown += visible ? 1 : 0;
         columns.Move(columns.IndexOf(column), place++);
     }
     columns.EndUpdate();
     rows->Close();
+    return shown;
 }

@@ -48,4 +48,5 @@ private:
 // Applies the stored layout of tableName to the grid: stored columns take their caption,
 // width and visibility and come first in their order; columns without a row keep their place
 // after them. Nothing changes when no layout is stored.
-void ApplyTableColumns(TDBGrid &grid, const QString &tableName);
+// Returns how many stored columns of the grid are shown.
+int ApplyTableColumns(TDBGrid &grid, const QString &tableName);

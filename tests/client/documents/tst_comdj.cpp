@@ -20,6 +20,7 @@
 #include "support/testworld.h"
 #include "support/whenmodal.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -217,6 +218,28 @@ private Q_SLOTS:
     }
 
     // --- Opening ------------------------------------------------------------------------------
+
+    void menuItemOpensANewReceipt()
+    {
+        world.afterTest(QStringLiteral("delete from MaxBillNo where TableName like 'CS%'"));
+        auto main = std::make_unique<TfrmMain>();
+        main->FormCreate();
+        main->resize(1200, 800);
+        main->show();
+        main->Item(QStringLiteral("mnuCgsh"))->trigger();
+        flush();
+        QPointer<TfrmPurIn> form = qobject_cast<TfrmPurIn *>(
+            GlobalObj().MDIWindows.FindForm(QStringLiteral("frmPurInWork")));
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("采购入库单"));
+        QCOMPARE(form->Label1->text(), QStringLiteral("采购入库单"));
+        QCOMPARE(form->MxDataSet()->RecordCount(), 16);
+        // The receipt's own rules hold under the name the workspace gave the window.
+        QVERIFY(form->Menu_Ref->isVisible());
+        forms << form.data();
+        close(form);
+        QVERIFY(!form);
+    }
 
     void newDocumentHasSixteenLinesWhenOpenedNewAndFifteenFromNew()
     {
