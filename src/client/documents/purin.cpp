@@ -111,12 +111,16 @@ void TfrmPurIn::buildHeader()
     DBRadioCGLX->SetItems({QStringLiteral("现金采购"), QStringLiteral("挂帐采购")});
     DBRadioCGLX->SetValues({QStringLiteral("1"), QStringLiteral("2")});
     DBRadioCGLX->SetColumns(2);
+    DBRadioCGLX->setFlat(true);
+    DBRadioCGLX->setMaximumWidth(200);
     DBComboYWY = new TDBComboBox(Panel3);
     DBComboYWY->setObjectName(QStringLiteral("DBComboYWY"));
     DBComboYWY->SetDataField(QStringLiteral("YWY"));
+    DBComboYWY->setMinimumWidth(110);
     dbedtXSJE = new TDBEdit(Panel3);
     dbedtXSJE->setObjectName(QStringLiteral("dbedtXSJE"));
     dbedtXSJE->SetDataField(QStringLiteral("NZK"));
+    dbedtXSJE->setMaximumWidth(80);
     dbedtXSJE->OnExit = [this](QWidget &) {
         Guarded([this] { discountLeft(); });
     };

@@ -1,10 +1,12 @@
 // The document form on a real server with the demo account set: blank lines by opening mode,
 // the save question, audit levels, navigation, the column editor's right, goods entry by
 // look-up box, barcode and picker, prices by document type, amounts, and the Enter key.
+#include "client/common/sqltext.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
+#include "client/documents/lineprices.h"
 #include "client/documents/purin.h"
 #include "client/documents/registerforms.h"
 #include "client/forms/globalobj.h"
@@ -661,6 +663,53 @@ private Q_SLOTS:
             QCOMPARE(mx.FieldByName(QStringLiteral("CBDJ"))->AsFloat(),
                      QueryValue(QStringLiteral("select JJ from HP where ID = 1")).toDouble());
         QVERIFY(mx.FindField(QStringLiteral("cLRJE")));
+    }
+
+    void customerPriceFollowsTheCustomerLevel_data()
+    {
+        QTest::addColumn<QString>("level");
+        QTest::addColumn<QString>("column");
+        QTest::newRow("none") << ""
+                              << "JJJ";
+        QTest::newRow("second") << "销售价二"
+                                << "F1";
+        QTest::newRow("fourth") << "销售价四"
+                                << "F3";
+        QTest::newRow("last sold, never sold") << "最后销售价"
+                                               << "JJJ";
+    }
+
+    void customerPriceFollowsTheCustomerLevel()
+    {
+        QFETCH(QString, level);
+        QFETCH(QString, column);
+        QVERIFY(world.keepTables({QStringLiteral("KH")}));
+        QVERIFY(ExecSQL(
+            QStringLiteral("update KH set PriceLevel = %1 where ID = 2").arg(QuotedStr(level))));
+        // A goods item never sold to the customer.
+        const int goods = count(QStringLiteral(
+            "select min(ID) from HP where ID not in (select M.HPID from XSKDZB Z, XSKD M where "
+            "Z.ID = M.ZBID and Z.KHID = 2)"));
+        QVERIFY(goods > 0);
+        QCOMPARE(
+            lines::GetCustomerPrice(goods, 2),
+            QueryValue(QStringLiteral("select %1 from HP where ID = %2").arg(column).arg(goods))
+                .toDouble());
+    }
+
+    void lastSalePriceIsTheLatestDelivery()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("KH")}));
+        QVERIFY(ExecSQL(QStringLiteral("update KH set PriceLevel = '最后销售价' where ID = 2")));
+        const int goods = count(QStringLiteral(
+            "select min(M.HPID) from XSKDZB Z, XSKD M where Z.ID = M.ZBID and Z.KHID = 2"));
+        QVERIFY(goods > 0);
+        const double last = QueryValue(QStringLiteral("select top 1 M.DJ from XSKDZB Z, XSKD M "
+                                                      "where Z.ID = M.ZBID and M.HPID = %1 and "
+                                                      "Z.KHID = 2 order by Z.DJBH desc")
+                                           .arg(goods))
+                                .toDouble();
+        QCOMPARE(lines::GetCustomerPrice(goods, 2), last);
     }
 
     void pickerChoiceFillsTheLine()
