@@ -13,6 +13,7 @@
 #include "client/documents/lineprices.h"
 #include "client/forms/filedialogs.h"
 #include "client/forms/globalobj.h"
+#include "client/forms/gridpreview.h"
 #include "client/forms/gridworkbook.h"
 #include "client/forms/sharedroutines.h"
 #include "client/masterdata/columnsedit.h"
@@ -31,8 +32,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -1162,21 +1161,13 @@ void TfrmComDj::aCalculatorExecute()
 void TfrmComDj::aPrintExecute()
 {
     SetPrintParam();
-    TDBGridPrinter gridPrinter(*DBGrid1);
-    TGridPrintOptions &options = gridPrinter.Options();
+    TGridPrintOptions options;
     options.Title = windowTitle();
     options.TitleFont = SongFont(16, true);
     options.PageFooter = QStringLiteral("第&[Page]页，共&[Pages]页");
     options.Font = SongFont(12);
     options.FitToPageWidth = true;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(windowTitle());
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setObjectName(QStringLiteral("PrintPreview"));
-    preview.setWindowTitle(windowTitle());
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [&gridPrinter](QPrinter *device) { gridPrinter.Print(*device); });
-    preview.exec();
+    PreviewGridPrint(*DBGrid1, options, this);
 }
 
 void TfrmComDj::exportToExcel()

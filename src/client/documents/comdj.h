@@ -242,6 +242,11 @@ protected:
     void DeleteEmptyLines();
     // Renumbers the lines 1..n and stores the rounded total in the header.
     void MxBeforeApplyUpdates_RefeSequence();
+    // Null numbers become 0 and money keeps the decimals its display format shows.
+    static void StoreAsDisplayed(TClientDataSet &dataSet);
+    // Sets the field of every line that differs (each line edited and posted); the current
+    // line stays current.
+    void SetEveryLine(const QString &fieldName, const QVariant &value);
     // Posts a line still being edited; an inserted one only when its must fields are filled.
     void PostPendingLine();
     // Stores lines and header; false after telling the user why.

@@ -116,25 +116,7 @@ void TfrmComDj::MxBeforeEdit(TClientDataSet &DataSet)
 
 void TfrmComDj::MxBeforePost(TClientDataSet &DataSet)
 {
-    for (int i = 0; i < DataSet.FieldCount(); ++i) {
-        TField *field = DataSet.Fields(i);
-        if (!field->IsNumeric() || !field->CanModify())
-            continue;
-        if (field->IsNull()) {
-            field->SetAsFloat(0);
-            continue;
-        }
-        // Stored as shown: a money column keeps the decimals its format displays.
-        const QString format = field->DisplayFormat();
-        if (format.contains(QLatin1Char(','))) {
-            QString plain = format;
-            plain.remove(QLatin1Char(','));
-            double value = 0;
-            if (TryStrToFloat(FormatFloat(plain, field->AsFloat()), value) &&
-                value != field->AsFloat())
-                field->SetAsFloat(value);
-        }
-    }
+    StoreAsDisplayed(DataSet);
 }
 
 void TfrmComDj::MxAfterPost(TClientDataSet &DataSet)

@@ -158,16 +158,17 @@ void TfrmComDj::MxBeforeApplyUpdates()
     m_mx->EnableControls();
 }
 
-void TfrmComDj::ZbBeforePost(TClientDataSet &DataSet)
+void TfrmComDj::StoreAsDisplayed(TClientDataSet &dataSet)
 {
-    for (int i = 0; i < DataSet.FieldCount(); ++i) {
-        TField *field = DataSet.Fields(i);
+    for (int i = 0; i < dataSet.FieldCount(); ++i) {
+        TField *field = dataSet.Fields(i);
         if (!field->IsNumeric() || !field->CanModify())
             continue;
         if (field->IsNull()) {
             field->SetAsFloat(0);
             continue;
         }
+        // A money column keeps the decimals its format displays.
         QString format = field->DisplayFormat();
         if (format.contains(QLatin1Char(','))) {
             format.remove(QLatin1Char(','));
@@ -177,6 +178,36 @@ void TfrmComDj::ZbBeforePost(TClientDataSet &DataSet)
                 field->SetAsFloat(value);
         }
     }
+}
+
+void TfrmComDj::SetEveryLine(const QString &fieldName, const QVariant &value)
+{
+    TField *field = m_mx->FindField(fieldName);
+    if (!field || !m_mx->Active())
+        return;
+    m_mx->CheckBrowseMode();
+    const TBookmark here = m_mx->GetBookmark();
+    m_mx->DisableControls();
+    try {
+        for (m_mx->First(); !m_mx->Eof(); m_mx->Next()) {
+            if (field->Value() == value)
+                continue;
+            m_mx->Edit();
+            field->SetValue(value);
+            m_mx->Post();
+        }
+    } catch (...) {
+        m_mx->EnableControls();
+        throw;
+    }
+    if (m_mx->BookmarkValid(here))
+        m_mx->GotoBookmark(here);
+    m_mx->EnableControls();
+}
+
+void TfrmComDj::ZbBeforePost(TClientDataSet &DataSet)
+{
+    StoreAsDisplayed(DataSet);
     const auto refuse = [](QWidget *control, const QString &text) {
         MessageBox(text, QStringLiteral("录入错误"), TMsgIcon::Warning);
         control->setFocus();

@@ -261,24 +261,7 @@ void TfrmPurIn::supplierCodeTyped()
 
 void TfrmPurIn::applyTaxRateToLines()
 {
-    TClientDataSet &lines = *MxDataSet();
-    TField *rate = lines.FindField(QStringLiteral("NSL"));
-    if (!rate || !lines.Active() || lines.IsEmpty())
-        return;
-    const double value = invoiceTaxRate();
-    lines.CheckBrowseMode();
-    const TBookmark here = lines.GetBookmark();
-    lines.DisableControls();
-    for (lines.First(); !lines.Eof(); lines.Next()) {
-        if (rate->AsFloat() == value)
-            continue;
-        lines.Edit();
-        rate->SetAsFloat(value);
-        lines.Post();
-    }
-    if (lines.BookmarkValid(here))
-        lines.GotoBookmark(here);
-    lines.EnableControls();
+    SetEveryLine(QStringLiteral("NSL"), invoiceTaxRate());
 }
 
 void TfrmPurIn::discountLeft()
@@ -292,21 +275,5 @@ void TfrmPurIn::discountLeft()
     if (rounded != discount->AsFloat())
         discount->SetAsFloat(rounded);
     FDefaultDiscount = rounded;
-    TClientDataSet &lines = *MxDataSet();
-    TField *lineDiscount = lines.FindField(QStringLiteral("NZK"));
-    if (!lineDiscount || !lines.Active())
-        return;
-    lines.CheckBrowseMode();
-    const TBookmark here = lines.GetBookmark();
-    lines.DisableControls();
-    for (lines.First(); !lines.Eof(); lines.Next()) {
-        if (lineDiscount->AsFloat() == rounded)
-            continue;
-        lines.Edit();
-        lineDiscount->SetAsFloat(rounded);
-        lines.Post();
-    }
-    if (lines.BookmarkValid(here))
-        lines.GotoBookmark(here);
-    lines.EnableControls();
+    SetEveryLine(QStringLiteral("NZK"), rounded);
 }

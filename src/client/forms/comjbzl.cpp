@@ -10,6 +10,7 @@
 #include "client/forms/filedialogs.h"
 #include "client/forms/findpublic.h"
 #include "client/forms/globalobj.h"
+#include "client/forms/gridpreview.h"
 #include "client/forms/gridworkbook.h"
 #include "client/forms/kingfilterdialog.h"
 #include "client/forms/tablescript.h"
@@ -27,8 +28,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabBar>
@@ -488,16 +487,7 @@ TGridPrintOptions TfrmComJbzl::PrintOptions() const
 
 void TfrmComJbzl::aPrintExecute()
 {
-    TDBGridPrinter gridPrinter(*DBGrid1);
-    gridPrinter.Options() = PrintOptions();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(windowTitle());
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setObjectName(QStringLiteral("PrintPreview"));
-    preview.setWindowTitle(windowTitle());
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [&gridPrinter](QPrinter *device) { gridPrinter.Print(*device); });
-    preview.exec();
+    PreviewGridPrint(*DBGrid1, PrintOptions(), this);
 }
 
 void TfrmComJbzl::aExitExecute()

@@ -9,6 +9,7 @@
 #include "client/data/serveraccess.h"
 #include "client/forms/checkreferenced.h"
 #include "client/forms/findpublic.h"
+#include "client/forms/gridpreview.h"
 #include "client/forms/kingfilterdialog.h"
 #include "client/forms/searchmodal.h"
 #include "client/widgets/controls.h"
@@ -22,8 +23,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolButton>
@@ -610,17 +609,10 @@ void TTreeModelFrm::acModifyExecute()
 
 void TTreeModelFrm::acPrintExecute()
 {
-    TDBGridPrinter gridPrinter(*DBGrid1);
-    gridPrinter.Options().Title = windowTitle();
-    gridPrinter.Options().FitToPageWidth = true;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(windowTitle());
-    QPrintPreviewDialog preview(&printer, this);
-    preview.setObjectName(QStringLiteral("PrintPreview"));
-    preview.setWindowTitle(windowTitle());
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [&gridPrinter](QPrinter *device) { gridPrinter.Print(*device); });
-    preview.exec();
+    TGridPrintOptions options;
+    options.Title = windowTitle();
+    options.FitToPageWidth = true;
+    PreviewGridPrint(*DBGrid1, options, this);
 }
 
 void TTreeModelFrm::acSearchExecute()
