@@ -11,6 +11,8 @@
 #include "client/data/serveraccess.h"
 #include "client/documents/documentkind.h"
 #include "client/documents/lineprices.h"
+#include "client/forms/calculator.h"
+#include "client/forms/calendar.h"
 #include "client/forms/filedialogs.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/gridpreview.h"
@@ -1150,12 +1152,12 @@ void TfrmComDj::aFormatExecute()
 
 void TfrmComDj::aCalendarExecute()
 {
-    // ShowCalendar(QDate::currentDate());
+    ShowCalendar(QDate::currentDate());
 }
 
 void TfrmComDj::aCalculatorExecute()
 {
-    // RunCalculator();
+    RunCalculator();
 }
 
 void TfrmComDj::aPrintExecute()

@@ -9,6 +9,8 @@
 #include "client/documents/lineprices.h"
 #include "client/documents/purin.h"
 #include "client/documents/registerforms.h"
+#include "client/forms/calculator.h"
+#include "client/forms/calendar.h"
 #include "client/forms/globalobj.h"
 #include "client/masterdata/columnsedit.h"
 #include "client/masterdata/registerforms.h"
@@ -29,6 +31,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 
@@ -725,6 +728,41 @@ private Q_SLOTS:
         QVERIFY(picked);
         QCOMPARE(lines(form).FieldByName(QStringLiteral("aBH"))->AsString(), code);
         QCOMPARE(lines(form).FieldByName(QStringLiteral("HPID"))->AsInteger(), 1);
+    }
+
+    void calendarAndCalculatorAreOneWindowEach()
+    {
+        TfrmPurIn *form = open(QStringLiteral("A"));
+        form->aCalendar->trigger();
+        form->aCalendar->trigger();
+        QList<TfrmCalendar *> calendars;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *calendar = qobject_cast<TfrmCalendar *>(widget);
+                calendar && calendar->isVisible())
+                calendars << calendar;
+        QCOMPARE(calendars.size(), 1);
+        QCOMPARE(calendars[0]->SelectedDate(), QDate::currentDate());
+        QVERIFY(calendars[0]->DayText->text().contains(QStringLiteral("农历")));
+        calendars[0]->close();
+        flush();
+
+        for (const char *program :
+             {"gnome-calculator", "kcalc", "galculator", "mate-calc", "qalculate-gtk", "xcalc"})
+            if (!QStandardPaths::findExecutable(QLatin1String(program)).isEmpty())
+                QSKIP("the desktop's calculator would start");
+        form->aCalculator->trigger();
+        form->aCalculator->trigger();
+        QList<TfrmCalculator *> calculators;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *calculator = qobject_cast<TfrmCalculator *>(widget);
+                calculator && calculator->isVisible())
+                calculators << calculator;
+        QCOMPARE(calculators.size(), 1);
+        for (const char *key : {"1", "2", ".", "5", "*", "4", "="})
+            calculators[0]->Press(QLatin1String(key));
+        QCOMPARE(calculators[0]->Display->text(), QStringLiteral("50"));
+        calculators[0]->close();
+        flush();
     }
 
     void ledgerCellsDrawNegativeAmountsInRed()
