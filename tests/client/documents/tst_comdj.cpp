@@ -94,7 +94,9 @@ void sendText(QWidget *widget, const QString &text)
 
 void sendKey(QWidget *widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    const QString text = key == Qt::Key_Return ? QStringLiteral("\r") : QString();
+    const QString text = key == Qt::Key_Return   ? QStringLiteral("\r")
+                         : key == Qt::Key_Escape ? QStringLiteral("\x1b")
+                                                 : QString();
     QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
     QApplication::sendEvent(widget, &press);
     QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
@@ -517,6 +519,15 @@ private Q_SLOTS:
         QRect cell = grid->CurrentCellRect();
         cell.moveTopLeft(grid->mapTo(form, cell.topLeft()));
         QCOMPARE(box->geometry().topLeft(), cell.topLeft());
+
+        // Escape gives up the typing, not the document.
+        sendKey(box->Edit(), Qt::Key_Escape);
+        flush();
+        QVERIFY(!box->isVisible());
+        QVERIFY(form->isVisible());
+        sendText(grid->View(), QStringLiteral("a"));
+        flush();
+        QVERIFY(box->isVisible());
 
         // Enter takes the first row and goes on to the quantity.
         list->First();
