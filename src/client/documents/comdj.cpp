@@ -765,7 +765,10 @@ void TfrmComDj::applyActions()
     set(aNext, m_actions.Next);
     Menu_Ref->setEnabled(m_actions.MenuRef);
     aFormat->setEnabled(true);
-    SetModify(Panel3, m_actions.HeaderEditable && FOpenMode != QLatin1String("V"));
+    const bool viewOnly = FOpenMode == QLatin1String("V");
+    SetModify(Panel3, m_actions.HeaderEditable && !viewOnly);
+    // The lines of an audited document change only after aModify opened it.
+    DBGrid1->SetReadOnly(viewOnly || (!m_actions.HeaderEditable && ZbInteger("uFlag") > 0));
 }
 
 void TfrmComDj::SetCanSave(bool b)

@@ -382,6 +382,7 @@ private Q_SLOTS:
         QCOMPARE(form->aAudit->isEnabled(), canAudit);
         QCOMPARE(form->aUnAudit->isEnabled(), canUnAudit);
         QCOMPARE(form->aInsert->isEnabled(), flag == 0);
+        QCOMPARE(form->DBGrid1->ReadOnly(), flag > 0);
         QCOMPARE(form->aDelete->isEnabled(), flag == 0);
         QVERIFY(!form->aSave->isEnabled());
         if (flag > 0) {
@@ -393,6 +394,7 @@ private Q_SLOTS:
             // Modify opens the partly audited header for editing.
             form->aModify->trigger();
             QVERIFY(form->DBEditGysBH->isEnabled());
+            QVERIFY(!form->DBGrid1->ReadOnly());
             QVERIFY(form->aSave->isEnabled());
             QVERIFY(!form->aDel->isEnabled());
         }
