@@ -400,6 +400,9 @@ void TfrmComDj::configureColumns()
 void TfrmComDj::FormShow()
 {
     TFrmAddTab::FormShow();
+    // Shown again (restored in the workspace): the document is set up already.
+    if (m_borrowed)
+        return;
     for (TPanel *panel : {pTitle, Panel1, Panel3, PanelBottom})
         panel->SetColor(Qt::white);
 
