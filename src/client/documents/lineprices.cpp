@@ -136,3 +136,33 @@ double GetCustomerPrice(qint64 goodsId, qint64 customerId)
 }
 
 } // namespace lines
+
+namespace lines {
+
+double FifoUnitCost(const QList<TReceipt> &receipts, double issuedBefore, double quantity)
+{
+    double skip = issuedBefore;
+    double wanted = quantity;
+    double takenQuantity = 0;
+    double takenValue = 0;
+    for (const TReceipt &receipt : receipts) {
+        double available = receipt.Quantity;
+        if (skip > 0) {
+            const double used = qMin(skip, available);
+            skip -= used;
+            available -= used;
+        }
+        if (available <= 0)
+            continue;
+        const double take = qMin(available, wanted);
+        takenQuantity += take;
+        takenValue += take * receipt.Price;
+        wanted -= take;
+        if (wanted <= 0)
+            break;
+    }
+    // Covered: the taken quantity is the line's; run out: what the receipts had.
+    return takenQuantity > 0 ? RoundTo(takenValue / takenQuantity, 2) : 0;
+}
+
+} // namespace lines

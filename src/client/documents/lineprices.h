@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -40,5 +41,22 @@ double GetStockQty(qint64 goodsId, QDate upTo, qint64 warehouseId);
 double GetCostPrice(const QString &method, qint64 goodsId, QDate upTo, qint64 warehouseId);
 // The price of the goods for the customer by the customer's price level.
 double GetCustomerPrice(qint64 goodsId, qint64 customerId);
+
+} // namespace lines
+
+namespace lines {
+
+// One receipt of the stock ledger as the first-in-first-out cost walks them.
+struct TReceipt
+{
+    double Quantity = 0;
+    double Price = 0;
+};
+
+// The first-in-first-out unit cost of issuing quantity from the receipts in their order,
+// after the quantity issued before has used up the oldest ones: the value taken divided by
+// the quantity; when the receipts run out first, by the quantity taken (0 when none was).
+// Rounded to cents.
+double FifoUnitCost(const QList<TReceipt> &receipts, double issuedBefore, double quantity);
 
 } // namespace lines

@@ -3,6 +3,7 @@
 #include "client/documents/docstate.h"
 #include "client/documents/documentkind.h"
 #include "client/documents/lineprices.h"
+#include "client/documents/posting.h"
 
 #include <gtest/gtest.h>
 
@@ -212,4 +213,94 @@ TEST(LinePrices, QueriesQuoteWhatTheUserTyped)
                              "=7 and RQ <= '2024-03-01' and CKID = 2"));
     EXPECT_TRUE(lines::CostPriceSql(0, QStringLiteral("LASTCGJJ"), 7, QDate(2024, 3, 1), 2)
                     .contains(QStringLiteral("BillType='CS'")));
+}
+
+TEST(LinePrices, FirstInFirstOutCost)
+{
+    using lines::TReceipt;
+    const QList<TReceipt> receipts{{10, 5}, {10, 6}, {5, 8}};
+    struct Case
+    {
+        double issuedBefore, quantity, cost;
+        const char *why;
+    };
+    const Case cases[] = {
+        {0, 4, 5, "inside the first receipt"},
+        {0, 15, 5.33, "the first whole and half the second: (50 + 30) / 15"},
+        {10, 5, 6, "the first receipt issued already"},
+        {12, 10, 6.4, "the second's remaining 8 and 2 of the third: (48 + 16) / 10"},
+        {0, 30, 6, "run out: the 25 taken, (50 + 60 + 40) / 25"},
+        {25, 3, 0, "nothing left"},
+        {9.5, 1, 5.5, "half of the first receipt's last unit"},
+    };
+    for (const Case &c : cases)
+        EXPECT_DOUBLE_EQ(lines::FifoUnitCost(receipts, c.issuedBefore, c.quantity), c.cost)
+            << c.why;
+    EXPECT_EQ(lines::FifoUnitCost({}, 0, 5), 0);
+}
+
+TEST(Posting, StatementsByPrefix)
+{
+    posting::TPostingRequest receipt;
+    receipt.Prefix = QStringLiteral("CS");
+    receipt.BillNo = QStringLiteral("CS2024030007");
+    receipt.Attributes = {QStringLiteral("SX1"), QStringLiteral("SX2")};
+    EXPECT_EQ(posting::PostingStatements(receipt),
+              QStringList{QStringLiteral(
+                  " insert into Inv_Itemlist(RQ,BillType,Flag,DJBH,HPID,HH,NZK,NSL,SL,DJ,CBDJ,JE,"
+                  "CustVendID,CKID,F1,YGID,SX1,SX2) select D.RQ,'CS',1,M.DJBH,D.HPID,D.HH,D.NZK,"
+                  "D.NSL,D.SL,D.DJ,DJ,D.SL*D.DJ,M.GYSID,M.CKID,M.CGLX,YGID,SX1,SX2 from CGSHZB "
+                  "M,CGSH D     where M.ID=D.ZBID   and M.DJBH='CS2024030007'")});
+
+    posting::TPostingRequest transfer;
+    transfer.Prefix = QStringLiteral("DB");
+    transfer.BillNo = QStringLiteral("DB2024030001");
+    transfer.TransferType = QStringLiteral("CKDB");
+    const QStringList moves = posting::PostingStatements(transfer);
+    ASSERT_EQ(moves.size(), 2);
+    EXPECT_TRUE(moves[0].contains(QStringLiteral("'CKDB',1,")) && moves[0].contains("M.DRCID,0"));
+    EXPECT_TRUE(moves[1].contains(QStringLiteral("'CKDB',-1,")) && moves[1].contains("M.DCCID,0"));
+
+    posting::TPostingRequest count;
+    count.Prefix = QStringLiteral("PD");
+    count.BillNo = QStringLiteral("PD2024030001");
+    count.AdjustmentType = QStringLiteral("KCPD");
+    count.CountSheet = true;
+    EXPECT_EQ(posting::PostingStatements(count),
+              QStringList{QStringLiteral(
+                  " insert into Inv_Itemlist(RQ,BillType,Flag,DJBH,HPID,HH,SL,DJ,CBDJ,JE,CKID,YGID)"
+                  " select D.RQ,'KCPD',1,M.DJBH,D.HPID,D.HH,D.SL-D.KCSL,D.DJ,DJ,D.SL*D.DJ,M.CKID,0 "
+                  " from KCPDZB M,KCPD D     where M.ID=D.ZBID   and M.DJBH='PD2024030001' and "
+                  "(D.SL-D.KCSL) <> 0")});
+    count.CountSheet = false;
+    EXPECT_TRUE(posting::PostingStatements(count)[0].contains(QStringLiteral("and (D.SL) <> 0")));
+
+    posting::TPostingRequest other;
+    other.Prefix = QStringLiteral("QB");
+    other.BillNo = QStringLiteral("QB1");
+    EXPECT_TRUE(
+        posting::PostingStatements(other)[0].contains(QStringLiteral("iif(L.RKL,'1','-1')")));
+    other.DatabaseKind = 1;
+    EXPECT_TRUE(posting::PostingStatements(other)[0].contains(
+        QStringLiteral("case L.RKL when 1 then '1' else '-1' end ")));
+
+    // A number that is text goes in quoted.
+    posting::TPostingRequest odd = receipt;
+    odd.BillNo = QStringLiteral("CS'1");
+    EXPECT_TRUE(posting::PostingStatements(odd)[0].endsWith(QStringLiteral("M.DJBH='CS''1'")));
+
+    for (const char *prefix : {"CD", "XD", "XK", "CK", "KZ", "SR", "CQ", ""}) {
+        posting::TPostingRequest none;
+        none.Prefix = QLatin1String(prefix);
+        none.BillNo = QStringLiteral("X");
+        EXPECT_TRUE(posting::PostingStatements(none).isEmpty()) << prefix;
+        EXPECT_FALSE(posting::IsPostedPrefix(none.Prefix)) << prefix;
+    }
+    for (const char *prefix : {"CS", "CT", "XS", "XT", "LL", "TL", "PD", "DB", "QB", "CP"})
+        EXPECT_TRUE(posting::IsPostedPrefix(QLatin1String(prefix))) << prefix;
+    EXPECT_EQ(posting::UnpostStatement(QStringLiteral("CS'9")),
+              QStringLiteral(" Delete from Inv_Itemlist where DJBH='CS''9'"));
+    EXPECT_EQ(
+        posting::RefQuantityStatement(-1, 2.5, QStringLiteral("CS1"), 3),
+        QStringLiteral(" update inv_itemlist set RefSL=RefSL+-1*2.5 where DJBH='CS1' and HH=3"));
 }
