@@ -31,6 +31,9 @@ struct ServerOptions
     qint64 connectionAllowance = 1024 * 1024;
     qint64 maxRequestMemory = 256 * 1024 * 1024;
     bool synchronousFull = true;
+    // Tests only: the process exits at once at the Nth statement run inside transact requests
+    // (0: never), to prove that a request is stored whole or not at all.
+    int killAtStatement = 0;
 };
 
 struct ServerContext
@@ -46,6 +49,7 @@ struct ServerContext
     AccountRegistry &registry;
     Logger &log;
     std::atomic<bool> stopping{false};
+    std::atomic<int> transactStatements{0}; // counted for killAtStatement
 };
 
 } // namespace server
