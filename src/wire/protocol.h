@@ -134,12 +134,12 @@ struct Change
 // request (index -1 then).
 struct RowError
 {
-    int part = -1;  // position of the part in a transact request; -1 in an apply reply
     int index = -1; // position of the change in the request (or in its part)
     ChangeKind kind = ChangeKind::Insert;
     QString code; // code::Conflict, code::Unique, ...
     QString message;
     QVariantMap current; // the row as it is now stored, when it still exists
+    int part = -1;       // position of the part in a transact request; -1 in an apply reply
 };
 
 QVariantMap toMap(const Field &field);
