@@ -62,8 +62,9 @@ public:
 
     // Adds the dataset's change log (nothing is sent for a dataset without changes).
     TAtomicRequest &Apply(TClientDataSet &dataSet);
-    // Adds statements (several separated by ";"); with expectedRows >= 0 the request is refused,
-    // code "conflict", unless they change exactly that many rows together.
+    // Adds statements (several separated by ";"; user text quoted with QuotedStr); with
+    // expectedRows >= 0 the request is refused, code "conflict", unless they change exactly that
+    // many rows together.
     TAtomicRequest &Execute(const QString &sql, int expectedRows = -1);
 
     int PartCount() const { return int(m_parts.size()); }
