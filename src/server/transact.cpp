@@ -6,7 +6,6 @@
 #include "server/schema.h"
 #include "server/sessiondb.h"
 
-#include <cctype>
 #include <memory>
 
 namespace server {
@@ -78,7 +77,8 @@ TransactPart parseExecute(const QVariantMap &map, int part)
     return parsed;
 }
 
-// The changed rows of a statement that refuses the request when it breaks a key or rule.
+// A statement that broke a key or a rule refuses the request, as a row would; nullopt for
+// any other failure.
 std::optional<wire::RowError> constraintRefusal(sqlite3 *db, int rc)
 {
     if ((rc & 0xff) != SQLITE_CONSTRAINT)
@@ -90,15 +90,6 @@ std::optional<wire::RowError> constraintRefusal(sqlite3 *db, int rc)
                      : QString(wire::code::Constraint);
     error.message = QString::fromUtf8(sqlite3_errmsg(db));
     return error;
-}
-
-bool onlyBlanks(const char *text, const char *end)
-{
-    for (; text < end; ++text) {
-        if (!std::isspace(static_cast<unsigned char>(*text)) && *text != ';')
-            return false;
-    }
-    return true;
 }
 
 int execSql(sqlite3 *db, const char *sqlText)
@@ -207,29 +198,24 @@ std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &pa
 
 std::optional<wire::RowError> TransactionRunner::runExecute(const PreparedPart &part, qint64 &count)
 {
-    const char *next = part.sqlText.constData();
-    const char *end = next + part.sqlText.size();
-    while (next < end && !onlyBlanks(next, end)) {
-        sqlite3_stmt *stmt = nullptr;
-        const char *tail = nullptr;
-        int rc = sqlite3_prepare_v2(m_db, next, int(end - next), &stmt, &tail);
-        if (rc != SQLITE_OK)
-            throwSqlError(m_db, rc);
-        next = tail;
-        if (!stmt)
-            continue;
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(stmt, sqlite3_finalize);
+    std::optional<wire::RowError> refusal;
+    forEachStatement(m_db, part.sqlText, [&](sqlite3_stmt *stmt, bool) {
         beforeStatement();
+        int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }
         if (rc != SQLITE_DONE) {
-            if (auto refusal = constraintRefusal(m_db, rc))
-                return refusal;
-            throwSqlError(m_db, rc);
+            refusal = constraintRefusal(m_db, rc);
+            if (!refusal)
+                throwSqlError(m_db, rc);
+            return false;
         }
         if (!sqlite3_stmt_readonly(stmt))
             count += sqlite3_changes(m_db);
-    }
+        return true;
+    });
+    if (refusal)
+        return refusal;
     if (part.expectRows >= 0 && count != part.expectRows) {
         wire::RowError error;
         error.code = wire::code::Conflict;
