@@ -127,8 +127,9 @@ int main(int argc, char *argv[])
     // that no production server can be started with it by mistake.
     QCommandLineOption killAtStatementOption(
         QStringLiteral("test-kill-at-statement"),
-        QStringLiteral("Tests only (needs VZ_TEST_HOOKS=1): exit at once at the Nth statement "
-                       "run inside transact requests."),
+        QStringLiteral("Tests only (needs VZ_TEST_HOOKS=1): exit at once at the Nth step of "
+                       "transact requests: before each row or statement, before the commit and "
+                       "after it."),
         QStringLiteral("N"));
     killAtStatementOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({versionOption, dataOption, portOption, listenOption, createOption,

@@ -680,9 +680,9 @@ void Session::transact(const Message &request, FrameBuilder &reply)
         }
     }
 
-    TransactionRunner::BeforeStatement beforeStatement;
+    TransactionRunner::StepHook stepHook;
     if (m_context.options.killAtStatement > 0) {
-        beforeStatement = [this] {
+        stepHook = [this] {
             if (++m_context.transactStatements == m_context.options.killAtStatement)
                 std::_Exit(86); // a test's power failure: nothing is flushed or closed
         };
@@ -690,7 +690,7 @@ void Session::transact(const Message &request, FrameBuilder &reply)
     TransactOutcome outcome;
     {
         const auto lock = db.lockForWrite();
-        TransactionRunner runner(db.writer().handle(), std::move(beforeStatement));
+        TransactionRunner runner(db.writer().handle(), std::move(stepHook));
         outcome = runner.run(prepared);
     }
 

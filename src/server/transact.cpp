@@ -130,15 +130,15 @@ QList<TransactPart> parseTransactParts(const QVariant &parts)
     return parsed;
 }
 
-TransactionRunner::TransactionRunner(sqlite3 *db, BeforeStatement beforeStatement)
+TransactionRunner::TransactionRunner(sqlite3 *db, StepHook stepHook)
     : m_db(db)
-    , m_beforeStatement(std::move(beforeStatement))
+    , m_stepHook(std::move(stepHook))
 {}
 
-void TransactionRunner::beforeStatement()
+void TransactionRunner::step()
 {
-    if (m_beforeStatement)
-        m_beforeStatement();
+    if (m_stepHook)
+        m_stepHook();
 }
 
 TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
@@ -163,9 +163,10 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
                 return outcome;
             }
         }
-        beforeStatement();
+        step();
         if ((rc = execSql(m_db, "COMMIT")) != SQLITE_OK)
             throwSqlError(m_db, rc);
+        step();
     } catch (const RequestError &e) {
         if (!sqlite3_get_autocommit(m_db))
             execSql(m_db, "ROLLBACK");
@@ -185,7 +186,7 @@ std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &pa
     ChangeApplier applier(m_db, loadTableSchema(m_db, part.table));
     applier.setHooks(
         [this](const wire::Change &, int) -> std::optional<wire::RowError> {
-            beforeStatement();
+            step();
             return std::nullopt;
         },
         {});
@@ -200,7 +201,7 @@ std::optional<wire::RowError> TransactionRunner::runExecute(const PreparedPart &
 {
     std::optional<wire::RowError> refusal;
     forEachStatement(m_db, part.sqlText, [&](sqlite3_stmt *stmt, bool) {
-        beforeStatement();
+        step();
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }

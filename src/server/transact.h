@@ -45,11 +45,11 @@ struct TransactOutcome
 class TransactionRunner
 {
 public:
-    // Runs before every statement of the transaction: each row written, each statement of a
-    // script, the commit.
-    using BeforeStatement = std::function<void()>;
+    // Runs at every step of the transaction: before each row written, each statement of a
+    // script and the commit, and once after the commit.
+    using StepHook = std::function<void()>;
 
-    explicit TransactionRunner(sqlite3 *db, BeforeStatement beforeStatement = {});
+    explicit TransactionRunner(sqlite3 *db, StepHook stepHook = {});
 
     // The caller holds the database's write lock. A refused row or statement rolls everything
     // back and is reported in the outcome; a failure of the transaction itself (a statement
@@ -61,10 +61,10 @@ private:
     // The rows the part stored or changed, or the refusal.
     std::optional<wire::RowError> runApply(const PreparedPart &part, qint64 &count);
     std::optional<wire::RowError> runExecute(const PreparedPart &part, qint64 &count);
-    void beforeStatement();
+    void step();
 
     sqlite3 *m_db;
-    BeforeStatement m_beforeStatement;
+    StepHook m_stepHook;
 };
 
 } // namespace server
