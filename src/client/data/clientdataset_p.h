@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class QDataStream;
@@ -160,6 +161,19 @@ public:
                                         TFieldKind kind);
     void computeCalcFields(int slot);
     bool hasCalcFields() const;
+
+    // For filters that match text without decoding it: whether a field's value is the text its
+    // store column holds, and those bytes on the record the fields read (false for null).
+    static bool storesText(const TField &field);
+    static bool storedText(const TField &field, std::string_view &utf8)
+    {
+        const TClientDataSetPrivate *d = field.m_dataSet->d.get();
+        const int slot = d->readSlot();
+        if (slot < 0 || d->store.isNull(field.m_column, slot))
+            return false;
+        utf8 = d->store.utf8(field.m_column, slot);
+        return true;
+    }
 
     // --- Opening and loading
     enum class Source { Provider, Empty, Stream };

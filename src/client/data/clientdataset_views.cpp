@@ -170,8 +170,7 @@ void TClientDataSet::SetFilter(const QString &filter)
     std::shared_ptr<DataInternal::Expression> expression;
     if (Active() && !filter.trimmed().isEmpty()) {
         expression = DataInternal::Expression::parse(filter, *this, false);
-        expression->setCaseInsensitive(d->filterOptions & foCaseInsensitive);
-        expression->setPartialCompare(!(d->filterOptions & foNoPartialCompare));
+        expression->setOptions(d->filterOptions);
     }
     if (Active() && d->filtered)
         CheckBrowseMode();
@@ -201,8 +200,7 @@ void TClientDataSet::SetFiltered(bool filtered)
     CheckBrowseMode();
     if (filtered && !d->filterExpression && !d->filterText.trimmed().isEmpty()) {
         d->filterExpression = DataInternal::Expression::parse(d->filterText, *this, false);
-        d->filterExpression->setCaseInsensitive(d->filterOptions & foCaseInsensitive);
-        d->filterExpression->setPartialCompare(!(d->filterOptions & foNoPartialCompare));
+        d->filterExpression->setOptions(d->filterOptions);
     }
     d->filtered = filtered;
     d->rebuildView();
@@ -222,8 +220,7 @@ void TClientDataSet::SetFilterOptions(TFilterOptions options)
         return;
     d->filterOptions = options;
     if (d->filterExpression) {
-        d->filterExpression->setCaseInsensitive(options & foCaseInsensitive);
-        d->filterExpression->setPartialCompare(!(options & foNoPartialCompare));
+        d->filterExpression->setOptions(options);
     }
     if (Active() && d->filtered) {
         CheckBrowseMode();

@@ -2,7 +2,9 @@
 #include "client/data/expression.h"
 
 #include "client/data/clientdataset.h"
+#include "client/data/clientdataset_p.h"
 #include "client/data/formats.h"
+#include "client/data/prefixpattern.h"
 
 #include <QDateTime>
 
@@ -40,6 +42,8 @@ struct Node
     QString name; // function or aggregate name, upper case
     std::vector<std::unique_ptr<Node>> children;
     int height = 1; // levels from here to the deepest leaf
+    // LIKE of a stored text column against a constant prefix pattern: matched on the bytes.
+    std::optional<PrefixPattern> prefix;
     // Aggregate state, filled by evaluateAggregate.
     mutable Value result;
     mutable double sum = 0;
@@ -505,6 +509,21 @@ Value fieldValue(const TField &field)
     }
 }
 
+// Gives the LIKE nodes that compare a stored text column with a constant prefix pattern
+// their byte matcher. The types kept in text columns are the ones fieldValue reads as text.
+void compilePrefixPatterns(Node &node)
+{
+    for (const auto &child : node.children)
+        compilePrefixPatterns(*child);
+    if (node.kind != Node::Like)
+        return;
+    const Node &value = *node.children[0];
+    const Node &pattern = *node.children[1];
+    if (value.kind == Node::FieldRef && TClientDataSetPrivate::storesText(*value.field) &&
+        pattern.kind == Node::Constant && pattern.constant.type == Value::Text)
+        node.prefix = PrefixPattern::compile(pattern.constant.text);
+}
+
 QString asText(const Value &v)
 {
     switch (v.type) {
@@ -557,6 +576,7 @@ std::shared_ptr<Expression> Expression::parse(const QString &text, const TClient
     std::shared_ptr<Expression> expression(new Expression);
     Parser parser(text, dataSet, aggregate, expression->m_aggregates);
     expression->m_root = parser.parseAll();
+    compilePrefixPatterns(*expression->m_root);
     if (aggregate && expression->m_aggregates.empty())
         throw EDatabaseError(
             QStringLiteral("Invalid expression \"%1\": an aggregate function is required")
@@ -646,6 +666,14 @@ Value Expression::eval(const Node &node) const
         return Value::fromBoolean(null != node.negated);
     }
     case Node::Like: {
+        if (node.prefix && m_fastPaths) {
+            std::string_view bytes;
+            if (!TClientDataSetPrivate::storedText(*node.children[0]->field, bytes))
+                return Value::fromBoolean(node.negated); // null
+            const PrefixPattern::Match match = node.prefix->match(bytes, m_caseInsensitive);
+            if (match != PrefixPattern::Match::Unknown)
+                return Value::fromBoolean((match == PrefixPattern::Match::Yes) != node.negated);
+        }
         const Value v = eval(*node.children[0]);
         const Value pattern = eval(*node.children[1]);
         if (v.type == Value::Null || pattern.type == Value::Null)

@@ -65,8 +65,12 @@ public:
                                              bool aggregate);
     ~Expression();
 
-    void setCaseInsensitive(bool on) { m_caseInsensitive = on; }
-    void setPartialCompare(bool on) { m_partialCompare = on; }
+    void setOptions(TFilterOptions options)
+    {
+        m_caseInsensitive = options.testFlag(foCaseInsensitive);
+        m_partialCompare = !options.testFlag(foNoPartialCompare);
+        m_fastPaths = !options.testFlag(foGeneralEvaluator);
+    }
 
     // Evaluates on the dataset's current record (whatever the fields read).
     Value evaluate() const;
@@ -87,6 +91,7 @@ private:
     std::vector<Node *> m_aggregates;
     bool m_caseInsensitive = false;
     bool m_partialCompare = true;
+    bool m_fastPaths = true;
 };
 
 } // namespace DataInternal
