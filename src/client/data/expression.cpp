@@ -589,6 +589,50 @@ Value Expression::evaluate() const
     return eval(*m_root);
 }
 
+bool Expression::accepts() const
+{
+    return test(*m_root);
+}
+
+bool Expression::test(const Node &node) const
+{
+    switch (node.kind) {
+    case Node::Binary:
+        if (node.op == Op::Or)
+            return test(*node.children[0]) || test(*node.children[1]);
+        if (node.op == Op::And)
+            return test(*node.children[0]) && test(*node.children[1]);
+        break;
+    case Node::Not:
+        return !test(*node.children[0]);
+    case Node::Like:
+        if (const int match = prefixLike(node); match >= 0)
+            return match != 0;
+        break;
+    default:
+        break;
+    }
+    return eval(node).isTrue();
+}
+
+int Expression::prefixLike(const Node &node) const
+{
+    if (!node.prefix || !m_fastPaths)
+        return -1;
+    std::string_view bytes;
+    if (!TClientDataSetPrivate::storedText(*node.children[0]->field, bytes))
+        return node.negated ? 1 : 0; // null
+    switch (node.prefix->match(bytes, m_caseInsensitive)) {
+    case PrefixPattern::Match::Yes:
+        return node.negated ? 0 : 1;
+    case PrefixPattern::Match::No:
+        return node.negated ? 1 : 0;
+    case PrefixPattern::Match::Unknown:
+        break;
+    }
+    return -1;
+}
+
 int Expression::compareValues(const Value &a, const Value &b, bool &comparable) const
 {
     comparable = true;
@@ -666,14 +710,8 @@ Value Expression::eval(const Node &node) const
         return Value::fromBoolean(null != node.negated);
     }
     case Node::Like: {
-        if (node.prefix && m_fastPaths) {
-            std::string_view bytes;
-            if (!TClientDataSetPrivate::storedText(*node.children[0]->field, bytes))
-                return Value::fromBoolean(node.negated); // null
-            const PrefixPattern::Match match = node.prefix->match(bytes, m_caseInsensitive);
-            if (match != PrefixPattern::Match::Unknown)
-                return Value::fromBoolean((match == PrefixPattern::Match::Yes) != node.negated);
-        }
+        if (const int match = prefixLike(node); match >= 0)
+            return Value::fromBoolean(match != 0);
         const Value v = eval(*node.children[0]);
         const Value pattern = eval(*node.children[1]);
         if (v.type == Value::Null || pattern.type == Value::Null)

@@ -74,7 +74,7 @@ public:
 
     // Evaluates on the dataset's current record (whatever the fields read).
     Value evaluate() const;
-    bool accepts() const { return evaluate().isTrue(); }
+    bool accepts() const;
 
     // For aggregate expressions: forEach calls its argument once per record with the fields
     // reading that record.
@@ -84,6 +84,10 @@ public:
 private:
     Expression() = default;
     Value eval(const Node &node) const;
+    // eval(node).isTrue() without making values where a condition is only tested.
+    bool test(const Node &node) const;
+    // A LIKE answered from the stored bytes: 1 or 0, or -1 when the general matcher must.
+    int prefixLike(const Node &node) const;
     bool likeMatch(const QString &value, const QString &pattern) const;
     int compareValues(const Value &a, const Value &b, bool &comparable) const;
 

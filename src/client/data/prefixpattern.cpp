@@ -135,14 +135,18 @@ std::optional<PrefixPattern> PrefixPattern::compile(const QString &pattern)
 PrefixPattern::Match PrefixPattern::match(std::string_view utf8, bool caseInsensitive) const
 {
     // QString::fromUtf8 drops a leading byte-order mark.
-    if (utf8.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+    if (utf8.starts_with(ByteOrderMark))
         return Match::Unknown;
     if (caseInsensitive || m_anyChar)
         return matchUnits(utf8, caseInsensitive);
     // The literal is well formed, so the decoded text starts with it exactly when the bytes
     // start with its encoding: a malformed sequence decodes to U+FFFD, which it does not hold.
     const auto size = std::string_view::size_type(m_utf8.size());
-    if (utf8.size() < size || std::memcmp(utf8.data(), m_utf8.constData(), size) != 0)
+    if (utf8.size() < size)
+        return Match::No;
+    // Most records differ in the first byte: no call for them.
+    if (size > 0 && (utf8[0] != m_utf8[0] ||
+                     std::memcmp(utf8.data() + 1, m_utf8.constData() + 1, size - 1) != 0))
         return Match::No;
     // Any byte after the literal decodes to at least one character.
     return m_open || utf8.size() == size ? Match::Yes : Match::No;
