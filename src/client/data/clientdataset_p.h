@@ -186,6 +186,7 @@ public:
 
     // --- Views
     void rebuildView();
+    void narrowView();
     bool acceptRecord(uint32_t record);
     void buildSortKeys();
     bool lessRecord(uint32_t a, uint32_t b) const;

@@ -615,6 +615,30 @@ bool Expression::test(const Node &node) const
     return eval(node).isTrue();
 }
 
+namespace {
+
+bool narrowsNode(const Node &node, const Node &older)
+{
+    if (node.kind != older.kind)
+        return false;
+    if (node.kind == Node::Binary) {
+        return (node.op == Op::Or || node.op == Op::And) && node.op == older.op &&
+               narrowsNode(*node.children[0], *older.children[0]) &&
+               narrowsNode(*node.children[1], *older.children[1]);
+    }
+    return node.kind == Node::Like && !node.negated && !older.negated && node.prefix &&
+           older.prefix && node.children[0]->field == older.children[0]->field &&
+           node.prefix->narrows(*older.prefix);
+}
+
+} // namespace
+
+bool Expression::narrows(const Expression &older) const
+{
+    return m_fastPaths && older.m_fastPaths && m_caseInsensitive == older.m_caseInsensitive &&
+           m_aggregates.empty() && narrowsNode(*m_root, *older.m_root);
+}
+
 int Expression::prefixLike(const Node &node) const
 {
     if (!node.prefix || !m_fastPaths)

@@ -75,6 +75,12 @@ public:
     // Evaluates on the dataset's current record (whatever the fields read).
     Value evaluate() const;
     bool accepts() const;
+    // Every record this filter accepts the older one accepts too, as the shapes of the two
+    // prove: the same ANDs and ORs of prefix LIKEs on the same stored text columns, each
+    // pattern narrowing the older one (a code typed one character further). Only data read
+    // from the records takes part, so a view the older filter made holds every record this
+    // one accepts.
+    bool narrows(const Expression &older) const;
 
     // For aggregate expressions: forEach calls its argument once per record with the fields
     // reading that record.

@@ -152,6 +152,17 @@ PrefixPattern::Match PrefixPattern::match(std::string_view utf8, bool caseInsens
     return m_open || utf8.size() == size ? Match::Yes : Match::No;
 }
 
+bool PrefixPattern::narrows(const PrefixPattern &older) const
+{
+    if (!older.m_open || m_literal.size() < older.m_literal.size())
+        return false;
+    for (qsizetype i = 0; i < older.m_literal.size(); ++i) {
+        if (older.m_literal[i] != u'_' && older.m_literal[i] != m_literal[i])
+            return false;
+    }
+    return true;
+}
+
 PrefixPattern::Match PrefixPattern::matchUnits(std::string_view utf8, bool caseInsensitive) const
 {
     Utf16Reader reader(utf8);

@@ -25,6 +25,11 @@ public:
     // general matcher.
     Match match(std::string_view utf8, bool caseInsensitive) const;
 
+    // Every text this pattern matches the older one matches too, under either case rule: the
+    // older one ends in a wildcard and the literal extends the older literal ('_' in the older
+    // one takes any character). Typing one more character of a code gives such a pattern.
+    bool narrows(const PrefixPattern &older) const;
+
 private:
     PrefixPattern() = default;
     Match matchUnits(std::string_view utf8, bool caseInsensitive) const;

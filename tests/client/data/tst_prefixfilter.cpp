@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 
+#include <functional>
 #include <iterator>
 
 using DataInternal::PrefixPattern;
@@ -196,4 +197,96 @@ TEST(PrefixFilter, MalformedBytesAnswerAsTheirDecodedText)
         }
     }
     EXPECT_GT(answered, 100);
+}
+
+TEST(PrefixFilter, WhichPatternsNarrowOthers)
+{
+    const struct
+    {
+        const char16_t *pattern;
+        const char16_t *older;
+        bool narrows;
+    } cases[] = {
+        {u"ab%", u"a%", true},    {u"ab", u"a%", true},    {u"a%", u"a%", true},
+        {u"ab%", u"a_%", true},   {u"a_%", u"ab%", false}, {u"a%", u"ab%", false},
+        {u"ab%", u"a", false},    {u"ab%", u"b%", false},  {u"Ab%", u"a%", false},
+        {u"螺丝%", u"螺%", true}, {u"a%", u"%", true},     {u"", u"%", true},
+        {u"ab%", u"ab", false},
+    };
+    for (const auto &c : cases) {
+        const auto pattern = PrefixPattern::compile(QString::fromUtf16(c.pattern));
+        const auto older = PrefixPattern::compile(QString::fromUtf16(c.older));
+        ASSERT_TRUE(pattern && older);
+        EXPECT_EQ(pattern->narrows(*older), c.narrows)
+            << QString::fromUtf16(c.pattern).toStdString() << " after "
+            << QString::fromUtf16(c.older).toStdString();
+    }
+}
+
+// A filter typed one character further tests only the rows the previous one kept; between
+// keys records are posted, inserted and deleted. The rows must be those of a dataset that
+// evaluates every filter afresh over every record.
+TEST(PrefixFilter, NarrowingGivesTheRowsOfAFreshFilter)
+{
+    const auto lookupFilter = [](const QString &t) {
+        if (t.isEmpty())
+            return QString();
+        return QStringLiteral("BH like ") + QuotedStr(t + u'%') + QStringLiteral(" or PM like ") +
+               QuotedStr(t + u'%');
+    };
+    for (TFilterOptions options : {TFilterOptions(), TFilterOptions(foCaseInsensitive)}) {
+        TClientDataSet narrowed;
+        TClientDataSet fresh;
+        createCodes(narrowed);
+        createCodes(fresh);
+        narrowed.SetFilterOptions(options);
+        fresh.SetFilterOptions(options | foGeneralEvaluator);
+        narrowed.SetFiltered(true);
+        fresh.SetFiltered(true);
+        const auto both = [&](const std::function<void(TClientDataSet &)> &step) {
+            step(narrowed);
+            step(fresh);
+        };
+        const auto ids = [](TClientDataSet &ds) {
+            QStringList list;
+            for (ds.First(); !ds.Eof(); ds.Next())
+                list << ds.FieldByName(QStringLiteral("ID"))->AsString();
+            return list.join(u',');
+        };
+        const char16_t *const steps[] = {
+            u"a",      u"ab", u"abc", u"ab",   u"a", u"",   u"a",   u"a_", u"a_c",
+            u"+abz",   u"ab", u"abz", u"ab",   u"-", u"ab", u"a",   u"螺", u"螺丝",
+            u"螺丝刀", u"螺", u"=x",  u"螺丝", u"",  u"O'", u"O'N", u"o",  u"o'n",
+        };
+        for (const char16_t *stepText : steps) {
+            const QString step = QString::fromUtf16(stepText);
+            if (step.startsWith(u'+')) {
+                // A new record that the current filter lets through.
+                both([&](TClientDataSet &ds) {
+                    ds.Append();
+                    ds.FieldByName(QStringLiteral("ID"))->SetAsInteger(100);
+                    ds.FieldByName(QStringLiteral("BH"))->SetAsString(step.mid(1));
+                    ds.Post();
+                });
+            } else if (step == u"-") {
+                both([&](TClientDataSet &ds) {
+                    ds.First();
+                    ds.Delete();
+                });
+            } else if (step.startsWith(u'=')) {
+                // The first record shown changes its code and leaves the view.
+                both([&](TClientDataSet &ds) {
+                    ds.First();
+                    ds.Edit();
+                    ds.FieldByName(QStringLiteral("BH"))->SetAsString(step.mid(1));
+                    ds.FieldByName(QStringLiteral("PM"))->SetAsString(step.mid(1));
+                    ds.Post();
+                });
+            } else {
+                both([&](TClientDataSet &ds) { ds.SetFilter(lookupFilter(step)); });
+            }
+            EXPECT_EQ(ids(narrowed), ids(fresh))
+                << "after " << step.toStdString() << (options ? " case-insensitive" : "");
+        }
+    }
 }
