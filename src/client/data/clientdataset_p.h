@@ -165,13 +165,13 @@ public:
     // For filters that match text without decoding it: whether a field's value is the text its
     // store column holds, and those bytes on the record the fields read (false for null).
     static bool storesText(const TField &field);
-    static bool storedText(const TField &field, std::string_view &utf8)
+    static const TClientDataSetPrivate *of(const TField &field) { return field.m_dataSet->d.get(); }
+    bool storedText(const TField &field, std::string_view &utf8) const
     {
-        const TClientDataSetPrivate *d = field.m_dataSet->d.get();
-        const int slot = d->readSlot();
-        if (slot < 0 || d->store.isNull(field.m_column, slot))
+        const int slot = readSlot();
+        if (slot < 0 || store.isNull(field.m_column, slot))
             return false;
-        utf8 = d->store.utf8(field.m_column, slot);
+        utf8 = store.utf8Cell(field.m_column, slot);
         return true;
     }
 

@@ -42,8 +42,11 @@ struct Node
     QString name; // function or aggregate name, upper case
     std::vector<std::unique_ptr<Node>> children;
     int height = 1; // levels from here to the deepest leaf
-    // LIKE of a stored text column against a constant prefix pattern: matched on the bytes.
+    // LIKE of a stored text column against a constant prefix pattern: matched on the bytes
+    // of the field's column, read straight from its dataset.
     std::optional<PrefixPattern> prefix;
+    const TField *prefixField = nullptr;
+    const TClientDataSetPrivate *prefixData = nullptr;
     // Aggregate state, filled by evaluateAggregate.
     mutable Value result;
     mutable double sum = 0;
@@ -520,8 +523,11 @@ void compilePrefixPatterns(Node &node)
     const Node &value = *node.children[0];
     const Node &pattern = *node.children[1];
     if (value.kind == Node::FieldRef && TClientDataSetPrivate::storesText(*value.field) &&
-        pattern.kind == Node::Constant && pattern.constant.type == Value::Text)
+        pattern.kind == Node::Constant && pattern.constant.type == Value::Text) {
         node.prefix = PrefixPattern::compile(pattern.constant.text);
+        node.prefixField = value.field;
+        node.prefixData = TClientDataSetPrivate::of(*value.field);
+    }
 }
 
 QString asText(const Value &v)
@@ -644,7 +650,7 @@ int Expression::prefixLike(const Node &node) const
     if (!node.prefix || !m_fastPaths)
         return -1;
     std::string_view bytes;
-    if (!TClientDataSetPrivate::storedText(*node.children[0]->field, bytes))
+    if (!node.prefixData->storedText(*node.prefixField, bytes))
         return node.negated ? 1 : 0; // null
     switch (node.prefix->match(bytes, m_caseInsensitive)) {
     case PrefixPattern::Match::Yes:
