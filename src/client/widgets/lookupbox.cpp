@@ -32,6 +32,7 @@ TDBLookupBox::TDBLookupBox(QWidget *parent)
     m_popup =
         new QFrame(this, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
     m_popup->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_popup->setAttribute(Qt::WA_WindowPropagation); // the form's font and colours
     m_popup->setFrameShape(QFrame::Box);
     auto *popupLayout = new QVBoxLayout(m_popup);
     popupLayout->setContentsMargins(1, 1, 1, 1);

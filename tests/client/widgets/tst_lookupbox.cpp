@@ -137,6 +137,16 @@ private Q_SLOTS:
         QVERIFY(QApplication::activeWindow() == &f.window);
     }
 
+    void theListTakesTheFormsFont()
+    {
+        BoxFixture f;
+        QFont font = f.window.font();
+        font.setPixelSize(17);
+        f.window.setFont(font);
+        f.box->ShowOver(QRect(40, 60, 120, 18));
+        QCOMPARE(f.box->List()->View()->font().pixelSize(), 17);
+    }
+
     void typingFiltersCodesNamesAndMnemonics_data()
     {
         QTest::addColumn<QString>("typed");
