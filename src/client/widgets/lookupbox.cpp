@@ -27,6 +27,8 @@ TDBLookupBox::TDBLookupBox(QWidget *parent)
     m_edit->setFrame(false);
     layout->addWidget(m_edit);
     setFocusProxy(m_edit);
+    // Enter takes a record: a form must not move the focus on for it.
+    setProperty("vzWantsReturn", true);
 
     // The list never takes the focus: the clerk keeps typing into the edit while it shows.
     m_popup =
@@ -176,11 +178,9 @@ bool TDBLookupBox::editKeyPress(QKeyEvent *event)
     case Qt::Key_Enter:
         return true; // the form's OnKeyPress has taken it; the window must not
     case Qt::Key_Escape:
-        if (DroppedDown()) {
-            CloseUp();
-            return true;
-        }
-        return false;
+        // Giving up the typing is the form's business (OnKeyPress); it must not close it.
+        CloseUp();
+        return true;
     default:
         return false;
     }

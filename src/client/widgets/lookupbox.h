@@ -49,7 +49,8 @@ public:
     void SendKey(const QKeyEvent &event);
 
     // Keys typed into the box, before the edit sees them: Enter as '\r', Escape as 27,
-    // Backspace as 8; a handler that sets Key to a null character swallows the key.
+    // Backspace as 8; a handler that sets Key to a null character swallows the key. Enter and
+    // Escape go no further than the box: a form neither moves the focus on nor closes.
     std::function<void(TDBLookupBox &Sender, QChar &Key)> OnKeyPress;
     // Every key released in the box (Qt key code), after the edit took it.
     std::function<void(TDBLookupBox &Sender, int Key)> OnKeyUp;
