@@ -16,10 +16,12 @@
 #include "client/masterdata/registerforms.h"
 #include "client/masterdata/selectitem.h"
 #include "client/shell/mainwindow.h"
+#include "client/widgets/controls.h"
+#include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
-#include "client/widgets/dblookupcombo.h"
 #include "client/widgets/dbnavigator.h"
 #include "client/widgets/ledgercells.h"
+#include "client/widgets/lookupbox.h"
 #include "client/widgets/messagebox.h"
 #include "support/testworld.h"
 #include "support/whenmodal.h"
@@ -506,10 +508,10 @@ private Q_SLOTS:
         grid->SetSelectedIndex(columnOf(form, "aBH"));
         sendText(grid->View(), QStringLiteral("a"));
         flush();
-        TDBLookupComboBox *box = form->wwDBLKProductCode;
+        TDBLookupBox *box = form->wwDBLKProductCode;
         QVERIFY(box->isVisible());
         QCOMPARE(box->Text(), QStringLiteral("a"));
-        TClientDataSet *list = box->ListDataSet();
+        TClientDataSet *list = box->ListSource()->DataSet();
         QVERIFY(list->Filtered());
         QCOMPARE(list->Filter(), QStringLiteral("bh like 'a%' or pm like 'a%' or zjm like 'A%'"));
         const int expected = count(QStringLiteral(
@@ -523,7 +525,7 @@ private Q_SLOTS:
         QCOMPARE(box->geometry().topLeft(), cell.topLeft());
 
         // Escape gives up the typing, not the document.
-        sendKey(box->Edit(), Qt::Key_Escape);
+        sendKey(box->Editor(), Qt::Key_Escape);
         flush();
         QVERIFY(!box->isVisible());
         QVERIFY(form->isVisible());
@@ -534,7 +536,7 @@ private Q_SLOTS:
         // Enter takes the first row and goes on to the quantity.
         list->First();
         const QString first = list->FieldByName(QStringLiteral("BH"))->AsString();
-        sendKey(box->Edit(), Qt::Key_Return);
+        sendKey(box->Editor(), Qt::Key_Return);
         flush();
         QVERIFY(!box->isVisible());
         QCOMPARE(lines(form).FieldByName(QStringLiteral("aBH"))->AsString(), first);
