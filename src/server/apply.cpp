@@ -115,39 +115,48 @@ void ChangeApplier::throwFatal(int rc)
 
 ApplyOutcome ChangeApplier::apply(const QList<wire::Change> &changes, int maxErrors)
 {
-    ApplyOutcome outcome;
-    m_currentRowBytes = 0;
     const int rc = execSql(m_db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK)
         throwFatal(rc);
     try {
-        for (int i = 0; i < changes.size(); ++i) {
-            std::optional<wire::RowError> error;
-            if (m_before)
-                error = m_before(changes[i], i);
-            if (!error)
-                error = applyOne(changes[i], i);
-            if (m_after)
-                m_after(i, !error);
-            if (!error) {
-                ++outcome.applied;
-                continue;
-            }
-            outcome.errors.append(*error);
-            if (maxErrors >= 0 && outcome.errors.size() > maxErrors) {
-                execSql(m_db, "ROLLBACK");
-                outcome.applied = 0;
-                outcome.rolledBack = true;
-                return outcome;
-            }
+        ApplyOutcome outcome = applyRows(changes, maxErrors);
+        if (outcome.rolledBack) {
+            execSql(m_db, "ROLLBACK");
+            return outcome;
         }
         const int commit = execSql(m_db, "COMMIT");
         if (commit != SQLITE_OK)
             throwFatal(commit);
+        return outcome;
     } catch (...) {
         if (!sqlite3_get_autocommit(m_db))
             execSql(m_db, "ROLLBACK");
         throw;
+    }
+}
+
+ApplyOutcome ChangeApplier::applyRows(const QList<wire::Change> &changes, int maxErrors)
+{
+    ApplyOutcome outcome;
+    m_currentRowBytes = 0;
+    for (int i = 0; i < changes.size(); ++i) {
+        std::optional<wire::RowError> error;
+        if (m_before)
+            error = m_before(changes[i], i);
+        if (!error)
+            error = applyOne(changes[i], i);
+        if (m_after)
+            m_after(i, !error);
+        if (!error) {
+            ++outcome.applied;
+            continue;
+        }
+        outcome.errors.append(*error);
+        if (maxErrors >= 0 && outcome.errors.size() > maxErrors) {
+            outcome.applied = 0;
+            outcome.rolledBack = true;
+            return outcome;
+        }
     }
     return outcome;
 }

@@ -40,6 +40,9 @@ public:
     // The caller holds the database's write lock. Throws RequestError when the whole apply
     // fails (time limit, locked database); the transaction is rolled back then.
     ApplyOutcome apply(const QList<wire::Change> &changes, int maxErrors);
+    // The same inside a transaction the caller holds: with more errors than maxErrors it stops
+    // at once and says rolledBack, and the caller must roll the transaction back.
+    ApplyOutcome applyRows(const QList<wire::Change> &changes, int maxErrors);
 
 private:
     // The change's values for the table's columns (columns the table lacks are dropped).

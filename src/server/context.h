@@ -31,6 +31,10 @@ struct ServerOptions
     qint64 connectionAllowance = 1024 * 1024;
     qint64 maxRequestMemory = 256 * 1024 * 1024;
     bool synchronousFull = true;
+    // Tests only: the process exits at once at the Nth step of transact requests (before each
+    // row or statement, before the commit and after it; 0: never), to prove that a request is
+    // stored whole or not at all.
+    int killAtStatement = 0;
 };
 
 struct ServerContext
@@ -46,6 +50,7 @@ struct ServerContext
     AccountRegistry &registry;
     Logger &log;
     std::atomic<bool> stopping{false};
+    std::atomic<int> transactStatements{0}; // counted for killAtStatement
 };
 
 } // namespace server

@@ -123,9 +123,19 @@ int main(int argc, char *argv[])
         QStringLiteral("max-packet-bytes"),
         QStringLiteral("A reply takes no more rows once it holds this much (default 16M)."),
         QStringLiteral("SIZE"), QStringLiteral("16M"));
+    // Fault injection for the tests of atomic requests; refused unless VZ_TEST_HOOKS=1, so
+    // that no production server can be started with it by mistake.
+    QCommandLineOption killAtStatementOption(
+        QStringLiteral("test-kill-at-statement"),
+        QStringLiteral("Tests only (needs VZ_TEST_HOOKS=1): exit at once at the Nth step of "
+                       "transact requests: before each row or statement, before the commit and "
+                       "after it."),
+        QStringLiteral("N"));
+    killAtStatementOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({versionOption, dataOption, portOption, listenOption, createOption,
                        demoOption, demoScaleOption, timeoutOption, connectionsOption,
-                       requestMemoryOption, packetRowsOption, packetBytesOption});
+                       requestMemoryOption, packetRowsOption, packetBytesOption,
+                       killAtStatementOption});
     parser.addPositionalArgument(QStringLiteral("NAME"),
                                  QStringLiteral("Name of the account set to create."),
                                  QStringLiteral("[NAME]"));
@@ -172,6 +182,17 @@ int main(int argc, char *argv[])
     options.listenAddress = parser.value(listenOption);
     options.port = uint16_t(port);
     options.queryTimeoutMs = timeoutSeconds * 1000;
+    if (parser.isSet(killAtStatementOption)) {
+        const QString killAt = parser.value(killAtStatementOption);
+        if (qEnvironmentVariable("VZ_TEST_HOOKS") != QLatin1String("1")) {
+            std::fprintf(stderr, "vzserver: --test-kill-at-statement is a test hook and needs "
+                                 "VZ_TEST_HOOKS=1\n");
+            return 2;
+        }
+        if (!numberOption(killAt, killAt.toLongLong(), 1, 1000000000, "statement number"))
+            return 2;
+        options.killAtStatement = killAt.toInt();
+    }
     if (!QDir().mkpath(options.dataDir)) {
         std::fprintf(stderr, "vzserver: cannot create the data folder %s\n",
                      qPrintable(options.dataDir));

@@ -16,6 +16,12 @@ public:
         , m_code(code)
         , m_message(message)
     {}
+    // The same error said again, with its code (a message given more context, say).
+    RequestError(const QString &code, const QString &message)
+        : std::runtime_error(message.toStdString())
+        , m_code(code)
+        , m_message(message)
+    {}
 
     QString code() const { return m_code; }
     QString message() const { return m_message; }

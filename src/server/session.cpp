@@ -17,6 +17,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace server {
 
@@ -159,7 +160,7 @@ void Session::dispatch(const QString &operation, const Message &request, FrameBu
         {op::Hello, &Session::hello}, {op::Call, &Session::call},
         {op::Open, &Session::open},   {op::Fetch, &Session::fetch},
         {op::Close, &Session::close}, {op::Execute, &Session::execute},
-        {op::Apply, &Session::apply},
+        {op::Apply, &Session::apply}, {op::Transact, &Session::transact},
     };
     for (const auto &[name, handler] : handlers) {
         if (operation != name)
@@ -628,6 +629,86 @@ void Session::apply(const Message &request, FrameBuilder &reply)
                        .arg(changes.size())
                        .arg(codes.join(QStringLiteral(", ")),
                             outcome.rolledBack ? QStringLiteral(", nothing stored") : QString()));
+    }
+}
+
+PreparedPart Session::preparePart(SessionDatabase &db, const TransactPart &part)
+{
+    PreparedPart prepared;
+    prepared.kind = part.kind;
+    if (part.kind == TransactPart::Kind::Execute) {
+        prepared.sqlText = translateScript(db, part.text);
+        prepared.expectRows = part.expectRows;
+        return prepared;
+    }
+    const bool hasText = !part.text.trimmed().isEmpty();
+    const Provider provider = resolve(part.provider, hasText);
+    if (provider.onRegistry() || provider.kind == Provider::Kind::AccountList)
+        throw RequestError(code::Provider,
+                           QStringLiteral("provider \"%1\" does not store into the account set: "
+                                          "it cannot take part in a transaction")
+                               .arg(shortened(part.provider)));
+    std::shared_ptr<const sql::Translation> translation;
+    if (provider.kind != Provider::Kind::Table && hasText)
+        translate(db, part.text, &translation);
+    prepared.table = targetTable(provider, translation.get());
+    if (prepared.table.isEmpty())
+        throw RequestError(code::Provider,
+                           QStringLiteral("cannot tell which table the changes of provider "
+                                          "\"%1\" belong to: send the command text the rows were "
+                                          "read with")
+                               .arg(shortened(part.provider)));
+    prepared.changes = part.changes;
+    return prepared;
+}
+
+void Session::transact(const Message &request, FrameBuilder &reply)
+{
+    const QList<TransactPart> parts = parseTransactParts(request.value(key::Parts));
+    SessionDatabase &db = accountDatabase();
+    // Everything that can be checked is checked before the transaction starts.
+    QList<PreparedPart> prepared;
+    prepared.reserve(parts.size());
+    for (int i = 0; i < parts.size(); ++i) {
+        try {
+            prepared.append(preparePart(db, parts[i]));
+        } catch (const RequestError &e) {
+            throw RequestError(e.code(), QStringLiteral("part %1: %2").arg(i).arg(e.message()));
+        } catch (const sql::Error &e) {
+            throw RequestError(
+                code::Sql, QStringLiteral("part %1: %2").arg(i).arg(QString::fromUtf8(e.what())));
+        }
+    }
+
+    TransactionRunner::StepHook stepHook;
+    if (m_context.options.killAtStatement > 0) {
+        stepHook = [this] {
+            if (++m_context.transactStatements == m_context.options.killAtStatement)
+                std::_Exit(86); // a test's power failure: nothing is flushed or closed
+        };
+    }
+    TransactOutcome outcome;
+    {
+        const auto lock = db.lockForWrite();
+        TransactionRunner runner(db.writer().handle(), std::move(stepHook));
+        outcome = runner.run(prepared);
+    }
+
+    reply.add(key::RolledBack, outcome.rolledBack);
+    QVariantList errors;
+    for (const RowError &error : std::as_const(outcome.errors))
+        errors.append(toMap(error));
+    reply.add(key::Errors, errors);
+    QVariantList counts;
+    for (qint64 count : std::as_const(outcome.counts))
+        counts.append(count);
+    reply.add(key::Counts, counts);
+    if (outcome.rolledBack) {
+        const RowError &refusal = outcome.errors.first();
+        logFailure(QStringLiteral("transact of %1 parts refused by part %2 (%3), nothing stored")
+                       .arg(parts.size())
+                       .arg(refusal.part)
+                       .arg(refusal.code));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "server/cursor.h"
 #include "server/provider.h"
 #include "server/sessiondb.h"
+#include "server/transact.h"
 #include "wire/protocol.h"
 
 #include <QByteArray>
@@ -61,6 +62,7 @@ private:
     void close(const wire::Message &request, wire::FrameBuilder &reply);
     void execute(const wire::Message &request, wire::FrameBuilder &reply);
     void apply(const wire::Message &request, wire::FrameBuilder &reply);
+    void transact(const wire::Message &request, wire::FrameBuilder &reply);
 
     // Custom methods: they may change their by-reference arguments in place.
     QVariant connectAct(QVariantList &args, QString &message);
@@ -73,6 +75,8 @@ private:
     SessionDatabase &accountDatabase();
     SessionDatabase &registryDatabase();
     void leaveAccountSet();
+    // A part of a transact request checked and translated, ready to run on the account set.
+    PreparedPart preparePart(SessionDatabase &db, const wire::TransactPart &part);
     // The table a provider's changes go to, for marking read-only fields and applying: the
     // provider's own table, else the one the translation of its command text names.
     QString targetTable(const Provider &provider, const sql::Translation *translation);

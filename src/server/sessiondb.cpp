@@ -185,28 +185,37 @@ std::unique_lock<std::timed_mutex> SessionDatabase::lockForWrite()
     return lock;
 }
 
+void forEachStatement(sqlite3 *db, const QByteArray &sqlText,
+                      const std::function<bool(sqlite3_stmt *stmt, bool last)> &run)
+{
+    const char *next = sqlText.constData();
+    const char *end = next + sqlText.size();
+    while (next < end && !onlyBlanks(next)) {
+        sqlite3_stmt *stmt = nullptr;
+        const char *tail = nullptr;
+        const int rc = sqlite3_prepare_v2(db, next, int(end - next), &stmt, &tail);
+        if (rc != SQLITE_OK)
+            throwSqlError(db, rc);
+        next = tail;
+        if (!stmt)
+            continue;
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(stmt, sqlite3_finalize);
+        if (!run(stmt, onlyBlanks(next)))
+            return;
+    }
+}
+
 int64_t SessionDatabase::execute(const QByteArray &sqlText)
 {
     const auto lock = lockForWrite();
     sqlite3 *db = m_writer.handle();
     int64_t changed = 0;
-    const char *next = sqlText.constData();
-    const char *end = next + sqlText.size();
     // A script (a delete and the inserts that replace the rows, say) is all or nothing.
     bool inTransaction = false;
     try {
-        while (next < end && !onlyBlanks(next)) {
-            sqlite3_stmt *stmt = nullptr;
-            const char *tail = nullptr;
-            int rc = sqlite3_prepare_v2(db, next, int(end - next), &stmt, &tail);
-            if (rc != SQLITE_OK)
-                throwSqlError(db, rc);
-            next = tail;
-            if (!stmt)
-                continue;
-            const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> guard(stmt,
-                                                                               sqlite3_finalize);
-            if (!inTransaction && !onlyBlanks(next) && sqlite3_get_autocommit(db)) {
+        forEachStatement(db, sqlText, [&](sqlite3_stmt *stmt, bool last) {
+            int rc;
+            if (!inTransaction && !last && sqlite3_get_autocommit(db)) {
                 if ((rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr)) !=
                     SQLITE_OK)
                     throwSqlError(db, rc);
@@ -218,7 +227,8 @@ int64_t SessionDatabase::execute(const QByteArray &sqlText)
                 throwSqlError(db, rc);
             if (!sqlite3_stmt_readonly(stmt))
                 changed += sqlite3_changes(db);
-        }
+            return true;
+        });
         if (inTransaction) {
             const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
             if (rc != SQLITE_OK)

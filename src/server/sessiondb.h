@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -99,5 +100,10 @@ private:
 
 // Prepares the one statement of a text; throws when it fails or more statements follow.
 sqlite3_stmt *prepareSingle(sqlite3 *db, const QByteArray &sqlText);
+
+// Prepares the statements of an SQLite text one after another and hands each to run, with
+// whether it is the last; stops early when run returns false. Throws when one does not prepare.
+void forEachStatement(sqlite3 *db, const QByteArray &sqlText,
+                      const std::function<bool(sqlite3_stmt *stmt, bool last)> &run);
 
 } // namespace server

@@ -72,6 +72,7 @@ Message Client::request(FrameBuilder &builder, RowSink *sink)
                  ? QStringLiteral("the connection to the server %1 was lost").arg(m_peer)
                  : refusal);
     }
+    ++m_requestsSent;
     const qint64 id = m_nextId - 1;
 
     using Clock = std::chrono::steady_clock;
@@ -265,6 +266,25 @@ ApplyResult Client::apply(const QString &provider, const QString &commandText, i
     result.rolledBack = reply.value(key::RolledBack).toBool();
     for (const QVariant &error : reply.value(key::Errors).toList())
         result.errors.append(rowErrorFromMap(error.toMap()));
+    return result;
+}
+
+TransactResult Client::transact(const QList<TransactPart> &parts)
+{
+    FrameBuilder builder;
+    begin(builder, op::Transact);
+    builder.addKey(key::Parts);
+    builder.writer().startArray(quint64(parts.size()));
+    for (const TransactPart &part : parts)
+        writeValue(builder.writer(), toMap(part));
+    builder.writer().endArray();
+    const Message reply = request(builder);
+    TransactResult result;
+    result.rolledBack = reply.value(key::RolledBack).toBool();
+    for (const QVariant &error : reply.value(key::Errors).toList())
+        result.errors.append(rowErrorFromMap(error.toMap()));
+    for (const QVariant &count : reply.value(key::Counts).toList())
+        result.counts.append(count.toLongLong());
     return result;
 }
 

@@ -72,6 +72,15 @@ struct ApplyResult
     QList<RowError> errors;
 };
 
+struct TransactResult
+{
+    // A part refused the request (a row of a change log, or a statement that changed other
+    // than the rows expected): nothing was stored, and errors says which.
+    bool rolledBack = false;
+    QList<RowError> errors; // with the part (and, for a change log, the row) that refused
+    QList<qint64> counts;   // per part: rows stored or changed; zeros when rolled back
+};
+
 class Client
 {
 public:
@@ -120,6 +129,13 @@ public:
     ApplyResult apply(const QString &provider, const QString &commandText, int maxErrors,
                       const QList<Change> &changes);
 
+    // Stores change logs and runs statements, in the order given, in one transaction: all of
+    // them or, when one part is refused, none.
+    TransactResult transact(const QList<TransactPart> &parts);
+
+    // Requests sent over this client's connections since it was made.
+    qint64 requestsSent() const { return m_requestsSent; }
+
 private:
     Message request(FrameBuilder &builder, RowSink *sink = nullptr);
     void begin(FrameBuilder &builder, QLatin1StringView operation);
@@ -130,6 +146,7 @@ private:
 
     int m_fd = -1;
     qint64 m_nextId = 1;
+    qint64 m_requestsSent = 0;
     int m_replyTimeoutMs = 10 * 60 * 1000;
     FrameReader m_reader;
     QString m_peer;

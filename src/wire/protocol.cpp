@@ -311,8 +311,12 @@ std::optional<Change> changeFromMap(const QVariantMap &map)
 QVariantMap toMap(const RowError &error)
 {
     QVariantMap map;
-    map.insert(key::Index, error.index);
-    map.insert(key::Kind, changeKindName(error.kind));
+    if (error.part >= 0)
+        map.insert(key::Part, error.part);
+    if (error.index >= 0) {
+        map.insert(key::Index, error.index);
+        map.insert(key::Kind, changeKindName(error.kind));
+    }
     map.insert(key::Code, error.code);
     map.insert(key::Message, error.message);
     if (!error.current.isEmpty())
@@ -323,12 +327,35 @@ QVariantMap toMap(const RowError &error)
 RowError rowErrorFromMap(const QVariantMap &map)
 {
     RowError error;
-    error.index = map.value(key::Index).toInt();
+    error.part = map.value(key::Part, -1).toInt();
+    error.index = map.value(key::Index, -1).toInt();
     error.kind = changeKindFromName(map.value(key::Kind).toString()).value_or(ChangeKind::Insert);
     error.code = map.value(key::Code).toString();
     error.message = map.value(key::Message).toString();
     error.current = map.value(key::Current).toMap();
     return error;
+}
+
+QVariantMap toMap(const TransactPart &part)
+{
+    QVariantMap map;
+    if (part.kind == TransactPart::Kind::Apply) {
+        map.insert(key::Kind, QString(op::Apply));
+        map.insert(key::Provider, part.provider);
+        if (!part.text.isEmpty())
+            map.insert(key::Text, part.text);
+        QVariantList changes;
+        changes.reserve(part.changes.size());
+        for (const Change &change : part.changes)
+            changes.append(toMap(change));
+        map.insert(key::Changes, changes);
+    } else {
+        map.insert(key::Kind, QString(op::Execute));
+        map.insert(key::Text, part.text);
+        if (part.expectRows >= 0)
+            map.insert(key::ExpectRows, part.expectRows);
+    }
+    return map;
 }
 
 bool decodeMessage(const QByteArray &payload, Message &message, QString *error, RowSink *rowSink,

@@ -31,6 +31,7 @@ inline constexpr QLatin1StringView Fetch{"fetch"};
 inline constexpr QLatin1StringView Close{"close"};
 inline constexpr QLatin1StringView Execute{"execute"};
 inline constexpr QLatin1StringView Apply{"apply"};
+inline constexpr QLatin1StringView Transact{"transact"};
 } // namespace op
 
 namespace key {
@@ -65,6 +66,11 @@ inline constexpr QLatin1StringView Index{"index"};
 inline constexpr QLatin1StringView Current{"current"};
 inline constexpr QLatin1StringView Applied{"applied"};
 inline constexpr QLatin1StringView RolledBack{"rolledBack"};
+// transact
+inline constexpr QLatin1StringView Parts{"parts"};
+inline constexpr QLatin1StringView Part{"part"};
+inline constexpr QLatin1StringView ExpectRows{"expectRows"};
+inline constexpr QLatin1StringView Counts{"counts"};
 // Field definitions
 inline constexpr QLatin1StringView Name{"name"};
 inline constexpr QLatin1StringView Type{"type"};
@@ -124,14 +130,16 @@ struct Change
     QVariantMap newValues;
 };
 
-// A row the server did not store.
+// A row the server did not store. In a transact reply also a statement that refused the
+// request (index -1 then).
 struct RowError
 {
-    int index = -1; // position of the change in the request
+    int index = -1; // position of the change in the request (or in its part)
     ChangeKind kind = ChangeKind::Insert;
     QString code; // code::Conflict, code::Unique, ...
     QString message;
     QVariantMap current; // the row as it is now stored, when it still exists
+    int part = -1;       // position of the part in a transact request; -1 in an apply reply
 };
 
 QVariantMap toMap(const Field &field);
@@ -140,6 +148,19 @@ QVariantMap toMap(const Change &change);
 std::optional<Change> changeFromMap(const QVariantMap &map);
 QVariantMap toMap(const RowError &error);
 RowError rowErrorFromMap(const QVariantMap &map);
+
+// One part of a transact request: a change log as apply carries it, or statements as execute
+// carries them, with the number of rows they must change when expectRows >= 0.
+struct TransactPart
+{
+    enum class Kind { Apply, Execute };
+    Kind kind = Kind::Execute;
+    QString provider; // Apply
+    QString text;     // Apply: the command text the rows were read with; Execute: the statements
+    QList<Change> changes;
+    qint64 expectRows = -1;
+};
+QVariantMap toMap(const TransactPart &part);
 
 // Receives the rows of a packet value by value as they are decoded, so a reader can fill its
 // own storage without an intermediate QVariant per value. Columns are by position in the

@@ -164,6 +164,7 @@ TEST_F(Hostile, UnknownOperationsAndValuesOfTheWrongTypeInEveryFieldAreErrors)
         {"close", {"cursor"}},
         {"execute", {"text", "provider"}},
         {"apply", {"provider", "text", "maxErrors", "changes"}},
+        {"transact", {"parts"}},
         {"dance", {"text"}},
     };
     QCborArray nested;
@@ -202,6 +203,10 @@ TEST_F(Hostile, UnknownOperationsAndValuesOfTheWrongTypeInEveryFieldAreErrors)
                     QCborMap{{QStringLiteral("kind"), QStringLiteral("insert")},
                              {QStringLiteral("new"), QCborMap{{QStringLiteral("ID"), nested},
                                                               {QStringLiteral("PM"), 1.5}}}}}},
+        {QStringLiteral("parts"),
+         QCborArray{QCborMap{{QStringLiteral("kind"), QStringLiteral("execute")},
+                             {QStringLiteral("text"), QStringLiteral("delete from T where ID = 0")},
+                             {QStringLiteral("expectRows"), 0}}}},
     };
     // The reply to request id names it; only a value the protocol cannot carry at all (a date
     // that is none) makes the message malformed, and that answer names no request.

@@ -175,6 +175,55 @@ TEST(Messages, ChangesFieldsAndRowErrorsSurviveTheirMaps)
     EXPECT_EQ(errorBack.current.value(QStringLiteral("PM")), QVariant(QStringLiteral("他的")));
 }
 
+TEST(Messages, RefusalsOfATransactNameTheirPartAndRowWhenTheyHaveOne)
+{
+    RowError row{2, ChangeKind::Insert, QString(code::Unique), QStringLiteral("duplicate"), {}, 1};
+    const QVariantMap rowMap = roundTrip(toMap(row)).toMap();
+    const RowError rowBack = rowErrorFromMap(rowMap);
+    EXPECT_EQ(rowBack.part, 1);
+    EXPECT_EQ(rowBack.index, 2);
+    EXPECT_EQ(rowBack.kind, ChangeKind::Insert);
+
+    // A statement's refusal has a part and no row.
+    RowError statement;
+    statement.part = 3;
+    statement.code = code::Conflict;
+    const QVariantMap statementMap = roundTrip(toMap(statement)).toMap();
+    EXPECT_FALSE(statementMap.contains(key::Index));
+    EXPECT_FALSE(statementMap.contains(key::Kind));
+    const RowError statementBack = rowErrorFromMap(statementMap);
+    EXPECT_EQ(statementBack.part, 3);
+    EXPECT_EQ(statementBack.index, -1);
+
+    // An apply's refused row has no part.
+    RowError applied{0, ChangeKind::Modify, QString(code::Conflict), {}, {}};
+    EXPECT_FALSE(toMap(applied).contains(key::Part));
+    EXPECT_EQ(rowErrorFromMap(toMap(applied)).part, -1);
+}
+
+TEST(Messages, TransactPartsCarryWhatTheirKindNeeds)
+{
+    TransactPart apply;
+    apply.kind = TransactPart::Kind::Apply;
+    apply.provider = QStringLiteral("pCgsh");
+    apply.changes = {Change{ChangeKind::Insert, {}, {{QStringLiteral("ID"), qint64(1)}}}};
+    const QVariantMap applyMap = roundTrip(toMap(apply)).toMap();
+    EXPECT_EQ(applyMap.value(key::Kind).toString(), QStringLiteral("apply"));
+    EXPECT_EQ(applyMap.value(key::Provider).toString(), QStringLiteral("pCgsh"));
+    EXPECT_FALSE(applyMap.contains(key::Text));
+    ASSERT_EQ(applyMap.value(key::Changes).toList().size(), 1);
+    EXPECT_FALSE(applyMap.contains(key::ExpectRows));
+
+    TransactPart execute;
+    execute.text = QStringLiteral("update MaxBillNo set MaxNo = 2 where MaxNo = 1");
+    EXPECT_FALSE(toMap(execute).contains(key::ExpectRows)) << "no expectation by default";
+    execute.expectRows = 0;
+    const QVariantMap executeMap = roundTrip(toMap(execute)).toMap();
+    EXPECT_EQ(executeMap.value(key::Kind).toString(), QStringLiteral("execute"));
+    EXPECT_EQ(executeMap.value(key::ExpectRows).toLongLong(), 0);
+    EXPECT_FALSE(executeMap.contains(key::Provider));
+}
+
 TEST(Messages, MalformedPayloadsAreRefused)
 {
     Message message;

@@ -4,6 +4,7 @@
 #include "client/data/clientdataset_p.h"
 
 #include <algorithm>
+#include <exception>
 
 using DataInternal::NoRecord;
 using DataInternal::RecordStatus;
@@ -202,29 +203,63 @@ TDelta TClientDataSet::Delta() const
 
 int TClientDataSet::ApplyUpdates(int maxErrors)
 {
+    TApplyTicket ticket;
+    if (!BeginApply(ticket))
+        return 0;
+    TakeDelta(ticket);
+    const TApplyResult result =
+        d->server->ApplyUpdates(d->providerName, d->commandText, maxErrors, ticket.m_delta);
+    return FinishApply(ticket, result);
+}
+
+bool TClientDataSet::BeginApply(TApplyTicket &ticket)
+{
     d->checkActive();
     CheckBrowseMode();
     if (d->changeCount == 0)
-        return 0;
+        return false;
     if (!d->server || d->providerName.isEmpty())
         DatabaseError(QStringLiteral("Missing data provider"), this);
-    QVariant ownerData;
+    ticket = TApplyTicket();
     if (BeforeApplyUpdates) {
         TRemoteEvent handler = BeforeApplyUpdates;
-        handler(*this, ownerData);
-        // The handler may have edited records (link fields, renumbering): post them.
-        CheckBrowseMode();
+        handler(*this, ticket.m_ownerData);
     }
-    std::vector<uint32_t> rowRecords;
-    const TDelta delta = d->buildDelta(&rowRecords);
-    const TApplyResult result =
-        d->server->ApplyUpdates(d->providerName, d->commandText, maxErrors, delta);
+    return true;
+}
+
+void TClientDataSet::TakeDelta(TApplyTicket &ticket)
+{
+    // The handlers may have edited records (link fields, renumbering): post them.
+    CheckBrowseMode();
+    ticket.m_records.clear();
+    ticket.m_delta = d->buildDelta(&ticket.m_records);
+}
+
+int TClientDataSet::FinishApply(TApplyTicket &ticket, const TApplyResult &result)
+{
+    // What the server stored leaves the log even when the handler raises: sent again, it
+    // would be stored twice.
+    std::exception_ptr handlerError;
     if (AfterApplyUpdates) {
-        TRemoteEvent handler = AfterApplyUpdates;
-        handler(*this, ownerData);
+        try {
+            TRemoteEvent handler = AfterApplyUpdates;
+            handler(*this, ticket.m_ownerData);
+        } catch (...) {
+            handlerError = std::current_exception();
+        }
     }
-    d->reconcile(result, delta, rowRecords);
+    d->reconcile(result, ticket.m_delta, ticket.m_records);
+    if (handlerError)
+        std::rethrow_exception(handlerError);
     return int(result.Errors.size());
+}
+
+TBookmark TClientDataSet::DeltaRecord(const TApplyTicket &ticket, int row) const
+{
+    if (row < 0 || size_t(row) >= ticket.m_records.size())
+        return {};
+    return TBookmark(ticket.m_records[size_t(row)], d->generation);
 }
 
 // Rows the server stored leave the log; each rejected row is handed to OnReconcileError and

@@ -256,6 +256,12 @@ bool TClientDataSetPrivate::hasCalcFields() const
     return false;
 }
 
+bool TClientDataSetPrivate::storesText(const TField &field)
+{
+    return field.m_fieldKind != fkLookup && field.m_column >= 0 &&
+           field.m_dataSet->d->store.kind(field.m_column) == DataInternal::Storage::Text;
+}
+
 void TClientDataSetPrivate::computeCalcFields(int slot)
 {
     if (slot < 0)
@@ -603,8 +609,7 @@ void TClientDataSetPrivate::openFrom(Source source, QDataStream *stream)
         buildSortKeys();
         if (filtered && !filterText.isEmpty()) {
             filterExpression = DataInternal::Expression::parse(filterText, *q, false);
-            filterExpression->setCaseInsensitive(filterOptions & foCaseInsensitive);
-            filterExpression->setPartialCompare(!(filterOptions & foNoPartialCompare));
+            filterExpression->setOptions(filterOptions);
         }
         if (source == Source::Provider && packetRecords != 0) {
             fetchPacket(packetRecords);

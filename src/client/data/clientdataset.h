@@ -57,8 +57,10 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TClientDataSet;
 class TClientDataSetPrivate;
@@ -190,6 +192,20 @@ public:
 private:
     TClientDataSet *m_dataSet;
     std::vector<std::unique_ptr<TAggregate>> m_items;
+};
+
+// A change log on its way to the server as part of a larger request: see
+// TClientDataSet::BeginApply.
+class TApplyTicket
+{
+public:
+    const TDelta &Delta() const { return m_delta; }
+
+private:
+    friend class TClientDataSet;
+    TDelta m_delta;
+    std::vector<uint32_t> m_records; // the record of each delta row
+    QVariant m_ownerData;            // handed from BeforeApplyUpdates to AfterApplyUpdates
 };
 
 class TClientDataSet : private TDataSetEvents
@@ -355,6 +371,18 @@ public:
     // unless the action says otherwise. When the server rolled back (more errors than
     // maxErrors) the whole log stays. Returns the number of rejected rows.
     int ApplyUpdates(int maxErrors);
+    // ApplyUpdates in steps, for a request that stores several change logs together:
+    //   BeginApply   CheckBrowseMode BeforeApplyUpdates; false (and nothing fired) when there
+    //                are no changes
+    //   TakeDelta    CheckBrowseMode, then the log to send; called once every dataset of the
+    //                request has begun, since their handlers may edit one another
+    //   FinishApply  the server's answer: AfterApplyUpdates and the reconciliation, exactly as
+    //                ApplyUpdates; the dataset must not change between TakeDelta and it
+    bool BeginApply(TApplyTicket &ticket);
+    void TakeDelta(TApplyTicket &ticket);
+    int FinishApply(TApplyTicket &ticket, const TApplyResult &result);
+    // The record of a row of the ticket's change log, to go to it; null when there is none.
+    TBookmark DeltaRecord(const TApplyTicket &ticket, int row) const;
     TDelta Delta() const;
 
     // --- Filter, order, aggregates -------------------------------------------------------------

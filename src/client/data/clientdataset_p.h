@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class QDataStream;
@@ -161,6 +162,19 @@ public:
     void computeCalcFields(int slot);
     bool hasCalcFields() const;
 
+    // For filters that match text without decoding it: whether a field's value is the text its
+    // store column holds, and those bytes on the record the fields read (false for null).
+    static bool storesText(const TField &field);
+    static const TClientDataSetPrivate *of(const TField &field) { return field.m_dataSet->d.get(); }
+    bool storedText(const TField &field, std::string_view &utf8) const
+    {
+        const int slot = readSlot();
+        if (slot < 0 || store.isNull(field.m_column, slot))
+            return false;
+        utf8 = store.utf8Cell(field.m_column, slot);
+        return true;
+    }
+
     // --- Opening and loading
     enum class Source { Provider, Empty, Stream };
     void openFrom(Source source, QDataStream *stream);
@@ -172,6 +186,7 @@ public:
 
     // --- Views
     void rebuildView();
+    void narrowView();
     bool acceptRecord(uint32_t record);
     void buildSortKeys();
     bool lessRecord(uint32_t a, uint32_t b) const;

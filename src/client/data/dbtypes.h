@@ -58,7 +58,9 @@ enum TLocateOption { loCaseInsensitive = 0x1, loPartialKey = 0x2 };
 Q_DECLARE_FLAGS(TLocateOptions, TLocateOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TLocateOptions)
 
-enum TFilterOption { foCaseInsensitive = 0x1, foNoPartialCompare = 0x2 };
+// foGeneralEvaluator turns the filter's fast paths off, so that tests and benchmarks can hold
+// them against the general evaluator.
+enum TFilterOption { foCaseInsensitive = 0x1, foNoPartialCompare = 0x2, foGeneralEvaluator = 0x4 };
 Q_DECLARE_FLAGS(TFilterOptions, TFilterOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFilterOptions)
 

@@ -2,7 +2,9 @@
 #include "client/data/expression.h"
 
 #include "client/data/clientdataset.h"
+#include "client/data/clientdataset_p.h"
 #include "client/data/formats.h"
+#include "client/data/prefixpattern.h"
 
 #include <QDateTime>
 
@@ -40,6 +42,11 @@ struct Node
     QString name; // function or aggregate name, upper case
     std::vector<std::unique_ptr<Node>> children;
     int height = 1; // levels from here to the deepest leaf
+    // LIKE of a stored text column against a constant prefix pattern: matched on the bytes
+    // of the field's column, read straight from its dataset.
+    std::optional<PrefixPattern> prefix;
+    const TField *prefixField = nullptr;
+    const TClientDataSetPrivate *prefixData = nullptr;
     // Aggregate state, filled by evaluateAggregate.
     mutable Value result;
     mutable double sum = 0;
@@ -505,6 +512,24 @@ Value fieldValue(const TField &field)
     }
 }
 
+// Gives the LIKE nodes that compare a stored text column with a constant prefix pattern
+// their byte matcher. The types kept in text columns are the ones fieldValue reads as text.
+void compilePrefixPatterns(Node &node)
+{
+    for (const auto &child : node.children)
+        compilePrefixPatterns(*child);
+    if (node.kind != Node::Like)
+        return;
+    const Node &value = *node.children[0];
+    const Node &pattern = *node.children[1];
+    if (value.kind == Node::FieldRef && TClientDataSetPrivate::storesText(*value.field) &&
+        pattern.kind == Node::Constant && pattern.constant.type == Value::Text) {
+        node.prefix = PrefixPattern::compile(pattern.constant.text);
+        node.prefixField = value.field;
+        node.prefixData = TClientDataSetPrivate::of(*value.field);
+    }
+}
+
 QString asText(const Value &v)
 {
     switch (v.type) {
@@ -557,6 +582,7 @@ std::shared_ptr<Expression> Expression::parse(const QString &text, const TClient
     std::shared_ptr<Expression> expression(new Expression);
     Parser parser(text, dataSet, aggregate, expression->m_aggregates);
     expression->m_root = parser.parseAll();
+    compilePrefixPatterns(*expression->m_root);
     if (aggregate && expression->m_aggregates.empty())
         throw EDatabaseError(
             QStringLiteral("Invalid expression \"%1\": an aggregate function is required")
@@ -567,6 +593,74 @@ std::shared_ptr<Expression> Expression::parse(const QString &text, const TClient
 Value Expression::evaluate() const
 {
     return eval(*m_root);
+}
+
+bool Expression::accepts() const
+{
+    return test(*m_root);
+}
+
+bool Expression::test(const Node &node) const
+{
+    switch (node.kind) {
+    case Node::Binary:
+        if (node.op == Op::Or)
+            return test(*node.children[0]) || test(*node.children[1]);
+        if (node.op == Op::And)
+            return test(*node.children[0]) && test(*node.children[1]);
+        break;
+    case Node::Not:
+        return !test(*node.children[0]);
+    case Node::Like:
+        if (const int match = prefixLike(node); match >= 0)
+            return match != 0;
+        break;
+    default:
+        break;
+    }
+    return eval(node).isTrue();
+}
+
+namespace {
+
+bool narrowsNode(const Node &node, const Node &older)
+{
+    if (node.kind != older.kind)
+        return false;
+    if (node.kind == Node::Binary) {
+        return (node.op == Op::Or || node.op == Op::And) && node.op == older.op &&
+               narrowsNode(*node.children[0], *older.children[0]) &&
+               narrowsNode(*node.children[1], *older.children[1]);
+    }
+    return node.kind == Node::Like && !node.negated && !older.negated && node.prefix &&
+           older.prefix && node.children[0]->field == older.children[0]->field &&
+           node.prefix->narrows(*older.prefix);
+}
+
+} // namespace
+
+bool Expression::narrows(const Expression &older) const
+{
+    return m_fastPaths && older.m_fastPaths && m_caseInsensitive == older.m_caseInsensitive &&
+           m_aggregates.empty() && narrowsNode(*m_root, *older.m_root);
+}
+
+int Expression::prefixLike(const Node &node) const
+{
+    if (!node.prefix || !m_fastPaths)
+        return -1;
+    std::string_view bytes;
+    if (!node.prefixData->storedText(*node.prefixField, bytes))
+        return node.negated ? 1 : 0; // null
+    switch (node.prefix->match(bytes, m_caseInsensitive)) {
+    case PrefixPattern::Match::Yes:
+        return node.negated ? 0 : 1;
+    case PrefixPattern::Match::No:
+        return node.negated ? 1 : 0;
+    case PrefixPattern::Match::Unknown:
+        break;
+    }
+    return -1;
 }
 
 int Expression::compareValues(const Value &a, const Value &b, bool &comparable) const
@@ -646,6 +740,8 @@ Value Expression::eval(const Node &node) const
         return Value::fromBoolean(null != node.negated);
     }
     case Node::Like: {
+        if (const int match = prefixLike(node); match >= 0)
+            return Value::fromBoolean(match != 0);
         const Value v = eval(*node.children[0]);
         const Value pattern = eval(*node.children[1]);
         if (v.type == Value::Null || pattern.type == Value::Null)

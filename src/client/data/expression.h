@@ -65,12 +65,22 @@ public:
                                              bool aggregate);
     ~Expression();
 
-    void setCaseInsensitive(bool on) { m_caseInsensitive = on; }
-    void setPartialCompare(bool on) { m_partialCompare = on; }
+    void setOptions(TFilterOptions options)
+    {
+        m_caseInsensitive = options.testFlag(foCaseInsensitive);
+        m_partialCompare = !options.testFlag(foNoPartialCompare);
+        m_fastPaths = !options.testFlag(foGeneralEvaluator);
+    }
 
     // Evaluates on the dataset's current record (whatever the fields read).
     Value evaluate() const;
-    bool accepts() const { return evaluate().isTrue(); }
+    bool accepts() const;
+    // Every record this filter accepts the older one accepts too, as the shapes of the two
+    // prove: the same ANDs and ORs of prefix LIKEs on the same stored text columns, each
+    // pattern narrowing the older one (a code typed one character further). Only data read
+    // from the records takes part, so a view the older filter made holds every record this
+    // one accepts.
+    bool narrows(const Expression &older) const;
 
     // For aggregate expressions: forEach calls its argument once per record with the fields
     // reading that record.
@@ -80,6 +90,10 @@ public:
 private:
     Expression() = default;
     Value eval(const Node &node) const;
+    // eval(node).isTrue() without making values where a condition is only tested.
+    bool test(const Node &node) const;
+    // A LIKE answered from the stored bytes: 1 or 0, or -1 when the general matcher must.
+    int prefixLike(const Node &node) const;
     bool likeMatch(const QString &value, const QString &pattern) const;
     int compareValues(const Value &a, const Value &b, bool &comparable) const;
 
@@ -87,6 +101,7 @@ private:
     std::vector<Node *> m_aggregates;
     bool m_caseInsensitive = false;
     bool m_partialCompare = true;
+    bool m_fastPaths = true;
 };
 
 } // namespace DataInternal

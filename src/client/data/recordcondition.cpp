@@ -8,8 +8,7 @@ TRecordCondition::TRecordCondition(const QString &text, const TClientDataSet &da
     : m_text(text)
     , m_expression(DataInternal::Expression::parse(text, dataSet, false))
 {
-    m_expression->setCaseInsensitive(options.testFlag(foCaseInsensitive));
-    m_expression->setPartialCompare(!options.testFlag(foNoPartialCompare));
+    m_expression->setOptions(options);
 }
 
 TRecordCondition::~TRecordCondition() = default;

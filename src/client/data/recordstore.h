@@ -81,6 +81,12 @@ public:
     bool boolean(int column, int slot) const { return m_columns[column].cells[size_t(slot)] != 0; }
     QString text(int column, int slot) const;
     std::string_view utf8(int column, int slot) const;
+    // utf8 of a cell known not to be null.
+    std::string_view utf8Cell(int column, int slot) const
+    {
+        const TextRef ref = textRef(column, slot);
+        return std::string_view(m_columns[size_t(column)].arena.data() + ref.offset, ref.length);
+    }
     const QByteArray &blob(int column, int slot) const { return m_columns[column].blobs[slot]; }
 
     void setInt32(int column, int slot, qint32 value) { store(column, slot, value); }

@@ -5,6 +5,12 @@
 
 using DataInternal::Storage;
 
+TRequestResult TCustomRemoteServer::ApplyParts(const QList<TRequestPart> &)
+{
+    throw EDatabaseError(
+        QStringLiteral("This server cannot store several change logs in one request"));
+}
+
 TPacketWriter::TPacketWriter(DataInternal::RecordStore &store, QList<int> columnMap)
     : m_store(store)
     , m_columnMap(std::move(columnMap))

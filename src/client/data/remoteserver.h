@@ -97,6 +97,32 @@ struct TApplyResult
     QList<TUpdateError> Errors;
 };
 
+// A part of a request that stores several change logs and statements together: a provider's
+// change log, or statements that, when ExpectedRows >= 0, must change exactly that many rows.
+struct TRequestPart
+{
+    enum TKind { rpApply, rpExecute };
+    TKind Kind = rpExecute;
+    QString ProviderName; // rpApply
+    QString CommandText;  // rpApply: the text the rows were read with; rpExecute: the statements
+    TDelta Delta;         // rpApply
+    int ExpectedRows = -1;
+};
+
+// The part that refused such a request; nothing of it was stored then.
+struct TPartError
+{
+    int Part = -1;      // into the request's parts
+    TUpdateError Error; // Error.RowIndex: the row of an rpApply part's delta; -1 for statements
+};
+
+struct TRequestResult
+{
+    bool RolledBack = false;    // a part refused: nothing was stored
+    QList<TPartError> Errors;   // the refusal
+    QList<qint64> RowsAffected; // per part, when stored
+};
+
 // The remote side of datasets. Every call blocks until the answer is in and raises
 // EDatabaseError (or a subclass) with the server's message on failure.
 class TCustomRemoteServer
@@ -118,4 +144,7 @@ public:
     // everything back; with -1 every good row is kept.
     virtual TApplyResult ApplyUpdates(const QString &providerName, const QString &commandText,
                                       int maxErrors, const TDelta &delta) = 0;
+    // Stores change logs and runs statements, in order, in one transaction: all or, when a part
+    // is refused, none. A server that cannot raises EDatabaseError.
+    virtual TRequestResult ApplyParts(const QList<TRequestPart> &parts);
 };

@@ -606,6 +606,55 @@ TApplyResult TSocketConnection::ApplyUpdates(const QString &providerName,
     return ApplyResultOf(applied.rolledBack, applied.errors, delta);
 }
 
+TRequestResult TSocketConnection::ApplyParts(const QList<TRequestPart> &parts)
+{
+    QList<wire::TransactPart> wireParts;
+    wireParts.reserve(parts.size());
+    for (const TRequestPart &part : parts) {
+        wire::TransactPart wirePart;
+        wirePart.text = part.CommandText;
+        if (part.Kind == TRequestPart::rpApply) {
+            wirePart.kind = wire::TransactPart::Kind::Apply;
+            wirePart.provider = part.ProviderName;
+            wirePart.changes = WireChanges(part.Delta);
+        } else {
+            wirePart.kind = wire::TransactPart::Kind::Execute;
+            wirePart.expectRows = part.ExpectedRows;
+        }
+        wireParts.append(std::move(wirePart));
+    }
+    ensureOpen();
+    wire::TransactResult stored;
+    try {
+        stored = m_client->transact(wireParts);
+    } catch (const wire::Error &e) {
+        fail(e);
+    }
+    TRequestResult result;
+    result.RolledBack = stored.rolledBack;
+    result.RowsAffected = stored.counts;
+    for (const wire::RowError &error : std::as_const(stored.errors)) {
+        TPartError refused;
+        refused.Part = error.part;
+        const bool ofRow = error.part >= 0 && error.part < parts.size() && error.index >= 0 &&
+                           parts[error.part].Kind == TRequestPart::rpApply;
+        if (ofRow) {
+            refused.Error =
+                ApplyResultOf(false, {error}, parts[error.part].Delta).Errors.constFirst();
+        } else {
+            refused.Error.ErrorCode = error.code;
+            refused.Error.Message = error.message;
+        }
+        result.Errors.append(refused);
+    }
+    return result;
+}
+
+int TSocketConnection::RequestCount() const
+{
+    return int(m_client->requestsSent());
+}
+
 // --- ConnectServer
 // --------------------------------------------------------------------------------
 

@@ -148,6 +148,9 @@ public:
     void SetConnected(bool connected);
     // Connections made so far (a reconnect counts), for diagnostics and tests.
     int ConnectCount() const { return m_connectCount; }
+    // Requests sent to the server since the connection object was made (over every
+    // connection it opened), for benchmarks that count round trips.
+    int RequestCount() const;
 
     TAppServer &AppServer() { return m_appServer; }
 
@@ -159,6 +162,7 @@ public:
     int ExecuteCommand(const QString &providerName, const QString &commandText) override;
     TApplyResult ApplyUpdates(const QString &providerName, const QString &commandText,
                               int maxErrors, const TDelta &delta) override;
+    TRequestResult ApplyParts(const QList<TRequestPart> &parts) override;
 
 private:
     friend class TAppServer;

@@ -23,9 +23,9 @@
 #include "client/widgets/controls.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
-#include "client/widgets/dblookupcombo.h"
 #include "client/widgets/dbnavigator.h"
 #include "client/widgets/gridprinter.h"
+#include "client/widgets/lookupbox.h"
 #include "client/widgets/uistyle.h"
 
 #include <QApplication>
@@ -245,9 +245,8 @@ void TfrmComDj::buildLayout()
     root->addWidget(DBGrid1, 1);
 
     // The look-up box floats over the goods-code cell while a code is typed.
-    wwDBLKProductCode = new TDBLookupComboBox(this);
+    wwDBLKProductCode = new TDBLookupBox(this);
     wwDBLKProductCode->setObjectName(QStringLiteral("wwDBLKProductCode"));
-    wwDBLKProductCode->SetStyle(TDBLookupComboBox::csDropDown);
     wwDBLKProductCode->hide();
 
     PanelBottom = new TPanel(this);
@@ -674,19 +673,21 @@ void TfrmComDj::openGoodsList()
     }
     m_lookupSource = std::make_unique<TDataSource>(&goods);
     wwDBLKProductCode->SetListSource(m_lookupSource.get());
-    wwDBLKProductCode->SetKeyField(QStringLiteral("BH"));
     wwDBLKProductCode->SetListColumns({{QStringLiteral("BH"), QStringLiteral("货品编号"), 10},
                                        {QStringLiteral("PM"), QStringLiteral("货品名称"), 20},
                                        {QStringLiteral("GG"), QStringLiteral("货品规格"), 15},
                                        {QStringLiteral("ZJM"), QStringLiteral("助记码"), 10}});
-    wwDBLKProductCode->OnKeyPress = [this](TDBLookupComboBox &, QChar &Key) {
+    wwDBLKProductCode->OnKeyPress = [this](TDBLookupBox &, QChar &Key) {
         lookupKeyPress(Key);
     };
-    wwDBLKProductCode->OnKeyUp = [this](TDBLookupComboBox &, int Key, Qt::KeyboardModifiers) {
+    wwDBLKProductCode->OnKeyUp = [this](TDBLookupBox &, int Key) {
         Guarded([this, Key] { lookupKeyUp(Key); });
     };
-    wwDBLKProductCode->OnExit = [this](QWidget &) {
+    wwDBLKProductCode->OnExit = [this](TDBLookupBox &) {
         hideLookup();
+    };
+    wwDBLKProductCode->OnListClick = [this](TDBLookupBox &) {
+        Guarded([this] { takeLookupRow(); });
     };
 }
 

@@ -39,7 +39,7 @@ class TColumn;
 class TDBDateEdit;
 class TDBEdit;
 class TDBGrid;
-class TDBLookupComboBox;
+class TDBLookupBox;
 class TDBNavigator;
 class TPanel;
 class TfrmComHelp;
@@ -113,7 +113,7 @@ public:
     TPanel *Panel3;
     QLabel *pStatus;
     TDBGrid *DBGrid1;
-    TDBLookupComboBox *wwDBLKProductCode;
+    TDBLookupBox *wwDBLKProductCode;
     TPanel *PanelBottom;
     QLineEdit *editBarcode;
     QLineEdit *editNum;
@@ -301,6 +301,8 @@ private:
     void lookupKeyPress(QChar &Key);
     void lookupKeyUp(int Key);
     void hideLookup();
+    void takeLookupRow();
+    TClientDataSet *lookupList() const;
     void goodsCodeChanged();
     void fillLinePrice(TClientDataSet &goods);
     void barcodeEntered();

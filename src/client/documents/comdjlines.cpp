@@ -15,7 +15,7 @@
 #include "client/masterdata/selectitem.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
-#include "client/widgets/dblookupcombo.h"
+#include "client/widgets/lookupbox.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -297,6 +297,12 @@ void TfrmComDj::fillLinePrice(TClientDataSet &goods)
 
 // --- Look-up box ---------------------------------------------------------------------------
 
+TClientDataSet *TfrmComDj::lookupList() const
+{
+    TDataSource *source = wwDBLKProductCode->ListSource();
+    return source ? source->DataSet() : nullptr;
+}
+
 void TfrmComDj::gridKeyPress(QChar &Key)
 {
     if (Key == QLatin1Char('\r') || Key == QChar(0x1b) || Key.isNull() || DBGrid1->ReadOnly() ||
@@ -307,22 +313,16 @@ void TfrmComDj::gridKeyPress(QChar &Key)
     Key = QChar();
     Guarded([this, typed] {
         m_mx->Edit();
-        TClientDataSet *list = wwDBLKProductCode->ListDataSet();
-        if (list && list->Active()) {
+        if (TClientDataSet *list = lookupList(); list && list->Active()) {
             list->SetFiltered(false);
             list->SetFilter(QString());
         }
         m_lastLookupFilter.clear();
         QRect cell = DBGrid1->CurrentCellRect();
         cell.moveTopLeft(DBGrid1->mapTo(this, cell.topLeft()));
-        cell.setHeight(cell.height() + 2);
-        wwDBLKProductCode->setGeometry(cell);
-        wwDBLKProductCode->show();
-        wwDBLKProductCode->raise();
-        wwDBLKProductCode->Edit()->setProperty("vzWantsReturn", true);
-        wwDBLKProductCode->Edit()->setText(typed);
-        wwDBLKProductCode->Edit()->setFocus();
-        wwDBLKProductCode->DropDown();
+        wwDBLKProductCode->ShowOver(cell);
+        wwDBLKProductCode->SetText(QString(typed));
+        wwDBLKProductCode->Editor()->end(false);
         lookupKeyUp(0);
     });
 }
@@ -331,7 +331,7 @@ void TfrmComDj::lookupKeyUp(int Key)
 {
     if (Key == Qt::Key_Left || Key == Qt::Key_Right || Key == Qt::Key_Up || Key == Qt::Key_Down)
         return;
-    TClientDataSet *list = wwDBLKProductCode->ListDataSet();
+    TClientDataSet *list = lookupList();
     if (!list || !list->Active())
         return;
     const QString filter = lines::GoodsListFilter(wwDBLKProductCode->Text());
@@ -355,27 +355,31 @@ void TfrmComDj::lookupKeyPress(QChar &Key)
     if (Key != QLatin1Char('\r'))
         return;
     Key = QChar();
-    Guarded([this] {
-        TClientDataSet *list = wwDBLKProductCode->ListDataSet();
-        TField *quantity = m_mx->FindField(QStringLiteral("SL"));
-        if (quantity && isEditState(m_mx) && list && !list->IsEmpty()) {
-            list->First();
-            const QString code = list->FieldByName(QStringLiteral("BH"))->AsString();
-            hideLookup();
-            m_mx->FieldByName(QStringLiteral("aBH"))->SetText(code);
-            if (const TColumn *column = DBGrid1->Columns().FindByFieldName(QStringLiteral("SL")))
-                DBGrid1->SetSelectedIndex(column->Index());
-        } else {
-            hideLookup();
-        }
-    });
+    Guarded([this] { takeLookupRow(); });
+}
+
+void TfrmComDj::takeLookupRow()
+{
+    // The row the list stands on: the first after each keystroke, or the one the clerk moved
+    // to with the arrows or clicked.
+    TClientDataSet *list = lookupList();
+    TField *quantity = m_mx->FindField(QStringLiteral("SL"));
+    if (!quantity || !isEditState(m_mx) || !list || list->IsEmpty()) {
+        hideLookup();
+        return;
+    }
+    const QString code = list->FieldByName(QStringLiteral("BH"))->AsString();
+    hideLookup();
+    m_mx->FieldByName(QStringLiteral("aBH"))->SetText(code);
+    if (const TColumn *column = DBGrid1->Columns().FindByFieldName(QStringLiteral("SL")))
+        DBGrid1->SetSelectedIndex(column->Index());
 }
 
 void TfrmComDj::hideLookup()
 {
     if (!wwDBLKProductCode->isVisible())
         return;
-    wwDBLKProductCode->CloseUp(false);
+    wwDBLKProductCode->CloseUp();
     wwDBLKProductCode->hide();
     DBGrid1->setFocus();
 }

@@ -2,6 +2,7 @@
 // drawn, the header checked, the link fields copied, and lines and header stored.
 #include "client/documents/comdj.h"
 
+#include "client/data/atomicrequest.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/formats.h"
@@ -276,15 +277,19 @@ void TfrmComDj::aSaveExecute()
 
 bool TfrmComDj::StoreDocument()
 {
-    // PENDING-ATOMIC: lines and header are to go in one request.
-    if (m_mx->ApplyUpdates(0) > 0) {
-        MessageBox(QStringLiteral("明细表保存失败！"), QStringLiteral("提示"), TMsgIcon::Error);
+    // Lines and header go in one request: a document is stored whole or not at all, and a
+    // refusal leaves both change logs as they were for the next attempt.
+    TAtomicRequest request;
+    request.Apply(*m_mx);
+    request.Apply(*m_zb);
+    const TAtomicResult result = request.Send();
+    if (result.Ok)
+        return true;
+    const bool header = result.DataSet == m_zb;
+    MessageBox((header ? QStringLiteral("主表保存失败！") : QStringLiteral("明细表保存失败！")) +
+                   QLatin1Char('\n') + result.Message,
+               QStringLiteral("提示"), TMsgIcon::Error);
+    if (!header)
         m_mx->SaveToFile(LocalLinesFile());
-        return false;
-    }
-    if (m_zb->ApplyUpdates(0) > 0) {
-        MessageBox(QStringLiteral("主表保存失败！"), QStringLiteral("提示"), TMsgIcon::Error);
-        return false;
-    }
-    return true;
+    return false;
 }

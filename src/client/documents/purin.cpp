@@ -156,6 +156,15 @@ void TfrmPurIn::FormShow()
         header.SetCommandText(HeaderSql(QStringLiteral(" where 1=2")));
         header.Open();
     }
+    // The names the header checks give the fields they find empty.
+    const std::pair<const char *, const char *> labels[] = {{"aGYSMC", "供应商"},
+                                                            {"CKID", "仓库"},
+                                                            {"YWY", "业务员"},
+                                                            {"RQ", "日期"},
+                                                            {"DJBH", "单号"}};
+    for (const auto &[field, label] : labels)
+        if (TField *found = header.FindField(QLatin1String(field)))
+            found->SetDisplayLabel(QString::fromUtf8(label));
     if (!data.Ck().Active())
         data.Ck().Open();
     m_invoiceTypes->SetRemoteServer(&data.cn());

@@ -9,6 +9,7 @@
 #include "client/data/formats.h"
 #include "client/widgets/gridmodel.h"
 #include "client/widgets/gridparts.h"
+#include "client/widgets/keychar.h"
 #include "client/widgets/ledgercells.h"
 #include "client/widgets/messagebox.h"
 #include "client/widgets/uistyle.h"
@@ -724,23 +725,7 @@ bool TDBGrid::dispatchKey(QKeyEvent *event)
             return true;
     }
     if (OnKeyPress) {
-        QChar ch;
-        switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            ch = QLatin1Char('\r');
-            break;
-        case Qt::Key_Escape:
-            ch = QChar(27);
-            break;
-        case Qt::Key_Backspace:
-            ch = QChar(8);
-            break;
-        default:
-            if (!event->text().isEmpty() && event->text().at(0).isPrint())
-                ch = event->text().at(0);
-            break;
-        }
+        const QChar ch = KeyPressChar(event);
         if (!ch.isNull()) {
             QChar key = ch;
             Guarded([&] { OnKeyPress(*this, key); });

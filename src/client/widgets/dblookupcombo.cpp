@@ -4,6 +4,7 @@
 #include "client/data/clientdataset.h"
 #include "client/data/fields.h"
 #include "client/widgets/dbgrid.h"
+#include "client/widgets/keychar.h"
 #include "client/widgets/messagebox.h"
 
 #include <QApplication>
@@ -31,23 +32,6 @@ QIcon dropArrowIcon()
     const QPointF points[3] = {{1.5, 3}, {8.5, 3}, {5, 7}};
     painter.drawPolygon(points, 3);
     return QIcon(pixmap);
-}
-
-QChar keyCharacter(const QKeyEvent *event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QLatin1Char('\r');
-    case Qt::Key_Escape:
-        return QChar(27);
-    case Qt::Key_Backspace:
-        return QChar(8);
-    default:
-        break;
-    }
-    const QString text = event->text();
-    return !text.isEmpty() && text.at(0).isPrint() ? text.at(0) : QChar();
 }
 
 } // namespace
@@ -212,26 +196,14 @@ TField *TDBLookupComboBox::targetField() const
 
 void TDBLookupComboBox::buildListColumns()
 {
-    TDBGridColumns &columns = m_list->Columns();
-    columns.BeginUpdate();
-    columns.Clear();
-    const QFontMetrics metrics(m_list->font());
-    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
     if (!m_listColumns.isEmpty()) {
-        for (const TLookupColumn &column : m_listColumns)
-            columns.Add(column.FieldName, column.Title,
-                        column.Width > 0 ? column.Width * digit + 8 : 0);
-    } else {
-        for (const QString &name : listFieldNames())
-            columns.Add(name);
+        SetLookupColumns(*m_list, m_listColumns);
+        return;
     }
-    columns.EndUpdate();
-    bool titles = false;
-    for (const TLookupColumn &column : m_listColumns)
-        titles = titles || !column.Title.isEmpty();
-    TDBGridOptions options = m_list->Options();
-    options.setFlag(dgTitles, titles);
-    m_list->SetOptions(options);
+    QList<TLookupColumn> columns;
+    for (const QString &name : listFieldNames())
+        columns.append({name, QString(), 0});
+    SetLookupColumns(*m_list, columns);
 }
 
 QVariant TDBLookupComboBox::KeyValue() const
@@ -383,7 +355,7 @@ void TDBLookupComboBox::CloseUp(bool accept)
 bool TDBLookupComboBox::editKeyPress(QKeyEvent *event)
 {
     if (OnKeyPress) {
-        const QChar ch = keyCharacter(event);
+        const QChar ch = KeyPressChar(event);
         if (!ch.isNull()) {
             QChar key = ch;
             Guarded([&] { OnKeyPress(*this, key); });

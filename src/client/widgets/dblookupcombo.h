@@ -8,6 +8,7 @@
 #pragma once
 
 #include "client/widgets/dbcontrols.h"
+#include "client/widgets/lookupcolumn.h"
 
 #include <QFrame>
 #include <QList>
@@ -20,13 +21,6 @@ class QLineEdit;
 class QToolButton;
 class TClientDataSet;
 class TDBGrid;
-
-struct TLookupColumn
-{
-    QString FieldName;
-    QString Title;
-    int Width = 0; // characters; 0 takes the field's display width
-};
 
 class TDBLookupComboBox
     : public QFrame

@@ -64,3 +64,4 @@ int runCentralDataTests(int argc, char **argv);
 int runServerChangeLogTests(int argc, char **argv);
 int runReconcileFormTests(int argc, char **argv);
 int runSharedRoutinesTests(int argc, char **argv);
+int runAtomicRequestTests(int argc, char **argv);

@@ -213,6 +213,19 @@ TEST_F(ProviderTest, ApplyUpdatesZeroKeepsTheWholeLogOnOneBadRow)
     EXPECT_EQ(serverValue(QStringLiteral("select PM from HP where ID = 1")), u"改名");
 }
 
+TEST_F(ProviderTest, RowsStoredLeaveTheLogEvenWhenAfterApplyUpdatesRaises)
+{
+    auto ds = openGoods();
+    ds->AfterApplyUpdates = [](TClientDataSet &, QVariant &) {
+        Abort();
+    };
+    ds->AppendRecord({12, "H12", "好的"});
+    EXPECT_THROW(ds->ApplyUpdates(0), EAbort);
+    // Sent again, the row would be stored twice.
+    EXPECT_EQ(ds->ChangeCount(), 0);
+    EXPECT_EQ(serverValue(QStringLiteral("select count(*) from HP")), u"11");
+}
+
 TEST_F(ProviderTest, ApplyUpdatesMinusOneKeepsOnlyTheBadRow)
 {
     auto ds = openGoods();

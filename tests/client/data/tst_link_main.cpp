@@ -13,5 +13,6 @@ int main(int argc, char **argv)
     failed += runServerChangeLogTests(argc, argv);
     failed += runReconcileFormTests(argc, argv);
     failed += runSharedRoutinesTests(argc, argv);
+    failed += runAtomicRequestTests(argc, argv);
     return failed == 0 ? 0 : 1;
 }

@@ -16,10 +16,12 @@
 #include "client/masterdata/registerforms.h"
 #include "client/masterdata/selectitem.h"
 #include "client/shell/mainwindow.h"
+#include "client/widgets/controls.h"
+#include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
-#include "client/widgets/dblookupcombo.h"
 #include "client/widgets/dbnavigator.h"
 #include "client/widgets/ledgercells.h"
+#include "client/widgets/lookupbox.h"
 #include "client/widgets/messagebox.h"
 #include "support/testworld.h"
 #include "support/whenmodal.h"
@@ -467,6 +469,110 @@ private Q_SLOTS:
         QCOMPARE(lines(form).RecNo(), 2);
     }
 
+    // --- Saving --------------------------------------------------------------------------------
+
+    // A new receipt from supplier 1 into warehouse 1 with goods 1, 2 and 3 on lines 1, 3 and 5.
+    TfrmPurIn *newReceiptWithGaps()
+    {
+        TfrmPurIn *form = open(QStringLiteral("A"));
+        TClientDataSet &zb = header(form);
+        zb.FieldByName(QStringLiteral("GYSID"))->SetAsInteger(1);
+        zb.FieldByName(QStringLiteral("aGYSMC"))
+            ->SetAsString(QueryValue(QStringLiteral("select MC from GYS where ID = 1")).toString());
+        zb.FieldByName(QStringLiteral("CKID"))->SetAsInteger(1);
+        zb.FieldByName(QStringLiteral("YWY"))->SetAsString(QStringLiteral("张三"));
+        TClientDataSet &mx = lines(form);
+        mx.First();
+        for (int goods = 1; goods <= 3; ++goods) {
+            setLine(form, "aBH",
+                    QueryValue(QStringLiteral("select BH from HP where ID = %1").arg(goods)));
+            mx.FieldByName(QStringLiteral("SL"))->SetAsFloat(goods);
+            mx.FieldByName(QStringLiteral("DJ"))->SetAsFloat(10);
+            mx.Post();
+            mx.MoveBy(2);
+        }
+        return form;
+    }
+
+    void saveStoresTheFilledLinesNumberedInOneRequest()
+    {
+        QVERIFY(world.keepTables(
+            {QStringLiteral("CGSHZB"), QStringLiteral("CGSH"), QStringLiteral("MaxBillNo")}));
+        TfrmPurIn *form = newReceiptWithGaps();
+        const qint64 id = header(form).FieldByName(QStringLiteral("ID"))->AsLargeInt();
+        const qint64 requests = Data().cn().RequestCount();
+        form->aSave->trigger();
+        // Lines and header in one request.
+        QCOMPARE(Data().cn().RequestCount() - requests, 1);
+        QVERIFY(!form->IsModified());
+        QCOMPARE(form->FOpenMode, QStringLiteral("M"));
+        QCOMPARE(header(form).State(), dsBrowse);
+        QCOMPARE(header(form).ChangeCount(), 0);
+        QCOMPARE(lines(form).ChangeCount(), 0);
+        // Three lines, 1 to 3, with the header's number, date and warehouse; the total.
+        QCOMPARE(count(QStringLiteral("select count(*) from CGSH where ZBID = %1").arg(id)), 3);
+        QCOMPARE(count(QStringLiteral("select sum(HH) from CGSH where ZBID = %1").arg(id)), 6);
+        QCOMPARE(count(QStringLiteral("select count(*) from CGSH C, CGSHZB Z where C.ZBID = Z.ID "
+                                      "and C.DJBH = Z.DJBH and C.RQ = Z.RQ and C.CKID = 1 and Z.ID "
+                                      "= %1")
+                           .arg(id)),
+                 3);
+        QCOMPARE(
+            QueryValue(QStringLiteral("select JE from CGSHZB where ID = %1").arg(id)).toDouble(),
+            60.0);
+        QVERIFY(form->aNew->isEnabled());
+        QVERIFY(form->aAudit->isEnabled());
+    }
+
+    void refusedSavesStoreNothingAndKeepTheDocument()
+    {
+        QVERIFY(world.keepTables(
+            {QStringLiteral("CGSHZB"), QStringLiteral("CGSH"), QStringLiteral("MaxBillNo")}));
+        const int headers = count(QStringLiteral("select count(*) from CGSHZB"));
+        const int stored = count(QStringLiteral("select count(*) from CGSH"));
+        TfrmPurIn *form = newReceiptWithGaps();
+        header(form).FieldByName(QStringLiteral("aGYSMC"))->SetAsString(QString());
+        {
+            TMessageBoxScript answers;
+            form->aSave->trigger();
+            QCOMPARE(answers.Last().Text, QStringLiteral("'供应商'未录入, 请继续录入!"));
+        }
+        QVERIFY(form->IsModified());
+        QCOMPARE(lines(form).RecordCount(), 3);
+        QCOMPARE(count(QStringLiteral("select count(*) from CGSHZB")), headers);
+        QCOMPARE(count(QStringLiteral("select count(*) from CGSH")), stored);
+
+        // A unique refusal from the server: the number is taken meanwhile.
+        header(form).Edit();
+        header(form).FieldByName(QStringLiteral("aGYSMC"))->SetAsString(QStringLiteral("某供应商"));
+        const QString number = header(form).FieldByName(QStringLiteral("DJBH"))->AsString();
+        QVERIFY(ExecSQL(QStringLiteral("insert into CGSHZB (ID, DJBH, RQ) values (990099, %1, "
+                                       "#2026-01-01#)")
+                            .arg(QuotedStr(number))));
+        {
+            TMessageBoxScript answers;
+            form->aSave->trigger();
+            QVERIFY(answers.Last().Text.startsWith(QStringLiteral("主表保存失败！")));
+        }
+        QVERIFY(form->IsModified());
+        QCOMPARE(count(QStringLiteral("select count(*) from CGSH")), stored);
+        QVERIFY(lines(form).ChangeCount() > 0);
+
+        // Nothing but empty lines.
+        QVERIFY(ExecSQL(QStringLiteral("delete from CGSHZB where ID = 990099")));
+        {
+            TMessageBoxScript answers{mrYes};
+            form->aCancel->trigger();
+        }
+        form->aNew->trigger();
+        {
+            TMessageBoxScript answers;
+            form->aSave->trigger();
+            QCOMPARE(answers.Last().Text, QStringLiteral("单据明细为空，不能保存！"));
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from CGSHZB")), headers);
+    }
+
     // --- Lines ---------------------------------------------------------------------------------
 
     void enterWalksEditableColumnsAndAppendsAtTheEnd()
@@ -506,10 +612,10 @@ private Q_SLOTS:
         grid->SetSelectedIndex(columnOf(form, "aBH"));
         sendText(grid->View(), QStringLiteral("a"));
         flush();
-        TDBLookupComboBox *box = form->wwDBLKProductCode;
+        TDBLookupBox *box = form->wwDBLKProductCode;
         QVERIFY(box->isVisible());
         QCOMPARE(box->Text(), QStringLiteral("a"));
-        TClientDataSet *list = box->ListDataSet();
+        TClientDataSet *list = box->ListSource()->DataSet();
         QVERIFY(list->Filtered());
         QCOMPARE(list->Filter(), QStringLiteral("bh like 'a%' or pm like 'a%' or zjm like 'A%'"));
         const int expected = count(QStringLiteral(
@@ -523,7 +629,7 @@ private Q_SLOTS:
         QCOMPARE(box->geometry().topLeft(), cell.topLeft());
 
         // Escape gives up the typing, not the document.
-        sendKey(box->Edit(), Qt::Key_Escape);
+        sendKey(box->Editor(), Qt::Key_Escape);
         flush();
         QVERIFY(!box->isVisible());
         QVERIFY(form->isVisible());
@@ -534,7 +640,7 @@ private Q_SLOTS:
         // Enter takes the first row and goes on to the quantity.
         list->First();
         const QString first = list->FieldByName(QStringLiteral("BH"))->AsString();
-        sendKey(box->Edit(), Qt::Key_Return);
+        sendKey(box->Editor(), Qt::Key_Return);
         flush();
         QVERIFY(!box->isVisible());
         QCOMPARE(lines(form).FieldByName(QStringLiteral("aBH"))->AsString(), first);

@@ -6,6 +6,7 @@
 #include "client/forms/rootform.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbgrid.h"
+#include "client/widgets/lookupbox.h"
 #include "client/widgets/uistyle.h"
 
 #include <QLineEdit>
@@ -140,6 +141,29 @@ private Q_SLOTS:
         QVERIFY(form->second->hasFocus());
         QCOMPARE(returns, 1);
         QVERIFY(form->isVisible()); // no default button pressed, no close
+        form->Close();
+    }
+
+    // The form's Enter and Escape rules leave the floating look-up box alone: Enter reaches
+    // its handler with the focus kept, Escape closes its list but not the form.
+    void theLookupBoxKeepsEnterAndEscape()
+    {
+        QPointer<TfrmSample> form = CreateForm<TfrmSample>();
+        auto *box = new TDBLookupBox(form);
+        QStringList keys;
+        box->OnKeyPress = [&](TDBLookupBox &, QChar &key) {
+            keys << QString::number(key.unicode());
+        };
+        showActive(form);
+        box->ShowOver(QRect(10, 10, 120, 20));
+        QVERIFY(box->Editor()->hasFocus());
+        QTest::keyClick(box->Editor(), Qt::Key_Return);
+        QVERIFY(box->Editor()->hasFocus());
+        QTest::keyClick(box->Editor(), Qt::Key_Escape);
+        QCOMPARE(keys, (QStringList{QStringLiteral("13"), QStringLiteral("27")}));
+        QVERIFY(!box->DroppedDown());
+        QVERIFY(form->isVisible());
+        QVERIFY(box->Editor()->hasFocus());
         form->Close();
     }
 

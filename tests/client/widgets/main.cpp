@@ -9,6 +9,7 @@ int runLedgerTests(int argc, char **argv);
 int runGridTests(int argc, char **argv);
 int runEditorTests(int argc, char **argv);
 int runLookupTests(int argc, char **argv);
+int runLookupBoxTests(int argc, char **argv);
 int runTreeTests(int argc, char **argv);
 int runMessageTests(int argc, char **argv);
 int runImageTests(int argc, char **argv);
@@ -19,8 +20,8 @@ int main(int argc, char **argv)
     QTemporaryDir home;
     SetExeDir(home.path());
     int failed = 0;
-    for (auto run : {runLedgerTests, runGridTests, runEditorTests, runLookupTests, runTreeTests,
-                     runMessageTests, runImageTests})
+    for (auto run : {runLedgerTests, runGridTests, runEditorTests, runLookupTests,
+                     runLookupBoxTests, runTreeTests, runMessageTests, runImageTests})
         failed += run(argc, argv);
     return failed;
 }

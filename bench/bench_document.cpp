@@ -1,0 +1,164 @@
+// Opening a stored document in the document form through a real vzserver on the scale-1
+// account set: a purchase receipt of 500 lines beside one of 5, from selecting its header to
+// the form shown with its lines painted, with the server round trips each opening takes (a
+// constant, not one per line).
+//
+//   bench_document [--runs N]
+#include "benchutil.h"
+#include "client/core/session.h"
+#include "client/data/centraldata.h"
+#include "client/data/clientdataset.h"
+#include "client/data/socketconnection.h"
+#include "client/documents/purin.h"
+#include "client/forms/globalobj.h"
+#include "client/widgets/dbgrid.h"
+#include "client/widgets/messagebox.h"
+#include "sql/database.h"
+#include "support/serverprocess.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPointer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double TargetMs = 200;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size())));
+    return values[index];
+}
+
+// A receipt of the given number of lines over the set's goods, stored directly.
+void storeReceipt(const std::string &file, int id, int lines)
+{
+    sql::Database db(file, sql::Database::Mode::ReadWrite);
+    db.exec("BEGIN");
+    db.exec("INSERT INTO CGSHZB (ID, DJBH, RQ, GYSID, CKID, FPLX, CGLX, NZK, CZY) VALUES (" +
+            std::to_string(id) + ", 'CS" + std::to_string(id) +
+            "', '2026-01-05', 1, 1, 3, 1, 1, 'SYS')");
+    db.exec(
+        "INSERT INTO CGSH (ZBID, HH, HPID, SL, DJ, NZK, NSL, RECID) SELECT " + std::to_string(id) +
+        ", ID, ID, 1 + ID % 7, JJ, 1, 17, 'R' || ID FROM HP WHERE ID <= " + std::to_string(lines));
+    db.exec("COMMIT");
+}
+
+struct Opening
+{
+    double ms = 0;
+    qint64 requests = 0;
+};
+
+Opening openOnce(int id, int expectedLines)
+{
+    TData &data = Data();
+    const qint64 before = data.cn().RequestCount();
+    const auto start = Clock::now();
+    TClientDataSet &header = data.Cgshzb();
+    header.Close();
+    header.SetCommandText(
+        TfrmPurIn::HeaderSql(QStringLiteral(" where Z.ID = ") + QString::number(id)));
+    header.Open();
+    QPointer<TfrmPurIn> form = CreateForm<TfrmPurIn>();
+    form->FOpenMode = QStringLiteral("M");
+    form->FSingleBill = true;
+    form->resize(1200, 800);
+    form->show();
+    QApplication::processEvents(); // the grid lays out and paints its rows
+    Opening result{msSince(start), data.cn().RequestCount() - before};
+    if (form->MxDataSet()->RecordCount() != expectedLines) {
+        std::fprintf(stderr, "bench_document: %d lines instead of %d\n",
+                     form->MxDataSet()->RecordCount(), expectedLines);
+        std::exit(1);
+    }
+    form->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int runs = 30;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+            runs = std::max(3, std::atoi(argv[++i]));
+    }
+    vztest::ServerProcess server;
+    std::printf("building the scale-1 account set...\n");
+    std::fflush(stdout);
+    QString output;
+    if (server.runTool({QStringLiteral("--create-account"), QStringLiteral("001"),
+                        QStringLiteral("--demo-scale"), QStringLiteral("1")},
+                       &output) != 0) {
+        std::fprintf(stderr, "bench_document: %s\n", qPrintable(output));
+        return 1;
+    }
+    const std::string file =
+        QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString();
+    storeReceipt(file, 990500, 500);
+    storeReceipt(file, 990005, 5);
+    if (!server.start()) {
+        std::fprintf(stderr, "bench_document: %s\n", qPrintable(server.error()));
+        return 1;
+    }
+
+    TData data;
+    data.cn().SetHost(server.address());
+    QString account = QStringLiteral("001");
+    if (data.cn().AppServer().ConnectAct(0, account)) {
+        std::fprintf(stderr, "bench_document: account set refused\n");
+        return 1;
+    }
+    SessionInfo().DatabaseKind = 0;
+    FuncRight() = TSystemFunctionRight();
+    FuncRight().SetDataSets(&data.Tmp(), &data.Tmpf(), &data.Tmpl());
+    FuncRight().UserCode = QStringLiteral("SYS");
+    FuncRight().UserName = QStringLiteral("系统管理员");
+    TMessageBoxScript noBoxes;
+
+    openOnce(990500, 500); // connections warm, translations cached
+    std::vector<double> large, small;
+    qint64 largeRequests = 0, smallRequests = 0;
+    for (int run = 0; run < runs; ++run) {
+        const Opening big = openOnce(990500, 500);
+        const Opening little = openOnce(990005, 5);
+        large.push_back(big.ms);
+        small.push_back(little.ms);
+        largeRequests = big.requests;
+        smallRequests = little.requests;
+    }
+    if (noBoxes.Count() > 0) {
+        std::fprintf(stderr, "bench_document: unexpected message \"%s\"\n",
+                     qPrintable(noBoxes.Last().Text));
+        return 1;
+    }
+    std::printf("open a stored purchase receipt into the form (%d runs):\n", runs);
+    std::printf("    500 lines: p50 %.1f ms, p95 %.1f ms, %lld server round trips\n",
+                percentile(large, 0.5), percentile(large, 0.95), largeRequests);
+    std::printf("    5 lines:   p50 %.1f ms, p95 %.1f ms, %lld server round trips\n",
+                percentile(small, 0.5), percentile(small, 0.95), smallRequests);
+    bench::reportRatio("500-line vs 5-line opening p50", percentile(large, 0.5),
+                       percentile(small, 0.5), 3.0);
+    bench::reportRatio("round trips 500 vs 5 lines", double(largeRequests), double(smallRequests),
+                       1.0);
+    bench::reportValue("500-line opening p95", percentile(large, 0.95), "ms", TargetMs);
+    return 0;
+}

@@ -1,0 +1,232 @@
+// Several change logs and statements of one request in one transaction.
+#include "server/transact.h"
+
+#include "server/apply.h"
+#include "server/requesterror.h"
+#include "server/schema.h"
+#include "server/sessiondb.h"
+
+#include <memory>
+
+namespace server {
+
+namespace {
+
+using wire::TransactPart;
+
+[[noreturn]] void malformed(int part, const QString &problem)
+{
+    throw RequestError(wire::code::Protocol, QStringLiteral("part %1: %2").arg(part).arg(problem));
+}
+
+bool isText(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QString;
+}
+
+// A text key of a part: absent is empty, anything else than text is malformed.
+QString textOf(const QVariantMap &map, QLatin1StringView name, int part)
+{
+    const auto it = map.constFind(name);
+    if (it == map.cend())
+        return {};
+    if (!isText(*it))
+        malformed(part, QStringLiteral("\"%1\" must be text").arg(name));
+    return it->toString();
+}
+
+TransactPart parseApply(const QVariantMap &map, int part)
+{
+    TransactPart parsed;
+    parsed.kind = TransactPart::Kind::Apply;
+    parsed.provider = textOf(map, wire::key::Provider, part);
+    if (parsed.provider.isEmpty())
+        malformed(part, QStringLiteral("a change log needs \"provider\""));
+    parsed.text = textOf(map, wire::key::Text, part);
+    const QVariant changes = map.value(wire::key::Changes);
+    if (changes.typeId() != QMetaType::QVariantList)
+        malformed(part, QStringLiteral("a change log needs \"changes\", an array"));
+    const QVariantList list = changes.toList();
+    parsed.changes.reserve(list.size());
+    for (const QVariant &item : list) {
+        const auto change = item.typeId() == QMetaType::QVariantMap
+                                ? wire::changeFromMap(item.toMap())
+                                : std::nullopt;
+        if (!change)
+            malformed(part, QStringLiteral("change %1 is no map with a valid kind (insert, modify "
+                                           "or delete)")
+                                .arg(parsed.changes.size()));
+        parsed.changes.append(std::move(*change));
+    }
+    return parsed;
+}
+
+TransactPart parseExecute(const QVariantMap &map, int part)
+{
+    TransactPart parsed;
+    parsed.kind = TransactPart::Kind::Execute;
+    parsed.text = textOf(map, wire::key::Text, part);
+    if (parsed.text.trimmed().isEmpty())
+        malformed(part, QStringLiteral("a statement part needs \"text\""));
+    const auto expect = map.constFind(wire::key::ExpectRows);
+    if (expect != map.cend() && !expect->isNull()) {
+        if (expect->typeId() != QMetaType::LongLong || expect->toLongLong() < 0)
+            malformed(part, QStringLiteral("\"expectRows\" must be a whole number, 0 or more"));
+        parsed.expectRows = expect->toLongLong();
+    }
+    return parsed;
+}
+
+// A statement that broke a key or a rule refuses the request, as a row would; nullopt for
+// any other failure.
+std::optional<wire::RowError> constraintRefusal(sqlite3 *db, int rc)
+{
+    if ((rc & 0xff) != SQLITE_CONSTRAINT)
+        return std::nullopt;
+    const int extended = sqlite3_extended_errcode(db);
+    wire::RowError error;
+    error.code = extended == SQLITE_CONSTRAINT_UNIQUE || extended == SQLITE_CONSTRAINT_PRIMARYKEY
+                     ? QString(wire::code::Unique)
+                     : QString(wire::code::Constraint);
+    error.message = QString::fromUtf8(sqlite3_errmsg(db));
+    return error;
+}
+
+int execSql(sqlite3 *db, const char *sqlText)
+{
+    return sqlite3_exec(db, sqlText, nullptr, nullptr, nullptr);
+}
+
+} // namespace
+
+QList<TransactPart> parseTransactParts(const QVariant &parts)
+{
+    if (parts.typeId() != QMetaType::QVariantList)
+        throw RequestError(wire::code::Protocol,
+                           QStringLiteral("a transact request needs \"parts\", an array"));
+    const QVariantList list = parts.toList();
+    if (list.isEmpty())
+        throw RequestError(wire::code::Protocol, QStringLiteral("the request has no parts"));
+    if (list.size() > MaxTransactParts)
+        throw RequestError(wire::code::Limit,
+                           QStringLiteral("the request has %1 parts, more than the %2 one request "
+                                          "may carry")
+                               .arg(list.size())
+                               .arg(MaxTransactParts));
+    QList<TransactPart> parsed;
+    parsed.reserve(list.size());
+    for (int i = 0; i < list.size(); ++i) {
+        if (list[i].typeId() != QMetaType::QVariantMap)
+            malformed(i, QStringLiteral("a part must be a map"));
+        const QVariantMap map = list[i].toMap();
+        const QString kind = textOf(map, wire::key::Kind, i);
+        if (kind == wire::op::Apply)
+            parsed.append(parseApply(map, i));
+        else if (kind == wire::op::Execute)
+            parsed.append(parseExecute(map, i));
+        else
+            malformed(i, QStringLiteral("\"kind\" must be \"apply\" or \"execute\""));
+    }
+    return parsed;
+}
+
+TransactionRunner::TransactionRunner(sqlite3 *db, StepHook stepHook)
+    : m_db(db)
+    , m_stepHook(std::move(stepHook))
+{}
+
+void TransactionRunner::step()
+{
+    if (m_stepHook)
+        m_stepHook();
+}
+
+TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
+{
+    TransactOutcome outcome;
+    outcome.counts = QList<qint64>(parts.size(), 0);
+    int rc = execSql(m_db, "BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK)
+        throwSqlError(m_db, rc);
+    int part = 0;
+    try {
+        for (; part < parts.size(); ++part) {
+            const bool apply = parts[part].kind == TransactPart::Kind::Apply;
+            auto refusal = apply ? runApply(parts[part], outcome.counts[part])
+                                 : runExecute(parts[part], outcome.counts[part]);
+            if (refusal) {
+                execSql(m_db, "ROLLBACK");
+                refusal->part = part;
+                outcome.rolledBack = true;
+                outcome.errors.append(*refusal);
+                outcome.counts.fill(0);
+                return outcome;
+            }
+        }
+        step();
+        if ((rc = execSql(m_db, "COMMIT")) != SQLITE_OK)
+            throwSqlError(m_db, rc);
+        step();
+    } catch (const RequestError &e) {
+        if (!sqlite3_get_autocommit(m_db))
+            execSql(m_db, "ROLLBACK");
+        if (part >= parts.size())
+            throw;
+        throw RequestError(e.code(), QStringLiteral("part %1: %2").arg(part).arg(e.message()));
+    } catch (...) {
+        if (!sqlite3_get_autocommit(m_db))
+            execSql(m_db, "ROLLBACK");
+        throw;
+    }
+    return outcome;
+}
+
+std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &part, qint64 &count)
+{
+    ChangeApplier applier(m_db, loadTableSchema(m_db, part.table));
+    applier.setHooks(
+        [this](const wire::Change &, int) -> std::optional<wire::RowError> {
+            step();
+            return std::nullopt;
+        },
+        {});
+    const ApplyOutcome outcome = applier.applyRows(part.changes, 0);
+    if (!outcome.errors.isEmpty())
+        return outcome.errors.first();
+    count = outcome.applied;
+    return std::nullopt;
+}
+
+std::optional<wire::RowError> TransactionRunner::runExecute(const PreparedPart &part, qint64 &count)
+{
+    std::optional<wire::RowError> refusal;
+    forEachStatement(m_db, part.sqlText, [&](sqlite3_stmt *stmt, bool) {
+        step();
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            refusal = constraintRefusal(m_db, rc);
+            if (!refusal)
+                throwSqlError(m_db, rc);
+            return false;
+        }
+        if (!sqlite3_stmt_readonly(stmt))
+            count += sqlite3_changes(m_db);
+        return true;
+    });
+    if (refusal)
+        return refusal;
+    if (part.expectRows >= 0 && count != part.expectRows) {
+        wire::RowError error;
+        error.code = wire::code::Conflict;
+        error.message = QStringLiteral("the statements changed %1 rows where %2 were expected: "
+                                       "the data changed since it was read")
+                            .arg(count)
+                            .arg(part.expectRows);
+        return error;
+    }
+    return std::nullopt;
+}
+
+} // namespace server

@@ -1,0 +1,70 @@
+// One transaction over the parts of a transact request: change logs applied as apply applies
+// them and statements run as execute runs them, in the order sent, all stored or none. The
+// request is read and checked whole before the transaction starts, and the transaction ends
+// within the request: no lock is ever held while the server waits for a client.
+#pragma once
+
+#include "wire/protocol.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+#include <functional>
+#include <optional>
+
+namespace server {
+
+// Parts one request may carry; a document's save or audit takes a handful.
+constexpr int MaxTransactParts = 1000;
+
+// The parts of a request's "parts" value; throws RequestError (protocol, or limit for too many
+// parts) naming the part and what is wrong with it.
+QList<wire::TransactPart> parseTransactParts(const QVariant &parts);
+
+// A part ready to run: the table a change log goes to, or the statements in SQLite's SQL.
+struct PreparedPart
+{
+    wire::TransactPart::Kind kind = wire::TransactPart::Kind::Execute;
+    QString table;               // Apply
+    QList<wire::Change> changes; // Apply
+    QByteArray sqlText;          // Execute: one or more statements
+    qint64 expectRows = -1;      // Execute
+};
+
+struct TransactOutcome
+{
+    bool rolledBack = false;
+    QList<wire::RowError> errors; // the refusal that rolled the request back, with its part
+    QList<qint64> counts;         // per part: rows stored or changed; zeros when rolled back
+};
+
+class TransactionRunner
+{
+public:
+    // Runs at every step of the transaction: before each row written, each statement of a
+    // script and the commit, and once after the commit.
+    using StepHook = std::function<void()>;
+
+    explicit TransactionRunner(sqlite3 *db, StepHook stepHook = {});
+
+    // The caller holds the database's write lock. A refused row or statement rolls everything
+    // back and is reported in the outcome; a failure of the transaction itself (a statement
+    // that does not run, the time limit, a locked database) throws RequestError, naming the
+    // part, and nothing is stored either.
+    TransactOutcome run(const QList<PreparedPart> &parts);
+
+private:
+    // The rows the part stored or changed, or the refusal.
+    std::optional<wire::RowError> runApply(const PreparedPart &part, qint64 &count);
+    std::optional<wire::RowError> runExecute(const PreparedPart &part, qint64 &count);
+    void step();
+
+    sqlite3 *m_db;
+    StepHook m_stepHook;
+};
+
+} // namespace server
