@@ -2,6 +2,7 @@
 #include "client/data/serveraccess.h"
 
 #include "client/common/sqltext.h"
+#include "client/data/atomicrequest.h"
 #include "client/data/centraldata.h"
 #include "client/data/clientdataset.h"
 
@@ -169,27 +170,45 @@ void SetMoneyFormats(TClientDataSet &dataSet)
     }
 }
 
-QString GetNewBillNo(const QString &prefix, QDate date)
+TDrawnBillNo DrawBillNo(const QString &prefix, QDate date)
 {
     const QString yearMonth = date.toString(QStringLiteral("yyyyMM"));
     const QString key = QuotedStr(prefix + yearMonth);
     TTmpDataSet tmp;
     tmp->SetCommandText(QStringLiteral("Select MaxNo from MaxBillNo where TableName=") + key);
     tmp->Open();
+    TDrawnBillNo drawn;
     int sequence = 1;
-    QString statement;
     if (tmp->IsEmpty()) {
-        statement = QStringLiteral("INSERT into MaxBillNo(TableName,MaxNo) VALUES (") + key +
-                    QStringLiteral(",2)");
+        // The first of the month leaves 2 for the next; a clerk inserting it first wins.
+        drawn.CounterSql = QStringLiteral("INSERT into MaxBillNo(TableName,MaxNo) VALUES (") + key +
+                           QStringLiteral(",2)");
     } else {
-        sequence = std::max(1, tmp->Fields(0)->AsInteger());
-        statement = QStringLiteral("update MaxBillNo set MaxNo = ") +
-                    QString::number(sequence + 1) + QStringLiteral(" where TableName = ") + key;
+        const int stored = tmp->Fields(0)->AsInteger();
+        sequence = std::max(1, stored);
+        drawn.CounterSql = QStringLiteral("update MaxBillNo set MaxNo = ") +
+                           QString::number(sequence + 1) + QStringLiteral(" where TableName = ") +
+                           key + QStringLiteral(" and MaxNo = ") + QString::number(stored);
     }
-    tmp->Close();
-    tmp->SetCommandText(statement);
-    tmp->Execute();
-    return prefix + yearMonth + QStringLiteral("%1").arg(sequence, 4, 10, QLatin1Char('0'));
+    drawn.BillNo = prefix + yearMonth + QStringLiteral("%1").arg(sequence, 4, 10, QLatin1Char('0'));
+    return drawn;
+}
+
+QString GetNewBillNo(const QString &prefix, QDate date)
+{
+    // Each round loses only to a clerk who took the number read; a few rounds end it.
+    for (int round = 0; round < 50; ++round) {
+        const TDrawnBillNo drawn = DrawBillNo(prefix, date);
+        TAtomicRequest request;
+        request.Execute(drawn.CounterSql, 1);
+        const TAtomicResult result = request.Send();
+        if (result.Ok)
+            return drawn.BillNo;
+        if (result.ErrorCode != QLatin1String("conflict") &&
+            result.ErrorCode != QLatin1String("unique"))
+            throw EDatabaseError(result.Message);
+    }
+    throw EDatabaseError(QStringLiteral("the document counter stays busy; try again"));
 }
 
 qint64 BillNoToID(const QString &billNo)

@@ -71,8 +71,20 @@ void FillListFromQuery(QStringList &list, const QString &sql, TClientDataSet &da
 // shows as "￥,0.00".
 void SetMoneyFormats(TClientDataSet &dataSet);
 
-// The next document number for a prefix and date from the counter table MaxBillNo: prefix,
-// year, month and a four-digit sequence ("XS2024030007"); the counter moves on by one.
+// A document number drawn from the counter table MaxBillNo, with the statement that moves
+// the counter on only while it still holds what was read: sent in the request that stores
+// the document, a clerk who drew the same number meanwhile makes the request fail (the
+// statement changes no row, or the insert of a new month's row meets the other one) and the
+// number is drawn again.
+struct TDrawnBillNo
+{
+    QString BillNo;     // prefix, year, month and a four-digit sequence ("XS2024030007")
+    QString CounterSql; // changes exactly one row while the number is still free
+};
+TDrawnBillNo DrawBillNo(const QString &prefix, QDate date);
+
+// The next document number, the counter moved on at once (drawn again while other clerks
+// take the numbers read); EDatabaseError when the counter cannot be moved.
 QString GetNewBillNo(const QString &prefix, QDate date);
 // The header key of a document number: the number's text from its first digit on, as an
 // integer ("CS2024030007" gives 2024030007); 0 when it holds no digits.

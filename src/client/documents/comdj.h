@@ -88,6 +88,8 @@ public:
     TClientDataSet *MxDataSet() const { return m_mx; }
     const QVariantList &OldLineValues() const { return FOldLineValues; }
     const TDocPrintModal &PrintModal() const { return m_printModal; }
+    // Numbers drawn again because another clerk took them first.
+    int NumberRetries() const { return m_numberRetries; }
 
     // --- Components -------------------------------------------------------------------------
     TPanel *ControlBar1;
@@ -220,8 +222,8 @@ protected:
 
     // Actions the later parts of a document's life fill in.
     virtual void aModifyExecute();
-    virtual void aAuditExecute() {}
-    virtual void aUnAuditExecute() {}
+    virtual void aAuditExecute();
+    virtual void aUnAuditExecute();
     virtual void aReferExecute() {}
     virtual void aFormatExecute();
 
@@ -249,8 +251,27 @@ protected:
     void SetEveryLine(const QString &fieldName, const QVariant &value);
     // Posts a line still being edited; an inserted one only when its must fields are filled.
     void PostPendingLine();
-    // Stores lines and header; false after telling the user why.
-    virtual bool StoreDocument();
+    // Raises the audit level by one (asking first unless silent); the final level posts the
+    // document into the stock ledger in the same request. False when nothing changed.
+    bool AuditBill(bool silent);
+    // The first two characters of the document number, which choose the posting.
+    QString BillPrefixOfNumber() const;
+    // What the final audit writes into the stock ledger for this document.
+    virtual QStringList PostingStatements() const;
+    // Issues: the source batches' reference quantities moved by sign times each line's quantity.
+    QStringList RefQuantityStatements(int sign) const;
+    // Asks whether to save when lines would take the stock of the header's warehouse field
+    // below zero; true to go on.
+    bool CheckNegativeStock(const QString &warehouseField);
+    // Issues: the lines of goods costed first in first out take that cost as their price.
+    void CostIssueLines();
+    // Draws a number for the header (edited, not posted) and gives the counter's
+    // compare-and-set statement that goes with the document.
+    QString TakeNewBillNo();
+    // Stores lines and header, with the counter statement when the number was drawn late;
+    // a number taken meanwhile is drawn again. False after telling the user why.
+    virtual bool StoreDocument(QString counterSql);
+    static constexpr int MaxNumberRounds = 20;
 
     const TDocumentKind &Kind() const;
     // The server's clock, read once per form.
@@ -302,6 +323,7 @@ private:
     void lookupKeyUp(int Key);
     void hideLookup();
     void takeLookupRow();
+    bool sendStatusChange(const QStringList &statements);
     TClientDataSet *lookupList() const;
     void goodsCodeChanged();
     void fillLinePrice(TClientDataSet &goods);
@@ -338,4 +360,5 @@ private:
     QStringList m_attributeColumns;
     qint64 m_serverClockOffset = 0;
     bool m_serverClockKnown = false;
+    int m_numberRetries = 0;
 };

@@ -2,16 +2,20 @@
 // drawn, the header checked, the link fields copied, and lines and header stored.
 #include "client/documents/comdj.h"
 
+#include "client/core/session.h"
 #include "client/data/atomicrequest.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/formats.h"
 #include "client/data/serveraccess.h"
 #include "client/documents/documentkind.h"
+#include "client/documents/lineprices.h"
 #include "client/forms/globalobj.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dblookupcombo.h"
+
+#include <QHash>
 
 namespace {
 
@@ -232,6 +236,107 @@ void TfrmComDj::ZbBeforePost(TClientDataSet &DataSet)
     }
 }
 
+bool TfrmComDj::CheckNegativeStock(const QString &warehouseField)
+{
+    const TField *code = m_mx->FindField(QStringLiteral("aBH"));
+    const TField *goods = m_mx->FindField(QStringLiteral("HPID"));
+    const TField *quantity = m_mx->FindField(QStringLiteral("SL"));
+    const TField *date = m_zb->FindField(QStringLiteral("RQ"));
+    if (!code || !goods || !quantity || !date)
+        return true;
+    // The stock of every goods item of the document in one query, not one per line.
+    QStringList ids;
+    for (int row = 0; row < m_mx->RowCount(); ++row)
+        if (!m_mx->RowValue(row, code).toString().isEmpty())
+            ids << QString::number(m_mx->RowValue(row, goods).toLongLong());
+    if (ids.isEmpty())
+        return true;
+    ids.removeDuplicates();
+    QHash<qint64, double> stock;
+    TTmpDataSet rows;
+    rows->SetCommandText(lines::StockByGoodsSql(SessionInfo().DatabaseKind, ids, date->AsDate(),
+                                                ZbInteger(warehouseField.toLatin1().constData())));
+    rows->Open();
+    for (rows->First(); !rows->Eof(); rows->Next())
+        stock.insert(rows->Fields(0)->AsLargeInt(), rows->Fields(1)->AsFloat());
+    rows->Close();
+
+    const TField *number = m_mx->FindField(QStringLiteral("HH"));
+    const TField *name = m_mx->FindField(QStringLiteral("aPM"));
+    QStringList negative;
+    for (int row = 0; row < m_mx->RowCount(); ++row) {
+        if (m_mx->RowValue(row, code).toString().isEmpty())
+            continue;
+        const double onHand = stock.value(m_mx->RowValue(row, goods).toLongLong());
+        if (onHand - m_mx->RowValue(row, quantity).toDouble() >= 0)
+            continue;
+        negative << QStringLiteral("序号：") + (number ? m_mx->RowText(row, number) : QString()) +
+                        QStringLiteral("|编号：") + m_mx->RowValue(row, code).toString() +
+                        QStringLiteral("|货品名称：") +
+                        (name ? m_mx->RowValue(row, name).toString() : QString()) +
+                        QStringLiteral("(库存数为：") + FloatToStr(onHand) + QStringLiteral(")");
+    }
+    if (negative.isEmpty())
+        return true;
+    return MessageBox(QStringLiteral("仓库出货后下列货品库存为负数：") + QLatin1Char('\n') +
+                          negative.join(QLatin1Char('\n')) + QLatin1Char('\n') +
+                          QStringLiteral("继续保存单据吗？"),
+                      QStringLiteral("提示"), TMsgIcon::Question, TMsgButtons::YesNo) == mrYes;
+}
+
+void TfrmComDj::CostIssueLines()
+{
+    const TField *kind = m_mx->FindField(QStringLiteral("HPHSFSID"));
+    TField *price = m_mx->FindField(QStringLiteral("DJ"));
+    const TField *goods = m_mx->FindField(QStringLiteral("HPID"));
+    const TField *quantity = m_mx->FindField(QStringLiteral("SL"));
+    const TField *date = m_zb->FindField(QStringLiteral("RQ"));
+    if (!kind || !price || !goods || !quantity || !date)
+        return;
+    const qint64 warehouse = ZbInteger("CKID");
+    const TField *numberField = m_zb->FindField(QStringLiteral("DJBH"));
+    QString number = numberField ? numberField->AsString() : QString();
+    if (number == QStringLiteral("新单"))
+        number.clear();
+    const int dialect = SessionInfo().DatabaseKind;
+    m_mx->CheckBrowseMode();
+    const TBookmark here = m_mx->GetBookmark();
+    m_mx->DisableControls();
+    try {
+        for (m_mx->First(); !m_mx->Eof(); m_mx->Next()) {
+            if (kind->AsInteger() != 2)
+                continue;
+            const qint64 id = goods->AsLargeInt();
+            const double issued =
+                QueryValue(lines::IssuedBeforeSql(dialect, id, date->AsDate(), warehouse, number))
+                    .toDouble();
+            QList<lines::TReceipt> receipts;
+            TTmpDataSet rows;
+            rows->SetCommandText(lines::ReceiptsSql(dialect, id, date->AsDate(), warehouse));
+            rows->Open();
+            for (rows->First(); !rows->Eof(); rows->Next())
+                receipts.append({rows->Fields(0)->AsFloat(), rows->Fields(1)->AsFloat()});
+            rows->Close();
+            const double cost = receipts.isEmpty()
+                                    ? QueryValue(QStringLiteral("select JJ from hp where ID=") +
+                                                 QString::number(id))
+                                          .toDouble()
+                                    : lines::FifoUnitCost(receipts, issued, quantity->AsFloat());
+            if (RoundTo(cost, 2) != price->AsFloat()) {
+                m_mx->Edit();
+                price->SetAsFloat(RoundTo(cost, 2));
+                m_mx->Post();
+            }
+        }
+    } catch (...) {
+        m_mx->EnableControls();
+        throw;
+    }
+    if (m_mx->BookmarkValid(here))
+        m_mx->GotoBookmark(here);
+    m_mx->EnableControls();
+}
+
 void TfrmComDj::aSaveExecute()
 {
     if (pTitle->isVisible() && BillDate->isEnabled())
@@ -239,6 +344,11 @@ void TfrmComDj::aSaveExecute()
     hideLookup();
     DeleteEmptyLines();
     MxBeforeApplyUpdates_RefeSequence();
+    if (FuncRight().IsFSCK && Kind().NegativeStockField &&
+        !CheckNegativeStock(QLatin1String(Kind().NegativeStockField)))
+        Abort();
+    if (Kind().Pricing == TLinePricing::IssueCost)
+        CostIssueLines();
 
     FSaving = true;
     THourGlass hourGlass;
@@ -248,19 +358,26 @@ void TfrmComDj::aSaveExecute()
             ShowMessage(QStringLiteral("单据明细为空，不能保存！"));
             Abort();
         }
+        // The header's checks come first: a number is drawn only for a document that can go.
         m_zb->Edit();
-        TField *number = m_zb->FindField(QStringLiteral("DJBH"));
-        if (number && number->AsString() == QStringLiteral("新单")) {
-            const QString billNo =
-                GetNewBillNo(GetBillPrefix(), m_zb->FieldByName(QStringLiteral("RQ"))->AsDate());
-            number->SetAsString(billNo);
-            if (TField *id = m_zb->FindField(QStringLiteral("ID")))
-                id->SetAsLargeInt(BillNoToID(billNo));
-        }
         m_zb->Post();
+        const TField *number = m_zb->FindField(QStringLiteral("DJBH"));
+        const bool lateNumber = number && number->AsString() == QStringLiteral("新单");
+        QString counterSql;
+        if (lateNumber) {
+            counterSql = TakeNewBillNo();
+            m_zb->Post();
+        }
         MxBeforeApplyUpdates();
-        if (!StoreDocument())
+        if (!StoreDocument(counterSql)) {
+            // The counter did not move: the next attempt draws again.
+            if (lateNumber) {
+                m_zb->Edit();
+                m_zb->FieldByName(QStringLiteral("DJBH"))->SetAsString(QStringLiteral("新单"));
+                m_zb->Post();
+            }
             Abort();
+        }
     } catch (...) {
         FSaving = false;
         throw;
@@ -275,21 +392,52 @@ void TfrmComDj::aSaveExecute()
     Menu_Ref->setEnabled(true);
 }
 
-bool TfrmComDj::StoreDocument()
+QString TfrmComDj::TakeNewBillNo()
 {
-    // Lines and header go in one request: a document is stored whole or not at all, and a
-    // refusal leaves both change logs as they were for the next attempt.
-    TAtomicRequest request;
-    request.Apply(*m_mx);
-    request.Apply(*m_zb);
-    const TAtomicResult result = request.Send();
-    if (result.Ok)
-        return true;
-    const bool header = result.DataSet == m_zb;
-    MessageBox((header ? QStringLiteral("主表保存失败！") : QStringLiteral("明细表保存失败！")) +
-                   QLatin1Char('\n') + result.Message,
-               QStringLiteral("提示"), TMsgIcon::Error);
-    if (!header)
-        m_mx->SaveToFile(LocalLinesFile());
-    return false;
+    const TDrawnBillNo drawn =
+        DrawBillNo(GetBillPrefix(), m_zb->FieldByName(QStringLiteral("RQ"))->AsDate());
+    m_zb->Edit();
+    m_zb->FieldByName(QStringLiteral("DJBH"))->SetAsString(drawn.BillNo);
+    if (TField *id = m_zb->FindField(QStringLiteral("ID")))
+        id->SetAsLargeInt(BillNoToID(drawn.BillNo));
+    return drawn.CounterSql;
+}
+
+bool TfrmComDj::StoreDocument(QString counterSql)
+{
+    // The counter, the lines and the header go in one request: a document is stored whole or
+    // not at all, and a refusal leaves both change logs as they were for the next attempt.
+    for (int round = 0;; ++round) {
+        TAtomicRequest request;
+        if (!counterSql.isEmpty())
+            request.Execute(counterSql, 1);
+        request.Apply(*m_mx);
+        request.Apply(*m_zb);
+        const TAtomicResult result = request.Send();
+        if (result.Ok)
+            return true;
+        // Another clerk took the number meanwhile: the counter moved, or the number or its
+        // key is stored already. The document takes the next one, unseen by the clerk.
+        const bool counterRefused = !counterSql.isEmpty() && result.Part == 0;
+        const bool numberTaken =
+            result.DataSet == m_zb && result.ErrorCode == QLatin1String("unique");
+        if ((counterRefused || numberTaken) && round < MaxNumberRounds) {
+            ++m_numberRetries;
+            // A number stored without the counter knowing it: move the counter past it.
+            if (numberTaken)
+                GetNewBillNo(GetBillPrefix(), m_zb->FieldByName(QStringLiteral("RQ"))->AsDate());
+            counterSql = TakeNewBillNo();
+            m_zb->Post();
+            MxBeforeApplyUpdates();
+            continue;
+        }
+        const bool header = result.DataSet == m_zb;
+        MessageBox(
+            (header ? QStringLiteral("主表保存失败！") : QStringLiteral("明细表保存失败！")) +
+                QLatin1Char('\n') + result.Message,
+            QStringLiteral("提示"), TMsgIcon::Error);
+        if (!header)
+            m_mx->SaveToFile(LocalLinesFile());
+        return false;
+    }
 }

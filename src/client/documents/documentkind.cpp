@@ -9,28 +9,28 @@ using G = TPickerGoods;
 // clang-format off
 const TDocumentKind Kinds[] = {
     // form           source barcode blank  code   margin pricing           picker
-    {"frmCgsq",       false, true,  true,  true,  false, P::PurchasePrice, G::MaterialsOnly},
-    {"frmCgdd",       true,  true,  true,  true,  false, P::PurchasePrice, G::PickerDefault},
-    {"frmPurIn",      true,  true,  true,  true,  false, P::PurchasePrice, G::PickerDefault},
-    {"frmPurOut",     true,  true,  true,  true,  false, P::PurchasePrice, G::PickerDefault},
-    {"frmXsdd",       false, true,  true,  true,  false, P::PurchasePrice, G::ProductsOnly},
-    {"frmSalOunt",    true,  true,  true,  true,  true,  P::SalesPrice,    G::ProductsOnly},
-    {"frmSalIn",      true,  true,  true,  true,  false, P::SalesPrice,    G::ProductsOnly},
-    {"frmStockLl",    true,  true,  true,  true,  false, P::IssueCost,     G::MaterialsOnly},
-    {"frmStockTl",    true,  true,  true,  true,  false, P::PurchasePrice, G::MaterialsOnly},
-    {"frmStockdb",    true,  true,  true,  true,  false, P::PurchasePrice, G::PickerDefault},
-    {"Frmpd",         false, true,  true,  true,  false, P::StockCount,    G::PickerDefault},
-    {"frmQtkcbd",     false, true,  true,  true,  false, P::PurchasePrice, G::PickerDefault},
-    {"frmProductIn",  false, true,  true,  true,  false, P::PurchasePrice, G::ProductsOnly},
-    {"frmFykz",       false, false, true,  false, false, P::PurchasePrice, G::MaterialsOnly},
-    {"frmQtsr",       false, false, true,  false, false, P::PurchasePrice, G::MaterialsOnly},
-    {"frmXssk",       true,  false, false, true,  false, P::PurchasePrice, G::MaterialsOnly},
-    {"frmCgfk",       true,  false, false, true,  false, P::PurchasePrice, G::MaterialsOnly},
+    {"frmCgsq",       false, true,  true,  true,  false, P::PurchasePrice, G::MaterialsOnly, nullptr},
+    {"frmCgdd",       true,  true,  true,  true,  false, P::PurchasePrice, G::PickerDefault, nullptr},
+    {"frmPurIn",      true,  true,  true,  true,  false, P::PurchasePrice, G::PickerDefault, nullptr},
+    {"frmPurOut",     true,  true,  true,  true,  false, P::PurchasePrice, G::PickerDefault, nullptr},
+    {"frmXsdd",       false, true,  true,  true,  false, P::PurchasePrice, G::ProductsOnly, nullptr},
+    {"frmSalOunt",    true,  true,  true,  true,  true,  P::SalesPrice,    G::ProductsOnly, "CKID"},
+    {"frmSalIn",      true,  true,  true,  true,  false, P::SalesPrice,    G::ProductsOnly, nullptr},
+    {"frmStockLl",    true,  true,  true,  true,  false, P::IssueCost,     G::MaterialsOnly, "CKID"},
+    {"frmStockTl",    true,  true,  true,  true,  false, P::PurchasePrice, G::MaterialsOnly, nullptr},
+    {"frmStockdb",    true,  true,  true,  true,  false, P::PurchasePrice, G::PickerDefault, "DCCID"},
+    {"Frmpd",         false, true,  true,  true,  false, P::StockCount,    G::PickerDefault, nullptr},
+    {"frmQtkcbd",     false, true,  true,  true,  false, P::PurchasePrice, G::PickerDefault, nullptr},
+    {"frmProductIn",  false, true,  true,  true,  false, P::PurchasePrice, G::ProductsOnly, nullptr},
+    {"frmFykz",       false, false, true,  false, false, P::PurchasePrice, G::MaterialsOnly, nullptr},
+    {"frmQtsr",       false, false, true,  false, false, P::PurchasePrice, G::MaterialsOnly, nullptr},
+    {"frmXssk",       true,  false, false, true,  false, P::PurchasePrice, G::MaterialsOnly, nullptr},
+    {"frmCgfk",       true,  false, false, true,  false, P::PurchasePrice, G::MaterialsOnly, nullptr},
 };
 // clang-format on
 
 const TDocumentKind Neutral = {
-    "", false, true, true, true, false, P::PurchasePrice, G::MaterialsOnly};
+    "", false, true, true, true, false, P::PurchasePrice, G::MaterialsOnly, nullptr};
 
 struct TablePrefix
 {

@@ -25,6 +25,9 @@ struct TDocumentKind
     bool SalesMargins;        // cCBJE and cLRJE beside cJE
     TLinePricing Pricing;
     TPickerGoods Picker;
+    // The header's warehouse that the goods leave, checked for negative stock on saving when
+    // the company asks for it; nullptr for documents that take nothing out.
+    const char *NegativeStockField;
 };
 
 // The row of the form name (case-insensitive); a neutral row for names not in the table.

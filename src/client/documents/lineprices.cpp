@@ -26,6 +26,37 @@ QString StockQtySql(int databaseKind, qint64 goodsId, QDate upTo, qint64 warehou
            ledgerWhere(databaseKind, goodsId, upTo, warehouseId);
 }
 
+QString StockByGoodsSql(int databaseKind, const QStringList &goodsIds, QDate upTo,
+                        qint64 warehouseId)
+{
+    return QStringLiteral(" select hpid, sum(flag*sl) as qty From Inv_ItemList  where hpid in (") +
+           goodsIds.join(QLatin1Char(',')) + QStringLiteral(") and RQ <= ") +
+           SQLDate(databaseKind, upTo) + QStringLiteral(" and CKID = ") +
+           QString::number(warehouseId) + QStringLiteral(" group by hpid");
+}
+
+QString IssuedBeforeSql(int databaseKind, qint64 goodsId, QDate upTo, qint64 warehouseId,
+                        const QString &billNo)
+{
+    QString sql = QStringLiteral(" select sum(sl) From Inv_ItemList  where Billtype in ('LL','XS') "
+                                 "and RQ <=") +
+                  SQLDate(databaseKind, upTo) + QStringLiteral(" and ckid=") +
+                  QString::number(warehouseId) + QStringLiteral(" and hpid=") +
+                  QString::number(goodsId);
+    if (!billNo.isEmpty())
+        sql += QStringLiteral(" and DJBH <") + QuotedStr(billNo);
+    return sql;
+}
+
+QString ReceiptsSql(int databaseKind, qint64 goodsId, QDate upTo, qint64 warehouseId)
+{
+    return QStringLiteral(" select sl,dj from Inv_ItemList where BillType in('aExport','CS','KCPD',"
+                          "'KCTZ','TL') and RQ <=") +
+           SQLDate(databaseKind, upTo) + QStringLiteral(" and ckid=") +
+           QString::number(warehouseId) + QStringLiteral(" and hpid=") + QString::number(goodsId) +
+           QStringLiteral(" order by rq,id");
+}
+
 QString CostPriceSql(int databaseKind, const QString &method, qint64 goodsId, QDate upTo,
                      qint64 warehouseId)
 {

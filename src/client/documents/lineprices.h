@@ -36,6 +36,16 @@ QString GoodsListSql(const QString &itemTypeFrom, const QString &productWhere,
 // upper-cased prefix; empty for empty text.
 QString GoodsListFilter(const QString &typed);
 
+// The stock of several goods items (HPID, qty), one row per item that has movements.
+QString StockByGoodsSql(int databaseKind, const QStringList &goodsIds, QDate upTo,
+                        qint64 warehouseId);
+// What issues and deliveries of earlier numbers took of the goods up to the day (all of them
+// while the document has no number).
+QString IssuedBeforeSql(int databaseKind, qint64 goodsId, QDate upTo, qint64 warehouseId,
+                        const QString &billNo);
+// The receipts (sl, dj) of the goods up to the day, oldest first.
+QString ReceiptsSql(int databaseKind, qint64 goodsId, QDate upTo, qint64 warehouseId);
+
 double GetStockQty(qint64 goodsId, QDate upTo, qint64 warehouseId);
 // Rounded to cents; the goods' purchase price JJ while no receipt gives an average.
 double GetCostPrice(const QString &method, qint64 goodsId, QDate upTo, qint64 warehouseId);
