@@ -1,0 +1,188 @@
+// Auditing a stored document through a real vzserver on the scale-1 account set: a purchase
+// receipt of 500 lines raised to its final level, which posts its 500 stock-ledger rows, and
+// returned to draft, which removes them; beside the same for 5 lines, with the server round
+// trips each takes (one: the status change and the ledger rows go together).
+//
+//   bench_audit [--runs N]
+#include "benchutil.h"
+#include "client/core/session.h"
+#include "client/data/centraldata.h"
+#include "client/data/clientdataset.h"
+#include "client/data/serveraccess.h"
+#include "client/data/socketconnection.h"
+#include "client/documents/purin.h"
+#include "client/forms/globalobj.h"
+#include "client/widgets/messagebox.h"
+#include "sql/database.h"
+#include "support/serverprocess.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPointer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double TargetMs = 100;
+
+double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size())));
+    return values[index];
+}
+
+void storeReceipt(const std::string &file, int id, int lines)
+{
+    sql::Database db(file, sql::Database::Mode::ReadWrite);
+    db.exec("BEGIN");
+    db.exec("INSERT INTO CGSHZB (ID, DJBH, RQ, GYSID, CKID, FPLX, CGLX, NZK, CZY, YWY) VALUES (" +
+            std::to_string(id) + ", 'CS" + std::to_string(id) +
+            "', '2026-01-05', 1, 1, 3, 1, 1, 'SYS', 'SYS')");
+    db.exec("INSERT INTO CGSH (ZBID, HH, DJBH, RQ, CKID, HPID, SL, DJ, NZK, NSL, RECID) SELECT " +
+            std::to_string(id) + ", ID, 'CS" + std::to_string(id) +
+            "', '2026-01-05', 1, ID, 1 + ID % 7, JJ, 1, 17, 'R' || ID FROM HP WHERE ID <= " +
+            std::to_string(lines));
+    db.exec("COMMIT");
+}
+
+int QueryValueCount(int id)
+{
+    return QueryValue(
+               QStringLiteral("select count(*) from Inv_ItemList where DJBH = 'CS%1'").arg(id))
+        .toInt();
+}
+
+// The receipt form with its audit reachable without the confirmation.
+class TAuditedReceipt : public TfrmPurIn
+{
+public:
+    bool Audit() { return AuditBill(true); }
+    void UnAudit()
+    {
+        TMessageBoxScript yes{mrYes};
+        aUnAuditExecute();
+    }
+};
+
+struct Timing
+{
+    std::vector<double> audit, unaudit;
+    qint64 auditRequests = 0, unauditRequests = 0;
+};
+
+Timing measure(int id, int lines, int runs)
+{
+    TData &data = Data();
+    TClientDataSet &header = data.Cgshzb();
+    header.Close();
+    header.SetCommandText(
+        TfrmPurIn::HeaderSql(QStringLiteral(" where Z.ID = ") + QString::number(id)));
+    header.Open();
+    QPointer<TAuditedReceipt> form = CreateForm<TAuditedReceipt>();
+    form->FOpenMode = QStringLiteral("M");
+    form->FSingleBill = true;
+    form->show();
+    QApplication::processEvents();
+    Timing timing;
+    for (int run = 0; run < runs; ++run) {
+        qint64 before = data.cn().RequestCount();
+        auto start = Clock::now();
+        if (!form->Audit()) {
+            std::fprintf(stderr, "bench_audit: the audit failed\n");
+            std::exit(1);
+        }
+        timing.audit.push_back(msSince(start));
+        timing.auditRequests = data.cn().RequestCount() - before;
+        const int posted = QueryValueCount(id);
+        if (posted != lines) {
+            std::fprintf(stderr, "bench_audit: %d ledger rows instead of %d\n", posted, lines);
+            std::exit(1);
+        }
+        before = data.cn().RequestCount();
+        start = Clock::now();
+        form->UnAudit();
+        timing.unaudit.push_back(msSince(start));
+        timing.unauditRequests = data.cn().RequestCount() - before;
+    }
+    form->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return timing;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int runs = 20;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
+            runs = std::max(3, std::atoi(argv[++i]));
+    }
+    vztest::ServerProcess server;
+    std::printf("building the scale-1 account set...\n");
+    std::fflush(stdout);
+    QString output;
+    if (server.runTool({QStringLiteral("--create-account"), QStringLiteral("001"),
+                        QStringLiteral("--demo-scale"), QStringLiteral("1")},
+                       &output) != 0) {
+        std::fprintf(stderr, "bench_audit: %s\n", qPrintable(output));
+        return 1;
+    }
+    const std::string file =
+        QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString();
+    storeReceipt(file, 990500, 500);
+    storeReceipt(file, 990005, 5);
+    if (!server.start()) {
+        std::fprintf(stderr, "bench_audit: %s\n", qPrintable(server.error()));
+        return 1;
+    }
+    TData data;
+    data.cn().SetHost(server.address());
+    QString account = QStringLiteral("001");
+    if (data.cn().AppServer().ConnectAct(0, account)) {
+        std::fprintf(stderr, "bench_audit: account set refused\n");
+        return 1;
+    }
+    SessionInfo().DatabaseKind = 0;
+    FuncRight() = TSystemFunctionRight();
+    FuncRight().SetDataSets(&data.Tmp(), &data.Tmpf(), &data.Tmpl());
+    FuncRight().UserCode = QStringLiteral("SYS");
+    FuncRight().UserName = QStringLiteral("系统管理员");
+    FuncRight().AuditNum = 1;
+    TMessageBoxScript noBoxes;
+
+    const Timing large = measure(990500, 500, runs);
+    const Timing small = measure(990005, 5, runs);
+    std::printf("audit (post) and un-audit of a stored purchase receipt (%d runs each):\n", runs);
+    std::printf(
+        "    500 lines: audit p50 %.1f ms, p95 %.1f ms, %lld round trips; un-audit p50 %.1f ms, "
+        "%lld round trips\n",
+        percentile(large.audit, 0.5), percentile(large.audit, 0.95), large.auditRequests,
+        percentile(large.unaudit, 0.5), large.unauditRequests);
+    std::printf(
+        "    5 lines:   audit p50 %.1f ms, p95 %.1f ms, %lld round trips; un-audit p50 %.1f ms, "
+        "%lld round trips\n",
+        percentile(small.audit, 0.5), percentile(small.audit, 0.95), small.auditRequests,
+        percentile(small.unaudit, 0.5), small.unauditRequests);
+    // A hundred times the lines may cost up to a hundred times: the per-line work stays linear.
+    bench::reportRatio("500-line vs 5-line audit p50", percentile(large.audit, 0.5),
+                       percentile(small.audit, 0.5), 100.0);
+    bench::reportRatio("audit round trips 500 vs 5 lines", double(large.auditRequests),
+                       double(small.auditRequests), 1.0);
+    bench::reportValue("500-line audit p95", percentile(large.audit, 0.95), "ms", TargetMs);
+    return 0;
+}
