@@ -271,7 +271,7 @@ protected:
     // Stores lines and header, with the counter statement when the number was drawn late;
     // a number taken meanwhile is drawn again. False after telling the user why.
     virtual bool StoreDocument(QString counterSql);
-    static constexpr int MaxNumberRounds = 20;
+    static constexpr int MaxNumberRounds = 200;
 
     const TDocumentKind &Kind() const;
     // The server's clock, read once per form.

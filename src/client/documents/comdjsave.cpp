@@ -16,6 +16,8 @@
 #include "client/widgets/dblookupcombo.h"
 
 #include <QHash>
+#include <QRandomGenerator>
+#include <QThread>
 
 namespace {
 
@@ -423,6 +425,8 @@ bool TfrmComDj::StoreDocument(QString counterSql)
             result.DataSet == m_zb && result.ErrorCode == QLatin1String("unique");
         if ((counterRefused || numberTaken) && round < MaxNumberRounds) {
             ++m_numberRetries;
+            // Clerks who keep meeting each other spread out a little.
+            QThread::msleep(QRandomGenerator::global()->bounded(1 + qMin(round, 20)));
             // A number stored without the counter knowing it: move the counter past it.
             if (numberTaken)
                 GetNewBillNo(GetBillPrefix(), m_zb->FieldByName(QStringLiteral("RQ"))->AsDate());
@@ -430,6 +434,11 @@ bool TfrmComDj::StoreDocument(QString counterSql)
             m_zb->Post();
             MxBeforeApplyUpdates();
             continue;
+        }
+        if (counterRefused || numberTaken) {
+            MessageBox(QStringLiteral("单据编号一直被其他用户占用，请稍后再保存。"),
+                       QStringLiteral("提示"), TMsgIcon::Warning);
+            return false;
         }
         const bool header = result.DataSet == m_zb;
         MessageBox(
