@@ -865,7 +865,8 @@ void TfrmComDj::ZbOnNewRecord(TClientDataSet &DataSet)
         if (field->FieldKind() == fkData && field->IsNumeric())
             field->SetAsFloat(0);
     }
-    const QDate today = Data().GetServerDate();
+    // The server's day from the clock read once per form, not a round trip per document.
+    const QDate today = ServerNow().date();
     if (TField *date = DataSet.FindField(QStringLiteral("RQ")))
         date->SetAsDate(today);
     if (TField *number = DataSet.FindField(QStringLiteral("DJBH"))) {
