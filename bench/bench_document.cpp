@@ -4,6 +4,7 @@
 // constant, not one per line).
 //
 //   bench_document [--runs N]
+#include "benchclient.h"
 #include "benchutil.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
@@ -104,13 +105,8 @@ int main(int argc, char *argv[])
     vztest::ServerProcess server;
     std::printf("building the scale-1 account set...\n");
     std::fflush(stdout);
-    QString output;
-    if (server.runTool({QStringLiteral("--create-account"), QStringLiteral("001"),
-                        QStringLiteral("--demo-scale"), QStringLiteral("1")},
-                       &output) != 0) {
-        std::fprintf(stderr, "bench_document: %s\n", qPrintable(output));
+    if (!bench::createScaleOneAccountSet(server, QStringLiteral("001"), "bench_document"))
         return 1;
-    }
     const std::string file =
         QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString();
     storeReceipt(file, 990500, 500);
@@ -121,17 +117,9 @@ int main(int argc, char *argv[])
     }
 
     TData data;
-    data.cn().SetHost(server.address());
-    QString account = QStringLiteral("001");
-    if (data.cn().AppServer().ConnectAct(0, account)) {
-        std::fprintf(stderr, "bench_document: account set refused\n");
+    if (!bench::connectAsAdministrator(data, server.address(), QStringLiteral("001"),
+                                       "bench_document"))
         return 1;
-    }
-    SessionInfo().DatabaseKind = 0;
-    FuncRight() = TSystemFunctionRight();
-    FuncRight().SetDataSets(&data.Tmp(), &data.Tmpf(), &data.Tmpl());
-    FuncRight().UserCode = QStringLiteral("SYS");
-    FuncRight().UserName = QStringLiteral("系统管理员");
     TMessageBoxScript noBoxes;
 
     openOnce(990500, 500); // connections warm, translations cached

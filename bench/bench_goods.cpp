@@ -6,6 +6,7 @@
 // plan printed under each search kind says which index serves it.
 //
 //   bench_goods [--searches N]
+#include "benchclient.h"
 #include "benchutil.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
@@ -144,16 +145,8 @@ bool measureAccountSet(vztest::ServerProcess &server, const QString &accountNo, 
     const std::vector<SearchKind> kinds = searchTerms(file, searches);
 
     TData data;
-    data.cn().SetHost(server.address());
-    QString account = accountNo;
-    if (data.cn().AppServer().ConnectAct(0, account)) {
-        std::fprintf(stderr, "bench_goods: account set %s refused\n", qPrintable(accountNo));
+    if (!bench::connectAsAdministrator(data, server.address(), accountNo, "bench_goods"))
         return false;
-    }
-    SessionInfo().DatabaseKind = 0;
-    FuncRight() = TSystemFunctionRight();
-    FuncRight().SetDataSets(&data.Tmp(), &data.Tmpf(), &data.Tmpl());
-    FuncRight().UserCode = QStringLiteral("SYS");
 
     TfrmSelectItem picker;
     picker.DoCreate();
@@ -223,15 +216,9 @@ int main(int argc, char *argv[])
     vztest::ServerProcess server;
     std::printf("building the scale-1 account sets...\n");
     std::fflush(stdout);
-    for (const char *accountNo : {"001", "002"}) {
-        QString output;
-        if (server.runTool({QStringLiteral("--create-account"), QLatin1String(accountNo),
-                            QStringLiteral("--demo-scale"), QStringLiteral("1")},
-                           &output) != 0) {
-            std::fprintf(stderr, "bench_goods: %s\n", qPrintable(output));
+    for (const char *accountNo : {"001", "002"})
+        if (!bench::createScaleOneAccountSet(server, QLatin1String(accountNo), "bench_goods"))
             return 1;
-        }
-    }
     enlargeGoods(QDir(server.dataDir()).filePath(QStringLiteral("002/VzData.db")).toStdString(),
                  100000);
     if (!server.start()) {

@@ -130,11 +130,7 @@ void TfrmComDj::buildActions()
 
 QToolButton *TfrmComDj::addToolButton(const char *name, QAction *action, const QString &caption)
 {
-    auto *button = new QToolButton(ToolBar1);
-    button->setObjectName(QLatin1String(name));
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
+    QToolButton *button = NewToolButton(ToolBar1, QLatin1String(name));
     if (action)
         LinkButton(button, action, caption);
     ToolBar1->layout()->addWidget(button);
@@ -1008,6 +1004,13 @@ void TfrmComDj::aCancelExecute()
         return;
     hideLookup();
     DBGrid1->SetSelectedIndex(0);
+    discardChanges();
+}
+
+void TfrmComDj::discardChanges()
+{
+    // Without the save question the scroll away from an inserted header would ask; a header
+    // that goes reloads its successor's lines as it scrolls, an edited one gets its own back.
     m_cancelling = true;
     try {
         m_mx->Cancel();
@@ -1020,8 +1023,6 @@ void TfrmComDj::aCancelExecute()
     }
     m_cancelling = false;
     SetCanSave(false);
-    if (!m_zb->IsEmpty())
-        IniRecord();
     enterBrowseState();
     SetAuditButton();
     SetButton();
@@ -1039,18 +1040,8 @@ void TfrmComDj::aDelExecute()
         if (MessageBox(QStringLiteral("确定要删除此张单吗?"), DeleteCaption, TMsgIcon::Question,
                        TMsgButtons::YesNo, mrNo) != mrYes)
             return;
-        // The cancel's own question would be asked twice.
-        m_cancelling = true;
-        m_mx->CancelUpdates();
-        m_zb->Cancel();
-        m_zb->CancelUpdates();
-        m_cancelling = false;
-        SetCanSave(false);
-        if (!m_zb->IsEmpty())
-            IniRecord();
-        enterBrowseState();
-        SetAuditButton();
-        SetButton();
+        // aCancel without its own question.
+        discardChanges();
         return;
     }
     const QString question = QStringLiteral("此张单有") + QString::number(m_mx->RecordCount()) +
@@ -1073,10 +1064,8 @@ void TfrmComDj::aDelExecute()
     m_cancelling = true;
     m_mx->Close();
     m_zb->Delete();
-    m_zb->MergeChangeLog();
+    m_zb->MergeChangeLog(); // the next header's lines load as it becomes current
     m_cancelling = false;
-    if (!m_zb->IsEmpty())
-        IniRecord();
     SetButton();
     SetAuditButton();
 }

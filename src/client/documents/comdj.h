@@ -308,6 +308,8 @@ private:
     void setHeaderEditable(bool editable);
     void enterEditingState();
     void enterBrowseState();
+    // Drops the unsaved changes of header and lines and returns to browsing.
+    void discardChanges();
     void rememberLine();
     void insertLineBefore();
     void copyBill();

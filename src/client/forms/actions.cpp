@@ -25,6 +25,16 @@ bool TAction::Execute()
     return true;
 }
 
+QToolButton *NewToolButton(QWidget *parent, const QString &name)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
 void LinkButton(QToolButton *button, QAction *action, const QString &caption)
 {
     button->setText(caption.isEmpty() ? action->text() : caption);

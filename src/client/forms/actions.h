@@ -30,6 +30,9 @@ private:
     QString m_hint;
 };
 
+// A flat, text-only tool-bar button that never takes the focus from the form's controls.
+QToolButton *NewToolButton(QWidget *parent, const QString &name);
+
 // Links a tool button to an action: a click runs the action, the button is enabled with it
 // and shows or hides when the action's visibility changes. The button keeps its own caption
 // ("关闭(&Q)" for the action "退出(&Q)") and may be shown or hidden on its own afterwards.

@@ -42,16 +42,6 @@ const QString NoDataText = QStringLiteral("没有数据,不能导出！");
 const QString NoTableText = QStringLiteral("没有指定数据表的名称,数据不能导出为文本文件！");
 const QString HintCaption = QStringLiteral("提示");
 
-QToolButton *toolButton(QWidget *parent, const QString &name)
-{
-    auto *button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
 void information(const QString &text)
 {
     MessageBox(text, HintCaption, TMsgIcon::Information);
@@ -173,7 +163,7 @@ void TfrmComJbzl::buildLayout()
 
     auto linked = [&](QToolButton *&button, const char *name, QAction *action,
                       const QString &caption = {}) {
-        button = toolButton(ToolBar1, QLatin1String(name));
+        button = NewToolButton(ToolBar1, QLatin1String(name));
         LinkButton(button, action, caption);
         tools->addWidget(button);
     };
@@ -187,7 +177,7 @@ void TfrmComJbzl::buildLayout()
 
     PopOther = new QMenu(this);
     PopOther->setObjectName(QStringLiteral("PopOther"));
-    btnOther = toolButton(ToolBar1, QStringLiteral("btnOther"));
+    btnOther = NewToolButton(ToolBar1, QStringLiteral("btnOther"));
     btnOther->setText(QStringLiteral("其它"));
     btnOther->setMenu(PopOther);
     btnOther->setPopupMode(QToolButton::InstantPopup);
@@ -206,13 +196,13 @@ void TfrmComJbzl::buildLayout()
     connect(pmnExcel2010, &QAction::triggered, this,
             [this] { Guarded([this] { pmnExcel2010Click(); }); });
     connect(pmnText, &QAction::triggered, this, [this] { Guarded([this] { pmnTextClick(); }); });
-    btnExcel = toolButton(ToolBar1, QStringLiteral("btnExcel"));
+    btnExcel = NewToolButton(ToolBar1, QStringLiteral("btnExcel"));
     btnExcel->setText(QStringLiteral("导出"));
     btnExcel->setMenu(PopOut);
     btnExcel->setPopupMode(QToolButton::InstantPopup);
     tools->addWidget(btnExcel);
 
-    btnSelectExit = toolButton(ToolBar1, QStringLiteral("btnSelectExit"));
+    btnSelectExit = NewToolButton(ToolBar1, QStringLiteral("btnSelectExit"));
     btnSelectExit->setText(QStringLiteral("选中退出"));
     btnSelectExit->hide();
     connect(btnSelectExit, &QToolButton::clicked, this,

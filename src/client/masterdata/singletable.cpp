@@ -42,11 +42,8 @@ TSingleModelFrm::TSingleModelFrm(QWidget *parent)
     tools->setContentsMargins(2, 2, 2, 2);
     tools->setSpacing(2);
     auto addButton = [&](QAction *action) {
-        auto *button = new QToolButton(ToolBar1);
-        button->setObjectName(QStringLiteral("btn") + action->objectName().mid(2));
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        QToolButton *button =
+            NewToolButton(ToolBar1, QStringLiteral("btn") + action->objectName().mid(2));
         LinkButton(button, action);
         tools->addWidget(button);
         return button;

@@ -122,11 +122,8 @@ void TTreeModelFrm::buildLayout()
     tools->setSpacing(2);
     for (TAction *action : {acPrior, acNext, acInsert, acModify, acSave, asCancelDS, acDelete,
                             acSearch, acAll, acPrint, aSelectExit, acReturn}) {
-        auto *button = new QToolButton(ToolBar1);
-        button->setObjectName(QStringLiteral("btn") + action->objectName().mid(2));
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        QToolButton *button =
+            NewToolButton(ToolBar1, QStringLiteral("btn") + action->objectName().mid(2));
         LinkButton(button, action);
         tools->addWidget(button);
     }

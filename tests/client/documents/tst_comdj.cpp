@@ -330,6 +330,22 @@ private Q_SLOTS:
         QVERIFY(!form->aNext->isEnabled());
         QVERIFY(form->aPrior->isEnabled());
         QCOMPARE(count(QStringLiteral("select sum(SL) from CGSH where ZBID = 990001")), 6);
+
+        // Cancel gives a stored document its lines back, as the server holds them.
+        lines(form).First();
+        setLine(form, "SL", 9);
+        lines(form).Post();
+        lines(form).Append();
+        lines(form).Post();
+        {
+            TMessageBoxScript answers{mrYes};
+            form->aCancel->trigger();
+        }
+        QVERIFY(!form->IsModified());
+        QCOMPARE(lines(form).RecordCount(), 3);
+        lines(form).First();
+        QCOMPARE(lines(form).FieldByName(QStringLiteral("SL"))->AsFloat(), 1.0);
+        QCOMPARE(header(form).FieldByName(QStringLiteral("ID"))->AsInteger(), 990002);
     }
 
     void singleBillNeverNavigates()
