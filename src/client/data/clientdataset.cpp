@@ -309,8 +309,16 @@ QList<TField *> TClientDataSetPrivate::fieldList(const QString &names) const
 
 void TClientDataSetPrivate::reindexFields()
 {
-    for (size_t i = 0; i < fields.size(); ++i)
+    fieldsBySpelling.clear();
+    fieldsByName.clear();
+    for (size_t i = 0; i < fields.size(); ++i) {
         fields[i]->m_index = int(i);
+        const QString key = fields[i]->FieldName().toCaseFolded();
+        if (!fieldsByName.contains(key)) {
+            fieldsByName.insert(key, fields[i].get());
+            fieldsBySpelling.insert(fields[i]->FieldName(), fields[i].get());
+        }
+    }
 }
 
 std::unique_ptr<TField> TClientDataSetPrivate::createField(TFieldType type, const QString &name,
@@ -670,6 +678,8 @@ TClientDataSet::~TClientDataSet()
         }
     }
     // Fields unregister from the datasets they look up in while d is still alive.
+    d->fieldsBySpelling.clear();
+    d->fieldsByName.clear();
     d->fields.clear();
 }
 
@@ -793,12 +803,9 @@ TField *TClientDataSet::Fields(int index) const
 
 TField *TClientDataSet::FindField(const QString &name) const
 {
-    const QString trimmed = name.trimmed();
-    for (const auto &field : d->fields) {
-        if (field->FieldName().compare(trimmed, Qt::CaseInsensitive) == 0)
-            return field.get();
-    }
-    return nullptr;
+    if (TField *spelled = d->fieldsBySpelling.value(name, nullptr))
+        return spelled;
+    return d->fieldsByName.value(name.trimmed().toCaseFolded(), nullptr);
 }
 
 TField *TClientDataSet::FieldByName(const QString &name) const

@@ -80,6 +80,10 @@ public:
     // Fields
     TFieldDefs fieldDefs;
     std::vector<std::unique_ptr<TField>> fields;
+    // Name as spelled -> field, and case-folded name -> field, the first of a name: forms look
+    // fields up by name all the time, nearly always spelled as the field is.
+    QHash<QString, TField *> fieldsBySpelling;
+    QHash<QString, TField *> fieldsByName;
     std::vector<TField *> dynamicFields; // created at open, destroyed at close
     QList<int> packetColumns;            // column of the cursor -> store column
     bool autoCalcFields = true;

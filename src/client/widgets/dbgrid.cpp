@@ -163,6 +163,14 @@ TDBGrid::TDBGrid(QWidget *parent)
     setFocusProxy(m_view);
     applyOptions();
     SetFixedColor(m_fixedColor);
+    updateHeaderHeight();
+}
+
+void TDBGrid::changeEvent(QEvent *event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        updateHeaderHeight();
 }
 
 TDBGrid::~TDBGrid()
@@ -206,6 +214,9 @@ void TDBGrid::SetOptions(TDBGridOptions options)
 
 void TDBGrid::SetReadOnly(bool readOnly)
 {
+    // Document forms say it again on every field change.
+    if (m_readOnly == readOnly)
+        return;
     m_readOnly = readOnly;
     applyOptions();
 }
@@ -351,7 +362,7 @@ void TDBGrid::applyColumnGeometry()
     footerRepaint();
 }
 
-int TDBGrid::titleHeight() const
+int TDBGrid::measureTitleHeight() const
 {
     const QFontMetrics metrics(m_view->font());
     const int line = metrics.height();
@@ -383,7 +394,8 @@ int TDBGrid::filterRowHeight() const
 
 void TDBGrid::updateHeaderHeight()
 {
-    const int height = titleHeight() + filterRowHeight();
+    m_titleHeight = measureTitleHeight();
+    const int height = m_titleHeight + filterRowHeight();
     if (m_header->height() != height || m_header->minimumHeight() != height) {
         m_header->setFixedHeight(height);
         m_view->relayout();

@@ -194,6 +194,9 @@ public:
         OnDrawColumnCell;
     std::function<void(TDBGrid &Sender, TColumn &Column, TCellParams &Params)> OnGetCellParams;
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     friend class GridInternal::GridView;
     friend class GridInternal::GridHeader;
@@ -220,7 +223,10 @@ private:
     // The grid's own keys: Escape cancels, Down past the last row appends, Insert inserts.
     bool handleGridKey(QKeyEvent *event);
     TCellParams cellParams(int dataRow, TColumn &column, TGridDrawState state) const;
-    int titleHeight() const;
+    // The title band's height, kept since the last updateHeaderHeight: the header asks for it on
+    // every layout and paint, and measuring wrapped titles is the costliest part of a relayout.
+    int titleHeight() const { return m_titleHeight; }
+    int measureTitleHeight() const;
     int filterRowHeight() const;
     void updateHeaderHeight();
     void layoutParts();
@@ -239,6 +245,7 @@ private:
     TDBGridOptions m_options;
     bool m_readOnly = false;
     int m_rowHeight = 20;
+    int m_titleHeight = 20;
     bool m_useMultiTitle = false;
     bool m_titleButtons = false;
     QColor m_fixedColor;

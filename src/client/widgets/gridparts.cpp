@@ -295,9 +295,9 @@ GridHeader::GridHeader(TDBGrid *grid)
 
 QSize GridHeader::sizeHint() const
 {
-    QSize size = QHeaderView::sizeHint();
-    size.setHeight(m_grid->titleHeight() + m_grid->filterRowHeight());
-    return size;
+    // The height is the grid's own; the base class would measure every title for a width the
+    // view never uses.
+    return {length(), m_grid->titleHeight() + m_grid->filterRowHeight()};
 }
 
 QRect GridHeader::filterRect(int logical) const
@@ -562,8 +562,8 @@ GridIndicator::GridIndicator(TDBGrid *grid)
     setSectionResizeMode(QHeaderView::Fixed);
     setMinimumSectionSize(8);
     setDefaultSectionSize(grid->RowHeight());
-    setMinimumWidth(12);
-    setMaximumWidth(12);
+    setMinimumWidth(IndicatorWidth);
+    setMaximumWidth(IndicatorWidth);
     setSectionsClickable(false);
     setHighlightSections(false);
 }

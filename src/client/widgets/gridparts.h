@@ -87,6 +87,9 @@ class GridIndicator : public QHeaderView
 {
 public:
     explicit GridIndicator(TDBGrid *grid);
+    // The marker column is a fixed strip: nothing in it is measured.
+    QSize sizeHint() const override { return {IndicatorWidth, length()}; }
+    static constexpr int IndicatorWidth = 12;
 
 protected:
     void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
