@@ -70,6 +70,60 @@ TableSchema loadTableSchema(sqlite3 *db, const QString &table)
     return schema;
 }
 
+SchemaCache::SchemaCache(sqlite3 *db)
+    : m_db(db)
+{
+    if (sqlite3_prepare_v3(db, "PRAGMA schema_version", -1, SQLITE_PREPARE_PERSISTENT, &m_version,
+                           nullptr) != SQLITE_OK)
+        m_version = nullptr; // every call then reads the catalogue afresh
+}
+
+SchemaCache::~SchemaCache()
+{
+    sqlite3_finalize(m_version);
+}
+
+void SchemaCache::revalidate()
+{
+    qint64 version = -1;
+    if (m_version) {
+        if (sqlite3_step(m_version) == SQLITE_ROW)
+            version = sqlite3_column_int64(m_version, 0);
+        sqlite3_reset(m_version);
+    }
+    if (version < 0 || version != m_schemaVersion) {
+        m_names.clear();
+        m_schemas.clear();
+        m_schemaVersion = version;
+    }
+}
+
+QString SchemaCache::findTable(const QString &name)
+{
+    revalidate();
+    const QString key = name.toCaseFolded();
+    const auto known = m_names.constFind(key);
+    if (known != m_names.constEnd())
+        return *known;
+    const QString stored = server::findTable(m_db, name);
+    if (m_schemaVersion >= 0)
+        m_names.insert(key, stored);
+    return stored;
+}
+
+TableSchema SchemaCache::tableSchema(const QString &table)
+{
+    revalidate();
+    const QString key = table.toCaseFolded();
+    const auto known = m_schemas.constFind(key);
+    if (known != m_schemas.constEnd())
+        return *known;
+    TableSchema schema = loadTableSchema(m_db, table);
+    if (m_schemaVersion >= 0)
+        m_schemas.insert(key, schema);
+    return schema;
+}
+
 wire::ValueType toWireType(sql::ValueType type)
 {
     switch (type) {

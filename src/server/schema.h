@@ -44,6 +44,32 @@ QString findTable(sqlite3 *db, const QString &name);
 // Reads a table's columns; throws RequestError when there is no such table.
 TableSchema loadTableSchema(sqlite3 *db, const QString &table);
 
+// Table names and columns of one connection's database, read again only after the schema
+// changed: every query asks which table its rows would update and every apply needs the
+// table's columns, and reading them from the catalogue costs more than most requests do.
+class SchemaCache
+{
+public:
+    explicit SchemaCache(sqlite3 *db);
+    ~SchemaCache();
+    SchemaCache(const SchemaCache &) = delete;
+    SchemaCache &operator=(const SchemaCache &) = delete;
+
+    // As the free functions of the same names.
+    QString findTable(const QString &name);
+    TableSchema tableSchema(const QString &table);
+
+private:
+    // Forgets everything once the database's schema version moved.
+    void revalidate();
+
+    sqlite3 *m_db;
+    sqlite3_stmt *m_version = nullptr;
+    qint64 m_schemaVersion = -1;
+    QHash<QString, QString> m_names;       // case-folded name -> stored name, or empty
+    QHash<QString, TableSchema> m_schemas; // case-folded name -> columns
+};
+
 // The field definitions of a prepared statement's result. Types come from the translation
 // where it typed a column and from the declared type of the base column otherwise;
 // columns that are neither stay Unknown until values are seen (see refineUnknownType).

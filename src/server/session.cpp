@@ -369,7 +369,7 @@ Provider Session::resolve(const QString &provider, bool hasCommandText)
     if (!m_accountDb && !isRegistryProvider(provider))
         accountDatabase(); // throws: no account set yet
     return resolveProvider(provider, hasCommandText, [this](const QString &table) {
-        return findTable(m_accountDb->writer().handle(), table);
+        return m_accountDb->schema().findTable(table);
     });
 }
 
@@ -407,7 +407,7 @@ QString Session::targetTable(const Provider &provider, const sql::Translation *t
     if (!translation || translation->table.empty())
         return {};
     const QString table = QString::fromStdString(translation->table);
-    const QString stored = findTable(databaseOf(provider).writer().handle(), table);
+    const QString stored = databaseOf(provider).schema().findTable(table);
     return stored.isEmpty() ? table : stored;
 }
 
@@ -487,10 +487,8 @@ void Session::open(const Message &request, FrameBuilder &reply)
     }
     auto cursor = std::make_unique<Cursor>(db, std::move(reader), stmt, std::move(fields));
     cursor->peek();
-    QVariantList fieldList;
-    for (const Field &field : cursor->fields())
-        fieldList.append(toMap(field));
-    reply.add(key::Fields, fieldList); // before the rows: a reader sets up its columns first
+    reply.addKey(key::Fields); // before the rows: a reader sets up its columns first
+    writeFields(reply.writer(), cursor->fields());
     writePacket(*cursor, packetSize, reply);
     if (cursor->exhausted()) {
         reply.add(key::Eof, true);
@@ -608,7 +606,7 @@ void Session::apply(const Message &request, FrameBuilder &reply)
                                    .arg(providerName));
         const auto lock = db.lockForWrite();
         sqlite3 *handle = db.writer().handle();
-        ChangeApplier applier(handle, loadTableSchema(handle, table));
+        ChangeApplier applier(handle, db.schema().tableSchema(table));
         outcome = applier.apply(changes, maxErrors);
     }
 
@@ -639,6 +637,10 @@ PreparedPart Session::preparePart(SessionDatabase &db, const TransactPart &part)
     if (part.kind == TransactPart::Kind::Execute) {
         prepared.sqlText = translateScript(db, part.text);
         prepared.expectRows = part.expectRows;
+        return prepared;
+    }
+    if (part.kind == TransactPart::Kind::Query) {
+        prepared.sqlText = translate(db, part.text, &prepared.translation);
         return prepared;
     }
     const bool hasText = !part.text.trimmed().isEmpty();
@@ -690,7 +692,7 @@ void Session::transact(const Message &request, FrameBuilder &reply)
     TransactOutcome outcome;
     {
         const auto lock = db.lockForWrite();
-        TransactionRunner runner(db.writer().handle(), std::move(stepHook));
+        TransactionRunner runner(db.writer().handle(), db.schema(), std::move(stepHook));
         outcome = runner.run(prepared);
     }
 
@@ -703,6 +705,10 @@ void Session::transact(const Message &request, FrameBuilder &reply)
     for (qint64 count : std::as_const(outcome.counts))
         counts.append(count);
     reply.add(key::Counts, counts);
+    QVariantList results;
+    for (const QVariantList &rows : std::as_const(outcome.results))
+        results.append(QVariant(rows));
+    reply.add(key::Results, results);
     if (outcome.rolledBack) {
         const RowError &refusal = outcome.errors.first();
         logFailure(QStringLiteral("transact of %1 parts refused by part %2 (%3), nothing stored")

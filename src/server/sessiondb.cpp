@@ -127,10 +127,12 @@ SessionDatabase::SessionDatabase(const QString &path, std::timed_mutex &writeLoc
     m_writer = openConnection();
     m_writer.exec("PRAGMA journal_mode=WAL");
     m_translator = std::make_unique<sql::Translator>(m_writer.handle());
+    m_schema = std::make_unique<SchemaCache>(m_writer.handle());
 }
 
 SessionDatabase::~SessionDatabase()
 {
+    m_schema.reset();
     m_translator.reset();
 }
 

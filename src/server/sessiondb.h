@@ -3,6 +3,7 @@
 // is finished), the translator, and the time limit every statement runs under.
 #pragma once
 
+#include "server/schema.h"
 #include "sql/database.h"
 #include "sql/translator.h"
 
@@ -69,6 +70,8 @@ public:
     const QString &path() const { return m_path; }
     sql::Database &writer() { return m_writer; }
     sql::Translator &translator() { return *m_translator; }
+    // The writer's table names and columns.
+    SchemaCache &schema() { return *m_schema; }
 
     // A connection without pending statements, whose next query sees every committed change.
     std::unique_ptr<sql::Database> takeReader();
@@ -92,6 +95,7 @@ private:
     DatabaseOptions m_options;
     sql::Database m_writer;
     std::unique_ptr<sql::Translator> m_translator;
+    std::unique_ptr<SchemaCache> m_schema;
     std::vector<std::unique_ptr<sql::Database>> m_idleReaders;
 };
 

@@ -5,6 +5,7 @@
 #include "server/requesterror.h"
 #include "server/schema.h"
 #include "server/sessiondb.h"
+#include "server/storage.h"
 
 #include <memory>
 
@@ -58,6 +59,16 @@ TransactPart parseApply(const QVariantMap &map, int part)
                                 .arg(parsed.changes.size()));
         parsed.changes.append(std::move(*change));
     }
+    return parsed;
+}
+
+TransactPart parseQuery(const QVariantMap &map, int part)
+{
+    TransactPart parsed;
+    parsed.kind = TransactPart::Kind::Query;
+    parsed.text = textOf(map, wire::key::Text, part);
+    if (parsed.text.trimmed().isEmpty())
+        malformed(part, QStringLiteral("a query part needs \"text\""));
     return parsed;
 }
 
@@ -124,14 +135,17 @@ QList<TransactPart> parseTransactParts(const QVariant &parts)
             parsed.append(parseApply(map, i));
         else if (kind == wire::op::Execute)
             parsed.append(parseExecute(map, i));
+        else if (kind == wire::op::Query)
+            parsed.append(parseQuery(map, i));
         else
-            malformed(i, QStringLiteral("\"kind\" must be \"apply\" or \"execute\""));
+            malformed(i, QStringLiteral("\"kind\" must be \"apply\", \"execute\" or \"query\""));
     }
     return parsed;
 }
 
-TransactionRunner::TransactionRunner(sqlite3 *db, StepHook stepHook)
+TransactionRunner::TransactionRunner(sqlite3 *db, SchemaCache &schema, StepHook stepHook)
     : m_db(db)
+    , m_schema(schema)
     , m_stepHook(std::move(stepHook))
 {}
 
@@ -145,21 +159,32 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
 {
     TransactOutcome outcome;
     outcome.counts = QList<qint64>(parts.size(), 0);
+    outcome.results = QList<QVariantList>(parts.size());
     int rc = execSql(m_db, "BEGIN IMMEDIATE");
     if (rc != SQLITE_OK)
         throwSqlError(m_db, rc);
     int part = 0;
     try {
         for (; part < parts.size(); ++part) {
-            const bool apply = parts[part].kind == TransactPart::Kind::Apply;
-            auto refusal = apply ? runApply(parts[part], outcome.counts[part])
-                                 : runExecute(parts[part], outcome.counts[part]);
+            std::optional<wire::RowError> refusal;
+            switch (parts[part].kind) {
+            case TransactPart::Kind::Apply:
+                refusal = runApply(parts[part], outcome.counts[part]);
+                break;
+            case TransactPart::Kind::Execute:
+                refusal = runExecute(parts[part], outcome.counts[part]);
+                break;
+            case TransactPart::Kind::Query:
+                runQuery(parts[part], outcome.results[part]);
+                break;
+            }
             if (refusal) {
                 execSql(m_db, "ROLLBACK");
                 refusal->part = part;
                 outcome.rolledBack = true;
                 outcome.errors.append(*refusal);
                 outcome.counts.fill(0);
+                outcome.results = QList<QVariantList>(parts.size());
                 return outcome;
             }
         }
@@ -183,7 +208,7 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
 
 std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &part, qint64 &count)
 {
-    ChangeApplier applier(m_db, loadTableSchema(m_db, part.table));
+    ChangeApplier applier(m_db, m_schema.tableSchema(part.table));
     applier.setHooks(
         [this](const wire::Change &, int) -> std::optional<wire::RowError> {
             step();
@@ -195,6 +220,33 @@ std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &pa
         return outcome.errors.first();
     count = outcome.applied;
     return std::nullopt;
+}
+
+void TransactionRunner::runQuery(const PreparedPart &part, QVariantList &rows)
+{
+    step();
+    sqlite3_stmt *stmt = prepareSingle(m_db, part.sqlText);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
+    if (!sqlite3_stmt_readonly(stmt))
+        throw RequestError(wire::code::Sql,
+                           QStringLiteral("a query part only reads: use an execute part to "
+                                          "change rows"));
+    const QList<wire::Field> fields = describeResult(stmt, part.translation.get());
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        if (rows.size() >= MaxQueryPartRows)
+            throw RequestError(wire::code::Limit,
+                               QStringLiteral("the query returns more than the %1 rows a part "
+                                              "may return")
+                                   .arg(MaxQueryPartRows));
+        QVariantList row;
+        row.reserve(fields.size());
+        for (int column = 0; column < fields.size(); ++column)
+            row.append(toWire(stmt, column, fields[column].type));
+        rows.append(QVariant(row));
+    }
+    if (rc != SQLITE_DONE)
+        throwSqlError(m_db, rc);
 }
 
 std::optional<wire::RowError> TransactionRunner::runExecute(const PreparedPart &part, qint64 &count)

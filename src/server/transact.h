@@ -4,6 +4,7 @@
 // within the request: no lock is ever held while the server waits for a client.
 #pragma once
 
+#include "sql/translator.h"
 #include "wire/protocol.h"
 
 #include <QByteArray>
@@ -14,6 +15,7 @@
 #include <sqlite3.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace server {
@@ -31,16 +33,24 @@ struct PreparedPart
     wire::TransactPart::Kind kind = wire::TransactPart::Kind::Execute;
     QString table;               // Apply
     QList<wire::Change> changes; // Apply
-    QByteArray sqlText;          // Execute: one or more statements
+    QByteArray sqlText;          // Execute: one or more statements; Query: one select
     qint64 expectRows = -1;      // Execute
+    std::shared_ptr<const sql::Translation> translation; // Query: the column types
 };
+
+// Rows one query part may return: it reads a counter or a few rows written by the parts before
+// it, not a report.
+constexpr int MaxQueryPartRows = 1000;
 
 struct TransactOutcome
 {
     bool rolledBack = false;
     QList<wire::RowError> errors; // the refusal that rolled the request back, with its part
     QList<qint64> counts;         // per part: rows stored or changed; zeros when rolled back
+    QList<QVariantList> results;  // per part: a query part's rows; empty when rolled back
 };
+
+class SchemaCache;
 
 class TransactionRunner
 {
@@ -49,7 +59,7 @@ public:
     // script and the commit, and once after the commit.
     using StepHook = std::function<void()>;
 
-    explicit TransactionRunner(sqlite3 *db, StepHook stepHook = {});
+    TransactionRunner(sqlite3 *db, SchemaCache &schema, StepHook stepHook = {});
 
     // The caller holds the database's write lock. A refused row or statement rolls everything
     // back and is reported in the outcome; a failure of the transaction itself (a statement
@@ -61,9 +71,11 @@ private:
     // The rows the part stored or changed, or the refusal.
     std::optional<wire::RowError> runApply(const PreparedPart &part, qint64 &count);
     std::optional<wire::RowError> runExecute(const PreparedPart &part, qint64 &count);
+    void runQuery(const PreparedPart &part, QVariantList &rows);
     void step();
 
     sqlite3 *m_db;
+    SchemaCache &m_schema;
     StepHook m_stepHook;
 };
 

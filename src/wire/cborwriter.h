@@ -50,7 +50,17 @@ public:
         const QByteArray utf8 = text.toUtf8();
         appendTextString(utf8.constData(), utf8.size());
     }
-    void append(QLatin1StringView text) { append(QString(text)); }
+    void append(QLatin1StringView text)
+    {
+        // The protocol's keys are ASCII, which is its own UTF-8.
+        for (const char c : text) {
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                append(QString(text));
+                return;
+            }
+        }
+        appendTextString(text.data(), text.size());
+    }
     void appendByteString(const char *data, qsizetype size)
     {
         head(2, quint64(size));

@@ -285,6 +285,8 @@ TransactResult Client::transact(const QList<TransactPart> &parts)
         result.errors.append(rowErrorFromMap(error.toMap()));
     for (const QVariant &count : reply.value(key::Counts).toList())
         result.counts.append(count.toLongLong());
+    for (const QVariant &rows : reply.value(key::Results).toList())
+        result.results.append(rows.toList());
     return result;
 }
 

@@ -79,6 +79,9 @@ struct TransactResult
     bool rolledBack = false;
     QList<RowError> errors; // with the part (and, for a change log, the row) that refused
     QList<qint64> counts;   // per part: rows stored or changed; zeros when rolled back
+    // Per part: the rows a query part read (each a list of values), empty for other parts and
+    // when rolled back.
+    QList<QVariantList> results;
 };
 
 class Client

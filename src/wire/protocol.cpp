@@ -271,6 +271,35 @@ QVariantMap toMap(const Field &field)
     return map;
 }
 
+void writeFields(CborWriter &writer, const QList<Field> &fields)
+{
+    writer.startArray(quint64(fields.size()));
+    for (const Field &field : fields) {
+        const bool hasTable = !field.table.isEmpty();
+        writer.startMap(hasTable ? 8 : 6);
+        writer.append(key::Name);
+        writer.append(field.name);
+        writer.append(key::Type);
+        writer.append(typeName(field.type));
+        writer.append(key::Size);
+        writer.append(qint64(field.size));
+        if (hasTable) {
+            writer.append(key::Table);
+            writer.append(field.table);
+            writer.append(key::Column);
+            writer.append(field.column);
+        }
+        writer.append(key::Key);
+        writer.append(field.key);
+        writer.append(key::NotNull);
+        writer.append(field.notNull);
+        writer.append(key::ReadOnly);
+        writer.append(field.readOnly);
+        writer.endMap();
+    }
+    writer.endArray();
+}
+
 Field fieldFromMap(const QVariantMap &map)
 {
     Field field;
@@ -349,6 +378,9 @@ QVariantMap toMap(const TransactPart &part)
         for (const Change &change : part.changes)
             changes.append(toMap(change));
         map.insert(key::Changes, changes);
+    } else if (part.kind == TransactPart::Kind::Query) {
+        map.insert(key::Kind, QString(op::Query));
+        map.insert(key::Text, part.text);
     } else {
         map.insert(key::Kind, QString(op::Execute));
         map.insert(key::Text, part.text);

@@ -32,6 +32,7 @@ inline constexpr QLatin1StringView Close{"close"};
 inline constexpr QLatin1StringView Execute{"execute"};
 inline constexpr QLatin1StringView Apply{"apply"};
 inline constexpr QLatin1StringView Transact{"transact"};
+inline constexpr QLatin1StringView Query{"query"}; // a transact part reading rows
 } // namespace op
 
 namespace key {
@@ -71,6 +72,7 @@ inline constexpr QLatin1StringView Parts{"parts"};
 inline constexpr QLatin1StringView Part{"part"};
 inline constexpr QLatin1StringView ExpectRows{"expectRows"};
 inline constexpr QLatin1StringView Counts{"counts"};
+inline constexpr QLatin1StringView Results{"results"};
 // Field definitions
 inline constexpr QLatin1StringView Name{"name"};
 inline constexpr QLatin1StringView Type{"type"};
@@ -144,6 +146,8 @@ struct RowError
 
 QVariantMap toMap(const Field &field);
 Field fieldFromMap(const QVariantMap &map);
+// The list of field maps toMap makes, written straight out: every query's reply carries one.
+void writeFields(CborWriter &writer, const QList<Field> &fields);
 QVariantMap toMap(const Change &change);
 std::optional<Change> changeFromMap(const QVariantMap &map);
 QVariantMap toMap(const RowError &error);
@@ -153,10 +157,11 @@ RowError rowErrorFromMap(const QVariantMap &map);
 // carries them, with the number of rows they must change when expectRows >= 0.
 struct TransactPart
 {
-    enum class Kind { Apply, Execute };
+    enum class Kind { Apply, Execute, Query };
     Kind kind = Kind::Execute;
     QString provider; // Apply
-    QString text;     // Apply: the command text the rows were read with; Execute: the statements
+    QString text;     // Apply: the command text the rows were read with; Execute: the statements;
+                      // Query: the one select
     QList<Change> changes;
     qint64 expectRows = -1;
 };

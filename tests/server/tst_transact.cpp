@@ -37,6 +37,14 @@ TransactPart executePart(const QString &text, qint64 expectRows = -1)
     return part;
 }
 
+TransactPart queryPart(const QString &text)
+{
+    TransactPart part;
+    part.kind = TransactPart::Kind::Query;
+    part.text = text;
+    return part;
+}
+
 QVariantMap line(int id, int header, double quantity)
 {
     return {{QStringLiteral("ID"), id},
@@ -120,6 +128,32 @@ TEST_F(Transact, TwoChangeLogsAndAStatementAreStoredTogether)
     EXPECT_EQ(scalar(*client, QStringLiteral("select sum(SL) from L where HID = 1")).toDouble(), 7);
 }
 
+TEST_F(Transact, TablesMadeAndRemadeByAnotherClientAreSeenAtOnce)
+{
+    // This session looked for the table before it existed, and knew H's old columns.
+    ASSERT_FALSE(client
+                     ->transact({applyPart(QStringLiteral("pH"),
+                                           {inserted(header(1, QStringLiteral("A1")))})})
+                     .rolledBack);
+    EXPECT_THROW(client->transact({applyPart(QStringLiteral("pT2"), {})}), wire::Error);
+    auto other = connect();
+    other->execute(QStringLiteral("create table T2 (ID integer primary key, A int)"));
+    other->execute(QStringLiteral("drop table H"));
+    other->execute(QStringLiteral("create table H (ID integer primary key, DJBH varchar(20), "
+                                  "Extra varchar(10))"));
+    const wire::TransactResult result = client->transact(
+        {applyPart(QStringLiteral("pT2"),
+                   {inserted({{QStringLiteral("ID"), 1}, {QStringLiteral("A"), 5}})}),
+         applyPart(QStringLiteral("pH"),
+                   {inserted({{QStringLiteral("ID"), 2},
+                              {QStringLiteral("DJBH"), QStringLiteral("A2")},
+                              {QStringLiteral("Extra"), QStringLiteral("new")}})})});
+    ASSERT_FALSE(result.rolledBack) << result.errors.value(0).message.toStdString();
+    EXPECT_EQ(scalar(*client, QStringLiteral("select Extra from H where ID = 2")).toString(),
+              QStringLiteral("new"));
+    EXPECT_EQ(scalar(*client, QStringLiteral("select A from T2")).toInt(), 5);
+}
+
 TEST_F(Transact, PartsRunInTheOrderSent)
 {
     // The statement sees the rows the change log before it stored, and the change log after it
@@ -154,6 +188,74 @@ TEST_F(Transact, AUniqueKeyViolationInTheSecondPartStoresNothingAndTheFixedReque
     const wire::TransactResult stored = client->transact(documentParts(1, QStringLiteral("A2"), 1));
     EXPECT_FALSE(stored.rolledBack);
     expectStored(2, 2, 2);
+}
+
+TEST_F(Transact, AQueryPartReadsWhatThePartsBeforeItLeftUnderTheSameLock)
+{
+    // A counter moved and read back in one request: no other client can read the same value.
+    const wire::TransactResult taken = client->transact(
+        {executePart(QStringLiteral("update MaxBillNo set MaxNo = MaxNo + 1 where TableName = "
+                                    "'CG'"),
+                     1),
+         queryPart(QStringLiteral("select MaxNo, TableName from MaxBillNo where TableName = "
+                                  "'CG'")),
+         applyPart(QStringLiteral("pH"), {inserted(header(1, QStringLiteral("A1")))}),
+         queryPart(QStringLiteral("select DJBH from H where ID = 1")),
+         queryPart(QStringLiteral("select DJBH from H where ID = 2"))});
+    ASSERT_FALSE(taken.rolledBack) << taken.errors.value(0).message.toStdString();
+    ASSERT_EQ(taken.results.size(), 5);
+    EXPECT_TRUE(taken.results[0].isEmpty());
+    EXPECT_EQ(taken.results[1],
+              (QVariantList{QVariant(QVariantList{qint64(2), QStringLiteral("CG")})}));
+    EXPECT_TRUE(taken.results[2].isEmpty());
+    EXPECT_EQ(taken.results[3], (QVariantList{QVariant(QVariantList{QStringLiteral("A1")})}));
+    EXPECT_TRUE(taken.results[4].isEmpty()); // no row
+    EXPECT_EQ(taken.counts, (QList<qint64>{1, 0, 1, 0, 0}));
+    expectStored(1, 0, 2);
+
+    // Rolled back by a later part: what was read is not reported, nothing is stored.
+    const wire::TransactResult refused = client->transact(
+        {executePart(QStringLiteral("update MaxBillNo set MaxNo = MaxNo + 1"), 1),
+         queryPart(QStringLiteral("select MaxNo from MaxBillNo")),
+         applyPart(QStringLiteral("pH"), {inserted(header(2, QStringLiteral("A1")))})});
+    EXPECT_TRUE(refused.rolledBack);
+    EXPECT_EQ(refused.errors.value(0).part, 2);
+    EXPECT_EQ(refused.results, QList<QVariantList>(3));
+    expectStored(1, 0, 2);
+}
+
+TEST_F(Transact, AQueryPartThatWritesOrReadsTooMuchFailsTheRequest)
+{
+    struct Case
+    {
+        const char *name;
+        QString text;
+        const char *code;
+    };
+    // Eleven lines stored by the part before: three of them joined give 1331 rows.
+    QStringList inserts;
+    for (int i = 1; i <= 11; ++i)
+        inserts << QStringLiteral("insert into L (ID, HID, SL) values (%1, 7, 1)").arg(i);
+    const Case cases[] = {
+        {"a query that changes rows", QStringLiteral("delete from L"), "sql"},
+        {"two statements", QStringLiteral("select 1; select 2"), "sql"},
+        {"more rows than a part may return", QStringLiteral("select a.ID from L a, L b, L c"),
+         "limit"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            client->transact(
+                {applyPart(QStringLiteral("pH"), {inserted(header(7, QStringLiteral("Q7")))}),
+                 executePart(inserts.join(QLatin1Char(';'))), queryPart(c.text)});
+            ADD_FAILURE() << "the request was accepted";
+        } catch (const wire::Error &e) {
+            EXPECT_EQ(e.code(), QString::fromLatin1(c.code)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("part 2: ")))
+                << e.message().toStdString();
+        }
+        expectStored(0, 0, 1);
+    }
 }
 
 TEST_F(Transact, AStatementChangingOtherThanTheExpectedRowsRollsBackEverything)
@@ -393,6 +495,8 @@ TEST_F(Transact, MalformedRequestsAreAnsweredWithErrorsWhileOthersAreServed)
          "protocol"},
         {"a statement part without text", QCborArray{validApply(), rawPart({{kind, execute}})},
          "protocol"},
+        {"a query part without text",
+         QCborArray{validApply(), rawPart({{kind, QStringLiteral("query")}})}, "protocol"},
         {"a text that is no text",
          QCborArray{validApply(), rawPart({{kind, execute}, {text, 3.5}})}, "protocol"},
         {"a negative expectRows",

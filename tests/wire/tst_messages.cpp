@@ -175,6 +175,34 @@ TEST(Messages, ChangesFieldsAndRowErrorsSurviveTheirMaps)
     EXPECT_EQ(errorBack.current.value(QStringLiteral("PM")), QVariant(QStringLiteral("他的")));
 }
 
+TEST(Messages, FieldsWrittenStraightOutDecodeAsTheirMaps)
+{
+    Field keyed;
+    keyed.name = QStringLiteral("BH");
+    keyed.type = ValueType::Text;
+    keyed.size = 20;
+    keyed.table = QStringLiteral("HP");
+    keyed.column = QStringLiteral("BH");
+    keyed.key = true;
+    keyed.notNull = true;
+    Field computed;
+    computed.name = QStringLiteral("金额");
+    computed.type = ValueType::Float;
+    computed.readOnly = true;
+    const QList<Field> fields{keyed, computed};
+
+    FrameBuilder builder;
+    builder.addKey(key::Fields);
+    writeFields(builder.writer(), fields);
+    Message message;
+    QString error;
+    ASSERT_TRUE(decodeMessage(payloadOf(builder), message, &error)) << error.toStdString();
+    QVariantList expected;
+    for (const Field &field : fields)
+        expected.append(toMap(field));
+    EXPECT_EQ(message.value(key::Fields).toList(), expected);
+}
+
 TEST(Messages, RefusalsOfATransactNameTheirPartAndRowWhenTheyHaveOne)
 {
     RowError row{2, ChangeKind::Insert, QString(code::Unique), QStringLiteral("duplicate"), {}, 1};

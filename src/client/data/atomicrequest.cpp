@@ -44,6 +44,15 @@ TAtomicRequest &TAtomicRequest::Execute(const QString &sql, int expectedRows)
     return *this;
 }
 
+TAtomicRequest &TAtomicRequest::Query(const QString &sql)
+{
+    Part part;
+    part.sql = sql;
+    part.query = true;
+    m_parts.append(part);
+    return *this;
+}
+
 TCustomRemoteServer *TAtomicRequest::checkedServer() const
 {
     TCustomRemoteServer *server = m_server;
@@ -101,6 +110,9 @@ TAtomicResult TAtomicRequest::Send()
             part.ProviderName = dataSet->ProviderName();
             part.CommandText = dataSet->CommandText();
             part.Delta = tickets[i].Delta();
+        } else if (m_parts[i].query) {
+            part.Kind = TRequestPart::rpQuery;
+            part.CommandText = m_parts[i].sql;
         } else {
             part.Kind = TRequestPart::rpExecute;
             part.CommandText = m_parts[i].sql;
@@ -112,6 +124,7 @@ TAtomicResult TAtomicRequest::Send()
 
     TAtomicResult result;
     result.RowsAffected = QList<qint64>(m_parts.size(), 0);
+    result.Rows = QList<QVariantList>(m_parts.size());
     if (parts.isEmpty())
         return result;
 
@@ -156,6 +169,8 @@ TAtomicResult TAtomicRequest::Send()
 
     for (int k = 0; k < partOf.size() && k < stored.RowsAffected.size(); ++k)
         result.RowsAffected[partOf[k]] = stored.RowsAffected[k];
+    for (int k = 0; k < partOf.size() && k < stored.Rows.size(); ++k)
+        result.Rows[partOf[k]] = stored.Rows[k];
     // Everything is stored: every log is merged, even when a handler of another raises.
     std::exception_ptr handlerError;
     for (int k = 0; k < partOf.size(); ++k) {

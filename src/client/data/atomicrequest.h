@@ -48,6 +48,7 @@ struct TAtomicResult
     bool OutcomeUnknown = false;
 
     QList<qint64> RowsAffected; // per part, once stored: rows stored or changed
+    QList<QVariantList> Rows;   // per part, once stored: a Query part's rows, each a QVariantList
 
     // "part 2 (Cgshzb), row 1: duplicate key ... [unique]", for logs and messages.
     QString Text() const;
@@ -66,6 +67,9 @@ public:
     // expectedRows >= 0 the request is refused, code "conflict", unless they change exactly that
     // many rows together.
     TAtomicRequest &Execute(const QString &sql, int expectedRows = -1);
+    // Adds one select that reads, inside the transaction, what the parts before it left (at
+    // most 1000 rows); its rows come back in the result's Rows.
+    TAtomicRequest &Query(const QString &sql);
 
     int PartCount() const { return int(m_parts.size()); }
 
@@ -81,6 +85,7 @@ private:
         TClientDataSet *dataSet = nullptr; // null for statements
         QString sql;
         int expectedRows = -1;
+        bool query = false;
     };
 
     TCustomRemoteServer *checkedServer() const;

@@ -101,10 +101,11 @@ struct TApplyResult
 // change log, or statements that, when ExpectedRows >= 0, must change exactly that many rows.
 struct TRequestPart
 {
-    enum TKind { rpApply, rpExecute };
+    enum TKind { rpApply, rpExecute, rpQuery };
     TKind Kind = rpExecute;
     QString ProviderName; // rpApply
-    QString CommandText;  // rpApply: the text the rows were read with; rpExecute: the statements
+    QString CommandText;  // rpApply: the text the rows were read with; rpExecute: the
+                          // statements; rpQuery: the select
     TDelta Delta;         // rpApply
     int ExpectedRows = -1;
 };
@@ -121,6 +122,7 @@ struct TRequestResult
     bool RolledBack = false;    // a part refused: nothing was stored
     QList<TPartError> Errors;   // the refusal
     QList<qint64> RowsAffected; // per part, when stored
+    QList<QVariantList> Rows;   // per part: an rpQuery part's rows, each a QVariantList
 };
 
 // The remote side of datasets. Every call blocks until the answer is in and raises

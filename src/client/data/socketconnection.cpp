@@ -617,6 +617,8 @@ TRequestResult TSocketConnection::ApplyParts(const QList<TRequestPart> &parts)
             wirePart.kind = wire::TransactPart::Kind::Apply;
             wirePart.provider = part.ProviderName;
             wirePart.changes = WireChanges(part.Delta);
+        } else if (part.Kind == TRequestPart::rpQuery) {
+            wirePart.kind = wire::TransactPart::Kind::Query;
         } else {
             wirePart.kind = wire::TransactPart::Kind::Execute;
             wirePart.expectRows = part.ExpectedRows;
@@ -633,6 +635,7 @@ TRequestResult TSocketConnection::ApplyParts(const QList<TRequestPart> &parts)
     TRequestResult result;
     result.RolledBack = stored.rolledBack;
     result.RowsAffected = stored.counts;
+    result.Rows = stored.results;
     for (const wire::RowError &error : std::as_const(stored.errors)) {
         TPartError refused;
         refused.Part = error.part;
