@@ -196,19 +196,29 @@ TDrawnBillNo DrawBillNo(const QString &prefix, QDate date)
 
 QString GetNewBillNo(const QString &prefix, QDate date)
 {
-    // Each round loses only to a clerk who took the number read; a few rounds end it.
-    for (int round = 0; round < 50; ++round) {
-        const TDrawnBillNo drawn = DrawBillNo(prefix, date);
-        TAtomicRequest request;
-        request.Execute(drawn.CounterSql, 1);
-        const TAtomicResult result = request.Send();
-        if (result.Ok)
-            return drawn.BillNo;
-        if (result.ErrorCode != QLatin1String("conflict") &&
-            result.ErrorCode != QLatin1String("unique"))
-            throw EDatabaseError(result.Message);
-    }
-    throw EDatabaseError(QStringLiteral("the document counter stays busy; try again"));
+    const QString yearMonth = date.toString(QStringLiteral("yyyyMM"));
+    const QString key = QuotedStr(prefix + yearMonth);
+    TAtomicRequest request;
+    // A new month's row starts at 1 and the first number taken leaves it at 2, as a drawn one
+    // does; a counter below 1 gives 1 too.
+    request.Execute(QStringLiteral("insert into MaxBillNo(TableName,MaxNo) select ") + key +
+                    QStringLiteral(", 1 where not exists (select 1 from MaxBillNo where "
+                                   "TableName = ") +
+                    key + QLatin1Char(')'));
+    request.Execute(QStringLiteral("update MaxBillNo set MaxNo = (case when MaxNo < 1 then 1 "
+                                   "else MaxNo end) + 1 where TableName = ") +
+                        key,
+                    1);
+    request.Query(QStringLiteral("select MaxNo from MaxBillNo where TableName = ") + key);
+    const TAtomicResult result = request.Send();
+    if (!result.Ok)
+        throw EDatabaseError(result.Message);
+    const QVariantList row = result.Rows.value(2).value(0).toList();
+    const qint64 sequence = row.value(0).toLongLong() - 1;
+    if (row.isEmpty() || sequence < 1)
+        throw EDatabaseError(QStringLiteral("the document counter %1 could not be read back")
+                                 .arg(prefix + yearMonth));
+    return prefix + yearMonth + QStringLiteral("%1").arg(sequence, 4, 10, QLatin1Char('0'));
 }
 
 qint64 BillNoToID(const QString &billNo)

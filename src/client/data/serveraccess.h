@@ -83,8 +83,10 @@ struct TDrawnBillNo
 };
 TDrawnBillNo DrawBillNo(const QString &prefix, QDate date);
 
-// The next document number, the counter moved on at once (drawn again while other clerks
-// take the numbers read); EDatabaseError when the counter cannot be moved.
+// The next document number, taken for good in one request: the counter moves on under that
+// request's own lock and the number is read back in it, so no other clerk can take it too
+// (a number taken and then not stored leaves a gap). EDatabaseError when the counter cannot
+// be moved.
 QString GetNewBillNo(const QString &prefix, QDate date);
 // The header key of a document number: the number's text from its first digit on, as an
 // integer ("CS2024030007" gives 2024030007); 0 when it holds no digits.

@@ -268,10 +268,14 @@ protected:
     // Draws a number for the header (edited, not posted) and gives the counter's
     // compare-and-set statement that goes with the document.
     QString TakeNewBillNo();
+    // Puts the number and its key into the header, left in edit.
+    void setBillNo(const QString &billNo);
     // Stores lines and header, with the counter statement when the number was drawn late;
-    // a number taken meanwhile is drawn again. False after telling the user why.
+    // when another clerk took that number meanwhile, the next one is taken for good and the
+    // store tried again. False after telling the user why.
     virtual bool StoreDocument(QString counterSql);
-    static constexpr int MaxNumberRounds = 200;
+    // Numbers stored without the counter knowing them are passed over at most this often.
+    static constexpr int MaxNumberRounds = 50;
 
     const TDocumentKind &Kind() const;
     // The server's clock, read once per form.
@@ -363,4 +367,8 @@ private:
     qint64 m_serverClockOffset = 0;
     bool m_serverClockKnown = false;
     int m_numberRetries = 0;
+    // Saves left that take their late number for good up front: after losing the race for a
+    // number, the next ones would most likely lose again while the other clerks keep saving.
+    int m_contendedSaves = 0;
+    static constexpr int ContendedSaves = 8;
 };

@@ -16,8 +16,6 @@
 #include "client/widgets/dblookupcombo.h"
 
 #include <QHash>
-#include <QRandomGenerator>
-#include <QThread>
 
 namespace {
 
@@ -367,7 +365,13 @@ void TfrmComDj::aSaveExecute()
         const bool lateNumber = number && number->AsString() == QStringLiteral("新单");
         QString counterSql;
         if (lateNumber) {
-            counterSql = TakeNewBillNo();
+            if (m_contendedSaves > 0) {
+                --m_contendedSaves;
+                setBillNo(GetNewBillNo(GetBillPrefix(),
+                                       m_zb->FieldByName(QStringLiteral("RQ"))->AsDate()));
+            } else {
+                counterSql = TakeNewBillNo();
+            }
             m_zb->Post();
         }
         MxBeforeApplyUpdates();
@@ -398,11 +402,16 @@ QString TfrmComDj::TakeNewBillNo()
 {
     const TDrawnBillNo drawn =
         DrawBillNo(GetBillPrefix(), m_zb->FieldByName(QStringLiteral("RQ"))->AsDate());
-    m_zb->Edit();
-    m_zb->FieldByName(QStringLiteral("DJBH"))->SetAsString(drawn.BillNo);
-    if (TField *id = m_zb->FindField(QStringLiteral("ID")))
-        id->SetAsLargeInt(BillNoToID(drawn.BillNo));
+    setBillNo(drawn.BillNo);
     return drawn.CounterSql;
+}
+
+void TfrmComDj::setBillNo(const QString &billNo)
+{
+    m_zb->Edit();
+    m_zb->FieldByName(QStringLiteral("DJBH"))->SetAsString(billNo);
+    if (TField *id = m_zb->FindField(QStringLiteral("ID")))
+        id->SetAsLargeInt(BillNoToID(billNo));
 }
 
 bool TfrmComDj::StoreDocument(QString counterSql)
@@ -425,13 +434,15 @@ bool TfrmComDj::StoreDocument(QString counterSql)
             result.DataSet == m_zb && result.ErrorCode == QLatin1String("unique");
         if ((counterRefused || numberTaken) && round < MaxNumberRounds) {
             ++m_numberRetries;
-            // Clerks who keep meeting each other spread out a little.
-            QThread::msleep(QRandomGenerator::global()->bounded(1 + qMin(round, 20)));
-            // A number stored without the counter knowing it: move the counter past it.
-            if (numberTaken)
-                GetNewBillNo(GetBillPrefix(), m_zb->FieldByName(QStringLiteral("RQ"))->AsDate());
-            counterSql = TakeNewBillNo();
+            if (counterRefused)
+                m_contendedSaves = ContendedSaves;
+            // Racing the other clerks for the next number read would lose again under load:
+            // the number is taken for good instead, and the request goes without the counter.
+            // A number stored without the counter knowing it is passed over the same way.
+            setBillNo(
+                GetNewBillNo(GetBillPrefix(), m_zb->FieldByName(QStringLiteral("RQ"))->AsDate()));
             m_zb->Post();
+            counterSql.clear();
             MxBeforeApplyUpdates();
             continue;
         }

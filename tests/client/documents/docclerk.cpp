@@ -1,9 +1,10 @@
 // A clerk at a workstation of their own: enters purchase receipts through the real form
 // against a running vzserver, saves each (and audits it when asked), and prints every number
 // it was given, then "retries N" for the numbers it had to draw again. Tests and benchmarks
-// run twenty of them at once.
+// run twenty of them at once. With --wait it says "ready" once its form is open and starts
+// entering at the first line on its input, so that twenty start together.
 //
-//   docclerk ADDRESS DOCUMENTS LINES [--audit] [--late-numbers]
+//   docclerk ADDRESS DOCUMENTS LINES [--audit] [--late-numbers] [--wait]
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
@@ -44,9 +45,11 @@ int main(int argc, char *argv[])
     const int lineCount = std::atoi(argv[3]);
     bool audit = false;
     bool late = false;
+    bool wait = false;
     for (int i = 4; i < argc; ++i) {
         audit |= std::strcmp(argv[i], "--audit") == 0;
         late |= std::strcmp(argv[i], "--late-numbers") == 0;
+        wait |= std::strcmp(argv[i], "--wait") == 0;
     }
 
     TData data;
@@ -77,6 +80,13 @@ int main(int argc, char *argv[])
     form->FOpenMode = QStringLiteral("A");
     form->show();
     QApplication::processEvents();
+    if (wait) {
+        std::printf("ready\n");
+        std::fflush(stdout);
+        char go[16];
+        if (!std::fgets(go, sizeof go, stdin))
+            return 1;
+    }
     int failures = 0;
     for (int document = 0; document < documents; ++document) {
         if (document > 0)
@@ -110,6 +120,7 @@ int main(int argc, char *argv[])
         }
     }
     std::printf("retries %d\n", form->NumberRetries());
+    std::fprintf(stderr, "requests %d\n", data.cn().RequestCount());
     for (const TMessageRequest &request : boxes.Requests())
         std::fprintf(stderr, "docclerk: message \"%s\"\n", qPrintable(request.Text));
     {
