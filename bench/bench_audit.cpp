@@ -4,6 +4,7 @@
 // trips each takes (one: the status change and the ledger rows go together).
 //
 //   bench_audit [--runs N]
+#include "benchclient.h"
 #include "benchutil.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
@@ -26,35 +27,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::msSince;
+using bench::percentile;
 
 constexpr double TargetMs = 100;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size())));
-    return values[index];
-}
-
-void storeReceipt(const std::string &file, int id, int lines)
-{
-    sql::Database db(file, sql::Database::Mode::ReadWrite);
-    db.exec("BEGIN");
-    db.exec("INSERT INTO CGSHZB (ID, DJBH, RQ, GYSID, CKID, FPLX, CGLX, NZK, CZY, YWY) VALUES (" +
-            std::to_string(id) + ", 'CS" + std::to_string(id) +
-            "', '2026-01-05', 1, 1, 3, 1, 1, 'SYS', 'SYS')");
-    db.exec("INSERT INTO CGSH (ZBID, HH, DJBH, RQ, CKID, HPID, SL, DJ, NZK, NSL, RECID) SELECT " +
-            std::to_string(id) + ", ID, 'CS" + std::to_string(id) +
-            "', '2026-01-05', 1, ID, 1 + ID % 7, JJ, 1, 17, 'R' || ID FROM HP WHERE ID <= " +
-            std::to_string(lines));
-    db.exec("COMMIT");
-}
 
 int QueryValueCount(int id)
 {
@@ -135,33 +112,20 @@ int main(int argc, char *argv[])
     vztest::ServerProcess server;
     std::printf("building the scale-1 account set...\n");
     std::fflush(stdout);
-    QString output;
-    if (server.runTool({QStringLiteral("--create-account"), QStringLiteral("001"),
-                        QStringLiteral("--demo-scale"), QStringLiteral("1")},
-                       &output) != 0) {
-        std::fprintf(stderr, "bench_audit: %s\n", qPrintable(output));
+    if (!bench::createScaleOneAccountSet(server, QStringLiteral("001"), "bench_audit"))
         return 1;
-    }
     const std::string file =
         QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString();
-    storeReceipt(file, 990500, 500);
-    storeReceipt(file, 990005, 5);
+    bench::storeReceipt(file, 990500, 500);
+    bench::storeReceipt(file, 990005, 5);
     if (!server.start()) {
         std::fprintf(stderr, "bench_audit: %s\n", qPrintable(server.error()));
         return 1;
     }
     TData data;
-    data.cn().SetHost(server.address());
-    QString account = QStringLiteral("001");
-    if (data.cn().AppServer().ConnectAct(0, account)) {
-        std::fprintf(stderr, "bench_audit: account set refused\n");
+    if (!bench::connectAsAdministrator(data, server.address(), QStringLiteral("001"),
+                                       "bench_audit"))
         return 1;
-    }
-    SessionInfo().DatabaseKind = 0;
-    FuncRight() = TSystemFunctionRight();
-    FuncRight().SetDataSets(&data.Tmp(), &data.Tmpf(), &data.Tmpl());
-    FuncRight().UserCode = QStringLiteral("SYS");
-    FuncRight().UserName = QStringLiteral("系统管理员");
     FuncRight().AuditNum = 1;
     TMessageBoxScript noBoxes;
 

@@ -15,7 +15,6 @@
 #include <QByteArray>
 #include <QString>
 
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>

@@ -27,35 +27,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::msSince;
+using bench::percentile;
 
 constexpr double TargetMs = 200;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size())));
-    return values[index];
-}
-
-// A receipt of the given number of lines over the set's goods, stored directly.
-void storeReceipt(const std::string &file, int id, int lines)
-{
-    sql::Database db(file, sql::Database::Mode::ReadWrite);
-    db.exec("BEGIN");
-    db.exec("INSERT INTO CGSHZB (ID, DJBH, RQ, GYSID, CKID, FPLX, CGLX, NZK, CZY) VALUES (" +
-            std::to_string(id) + ", 'CS" + std::to_string(id) +
-            "', '2026-01-05', 1, 1, 3, 1, 1, 'SYS')");
-    db.exec(
-        "INSERT INTO CGSH (ZBID, HH, HPID, SL, DJ, NZK, NSL, RECID) SELECT " + std::to_string(id) +
-        ", ID, ID, 1 + ID % 7, JJ, 1, 17, 'R' || ID FROM HP WHERE ID <= " + std::to_string(lines));
-    db.exec("COMMIT");
-}
 
 struct Opening
 {
@@ -109,8 +85,8 @@ int main(int argc, char *argv[])
         return 1;
     const std::string file =
         QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString();
-    storeReceipt(file, 990500, 500);
-    storeReceipt(file, 990005, 5);
+    bench::storeReceipt(file, 990500, 500);
+    bench::storeReceipt(file, 990005, 5);
     if (!server.start()) {
         std::fprintf(stderr, "bench_document: %s\n", qPrintable(server.error()));
         return 1;

@@ -16,7 +16,6 @@
 #include <QCoreApplication>
 #include <QDir>
 
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

@@ -6,6 +6,7 @@
 #include "client/data/centraldata.h"
 #include "client/data/socketconnection.h"
 #include "client/forms/globalobj.h"
+#include "sql/database.h"
 #include "support/serverprocess.h"
 
 #include <cstdio>
@@ -23,6 +24,22 @@ inline bool createScaleOneAccountSet(const vztest::ServerProcess &server, const 
         return true;
     std::fprintf(stderr, "%s: %s\n", benchmark, qPrintable(output));
     return false;
+}
+
+// Stores a purchase receipt CS<id> of the given number of lines over the set's first goods
+// straight into the account set's file, its lines linked to the header as a save links them.
+inline void storeReceipt(const std::string &file, int id, int lines)
+{
+    sql::Database db(file, sql::Database::Mode::ReadWrite);
+    db.exec("BEGIN");
+    db.exec("INSERT INTO CGSHZB (ID, DJBH, RQ, GYSID, CKID, FPLX, CGLX, NZK, CZY, YWY) VALUES (" +
+            std::to_string(id) + ", 'CS" + std::to_string(id) +
+            "', '2026-01-05', 1, 1, 3, 1, 1, 'SYS', 'SYS')");
+    db.exec("INSERT INTO CGSH (ZBID, HH, DJBH, RQ, CKID, HPID, SL, DJ, NZK, NSL, RECID) SELECT " +
+            std::to_string(id) + ", ID, 'CS" + std::to_string(id) +
+            "', '2026-01-05', 1, ID, 1 + ID % 7, JJ, 1, 17, 'R' || ID FROM HP WHERE ID <= " +
+            std::to_string(lines));
+    db.exec("COMMIT");
 }
 
 // Connects the module to the account set and makes SYS the user, as a login would; false

@@ -11,6 +11,21 @@
 
 namespace bench {
 
+using Clock = std::chrono::steady_clock;
+
+inline double msSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The value below which the fraction p of the values lie.
+inline double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(p * double(values.size())));
+    return values[index];
+}
+
 // Median wall time of fn over the given repetitions, in milliseconds.
 inline double medianMs(const std::function<void()> &fn, int repetitions = 5)
 {

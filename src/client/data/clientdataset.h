@@ -415,6 +415,19 @@ public:
     void DisableControls();
     void EnableControls(); // the last one sends deDataSetChange
     bool ControlsDisabled() const;
+    // Runs body with the controls disabled, enabling them again however it ends.
+    template<class Body>
+    void WithControlsDisabled(Body &&body)
+    {
+        DisableControls();
+        try {
+            body();
+        } catch (...) {
+            EnableControls();
+            throw;
+        }
+        EnableControls();
+    }
 
     // Random access for views: rows are the visible records in order, the record being
     // inserted included. Reading moves nothing and fires nothing.

@@ -268,6 +268,9 @@ protected:
     // Draws a number for the header (edited, not posted) and gives the counter's
     // compare-and-set statement that goes with the document.
     QString TakeNewBillNo();
+    // Visits every line as the current record, the grid unaware, and comes back to the line
+    // it started on.
+    void ForEveryLine(const std::function<void()> &visit);
     // Puts the number and its key into the header, left in edit.
     void setBillNo(const QString &billNo);
     // Stores lines and header, with the counter statement when the number was drawn late;

@@ -138,29 +138,31 @@ void TfrmComDj::MxBeforeApplyUpdates()
     }
     if (links.empty())
         return;
-    const TBookmark here = m_mx->GetBookmark();
-    m_mx->DisableControls();
-    try {
-        for (m_mx->First(); !m_mx->Eof(); m_mx->Next()) {
-            bool changed = false;
-            for (const Link &link : links) {
-                if (link.line->Value() != link.header->Value()) {
-                    if (!changed)
-                        m_mx->Edit();
-                    link.line->SetValue(link.header->Value());
-                    changed = true;
-                }
+    ForEveryLine([&] {
+        bool changed = false;
+        for (const Link &link : links) {
+            if (link.line->Value() != link.header->Value()) {
+                if (!changed)
+                    m_mx->Edit();
+                link.line->SetValue(link.header->Value());
+                changed = true;
             }
-            if (changed)
-                m_mx->Post();
         }
-    } catch (...) {
-        m_mx->EnableControls();
-        throw;
-    }
-    if (m_mx->BookmarkValid(here))
-        m_mx->GotoBookmark(here);
-    m_mx->EnableControls();
+        if (changed)
+            m_mx->Post();
+    });
+}
+
+void TfrmComDj::ForEveryLine(const std::function<void()> &visit)
+{
+    m_mx->CheckBrowseMode();
+    const TBookmark here = m_mx->GetBookmark();
+    m_mx->WithControlsDisabled([&] {
+        for (m_mx->First(); !m_mx->Eof(); m_mx->Next())
+            visit();
+        if (m_mx->BookmarkValid(here))
+            m_mx->GotoBookmark(here);
+    });
 }
 
 void TfrmComDj::StoreAsDisplayed(TClientDataSet &dataSet)
@@ -190,24 +192,13 @@ void TfrmComDj::SetEveryLine(const QString &fieldName, const QVariant &value)
     TField *field = m_mx->FindField(fieldName);
     if (!field || !m_mx->Active())
         return;
-    m_mx->CheckBrowseMode();
-    const TBookmark here = m_mx->GetBookmark();
-    m_mx->DisableControls();
-    try {
-        for (m_mx->First(); !m_mx->Eof(); m_mx->Next()) {
-            if (field->Value() == value)
-                continue;
-            m_mx->Edit();
-            field->SetValue(value);
-            m_mx->Post();
-        }
-    } catch (...) {
-        m_mx->EnableControls();
-        throw;
-    }
-    if (m_mx->BookmarkValid(here))
-        m_mx->GotoBookmark(here);
-    m_mx->EnableControls();
+    ForEveryLine([&] {
+        if (field->Value() == value)
+            return;
+        m_mx->Edit();
+        field->SetValue(value);
+        m_mx->Post();
+    });
 }
 
 void TfrmComDj::ZbBeforePost(TClientDataSet &DataSet)
@@ -299,42 +290,31 @@ void TfrmComDj::CostIssueLines()
     if (number == QStringLiteral("新单"))
         number.clear();
     const int dialect = SessionInfo().DatabaseKind;
-    m_mx->CheckBrowseMode();
-    const TBookmark here = m_mx->GetBookmark();
-    m_mx->DisableControls();
-    try {
-        for (m_mx->First(); !m_mx->Eof(); m_mx->Next()) {
-            if (kind->AsInteger() != 2)
-                continue;
-            const qint64 id = goods->AsLargeInt();
-            const double issued =
-                QueryValue(lines::IssuedBeforeSql(dialect, id, date->AsDate(), warehouse, number))
-                    .toDouble();
-            QList<lines::TReceipt> receipts;
-            TTmpDataSet rows;
-            rows->SetCommandText(lines::ReceiptsSql(dialect, id, date->AsDate(), warehouse));
-            rows->Open();
-            for (rows->First(); !rows->Eof(); rows->Next())
-                receipts.append({rows->Fields(0)->AsFloat(), rows->Fields(1)->AsFloat()});
-            rows->Close();
-            const double cost = receipts.isEmpty()
-                                    ? QueryValue(QStringLiteral("select JJ from hp where ID=") +
-                                                 QString::number(id))
-                                          .toDouble()
-                                    : lines::FifoUnitCost(receipts, issued, quantity->AsFloat());
-            if (RoundTo(cost, 2) != price->AsFloat()) {
-                m_mx->Edit();
-                price->SetAsFloat(RoundTo(cost, 2));
-                m_mx->Post();
-            }
+    ForEveryLine([&] {
+        if (kind->AsInteger() != 2)
+            return;
+        const qint64 id = goods->AsLargeInt();
+        const double issued =
+            QueryValue(lines::IssuedBeforeSql(dialect, id, date->AsDate(), warehouse, number))
+                .toDouble();
+        QList<lines::TReceipt> receipts;
+        TTmpDataSet rows;
+        rows->SetCommandText(lines::ReceiptsSql(dialect, id, date->AsDate(), warehouse));
+        rows->Open();
+        for (rows->First(); !rows->Eof(); rows->Next())
+            receipts.append({rows->Fields(0)->AsFloat(), rows->Fields(1)->AsFloat()});
+        rows->Close();
+        const double cost =
+            receipts.isEmpty()
+                ? QueryValue(QStringLiteral("select JJ from hp where ID=") + QString::number(id))
+                      .toDouble()
+                : lines::FifoUnitCost(receipts, issued, quantity->AsFloat());
+        if (RoundTo(cost, 2) != price->AsFloat()) {
+            m_mx->Edit();
+            price->SetAsFloat(RoundTo(cost, 2));
+            m_mx->Post();
         }
-    } catch (...) {
-        m_mx->EnableControls();
-        throw;
-    }
-    if (m_mx->BookmarkValid(here))
-        m_mx->GotoBookmark(here);
-    m_mx->EnableControls();
+    });
 }
 
 void TfrmComDj::aSaveExecute()
