@@ -191,10 +191,7 @@ OpenResult Client::open(const QString &provider, const QString &commandText, int
     builder.add(key::Packet, packetSize);
     Message reply = request(builder, sink);
     OpenResult result;
-    const QVariantList fields = reply.value(key::Fields).toList();
-    result.fields.reserve(fields.size());
-    for (const QVariant &field : fields)
-        result.fields.append(fieldFromMap(field.toMap()));
+    result.fields = std::move(reply.fields);
     result.rows = std::move(reply.rows);
     result.cursor = reply.value(key::Cursor).toLongLong();
     if (reply.has(key::RowsAffected))

@@ -232,6 +232,63 @@ bool readRows(QCborStreamReader &reader, RowSink &sink, DecodeLimits &limits, QS
     return true;
 }
 
+// Reads an array of field maps into fields: every query's reply carries one, and a map per
+// field costs more than the rows of a small result.
+bool readFields(QCborStreamReader &reader, QList<Field> &fields, DecodeLimits &limits,
+                QString *error)
+{
+    if (!reader.isArray()) {
+        *error = QStringLiteral("\"fields\" is not an array");
+        return false;
+    }
+    reader.enterContainer();
+    while (reader.hasNext() && !readFailed(reader, error)) {
+        if (!reader.isMap()) {
+            *error = QStringLiteral("a field is not a map");
+            return false;
+        }
+        if (!limits.charge(8 * DecodeLimits::ValueCost, error))
+            return false;
+        Field field;
+        reader.enterContainer();
+        while (reader.hasNext() && !readFailed(reader, error)) {
+            const QString name = readValue(reader, error, limits).toString();
+            if (readFailed(reader, error) || !reader.hasNext()) {
+                if (error->isEmpty())
+                    *error = QStringLiteral("a field's key has no value");
+                return false;
+            }
+            const QVariant value = readValue(reader, error, limits);
+            if (!error->isEmpty())
+                return false;
+            if (name == key::Name)
+                field.name = value.toString();
+            else if (name == key::Type)
+                field.type = typeFromName(value.toString());
+            else if (name == key::Size)
+                field.size = value.toInt();
+            else if (name == key::Table)
+                field.table = value.toString();
+            else if (name == key::Column)
+                field.column = value.toString();
+            else if (name == key::Key)
+                field.key = value.toBool();
+            else if (name == key::NotNull)
+                field.notNull = value.toBool();
+            else if (name == key::ReadOnly)
+                field.readOnly = value.toBool();
+        }
+        if (readFailed(reader, error))
+            return false;
+        reader.leaveContainer();
+        fields.append(std::move(field));
+    }
+    if (readFailed(reader, error))
+        return false;
+    reader.leaveContainer();
+    return true;
+}
+
 } // namespace
 
 QString changeKindName(ChangeKind kind)
@@ -413,6 +470,9 @@ bool decodeMessage(const QByteArray &payload, Message &message, QString *error, 
             break;
         if (name == key::Rows) {
             if (!readRows(reader, rowSink ? *rowSink : rows, bounds, &problem))
+                break;
+        } else if (name == key::Fields) {
+            if (!readFields(reader, message.fields, bounds, &problem))
                 break;
         } else {
             message.values.insert(name, readValue(reader, &problem, bounds));

@@ -238,6 +238,7 @@ struct Message
 {
     QVariantMap values;
     QList<Row> rows;
+    QList<Field> fields; // a reply's field definitions, read without a map per field
 
     QVariant value(QLatin1StringView name) const { return values.value(name); }
     bool has(QLatin1StringView name) const { return values.contains(name); }
@@ -245,7 +246,8 @@ struct Message
 
 // Decodes a frame's payload; false with *error when it is not one well-formed CBOR map, or
 // when it passes the limits given (limits->exceeded tells). Rows go to rowSink when one is
-// given, into message.rows otherwise. Without limits, values nest at most 16 deep.
+// given, into message.rows otherwise; field definitions into message.fields. Without limits,
+// values nest at most 16 deep.
 bool decodeMessage(const QByteArray &payload, Message &message, QString *error,
                    RowSink *rowSink = nullptr, DecodeLimits *limits = nullptr);
 
