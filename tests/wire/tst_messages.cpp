@@ -257,15 +257,19 @@ TEST(Messages, MalformedPayloadsAreRefused)
     Message message;
     QString error;
     const QByteArray cases[] = {
-        QByteArray(),                                            // nothing
-        QByteArray::fromHex("81 01"),                            // an array, not a map
-        QByteArray::fromHex("a1 01 02"),                         // a key that is no text
-        QByteArray::fromHex("a1 61 61"),                         // a key without its value
-        QByteArray::fromHex("a1 61 61 7a ffffffff"),             // a text announcing 4 GiB
-        QByteArray::fromHex("a1 61 61 9b ffffffffffffffff"),     // an array announcing 2^64 items
-        QByteArray::fromHex("a1 61 61 01 02"),                   // data after the map
-        QByteArray::fromHex("a1 64 726f7773 01"),                // rows that are not an array
-        QByteArray::fromHex("a1 64 726f7773 81 01"),             // a row that is not an array
+        QByteArray(),                                        // nothing
+        QByteArray::fromHex("81 01"),                        // an array, not a map
+        QByteArray::fromHex("a1 01 02"),                     // a key that is no text
+        QByteArray::fromHex("a1 61 61"),                     // a key without its value
+        QByteArray::fromHex("a1 61 61 7a ffffffff"),         // a text announcing 4 GiB
+        QByteArray::fromHex("a1 61 61 9b ffffffffffffffff"), // an array announcing 2^64 items
+        QByteArray::fromHex("a1 61 61 01 02"),               // data after the map
+        QByteArray::fromHex("a1 64 726f7773 01"),            // rows that are not an array
+        QByteArray::fromHex("a1 64 726f7773 81 01"),         // a row that is not an array
+        QByteArray::fromHex("a1 66 6669656c6473 01"),        // fields that are not an array
+        QByteArray::fromHex("a1 66 6669656c6473 81 01"),     // a field that is not a map
+        QByteArray::fromHex("a1 66 6669656c6473 81 a1 64 6e616d65"), // a field key without value
+        QByteArray::fromHex("a1 66 6669656c6473 81 a1 64 6e616d65 7a ffffffff"), // a 4 GiB name
         QByteArray(100000, char(0x81)) + QByteArray(1, char(0)), // nesting without end
     };
     for (const QByteArray &payload : cases) {
