@@ -47,9 +47,43 @@ int execSql(sqlite3 *db, const char *sqlText)
 
 } // namespace
 
-ChangeApplier::ChangeApplier(sqlite3 *db, TableSchema schema)
+StatementCache::~StatementCache()
+{
+    for (sqlite3_stmt *stmt : std::as_const(m_statements))
+        sqlite3_finalize(stmt);
+}
+
+sqlite3_stmt *StatementCache::statement(const QByteArray &sqlText, int *rc)
+{
+    *rc = SQLITE_OK;
+    if (sqlite3_stmt *kept = m_statements.value(sqlText)) {
+        sqlite3_reset(kept);
+        sqlite3_clear_bindings(kept);
+        return kept;
+    }
+    sqlite3_stmt *stmt = nullptr;
+    *rc = sqlite3_prepare_v3(m_db, sqlText.constData(), int(sqlText.size()),
+                             SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    if (*rc != SQLITE_OK)
+        return nullptr;
+    m_statements.insert(sqlText, stmt);
+    return stmt;
+}
+
+void StatementCache::trim()
+{
+    if (m_statements.size() <= MaxStatements)
+        return;
+    for (sqlite3_stmt *stmt : std::as_const(m_statements))
+        sqlite3_finalize(stmt);
+    m_statements.clear();
+}
+
+ChangeApplier::ChangeApplier(sqlite3 *db, TableSchema schema, StatementCache *statements)
     : m_db(db)
     , m_schema(std::move(schema))
+    , m_ownStatements(statements ? nullptr : std::make_unique<StatementCache>(db))
+    , m_statements(statements ? statements : m_ownStatements.get())
 {
     m_locatorColumns = m_schema.keyColumns;
     if (m_locatorColumns.isEmpty()) {
@@ -59,11 +93,7 @@ ChangeApplier::ChangeApplier(sqlite3 *db, TableSchema schema)
     }
 }
 
-ChangeApplier::~ChangeApplier()
-{
-    for (sqlite3_stmt *stmt : std::as_const(m_statements))
-        sqlite3_finalize(stmt);
-}
+ChangeApplier::~ChangeApplier() = default;
 
 void ChangeApplier::setHooks(BeforeRow before, AfterRow after)
 {
@@ -83,17 +113,10 @@ QByteArray ChangeApplier::quotedColumn(int column) const
 
 sqlite3_stmt *ChangeApplier::statement(const QByteArray &sqlText)
 {
-    if (sqlite3_stmt *cached = m_statements.value(sqlText)) {
-        sqlite3_reset(cached);
-        sqlite3_clear_bindings(cached);
-        return cached;
-    }
-    sqlite3_stmt *stmt = nullptr;
-    const int rc =
-        sqlite3_prepare_v2(m_db, sqlText.constData(), int(sqlText.size()), &stmt, nullptr);
-    if (rc != SQLITE_OK)
+    int rc = SQLITE_OK;
+    sqlite3_stmt *stmt = m_statements->statement(sqlText, &rc);
+    if (!stmt)
         throwFatal(rc);
-    m_statements.insert(sqlText, stmt);
     return stmt;
 }
 

@@ -11,6 +11,7 @@
 #include <QList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace server {
@@ -22,6 +23,32 @@ struct ApplyOutcome
     QList<wire::RowError> errors;
 };
 
+// Statements of one connection kept prepared from request to request: a document's save sends
+// the same inserts every time, and preparing them again would be most of the work done while
+// the write lock is held. Trimmed between requests only, so that a statement handed out stays
+// valid for the rest of its request.
+class StatementCache
+{
+public:
+    explicit StatementCache(sqlite3 *db)
+        : m_db(db)
+    {}
+    ~StatementCache();
+    StatementCache(const StatementCache &) = delete;
+    StatementCache &operator=(const StatementCache &) = delete;
+
+    // The statement of the text, reset and unbound; prepared on first use. SQLite's result
+    // code when it does not prepare (and nullptr).
+    sqlite3_stmt *statement(const QByteArray &sqlText, int *rc);
+    // Finalizes everything once more statements are kept than a connection needs.
+    void trim();
+
+private:
+    static constexpr int MaxStatements = 256;
+    sqlite3 *m_db;
+    QHash<QByteArray, sqlite3_stmt *> m_statements;
+};
+
 class ChangeApplier
 {
 public:
@@ -30,7 +57,9 @@ public:
     // Runs after a row was written (stored true) or refused.
     using AfterRow = std::function<void(int index, bool stored)>;
 
-    ChangeApplier(sqlite3 *db, TableSchema schema);
+    // statements: the connection's kept statements; without them the applier prepares its
+    // own for its lifetime.
+    ChangeApplier(sqlite3 *db, TableSchema schema, StatementCache *statements = nullptr);
     ~ChangeApplier();
     ChangeApplier(const ChangeApplier &) = delete;
     ChangeApplier &operator=(const ChangeApplier &) = delete;
@@ -76,7 +105,8 @@ private:
     sqlite3 *m_db;
     TableSchema m_schema;
     QList<int> m_locatorColumns; // key columns, or empty to match on every column given
-    QHash<QByteArray, sqlite3_stmt *> m_statements;
+    std::unique_ptr<StatementCache> m_ownStatements;
+    StatementCache *m_statements;
     BeforeRow m_before;
     AfterRow m_after;
     qint64 m_currentRowBytes = 0; // of the stored rows the conflicts of this apply carry

@@ -606,8 +606,9 @@ void Session::apply(const Message &request, FrameBuilder &reply)
                                    .arg(providerName));
         const auto lock = db.lockForWrite();
         sqlite3 *handle = db.writer().handle();
-        ChangeApplier applier(handle, db.schema().tableSchema(table));
+        ChangeApplier applier(handle, db.schema().tableSchema(table), &db.writerStatements());
         outcome = applier.apply(changes, maxErrors);
+        db.writerStatements().trim();
     }
 
     reply.add(key::Applied, outcome.applied);
@@ -692,8 +693,10 @@ void Session::transact(const Message &request, FrameBuilder &reply)
     TransactOutcome outcome;
     {
         const auto lock = db.lockForWrite();
-        TransactionRunner runner(db.writer().handle(), db.schema(), std::move(stepHook));
+        TransactionRunner runner(db.writer().handle(), db.schema(), &db.writerStatements(),
+                                 std::move(stepHook));
         outcome = runner.run(prepared);
+        db.writerStatements().trim();
     }
 
     reply.add(key::RolledBack, outcome.rolledBack);

@@ -1,6 +1,7 @@
 // A session's writer and reader connections to one database file.
 #include "server/sessiondb.h"
 
+#include "server/apply.h"
 #include "server/requesterror.h"
 #include "wire/protocol.h"
 
@@ -128,10 +129,12 @@ SessionDatabase::SessionDatabase(const QString &path, std::timed_mutex &writeLoc
     m_writer.exec("PRAGMA journal_mode=WAL");
     m_translator = std::make_unique<sql::Translator>(m_writer.handle());
     m_schema = std::make_unique<SchemaCache>(m_writer.handle());
+    m_writerStatements = std::make_unique<StatementCache>(m_writer.handle());
 }
 
 SessionDatabase::~SessionDatabase()
 {
+    m_writerStatements.reset();
     m_schema.reset();
     m_translator.reset();
 }

@@ -18,6 +18,8 @@
 
 namespace server {
 
+class StatementCache;
+
 // The deadline of the request being served. The progress handler of every connection of the
 // session stops a statement once the deadline has passed, the server is stopping, or the client
 // has gone: its socket is looked at a few times a second while a request runs, so that a
@@ -70,8 +72,9 @@ public:
     const QString &path() const { return m_path; }
     sql::Database &writer() { return m_writer; }
     sql::Translator &translator() { return *m_translator; }
-    // The writer's table names and columns.
+    // The writer's table names and columns, and the statements it keeps prepared.
     SchemaCache &schema() { return *m_schema; }
+    StatementCache &writerStatements() { return *m_writerStatements; }
 
     // A connection without pending statements, whose next query sees every committed change.
     std::unique_ptr<sql::Database> takeReader();
@@ -96,6 +99,7 @@ private:
     sql::Database m_writer;
     std::unique_ptr<sql::Translator> m_translator;
     std::unique_ptr<SchemaCache> m_schema;
+    std::unique_ptr<StatementCache> m_writerStatements;
     std::vector<std::unique_ptr<sql::Database>> m_idleReaders;
 };
 

@@ -143,9 +143,11 @@ QList<TransactPart> parseTransactParts(const QVariant &parts)
     return parsed;
 }
 
-TransactionRunner::TransactionRunner(sqlite3 *db, SchemaCache &schema, StepHook stepHook)
+TransactionRunner::TransactionRunner(sqlite3 *db, SchemaCache &schema, StatementCache *statements,
+                                     StepHook stepHook)
     : m_db(db)
     , m_schema(schema)
+    , m_statements(statements)
     , m_stepHook(std::move(stepHook))
 {}
 
@@ -208,7 +210,7 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
 
 std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &part, qint64 &count)
 {
-    ChangeApplier applier(m_db, m_schema.tableSchema(part.table));
+    ChangeApplier applier(m_db, m_schema.tableSchema(part.table), m_statements);
     applier.setHooks(
         [this](const wire::Change &, int) -> std::optional<wire::RowError> {
             step();

@@ -51,6 +51,7 @@ struct TransactOutcome
 };
 
 class SchemaCache;
+class StatementCache;
 
 class TransactionRunner
 {
@@ -59,7 +60,8 @@ public:
     // script and the commit, and once after the commit.
     using StepHook = std::function<void()>;
 
-    TransactionRunner(sqlite3 *db, SchemaCache &schema, StepHook stepHook = {});
+    TransactionRunner(sqlite3 *db, SchemaCache &schema, StatementCache *statements,
+                      StepHook stepHook = {});
 
     // The caller holds the database's write lock. A refused row or statement rolls everything
     // back and is reported in the outcome; a failure of the transaction itself (a statement
@@ -76,6 +78,7 @@ private:
 
     sqlite3 *m_db;
     SchemaCache &m_schema;
+    StatementCache *m_statements;
     StepHook m_stepHook;
 };
 

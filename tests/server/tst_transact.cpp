@@ -152,6 +152,17 @@ TEST_F(Transact, TablesMadeAndRemadeByAnotherClientAreSeenAtOnce)
     EXPECT_EQ(scalar(*client, QStringLiteral("select Extra from H where ID = 2")).toString(),
               QStringLiteral("new"));
     EXPECT_EQ(scalar(*client, QStringLiteral("select A from T2")).toInt(), 5);
+
+    // The same columns again, now unique: the insert this session keeps prepared runs against
+    // the new table, not the dropped one.
+    other->execute(QStringLiteral("drop table T2"));
+    other->execute(QStringLiteral("create table T2 (ID integer primary key, A int unique)"));
+    const wire::TransactResult again = client->transact({applyPart(
+        QStringLiteral("pT2"), {inserted({{QStringLiteral("ID"), 2}, {QStringLiteral("A"), 5}}),
+                                inserted({{QStringLiteral("ID"), 3}, {QStringLiteral("A"), 5}})})});
+    EXPECT_TRUE(again.rolledBack);
+    EXPECT_EQ(again.errors.value(0).code, QStringLiteral("unique"));
+    EXPECT_EQ(scalar(*client, QStringLiteral("select count(*) from T2")).toInt(), 0);
 }
 
 TEST_F(Transact, PartsRunInTheOrderSent)
