@@ -23,6 +23,7 @@
 #include "client/widgets/ledgercells.h"
 #include "client/widgets/lookupbox.h"
 #include "client/widgets/messagebox.h"
+#include "docsupport.h"
 #include "support/testworld.h"
 #include "support/whenmodal.h"
 
@@ -47,41 +48,24 @@ int count(const QString &sql)
 }
 
 // A sales delivery built from the generic form alone: enough to see the sales pricing.
-class TTestSalesDelivery : public TfrmComDj
+const docsupport::TDocumentType SalesDelivery{
+    "frmSalOunt",
+    "销售出库单",
+    "XSKDZB",
+    "XSKD",
+    "mnuXskd",
+    nullptr,
+    TData::idXskdzb,
+    TData::idXskd,
+    "H.BH as aBH, H.PM as aPM, H.GG as aGG, H.DW as aDW",
+    {"aBH", "aPM", "aGG", "aDW", "SL", "DJ", "NZK", "cJE", "CBDJ"}};
+
+class TTestSalesDelivery : public docsupport::TTestDocument
 {
 public:
     TTestSalesDelivery()
-    {
-        setObjectName(QStringLiteral("frmSalOunt"));
-        setWindowTitle(QStringLiteral("销售出库单"));
-        for (const char *field : {"aBH", "aPM", "aGG", "aDW", "SL", "DJ", "NZK", "cJE", "CBDJ"})
-            DBGrid1->Columns().Add(QLatin1String(field));
-    }
-
-protected:
-    void FormShow() override
-    {
-        strZbMainTable = QStringLiteral("XSKDZB");
-        strMxDetailTables = QStringLiteral("XSKD");
-        FObjectName = QStringLiteral("mnuXskd");
-        strMxMustFields = QStringLiteral("ABH");
-        TClientDataSet &header = Data().Xskdzb();
-        header.Close();
-        header.SetCommandText(QStringLiteral("select * from XSKDZB where 1=2"));
-        header.Open();
-        DBNavigator1->SetDataSource(&Data().sXskdzb());
-        DBGrid1->SetDataSource(&Data().sXskd());
-        TfrmComDj::FormShow();
-    }
-
-    void IniRecord() override
-    {
-        MxDataSet()->SetCommandText(
-            QStringLiteral("select M.*, H.BH as aBH, H.PM as aPM, H.GG as aGG, H.DW as aDW from "
-                           "XSKD M left join HP H on M.HPID=H.ID where ZBID = ") +
-            QString::number(ZbInteger("ID")));
-        TfrmComDj::IniRecord();
-    }
+        : TTestDocument(SalesDelivery)
+    {}
 };
 
 void sendText(QWidget *widget, const QString &text)
@@ -105,11 +89,7 @@ void sendKey(QWidget *widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoM
     QApplication::sendEvent(widget, &release);
 }
 
-void flush()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
+using docsupport::flush;
 
 } // namespace
 
@@ -159,13 +139,7 @@ class TestComDj : public QObject
         return form;
     }
 
-    void close(TfrmComDj *form)
-    {
-        TMessageBoxScript answers{mrNo, mrNo};
-        QPointer<TfrmComDj> guard(form);
-        form->Close();
-        flush();
-    }
+    void close(TfrmComDj *form) { docsupport::closeDocument(form); }
 
     static TClientDataSet &lines(TfrmComDj *form) { return *form->MxDataSet(); }
     static TClientDataSet &header(TfrmComDj *form) { return *form->ZbDataSet(); }
@@ -209,10 +183,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        QStringList texts;
-        for (const TMessageRequest &request : unexpected->Requests())
-            texts << request.Text;
-        unexpected.reset();
+        const QStringList texts = docsupport::unexpectedTexts(unexpected);
         for (const QPointer<TfrmComDj> &form : forms)
             if (form)
                 close(form);

@@ -16,6 +16,7 @@
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dbnavigator.h"
 #include "client/widgets/messagebox.h"
+#include "docsupport.h"
 #include "support/testworld.h"
 
 #include <QApplication>
@@ -34,53 +35,27 @@ void run(const QString &sql)
     QVERIFY2(ExecSQL(sql), qPrintable(sql));
 }
 
-void flush()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
+using docsupport::flush;
 
 // A requisition built from the generic form alone, as the typed form will configure it: goods
 // issued from a warehouse at their first-in-first-out cost.
-class TTestRequisition : public TfrmComDj
+const docsupport::TDocumentType Requisition{"frmStockLl",
+                                            "物品领用单",
+                                            "LLZB",
+                                            "LL",
+                                            "mnuLl",
+                                            "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
+                                            TData::idLlzb,
+                                            TData::idLl,
+                                            "H.BH as aBH, H.PM as aPM, H.HPHSFSID",
+                                            {"aBH", "aPM", "SL", "DJ", "SRCNO", "SRCSEQ"}};
+
+class TTestRequisition : public docsupport::TTestDocument
 {
 public:
     TTestRequisition()
-    {
-        setObjectName(QStringLiteral("frmStockLl"));
-        setWindowTitle(QStringLiteral("物品领用单"));
-        for (const char *field : {"aBH", "aPM", "SL", "DJ", "SRCNO", "SRCSEQ"})
-            DBGrid1->Columns().Add(QLatin1String(field));
-    }
-
-    bool Audit() { return AuditBill(true); }
-    void UnAudit() { aUnAuditExecute(); }
-
-protected:
-    void FormShow() override
-    {
-        strZbMainTable = QStringLiteral("LLZB");
-        strMxDetailTables = QStringLiteral("LL");
-        FObjectName = QStringLiteral("mnuLl");
-        strMxMustFields = QStringLiteral("ABH");
-        strLinkFields = QStringLiteral("ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH");
-        TClientDataSet &header = Data().Llzb();
-        header.Close();
-        header.SetCommandText(QStringLiteral("select * from LLZB where 1=2"));
-        header.Open();
-        DBNavigator1->SetDataSource(&Data().sLlzb());
-        DBGrid1->SetDataSource(&Data().sLl());
-        TfrmComDj::FormShow();
-    }
-
-    void IniRecord() override
-    {
-        MxDataSet()->SetCommandText(
-            QStringLiteral("select M.*, H.BH as aBH, H.PM as aPM, H.HPHSFSID from LL M left join "
-                           "HP H on M.HPID=H.ID where ZBID = ") +
-            QString::number(ZbInteger("ID")));
-        TfrmComDj::IniRecord();
-    }
+        : TTestDocument(Requisition)
+    {}
 };
 
 struct TLedgerRow
@@ -184,15 +159,9 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        QStringList texts;
-        for (const TMessageRequest &request : unexpected->Requests())
-            texts << request.Text;
-        unexpected.reset();
-        if (form) {
-            TMessageBoxScript answers{mrNo, mrNo};
-            form->Close();
-            flush();
-        }
+        const QStringList texts = docsupport::unexpectedTexts(unexpected);
+        if (form)
+            docsupport::closeDocument(form);
         for (TClientDataSet *dataSet : {&Data().Llzb(), &Data().Ll()})
             dataSet->Close();
         FuncRight().Boolean3 = false;

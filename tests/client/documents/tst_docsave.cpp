@@ -13,6 +13,7 @@
 #include "client/forms/globalobj.h"
 #include "client/masterdata/registerforms.h"
 #include "client/widgets/messagebox.h"
+#include "docsupport.h"
 #include "support/testworld.h"
 #include "wire/client.h"
 
@@ -28,11 +29,7 @@ int count(const QString &sql)
     return QueryValue(sql).toInt();
 }
 
-void flush()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
+using docsupport::flush;
 
 } // namespace
 
@@ -101,15 +98,9 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        QStringList texts;
-        for (const TMessageRequest &request : unexpected->Requests())
-            texts << request.Text;
-        unexpected.reset();
-        if (form) {
-            TMessageBoxScript answers{mrNo, mrNo};
-            form->Close();
-            flush();
-        }
+        const QStringList texts = docsupport::unexpectedTexts(unexpected);
+        if (form)
+            docsupport::closeDocument(form);
         for (TClientDataSet *dataSet : {&Data().Cgshzb(), &Data().Cgsh()})
             dataSet->Close();
         FuncRight().AuditNum = 1;
