@@ -18,12 +18,10 @@
 #include "support/serverprocess.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPointer>
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 namespace {
 
@@ -104,33 +102,16 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int runs = 20;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
-            runs = std::max(3, std::atoi(argv[++i]));
-    }
+    const int runs = bench::runsArgument(argc, argv, 20);
     vztest::ServerProcess server;
-    std::printf("building the scale-1 account set...\n");
-    std::fflush(stdout);
-    if (!bench::createScaleOneAccountSet(server, QStringLiteral("001"), "bench_audit"))
-        return 1;
-    const std::string file =
-        QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString();
-    bench::storeReceipt(file, 990500, 500);
-    bench::storeReceipt(file, 990005, 5);
-    if (!server.start()) {
-        std::fprintf(stderr, "bench_audit: %s\n", qPrintable(server.error()));
-        return 1;
-    }
     TData data;
-    if (!bench::connectAsAdministrator(data, server.address(), QStringLiteral("001"),
-                                       "bench_audit"))
+    if (!bench::startWithReceipts(server, data, "bench_audit"))
         return 1;
     FuncRight().AuditNum = 1;
     TMessageBoxScript noBoxes;
 
-    const Timing large = measure(990500, 500, runs);
-    const Timing small = measure(990005, 5, runs);
+    const Timing large = measure(bench::LargeReceipt, 500, runs);
+    const Timing small = measure(bench::SmallReceipt, 5, runs);
     std::printf("audit (post) and un-audit of a stored purchase receipt (%d runs each):\n", runs);
     std::printf(
         "    500 lines: audit p50 %.1f ms, p95 %.1f ms, %lld round trips; un-audit p50 %.1f ms, "

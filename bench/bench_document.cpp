@@ -18,12 +18,10 @@
 #include "support/serverprocess.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QPointer>
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 namespace {
 
@@ -73,37 +71,19 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int runs = 30;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
-            runs = std::max(3, std::atoi(argv[++i]));
-    }
+    const int runs = bench::runsArgument(argc, argv, 30);
     vztest::ServerProcess server;
-    std::printf("building the scale-1 account set...\n");
-    std::fflush(stdout);
-    if (!bench::createScaleOneAccountSet(server, QStringLiteral("001"), "bench_document"))
-        return 1;
-    const std::string file =
-        QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString();
-    bench::storeReceipt(file, 990500, 500);
-    bench::storeReceipt(file, 990005, 5);
-    if (!server.start()) {
-        std::fprintf(stderr, "bench_document: %s\n", qPrintable(server.error()));
-        return 1;
-    }
-
     TData data;
-    if (!bench::connectAsAdministrator(data, server.address(), QStringLiteral("001"),
-                                       "bench_document"))
+    if (!bench::startWithReceipts(server, data, "bench_document"))
         return 1;
     TMessageBoxScript noBoxes;
 
-    openOnce(990500, 500); // connections warm, translations cached
+    openOnce(bench::LargeReceipt, 500); // connections warm, translations cached
     std::vector<double> large, small;
     qint64 largeRequests = 0, smallRequests = 0;
     for (int run = 0; run < runs; ++run) {
-        const Opening big = openOnce(990500, 500);
-        const Opening little = openOnce(990005, 5);
+        const Opening big = openOnce(bench::LargeReceipt, 500);
+        const Opening little = openOnce(bench::SmallReceipt, 5);
         large.push_back(big.ms);
         small.push_back(little.ms);
         largeRequests = big.requests;

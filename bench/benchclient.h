@@ -9,7 +9,13 @@
 #include "sql/database.h"
 #include "support/serverprocess.h"
 
+#include <QDir>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace bench {
 
@@ -59,6 +65,39 @@ inline bool connectAsAdministrator(TData &data, const QString &address, const QS
     FuncRight().UserCode = QStringLiteral("SYS");
     FuncRight().UserName = QStringLiteral("系统管理员");
     return true;
+}
+
+// The stored receipts the document benchmarks compare: CS<LargeReceipt> of 500 lines and
+// CS<SmallReceipt> of 5.
+constexpr int LargeReceipt = 990500;
+constexpr int SmallReceipt = 990005;
+
+// Starts the server on a scale-1 account set holding the two receipts and connects the module
+// as the administrator; false after saying why.
+inline bool startWithReceipts(vztest::ServerProcess &server, TData &data, const char *benchmark)
+{
+    std::printf("building the scale-1 account set...\n");
+    std::fflush(stdout);
+    if (!createScaleOneAccountSet(server, QStringLiteral("001"), benchmark))
+        return false;
+    const std::string file =
+        QDir(server.dataDir()).filePath(QStringLiteral("001/VzData.db")).toStdString();
+    storeReceipt(file, LargeReceipt, 500);
+    storeReceipt(file, SmallReceipt, 5);
+    if (!server.start()) {
+        std::fprintf(stderr, "%s: %s\n", benchmark, qPrintable(server.error()));
+        return false;
+    }
+    return connectAsAdministrator(data, server.address(), QStringLiteral("001"), benchmark);
+}
+
+// The value of "--runs N" (at least 3), or the default.
+inline int runsArgument(int argc, char *argv[], int runs)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--runs") == 0)
+            return std::max(3, std::atoi(argv[i + 1]));
+    return runs;
 }
 
 } // namespace bench
