@@ -838,12 +838,6 @@ void TfrmComDj::sZbStateChange(TDataSource &Sender)
         SetCanSave(true);
 }
 
-void TfrmComDj::sZbDataChange(TDataSource &Sender, TField *Field)
-{
-    Q_UNUSED(Sender);
-    Q_UNUSED(Field);
-}
-
 qint64 TfrmComDj::ZbInteger(const char *fieldName) const
 {
     if (!m_zb || !m_zb->Active())

@@ -21,6 +21,7 @@
 #include "client/data/clientdataset.h"
 #include "client/data/datasource.h"
 #include "client/documents/docstate.h"
+#include "client/documents/headerlookup.h"
 #include "client/forms/actions.h"
 #include "client/forms/addtabform.h"
 
@@ -28,6 +29,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -232,6 +234,21 @@ protected:
     QString GetBillPrefix() const;
     // Appends and posts the blank lines of a new document (none for receipts and payments).
     void AddBlankLines();
+    // Typing a code into the look-up's field fills the header from the row it finds.
+    void AddHeaderLookup(THeaderLookup lookup);
+    // True while the form writes header fields itself (look-ups, pickers): those changes run
+    // no look-up of their own.
+    bool ApplyingHeader() const { return m_applyingHeader > 0; }
+    void WriteHeader(const std::function<void()> &write);
+    // Paid now (amountField neither empty nor 0, separators ignored): a payment method and an
+    // account are required; false after telling the user. Unpaid: both are cleared when
+    // clearWhenUnpaid.
+    bool CheckSettlement(const QString &amountField, const QString &accountMessage,
+                         bool clearWhenUnpaid);
+    // Keeps the header's JE following the lines without summing them all: kind 'D' takes the
+    // remembered line's amount off, 'E' (after SL, DJ or NSL changed) and 'C' (an edit
+    // cancelled) replace it with the current line's. withTax adds NSL percent to the amount.
+    void RunningTotal(char kind, bool withTax);
     // Runs a picker that copies its choice into the header fields (those the header has);
     // true when something was chosen.
     bool PickInto(TfrmComHelp &picker, const QStringList &targetFields,
@@ -341,6 +358,8 @@ private:
     bool enterInGrid(Qt::KeyboardModifiers Shift);
     bool lineHasGoodsCode() const;
     bool mustFieldsFilled() const;
+    void runHeaderLookup(const THeaderLookup &lookup);
+    double rememberedLineAmount(bool withTax) const;
 
     QString m_formName;
     const TDocumentKind *m_kind = nullptr;
@@ -370,6 +389,8 @@ private:
     qint64 m_serverClockOffset = 0;
     bool m_serverClockKnown = false;
     int m_numberRetries = 0;
+    std::vector<THeaderLookup> m_headerLookups;
+    int m_applyingHeader = 0;
     // Saves left that take their late number for good up front: after losing the race for a
     // number, the next ones would most likely lose again while the other clerks keep saving.
     int m_contendedSaves = 0;

@@ -453,7 +453,7 @@ bool TfrmComDj::PickInto(TfrmComHelp &picker, const QStringList &targetFields,
     picker.TargetDataSet = m_zb;
     picker.TargetFields = target.join(QLatin1Char(';'));
     picker.SourceFields = source.join(QLatin1Char(';'));
-    picker.ShowModal();
+    WriteHeader([&picker] { picker.ShowModal(); });
     return picker.Selected;
 }
 
