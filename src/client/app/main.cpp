@@ -2,9 +2,9 @@
 #include "client/admin/registerforms.h"
 #include "client/app/startup.h"
 #include "client/core/session.h"
+#include "client/documents/registerforms.h"
 #include "client/forms/gallery.h"
 #include "client/forms/globalobj.h"
-#include "client/documents/registerforms.h"
 #include "client/masterdata/registerforms.h"
 #include "client/shell/mainwindow.h"
 #include "client/widgets/uistyle.h"
@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMenu>
 #include <QPixmap>
 #include <QTimer>
 
@@ -110,6 +111,9 @@ int main(int argc, char *argv[])
     const QString item = parser.value(options.open);
     if (!item.isEmpty()) {
         QAction *action = startup.MainWindow()->Item(item);
+        // A sub-menu opens what its first item opens.
+        if (action && action->menu() && !action->menu()->actions().isEmpty())
+            action = action->menu()->actions().constFirst();
         if (!action) {
             std::fprintf(stderr, "vzclient: the menu has no item %s\n", qPrintable(item));
             return 2;

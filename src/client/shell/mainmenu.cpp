@@ -9,7 +9,8 @@ using M = TMainMenuEntry;
 const TMainMenuEntry entries[] = {
     {M::Menu, "subFile", "文件(&F)"},
     {M::Submenu, "mnuQcData", "期初录入"},
-    {M::SameAs, "dxBarButton1", "商品库存初始化录入", "mnuKcpd", nullptr, false, true},
+    // The count window in its opening-stock kind: the first stock a new shop records.
+    {M::Child, "dxBarButton1", "商品库存初始化录入", "TFrmPdWork", "KCCS", false, true},
     {M::Submenu, "mnuDataIn", "Excel数据导入"},
     {M::Command, "mnuDataIn_HP", "导入货品资料", "ImportHp", nullptr, false, true},
     {M::Command, "mnuDataIn_YG", "导入员工资料", "ImportYg", nullptr, false, true},
@@ -55,6 +56,7 @@ const TMainMenuEntry entries[] = {
     {M::Menu, "subPurchase", "采购管理(&C)"},
     {M::Child, "mnuCgsq", "采购申请单", "TfrmCgsqzb"},
     {M::Child, "mnuCgsh", "采购入库单", "TfrmPurInWork"},
+    {M::Child, "mnuCgth", "采购退货单", "TfrmPurOutWork"},
     {M::Child, "mnuBbGysGhHz", "供应商供货汇总表", "TFrmRptCGVentderHZ", nullptr, true},
     {M::Child, "mnuBbGysGhMx", "供应商供货明细表", "TFrmRptCGMX", "供应商供货明细表"},
     {M::Child, "mnuBbYGCgHz", "采购员采购汇总表", "TFrmRptCGYGHZ"},
@@ -65,7 +67,13 @@ const TMainMenuEntry entries[] = {
     {M::Child, "mnu_CG_Static_Price", "采购价格分析", "TFrmRptStatic_Price", "采购价格分析"},
     {M::Child, "mnu_CG_Static_Struct", "采购结构分析", "TFrmStatic_Structure", "采购结构分析"},
 
+    {M::Menu, "subSales", "销售管理(&S)"},
+    {M::Child, "mnuXsdd", "销售订单", "TfrmXsddzb"},
+    {M::Child, "mnuXskd", "销售出库单", "TfrmSalOuntWork"},
+    {M::Child, "mnuXsth", "销售退货单", "TfrmSalInWork"},
+
     {M::Menu, "subIssue", "领用管理(&D)"},
+    {M::Child, "mnuSq", "物品申请单", "TfrmCgddzb"},
     {M::Child, "mnuLl", "物品领用单", "TfrmStockLlWork"},
     {M::Child, "mnuTl", "物品归还单", "TfrmStockTlWork"},
     {M::Child, "mnuBbHpXsMx", "物品领用明细表", "TFrmRptLLwply", nullptr, true},
@@ -85,6 +93,7 @@ const TMainMenuEntry entries[] = {
     {M::Child, "mnuCkdb", "仓库调拨", "TfrmStockdbWork", "CKDB"},
     {M::Child, "mnuKctz", "库存调整", "TFrmPdWork", "KCTZ"},
     {M::Child, "mnuQTkcbd", "其他库存变动", "TfrmQtkcbdzb"},
+    {M::Child, "mnuCpjc", "产品进仓单", "TfrmProductInWork"},
     {M::Child, "mnuBbCkkcHz", "库存总帐", "TFrmRPTCkkcHz", nullptr, true},
     {M::Child, "mnuBbCkkcMx", "库存明细帐", "TFrmRPTCkMx"},
     {M::Child, "mnuBbCkkcHz_FC", "分仓库存汇总表", "TFrmRptKCZZ_FCHZ"},

@@ -408,6 +408,16 @@ void TfrmMain::showEvent(QShowEvent *event)
     });
 }
 
+QAction *TfrmMain::Item(const QString &name) const
+{
+    if (QAction *exact = m_items.value(name))
+        return exact;
+    for (auto it = m_items.cbegin(); it != m_items.cend(); ++it)
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it.value();
+    return nullptr;
+}
+
 void TfrmMain::runOpener(const QString &name)
 {
     const std::function<void()> opener = m_openers.value(name);
@@ -433,7 +443,7 @@ void TfrmMain::TileClick(const QString &clicked)
     QString name = clicked;
     if (name.size() >= 2 && name.at(name.size() - 2) == QLatin1Char('_'))
         name.chop(2);
-    if (QAction *item = m_items.value(name))
+    if (QAction *item = Item(name))
         item->trigger();
 }
 

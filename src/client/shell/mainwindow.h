@@ -44,7 +44,8 @@ public:
     // The frame's components by name: menu items, sub-menus and large buttons. Rights are
     // applied to them (ApplyMenuRights) and tiles click them.
     QObject *Components() const { return m_components; }
-    QAction *Item(const QString &name) const { return m_items.value(name); }
+    // The menu item of the name, whatever its letters' case (rights objects ignore it too).
+    QAction *Item(const QString &name) const;
     QStringList ItemNames() const;
 
     // The tile handler shared by the workspace tiles, the report list and the quick-launch

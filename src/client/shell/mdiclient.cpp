@@ -204,9 +204,10 @@ const PageEntry modulePages[] = {
     {"FlatBSale", "库存管理", "TabSale"},     {"FlatBInvend", "领用管理", "TabInVend"},
     {"FlatBSystem", "系统管理", "TabSystem"}, {"FlatBAbout", "联系信息", "TabAbout"},
     {"FlatBCw", "财务管理", "TabCW"},         {"FlatBRs", "人事管理", "TabRs"},
+    {"FlatBXs", "销售管理", "TabXs"},
 };
 // The column shows the modules in working order; the page control keeps the pages' order.
-const int columnOrder[] = {0, 1, 2, 3, 6, 7, 4, 5};
+const int columnOrder[] = {0, 1, 8, 2, 3, 6, 7, 4, 5};
 
 } // namespace
 
@@ -283,6 +284,7 @@ TfrmMDIClient::TfrmMDIClient(QWidget *parent)
          {"mnuYg", "员工资料", P::fpData},
          {"mnuSfkfs", "收付款方式", P::fpData}},
         {{"mnuCgsh", "采购入库单", P::fpBill},
+         {"mnuCgth", "采购退货单", P::fpBill},
          {"mnuBbHpCgHz", "货品采购汇总表", P::fpReport},
          {"mnuBbHpCgMx", "货品采购明细表", P::fpReport},
          {"mnuBbGysGhHz", "供应商供货汇总表", P::fpReport},
@@ -299,7 +301,8 @@ TfrmMDIClient::TfrmMDIClient(QWidget *parent)
          {"mnuKctz", "库存调整", P::fpBill},
          {"mnuCkdb", "仓库调拨", P::fpBill},
          {"mnuBbCkkcHz_FC", "分仓库存汇总表", P::fpReport},
-         {"mnuQTkcbd", "其他库存变动", P::fpBill}},
+         {"mnuQTkcbd", "其他库存变动", P::fpBill},
+         {"mnuCpjc", "产品进仓单", P::fpBill}},
         {{"FrameStockPd", "盘点流程", P::fpBill},
          {"mnuLl", "物品领用单", P::fpBill},
          {"mnuTl", "物品归还单", P::fpBill},
@@ -338,6 +341,9 @@ TfrmMDIClient::TfrmMDIClient(QWidget *parent)
          {"mnuYgtx", "员工调薪管理", P::fpData},
          {"mnuYgxxfx", "员工信息分析图表", P::fpReport},
          {"mnuYgsrtx", "人事信息提醒", P::fpReport}},
+        {{"mnuXsdd", "销售订单", P::fpBill},
+         {"mnuXskd", "销售出库单", P::fpBill},
+         {"mnuXsth", "销售退货单", P::fpBill}},
     };
     for (int i = 0; i < int(std::size(modulePages)); ++i) {
         const QString pageName = QLatin1String(modulePages[i].page);

@@ -3,11 +3,13 @@
 // the frequently used reports, the quick-launch bar and its dialog, the client upload and
 // the closing question.
 #include "client/admin/exitform.h"
+#include "client/common/sqltext.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/serveraccess.h"
 #include "client/forms/addtabform.h"
 #include "client/forms/globalobj.h"
+#include "client/shell/mainmenu.h"
 #include "client/shell/mainwindow.h"
 #include "client/shell/mdiclient.h"
 #include "client/shell/pictures.h"
@@ -24,6 +26,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -217,12 +220,53 @@ private Q_SLOTS:
         QCOMPARE(openChildren(frame), 1);
         // A tile without an item does nothing; an item without its window says so.
         frame.TileClick(QStringLiteral("FrameStockPd"));
-        frame.TileClick(QStringLiteral("mnuSq"));
         QCOMPARE(openChildren(frame), 1);
         TMessageBoxScript boxes;
         frame.TileClick(QStringLiteral("mnuBbPdDif"));
         QCOMPARE(boxes.Count(), 1);
         QVERIFY(boxes.Last().Text.contains(QStringLiteral("TFrmRptPdDif")));
+    }
+
+    // Every document a shop enters has a menu item (whatever the case of its name), the menu
+    // list that quick launch and rights read knows it, in the menu's order.
+    void everyDocumentHasItsPlaceInTheMenus()
+    {
+        TfrmMain &frame = openAs(QStringLiteral("SYS"));
+        const std::pair<const char *, const char *> documents[] = {
+            {"mnuCgsq", "采购申请单"},     {"mnuCgsh", "采购入库单"}, {"mnuCgth", "采购退货单"},
+            {"mnuXsdd", "销售订单"},       {"mnuXskd", "销售出库单"}, {"mnuXsth", "销售退货单"},
+            {"mnuSq", "物品申请单"},       {"mnuLl", "物品领用单"},   {"mnuTl", "物品归还单"},
+            {"mnuKcpd", "库存盘点"},       {"mnuCkdb", "仓库调拨"},   {"mnuKctz", "库存调整"},
+            {"mnuQtkcbd", "其他库存变动"}, {"mnuCpjc", "产品进仓单"}, {"mnuFykz", "费用开支单"},
+            {"mnuQtsr", "其它收入单"}};
+        for (const auto &[name, caption] : documents) {
+            QAction *item = frame.Item(QLatin1String(name));
+            QVERIFY2(item, name);
+            QCOMPARE(item->text(), QString::fromUtf8(caption));
+            QVERIFY2(item->isEnabled(), name);
+            QCOMPARE(QueryValue(QStringLiteral("select mCaption from AppMenu where mName = ") +
+                                QuotedStr(item->objectName()))
+                         .toString(),
+                     QString::fromUtf8(caption));
+        }
+        for (const char *tile : {"mnuCgth", "mnuXsdd", "mnuXskd", "mnuXsth", "mnuCpjc", "mnuSq"})
+            QVERIFY2(frame.Workspace()->Tile(QLatin1String(tile)), tile);
+        // The opening-stock item of the file menu, through its sub-menu's first item.
+        QVERIFY(frame.Item(QStringLiteral("mnuQcData"))->menu());
+
+        QStringList menuOrder;
+        for (const TMainMenuEntry &entry : MainMenuEntries())
+            menuOrder << QLatin1String(entry.name);
+        TTmpDataSet list;
+        list->SetCommandText(QStringLiteral("select mName from AppMenu order by mIndex"));
+        list->Open();
+        qsizetype last = -1;
+        for (list->First(); !list->Eof(); list->Next()) {
+            const QString name = list->FieldByName(QStringLiteral("mName"))->AsString();
+            const qsizetype at = menuOrder.indexOf(name);
+            QVERIFY2(at > last, qPrintable(name + QStringLiteral(" is out of the menu's order")));
+            last = at;
+        }
     }
 
     void reportWindowsFillTheRecentReportList()
