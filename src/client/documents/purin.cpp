@@ -1,22 +1,28 @@
 // The purchase receipt.
 #include "client/documents/purin.h"
 
-#include "client/common/sqltext.h"
-#include "client/data/centraldata.h"
 #include "client/data/fields.h"
-#include "client/data/serveraccess.h"
-#include "client/forms/globalobj.h"
-#include "client/masterdata/partnerhelp.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dblookupcombo.h"
-#include "client/widgets/dbnavigator.h"
 
-#include <QGridLayout>
-#include <QLabel>
+namespace {
+
+const TTradeDocumentType PurchaseReceipt{"CGSHZB",
+                                         "CGSH",
+                                         "mnuCgsh",
+                                         "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
+                                         "DJBH;RQ;AGYSMC;CKID;ACGLX;AFPLX;YWY",
+                                         "AGYSBH",
+                                         TData::idCgshzb,
+                                         TData::idCgsh,
+                                         TPartner::Supplier,
+                                         &TfrmPurIn::HeaderSql};
+
+} // namespace
 
 TfrmPurIn::TfrmPurIn(QWidget *parent)
-    : TfrmComDj(parent)
+    : TTradeDocument(PurchaseReceipt, parent)
 {
     setObjectName(QStringLiteral("frmPurIn"));
     setWindowTitle(QStringLiteral("采购入库单"));
@@ -32,10 +38,38 @@ TfrmPurIn::TfrmPurIn(QWidget *parent)
     columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
     columns.Add(QStringLiteral("SRCNO"), QStringLiteral("申请单号"), 110);
 
-    m_invoiceTypes = std::make_unique<TClientDataSet>(QStringLiteral("cdsFplx"));
-    m_invoiceTypes->SetProviderName(QStringLiteral("pTmp"));
-    m_sInvoiceTypes = std::make_unique<TDataSource>(m_invoiceTypes.get());
-    buildHeader();
+    PlacePartner();
+    DBEditGysBH = PartnerCode;
+    DBEditGysMC = PartnerName;
+    DBLookupCK = HeaderLookupCombo("DBLookupCK", "CKID", TData::idCk);
+    PlaceHeader(QStringLiteral("仓库"), DBLookupCK);
+
+    NewHeaderRow();
+    DBComboBox2 = PlaceInvoiceType();
+    DBRadioCGLX = HeaderControl<TDBRadioGroup>("DBRadioCGLX", "CGLX");
+    DBRadioCGLX->SetItems({QStringLiteral("现金采购"), QStringLiteral("挂帐采购")});
+    DBRadioCGLX->SetValues({QStringLiteral("1"), QStringLiteral("2")});
+    DBRadioCGLX->SetColumns(2);
+    DBRadioCGLX->setFlat(true);
+    DBRadioCGLX->setMaximumWidth(200);
+    PlaceHeader(QStringLiteral("采购类型"), DBRadioCGLX);
+    PlaceSalesman();
+    dbedtXSJE = HeaderControl<TDBEdit>("dbedtXSJE", "NZK");
+    dbedtXSJE->setMaximumWidth(80);
+    dbedtXSJE->OnExit = [this](QWidget &) {
+        Guarded([this] { discountLeft(); });
+    };
+    PlaceHeader(QStringLiteral("折扣"), dbedtXSJE);
+
+    NewHeaderRow();
+    DBEditXFJE = HeaderControl<TDBEdit>("DBEditXFJE", "XFJE");
+    PlaceHeader(QStringLiteral("付款金额"), DBEditXFJE);
+    DBLookupSFKFS = HeaderLookupCombo("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
+    PlaceHeader(QStringLiteral("结算方式"), DBLookupSFKFS);
+    DBLookupZH = HeaderLookupCombo("DBLookupZH", "ZHID", TData::idZh);
+    PlaceHeader(QStringLiteral("付款账户"), DBLookupZH);
+    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
+    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 3);
 }
 
 TfrmPurIn::~TfrmPurIn() = default;
@@ -59,140 +93,15 @@ QString TfrmPurIn::LinesSql(qint64 headerId)
            QString::number(headerId) + QStringLiteral("  order by M.HH");
 }
 
-void TfrmPurIn::buildHeader()
-{
-    auto *grid = new QGridLayout(Panel3);
-    grid->setContentsMargins(2, 2, 2, 2);
-    grid->setHorizontalSpacing(6);
-    int column = 0;
-    const auto place = [&](const QString &caption, QWidget *control, int row, int span = 1) {
-        if (row == 0 && column == 0)
-            column = 0;
-        auto *label = new QLabel(caption, Panel3);
-        label->setBuddy(control);
-        grid->addWidget(label, row, column);
-        grid->addWidget(control, row, column + 1, 1, span);
-        column += 1 + span;
-    };
-
-    DBEditGysBH = new TDBButtonEdit(Panel3);
-    DBEditGysBH->setObjectName(QStringLiteral("DBEditGysBH"));
-    DBEditGysBH->SetDataField(QStringLiteral("aGYSBH"));
-    DBEditGysBH->OnButtonClick = [this](TButtonEdit &) {
-        Guarded([this] { pickSupplier(); });
-    };
-    static_cast<TFieldControl *>(DBEditGysBH)->OnDblClick = [this](QWidget &) {
-        Guarded([this] { pickSupplier(); });
-    };
-    DBEditGysMC = new TDBEdit(Panel3);
-    DBEditGysMC->setObjectName(QStringLiteral("DBEditGysMC"));
-    DBEditGysMC->SetDataField(QStringLiteral("aGYSMC"));
-    DBEditGysMC->SetReadOnly(true);
-    DBLookupCK = new TDBLookupComboBox(Panel3);
-    DBLookupCK->setObjectName(QStringLiteral("DBLookupCK"));
-    DBLookupCK->SetDataField(QStringLiteral("CKID"));
-    DBLookupCK->SetKeyField(QStringLiteral("ID"));
-    DBLookupCK->SetListField(QStringLiteral("MC"));
-
-    column = 0;
-    place(QStringLiteral("供应商"), DBEditGysBH, 0);
-    place(QStringLiteral("名称"), DBEditGysMC, 0, 3);
-    place(QStringLiteral("仓库"), DBLookupCK, 0);
-
-    DBComboBox2 = new TDBLookupComboBox(Panel3);
-    DBComboBox2->setObjectName(QStringLiteral("DBComboBox2"));
-    DBComboBox2->SetDataField(QStringLiteral("FPLX"));
-    DBComboBox2->SetListSource(m_sInvoiceTypes.get());
-    DBComboBox2->SetKeyField(QStringLiteral("ID"));
-    DBComboBox2->SetListField(QStringLiteral("MC"));
-    DBRadioCGLX = new TDBRadioGroup(Panel3);
-    DBRadioCGLX->setObjectName(QStringLiteral("DBRadioCGLX"));
-    DBRadioCGLX->SetDataField(QStringLiteral("CGLX"));
-    DBRadioCGLX->SetItems({QStringLiteral("现金采购"), QStringLiteral("挂帐采购")});
-    DBRadioCGLX->SetValues({QStringLiteral("1"), QStringLiteral("2")});
-    DBRadioCGLX->SetColumns(2);
-    DBRadioCGLX->setFlat(true);
-    DBRadioCGLX->setMaximumWidth(200);
-    DBComboYWY = new TDBComboBox(Panel3);
-    DBComboYWY->setObjectName(QStringLiteral("DBComboYWY"));
-    DBComboYWY->SetDataField(QStringLiteral("YWY"));
-    DBComboYWY->setMinimumWidth(110);
-    dbedtXSJE = new TDBEdit(Panel3);
-    dbedtXSJE->setObjectName(QStringLiteral("dbedtXSJE"));
-    dbedtXSJE->SetDataField(QStringLiteral("NZK"));
-    dbedtXSJE->setMaximumWidth(80);
-    dbedtXSJE->OnExit = [this](QWidget &) {
-        Guarded([this] { discountLeft(); });
-    };
-
-    column = 0;
-    place(QStringLiteral("发票类型"), DBComboBox2, 1);
-    place(QStringLiteral("采购类型"), DBRadioCGLX, 1);
-    place(QStringLiteral("业务员"), DBComboYWY, 1);
-    place(QStringLiteral("折扣"), dbedtXSJE, 1);
-
-    DBEditBZ = new TDBEdit(Panel3);
-    DBEditBZ->setObjectName(QStringLiteral("DBEditBZ"));
-    DBEditBZ->SetDataField(QStringLiteral("BZ"));
-    column = 0;
-    place(QStringLiteral("备注"), DBEditBZ, 2, 7);
-    grid->setColumnStretch(3, 1);
-}
-
-void TfrmPurIn::FormShow()
-{
-    strZbMainTable = QStringLiteral("CGSHZB");
-    strMxDetailTables = QStringLiteral("CGSH");
-    FObjectName = QStringLiteral("mnuCgsh");
-    strLinkFields = QStringLiteral("ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH");
-    strZbMustFields = QStringLiteral("DJBH;RQ;AGYSMC;CKID;ACGLX;AFPLX;YWY");
-    strZbHelpFields = QStringLiteral("AGYSBH");
-    strMxMustFields = QStringLiteral("ABH");
-    strMxHelpFields = QStringLiteral("ABH");
-
-    TData &data = Data();
-    TClientDataSet &header = data.Cgshzb();
-    if (!header.Active()) {
-        header.SetCommandText(HeaderSql(QStringLiteral(" where 1=2")));
-        header.Open();
-    }
-    // The names the header checks give the fields they find empty.
-    const std::pair<const char *, const char *> labels[] = {{"aGYSMC", "供应商"},
-                                                            {"CKID", "仓库"},
-                                                            {"YWY", "业务员"},
-                                                            {"RQ", "日期"},
-                                                            {"DJBH", "单号"}};
-    for (const auto &[field, label] : labels)
-        if (TField *found = header.FindField(QLatin1String(field)))
-            found->SetDisplayLabel(QString::fromUtf8(label));
-    if (!data.Ck().Active())
-        data.Ck().Open();
-    m_invoiceTypes->SetRemoteServer(&data.cn());
-    m_invoiceTypes->SetCommandText(QStringLiteral("select ID, MC, NSL from FPLX order by ID"));
-    m_invoiceTypes->Open();
-    DBLookupCK->SetListSource(&data.sCk());
-    QStringList salesmen;
-    TTmpDataSet names;
-    FillListFromQuery(salesmen, FuncRight().EmployeeNamesSQL, *names);
-    DBComboYWY->SetItems(salesmen);
-
-    for (QWidget *control : Panel3->findChildren<QWidget *>())
-        if (auto *fieldControl = dynamic_cast<TFieldControl *>(control))
-            fieldControl->SetDataSource(&data.sCgshzb());
-    DBNavigator1->SetDataSource(&data.sCgshzb());
-    DBGrid1->SetDataSource(&data.sCgsh());
-    TfrmComDj::FormShow();
-}
-
 void TfrmPurIn::IniRecord()
 {
     MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
-    TfrmComDj::IniRecord();
+    TTradeDocument::IniRecord();
 }
 
 void TfrmPurIn::ZbOnNewRecord(TClientDataSet &DataSet)
 {
-    TfrmComDj::ZbOnNewRecord(DataSet);
+    TTradeDocument::ZbOnNewRecord(DataSet);
     DataSet.FieldByName(QStringLiteral("SFKFSID"))->SetAsInteger(0);
     DataSet.FieldByName(QStringLiteral("ZHID"))->SetAsInteger(0);
     DataSet.FieldByName(QStringLiteral("YWY"))->SetAsString(QString());
@@ -203,74 +112,19 @@ void TfrmPurIn::ZbOnNewRecord(TClientDataSet &DataSet)
         text->SetAsString(QStringLiteral("增值税发票"));
 }
 
-double TfrmPurIn::invoiceTaxRate() const
-{
-    const qint64 type = ZbInteger("FPLX");
-    const QVariant rate = m_invoiceTypes->Lookup(QStringLiteral("ID"), type, QStringLiteral("NSL"));
-    return rate.isValid() ? rate.toDouble() : 0;
-}
-
-void TfrmPurIn::MxOnNewRecord(TClientDataSet &DataSet)
-{
-    TfrmComDj::MxOnNewRecord(DataSet);
-    if (TField *rate = DataSet.FindField(QStringLiteral("NSL")))
-        rate->SetAsFloat(invoiceTaxRate());
-}
-
 void TfrmPurIn::sZbDataChange(TDataSource &Sender, TField *Field)
 {
-    TfrmComDj::sZbDataChange(Sender, Field);
-    if (!Field || m_applyingHeader)
-        return;
-    const QString name = Field->FieldName().toUpper();
-    if (name == QLatin1String("AGYSBH"))
-        supplierCodeTyped();
-    else if (name == QLatin1String("FPLX"))
-        applyTaxRateToLines();
+    TTradeDocument::sZbDataChange(Sender, Field);
+    if (Field && !ApplyingHeader() &&
+        Field->FieldName().compare(QLatin1String("FPLX"), Qt::CaseInsensitive) == 0)
+        SetEveryLine(QStringLiteral("NSL"), InvoiceTaxRate());
 }
 
-void TfrmPurIn::pickSupplier()
+void TfrmPurIn::aSaveExecute()
 {
-    if (!ZbDataSet() || ZbDataSet()->ReadOnly() || !Panel3->isEnabled())
+    if (!CheckSettlement(QStringLiteral("XFJE"), QStringLiteral("付款账户不能为空！"), false))
         return;
-    std::unique_ptr<TfrmGysHelp> picker(CreateForm<TfrmGysHelp>(this));
-    m_applyingHeader = true;
-    try {
-        PickInto(*picker,
-                 {QStringLiteral("GYSID"), QStringLiteral("aGYSBH"), QStringLiteral("aGYSMC")},
-                 {QStringLiteral("ID"), QStringLiteral("BH"), QStringLiteral("MC")});
-    } catch (...) {
-        m_applyingHeader = false;
-        throw;
-    }
-    m_applyingHeader = false;
-}
-
-void TfrmPurIn::supplierCodeTyped()
-{
-    TClientDataSet &header = *ZbDataSet();
-    const QString code = header.FieldByName(QStringLiteral("aGYSBH"))->AsString().trimmed();
-    if (code.isEmpty() || !(header.State() == dsEdit || header.State() == dsInsert))
-        return;
-    TTmpDataSet supplier;
-    supplier->SetCommandText(QStringLiteral("select * from GYS where BH = ") + QuotedStr(code));
-    supplier->Open();
-    if (supplier->IsEmpty()) {
-        supplier->Close();
-        pickSupplier();
-        return;
-    }
-    m_applyingHeader = true;
-    header.FieldByName(QStringLiteral("GYSID"))
-        ->SetValue(supplier->FieldByName(QStringLiteral("ID"))->Value());
-    header.FieldByName(QStringLiteral("aGYSMC"))
-        ->SetValue(supplier->FieldByName(QStringLiteral("MC"))->Value());
-    m_applyingHeader = false;
-}
-
-void TfrmPurIn::applyTaxRateToLines()
-{
-    SetEveryLine(QStringLiteral("NSL"), invoiceTaxRate());
+    TTradeDocument::aSaveExecute();
 }
 
 void TfrmPurIn::discountLeft()

@@ -1,17 +1,13 @@
 // The purchase receipt TfrmPurIn ("采购入库单"): goods received from a supplier into a
-// warehouse, with the invoice type that gives new lines their tax rate and a document
-// discount that every line takes.
+// warehouse, with the invoice type that gives the lines their tax rate, a document discount
+// that every line takes and the money paid now.
 #pragma once
 
-#include "client/documents/comdj.h"
+#include "client/documents/tradedocument.h"
 
-class TDBButtonEdit;
-class TDBEdit;
-class TDBLookupComboBox;
-class TDBComboBox;
 class TDBRadioGroup;
 
-class TfrmPurIn : public TfrmComDj
+class TfrmPurIn : public TTradeDocument
 {
     Q_OBJECT
 public:
@@ -29,26 +25,19 @@ public:
     TDBLookupComboBox *DBLookupCK;
     TDBLookupComboBox *DBComboBox2; // invoice type
     TDBRadioGroup *DBRadioCGLX;
-    TDBComboBox *DBComboYWY;
     TDBEdit *dbedtXSJE; // the document discount NZK
+    TDBEdit *DBEditXFJE;
+    TDBLookupComboBox *DBLookupSFKFS;
+    TDBLookupComboBox *DBLookupZH;
     TDBEdit *DBEditBZ;
 
 protected:
-    void FormShow() override;
     void IniRecord() override;
     void ZbOnNewRecord(TClientDataSet &DataSet) override;
-    void MxOnNewRecord(TClientDataSet &DataSet) override;
     void sZbDataChange(TDataSource &Sender, TField *Field) override;
+    // Money paid now needs a payment method and an account.
+    void aSaveExecute() override;
 
 private:
-    void buildHeader();
-    void pickSupplier();
-    void supplierCodeTyped();
     void discountLeft();
-    void applyTaxRateToLines();
-    double invoiceTaxRate() const;
-
-    std::unique_ptr<TClientDataSet> m_invoiceTypes;
-    std::unique_ptr<TDataSource> m_sInvoiceTypes;
-    bool m_applyingHeader = false;
 };

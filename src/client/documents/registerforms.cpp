@@ -1,7 +1,13 @@
 // The document windows of the window manager.
 #include "client/documents/registerforms.h"
 
+#include "client/documents/cgdd.h"
+#include "client/documents/cgsq.h"
+#include "client/documents/cgth.h"
 #include "client/documents/purin.h"
+#include "client/documents/xsdd.h"
+#include "client/documents/xskd.h"
+#include "client/documents/xsth.h"
 #include "client/forms/mdiwindows.h"
 
 namespace {
@@ -27,6 +33,18 @@ void addNewDocument(const char *className)
 
 void RegisterDocumentForms()
 {
+    add<TfrmCgsq>("TfrmCgsq");
+    addNewDocument<TfrmCgsq>("TfrmCgsqzb");
+    add<TfrmCgdd>("TfrmCgdd");
+    addNewDocument<TfrmCgdd>("TfrmCgddzb");
     add<TfrmPurIn>("TfrmPurIn");
     addNewDocument<TfrmPurIn>("TfrmPurInWork");
+    add<TfrmPurOut>("TfrmPurOut");
+    addNewDocument<TfrmPurOut>("TfrmPurOutWork");
+    add<TfrmXsdd>("TfrmXsdd");
+    addNewDocument<TfrmXsdd>("TfrmXsddzb");
+    add<TfrmSalOunt>("TfrmSalOunt");
+    addNewDocument<TfrmSalOunt>("TfrmSalOuntWork");
+    add<TfrmSalIn>("TfrmSalIn");
+    addNewDocument<TfrmSalIn>("TfrmSalInWork");
 }

@@ -1,0 +1,106 @@
+// The goods requisition.
+#include "client/documents/cgdd.h"
+
+#include "client/data/fields.h"
+#include "client/widgets/dbcontrols.h"
+#include "client/widgets/dbgrid.h"
+#include "client/widgets/dblookupcombo.h"
+
+#include <QLabel>
+
+namespace {
+
+const TTradeDocumentType GoodsRequisition{
+    "CGDDZB", "CGDD",          "mnuSq",       "ID,ZBID;RQ,RQ;DJBH,DJBH", "DJBH;RQ;YWY",
+    "AGYSBH", TData::idCgddzb, TData::idCgdd, TPartner::Supplier,        &TfrmCgdd::HeaderSql};
+
+} // namespace
+
+TfrmCgdd::TfrmCgdd(QWidget *parent)
+    : TTradeDocument(GoodsRequisition, parent)
+{
+    setObjectName(QStringLiteral("frmCgdd"));
+    setWindowTitle(QStringLiteral("物品申请单"));
+    TDBGridColumns &columns = DBGrid1->Columns();
+    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
+    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
+    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
+    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
+    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
+    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
+    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
+    columns.Add(QStringLiteral("aSHSL"), QStringLiteral("已收数量"), 70)->SetReadOnly(true);
+    columns.Add(QStringLiteral("aMSSL"), QStringLiteral("未收数量"), 70)->SetReadOnly(true);
+    columns.Add(QStringLiteral("SRCNO"), QStringLiteral("计划单号"), 110);
+
+    PlacePartner();
+    DBLookupBM = HeaderLookupCombo("DBLookupBM", "BMID", TData::idBm);
+    PlaceHeader(QStringLiteral("部门"), DBLookupBM);
+    NewHeaderRow();
+    PlaceSalesman();
+    DBEditJHRQ = HeaderControl<TDBDateEdit>("DBEditJHRQ", "JHRQ");
+    PlaceHeader(QStringLiteral("交货日期"), DBEditJHRQ);
+    DBCheckZT = HeaderControl<TDBCheckBox>("DBCheckZT", "ZT");
+    DBCheckZT->setText(QStringLiteral("订单中止执行"));
+    pnlZT = new QLabel(Panel3);
+    pnlZT->setObjectName(QStringLiteral("pnlZT"));
+    pnlZT->setVisible(false);
+    PlaceHeader(QString(), DBCheckZT);
+    PlaceHeader(QString(), pnlZT);
+    NewHeaderRow();
+    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
+    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 7);
+}
+
+QString TfrmCgdd::HeaderSql(const QString &where)
+{
+    return QStringLiteral("select Z.*, K.BH as aGYSBH, K.MC as aGYSMC, B.MC as aBMMC from "
+                          "(CGDDZB as Z left outer join GYS K on Z.GYSID = K.ID) left outer "
+                          "join BM B on Z.BMID = B.ID ") +
+           where;
+}
+
+QString TfrmCgdd::LinesSql(qint64 headerId)
+{
+    return QStringLiteral(
+               " select M.*,  (select HH from CGDD where CGDD.ZBID=M.ZBID and CGDD.HH=M.HH) as "
+               "TMP,  (select sum(SL) from CGSH where SRCNO=M.DJBH and SRCSEQ=M.HH) as aSHSL,  "
+               "(M.SL - aSHSL) as aMSSL,  H.BH as aBH, H.PM as aPM, H.DW as aDW , H.GG as aGG  "
+               "from CGDD M, HP H, M inner join H on M.HPID=H.ID  where ZBID = ") +
+           QString::number(headerId) + QStringLiteral(" order by M.HH");
+}
+
+void TfrmCgdd::IniRecord()
+{
+    MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
+    TTradeDocument::IniRecord();
+    showExecution();
+}
+
+void TfrmCgdd::sZbDataChange(TDataSource &Sender, TField *Field)
+{
+    TTradeDocument::sZbDataChange(Sender, Field);
+    if (Field && Field->FieldName().compare(QLatin1String("ZT"), Qt::CaseInsensitive) == 0)
+        showExecution();
+}
+
+void TfrmCgdd::showExecution()
+{
+    const TField *stopped = ZbDataSet()->FindField(QStringLiteral("ZT"));
+    if (stopped && stopped->AsBoolean()) {
+        pnlZT->setText(QStringLiteral("中止执行"));
+        pnlZT->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
+        pnlZT->setVisible(true);
+        return;
+    }
+    // Done once every line has received at least its quantity; a new order never is.
+    TClientDataSet &lines = *MxDataSet();
+    const TField *ordered = lines.FindField(QStringLiteral("SL"));
+    const TField *received = lines.FindField(QStringLiteral("aSHSL"));
+    bool done = ordered && received && lines.RowCount() > 0;
+    for (int row = 0; done && row < lines.RowCount(); ++row)
+        done = lines.RowValue(row, received).toDouble() >= lines.RowValue(row, ordered).toDouble();
+    pnlZT->setText(QStringLiteral("执行完毕"));
+    pnlZT->setStyleSheet(QStringLiteral("color: green; font-weight: bold"));
+    pnlZT->setVisible(done);
+}

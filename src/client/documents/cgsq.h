@@ -1,0 +1,22 @@
+// The purchase requisition TfrmCgsq ("采购申请单"): goods a department asks the buyers for;
+// the purchase receipts refer to its lines.
+#pragma once
+
+#include "client/documents/tradedocument.h"
+
+class TfrmCgsq : public TTradeDocument
+{
+    Q_OBJECT
+public:
+    explicit TfrmCgsq(QWidget *parent = nullptr);
+
+    static QString HeaderSql(const QString &where);
+    static QString LinesSql(qint64 headerId);
+
+    TDBLookupComboBox *DBLookupBM;
+    TDBLookupComboBox *DBLookupCK;
+    TDBEdit *DBEditBZ;
+
+protected:
+    void IniRecord() override;
+};

@@ -1,0 +1,32 @@
+// The purchase return TfrmPurOut ("采购退货单"): goods sent back to a supplier out of a
+// warehouse, the money refunded or kept as prepayment. The list that opens it may set its
+// tables and object name.
+#pragma once
+
+#include "client/documents/tradedocument.h"
+
+class TDBComboBox;
+
+class TfrmPurOut : public TTradeDocument
+{
+    Q_OBJECT
+public:
+    explicit TfrmPurOut(QWidget *parent = nullptr);
+
+    static QString HeaderSql(const QString &where);
+    static QString LinesSql(qint64 headerId);
+    // The return types by THLX (1, 2).
+    static const QStringList &ReturnTypes();
+
+    TDBLookupComboBox *DBLookupCK;
+    TDBComboBox *DBComboTHLX;
+    TDBLookupComboBox *DBLookupSFKFS;
+    TDBLookupComboBox *DBLookupZH;
+    TDBEdit *DBEditXFJE;
+    TDBEdit *DBEditBZ;
+
+protected:
+    void IniRecord() override;
+    void ZbOnNewRecord(TClientDataSet &DataSet) override;
+    void ZbBeforePost(TClientDataSet &DataSet) override;
+};

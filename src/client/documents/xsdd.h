@@ -1,0 +1,27 @@
+// The sales order TfrmXsdd ("销售订单"): goods a customer ordered, with what the deliveries
+// have taken of each line and what is still open.
+#pragma once
+
+#include "client/documents/tradedocument.h"
+
+class TDBCheckBox;
+class TDBDateEdit;
+
+class TfrmXsdd : public TTradeDocument
+{
+    Q_OBJECT
+public:
+    explicit TfrmXsdd(QWidget *parent = nullptr);
+
+    static QString HeaderSql(const QString &where);
+    // The lines with the quantity delivered (aYTSL) and the open rest (aMTSL).
+    static QString LinesSql(qint64 headerId);
+
+    TDBDateEdit *DBEditJHRQ;
+    TDBCheckBox *DBCheckZT;
+    TDBEdit *DBEditBZ;
+
+protected:
+    void IniRecord() override;
+    void ZbOnNewRecord(TClientDataSet &DataSet) override;
+};

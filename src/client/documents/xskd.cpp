@@ -1,0 +1,120 @@
+// The sales delivery.
+#include "client/documents/xskd.h"
+
+#include "client/data/fields.h"
+#include "client/forms/globalobj.h"
+#include "client/widgets/dbcontrols.h"
+#include "client/widgets/dbgrid.h"
+#include "client/widgets/dblookupcombo.h"
+
+namespace {
+
+const TTradeDocumentType SalesDelivery{"XSKDZB",
+                                       "XSKD",
+                                       "mnuXskd",
+                                       "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
+                                       "DJBH;RQ;AKHMC;CKID;AXSLX;AFPLX;YWY",
+                                       "AKHBH",
+                                       TData::idXskdzb,
+                                       TData::idXskd,
+                                       TPartner::Customer,
+                                       &TfrmSalOunt::HeaderSql};
+
+} // namespace
+
+TfrmSalOunt::TfrmSalOunt(QWidget *parent)
+    : TTradeDocument(SalesDelivery, parent)
+{
+    setObjectName(QStringLiteral("frmSalOunt"));
+    setWindowTitle(QStringLiteral("销售出库单"));
+    TDBGridColumns &columns = DBGrid1->Columns();
+    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
+    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
+    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
+    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
+    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
+    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
+    columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
+    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
+    columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
+    columns.Add(QStringLiteral("CBDJ"), QStringLiteral("成本价"), 80);
+    columns.Add(QStringLiteral("cCBJE"), QStringLiteral("成本金额"), 100);
+    columns.Add(QStringLiteral("cLRJE"), QStringLiteral("利润"), 100);
+    columns.Add(QStringLiteral("SRCNO"), QStringLiteral("订单号"), 110);
+
+    PlacePartner();
+    DBLookupCK = HeaderLookupCombo("DBLookupCK", "CKID", TData::idCk);
+    PlaceHeader(QStringLiteral("仓库"), DBLookupCK);
+    NewHeaderRow();
+    DBComboBox2 = PlaceInvoiceType();
+    DBRadioXSLX = HeaderControl<TDBRadioGroup>("DBRadioXSLX", "XSLX");
+    DBRadioXSLX->SetItems({QStringLiteral("现金销售"), QStringLiteral("挂帐销售")});
+    DBRadioXSLX->SetValues({QStringLiteral("1"), QStringLiteral("2")});
+    DBRadioXSLX->SetColumns(2);
+    DBRadioXSLX->setFlat(true);
+    DBRadioXSLX->setMaximumWidth(200);
+    PlaceHeader(QStringLiteral("销售类型"), DBRadioXSLX);
+    PlaceSalesman();
+    DBComboPriceLevel = HeaderControl<TDBComboBox>("DBComboPriceLevel", "PriceLevel");
+    DBComboPriceLevel->SetItems({QStringLiteral("销售价"), QStringLiteral("会员价"),
+                                 QStringLiteral("VIP价"), QStringLiteral("零售价")});
+    PlaceHeader(QStringLiteral("价格"), DBComboPriceLevel);
+    NewHeaderRow();
+    DBEditXSJE = HeaderControl<TDBEdit>("DBEditXSJE", "XSJE");
+    PlaceHeader(QStringLiteral("收款金额"), DBEditXSJE);
+    DBLookupSFKFS = HeaderLookupCombo("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
+    PlaceHeader(QStringLiteral("结算方式"), DBLookupSFKFS);
+    DBLookupZH = HeaderLookupCombo("DBLookupZH", "ZHID", TData::idZh);
+    PlaceHeader(QStringLiteral("收款账户"), DBLookupZH);
+    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
+    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 3);
+}
+
+QString TfrmSalOunt::HeaderSql(const QString &where)
+{
+    return QStringLiteral(
+               "select Z.*, F.MC as aFPLX, K.BH as aKHBH, K.MC as aKHMC, C.MC as aCKMC, S.MC "
+               "as aSFKFSMC, H.MC as aZHMC,  switch(Z.XSLX=1,'现金销售',Z.XSLX=2,'挂帐销售') as "
+               "aXSLX from ((((XSKDZB as Z left outer join KH K on Z.KHID = K.ID)   left outer "
+               "join CK C on Z.CKID = C.ID)   left join SFKFS S on Z.SFKFSID = S.ID)   left "
+               "outer join  ZH H on  Z.ZHID = H.ID) left join FPLX F on Z.FPLX = F.ID ") +
+           where;
+}
+
+QString TfrmSalOunt::LinesSql(qint64 headerId)
+{
+    return QStringLiteral(" select M.*,  H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as "
+                          "aGG,H.HPHSFSID  from XSKD M left join HP H on M.HPID=H.ID  where "
+                          "ZBID = ") +
+           QString::number(headerId) + QStringLiteral("  order by M.HH");
+}
+
+void TfrmSalOunt::IniRecord()
+{
+    MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
+    TTradeDocument::IniRecord();
+}
+
+void TfrmSalOunt::ZbOnNewRecord(TClientDataSet &DataSet)
+{
+    TTradeDocument::ZbOnNewRecord(DataSet);
+    DataSet.FieldByName(QStringLiteral("SFKFSID"))->SetAsInteger(0);
+    DataSet.FieldByName(QStringLiteral("ZHID"))->SetAsInteger(0);
+    DataSet.FieldByName(QStringLiteral("YWY"))->SetAsString(QString());
+    DataSet.FieldByName(QStringLiteral("XSLX"))->SetAsInteger(1);
+}
+
+void TfrmSalOunt::SetReprotBuildParam()
+{
+    TTradeDocument::SetReprotBuildParam();
+    const TSystemFunctionRight &company = FuncRight();
+    m_reportTexts.insert(QStringLiteral("pplink"), QStringLiteral("电话：") + company.Tel);
+    m_reportTexts.insert(QStringLiteral("ppaddress"), QStringLiteral("地址：") + company.Address);
+}
+
+void TfrmSalOunt::aSaveExecute()
+{
+    if (!CheckSettlement(QStringLiteral("XSJE"), QStringLiteral("收款账户不能为空！"), true))
+        return;
+    TTradeDocument::aSaveExecute();
+}

@@ -1,0 +1,175 @@
+// The sales return.
+#include "client/documents/xsth.h"
+
+#include "client/data/fields.h"
+#include "client/data/serveraccess.h"
+#include "client/documents/lineprices.h"
+#include "client/widgets/dbcontrols.h"
+#include "client/widgets/dbgrid.h"
+#include "client/widgets/dblookupcombo.h"
+#include "client/widgets/messagebox.h"
+
+namespace {
+
+const TTradeDocumentType SalesReturn{"XSTHZB",
+                                     "XSTH",
+                                     "mnuXsth",
+                                     "ID,ZBID; RQ,RQ; CKID,CKID",
+                                     "DJBH; RQ; AKHBH; CKID; ATHLX",
+                                     "AKHBH",
+                                     TData::idXsthzb,
+                                     TData::idXsth,
+                                     TPartner::Customer,
+                                     &TfrmSalIn::HeaderSql};
+
+bool isNamed(const TField *field, const char *name)
+{
+    return field->FieldName().compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+TfrmSalIn::TfrmSalIn(QWidget *parent)
+    : TTradeDocument(SalesReturn, parent)
+{
+    setObjectName(QStringLiteral("frmSalIn"));
+    setWindowTitle(QStringLiteral("销售退货单"));
+    TDBGridColumns &columns = DBGrid1->Columns();
+    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
+    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
+    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
+    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
+    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
+    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
+    columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
+    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
+    columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
+    columns.Add(QStringLiteral("CBDJ"), QStringLiteral("成本价"), 80);
+    columns.Add(QStringLiteral("SRCNO"), QStringLiteral("出库单号"), 110);
+
+    PlacePartner();
+    DBLookupCK = HeaderLookupCombo("DBLookupCK", "CKID", TData::idCk);
+    PlaceHeader(QStringLiteral("仓库"), DBLookupCK);
+    NewHeaderRow();
+    DBComboTHLX = HeaderControl<TDBComboBox>("DBComboTHLX", "aTHLX");
+    DBComboTHLX->SetItems(ReturnTypes());
+    DBComboTHLX->SetStyle(TDBComboBox::csDropDownList);
+    PlaceHeader(QStringLiteral("退货类型"), DBComboTHLX);
+    PlaceSalesman();
+    DBLookupSFKFS = HeaderLookupCombo("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
+    PlaceHeader(QStringLiteral("结算方式"), DBLookupSFKFS);
+    DBLookupZH = HeaderLookupCombo("DBLookupZH", "ZHID", TData::idZh);
+    PlaceHeader(QStringLiteral("账户"), DBLookupZH);
+    NewHeaderRow();
+    DBEditXSJE = HeaderControl<TDBEdit>("DBEditXSJE", "XSJE");
+    PlaceHeader(QStringLiteral("退款金额"), DBEditXSJE);
+    DBEditJE = HeaderControl<TDBEdit>("DBEditJE", "JE");
+    DBEditJE->SetReadOnly(true);
+    PlaceHeader(QStringLiteral("含税金额"), DBEditJE);
+    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
+    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 3);
+}
+
+const QStringList &TfrmSalIn::ReturnTypes()
+{
+    static const QStringList types{QStringLiteral("退客户现款"), QStringLiteral("退款转入预收款")};
+    return types;
+}
+
+QString TfrmSalIn::HeaderSql(const QString &where)
+{
+    return QStringLiteral(
+               "select Z.*, K.BH as aKHBH, K.MC as aKHMC, C.MC as aCKMC, S.MC as aSFKFSMC, "
+               "H.MC as aZHMC, switch(THLX=1,'退客户现款', THLX=2,'退款转入预收款') as aTHLX "
+               "from (((XSTHZB as Z left outer join KH K on Z.KHID = K.ID)   left outer join "
+               "CK C on Z.CKID = C.ID)   left join SFKFS S on Z.SFKFSID = S.ID)   left outer "
+               "join  ZH H on  Z.ZHID = H.ID ") +
+           where;
+}
+
+QString TfrmSalIn::LinesSql(qint64 headerId)
+{
+    return QStringLiteral("select M.*, H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as "
+                          "aGG,H.HPHSFSID from XSTH M left join HP H on M.HPID=H.ID where ZBID "
+                          "= ") +
+           QString::number(headerId) + QStringLiteral(" order by M.HH");
+}
+
+void TfrmSalIn::IniRecord()
+{
+    MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
+    TTradeDocument::IniRecord();
+}
+
+void TfrmSalIn::ZbOnNewRecord(TClientDataSet &DataSet)
+{
+    // The generic new header dates it, takes the user's warehouse and names the operator.
+    TTradeDocument::ZbOnNewRecord(DataSet);
+    DataSet.FieldByName(QStringLiteral("THLX"))->SetAsInteger(1);
+    DataSet.FieldByName(QStringLiteral("aTHLX"))->SetAsString(ReturnTypes().first());
+    TakeCurrentPaymentMethod(DataSet);
+    DataSet.FieldByName(QStringLiteral("YWY"))->SetAsString(QString());
+}
+
+void TfrmSalIn::ZbBeforePost(TClientDataSet &DataSet)
+{
+    StoreTypeCode("aTHLX", "THLX", ReturnTypes());
+    TTradeDocument::ZbBeforePost(DataSet);
+}
+
+void TfrmSalIn::sMxDataChange(TDataSource &Sender, TField *Field)
+{
+    TTradeDocument::sMxDataChange(Sender, Field);
+    TClientDataSet &lines = *MxDataSet();
+    if (!Field || !(lines.State() == dsEdit || lines.State() == dsInsert))
+        return;
+    // After the generic goods code handling, which prices the line the sales way.
+    if (isNamed(Field, "aBH"))
+        priceReturnedGoods();
+    if (isNamed(Field, "SL"))
+        warnAboveStockCeiling();
+    if (isNamed(Field, "SL") || isNamed(Field, "DJ") || isNamed(Field, "NSL"))
+        RunningTotal('E', true);
+}
+
+void TfrmSalIn::TotalField(char kind, const QVariant &value)
+{
+    TTradeDocument::TotalField(kind, value);
+    RunningTotal(kind, true);
+}
+
+void TfrmSalIn::priceReturnedGoods()
+{
+    TClientDataSet &lines = *MxDataSet();
+    const qint64 goods = lines.FieldByName(QStringLiteral("HPID"))->AsLargeInt();
+    if (goods == 0)
+        return;
+    lines.FieldByName(QStringLiteral("DJ"))
+        ->SetAsFloat(lines::GetCustomerPrice(goods, ZbInteger("KHID")));
+    lines.FieldByName(QStringLiteral("CBDJ"))
+        ->SetAsFloat(
+            QueryValue(QStringLiteral("select JQJ from HP where ID = ") + QString::number(goods))
+                .toDouble());
+}
+
+void TfrmSalIn::warnAboveStockCeiling()
+{
+    TClientDataSet &lines = *MxDataSet();
+    const double quantity = lines.FieldByName(QStringLiteral("SL"))->AsFloat();
+    const qint64 goods = lines.FieldByName(QStringLiteral("HPID"))->AsLargeInt();
+    if (quantity == 0 || goods == 0)
+        return;
+    const QString id = QString::number(goods);
+    const double ceiling =
+        QueryValue(QStringLiteral("select SX from HP where ID = ") + id).toDouble();
+    if (ceiling == 0)
+        return;
+    const double onHand =
+        QueryValue(QStringLiteral("select sum(JCS) from HPKC where HPID = ") + id).toDouble();
+    if (quantity + onHand <= ceiling)
+        return;
+    const TField *name = lines.FindField(QStringLiteral("aPM"));
+    MessageBox(QStringLiteral("退入后，货品'") + (name ? name->AsString() : QString()) +
+                   QStringLiteral("'的总库存量已经超过设定的库存上限。"),
+               QStringLiteral("提醒你"), TMsgIcon::Warning);
+}

@@ -1,0 +1,444 @@
+// The purchase documents on a real server with the demo account set: the requisition, the
+// goods requisition with its received quantities and status, the receipt with its invoice
+// types and settlement check, and the return with its defaults; receipts and returns through
+// save, audit and un-audit against the stock ledger.
+#include "client/common/sqltext.h"
+#include "client/data/centraldata.h"
+#include "client/data/fields.h"
+#include "client/data/serveraccess.h"
+#include "client/documents/cgdd.h"
+#include "client/documents/cgth.h"
+#include "client/documents/purin.h"
+#include "client/documents/registerforms.h"
+#include "client/forms/globalobj.h"
+#include "client/masterdata/registerforms.h"
+#include "client/widgets/dbcontrols.h"
+#include "client/widgets/dblookupcombo.h"
+#include "client/widgets/messagebox.h"
+#include "docsupport.h"
+#include "support/testworld.h"
+#include "tradesupport.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+
+using namespace tradesupport;
+using docsupport::flush;
+
+class TestDocPurchase : public QObject
+{
+    Q_OBJECT
+
+    vztest::TestWorld world;
+    QPointer<TfrmComDj> form;
+    std::unique_ptr<TMessageBoxScript> unexpected;
+
+    TClientDataSet &header() { return *form->ZbDataSet(); }
+    TClientDataSet &lines() { return *form->MxDataSet(); }
+
+    void keepDocuments()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("CGSQZB"), QStringLiteral("CGSQ"),
+                                  QStringLiteral("CGDDZB"), QStringLiteral("CGDD"),
+                                  QStringLiteral("CGSHZB"), QStringLiteral("CGSH"),
+                                  QStringLiteral("CGTHZB"), QStringLiteral("CGTH"),
+                                  QStringLiteral("MaxBillNo"), QStringLiteral("Inv_ItemList")}));
+    }
+
+    void open(const char *className)
+    {
+        form = openNew(QLatin1String(className));
+        QVERIFY(form);
+    }
+
+    void save()
+    {
+        form->aSave->trigger();
+        QVERIFY(!form->IsModified());
+    }
+
+    // A stored goods requisition of two lines of 5, stopped or not, and receipts against its
+    // lines of the quantities given (none for 0).
+    void storeGoodsRequisition(bool stopped, double firstReceived, double secondReceived)
+    {
+        const QStringList statements{
+            QStringLiteral("insert into CGDDZB (ID, DJBH, RQ, GYSID, YWY, ZT) values (9101, "
+                           "'CD9101', #2026-01-05#, 1, '张三', %1)")
+                .arg(stopped ? 1 : 0),
+            QStringLiteral("insert into CGDD (ZBID, HH, DJBH, HPID, SL, DJ) values (9101, 1, "
+                           "'CD9101', 1, 5, 10)"),
+            QStringLiteral("insert into CGDD (ZBID, HH, DJBH, HPID, SL, DJ) values (9101, 2, "
+                           "'CD9101', 2, 5, 10)"),
+            QStringLiteral("insert into CGSH (ZBID, HH, HPID, SL, DJ, SRCNO, SRCSEQ) values "
+                           "(9102, 1, 1, %1, 10, 'CD9101', 1)")
+                .arg(firstReceived),
+            QStringLiteral("insert into CGSH (ZBID, HH, HPID, SL, DJ, SRCNO, SRCSEQ) values "
+                           "(9102, 2, 2, %1, 10, 'CD9101', 2)")
+                .arg(secondReceived)};
+        QVERIFY(ExecSQLScript(statements));
+        if (firstReceived == 0)
+            QVERIFY(ExecSQL(QStringLiteral("delete from CGSH where ZBID = 9102 and HH = 1")));
+        if (secondReceived == 0)
+            QVERIFY(ExecSQL(QStringLiteral("delete from CGSH where ZBID = 9102 and HH = 2")));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(world.start(), qPrintable(world.error()));
+        RegisterMasterDataForms();
+        RegisterDocumentForms();
+    }
+
+    void cleanupTestCase() { world.stop(); }
+
+    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+
+    void cleanup()
+    {
+        const QStringList texts = docsupport::unexpectedTexts(unexpected);
+        if (form)
+            docsupport::closeDocument(form);
+        for (TData::TDataSetId id :
+             {TData::idCgsqzb, TData::idCgsq, TData::idCgddzb, TData::idCgdd, TData::idCgshzb,
+              TData::idCgsh, TData::idCgthzb, TData::idCgth})
+            Data().DataSet(id).Close();
+        world.cleanup();
+        QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
+    }
+
+    // --- Every type ----------------------------------------------------------------------------
+
+    void everyTypeOpensANewDocument_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("objectName");
+        QTest::addColumn<QString>("prefix");
+        QTest::newRow("requisition") << "TfrmCgsqzb"
+                                     << "采购申请单"
+                                     << "CGSQZB"
+                                     << "mnuCgsq"
+                                     << "CQ";
+        QTest::newRow("goods requisition") << "TfrmCgddzb"
+                                           << "物品申请单"
+                                           << "CGDDZB"
+                                           << "mnuSq"
+                                           << "CD";
+        QTest::newRow("receipt") << "TfrmPurInWork"
+                                 << "采购入库单"
+                                 << "CGSHZB"
+                                 << "mnuCgsh"
+                                 << "CS";
+        QTest::newRow("return") << "TfrmPurOutWork"
+                                << "采购退货单"
+                                << "CGTHZB"
+                                << "mnuCgth"
+                                << "CT";
+    }
+
+    void everyTypeOpensANewDocument()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, caption);
+        QFETCH(QString, table);
+        QFETCH(QString, objectName);
+        QFETCH(QString, prefix);
+        open(qPrintable(className));
+        QCOMPARE(form->windowTitle(), caption);
+        QCOMPARE(form->strZbMainTable, table);
+        QCOMPARE(form->FObjectName, objectName);
+        QVERIFY(billNo(form).startsWith(prefix));
+        QCOMPARE(header().State(), dsInsert);
+        // Every header control is bound to a field of the header.
+        int bound = 0;
+        for (QWidget *control : form->Panel3->findChildren<QWidget *>()) {
+            if (auto *fieldControl = dynamic_cast<TFieldControl *>(control)) {
+                QVERIFY2(fieldControl->Field(), qPrintable(control->objectName()));
+                QVERIFY(control->isVisible());
+                ++bound;
+            }
+        }
+        QVERIFY(bound >= 3);
+        form->resize(1000, 600);
+        flush();
+        form->grab().save(QStringLiteral("/tmp/docs-trade-%1.png").arg(className));
+    }
+
+    void aRequisitionIsSavedAndAuditedWithoutPosting()
+    {
+        keepDocuments();
+        open("TfrmCgsqzb");
+        enterLines(form, {{1, 4, 10}});
+        save();
+        const QString number = billNo(form);
+        QCOMPARE(
+            QueryValue(
+                QStringLiteral("select sum(SL) from CGSQ where DJBH = %1").arg(QuotedStr(number)))
+                .toDouble(),
+            4.0);
+        audit(form);
+        QCOMPARE(header().FieldByName(QStringLiteral("uFlag"))->AsInteger(), 1);
+        QVERIFY(ledgerRows(number).isEmpty());
+    }
+
+    // --- Postings ------------------------------------------------------------------------------
+
+    void receiptsAndReturnsPostTheirLines_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("linesTable");
+        QTest::addColumn<int>("flag");
+        QTest::newRow("CS receipt") << "TfrmPurInWork"
+                                    << "CGSH" << 1;
+        QTest::newRow("CT return") << "TfrmPurOutWork"
+                                   << "CGTH" << -1;
+    }
+
+    void receiptsAndReturnsPostTheirLines()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, linesTable);
+        QFETCH(int, flag);
+        keepDocuments();
+        open(qPrintable(className));
+        fillHeader(form);
+        enterLines(form, {{1, 2, 10}, {2, 3, 12.5}, {3, 1, 7}});
+        save();
+        const QString number = billNo(form);
+        const qint64 id = header().FieldByName(QStringLiteral("ID"))->AsLargeInt();
+        const QStringList expected = expectedRows(linesTable, id, flag, 1);
+        QCOMPARE(expected.size(), 3);
+        QVERIFY(ledgerRows(number).isEmpty());
+        audit(form);
+        QCOMPARE(ledgerRows(number), expected);
+        unAudit(form);
+        QCOMPARE(header().FieldByName(QStringLiteral("uFlag"))->AsInteger(), 0);
+        QVERIFY(ledgerRows(number).isEmpty());
+    }
+
+    // --- Receipt -------------------------------------------------------------------------------
+
+    void theInvoiceTypeGivesNewAndExistingLinesItsRate_data()
+    {
+        QTest::addColumn<QString>("invoiceType");
+        QTest::addColumn<double>("rate");
+        QTest::newRow("receipt") << "收据" << 0.0;
+        QTest::newRow("ordinary invoice") << "普通发票" << 3.0;
+        QTest::newRow("VAT invoice") << "增值税发票" << 17.0;
+    }
+
+    void theInvoiceTypeGivesNewAndExistingLinesItsRate()
+    {
+        QFETCH(QString, invoiceType);
+        QFETCH(double, rate);
+        open("TfrmPurInWork");
+        auto *receipt = qobject_cast<TfrmPurIn *>(form.data());
+        // Two lines under another type first.
+        const qint64 other = invoiceType == QStringLiteral("收据") ? 3 : 1;
+        setHeader(form, "FPLX", other);
+        enterLines(form, {{1, 2, 10}, {2, 1, 10}});
+        lines().First();
+        const qint64 type =
+            QueryValue(
+                QStringLiteral("select ID from FPLX where MC = %1").arg(QuotedStr(invoiceType)))
+                .toLongLong();
+        QVERIFY(type > 0);
+        QVERIFY(receipt->DBComboBox2->SetKeyValue(type));
+        QCOMPARE(header().FieldByName(QStringLiteral("FPLX"))->AsLargeInt(), type);
+        QStringList rates;
+        for (lines().First(); !lines().Eof(); lines().Next())
+            if (!lines().FieldByName(QStringLiteral("aBH"))->AsString().isEmpty())
+                rates << QString::number(lines().FieldByName(QStringLiteral("NSL"))->AsFloat());
+        QCOMPARE(rates, QStringList(2, QString::number(rate)));
+        lines().Append();
+        QCOMPARE(lines().FieldByName(QStringLiteral("NSL"))->AsFloat(), rate);
+        lines().Cancel();
+    }
+
+    void aReceiptPaidNowNeedsMethodAndAccount_data()
+    {
+        QTest::addColumn<QString>("paid");
+        QTest::addColumn<int>("method");
+        QTest::addColumn<int>("account");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("no method") << "100" << 0 << 1 << "结算方式不能为空！";
+        QTest::newRow("no account") << "1,000.50" << 1 << 0 << "付款账户不能为空！";
+        QTest::newRow("neither") << "5" << 0 << 0 << "结算方式不能为空！";
+        QTest::newRow("both") << "5" << 1 << 1 << "";
+        QTest::newRow("nothing paid") << "0" << 0 << 0 << "";
+    }
+
+    void aReceiptPaidNowNeedsMethodAndAccount()
+    {
+        QFETCH(QString, paid);
+        QFETCH(int, method);
+        QFETCH(int, account);
+        QFETCH(QString, refusal);
+        keepDocuments();
+        open("TfrmPurInWork");
+        fillHeader(form);
+        setHeader(form, "SFKFSID", method);
+        setHeader(form, "ZHID", account);
+        header().FieldByName(QStringLiteral("XFJE"))->SetAsString(paid);
+        enterLines(form, {{1, 1, 10}});
+        const int before = QueryValue(QStringLiteral("select count(*) from CGSHZB")).toInt();
+        TMessageBoxScript answers;
+        form->aSave->trigger();
+        if (refusal.isEmpty()) {
+            QCOMPARE(answers.Count(), 0);
+            QVERIFY(!form->IsModified());
+            QCOMPARE(QueryValue(QStringLiteral("select count(*) from CGSHZB")).toInt(), before + 1);
+            return;
+        }
+        QCOMPARE(answers.Last().Text, refusal);
+        QVERIFY(form->IsModified());
+        QCOMPARE(QueryValue(QStringLiteral("select count(*) from CGSHZB")).toInt(), before);
+    }
+
+    void aSupplierCodeFillsTheSupplier()
+    {
+        open("TfrmPurInWork");
+        auto *receipt = qobject_cast<TfrmPurIn *>(form.data());
+        const QString code =
+            QueryValue(QStringLiteral("select BH from GYS where ID = 1")).toString();
+        header().FieldByName(QStringLiteral("aGYSBH"))->SetAsString(code);
+        QCOMPARE(header().FieldByName(QStringLiteral("GYSID"))->AsInteger(), 1);
+        QCOMPARE(receipt->DBEditGysMC->text(),
+                 QueryValue(QStringLiteral("select MC from GYS where ID = 1")).toString());
+    }
+
+    // --- Goods requisition ---------------------------------------------------------------------
+
+    void theGoodsRequisitionShowsItsExecution_data()
+    {
+        QTest::addColumn<bool>("stopped");
+        QTest::addColumn<double>("first");
+        QTest::addColumn<double>("second");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("open");
+        QTest::newRow("stopped, nothing received") << true << 0.0 << 0.0 << "中止执行"
+                                                   << "|";
+        QTest::newRow("stopped, all received") << true << 5.0 << 6.0 << "中止执行"
+                                               << "0|-1";
+        QTest::newRow("all received") << false << 5.0 << 6.0 << "执行完毕"
+                                      << "0|-1";
+        QTest::newRow("partly received") << false << 5.0 << 2.0 << ""
+                                         << "0|3";
+        QTest::newRow("nothing received") << false << 0.0 << 0.0 << ""
+                                          << "|";
+    }
+
+    void theGoodsRequisitionShowsItsExecution()
+    {
+        QFETCH(bool, stopped);
+        QFETCH(double, first);
+        QFETCH(double, second);
+        QFETCH(QString, status);
+        QFETCH(QString, open);
+        keepDocuments();
+        storeGoodsRequisition(stopped, first, second);
+        TClientDataSet &requisitions = Data().Cgddzb();
+        requisitions.Close();
+        requisitions.SetCommandText(TfrmCgdd::HeaderSql(QStringLiteral(" where Z.ID = 9101")));
+        requisitions.Open();
+        auto *requisition = CreateForm<TfrmCgdd>();
+        form = requisition;
+        requisition->FOpenMode = QStringLiteral("M");
+        requisition->show();
+        flush();
+        QCOMPARE(lines().RecordCount(), 2);
+        QStringList rest;
+        for (lines().First(); !lines().Eof(); lines().Next())
+            rest << lines().FieldByName(QStringLiteral("aMSSL"))->AsString();
+        QCOMPARE(rest.join(QLatin1Char('|')), open);
+        QCOMPARE(requisition->pnlZT->isVisible(), !status.isEmpty());
+        if (!status.isEmpty())
+            QCOMPARE(requisition->pnlZT->text(), status);
+        QCOMPARE(requisition->DBCheckZT->isChecked(), stopped);
+    }
+
+    void theCheckBoxStopsTheOrder()
+    {
+        keepDocuments();
+        open("TfrmCgddzb");
+        auto *requisition = qobject_cast<TfrmCgdd *>(form.data());
+        QVERIFY(!requisition->pnlZT->isVisible());
+        QCOMPARE(requisition->DBCheckZT->text(), QStringLiteral("订单中止执行"));
+        requisition->DBCheckZT->click();
+        QVERIFY(header().FieldByName(QStringLiteral("ZT"))->AsBoolean());
+        QVERIFY(requisition->pnlZT->isVisible());
+        QCOMPARE(requisition->pnlZT->text(), QStringLiteral("中止执行"));
+        fillHeader(form);
+        enterLines(form, {{1, 1, 10}});
+        save();
+        QCOMPARE(QueryValue(QStringLiteral("select ZT from CGDDZB where DJBH = %1")
+                                .arg(QuotedStr(billNo(form))))
+                     .toInt(),
+                 1);
+    }
+
+    // --- Return --------------------------------------------------------------------------------
+
+    void aNewReturnTakesItsDefaults()
+    {
+        TClientDataSet &methods = Data().Sfkfs();
+        if (!methods.Active())
+            methods.Open();
+        methods.Last();
+        const qint64 method = methods.FieldByName(QStringLiteral("ID"))->AsLargeInt();
+        open("TfrmPurOutWork");
+        QCOMPARE(header().FieldByName(QStringLiteral("aTHLX"))->AsString(),
+                 QStringLiteral("供应商退现款"));
+        QCOMPARE(header().FieldByName(QStringLiteral("SFKFSID"))->AsLargeInt(), method);
+        QVERIFY(header().FieldByName(QStringLiteral("YWY"))->AsString().isEmpty());
+        // The salesmen are the employees marked so, in code order.
+        QStringList salesmen;
+        TTmpDataSet names;
+        FillListFromQuery(salesmen, QStringLiteral("select XM from YG where YWYBZ order by BH"),
+                          *names);
+        QCOMPARE(qobject_cast<TfrmPurOut *>(form.data())->DBComboYWY->Items(), salesmen);
+    }
+
+    void theReturnTypeTextIsStoredAsItsCode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");
+        QTest::newRow("cash back") << "供应商退现款" << 1;
+        QTest::newRow("kept as prepayment") << "退款转入预付款" << 2;
+    }
+
+    void theReturnTypeTextIsStoredAsItsCode()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        keepDocuments();
+        open("TfrmPurOutWork");
+        fillHeader(form);
+        header().FieldByName(QStringLiteral("aTHLX"))->SetAsString(text);
+        enterLines(form, {{1, 1, 10}});
+        save();
+        QCOMPARE(QueryValue(QStringLiteral("select THLX from CGTHZB where DJBH = %1")
+                                .arg(QuotedStr(billNo(form))))
+                     .toInt(),
+                 code);
+    }
+
+    void aReturnWithoutItsTypeIsRefused()
+    {
+        keepDocuments();
+        open("TfrmPurOutWork");
+        fillHeader(form);
+        header().FieldByName(QStringLiteral("aTHLX"))->SetAsString(QString());
+        enterLines(form, {{1, 1, 10}});
+        TMessageBoxScript answers;
+        form->aSave->trigger();
+        QCOMPARE(answers.Last().Text, QStringLiteral("'退货类型'未录入, 请继续录入!"));
+        QVERIFY(form->IsModified());
+    }
+};
+
+QTEST_MAIN(TestDocPurchase)
+#include "tst_docpurchase.moc"
