@@ -44,9 +44,12 @@ inline void setHeader(TfrmComDj *form, const char *field, const QVariant &value)
 }
 
 // What every type asks of its header: the first supplier or customer typed by code, the
-// first warehouse and a salesman.
+// first warehouse, a salesman and an invoice type where none is chosen yet.
 inline void fillHeader(TfrmComDj *form)
 {
+    if (const TField *invoice = form->ZbDataSet()->FindField(QStringLiteral("FPLX"));
+        invoice && invoice->AsInteger() == 0)
+        setHeader(form, "FPLX", 1);
     setHeader(form, "aGYSBH", QueryValue(QStringLiteral("select BH from GYS where ID = 1")));
     setHeader(form, "aKHBH", QueryValue(QStringLiteral("select BH from KH where ID = 1")));
     setHeader(form, "CKID", 1);
