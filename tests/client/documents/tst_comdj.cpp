@@ -9,6 +9,7 @@
 #include "client/documents/lineprices.h"
 #include "client/documents/purin.h"
 #include "client/documents/registerforms.h"
+#include "client/documents/xskd.h"
 #include "client/forms/calculator.h"
 #include "client/forms/calendar.h"
 #include "client/forms/globalobj.h"
@@ -46,27 +47,6 @@ int count(const QString &sql)
 {
     return QueryValue(sql).toInt();
 }
-
-// A sales delivery built from the generic form alone: enough to see the sales pricing.
-const docsupport::TDocumentType SalesDelivery{
-    "frmSalOunt",
-    "销售出库单",
-    "XSKDZB",
-    "XSKD",
-    "mnuXskd",
-    nullptr,
-    TData::idXskdzb,
-    TData::idXskd,
-    "H.BH as aBH, H.PM as aPM, H.GG as aGG, H.DW as aDW",
-    {"aBH", "aPM", "aGG", "aDW", "SL", "DJ", "NZK", "cJE", "CBDJ"}};
-
-class TTestSalesDelivery : public docsupport::TTestDocument
-{
-public:
-    TTestSalesDelivery()
-        : TTestDocument(SalesDelivery)
-    {}
-};
 
 void sendText(QWidget *widget, const QString &text)
 {
@@ -752,7 +732,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, level);
         QFETCH(QString, column);
-        auto *form = open<TTestSalesDelivery>(QStringLiteral("A"));
+        auto *form = open<TfrmSalOunt>(QStringLiteral("A"));
         header(form).FieldByName(QStringLiteral("PriceLevel"))->SetAsString(level);
         setLine(form, "aBH", firstGoodsCode());
         TClientDataSet &mx = lines(form);
