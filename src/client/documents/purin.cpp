@@ -115,8 +115,8 @@ void TfrmPurIn::ZbOnNewRecord(TClientDataSet &DataSet)
 void TfrmPurIn::sZbDataChange(TDataSource &Sender, TField *Field)
 {
     TTradeDocument::sZbDataChange(Sender, Field);
-    if (Field && !ApplyingHeader() &&
-        Field->FieldName().compare(QLatin1String("FPLX"), Qt::CaseInsensitive) == 0)
+    // Whether chosen in the combo or typed by name, the type re-rates every line.
+    if (Field && Field->FieldName().compare(QLatin1String("FPLX"), Qt::CaseInsensitive) == 0)
         SetEveryLine(QStringLiteral("NSL"), InvoiceTaxRate());
 }
 

@@ -310,6 +310,74 @@ private Q_SLOTS:
                  QueryValue(QStringLiteral("select MC from GYS where ID = 1")).toString());
     }
 
+    void namesTypedIntoTheHeaderFillTheirKeys_data()
+    {
+        QTest::addColumn<QString>("nameField");
+        QTest::addColumn<QString>("keyField");
+        QTest::addColumn<QString>("table");
+        QTest::newRow("warehouse") << "aCKMC"
+                                   << "CKID"
+                                   << "CK";
+        QTest::newRow("payment method") << "aSFKFSMC"
+                                        << "SFKFSID"
+                                        << "SFKFS";
+        QTest::newRow("account") << "aZHMC"
+                                 << "ZHID"
+                                 << "ZH";
+        QTest::newRow("invoice type") << "aFPLX"
+                                      << "FPLX"
+                                      << "FPLX";
+    }
+
+    void namesTypedIntoTheHeaderFillTheirKeys()
+    {
+        QFETCH(QString, nameField);
+        QFETCH(QString, keyField);
+        QFETCH(QString, table);
+        open("TfrmPurInWork");
+        TTmpDataSet last;
+        last->SetCommandText(QStringLiteral("select ID, MC from %1 order by ID desc").arg(table));
+        last->Open();
+        QVERIFY(!last->IsEmpty());
+        header().FieldByName(nameField)->SetAsString(last->Fields(1)->AsString());
+        QCOMPARE(header().FieldByName(keyField)->AsLargeInt(), last->Fields(0)->AsLargeInt());
+    }
+
+    void anInvoiceTypeTypedByNameReRatesTheLines()
+    {
+        open("TfrmPurInWork");
+        setHeader(form, "FPLX", 1);
+        enterLines(form, {{1, 2, 10}});
+        header().FieldByName(QStringLiteral("aFPLX"))->SetAsString(QStringLiteral("增值税发票"));
+        lines().First();
+        QCOMPARE(lines().FieldByName(QStringLiteral("NSL"))->AsFloat(), 17.0);
+    }
+
+    void aNewReceiptLeavesTheLastOnesLinesAlone()
+    {
+        keepDocuments();
+        open("TfrmPurInWork");
+        fillHeader(form);
+        setHeader(form, "FPLX", 1);
+        enterLines(form, {{1, 2, 10}, {2, 1, 10}});
+        save();
+        const QString first = billNo(form);
+        form->aNew->trigger();
+        QCOMPARE(header().FieldByName(QStringLiteral("FPLX"))->AsInteger(), 3);
+        fillHeader(form);
+        enterLines(form, {{3, 1, 10}});
+        save();
+        QCOMPARE(
+            QueryValue(
+                QStringLiteral("select sum(NSL) from CGSH where DJBH = %1").arg(QuotedStr(first)))
+                .toDouble(),
+            0.0);
+        QCOMPARE(QueryValue(QStringLiteral("select sum(NSL) from CGSH where DJBH = %1")
+                                .arg(QuotedStr(billNo(form))))
+                     .toDouble(),
+                 17.0);
+    }
+
     // --- Goods requisition ---------------------------------------------------------------------
 
     void theGoodsRequisitionShowsItsExecution_data()
