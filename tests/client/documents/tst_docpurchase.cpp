@@ -11,16 +11,19 @@
 #include "client/documents/purin.h"
 #include "client/documents/registerforms.h"
 #include "client/forms/globalobj.h"
+#include "client/masterdata/partnerhelp.h"
 #include "client/masterdata/registerforms.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dblookupcombo.h"
 #include "client/widgets/messagebox.h"
 #include "docsupport.h"
 #include "support/testworld.h"
+#include "support/whenmodal.h"
 #include "tradesupport.h"
 
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 using namespace tradesupport;
@@ -307,6 +310,24 @@ private Q_SLOTS:
         header().FieldByName(QStringLiteral("aGYSBH"))->SetAsString(code);
         QCOMPARE(header().FieldByName(QStringLiteral("GYSID"))->AsInteger(), 1);
         QCOMPARE(receipt->DBEditGysMC->text(),
+                 QueryValue(QStringLiteral("select MC from GYS where ID = 1")).toString());
+    }
+
+    void anUnknownSupplierCodeOpensThePicker()
+    {
+        open("TfrmPurInWork");
+        auto picked = vztest::whenModal<TfrmGysHelp>([](TfrmGysHelp &picker) {
+            QVERIFY(picker.HelpDataSet->Locate(QStringLiteral("ID"), 1));
+            picker.btnOk->click();
+        });
+        header()
+            .FieldByName(QStringLiteral("aGYSBH"))
+            ->SetAsString(QStringLiteral("no-such-'code"));
+        QVERIFY(picked);
+        QCOMPARE(header().FieldByName(QStringLiteral("GYSID"))->AsInteger(), 1);
+        QCOMPARE(header().FieldByName(QStringLiteral("aGYSBH"))->AsString(),
+                 QueryValue(QStringLiteral("select BH from GYS where ID = 1")).toString());
+        QCOMPARE(header().FieldByName(QStringLiteral("aGYSMC"))->AsString(),
                  QueryValue(QStringLiteral("select MC from GYS where ID = 1")).toString());
     }
 

@@ -12,15 +12,18 @@
 #include "client/documents/xskd.h"
 #include "client/documents/xsth.h"
 #include "client/forms/globalobj.h"
+#include "client/masterdata/partnerhelp.h"
 #include "client/masterdata/registerforms.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dblookupcombo.h"
 #include "client/widgets/messagebox.h"
 #include "docsupport.h"
 #include "support/testworld.h"
+#include "support/whenmodal.h"
 #include "tradesupport.h"
 
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 using namespace tradesupport;
@@ -177,6 +180,20 @@ private Q_SLOTS:
             ->SetAsString(QueryValue(QStringLiteral("select BH from YG where ID = 1")).toString());
         QCOMPARE(header().FieldByName(QStringLiteral("YWY"))->AsString(),
                  QueryValue(QStringLiteral("select XM from YG where ID = 1")).toString());
+    }
+
+    void anUnknownCustomerCodeOpensThePicker()
+    {
+        open("TfrmSalInWork");
+        auto picked = vztest::whenModal<TfrmKhHelp>([](TfrmKhHelp &picker) {
+            QVERIFY(picker.HelpDataSet->Locate(QStringLiteral("ID"), 2));
+            picker.btnOk->click();
+        });
+        header().FieldByName(QStringLiteral("aKHBH"))->SetAsString(QStringLiteral("no-such-'code"));
+        QVERIFY(picked);
+        QCOMPARE(header().FieldByName(QStringLiteral("KHID"))->AsInteger(), 2);
+        QCOMPARE(header().FieldByName(QStringLiteral("aKHMC"))->AsString(),
+                 QueryValue(QStringLiteral("select MC from KH where ID = 2")).toString());
     }
 
     // --- Postings ------------------------------------------------------------------------------
