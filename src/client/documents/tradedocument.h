@@ -92,8 +92,6 @@ protected:
     // The names the salesman combo offers: the employees by default.
     QString SalesmanSql;
 
-    const TTradeDocumentType &Type() const { return m_type; }
-
 private:
     void bindName(QWidget *control, const char *name, const char *field);
 

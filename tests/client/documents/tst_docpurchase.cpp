@@ -491,6 +491,20 @@ private Q_SLOTS:
         QCOMPARE(qobject_cast<TfrmPurOut *>(form.data())->DBComboYWY->Items(), salesmen);
     }
 
+    void theReturnKeepsWhatItsOpenerSet()
+    {
+        auto *purchaseReturn = CreateForm<TfrmPurOut>();
+        form = purchaseReturn;
+        purchaseReturn->strZbMainTable = QStringLiteral("CGTHZB");
+        purchaseReturn->strMxDetailTables = QStringLiteral("CGTH");
+        purchaseReturn->FObjectName = QStringLiteral("mnuCgthList");
+        purchaseReturn->FOpenMode = QStringLiteral("A");
+        purchaseReturn->show();
+        flush();
+        QCOMPARE(purchaseReturn->FObjectName, QStringLiteral("mnuCgthList"));
+        QVERIFY(billNo(form).startsWith(QStringLiteral("CT")));
+    }
+
     void theReturnTypeTextIsStoredAsItsCode_data()
     {
         QTest::addColumn<QString>("text");
