@@ -10,9 +10,17 @@
 
 namespace {
 
-const TTradeDocumentType GoodsRequisition{
-    "CGDDZB", "CGDD",          "mnuSq",       "ID,ZBID;RQ,RQ;DJBH,DJBH", "DJBH;RQ;YWY",
-    "AGYSBH", TData::idCgddzb, TData::idCgdd, TPartner::Supplier,        &TfrmCgdd::HeaderSql};
+const TTradeDocumentType GoodsRequisition{"CGDDZB",
+                                          "CGDD",
+                                          "mnuSq",
+                                          "ID,ZBID;RQ,RQ;DJBH,DJBH",
+                                          "DJBH;RQ;YWY",
+                                          "AGYSBH",
+                                          TData::idCgddzb,
+                                          TData::idCgdd,
+                                          TPartner::Supplier,
+                                          &TfrmCgdd::HeaderSql,
+                                          &TfrmCgdd::LinesSql};
 
 } // namespace
 
@@ -21,13 +29,8 @@ TfrmCgdd::TfrmCgdd(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmCgdd"));
     setWindowTitle(QStringLiteral("物品申请单"));
+    AddGoodsColumns();
     TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
-    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
-    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
-    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
-    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
-    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
     columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
     columns.Add(QStringLiteral("aSHSL"), QStringLiteral("已收数量"), 70)->SetReadOnly(true);
     columns.Add(QStringLiteral("aMSSL"), QStringLiteral("未收数量"), 70)->SetReadOnly(true);
@@ -48,8 +51,7 @@ TfrmCgdd::TfrmCgdd(QWidget *parent)
     PlaceHeader(QString(), DBCheckZT);
     PlaceHeader(QString(), pnlZT);
     NewHeaderRow();
-    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
-    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 7);
+    PlaceRemark(7);
 }
 
 QString TfrmCgdd::HeaderSql(const QString &where)
@@ -72,7 +74,6 @@ QString TfrmCgdd::LinesSql(qint64 headerId)
 
 void TfrmCgdd::IniRecord()
 {
-    MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
     TTradeDocument::IniRecord();
     showExecution();
 }

@@ -21,7 +21,6 @@ public:
     TDBLookupComboBox *DBLookupBM;
     TDBDateEdit *DBEditJHRQ;
     TDBCheckBox *DBCheckZT;
-    TDBEdit *DBEditBZ;
     // "中止执行" (red) for a stopped order, "执行完毕" (green) once every line is received.
     QLabel *pnlZT;
 

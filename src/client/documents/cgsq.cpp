@@ -7,9 +7,12 @@
 
 namespace {
 
-const TTradeDocumentType Requisition{
-    "CGSQZB",        "CGSQ",        "mnuCgsq",      "ID,ZBID;RQ,RQ;DJBH,DJBH", "DJBH;RQ", "",
-    TData::idCgsqzb, TData::idCgsq, TPartner::None, &TfrmCgsq::HeaderSql};
+const TTradeDocumentType Requisition{"CGSQZB",           "CGSQ",
+                                     "mnuCgsq",          "ID,ZBID;RQ,RQ;DJBH,DJBH",
+                                     "DJBH;RQ",          "",
+                                     TData::idCgsqzb,    TData::idCgsq,
+                                     TPartner::None,     &TfrmCgsq::HeaderSql,
+                                     &TfrmCgsq::LinesSql};
 
 } // namespace
 
@@ -18,23 +21,16 @@ TfrmCgsq::TfrmCgsq(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmCgsq"));
     setWindowTitle(QStringLiteral("采购申请单"));
+    AddGoodsColumns();
     TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
-    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
-    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
-    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
-    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
-    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
     columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
 
     DBLookupBM = HeaderLookupCombo("DBLookupBM", "BMID", TData::idBm);
-    DBLookupCK = HeaderLookupCombo("DBLookupCK", "CKID", TData::idCk);
     PlaceHeader(QStringLiteral("部门"), DBLookupBM);
-    PlaceHeader(QStringLiteral("仓库"), DBLookupCK);
+    PlaceWarehouse();
     PlaceSalesman(QStringLiteral("申请人"));
     NewHeaderRow();
-    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
-    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 5);
+    PlaceRemark(5);
 }
 
 QString TfrmCgsq::HeaderSql(const QString &where)
@@ -50,10 +46,4 @@ QString TfrmCgsq::LinesSql(qint64 headerId)
     return QStringLiteral("select M.*, H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as aGG from "
                           "CGSQ M left join HP H on M.HPID=H.ID where ZBID = ") +
            QString::number(headerId) + QStringLiteral(" order by M.HH");
-}
-
-void TfrmCgsq::IniRecord()
-{
-    MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
-    TTradeDocument::IniRecord();
 }

@@ -14,9 +14,6 @@ public:
     static QString LinesSql(qint64 headerId);
 
     TDBLookupComboBox *DBLookupBM;
-    TDBLookupComboBox *DBLookupCK;
-    TDBEdit *DBEditBZ;
 
 protected:
-    void IniRecord() override;
 };

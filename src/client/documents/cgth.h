@@ -18,15 +18,7 @@ public:
     // The return types by THLX (1, 2).
     static const QStringList &ReturnTypes();
 
-    TDBLookupComboBox *DBLookupCK;
     TDBComboBox *DBComboTHLX;
-    TDBLookupComboBox *DBLookupSFKFS;
-    TDBLookupComboBox *DBLookupZH;
-    TDBEdit *DBEditXFJE;
-    TDBEdit *DBEditBZ;
 
 protected:
-    void IniRecord() override;
-    void ZbOnNewRecord(TClientDataSet &DataSet) override;
-    void ZbBeforePost(TClientDataSet &DataSet) override;
 };

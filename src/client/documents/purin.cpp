@@ -17,7 +17,8 @@ const TTradeDocumentType PurchaseReceipt{"CGSHZB",
                                          TData::idCgshzb,
                                          TData::idCgsh,
                                          TPartner::Supplier,
-                                         &TfrmPurIn::HeaderSql};
+                                         &TfrmPurIn::HeaderSql,
+                                         &TfrmPurIn::LinesSql};
 
 } // namespace
 
@@ -26,13 +27,8 @@ TfrmPurIn::TfrmPurIn(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmPurIn"));
     setWindowTitle(QStringLiteral("采购入库单"));
+    AddGoodsColumns();
     TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
-    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
-    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
-    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
-    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
-    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
     columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
     columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
     columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
@@ -41,8 +37,7 @@ TfrmPurIn::TfrmPurIn(QWidget *parent)
     PlacePartner();
     DBEditGysBH = PartnerCode;
     DBEditGysMC = PartnerName;
-    DBLookupCK = HeaderLookupCombo("DBLookupCK", "CKID", TData::idCk);
-    PlaceHeader(QStringLiteral("仓库"), DBLookupCK);
+    PlaceWarehouse();
 
     NewHeaderRow();
     DBComboBox2 = PlaceInvoiceType();
@@ -62,14 +57,8 @@ TfrmPurIn::TfrmPurIn(QWidget *parent)
     PlaceHeader(QStringLiteral("折扣"), dbedtXSJE);
 
     NewHeaderRow();
-    DBEditXFJE = HeaderControl<TDBEdit>("DBEditXFJE", "XFJE");
-    PlaceHeader(QStringLiteral("付款金额"), DBEditXFJE);
-    DBLookupSFKFS = HeaderLookupCombo("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
-    PlaceHeader(QStringLiteral("结算方式"), DBLookupSFKFS);
-    DBLookupZH = HeaderLookupCombo("DBLookupZH", "ZHID", TData::idZh);
-    PlaceHeader(QStringLiteral("付款账户"), DBLookupZH);
-    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
-    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 3);
+    PlaceSettlement("XFJE", QStringLiteral("付款金额"), QStringLiteral("付款账户"));
+    PlaceRemark(3);
 }
 
 TfrmPurIn::~TfrmPurIn() = default;
@@ -91,12 +80,6 @@ QString TfrmPurIn::LinesSql(qint64 headerId)
                           "aGG,H.HPHSFSID,TypeName  from (CGSH M left join HP H on M.HPID=H.ID) "
                           "left join Pub_ItemType P on H.HPLBID=P.ItemType  where ZBID = ") +
            QString::number(headerId) + QStringLiteral("  order by M.HH");
-}
-
-void TfrmPurIn::IniRecord()
-{
-    MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
-    TTradeDocument::IniRecord();
 }
 
 void TfrmPurIn::ZbOnNewRecord(TClientDataSet &DataSet)

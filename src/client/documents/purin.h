@@ -22,17 +22,11 @@ public:
 
     TDBButtonEdit *DBEditGysBH;
     TDBEdit *DBEditGysMC;
-    TDBLookupComboBox *DBLookupCK;
     TDBLookupComboBox *DBComboBox2; // invoice type
     TDBRadioGroup *DBRadioCGLX;
     TDBEdit *dbedtXSJE; // the document discount NZK
-    TDBEdit *DBEditXFJE;
-    TDBLookupComboBox *DBLookupSFKFS;
-    TDBLookupComboBox *DBLookupZH;
-    TDBEdit *DBEditBZ;
 
 protected:
-    void IniRecord() override;
     void ZbOnNewRecord(TClientDataSet &DataSet) override;
     void sZbDataChange(TDataSource &Sender, TField *Field) override;
     // Money paid now needs a payment method and an account.

@@ -44,6 +44,17 @@ void TTradeDocument::bindName(QWidget *control, const char *name, const char *fi
         fieldControl->SetDataField(QLatin1String(field));
 }
 
+void TTradeDocument::AddGoodsColumns()
+{
+    TDBGridColumns &columns = DBGrid1->Columns();
+    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
+    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
+    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
+    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
+    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
+    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
+}
+
 void TTradeDocument::NewHeaderRow()
 {
     if (m_column > 0)
@@ -99,12 +110,45 @@ void TTradeDocument::PlacePartner()
     NameHeaderField(supplier ? "aGYSMC" : "aKHMC", caption);
 }
 
+void TTradeDocument::PlaceWarehouse()
+{
+    DBLookupCK = HeaderLookupCombo("DBLookupCK", "CKID", TData::idCk);
+    PlaceHeader(QStringLiteral("仓库"), DBLookupCK);
+}
+
 TDBComboBox *TTradeDocument::PlaceSalesman(const QString &caption)
 {
     DBComboYWY = HeaderControl<TDBComboBox>("DBComboYWY", "YWY");
     DBComboYWY->setMinimumWidth(110);
     PlaceHeader(caption, DBComboYWY);
     return DBComboYWY;
+}
+
+void TTradeDocument::PlaceSettlement(const char *amountField, const QString &amountCaption,
+                                     const QString &accountCaption)
+{
+    DBEditPaid = HeaderControl<TDBEdit>("DBEditPaid", amountField);
+    PlaceHeader(amountCaption, DBEditPaid);
+    DBLookupSFKFS = HeaderLookupCombo("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
+    PlaceHeader(QStringLiteral("结算方式"), DBLookupSFKFS);
+    DBLookupZH = HeaderLookupCombo("DBLookupZH", "ZHID", TData::idZh);
+    PlaceHeader(accountCaption, DBLookupZH);
+}
+
+TDBComboBox *TTradeDocument::PlaceReturnType(const QStringList &types)
+{
+    m_returnTypes = types;
+    auto *combo = HeaderControl<TDBComboBox>("DBComboTHLX", "aTHLX");
+    combo->SetItems(types);
+    combo->SetStyle(TDBComboBox::csDropDownList);
+    PlaceHeader(QStringLiteral("退货类型"), combo);
+    return combo;
+}
+
+void TTradeDocument::PlaceRemark(int span)
+{
+    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
+    PlaceHeader(QStringLiteral("备注"), DBEditBZ, span);
 }
 
 TDBLookupComboBox *TTradeDocument::PlaceInvoiceType()
@@ -132,6 +176,41 @@ void TTradeDocument::MxOnNewRecord(TClientDataSet &DataSet)
         rate->SetAsFloat(InvoiceTaxRate());
 }
 
+void TTradeDocument::ZbOnNewRecord(TClientDataSet &DataSet)
+{
+    TfrmComDj::ZbOnNewRecord(DataSet);
+    if (m_returnTypes.isEmpty())
+        return;
+    DataSet.FieldByName(QStringLiteral("THLX"))->SetAsInteger(1);
+    DataSet.FieldByName(QStringLiteral("aTHLX"))->SetAsString(m_returnTypes.first());
+    TClientDataSet &methods = Data().Sfkfs();
+    if (!methods.Active())
+        methods.Open();
+    if (!methods.IsEmpty())
+        DataSet.FieldByName(QStringLiteral("SFKFSID"))
+            ->SetValue(methods.FieldByName(QStringLiteral("ID"))->Value());
+    DataSet.FieldByName(QStringLiteral("YWY"))->SetAsString(QString());
+}
+
+void TTradeDocument::ZbBeforePost(TClientDataSet &DataSet)
+{
+    // The header keeps the type as the text the user chose; the code goes with it.
+    const TField *text = DataSet.FindField(QStringLiteral("aTHLX"));
+    TField *code = DataSet.FindField(QStringLiteral("THLX"));
+    if (!m_returnTypes.isEmpty() && text && code) {
+        const int index = m_returnTypes.indexOf(text->AsString().trimmed());
+        if (index >= 0 && code->AsInteger() != index + 1)
+            code->SetAsInteger(index + 1);
+    }
+    TfrmComDj::ZbBeforePost(DataSet);
+}
+
+void TTradeDocument::IniRecord()
+{
+    MxDataSet()->SetCommandText(m_type.LinesSql(ZbInteger("ID")));
+    TfrmComDj::IniRecord();
+}
+
 void TTradeDocument::PickPartner()
 {
     if (!ZbDataSet() || ZbDataSet()->ReadOnly() || !Panel3->isEnabled())
@@ -148,29 +227,6 @@ void TTradeDocument::PickPartner()
                  {QStringLiteral("KHID"), QStringLiteral("aKHBH"), QStringLiteral("aKHMC")},
                  sources);
     }
-}
-
-void TTradeDocument::StoreTypeCode(const char *textField, const char *codeField,
-                                   const QStringList &texts)
-{
-    TClientDataSet &header = *ZbDataSet();
-    const TField *text = header.FindField(QLatin1String(textField));
-    TField *code = header.FindField(QLatin1String(codeField));
-    if (!text || !code)
-        return;
-    const int index = texts.indexOf(text->AsString().trimmed());
-    if (index >= 0 && code->AsInteger() != index + 1)
-        code->SetAsInteger(index + 1);
-}
-
-void TTradeDocument::TakeCurrentPaymentMethod(TClientDataSet &header)
-{
-    TClientDataSet &methods = Data().Sfkfs();
-    if (!methods.Active())
-        methods.Open();
-    if (!methods.IsEmpty())
-        header.FieldByName(QStringLiteral("SFKFSID"))
-            ->SetValue(methods.FieldByName(QStringLiteral("ID"))->Value());
 }
 
 void TTradeDocument::FormShow()

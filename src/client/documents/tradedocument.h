@@ -34,6 +34,8 @@ struct TTradeDocumentType
     TPartner Partner;
     // The header query of the type; where starts with " where".
     QString (*HeaderSql)(const QString &where);
+    // The lines of one document with the goods' code, name, unit and size.
+    QString (*LinesSql)(qint64 headerId);
 };
 
 class TTradeDocument : public TfrmComDj
@@ -45,6 +47,12 @@ public:
     TDBButtonEdit *PartnerCode = nullptr;
     TDBEdit *PartnerName = nullptr;
     TDBComboBox *DBComboYWY = nullptr;
+    TDBLookupComboBox *DBLookupCK = nullptr;
+    // The money paid or received now with its payment method and account, where placed.
+    TDBEdit *DBEditPaid = nullptr;
+    TDBLookupComboBox *DBLookupSFKFS = nullptr;
+    TDBLookupComboBox *DBLookupZH = nullptr;
+    TDBEdit *DBEditBZ = nullptr;
 
 protected:
     TTradeDocument(const TTradeDocumentType &type, QWidget *parent);
@@ -53,7 +61,14 @@ protected:
     // header when the opener has not, names the header fields after their labels,
     // binds Panel3's controls, the navigator and the grid; then the generic show.
     void FormShow() override;
+    void ZbOnNewRecord(TClientDataSet &DataSet) override;
+    void ZbBeforePost(TClientDataSet &DataSet) override;
     void MxOnNewRecord(TClientDataSet &DataSet) override;
+    // The type's lines query for the current header, then the generic loading.
+    void IniRecord() override;
+
+    // The goods code, name, size and unit, quantity and price columns every type starts with.
+    void AddGoodsColumns();
 
     // --- Header layout ------------------------------------------------------------------------
     // Starts the next row of header controls.
@@ -71,6 +86,8 @@ protected:
     // The warehouse (or another key) chosen by name from a list of the data module.
     TDBLookupComboBox *HeaderLookupCombo(const char *name, const char *field,
                                          TData::TDataSetId list);
+    // The warehouse CKID, chosen by name.
+    void PlaceWarehouse();
     // The partner's code (its picker on the button and double click) and its name, placed.
     void PlacePartner();
     // The salesman combo on YWY, filled on showing from the salesman query.
@@ -79,16 +96,20 @@ protected:
     TDBLookupComboBox *PlaceInvoiceType();
     // The tax rate of the header's invoice type; 0 without one.
     double InvoiceTaxRate() const;
+    // The amount paid or received now, the payment method and the account.
+    void PlaceSettlement(const char *amountField, const QString &amountCaption,
+                         const QString &accountCaption);
+    // The return type chosen by its text aTHLX from types (THLX 1, 2 ...). A new return takes
+    // the first type, the payment method the payment-method list stands on and no salesman;
+    // saving stores the chosen text's code.
+    TDBComboBox *PlaceReturnType(const QStringList &types);
+    // The remark, spanning the rest of its row.
+    void PlaceRemark(int span);
     // The label the header checks give a field when no control's caption names it.
     void NameHeaderField(const char *field, const QString &label);
 
     // The partner picker; its choice fills key, code and name.
     void PickPartner();
-    // Returns keep their type as text in the header (the user chooses it by name): the code
-    // field takes the text's place in the list, counted from 1.
-    void StoreTypeCode(const char *textField, const char *codeField, const QStringList &texts);
-    // A new return's payment method: the one the payment-method list stands on.
-    void TakeCurrentPaymentMethod(TClientDataSet &header);
     // The names the salesman combo offers: the employees by default.
     QString SalesmanSql;
 
@@ -102,4 +123,5 @@ private:
     std::vector<TData::TDataSetId> m_lists;
     std::vector<std::pair<QString, QString>> m_labels;
     std::unique_ptr<TInvoiceTypes> m_invoiceTypes;
+    QStringList m_returnTypes;
 };

@@ -7,9 +7,17 @@
 
 namespace {
 
-const TTradeDocumentType SalesOrder{
-    "XSDDZB", "XSDD",          "mnuXsdd",     "ID,ZBID; RQ,RQ;DJBH,DJBH", "DJBH;RQ;AKHMC;YWY",
-    "AKHBH",  TData::idXsddzb, TData::idXsdd, TPartner::Customer,         &TfrmXsdd::HeaderSql};
+const TTradeDocumentType SalesOrder{"XSDDZB",
+                                    "XSDD",
+                                    "mnuXsdd",
+                                    "ID,ZBID; RQ,RQ;DJBH,DJBH",
+                                    "DJBH;RQ;AKHMC;YWY",
+                                    "AKHBH",
+                                    TData::idXsddzb,
+                                    TData::idXsdd,
+                                    TPartner::Customer,
+                                    &TfrmXsdd::HeaderSql,
+                                    &TfrmXsdd::LinesSql};
 
 } // namespace
 
@@ -18,13 +26,8 @@ TfrmXsdd::TfrmXsdd(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmXsdd"));
     setWindowTitle(QStringLiteral("销售订单"));
+    AddGoodsColumns();
     TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
-    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
-    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
-    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
-    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
-    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
     columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
     columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
     columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
@@ -40,8 +43,7 @@ TfrmXsdd::TfrmXsdd(QWidget *parent)
     DBCheckZT->setText(QStringLiteral("订单中止执行"));
     PlaceHeader(QString(), DBCheckZT);
     NewHeaderRow();
-    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
-    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 5);
+    PlaceRemark(5);
 }
 
 QString TfrmXsdd::HeaderSql(const QString &where)
@@ -58,12 +60,6 @@ QString TfrmXsdd::LinesSql(qint64 headerId)
                "aYTSL,  (M.SL - aYTSL) as aMTSL,  H.BH as aBH, H.PM as aPM, H.DW as aDW , H.GG "
                "as aGG  from XSDD M, HP H, M inner join H on M.HPID=H.ID  where ZBID = ") +
            QString::number(headerId) + QStringLiteral(" order by M.HH");
-}
-
-void TfrmXsdd::IniRecord()
-{
-    MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
-    TTradeDocument::IniRecord();
 }
 
 void TfrmXsdd::ZbOnNewRecord(TClientDataSet &DataSet)

@@ -19,9 +19,7 @@ public:
 
     TDBDateEdit *DBEditJHRQ;
     TDBCheckBox *DBCheckZT;
-    TDBEdit *DBEditBZ;
 
 protected:
-    void IniRecord() override;
     void ZbOnNewRecord(TClientDataSet &DataSet) override;
 };

@@ -18,7 +18,8 @@ const TTradeDocumentType SalesDelivery{"XSKDZB",
                                        TData::idXskdzb,
                                        TData::idXskd,
                                        TPartner::Customer,
-                                       &TfrmSalOunt::HeaderSql};
+                                       &TfrmSalOunt::HeaderSql,
+                                       &TfrmSalOunt::LinesSql};
 
 } // namespace
 
@@ -27,13 +28,8 @@ TfrmSalOunt::TfrmSalOunt(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSalOunt"));
     setWindowTitle(QStringLiteral("销售出库单"));
+    AddGoodsColumns();
     TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
-    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
-    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
-    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
-    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
-    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
     columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
     columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
     columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
@@ -43,8 +39,7 @@ TfrmSalOunt::TfrmSalOunt(QWidget *parent)
     columns.Add(QStringLiteral("SRCNO"), QStringLiteral("订单号"), 110);
 
     PlacePartner();
-    DBLookupCK = HeaderLookupCombo("DBLookupCK", "CKID", TData::idCk);
-    PlaceHeader(QStringLiteral("仓库"), DBLookupCK);
+    PlaceWarehouse();
     NewHeaderRow();
     DBComboBox2 = PlaceInvoiceType();
     DBRadioXSLX = HeaderControl<TDBRadioGroup>("DBRadioXSLX", "XSLX");
@@ -60,14 +55,8 @@ TfrmSalOunt::TfrmSalOunt(QWidget *parent)
                                  QStringLiteral("VIP价"), QStringLiteral("零售价")});
     PlaceHeader(QStringLiteral("价格"), DBComboPriceLevel);
     NewHeaderRow();
-    DBEditXSJE = HeaderControl<TDBEdit>("DBEditXSJE", "XSJE");
-    PlaceHeader(QStringLiteral("收款金额"), DBEditXSJE);
-    DBLookupSFKFS = HeaderLookupCombo("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
-    PlaceHeader(QStringLiteral("结算方式"), DBLookupSFKFS);
-    DBLookupZH = HeaderLookupCombo("DBLookupZH", "ZHID", TData::idZh);
-    PlaceHeader(QStringLiteral("收款账户"), DBLookupZH);
-    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
-    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 3);
+    PlaceSettlement("XSJE", QStringLiteral("收款金额"), QStringLiteral("收款账户"));
+    PlaceRemark(3);
 }
 
 QString TfrmSalOunt::HeaderSql(const QString &where)
@@ -87,12 +76,6 @@ QString TfrmSalOunt::LinesSql(qint64 headerId)
                           "aGG,H.HPHSFSID  from XSKD M left join HP H on M.HPID=H.ID  where "
                           "ZBID = ") +
            QString::number(headerId) + QStringLiteral("  order by M.HH");
-}
-
-void TfrmSalOunt::IniRecord()
-{
-    MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
-    TTradeDocument::IniRecord();
 }
 
 void TfrmSalOunt::ZbOnNewRecord(TClientDataSet &DataSet)

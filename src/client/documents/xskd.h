@@ -21,17 +21,11 @@ public:
     // The named texts the print hook gives the delivery's report template.
     const QMap<QString, QString> &ReportTexts() const { return m_reportTexts; }
 
-    TDBLookupComboBox *DBLookupCK;
     TDBLookupComboBox *DBComboBox2; // invoice type
     TDBRadioGroup *DBRadioXSLX;
     TDBComboBox *DBComboPriceLevel;
-    TDBEdit *DBEditXSJE;
-    TDBLookupComboBox *DBLookupSFKFS;
-    TDBLookupComboBox *DBLookupZH;
-    TDBEdit *DBEditBZ;
 
 protected:
-    void IniRecord() override;
     void ZbOnNewRecord(TClientDataSet &DataSet) override;
     void SetReprotBuildParam() override;
     // Money received now needs a payment method and an account; none received clears both.

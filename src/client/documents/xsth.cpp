@@ -20,7 +20,8 @@ const TTradeDocumentType SalesReturn{"XSTHZB",
                                      TData::idXsthzb,
                                      TData::idXsth,
                                      TPartner::Customer,
-                                     &TfrmSalIn::HeaderSql};
+                                     &TfrmSalIn::HeaderSql,
+                                     &TfrmSalIn::LinesSql};
 
 bool isNamed(const TField *field, const char *name)
 {
@@ -34,13 +35,8 @@ TfrmSalIn::TfrmSalIn(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSalIn"));
     setWindowTitle(QStringLiteral("销售退货单"));
+    AddGoodsColumns();
     TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("aBH"), QStringLiteral("货品编号"), 100);
-    columns.Add(QStringLiteral("aPM"), QStringLiteral("货品名称"), 160);
-    columns.Add(QStringLiteral("aGG"), QStringLiteral("规格"), 90);
-    columns.Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
-    columns.Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
-    columns.Add(QStringLiteral("DJ"), QStringLiteral("单价"), 80);
     columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
     columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
     columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
@@ -48,26 +44,16 @@ TfrmSalIn::TfrmSalIn(QWidget *parent)
     columns.Add(QStringLiteral("SRCNO"), QStringLiteral("出库单号"), 110);
 
     PlacePartner();
-    DBLookupCK = HeaderLookupCombo("DBLookupCK", "CKID", TData::idCk);
-    PlaceHeader(QStringLiteral("仓库"), DBLookupCK);
+    PlaceWarehouse();
     NewHeaderRow();
-    DBComboTHLX = HeaderControl<TDBComboBox>("DBComboTHLX", "aTHLX");
-    DBComboTHLX->SetItems(ReturnTypes());
-    DBComboTHLX->SetStyle(TDBComboBox::csDropDownList);
-    PlaceHeader(QStringLiteral("退货类型"), DBComboTHLX);
+    DBComboTHLX = PlaceReturnType(ReturnTypes());
     PlaceSalesman();
-    DBLookupSFKFS = HeaderLookupCombo("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
-    PlaceHeader(QStringLiteral("结算方式"), DBLookupSFKFS);
-    DBLookupZH = HeaderLookupCombo("DBLookupZH", "ZHID", TData::idZh);
-    PlaceHeader(QStringLiteral("账户"), DBLookupZH);
     NewHeaderRow();
-    DBEditXSJE = HeaderControl<TDBEdit>("DBEditXSJE", "XSJE");
-    PlaceHeader(QStringLiteral("退款金额"), DBEditXSJE);
+    PlaceSettlement("XSJE", QStringLiteral("退款金额"), QStringLiteral("账户"));
     DBEditJE = HeaderControl<TDBEdit>("DBEditJE", "JE");
     DBEditJE->SetReadOnly(true);
     PlaceHeader(QStringLiteral("含税金额"), DBEditJE);
-    DBEditBZ = HeaderControl<TDBEdit>("DBEditBZ", "BZ");
-    PlaceHeader(QStringLiteral("备注"), DBEditBZ, 3);
+    PlaceRemark(3);
 }
 
 const QStringList &TfrmSalIn::ReturnTypes()
@@ -93,28 +79,6 @@ QString TfrmSalIn::LinesSql(qint64 headerId)
                           "aGG,H.HPHSFSID from XSTH M left join HP H on M.HPID=H.ID where ZBID "
                           "= ") +
            QString::number(headerId) + QStringLiteral(" order by M.HH");
-}
-
-void TfrmSalIn::IniRecord()
-{
-    MxDataSet()->SetCommandText(LinesSql(ZbInteger("ID")));
-    TTradeDocument::IniRecord();
-}
-
-void TfrmSalIn::ZbOnNewRecord(TClientDataSet &DataSet)
-{
-    // The generic new header dates it, takes the user's warehouse and names the operator.
-    TTradeDocument::ZbOnNewRecord(DataSet);
-    DataSet.FieldByName(QStringLiteral("THLX"))->SetAsInteger(1);
-    DataSet.FieldByName(QStringLiteral("aTHLX"))->SetAsString(ReturnTypes().first());
-    TakeCurrentPaymentMethod(DataSet);
-    DataSet.FieldByName(QStringLiteral("YWY"))->SetAsString(QString());
-}
-
-void TfrmSalIn::ZbBeforePost(TClientDataSet &DataSet)
-{
-    StoreTypeCode("aTHLX", "THLX", ReturnTypes());
-    TTradeDocument::ZbBeforePost(DataSet);
 }
 
 void TfrmSalIn::sMxDataChange(TDataSource &Sender, TField *Field)

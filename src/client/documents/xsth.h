@@ -17,18 +17,10 @@ public:
     // The return types by THLX (1, 2).
     static const QStringList &ReturnTypes();
 
-    TDBLookupComboBox *DBLookupCK;
     TDBComboBox *DBComboTHLX;
-    TDBLookupComboBox *DBLookupSFKFS;
-    TDBLookupComboBox *DBLookupZH;
-    TDBEdit *DBEditXSJE;
     TDBEdit *DBEditJE;
-    TDBEdit *DBEditBZ;
 
 protected:
-    void IniRecord() override;
-    void ZbOnNewRecord(TClientDataSet &DataSet) override;
-    void ZbBeforePost(TClientDataSet &DataSet) override;
     void sMxDataChange(TDataSource &Sender, TField *Field) override;
     void TotalField(char kind, const QVariant &value) override;
 
