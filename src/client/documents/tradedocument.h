@@ -1,7 +1,8 @@
-// What the purchase and sales documents share beyond the generic form: their header and lines
-// datasets of the data module, the header controls laid out row by row on Panel3 and bound to
-// the header on showing, the partner (supplier or customer) typed by code or picked, and the
-// salesman list.
+// What the purchase and sales documents share beyond the generic form: their tables, strings and
+// queries in one row per type, the header controls laid out row by row on Panel3 and bound to
+// the header on showing, the partner (supplier or customer) typed by code or picked, the
+// salesman list, the invoice type that rates new lines, the settlement fields and the return
+// type of returns.
 #pragma once
 
 #include "client/data/centraldata.h"
@@ -83,7 +84,8 @@ protected:
         bindName(control, name, field);
         return control;
     }
-    // The warehouse (or another key) chosen by name from a list of the data module.
+    // A key of the header (warehouse, department ...) chosen by name from a list of the data
+    // module.
     TDBLookupComboBox *HeaderLookupCombo(const char *name, const char *field,
                                          TData::TDataSetId list);
     // The warehouse CKID, chosen by name.
