@@ -170,18 +170,30 @@ private Q_SLOTS:
         form->grab().save(QStringLiteral("/tmp/docs-trade-%1.png").arg(className));
     }
 
-    void aRequisitionIsSavedAndAuditedWithoutPosting()
+    void requisitionsAreSavedAndAuditedWithoutPosting_data()
     {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("linesTable");
+        QTest::newRow("requisition") << "TfrmCgsqzb"
+                                     << "CGSQ";
+        QTest::newRow("goods requisition") << "TfrmCgddzb"
+                                           << "CGDD";
+    }
+
+    void requisitionsAreSavedAndAuditedWithoutPosting()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, linesTable);
         keepDocuments();
-        open("TfrmCgsqzb");
+        open(qPrintable(className));
+        fillHeader(form);
         enterLines(form, {{1, 4, 10}});
         save();
         const QString number = billNo(form);
-        QCOMPARE(
-            QueryValue(
-                QStringLiteral("select sum(SL) from CGSQ where DJBH = %1").arg(QuotedStr(number)))
-                .toDouble(),
-            4.0);
+        QCOMPARE(QueryValue(QStringLiteral("select sum(SL) from %1 where DJBH = %2")
+                                .arg(linesTable, QuotedStr(number)))
+                     .toDouble(),
+                 4.0);
         audit(form);
         QCOMPARE(header().FieldByName(QStringLiteral("uFlag"))->AsInteger(), 1);
         QVERIFY(ledgerRows(number).isEmpty());

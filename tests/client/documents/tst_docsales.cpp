@@ -250,6 +250,23 @@ private Q_SLOTS:
         QVERIFY(header().FieldByName(QStringLiteral("YWY"))->AsString().isEmpty());
     }
 
+    void anOrderIsSavedAndAuditedWithoutPosting()
+    {
+        keepDocuments();
+        open("TfrmXsddzb");
+        fillHeader(form);
+        enterLines(form, {{1, 4, 10}});
+        save();
+        const QString number = billNo(form);
+        QCOMPARE(
+            stored(
+                QStringLiteral("select sum(SL) from XSDD where DJBH = %1").arg(QuotedStr(number))),
+            4.0);
+        audit(form);
+        QCOMPARE(header().FieldByName(QStringLiteral("uFlag"))->AsInteger(), 1);
+        QVERIFY(ledgerRows(number).isEmpty());
+    }
+
     void theOrderShowsWhatWasDelivered()
     {
         keepDocuments();
