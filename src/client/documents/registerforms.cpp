@@ -1,7 +1,15 @@
 // The document windows of the window manager.
 #include "client/documents/registerforms.h"
 
+#include "client/documents/ckdb.h"
+#include "client/documents/cpjc.h"
+#include "client/documents/fykz.h"
+#include "client/documents/kcpd.h"
+#include "client/documents/ll.h"
 #include "client/documents/purin.h"
+#include "client/documents/qtkcbd.h"
+#include "client/documents/qtsr.h"
+#include "client/documents/tl.h"
 #include "client/forms/mdiwindows.h"
 
 namespace {
@@ -29,4 +37,19 @@ void RegisterDocumentForms()
 {
     add<TfrmPurIn>("TfrmPurIn");
     addNewDocument<TfrmPurIn>("TfrmPurInWork");
+    add<TfrmStockLl>("TfrmStockLl");
+    addNewDocument<TfrmStockLl>("TfrmStockLlWork");
+    add<TfrmStockTl>("TfrmStockTl");
+    addNewDocument<TfrmStockTl>("TfrmStockTlWork");
+    add<TfrmStockdb>("TfrmStockdb");
+    addNewDocument<TfrmStockdb>("TfrmStockdbWork");
+    add<TFrmpd>("TFrmpd");
+    addNewDocument<TFrmpd>("TFrmPdWork");
+    add<TfrmQtkcbd>("TfrmQtkcbd");
+    addNewDocument<TfrmQtkcbd>("TfrmQtkcbdzb");
+    add<TfrmProductIn>("TfrmProductIn");
+    add<TfrmFykz>("TfrmFykz");
+    addNewDocument<TfrmFykz>("TfrmArapFykzWork");
+    add<TfrmQtsr>("TfrmQtsr");
+    addNewDocument<TfrmQtsr>("TfrmArapQtsrWork");
 }
