@@ -48,6 +48,7 @@ void RegisterDocumentForms()
     add<TfrmQtkcbd>("TfrmQtkcbd");
     addNewDocument<TfrmQtkcbd>("TfrmQtkcbdzb");
     add<TfrmProductIn>("TfrmProductIn");
+    addNewDocument<TfrmProductIn>("TfrmProductInWork");
     add<TfrmFykz>("TfrmFykz");
     addNewDocument<TfrmFykz>("TfrmArapFykzWork");
     add<TfrmQtsr>("TfrmQtsr");
