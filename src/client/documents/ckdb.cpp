@@ -24,12 +24,10 @@ TfrmStockdb::TfrmStockdb(QWidget *parent)
     DBLookupDCC = NewLookupBox("DBLookupDCC", "DCCID", TData::idCk);
     DBLookupDRC = NewLookupBox("DBLookupDRC", "DRCID", TData::idCk);
     DBComboJSR = NewPersonBox("DBComboJSR", "JSR");
-    DBEditBZ = NewControl<TDBEdit>("DBEditBZ", "BZ");
     Place(QStringLiteral("调出仓"), DBLookupDCC, 0);
     Place(QStringLiteral("调入仓"), DBLookupDRC, 0);
     Place(QStringLiteral("经手人"), DBComboJSR, 0);
-    Place(QStringLiteral("备注"), DBEditBZ, 1, 5);
-    StretchHeaderColumn(5);
+    PlaceRemark(1);
 }
 
 void TfrmStockdb::SetBillType(const QString &billType)

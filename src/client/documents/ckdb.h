@@ -6,7 +6,6 @@
 #include "client/documents/typeddj.h"
 
 class TDBComboBox;
-class TDBEdit;
 class TDBLookupComboBox;
 
 class TfrmStockdb : public TfrmTypedDj
@@ -22,7 +21,6 @@ public:
     TDBLookupComboBox *DBLookupDCC;
     TDBLookupComboBox *DBLookupDRC;
     TDBComboBox *DBComboJSR;
-    TDBEdit *DBEditBZ;
 
 protected:
     void ZbOnNewRecord(TClientDataSet &DataSet) override;

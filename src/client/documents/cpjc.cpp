@@ -23,13 +23,11 @@ TfrmProductIn::TfrmProductIn(QWidget *parent)
     DBEditJE = NewControl<TDBEdit>("DBEditJE", "JE");
     DBEditJE->SetReadOnly(true);
     DBEditJE->setMaximumWidth(110);
-    DBEditBZ = NewControl<TDBEdit>("DBEditBZ", "BZ");
     Place(QStringLiteral("仓库"), DBLookupCK, 0);
     Place(QStringLiteral("生产部门"), DBLookupBM, 0);
     Place(QStringLiteral("经手人"), DBComboJSR, 0);
     Place(QStringLiteral("金额"), DBEditJE, 0);
-    Place(QStringLiteral("备注"), DBEditBZ, 1, 7);
-    StretchHeaderColumn(5);
+    PlaceRemark(1);
 }
 
 // A new header takes the day, the user's default warehouse and the user from the generic

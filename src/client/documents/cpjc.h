@@ -19,7 +19,6 @@ public:
     TDBLookupComboBox *DBLookupBM;
     TDBComboBox *DBComboJSR;
     TDBEdit *DBEditJE;
-    TDBEdit *DBEditBZ;
 
 protected:
     void sMxDataChange(TDataSource &Sender, TField *Field) override;

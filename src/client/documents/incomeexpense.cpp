@@ -23,13 +23,11 @@ TfrmIncomeExpense::TfrmIncomeExpense(const TIncomeExpenseKind &kind, QWidget *pa
     DBLookupZH = NewLookupBox("DBLookupZH", "ZHID", TData::idZh);
     DBEditPH = NewControl<TDBEdit>("DBEditPH", "PH");
     DBComboJSR = NewPersonBox("DBComboJSR", "JSR");
-    DBEditBZ = NewControl<TDBEdit>("DBEditBZ", "BZ");
     Place(QStringLiteral("结算方式"), DBLookupSFKFS, 0);
     Place(QStringLiteral("账户"), DBLookupZH, 0);
     Place(QStringLiteral("票号"), DBEditPH, 0);
     Place(QStringLiteral("经手人"), DBComboJSR, 0);
-    Place(QStringLiteral("备注"), DBEditBZ, 1, 7);
-    StretchHeaderColumn(5);
+    PlaceRemark(1);
 }
 
 QString TfrmIncomeExpense::LinesSql(qint64 headerId) const

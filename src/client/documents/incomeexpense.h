@@ -27,7 +27,6 @@ public:
     TDBLookupComboBox *DBLookupZH;
     TDBEdit *DBEditPH;
     TDBComboBox *DBComboJSR;
-    TDBEdit *DBEditBZ;
 
 protected:
     TfrmIncomeExpense(const TIncomeExpenseKind &kind, QWidget *parent);

@@ -43,11 +43,9 @@ TFrmpd::TFrmpd(QWidget *parent)
 
     DBLookupCK = NewLookupBox("DBLookupCK", "CKID", TData::idCk);
     DBComboJSR = NewPersonBox("DBComboJSR", "JSR");
-    DBEditBZ = NewControl<TDBEdit>("DBEditBZ", "BZ");
     Place(QStringLiteral("仓  库"), DBLookupCK, 0);
     Place(QStringLiteral("经手人"), DBComboJSR, 0);
-    Place(QStringLiteral("备注"), DBEditBZ, 1, 3);
-    StretchHeaderColumn(3);
+    PlaceRemark(1);
     applyKind();
 }
 

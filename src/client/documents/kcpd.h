@@ -7,7 +7,6 @@
 #include "client/documents/typeddj.h"
 
 class TDBComboBox;
-class TDBEdit;
 class TDBLookupComboBox;
 
 class TFrmpd : public TfrmTypedDj
@@ -23,7 +22,6 @@ public:
 
     TDBLookupComboBox *DBLookupCK;
     TDBComboBox *DBComboJSR;
-    TDBEdit *DBEditBZ;
 
 protected:
     void FormShow() override;

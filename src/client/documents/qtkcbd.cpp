@@ -36,13 +36,11 @@ TfrmQtkcbd::TfrmQtkcbd(QWidget *parent)
     DBEditCRLX->SetReadOnly(true);
     DBEditCRLX->setMaximumWidth(70);
     DBComboJSR = NewPersonBox("DBComboJSR", "JSR");
-    DBEditBZ = NewControl<TDBEdit>("DBEditBZ", "BZ");
     Place(QStringLiteral("仓库"), DBLookupCK, 0);
     Place(QStringLiteral("变动类型"), DBLookupLX, 0);
     Place(QStringLiteral("出入"), DBEditCRLX, 0);
     Place(QStringLiteral("经手人"), DBComboJSR, 0);
-    Place(QStringLiteral("备注"), DBEditBZ, 1, 7);
-    StretchHeaderColumn(3);
+    PlaceRemark(1);
 }
 
 QString TfrmQtkcbd::HeaderSql(const QString &where) const

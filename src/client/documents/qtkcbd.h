@@ -19,7 +19,6 @@ public:
     TDBLookupComboBox *DBLookupLX; // the change type QTKCBDLXID
     TDBEdit *DBEditCRLX;           // the direction, shown
     TDBComboBox *DBComboJSR;
-    TDBEdit *DBEditBZ;
 
 protected:
     QString HeaderSql(const QString &where) const override;

@@ -15,12 +15,10 @@ TfrmStaffStockDj::TfrmStaffStockDj(const char *formName, const QString &caption,
     DBLookupCK = NewLookupBox("DBLookupCK", "CKID", TData::idCk);
     DBLookupBM = NewLookupBox("DBLookupBM", "BMID", TData::idBm);
     DBComboJSR = NewPersonBox("DBComboJSR", "JSR");
-    DBEditBZ = NewControl<TDBEdit>("DBEditBZ", "BZ");
     Place(QStringLiteral("仓库"), DBLookupCK, 0);
     Place(QStringLiteral("部门"), DBLookupBM, 0);
     Place(personCaption, DBComboJSR, 0);
-    Place(QStringLiteral("备注"), DBEditBZ, 1, 5);
-    StretchHeaderColumn(5);
+    PlaceRemark(1);
 
     // The person's department comes along with the person.
     AddHeaderLookup({QStringLiteral("JSR"),

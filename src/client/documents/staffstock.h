@@ -7,7 +7,6 @@
 #include "client/documents/typeddj.h"
 
 class TDBComboBox;
-class TDBEdit;
 class TDBLookupComboBox;
 
 class TfrmStaffStockDj : public TfrmTypedDj
@@ -17,7 +16,6 @@ public:
     TDBLookupComboBox *DBLookupCK;
     TDBLookupComboBox *DBLookupBM;
     TDBComboBox *DBComboJSR;
-    TDBEdit *DBEditBZ;
 
 protected:
     TfrmStaffStockDj(const char *formName, const QString &caption, const TDocumentTables &tables,

@@ -73,9 +73,14 @@ void TfrmTypedDj::Place(const QString &caption, QWidget *control, int row, int s
         m_captions.append({fieldControl, QString(caption).remove(QLatin1Char(' '))});
 }
 
-void TfrmTypedDj::StretchHeaderColumn(int column)
+void TfrmTypedDj::PlaceRemark(int row)
 {
-    m_grid->setColumnStretch(column, 1);
+    int used = 0;
+    for (int columns : m_rowColumns)
+        used = qMax(used, columns);
+    DBEditBZ = NewControl<TDBEdit>("DBEditBZ", "BZ");
+    Place(QStringLiteral("备注"), DBEditBZ, row, qMax(1, used));
+    m_grid->setColumnStretch(qMax(2, used), 1);
 }
 
 TDBLookupComboBox *TfrmTypedDj::NewLookupBox(const char *name, const char *field,

@@ -19,6 +19,7 @@
 
 class QGridLayout;
 class TDBComboBox;
+class TDBEdit;
 class TDBLookupComboBox;
 class TFieldControl;
 
@@ -45,6 +46,8 @@ class TfrmTypedDj : public TfrmComDj
     Q_OBJECT
 public:
     ~TfrmTypedDj() override;
+
+    TDBEdit *DBEditBZ = nullptr;
 
 protected:
     // formName is the form's object name (frmStockLl ...), which chooses its row of the
@@ -73,8 +76,9 @@ protected:
     // span cells. The caption, blanks removed, becomes the display label of the control's
     // field.
     void Place(const QString &caption, QWidget *control, int row, int span = 1);
-    // The last column of the header takes the width left over.
-    void StretchHeaderColumn(int column);
+    // The remark BZ on a row of its own under the others, as wide as they are together; an
+    // empty column after the widest row takes the width left over. Placed last.
+    void PlaceRemark(int row);
 
     // Header controls, made for Panel3 and bound to the header on show.
     TDBLookupComboBox *NewLookupBox(const char *name, const char *field, TData::TDataSetId list,

@@ -514,6 +514,20 @@ private Q_SLOTS:
                  posted);
     }
 
+    void aDocumentClosedUnsavedLeavesNothingForTheNextForm()
+    {
+        keepDocuments();
+        QVERIFY(openNew(QStringLiteral("TFrmpd"), QStringLiteral("KCPD")));
+        enterTwoLines();
+        docsupport::closeDocument(form);
+        QVERIFY(!form);
+        // The same datasets, another kind: a new document of its own, nothing asked.
+        auto *adjustment = openNew<TFrmpd>(QStringLiteral("TFrmpd"), QStringLiteral("KCTZ"));
+        QVERIFY(adjustment);
+        QCOMPARE(headerValue("BillType").toString(), QStringLiteral("KCTZ"));
+        QCOMPARE(header().State(), dsInsert);
+    }
+
     // --- Other stock change ----------------------------------------------------------------
 
     void otherChangeNeedsItsType()
