@@ -14,10 +14,10 @@ TfrmIncomeExpense::TfrmIncomeExpense(const TIncomeExpenseKind &kind, QWidget *pa
     : TfrmTypedDj(kind.FormName, QString::fromUtf8(kind.Caption), kind.Tables, parent)
     , m_kind(kind)
 {
-    AddColumns({{"aBH", "类别编号", 90},
-                {"aMC", "类别名称", 160},
-                {"JE", "金额", 110},
-                {"ZY", "摘要", 260}});
+    AddColumns(DBGrid1, {{"aBH", "类别编号", 90},
+                         {"aMC", "类别名称", 160},
+                         {"JE", "金额", 110},
+                         {"ZY", "摘要", 260}});
 
     DBLookupSFKFS = NewLookupBox("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
     DBLookupZH = NewLookupBox("DBLookupZH", "ZHID", TData::idZh);

@@ -40,23 +40,16 @@ QString TfrmTypedDj::LinesSql(qint64 headerId) const
            QString::number(headerId) + QStringLiteral("  order by M.HH");
 }
 
-void TfrmTypedDj::AddColumns(std::initializer_list<TColumnSpec> columns)
-{
-    TDBGridColumns &grid = DBGrid1->Columns();
-    for (const TColumnSpec &column : columns)
-        grid.Add(QLatin1String(column.Field), QString::fromUtf8(column.Title), column.Width);
-}
-
 void TfrmTypedDj::AddGoodsColumns(std::initializer_list<TColumnSpec> beforeQuantity,
                                   std::initializer_list<TColumnSpec> trailing)
 {
-    AddColumns({{"aBH", "货品编号", 100},
-                {"aPM", "货品名称", 160},
-                {"aGG", "规格", 90},
-                {"aDW", "单位", 50}});
-    AddColumns(beforeQuantity);
-    AddColumns({{"SL", "数量", 70}, {"DJ", "单价", 80}, {"cJE", "金额", 110}});
-    AddColumns(trailing);
+    AddColumns(DBGrid1, {{"aBH", "货品编号", 100},
+                         {"aPM", "货品名称", 160},
+                         {"aGG", "规格", 90},
+                         {"aDW", "单位", 50}});
+    AddColumns(DBGrid1, beforeQuantity);
+    AddColumns(DBGrid1, {{"SL", "数量", 70}, {"DJ", "单价", 80}, {"cJE", "金额", 110}});
+    AddColumns(DBGrid1, trailing);
 }
 
 void TfrmTypedDj::Place(const QString &caption, QWidget *control, int row, int span)

@@ -10,6 +10,7 @@
 
 #include "client/data/centraldata.h"
 #include "client/documents/comdj.h"
+#include "client/masterdata/editrows.h"
 
 #include <QList>
 #include <QString>
@@ -31,14 +32,6 @@ struct TDocumentTables
     const char *ObjectName;
     const char *LinkFields;
     const char *ZbMustFields;
-};
-
-// One grid column: its field, title and width.
-struct TColumnSpec
-{
-    const char *Field;
-    const char *Title;
-    int Width;
 };
 
 class TfrmTypedDj : public TfrmComDj
@@ -67,7 +60,6 @@ protected:
     void FormShow() override;
     void IniRecord() override;
 
-    void AddColumns(std::initializer_list<TColumnSpec> columns);
     // The goods columns of a stock document: code, name, size, unit, then the columns given,
     // quantity, price and amount, then the trailing ones.
     void AddGoodsColumns(std::initializer_list<TColumnSpec> beforeQuantity = {},
