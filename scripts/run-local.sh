@@ -9,8 +9,12 @@ LOG="$DATA/run.log"
 mkdir -p "$DATA"
 
 # First start: the demo account set, so every window has data to show.
+# The second one audits at two levels, for trying multi-level audit.
 if [ ! -e "$DATA/001/VzData.db" ]; then
     "$BIN/vzserver" --data "$DATA" --create-account 001 演示帐套 --demo
+fi
+if [ ! -e "$DATA/002/VzData.db" ]; then
+    "$BIN/vzserver" --data "$DATA" --create-account 002 两级审核演示帐套 --demo --audit-levels 2
 fi
 
 start_server() {

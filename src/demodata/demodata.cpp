@@ -111,14 +111,17 @@ private:
     }
 
     bool small() const { return m_options.scale <= 0; }
+    int levels() const { return std::max(1, m_options.auditLevels); }
 
     Document newDocument(Kind kind, bool audited)
     {
         Document d;
         d.kind = kind;
-        d.uFlag = audited ? 1 : 0;
+        d.uFlag = audited ? levels() : 0;
+        if (!audited && levels() > 1 && m_random.chance(0.5))
+            d.uFlag = m_random.between(1, levels() - 1);
         d.czy = m_random.pick(m_master.operators);
-        if (audited)
+        if (d.uFlag > 0)
             d.auditName = m_master.operators.front();
         return d;
     }
@@ -292,7 +295,7 @@ private:
         m_writer.write(d);
         ++m_documents;
         m_lines += int64_t(d.lines.size());
-        if (d.uFlag > 0) {
+        if (d.uFlag >= levels()) {
             post(d);
             trackMoney(d);
         }
@@ -1249,20 +1252,23 @@ private:
             gys.reset();
         }
         // Account balances: the opening balance plus what the cash and bank journal shows.
-        m_db.exec(R"(
+        const QString balances = QStringLiteral(R"(
 UPDATE ZH SET QMJE = round(QCJE + ifnull((
     SELECT sum(JEA - JEB) FROM (
-        SELECT ZHID, 0 AS JEA, XFJE AS JEB FROM CGSHZB WHERE uFlag = 1 AND XFJE <> 0
-        UNION ALL SELECT ZHID, 0, FKJE FROM CGFKZB WHERE uFlag = 1
-        UNION ALL SELECT ZHID, 0, -XFJE FROM CGTHZB WHERE uFlag = 1 AND XFJE <> 0
-        UNION ALL SELECT ZHID, XSJE, 0 FROM XSKDZB WHERE uFlag = 1 AND XSJE <> 0
-        UNION ALL SELECT ZHID, FKJE, 0 FROM XSSKZB WHERE uFlag = 1
-        UNION ALL SELECT ZHID, -XSJE, 0 FROM XSTHZB WHERE uFlag = 1 AND XSJE <> 0
-        UNION ALL SELECT ZHID, 0, JE FROM FYKZZB WHERE uFlag = 1
-        UNION ALL SELECT ZHID, JE, 0 FROM QTSRZB WHERE uFlag = 1
+        SELECT ZHID, 0 AS JEA, XFJE AS JEB FROM CGSHZB WHERE uFlag >= :levels AND XFJE <> 0
+        UNION ALL SELECT ZHID, 0, FKJE FROM CGFKZB WHERE uFlag >= :levels
+        UNION ALL SELECT ZHID, 0, -XFJE FROM CGTHZB WHERE uFlag >= :levels AND XFJE <> 0
+        UNION ALL SELECT ZHID, XSJE, 0 FROM XSKDZB WHERE uFlag >= :levels AND XSJE <> 0
+        UNION ALL SELECT ZHID, FKJE, 0 FROM XSSKZB WHERE uFlag >= :levels
+        UNION ALL SELECT ZHID, -XSJE, 0 FROM XSTHZB WHERE uFlag >= :levels AND XSJE <> 0
+        UNION ALL SELECT ZHID, 0, JE FROM FYKZZB WHERE uFlag >= :levels
+        UNION ALL SELECT ZHID, JE, 0 FROM QTSRZB WHERE uFlag >= :levels
         UNION ALL SELECT ZRZHID, JE, 0 FROM YHCKQK
         UNION ALL SELECT ZCZHID, 0, JE FROM YHCKQK) m
     WHERE m.ZHID = ZH.ID), 0), 2))");
+        m_db.exec(QString(balances)
+                      .replace(QStringLiteral(":levels"), QString::number(levels()))
+                      .toStdString());
     }
 
     sql::Database &m_db;
@@ -1332,6 +1338,8 @@ DemoSummary fillDemoData(sql::Database &db, const DemoOptions &options)
         if (options.progress)
             options.progress(QStringLiteral("master data"));
         const MasterData master = createMasterData(db, random, options.scale, first, today);
+        db.exec("UPDATE CompanyInfo SET fAuditNum = " +
+                std::to_string(std::max(1, options.auditLevels)));
         DemoSummary summary;
         DocumentGenerator(db, options, random, master, first, today).run(summary);
         if (options.progress)

@@ -22,6 +22,9 @@ struct DemoOptions
     // The last day of the period; documents of its last week are partly left as drafts.
     QDate today;
     uint64_t seed = 20080501;
+    // The company's audit levels (CompanyInfo.fAuditNum). Audited documents have passed them
+    // all and are posted; with more than one, some drafts of the last week have passed some.
+    int auditLevels = 1;
     std::function<void(const QString &stage)> progress;
 };
 

@@ -99,6 +99,11 @@ int main(int argc, char *argv[])
         QStringLiteral("demo-scale"),
         QStringLiteral("With --demo: about N x 10,000 goods and 200,000 documents."),
         QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption auditLevelsOption(
+        QStringLiteral("audit-levels"),
+        QStringLiteral("With --demo: the company audits documents at N levels (1 to 9, default "
+                       "1); some recent drafts stop at each level below the last."),
+        QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption timeoutOption(
         QStringLiteral("query-timeout"),
         QStringLiteral("Stop a request's statements after this many seconds (default 120)."),
@@ -133,8 +138,8 @@ int main(int argc, char *argv[])
         QStringLiteral("N"));
     killAtStatementOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({versionOption, dataOption, portOption, listenOption, createOption,
-                       demoOption, demoScaleOption, timeoutOption, connectionsOption,
-                       requestMemoryOption, packetRowsOption, packetBytesOption,
+                       demoOption, demoScaleOption, auditLevelsOption, timeoutOption,
+                       connectionsOption, requestMemoryOption, packetRowsOption, packetBytesOption,
                        killAtStatementOption});
     parser.addPositionalArgument(QStringLiteral("NAME"),
                                  QStringLiteral("Name of the account set to create."),
@@ -211,6 +216,12 @@ int main(int argc, char *argv[])
         if (parser.isSet(demoOption) || demoScale > 0) {
             demodata::DemoOptions demo;
             demo.scale = std::max(0, demoScale);
+            bool levelsOk = false;
+            demo.auditLevels = parser.value(auditLevelsOption).toInt(&levelsOk);
+            if (!levelsOk || demo.auditLevels < 1 || demo.auditLevels > 9) {
+                std::fprintf(stderr, "vzserver: --audit-levels takes a number from 1 to 9\n");
+                return 1;
+            }
             dbOptions.fill = demodata::demoFill(demo);
         }
         try {

@@ -25,11 +25,12 @@ namespace {
 
 const QDate kToday(2024, 5, 20);
 
-QString buildDemo(const QTemporaryDir &dir, const QString &name, int scale = 0)
+QString buildDemo(const QTemporaryDir &dir, const QString &name, int scale = 0, int auditLevels = 1)
 {
     const QString path = dir.filePath(name + QStringLiteral("/VzData.db"));
     demodata::DemoOptions demo;
     demo.scale = scale;
+    demo.auditLevels = auditLevels;
     demo.today = kToday;
     server::AccountDbOptions options;
     options.accountName = QStringLiteral("演示帐套");
@@ -630,6 +631,53 @@ TEST(DemoBuild, IsTheSameForTheSameDay)
           "SELECT * FROM MaxBillNo ORDER BY TableName"}) {
         EXPECT_EQ(rows(first, query), rows(second, query)) << query;
     }
+}
+
+// A company that audits at two levels: documents that passed both are posted, those that
+// passed one wait for the second without a ledger row, and the account balances count only
+// what is posted.
+TEST(DemoBuild, TwoAuditLevelsPostOnlyAtTheSecond)
+{
+    QTemporaryDir dir;
+    sql::Database db(buildDemo(dir, QStringLiteral("two"), 0, 2).toStdString());
+    EXPECT_EQ(integer(db, "SELECT fAuditNum FROM CompanyInfo"), 2);
+    int halfway = 0;
+    for (const dbtest::DocumentKind &kind : dbtest::documentKinds()) {
+        const std::string header = kind.header;
+        EXPECT_GT(integer(db, "SELECT count(*) FROM " + header + " WHERE uFlag = 2"), 3) << header;
+        EXPECT_EQ(integer(db, "SELECT count(*) FROM " + header + " WHERE uFlag > 2"), 0) << header;
+        halfway += int(integer(db, "SELECT count(*) FROM " + header + " WHERE uFlag = 1"));
+        EXPECT_EQ(integer(db, "SELECT count(*) FROM " + header +
+                                  " Z WHERE uFlag < 2 AND "
+                                  "EXISTS (SELECT 1 FROM Inv_ItemList I WHERE I.DJBH = Z.DJBH)"),
+                  0)
+            << header;
+    }
+    EXPECT_GT(halfway, 5);
+    EXPECT_EQ(integer(db, "SELECT count(*) FROM Inv_ItemList I WHERE NOT EXISTS (SELECT 1 FROM "
+                          "CGSHZB Z WHERE Z.DJBH = I.DJBH AND uFlag = 2) AND BillType = 'CS'"),
+              0);
+    // The cash account moves only with documents that passed both levels.
+    EXPECT_LT(std::abs(real(db, "SELECT QMJE - QCJE FROM ZH WHERE ID = 1") -
+                       real(db, "SELECT ifnull(sum(JE), 0) FROM QTSRZB WHERE uFlag = 2 AND "
+                                "ZHID = 1") -
+                       real(db, "SELECT ifnull(sum(XSJE), 0) FROM XSKDZB WHERE uFlag = 2 AND "
+                                "ZHID = 1") +
+                       real(db, "SELECT ifnull(sum(JE), 0) FROM FYKZZB WHERE uFlag = 2 AND "
+                                "ZHID = 1") +
+                       real(db, "SELECT ifnull(sum(XFJE), 0) FROM CGSHZB WHERE uFlag = 2 AND "
+                                "ZHID = 1") -
+                       real(db, "SELECT ifnull(sum(FKJE), 0) FROM XSSKZB WHERE uFlag = 2 AND "
+                                "ZHID = 1") +
+                       real(db, "SELECT ifnull(sum(FKJE), 0) FROM CGFKZB WHERE uFlag = 2 AND "
+                                "ZHID = 1") -
+                       real(db, "SELECT ifnull(sum(XFJE), 0) FROM CGTHZB WHERE uFlag = 2 AND "
+                                "ZHID = 1") +
+                       real(db, "SELECT ifnull(sum(XSJE), 0) FROM XSTHZB WHERE uFlag = 2 AND "
+                                "ZHID = 1") -
+                       real(db, "SELECT ifnull(sum(JE), 0) FROM YHCKQK WHERE ZRZHID = 1") +
+                       real(db, "SELECT ifnull(sum(JE), 0) FROM YHCKQK WHERE ZCZHID = 1")),
+              0.011);
 }
 
 // The client's own queries, as its forms and reports compose them (with the date literals

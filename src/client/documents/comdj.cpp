@@ -724,6 +724,9 @@ void TfrmComDj::FormClose()
 {
     hideLookup();
     returnDataSets();
+    // A document closed unsaved goes with its form: the next form finds the header as stored.
+    if (m_zb && m_zb->Active() && isEditState(m_zb))
+        m_zb->Cancel();
     if (m_mx && m_mx->Active())
         m_mx->Close();
     TFrmAddTab::FormClose();

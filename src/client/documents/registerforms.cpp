@@ -4,7 +4,15 @@
 #include "client/documents/cgdd.h"
 #include "client/documents/cgsq.h"
 #include "client/documents/cgth.h"
+#include "client/documents/ckdb.h"
+#include "client/documents/cpjc.h"
+#include "client/documents/fykz.h"
+#include "client/documents/kcpd.h"
+#include "client/documents/ll.h"
 #include "client/documents/purin.h"
+#include "client/documents/qtkcbd.h"
+#include "client/documents/qtsr.h"
+#include "client/documents/tl.h"
 #include "client/documents/xsdd.h"
 #include "client/documents/xskd.h"
 #include "client/documents/xsth.h"
@@ -47,4 +55,20 @@ void RegisterDocumentForms()
     addNewDocument<TfrmSalOunt>("TfrmSalOuntWork");
     add<TfrmSalIn>("TfrmSalIn");
     addNewDocument<TfrmSalIn>("TfrmSalInWork");
+    add<TfrmStockLl>("TfrmStockLl");
+    addNewDocument<TfrmStockLl>("TfrmStockLlWork");
+    add<TfrmStockTl>("TfrmStockTl");
+    addNewDocument<TfrmStockTl>("TfrmStockTlWork");
+    add<TfrmStockdb>("TfrmStockdb");
+    addNewDocument<TfrmStockdb>("TfrmStockdbWork");
+    add<TFrmpd>("TFrmpd");
+    addNewDocument<TFrmpd>("TFrmPdWork");
+    add<TfrmQtkcbd>("TfrmQtkcbd");
+    addNewDocument<TfrmQtkcbd>("TfrmQtkcbdzb");
+    add<TfrmProductIn>("TfrmProductIn");
+    addNewDocument<TfrmProductIn>("TfrmProductInWork");
+    add<TfrmFykz>("TfrmFykz");
+    addNewDocument<TfrmFykz>("TfrmArapFykzWork");
+    add<TfrmQtsr>("TfrmQtsr");
+    addNewDocument<TfrmQtsr>("TfrmArapQtsrWork");
 }

@@ -3,6 +3,7 @@
 
 #include "client/forms/globalobj.h"
 
+#include <QEvent>
 #include <QMdiSubWindow>
 
 TFrmAddTab::TFrmAddTab(QWidget *parent)
@@ -19,10 +20,22 @@ void TFrmAddTab::FormShow()
     if (auto *window = qobject_cast<QMdiSubWindow *>(parentWidget()))
         windows.PlaceChild(window);
     windows.TabShown(windowTitle());
+    m_tabCaption = windowTitle();
 }
 
 void TFrmAddTab::FormClose()
 {
     GlobalObj().MDIWindows.TabClosed(windowTitle());
+    m_tabCaption.clear();
     TFrmRoot::FormClose();
+}
+
+void TFrmAddTab::changeEvent(QEvent *event)
+{
+    TFrmRoot::changeEvent(event);
+    if (event->type() != QEvent::WindowTitleChange || m_tabCaption.isEmpty() ||
+        m_tabCaption == windowTitle())
+        return;
+    GlobalObj().MDIWindows.TabRenamed(m_tabCaption, windowTitle());
+    m_tabCaption = windowTitle();
 }

@@ -13,4 +13,8 @@ public:
 protected:
     void FormShow() override;
     void FormClose() override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    QString m_tabCaption; // the caption the tab shows; empty while there is no tab
 };

@@ -245,6 +245,18 @@ void TShowMDIWindowObj::TabClosed(const QString &caption)
     m_updatingTabs = false;
 }
 
+void TShowMDIWindowObj::TabRenamed(const QString &oldCaption, const QString &newCaption)
+{
+    if (!m_tabBar)
+        return;
+    for (int i = 0; i < m_tabBar->count(); ++i) {
+        if (m_tabBar->tabText(i).trimmed() == oldCaption.trimmed()) {
+            m_tabBar->setTabText(i, tabText(newCaption));
+            return;
+        }
+    }
+}
+
 QWidget *TShowMDIWindowObj::windowForCaption(const QString &caption) const
 {
     if (!m_area)

@@ -90,6 +90,8 @@ public:
     void TabShown(const QString &caption);
     // Removes the tab whose trimmed text equals the trimmed caption.
     void TabClosed(const QString &caption);
+    // A window that changed its caption (a document of another kind) keeps its tab.
+    void TabRenamed(const QString &oldCaption, const QString &newCaption);
     // Shows, raises and focuses the window whose caption is the tab's trimmed text.
     void TabSelected(int index);
     // Closes the tab's window; a tab without a window just goes.

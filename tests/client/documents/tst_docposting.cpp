@@ -8,7 +8,7 @@
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
-#include "client/documents/comdj.h"
+#include "client/documents/ll.h"
 #include "client/documents/posting.h"
 #include "client/documents/registerforms.h"
 #include "client/forms/globalobj.h"
@@ -37,25 +37,12 @@ void run(const QString &sql)
 
 using docsupport::flush;
 
-// A requisition built from the generic form alone, as the typed form will configure it: goods
-// issued from a warehouse at their first-in-first-out cost.
-const docsupport::TDocumentType Requisition{"frmStockLl",
-                                            "物品领用单",
-                                            "LLZB",
-                                            "LL",
-                                            "mnuLl",
-                                            "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
-                                            TData::idLlzb,
-                                            TData::idLl,
-                                            "H.BH as aBH, H.PM as aPM, H.HPHSFSID",
-                                            {"aBH", "aPM", "SL", "DJ", "SRCNO", "SRCSEQ"}};
-
-class TTestRequisition : public docsupport::TTestDocument
+// The issue, its audit and un-audit reachable without their confirmation.
+class TTestRequisition : public TfrmStockLl
 {
 public:
-    TTestRequisition()
-        : TTestDocument(Requisition)
-    {}
+    bool Audit() { return AuditBill(true); }
+    void UnAudit() { aUnAuditExecute(); }
 };
 
 struct TLedgerRow
@@ -130,6 +117,7 @@ class TestDocPosting : public QObject
         TClientDataSet &zb = header();
         zb.FieldByName(QStringLiteral("RQ"))->SetAsDateTime(date.startOfDay());
         zb.FieldByName(QStringLiteral("CKID"))->SetAsInteger(1);
+        zb.FieldByName(QStringLiteral("JSR"))->SetAsString(QStringLiteral("领用人甲"));
         TClientDataSet &mx = lines();
         mx.First();
         mx.Edit();

@@ -186,7 +186,12 @@ private Q_SLOTS:
         QCOMPARE(frame.TabControl()->count(), 3);
         QCOMPARE(frame.TabControl()->tabText(frame.TabControl()->currentIndex()).trimmed(),
                  QStringLiteral("仓库资料"));
-        // Closing a window removes its tab.
+        // A window that takes another caption (a document of another kind) keeps its tab,
+        // and closing it removes that tab.
+        first->setWindowTitle(QStringLiteral("库存初始单"));
+        QCOMPARE(frame.TabControl()->count(), 3);
+        QCOMPARE(frame.TabControl()->tabText(frame.TabControl()->currentIndex()).trimmed(),
+                 QStringLiteral("库存初始单"));
         static_cast<TFrmRoot *>(first)->Close();
         QTRY_COMPARE(frame.TabControl()->count(), 2);
     }

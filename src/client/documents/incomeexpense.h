@@ -1,0 +1,44 @@
+// TfrmIncomeExpense: the money documents whose lines are income or expense categories
+// (SRZCLB) with an amount each, not goods — the expenses TfrmFykz and the other income
+// TfrmQtsr differ only by the record they pass. The header names how the money went and the
+// account it went through, both required.
+#pragma once
+
+#include "client/documents/typeddj.h"
+
+class TDBComboBox;
+class TDBEdit;
+class TDBLookupComboBox;
+
+struct TIncomeExpenseKind
+{
+    const char *FormName;
+    const char *Caption;
+    TDocumentTables Tables;
+    const char *PickerCaption; // the category picker's caption, which chooses its categories
+    const char *CategorySql;   // the query of a typed category code, up to the quoted code
+};
+
+class TfrmIncomeExpense : public TfrmTypedDj
+{
+    Q_OBJECT
+public:
+    TDBLookupComboBox *DBLookupSFKFS;
+    TDBLookupComboBox *DBLookupZH;
+    TDBEdit *DBEditPH;
+    TDBComboBox *DBComboJSR;
+
+protected:
+    TfrmIncomeExpense(const TIncomeExpenseKind &kind, QWidget *parent);
+
+    QString LinesSql(qint64 headerId) const override;
+    void sZbDataChange(TDataSource &Sender, TField *Field) override;
+    void sMxDataChange(TDataSource &Sender, TField *Field) override;
+    void DBGrid1EditButtonClick() override;
+
+private:
+    void categoryCodeTyped();
+
+    const TIncomeExpenseKind &m_kind;
+    bool m_inCategoryCode = false;
+};

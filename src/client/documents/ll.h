@@ -1,0 +1,24 @@
+// The issue TfrmStockLl ("物品领用单"): goods a person takes from a warehouse for a
+// department, at their first-in-first-out cost, against the department's yearly budget.
+#pragma once
+
+#include "client/documents/staffstock.h"
+
+class TfrmStockLl : public TfrmStaffStockDj
+{
+    Q_OBJECT
+public:
+    explicit TfrmStockLl(QWidget *parent = nullptr);
+
+    // What the department has issued in audited documents of the year and its yearly
+    // budget, both rounded to cents.
+    static QString UsedBudgetSql(qint64 department, int year);
+    static QString BudgetSql(qint64 department);
+
+protected:
+    void ZbOnNewRecord(TClientDataSet &DataSet) override;
+    void aSaveExecute() override;
+
+private:
+    void warnOverBudget();
+};
