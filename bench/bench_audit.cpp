@@ -62,7 +62,7 @@ Timing measure(int id, int lines, int runs)
     TClientDataSet &header = data.Cgshzb();
     header.Close();
     header.SetCommandText(
-        TfrmPurIn::HeaderSql(QStringLiteral(" where Z.ID = ") + QString::number(id)));
+        TfrmPurIn::HeaderQuery(QStringLiteral(" where Z.ID = ") + QString::number(id)));
     header.Open();
     QPointer<TAuditedReceipt> form = CreateForm<TAuditedReceipt>();
     form->FOpenMode = QStringLiteral("M");

@@ -45,7 +45,7 @@ Opening openOnce(int id, int expectedLines)
     TClientDataSet &header = data.Cgshzb();
     header.Close();
     header.SetCommandText(
-        TfrmPurIn::HeaderSql(QStringLiteral(" where Z.ID = ") + QString::number(id)));
+        TfrmPurIn::HeaderQuery(QStringLiteral(" where Z.ID = ") + QString::number(id)));
     header.Open();
     QPointer<TfrmPurIn> form = CreateForm<TfrmPurIn>();
     form->FOpenMode = QStringLiteral("M");

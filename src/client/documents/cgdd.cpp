@@ -10,40 +10,34 @@
 
 namespace {
 
-const TTradeDocumentType GoodsRequisition{"CGDDZB",
-                                          "CGDD",
-                                          "mnuSq",
-                                          "ID,ZBID;RQ,RQ;DJBH,DJBH",
-                                          "DJBH;RQ;YWY",
-                                          "AGYSBH",
-                                          TData::idCgddzb,
-                                          TData::idCgdd,
-                                          TPartner::Supplier,
-                                          &TfrmCgdd::HeaderSql,
-                                          &TfrmCgdd::LinesSql};
+const TTradeDocumentType GoodsRequisition{
+    {"CGDDZB", "CGDD", "mnuSq", "ID,ZBID;RQ,RQ;DJBH,DJBH", "DJBH;RQ;YWY"},
+    "AGYSBH",
+    TPartner::Supplier,
+    &TfrmCgdd::HeaderQuery,
+    &TfrmCgdd::LinesQuery};
 
 } // namespace
 
 TfrmCgdd::TfrmCgdd(QWidget *parent)
-    : TTradeDocument(GoodsRequisition, parent)
+    : TTradeDocument("frmCgdd", QStringLiteral("物品申请单"), GoodsRequisition, parent)
 {
-    setObjectName(QStringLiteral("frmCgdd"));
-    setWindowTitle(QStringLiteral("物品申请单"));
-    AddGoodsColumns();
-    TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
-    columns.Add(QStringLiteral("aSHSL"), QStringLiteral("已收数量"), 70)->SetReadOnly(true);
-    columns.Add(QStringLiteral("aMSSL"), QStringLiteral("未收数量"), 70)->SetReadOnly(true);
-    columns.Add(QStringLiteral("SRCNO"), QStringLiteral("计划单号"), 110);
+    AddTradeColumns({{"cJE", "金额", 130},
+                     {"aSHSL", "已收数量", 70},
+                     {"aMSSL", "未收数量", 70},
+                     {"SRCNO", "计划单号", 110}});
+    // What the other documents have done against each line.
+    for (const char *field : {"aSHSL", "aMSSL"})
+        DBGrid1->Columns().FindByFieldName(QLatin1String(field))->SetReadOnly(true);
 
     PlacePartner();
-    DBLookupBM = HeaderLookupCombo("DBLookupBM", "BMID", TData::idBm);
+    DBLookupBM = NewLookupBox("DBLookupBM", "BMID", TData::idBm);
     PlaceHeader(QStringLiteral("部门"), DBLookupBM);
     NewHeaderRow();
     PlaceSalesman();
-    DBEditJHRQ = HeaderControl<TDBDateEdit>("DBEditJHRQ", "JHRQ");
+    DBEditJHRQ = NewControl<TDBDateEdit>("DBEditJHRQ", "JHRQ");
     PlaceHeader(QStringLiteral("交货日期"), DBEditJHRQ);
-    DBCheckZT = HeaderControl<TDBCheckBox>("DBCheckZT", "ZT");
+    DBCheckZT = NewControl<TDBCheckBox>("DBCheckZT", "ZT");
     DBCheckZT->setText(QStringLiteral("订单中止执行"));
     pnlZT = new QLabel(Panel3);
     pnlZT->setObjectName(QStringLiteral("pnlZT"));
@@ -51,10 +45,10 @@ TfrmCgdd::TfrmCgdd(QWidget *parent)
     PlaceHeader(QString(), DBCheckZT);
     PlaceHeader(QString(), pnlZT);
     NewHeaderRow();
-    PlaceRemark(7);
+    PlaceRemark();
 }
 
-QString TfrmCgdd::HeaderSql(const QString &where)
+QString TfrmCgdd::HeaderQuery(const QString &where)
 {
     return QStringLiteral("select Z.*, K.BH as aGYSBH, K.MC as aGYSMC, B.MC as aBMMC from "
                           "(CGDDZB as Z left outer join GYS K on Z.GYSID = K.ID) left outer "
@@ -62,7 +56,7 @@ QString TfrmCgdd::HeaderSql(const QString &where)
            where;
 }
 
-QString TfrmCgdd::LinesSql(qint64 headerId)
+QString TfrmCgdd::LinesQuery(qint64 headerId)
 {
     return QStringLiteral(
                " select M.*,  (select HH from CGDD where CGDD.ZBID=M.ZBID and CGDD.HH=M.HH) as "

@@ -14,9 +14,9 @@ class TfrmCgdd : public TTradeDocument
 public:
     explicit TfrmCgdd(QWidget *parent = nullptr);
 
-    static QString HeaderSql(const QString &where);
+    static QString HeaderQuery(const QString &where);
     // The lines with the quantity received against each (aSHSL) and the rest (aMSSL).
-    static QString LinesSql(qint64 headerId);
+    static QString LinesQuery(qint64 headerId);
 
     TDBLookupComboBox *DBLookupBM;
     TDBDateEdit *DBEditJHRQ;

@@ -7,33 +7,29 @@
 
 namespace {
 
-const TTradeDocumentType Requisition{"CGSQZB",           "CGSQ",
-                                     "mnuCgsq",          "ID,ZBID;RQ,RQ;DJBH,DJBH",
-                                     "DJBH;RQ",          "",
-                                     TData::idCgsqzb,    TData::idCgsq,
-                                     TPartner::None,     &TfrmCgsq::HeaderSql,
-                                     &TfrmCgsq::LinesSql};
+const TTradeDocumentType Requisition{
+    {"CGSQZB", "CGSQ", "mnuCgsq", "ID,ZBID;RQ,RQ;DJBH,DJBH", "DJBH;RQ"},
+    "",
+    TPartner::None,
+    &TfrmCgsq::HeaderQuery,
+    &TfrmCgsq::LinesQuery};
 
 } // namespace
 
 TfrmCgsq::TfrmCgsq(QWidget *parent)
-    : TTradeDocument(Requisition, parent)
+    : TTradeDocument("frmCgsq", QStringLiteral("采购申请单"), Requisition, parent)
 {
-    setObjectName(QStringLiteral("frmCgsq"));
-    setWindowTitle(QStringLiteral("采购申请单"));
-    AddGoodsColumns();
-    TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
+    AddTradeColumns({{"cJE", "金额", 130}});
 
-    DBLookupBM = HeaderLookupCombo("DBLookupBM", "BMID", TData::idBm);
+    DBLookupBM = NewLookupBox("DBLookupBM", "BMID", TData::idBm);
     PlaceHeader(QStringLiteral("部门"), DBLookupBM);
     PlaceWarehouse();
     PlaceSalesman(QStringLiteral("申请人"));
     NewHeaderRow();
-    PlaceRemark(5);
+    PlaceRemark();
 }
 
-QString TfrmCgsq::HeaderSql(const QString &where)
+QString TfrmCgsq::HeaderQuery(const QString &where)
 {
     return QStringLiteral("select Z.*, C.MC as aCKMC, B.MC as aBMMC from (CGSQZB as Z left "
                           "outer join CK C on Z.CKID = C.ID) left outer join BM B on Z.BMID = "
@@ -41,7 +37,7 @@ QString TfrmCgsq::HeaderSql(const QString &where)
            where;
 }
 
-QString TfrmCgsq::LinesSql(qint64 headerId)
+QString TfrmCgsq::LinesQuery(qint64 headerId)
 {
     return QStringLiteral("select M.*, H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as aGG from "
                           "CGSQ M left join HP H on M.HPID=H.ID where ZBID = ") +

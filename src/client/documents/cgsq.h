@@ -10,8 +10,8 @@ class TfrmCgsq : public TTradeDocument
 public:
     explicit TfrmCgsq(QWidget *parent = nullptr);
 
-    static QString HeaderSql(const QString &where);
-    static QString LinesSql(qint64 headerId);
+    static QString HeaderQuery(const QString &where);
+    static QString LinesQuery(qint64 headerId);
 
     TDBLookupComboBox *DBLookupBM;
 

@@ -8,32 +8,23 @@
 
 namespace {
 
-const TTradeDocumentType PurchaseReturn{"CGTHZB",
-                                        "CGTH",
-                                        "mnuCgth",
-                                        "ID,ZBID; RQ,RQ; CKID,CKID",
-                                        "DJBH; RQ; AGYSBH; CKID; ATHLX",
-                                        "AGYSBH",
-                                        TData::idCgthzb,
-                                        TData::idCgth,
-                                        TPartner::Supplier,
-                                        &TfrmPurOut::HeaderSql,
-                                        &TfrmPurOut::LinesSql};
+const TTradeDocumentType PurchaseReturn{
+    {"CGTHZB", "CGTH", "mnuCgth", "ID,ZBID; RQ,RQ; CKID,CKID", "DJBH; RQ; AGYSBH; CKID; ATHLX"},
+    "AGYSBH",
+    TPartner::Supplier,
+    &TfrmPurOut::HeaderQuery,
+    &TfrmPurOut::LinesQuery};
 
 } // namespace
 
 TfrmPurOut::TfrmPurOut(QWidget *parent)
-    : TTradeDocument(PurchaseReturn, parent)
+    : TTradeDocument("frmPurOut", QStringLiteral("采购退货单"), PurchaseReturn, parent)
 {
-    setObjectName(QStringLiteral("frmPurOut"));
-    setWindowTitle(QStringLiteral("采购退货单"));
     SalesmanSql = QStringLiteral("select XM from YG where YWYBZ order by BH");
-    AddGoodsColumns();
-    TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
-    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
-    columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
-    columns.Add(QStringLiteral("SRCNO"), QStringLiteral("入库单号"), 110);
+    AddTradeColumns({{"NZK", "折扣", 50},
+                     {"cJE", "金额", 130},
+                     {"NSL", "税率", 50},
+                     {"SRCNO", "入库单号", 110}});
 
     PlacePartner();
     PlaceWarehouse();
@@ -42,7 +33,7 @@ TfrmPurOut::TfrmPurOut(QWidget *parent)
     PlaceSalesman();
     NewHeaderRow();
     PlaceSettlement("XFJE", QStringLiteral("退款金额"), QStringLiteral("账户"));
-    PlaceRemark(5);
+    PlaceRemark();
 }
 
 const QStringList &TfrmPurOut::ReturnTypes()
@@ -52,7 +43,7 @@ const QStringList &TfrmPurOut::ReturnTypes()
     return types;
 }
 
-QString TfrmPurOut::HeaderSql(const QString &where)
+QString TfrmPurOut::HeaderQuery(const QString &where)
 {
     return QStringLiteral(
                "select Z.*, K.BH as aGYSBH, K.MC as aGYSMC, C.MC as aCKMC, S.MC as aSFKFSMC, "
@@ -63,7 +54,7 @@ QString TfrmPurOut::HeaderSql(const QString &where)
            where;
 }
 
-QString TfrmPurOut::LinesSql(qint64 headerId)
+QString TfrmPurOut::LinesQuery(qint64 headerId)
 {
     return QStringLiteral("select M.*, H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as aGG from "
                           "CGTH M, HP H, M inner join H on M.HPID=H.ID where ZBID = ") +

@@ -8,31 +8,23 @@
 
 namespace {
 
-const TTradeDocumentType PurchaseReceipt{"CGSHZB",
-                                         "CGSH",
-                                         "mnuCgsh",
-                                         "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
-                                         "DJBH;RQ;AGYSMC;CKID;ACGLX;AFPLX;YWY",
+const TTradeDocumentType PurchaseReceipt{{"CGSHZB", "CGSH", "mnuCgsh",
+                                          "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
+                                          "DJBH;RQ;AGYSMC;CKID;ACGLX;AFPLX;YWY"},
                                          "AGYSBH",
-                                         TData::idCgshzb,
-                                         TData::idCgsh,
                                          TPartner::Supplier,
-                                         &TfrmPurIn::HeaderSql,
-                                         &TfrmPurIn::LinesSql};
+                                         &TfrmPurIn::HeaderQuery,
+                                         &TfrmPurIn::LinesQuery};
 
 } // namespace
 
 TfrmPurIn::TfrmPurIn(QWidget *parent)
-    : TTradeDocument(PurchaseReceipt, parent)
+    : TTradeDocument("frmPurIn", QStringLiteral("采购入库单"), PurchaseReceipt, parent)
 {
-    setObjectName(QStringLiteral("frmPurIn"));
-    setWindowTitle(QStringLiteral("采购入库单"));
-    AddGoodsColumns();
-    TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
-    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
-    columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
-    columns.Add(QStringLiteral("SRCNO"), QStringLiteral("申请单号"), 110);
+    AddTradeColumns({{"NZK", "折扣", 50},
+                     {"cJE", "金额", 130},
+                     {"NSL", "税率", 50},
+                     {"SRCNO", "申请单号", 110}});
 
     PlacePartner();
     DBEditGysBH = PartnerCode;
@@ -41,7 +33,7 @@ TfrmPurIn::TfrmPurIn(QWidget *parent)
 
     NewHeaderRow();
     DBComboBox2 = PlaceInvoiceType();
-    DBRadioCGLX = HeaderControl<TDBRadioGroup>("DBRadioCGLX", "CGLX");
+    DBRadioCGLX = NewControl<TDBRadioGroup>("DBRadioCGLX", "CGLX");
     DBRadioCGLX->SetItems({QStringLiteral("现金采购"), QStringLiteral("挂帐采购")});
     DBRadioCGLX->SetValues({QStringLiteral("1"), QStringLiteral("2")});
     DBRadioCGLX->SetColumns(2);
@@ -49,7 +41,7 @@ TfrmPurIn::TfrmPurIn(QWidget *parent)
     DBRadioCGLX->setMaximumWidth(200);
     PlaceHeader(QStringLiteral("采购类型"), DBRadioCGLX);
     PlaceSalesman();
-    dbedtXSJE = HeaderControl<TDBEdit>("dbedtXSJE", "NZK");
+    dbedtXSJE = NewControl<TDBEdit>("dbedtXSJE", "NZK");
     dbedtXSJE->setMaximumWidth(80);
     dbedtXSJE->OnExit = [this](QWidget &) {
         Guarded([this] { discountLeft(); });
@@ -58,12 +50,12 @@ TfrmPurIn::TfrmPurIn(QWidget *parent)
 
     NewHeaderRow();
     PlaceSettlement("XFJE", QStringLiteral("付款金额"), QStringLiteral("付款账户"));
-    PlaceRemark(3);
+    PlaceRemark();
 }
 
 TfrmPurIn::~TfrmPurIn() = default;
 
-QString TfrmPurIn::HeaderSql(const QString &where)
+QString TfrmPurIn::HeaderQuery(const QString &where)
 {
     return QStringLiteral(
                "select Z.*, F.MC as aFPLX, K.BH as aGYSBH, K.MC as aGYSMC, C.MC as aCKMC, "
@@ -74,7 +66,7 @@ QString TfrmPurIn::HeaderSql(const QString &where)
            where;
 }
 
-QString TfrmPurIn::LinesSql(qint64 headerId)
+QString TfrmPurIn::LinesQuery(qint64 headerId)
 {
     return QStringLiteral(" select M.*,  H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as "
                           "aGG,H.HPHSFSID,TypeName  from (CGSH M left join HP H on M.HPID=H.ID) "

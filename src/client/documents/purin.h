@@ -16,9 +16,9 @@ public:
 
     // The header query of receipts: names of supplier, warehouse, payment method, account
     // and invoice type beside the header's keys. where starts with " where".
-    static QString HeaderSql(const QString &where);
+    static QString HeaderQuery(const QString &where);
     // The lines of one receipt with the goods' code, name, unit, size and category.
-    static QString LinesSql(qint64 headerId);
+    static QString LinesQuery(qint64 headerId);
 
     TDBButtonEdit *DBEditGysBH;
     TDBEdit *DBEditGysMC;

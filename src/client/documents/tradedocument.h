@@ -1,37 +1,23 @@
-// What the purchase and sales documents share beyond the generic form: their tables, strings and
-// queries in one row per type, the header controls laid out row by row on Panel3 and bound to
-// the header on showing, the partner (supplier or customer) typed by code or picked, the
-// salesman list, the invoice type that rates new lines, the settlement fields and the return
-// type of returns.
+// What the purchase and sales documents share beyond the typed document form: the partner
+// (supplier or customer) typed by code or picked, the salesman list, the invoice type that rates
+// new lines, the settlement fields, the return type of returns and the header look-ups, laid out
+// row after row.
 #pragma once
 
-#include "client/data/centraldata.h"
-#include "client/documents/comdj.h"
+#include "client/documents/typeddj.h"
 
 #include <memory>
-#include <utility>
-#include <vector>
 
-class QGridLayout;
 class TDBButtonEdit;
-class TDBComboBox;
-class TDBEdit;
-class TDBLookupComboBox;
 class TInvoiceTypes;
 
 enum class TPartner { None, Supplier, Customer };
 
-// The tables, configuration strings, datasets and queries of a purchase or sales type.
+// A purchase or sales type: its tables and strings, partner and queries.
 struct TTradeDocumentType
 {
-    const char *HeaderTable;
-    const char *LinesTable;
-    const char *ObjectName;
-    const char *LinkFields;
-    const char *ZbMustFields;
+    TDocumentTables Tables;
     const char *ZbHelpFields;
-    TData::TDataSetId Header;
-    TData::TDataSetId Lines;
     TPartner Partner;
     // The header query of the type; where starts with " where".
     QString (*HeaderSql)(const QString &where);
@@ -39,7 +25,7 @@ struct TTradeDocumentType
     QString (*LinesSql)(qint64 headerId);
 };
 
-class TTradeDocument : public TfrmComDj
+class TTradeDocument : public TfrmTypedDj
 {
     Q_OBJECT
 public:
@@ -53,47 +39,33 @@ public:
     TDBEdit *DBEditPaid = nullptr;
     TDBLookupComboBox *DBLookupSFKFS = nullptr;
     TDBLookupComboBox *DBLookupZH = nullptr;
-    TDBEdit *DBEditBZ = nullptr;
 
 protected:
-    TTradeDocument(const TTradeDocumentType &type, QWidget *parent);
+    TTradeDocument(const char *formName, const QString &caption, const TTradeDocumentType &type,
+                   QWidget *parent);
 
-    // The type's tables and configuration strings where the opener has set none; opens the
-    // header when the opener has not, names the header fields after their labels,
-    // binds Panel3's controls, the navigator and the grid; then the generic show.
+    QString HeaderSql(const QString &where) const override;
+    QString LinesSql(qint64 headerId) const override;
+    // The help fields and the salesmen, then the typed form's show.
     void FormShow() override;
     void ZbOnNewRecord(TClientDataSet &DataSet) override;
     void ZbBeforePost(TClientDataSet &DataSet) override;
     void MxOnNewRecord(TClientDataSet &DataSet) override;
-    // The type's lines query for the current header, then the generic loading.
-    void IniRecord() override;
 
-    // The goods code, name, size and unit, quantity and price columns every type starts with.
-    void AddGoodsColumns();
+    // The goods code, name, size, unit, quantity and price columns every type starts with.
+    void AddTradeColumns(std::initializer_list<TColumnSpec> trailing);
 
-    // --- Header layout ------------------------------------------------------------------------
+    // --- Header layout, row after row -----------------------------------------------------------
     // Starts the next row of header controls.
-    void NewHeaderRow();
-    // A label and its control at the end of the current row; the control spans columns.
+    void NewHeaderRow() { ++m_row; }
+    // A caption and its control at the end of the current row; the control spans cells.
     void PlaceHeader(const QString &caption, QWidget *control, int span = 1);
-    // A data-aware control of the header on Panel3.
-    template<class Control>
-    Control *HeaderControl(const char *name, const char *field)
-    {
-        auto *control = new Control(Panel3);
-        bindName(control, name, field);
-        return control;
-    }
-    // A key of the header (warehouse, department ...) chosen by name from a list of the data
-    // module.
-    TDBLookupComboBox *HeaderLookupCombo(const char *name, const char *field,
-                                         TData::TDataSetId list);
     // The warehouse CKID, chosen by name.
     void PlaceWarehouse();
-    // The partner's code (its picker on the button and double click) and its name, placed.
+    // The partner's code (its picker on the button and double click) and its name.
     void PlacePartner();
-    // The salesman combo on YWY, filled on showing from the salesman query.
-    TDBComboBox *PlaceSalesman(const QString &caption = QStringLiteral("业务员"));
+    // The salesman combo on YWY, filled on showing from SalesmanSql.
+    void PlaceSalesman(const QString &caption = QStringLiteral("业务员"));
     // The invoice-type combo DBComboBox2 on FPLX; new lines take the type's tax rate.
     TDBLookupComboBox *PlaceInvoiceType();
     // The tax rate of the header's invoice type; 0 without one.
@@ -105,10 +77,8 @@ protected:
     // the first type, the payment method the payment-method list stands on and no salesman;
     // saving stores the chosen text's code.
     TDBComboBox *PlaceReturnType(const QStringList &types);
-    // The remark, spanning the rest of its row.
-    void PlaceRemark(int span);
-    // The label the header checks give a field when no control's caption names it.
-    void NameHeaderField(const char *field, const QString &label);
+    // The remark on a row of its own, placed last.
+    void PlaceRemark() { TfrmTypedDj::PlaceRemark(m_row + 1); }
 
     // The partner picker; its choice fills key, code and name.
     void PickPartner();
@@ -116,14 +86,10 @@ protected:
     QString SalesmanSql;
 
 private:
-    void bindName(QWidget *control, const char *name, const char *field);
+    QString partnerCaption() const;
 
     const TTradeDocumentType &m_type;
-    QGridLayout *m_grid;
     int m_row = 0;
-    int m_column = 0;
-    std::vector<TData::TDataSetId> m_lists;
-    std::vector<std::pair<QString, QString>> m_labels;
     std::unique_ptr<TInvoiceTypes> m_invoiceTypes;
     QStringList m_returnTypes;
 };

@@ -7,53 +7,47 @@
 
 namespace {
 
-const TTradeDocumentType SalesOrder{"XSDDZB",
-                                    "XSDD",
-                                    "mnuXsdd",
-                                    "ID,ZBID; RQ,RQ;DJBH,DJBH",
-                                    "DJBH;RQ;AKHMC;YWY",
-                                    "AKHBH",
-                                    TData::idXsddzb,
-                                    TData::idXsdd,
-                                    TPartner::Customer,
-                                    &TfrmXsdd::HeaderSql,
-                                    &TfrmXsdd::LinesSql};
+const TTradeDocumentType SalesOrder{
+    {"XSDDZB", "XSDD", "mnuXsdd", "ID,ZBID; RQ,RQ;DJBH,DJBH", "DJBH;RQ;AKHMC;YWY"},
+    "AKHBH",
+    TPartner::Customer,
+    &TfrmXsdd::HeaderQuery,
+    &TfrmXsdd::LinesQuery};
 
 } // namespace
 
 TfrmXsdd::TfrmXsdd(QWidget *parent)
-    : TTradeDocument(SalesOrder, parent)
+    : TTradeDocument("frmXsdd", QStringLiteral("销售订单"), SalesOrder, parent)
 {
-    setObjectName(QStringLiteral("frmXsdd"));
-    setWindowTitle(QStringLiteral("销售订单"));
-    AddGoodsColumns();
-    TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
-    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
-    columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
-    columns.Add(QStringLiteral("aYTSL"), QStringLiteral("已出库数量"), 80)->SetReadOnly(true);
-    columns.Add(QStringLiteral("aMTSL"), QStringLiteral("未出库数量"), 80)->SetReadOnly(true);
+    AddTradeColumns({{"NZK", "折扣", 50},
+                     {"cJE", "金额", 130},
+                     {"NSL", "税率", 50},
+                     {"aYTSL", "已出库数量", 80},
+                     {"aMTSL", "未出库数量", 80}});
+    // What the other documents have done against each line.
+    for (const char *field : {"aYTSL", "aMTSL"})
+        DBGrid1->Columns().FindByFieldName(QLatin1String(field))->SetReadOnly(true);
 
     PlacePartner();
-    DBEditJHRQ = HeaderControl<TDBDateEdit>("DBEditJHRQ", "JHRQ");
+    DBEditJHRQ = NewControl<TDBDateEdit>("DBEditJHRQ", "JHRQ");
     PlaceHeader(QStringLiteral("交货日期"), DBEditJHRQ);
     NewHeaderRow();
     PlaceSalesman();
-    DBCheckZT = HeaderControl<TDBCheckBox>("DBCheckZT", "ZT");
+    DBCheckZT = NewControl<TDBCheckBox>("DBCheckZT", "ZT");
     DBCheckZT->setText(QStringLiteral("订单中止执行"));
     PlaceHeader(QString(), DBCheckZT);
     NewHeaderRow();
-    PlaceRemark(5);
+    PlaceRemark();
 }
 
-QString TfrmXsdd::HeaderSql(const QString &where)
+QString TfrmXsdd::HeaderQuery(const QString &where)
 {
     return QStringLiteral("select Z.*, K.BH as aKHBH, K.MC as aKHMC from XSDDZB as Z left "
                           "outer join KH K on Z.KHID = K.ID ") +
            where;
 }
 
-QString TfrmXsdd::LinesSql(qint64 headerId)
+QString TfrmXsdd::LinesQuery(qint64 headerId)
 {
     return QStringLiteral(
                " select M.*,  (select sum(SL) from XSKD where SRCNO=M.DJBH and SRCSEQ=M.HH)  as "

@@ -13,9 +13,9 @@ class TfrmXsdd : public TTradeDocument
 public:
     explicit TfrmXsdd(QWidget *parent = nullptr);
 
-    static QString HeaderSql(const QString &where);
+    static QString HeaderQuery(const QString &where);
     // The lines with the quantity delivered (aYTSL) and the open rest (aMTSL).
-    static QString LinesSql(qint64 headerId);
+    static QString LinesQuery(qint64 headerId);
 
     TDBDateEdit *DBEditJHRQ;
     TDBCheckBox *DBCheckZT;

@@ -9,40 +9,32 @@
 
 namespace {
 
-const TTradeDocumentType SalesDelivery{"XSKDZB",
-                                       "XSKD",
-                                       "mnuXskd",
-                                       "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
-                                       "DJBH;RQ;AKHMC;CKID;AXSLX;AFPLX;YWY",
+const TTradeDocumentType SalesDelivery{{"XSKDZB", "XSKD", "mnuXskd",
+                                        "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
+                                        "DJBH;RQ;AKHMC;CKID;AXSLX;AFPLX;YWY"},
                                        "AKHBH",
-                                       TData::idXskdzb,
-                                       TData::idXskd,
                                        TPartner::Customer,
-                                       &TfrmSalOunt::HeaderSql,
-                                       &TfrmSalOunt::LinesSql};
+                                       &TfrmSalOunt::HeaderQuery,
+                                       &TfrmSalOunt::LinesQuery};
 
 } // namespace
 
 TfrmSalOunt::TfrmSalOunt(QWidget *parent)
-    : TTradeDocument(SalesDelivery, parent)
+    : TTradeDocument("frmSalOunt", QStringLiteral("销售出库单"), SalesDelivery, parent)
 {
-    setObjectName(QStringLiteral("frmSalOunt"));
-    setWindowTitle(QStringLiteral("销售出库单"));
-    AddGoodsColumns();
-    TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
-    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
-    columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
-    columns.Add(QStringLiteral("CBDJ"), QStringLiteral("成本价"), 80);
-    columns.Add(QStringLiteral("cCBJE"), QStringLiteral("成本金额"), 100);
-    columns.Add(QStringLiteral("cLRJE"), QStringLiteral("利润"), 100);
-    columns.Add(QStringLiteral("SRCNO"), QStringLiteral("订单号"), 110);
+    AddTradeColumns({{"NZK", "折扣", 50},
+                     {"cJE", "金额", 130},
+                     {"NSL", "税率", 50},
+                     {"CBDJ", "成本价", 80},
+                     {"cCBJE", "成本金额", 100},
+                     {"cLRJE", "利润", 100},
+                     {"SRCNO", "订单号", 110}});
 
     PlacePartner();
     PlaceWarehouse();
     NewHeaderRow();
     DBComboBox2 = PlaceInvoiceType();
-    DBRadioXSLX = HeaderControl<TDBRadioGroup>("DBRadioXSLX", "XSLX");
+    DBRadioXSLX = NewControl<TDBRadioGroup>("DBRadioXSLX", "XSLX");
     DBRadioXSLX->SetItems({QStringLiteral("现金销售"), QStringLiteral("挂帐销售")});
     DBRadioXSLX->SetValues({QStringLiteral("1"), QStringLiteral("2")});
     DBRadioXSLX->SetColumns(2);
@@ -50,16 +42,16 @@ TfrmSalOunt::TfrmSalOunt(QWidget *parent)
     DBRadioXSLX->setMaximumWidth(200);
     PlaceHeader(QStringLiteral("销售类型"), DBRadioXSLX);
     PlaceSalesman();
-    DBComboPriceLevel = HeaderControl<TDBComboBox>("DBComboPriceLevel", "PriceLevel");
+    DBComboPriceLevel = NewControl<TDBComboBox>("DBComboPriceLevel", "PriceLevel");
     DBComboPriceLevel->SetItems({QStringLiteral("销售价"), QStringLiteral("会员价"),
                                  QStringLiteral("VIP价"), QStringLiteral("零售价")});
     PlaceHeader(QStringLiteral("价格"), DBComboPriceLevel);
     NewHeaderRow();
     PlaceSettlement("XSJE", QStringLiteral("收款金额"), QStringLiteral("收款账户"));
-    PlaceRemark(3);
+    PlaceRemark();
 }
 
-QString TfrmSalOunt::HeaderSql(const QString &where)
+QString TfrmSalOunt::HeaderQuery(const QString &where)
 {
     return QStringLiteral(
                "select Z.*, F.MC as aFPLX, K.BH as aKHBH, K.MC as aKHMC, C.MC as aCKMC, S.MC "
@@ -70,7 +62,7 @@ QString TfrmSalOunt::HeaderSql(const QString &where)
            where;
 }
 
-QString TfrmSalOunt::LinesSql(qint64 headerId)
+QString TfrmSalOunt::LinesQuery(qint64 headerId)
 {
     return QStringLiteral(" select M.*,  H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as "
                           "aGG,H.HPHSFSID  from XSKD M left join HP H on M.HPID=H.ID  where "

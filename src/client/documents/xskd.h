@@ -15,8 +15,8 @@ class TfrmSalOunt : public TTradeDocument
 public:
     explicit TfrmSalOunt(QWidget *parent = nullptr);
 
-    static QString HeaderSql(const QString &where);
-    static QString LinesSql(qint64 headerId);
+    static QString HeaderQuery(const QString &where);
+    static QString LinesQuery(qint64 headerId);
 
     // The named texts the print hook gives the delivery's report template.
     const QMap<QString, QString> &ReportTexts() const { return m_reportTexts; }

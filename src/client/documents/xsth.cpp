@@ -11,17 +11,12 @@
 
 namespace {
 
-const TTradeDocumentType SalesReturn{"XSTHZB",
-                                     "XSTH",
-                                     "mnuXsth",
-                                     "ID,ZBID; RQ,RQ; CKID,CKID",
-                                     "DJBH; RQ; AKHBH; CKID; ATHLX",
-                                     "AKHBH",
-                                     TData::idXsthzb,
-                                     TData::idXsth,
-                                     TPartner::Customer,
-                                     &TfrmSalIn::HeaderSql,
-                                     &TfrmSalIn::LinesSql};
+const TTradeDocumentType SalesReturn{
+    {"XSTHZB", "XSTH", "mnuXsth", "ID,ZBID; RQ,RQ; CKID,CKID", "DJBH; RQ; AKHBH; CKID; ATHLX"},
+    "AKHBH",
+    TPartner::Customer,
+    &TfrmSalIn::HeaderQuery,
+    &TfrmSalIn::LinesQuery};
 
 bool isNamed(const TField *field, const char *name)
 {
@@ -31,17 +26,13 @@ bool isNamed(const TField *field, const char *name)
 } // namespace
 
 TfrmSalIn::TfrmSalIn(QWidget *parent)
-    : TTradeDocument(SalesReturn, parent)
+    : TTradeDocument("frmSalIn", QStringLiteral("销售退货单"), SalesReturn, parent)
 {
-    setObjectName(QStringLiteral("frmSalIn"));
-    setWindowTitle(QStringLiteral("销售退货单"));
-    AddGoodsColumns();
-    TDBGridColumns &columns = DBGrid1->Columns();
-    columns.Add(QStringLiteral("NZK"), QStringLiteral("折扣"), 50);
-    columns.Add(QStringLiteral("cJE"), QStringLiteral("金额"), 130);
-    columns.Add(QStringLiteral("NSL"), QStringLiteral("税率"), 50);
-    columns.Add(QStringLiteral("CBDJ"), QStringLiteral("成本价"), 80);
-    columns.Add(QStringLiteral("SRCNO"), QStringLiteral("出库单号"), 110);
+    AddTradeColumns({{"NZK", "折扣", 50},
+                     {"cJE", "金额", 130},
+                     {"NSL", "税率", 50},
+                     {"CBDJ", "成本价", 80},
+                     {"SRCNO", "出库单号", 110}});
 
     PlacePartner();
     PlaceWarehouse();
@@ -50,10 +41,10 @@ TfrmSalIn::TfrmSalIn(QWidget *parent)
     PlaceSalesman();
     NewHeaderRow();
     PlaceSettlement("XSJE", QStringLiteral("退款金额"), QStringLiteral("账户"));
-    DBEditJE = HeaderControl<TDBEdit>("DBEditJE", "JE");
+    DBEditJE = NewControl<TDBEdit>("DBEditJE", "JE");
     DBEditJE->SetReadOnly(true);
     PlaceHeader(QStringLiteral("含税金额"), DBEditJE);
-    PlaceRemark(3);
+    PlaceRemark();
 }
 
 const QStringList &TfrmSalIn::ReturnTypes()
@@ -62,7 +53,7 @@ const QStringList &TfrmSalIn::ReturnTypes()
     return types;
 }
 
-QString TfrmSalIn::HeaderSql(const QString &where)
+QString TfrmSalIn::HeaderQuery(const QString &where)
 {
     return QStringLiteral(
                "select Z.*, K.BH as aKHBH, K.MC as aKHMC, C.MC as aCKMC, S.MC as aSFKFSMC, "
@@ -73,7 +64,7 @@ QString TfrmSalIn::HeaderSql(const QString &where)
            where;
 }
 
-QString TfrmSalIn::LinesSql(qint64 headerId)
+QString TfrmSalIn::LinesQuery(qint64 headerId)
 {
     return QStringLiteral("select M.*, H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as "
                           "aGG,H.HPHSFSID from XSTH M left join HP H on M.HPID=H.ID where ZBID "

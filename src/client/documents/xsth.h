@@ -12,8 +12,8 @@ class TfrmSalIn : public TTradeDocument
 public:
     explicit TfrmSalIn(QWidget *parent = nullptr);
 
-    static QString HeaderSql(const QString &where);
-    static QString LinesSql(qint64 headerId);
+    static QString HeaderQuery(const QString &where);
+    static QString LinesQuery(qint64 headerId);
     // The return types by THLX (1, 2).
     static const QStringList &ReturnTypes();
 

@@ -107,7 +107,7 @@ class TestComDj : public QObject
         if (!headerWhere.isEmpty()) {
             TClientDataSet &header = Data().Cgshzb();
             header.Close();
-            header.SetCommandText(TfrmPurIn::HeaderSql(headerWhere));
+            header.SetCommandText(TfrmPurIn::HeaderQuery(headerWhere));
             header.Open();
         }
         Form *form = CreateForm<Form>();

@@ -182,7 +182,7 @@ private Q_SLOTS:
             TClientDataSet &header = Data().Cgshzb();
             header.Close();
             header.SetCommandText(
-                TfrmPurIn::HeaderSql(QStringLiteral(" where Z.ID = ") + QString::number(id)));
+                TfrmPurIn::HeaderQuery(QStringLiteral(" where Z.ID = ") + QString::number(id)));
             header.Open();
             auto *audited = CreateForm<TKilledReceipt>();
             audited->FOpenMode = QStringLiteral("M");

@@ -443,7 +443,7 @@ private Q_SLOTS:
         storeGoodsRequisition(stopped, first, second);
         TClientDataSet &requisitions = Data().Cgddzb();
         requisitions.Close();
-        requisitions.SetCommandText(TfrmCgdd::HeaderSql(QStringLiteral(" where Z.ID = 9101")));
+        requisitions.SetCommandText(TfrmCgdd::HeaderQuery(QStringLiteral(" where Z.ID = 9101")));
         requisitions.Open();
         auto *requisition = CreateForm<TfrmCgdd>();
         form = requisition;

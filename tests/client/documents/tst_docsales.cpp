@@ -283,7 +283,7 @@ private Q_SLOTS:
                             "(9203, 1, 1, 1, 10, 'XD9201', 1)")}));
         TClientDataSet &orders = Data().Xsddzb();
         orders.Close();
-        orders.SetCommandText(TfrmXsdd::HeaderSql(QStringLiteral(" where Z.ID = 9201")));
+        orders.SetCommandText(TfrmXsdd::HeaderQuery(QStringLiteral(" where Z.ID = 9201")));
         orders.Open();
         auto *order = CreateForm<TfrmXsdd>();
         form = order;
