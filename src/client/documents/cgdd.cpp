@@ -44,7 +44,6 @@ TfrmCgdd::TfrmCgdd(QWidget *parent)
     pnlZT->setVisible(false);
     PlaceHeader(QString(), DBCheckZT);
     PlaceHeader(QString(), pnlZT);
-    NewHeaderRow();
     PlaceRemark();
 }
 

@@ -25,7 +25,6 @@ TfrmCgsq::TfrmCgsq(QWidget *parent)
     PlaceHeader(QStringLiteral("部门"), DBLookupBM);
     PlaceWarehouse();
     PlaceSalesman(QStringLiteral("申请人"));
-    NewHeaderRow();
     PlaceRemark();
 }
 

@@ -36,7 +36,6 @@ TfrmXsdd::TfrmXsdd(QWidget *parent)
     DBCheckZT = NewControl<TDBCheckBox>("DBCheckZT", "ZT");
     DBCheckZT->setText(QStringLiteral("订单中止执行"));
     PlaceHeader(QString(), DBCheckZT);
-    NewHeaderRow();
     PlaceRemark();
 }
 
