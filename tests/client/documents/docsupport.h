@@ -4,11 +4,15 @@
 
 #include "client/data/centraldata.h"
 #include "client/documents/comdj.h"
+#include "client/documents/registerforms.h"
+#include "client/masterdata/registerforms.h"
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dbnavigator.h"
 #include "client/widgets/messagebox.h"
+#include "support/testworld.h"
 
 #include <QCoreApplication>
+#include <QObject>
 #include <QPointer>
 #include <QStringList>
 
@@ -103,6 +107,59 @@ protected:
 
 private:
     const TDocumentType &m_type;
+};
+
+// What a test of document windows holds: the world on the demo account set, the form under
+// test and a script that catches the message boxes nobody expected. tables are the header and
+// lines tables of the types under test ("FYKZZB", "FYKZ" ...); a test class derives from it
+// and calls its steps from its own slots.
+template<class Form>
+class TDocumentTest : public QObject
+{
+protected:
+    explicit TDocumentTest(QStringList tables)
+        : m_tables(std::move(tables))
+    {}
+
+    vztest::TestWorld world;
+    QPointer<Form> form;
+    std::unique_ptr<TMessageBoxScript> unexpected;
+
+    TClientDataSet &header() { return *form->ZbDataSet(); }
+    TClientDataSet &lines() { return *form->MxDataSet(); }
+
+    // The world started and every window registered.
+    bool startWorld()
+    {
+        if (!world.start())
+            return false;
+        RegisterMasterDataForms();
+        RegisterDocumentForms();
+        return true;
+    }
+    // The documents, numbers and ledger rows a case writes go when it ends.
+    bool keepDocuments(const QStringList &others = {})
+    {
+        return world.keepTables(
+            m_tables + QStringList{QStringLiteral("MaxBillNo"), QStringLiteral("Inv_ItemList")} +
+            others);
+    }
+    void beginCase() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    // Closes the form and the types' datasets and undoes the case; the texts of the message
+    // boxes nobody expected.
+    QStringList endCase()
+    {
+        const QStringList texts = unexpectedTexts(unexpected);
+        if (form)
+            closeDocument(form);
+        for (const QString &table : m_tables)
+            Data().DataSetByName(table).Close();
+        world.cleanup();
+        return texts;
+    }
+
+private:
+    QStringList m_tables;
 };
 
 } // namespace docsupport

@@ -36,24 +36,18 @@ using docsupport::flush;
 
 } // namespace
 
-class TestDocMoney : public QObject
+class TestDocMoney : public docsupport::TDocumentTest<TfrmIncomeExpense>
 {
     Q_OBJECT
 
-    vztest::TestWorld world;
-    QPointer<TfrmIncomeExpense> form;
-    std::unique_ptr<TMessageBoxScript> unexpected;
+public:
+    TestDocMoney()
+        : TDocumentTest(QStringList{QStringLiteral("FYKZZB"), QStringLiteral("FYKZ"),
+                                    QStringLiteral("QTSRZB"), QStringLiteral("QTSR")})
+    {}
 
-    TClientDataSet &header() { return *form->ZbDataSet(); }
-    TClientDataSet &lines() { return *form->MxDataSet(); }
+private:
     QString number() { return header().FieldByName(QStringLiteral("DJBH"))->AsString(); }
-
-    void keepDocuments()
-    {
-        QVERIFY(world.keepTables({QStringLiteral("FYKZZB"), QStringLiteral("FYKZ"),
-                                  QStringLiteral("QTSRZB"), QStringLiteral("QTSR"),
-                                  QStringLiteral("MaxBillNo")}));
-    }
 
     TfrmIncomeExpense *openNew(const QString &className)
     {
@@ -87,26 +81,15 @@ class TestDocMoney : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(world.start(), qPrintable(world.error()));
-        RegisterMasterDataForms();
-        RegisterDocumentForms();
-    }
+    void initTestCase() { QVERIFY2(startWorld(), qPrintable(world.error())); }
 
     void cleanupTestCase() { world.stop(); }
 
-    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    void init() { beginCase(); }
 
     void cleanup()
     {
-        const QStringList texts = docsupport::unexpectedTexts(unexpected);
-        if (form)
-            docsupport::closeDocument(form);
-        for (TClientDataSet *dataSet :
-             {&Data().Fykzzb(), &Data().Fykz(), &Data().Qtsrzb(), &Data().Qtsr()})
-            dataSet->Close();
-        world.cleanup();
+        const QStringList texts = endCase();
         QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
     }
 
@@ -140,7 +123,7 @@ private Q_SLOTS:
         QFETCH(int, firstCategory);
         QFETCH(QString, secondCode);
         QFETCH(int, secondCategory);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         QVERIFY(openNew(className));
         QCOMPARE(form->windowTitle(), caption);
         QCOMPARE(form->FObjectName, objectName);
@@ -173,7 +156,7 @@ private Q_SLOTS:
 
     void anUnknownCategoryCodeIsCleared()
     {
-        keepDocuments();
+        QVERIFY(keepDocuments());
         QVERIFY(openNew(QStringLiteral("TfrmFykz")));
         TClientDataSet &mx = lines();
         mx.First();
@@ -191,7 +174,7 @@ private Q_SLOTS:
 
     void anExpenseWithoutCategoryIsRefused()
     {
-        keepDocuments();
+        QVERIFY(keepDocuments());
         const double before = value(QStringLiteral("select count(*) from FYKZZB"));
         QVERIFY(openNew(QStringLiteral("TfrmFykz")));
         header().FieldByName(QStringLiteral("SFKFSID"))->SetAsInteger(1);
@@ -235,7 +218,7 @@ private Q_SLOTS:
         QFETCH(int, method);
         QFETCH(int, account);
         QFETCH(QString, message);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         QVERIFY(openNew(className));
         const QString table = form->strZbMainTable;
         const double before = value(QStringLiteral("select count(*) from ") + table);
@@ -258,7 +241,7 @@ private Q_SLOTS:
 
     void aPaymentMethodBringsItsAccount()
     {
-        keepDocuments();
+        QVERIFY(keepDocuments());
         QVERIFY(openNew(QStringLiteral("TfrmQtsr")));
         QVERIFY(form->DBLookupSFKFS->SetKeyValue(2));
         QCOMPARE(header().FieldByName(QStringLiteral("ZHID"))->AsInteger(),
@@ -283,7 +266,7 @@ private Q_SLOTS:
         QFETCH(QString, className);
         QFETCH(QString, pickerCaption);
         QFETCH(QString, kindText);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         QVERIFY(openNew(className));
         form->DBGrid1->SetSelectedIndex(0);
         QString caption;

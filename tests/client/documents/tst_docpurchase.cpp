@@ -29,26 +29,19 @@
 using namespace tradesupport;
 using docsupport::flush;
 
-class TestDocPurchase : public QObject
+class TestDocPurchase : public docsupport::TDocumentTest<TfrmComDj>
 {
     Q_OBJECT
 
-    vztest::TestWorld world;
-    QPointer<TfrmComDj> form;
-    std::unique_ptr<TMessageBoxScript> unexpected;
+public:
+    TestDocPurchase()
+        : TDocumentTest(QStringList{QStringLiteral("CGSQZB"), QStringLiteral("CGSQ"),
+                                    QStringLiteral("CGDDZB"), QStringLiteral("CGDD"),
+                                    QStringLiteral("CGSHZB"), QStringLiteral("CGSH"),
+                                    QStringLiteral("CGTHZB"), QStringLiteral("CGTH")})
+    {}
 
-    TClientDataSet &header() { return *form->ZbDataSet(); }
-    TClientDataSet &lines() { return *form->MxDataSet(); }
-
-    void keepDocuments()
-    {
-        QVERIFY(world.keepTables({QStringLiteral("CGSQZB"), QStringLiteral("CGSQ"),
-                                  QStringLiteral("CGDDZB"), QStringLiteral("CGDD"),
-                                  QStringLiteral("CGSHZB"), QStringLiteral("CGSH"),
-                                  QStringLiteral("CGTHZB"), QStringLiteral("CGTH"),
-                                  QStringLiteral("MaxBillNo"), QStringLiteral("Inv_ItemList")}));
-    }
-
+private:
     void open(const char *className)
     {
         form = openNew(QLatin1String(className));
@@ -87,27 +80,15 @@ class TestDocPurchase : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(world.start(), qPrintable(world.error()));
-        RegisterMasterDataForms();
-        RegisterDocumentForms();
-    }
+    void initTestCase() { QVERIFY2(startWorld(), qPrintable(world.error())); }
 
     void cleanupTestCase() { world.stop(); }
 
-    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    void init() { beginCase(); }
 
     void cleanup()
     {
-        const QStringList texts = docsupport::unexpectedTexts(unexpected);
-        if (form)
-            docsupport::closeDocument(form);
-        for (TData::TDataSetId id :
-             {TData::idCgsqzb, TData::idCgsq, TData::idCgddzb, TData::idCgdd, TData::idCgshzb,
-              TData::idCgsh, TData::idCgthzb, TData::idCgth})
-            Data().DataSet(id).Close();
-        world.cleanup();
+        const QStringList texts = endCase();
         QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
     }
 
@@ -184,7 +165,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, className);
         QFETCH(QString, linesTable);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         open(qPrintable(className));
         fillHeader(form);
         enterLines(form, {{1, 4, 10}});
@@ -217,7 +198,7 @@ private Q_SLOTS:
         QFETCH(QString, className);
         QFETCH(QString, linesTable);
         QFETCH(int, flag);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         open(qPrintable(className));
         fillHeader(form);
         enterLines(form, {{1, 2, 10}, {2, 3, 12.5}, {3, 1, 7}});
@@ -292,7 +273,7 @@ private Q_SLOTS:
         QFETCH(int, method);
         QFETCH(int, account);
         QFETCH(QString, refusal);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         open("TfrmPurInWork");
         fillHeader(form);
         setHeader(form, "SFKFSID", method);
@@ -388,7 +369,7 @@ private Q_SLOTS:
 
     void aNewReceiptLeavesTheLastOnesLinesAlone()
     {
-        keepDocuments();
+        QVERIFY(keepDocuments());
         open("TfrmPurInWork");
         fillHeader(form);
         setHeader(form, "FPLX", 1);
@@ -439,7 +420,7 @@ private Q_SLOTS:
         QFETCH(double, second);
         QFETCH(QString, status);
         QFETCH(QString, open);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         storeGoodsRequisition(stopped, first, second);
         TClientDataSet &requisitions = Data().Cgddzb();
         requisitions.Close();
@@ -463,7 +444,7 @@ private Q_SLOTS:
 
     void theCheckBoxStopsTheOrder()
     {
-        keepDocuments();
+        QVERIFY(keepDocuments());
         open("TfrmCgddzb");
         auto *requisition = qobject_cast<TfrmCgdd *>(form.data());
         QVERIFY(!requisition->pnlZT->isVisible());
@@ -529,7 +510,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(int, code);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         open("TfrmPurOutWork");
         fillHeader(form);
         header().FieldByName(QStringLiteral("aTHLX"))->SetAsString(text);
@@ -543,7 +524,7 @@ private Q_SLOTS:
 
     void aReturnWithoutItsTypeIsRefused()
     {
-        keepDocuments();
+        QVERIFY(keepDocuments());
         open("TfrmPurOutWork");
         fillHeader(form);
         header().FieldByName(QStringLiteral("aTHLX"))->SetAsString(QString());

@@ -40,25 +40,18 @@ public:
 
 } // namespace
 
-class TestDocSales : public QObject
+class TestDocSales : public docsupport::TDocumentTest<TfrmComDj>
 {
     Q_OBJECT
 
-    vztest::TestWorld world;
-    QPointer<TfrmComDj> form;
-    std::unique_ptr<TMessageBoxScript> unexpected;
+public:
+    TestDocSales()
+        : TDocumentTest(QStringList{QStringLiteral("XSDDZB"), QStringLiteral("XSDD"),
+                                    QStringLiteral("XSKDZB"), QStringLiteral("XSKD"),
+                                    QStringLiteral("XSTHZB"), QStringLiteral("XSTH")})
+    {}
 
-    TClientDataSet &header() { return *form->ZbDataSet(); }
-    TClientDataSet &lines() { return *form->MxDataSet(); }
-
-    void keepDocuments()
-    {
-        QVERIFY(world.keepTables({QStringLiteral("XSDDZB"), QStringLiteral("XSDD"),
-                                  QStringLiteral("XSKDZB"), QStringLiteral("XSKD"),
-                                  QStringLiteral("XSTHZB"), QStringLiteral("XSTH"),
-                                  QStringLiteral("MaxBillNo"), QStringLiteral("Inv_ItemList")}));
-    }
-
+private:
     void open(const char *className)
     {
         form = openNew(QLatin1String(className));
@@ -81,26 +74,15 @@ class TestDocSales : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(world.start(), qPrintable(world.error()));
-        RegisterMasterDataForms();
-        RegisterDocumentForms();
-    }
+    void initTestCase() { QVERIFY2(startWorld(), qPrintable(world.error())); }
 
     void cleanupTestCase() { world.stop(); }
 
-    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    void init() { beginCase(); }
 
     void cleanup()
     {
-        const QStringList texts = docsupport::unexpectedTexts(unexpected);
-        if (form)
-            docsupport::closeDocument(form);
-        for (TData::TDataSetId id : {TData::idXsddzb, TData::idXsdd, TData::idXskdzb, TData::idXskd,
-                                     TData::idXsthzb, TData::idXsth})
-            Data().DataSet(id).Close();
-        world.cleanup();
+        const QStringList texts = endCase();
         QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
     }
 
@@ -214,7 +196,7 @@ private Q_SLOTS:
         QFETCH(QString, className);
         QFETCH(QString, linesTable);
         QFETCH(int, flag);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         noStockCeilings();
         open(qPrintable(className));
         fillHeader(form);
@@ -252,7 +234,7 @@ private Q_SLOTS:
 
     void anOrderIsSavedAndAuditedWithoutPosting()
     {
-        keepDocuments();
+        QVERIFY(keepDocuments());
         open("TfrmXsddzb");
         fillHeader(form);
         enterLines(form, {{1, 4, 10}});
@@ -269,7 +251,7 @@ private Q_SLOTS:
 
     void theOrderShowsWhatWasDelivered()
     {
-        keepDocuments();
+        QVERIFY(keepDocuments());
         QVERIFY(ExecSQLScript(
             {QStringLiteral("insert into XSDDZB (ID, DJBH, RQ, KHID, YWY) values (9201, "
                             "'XD9201', #2026-01-05#, 1, '张三')"),
@@ -347,7 +329,7 @@ private Q_SLOTS:
         QFETCH(QString, refusal);
         QFETCH(int, storedMethod);
         QFETCH(int, storedAccount);
-        keepDocuments();
+        QVERIFY(keepDocuments());
         open("TfrmSalOuntWork");
         fillHeader(form);
         setHeader(form, "SFKFSID", method);

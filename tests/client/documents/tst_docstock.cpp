@@ -75,16 +75,20 @@ QList<std::pair<QString, QString>> assignments(const QString &text)
 
 } // namespace
 
-class TestDocStock : public QObject
+class TestDocStock : public docsupport::TDocumentTest<TfrmComDj>
 {
     Q_OBJECT
 
-    vztest::TestWorld world;
-    QPointer<TfrmComDj> form;
-    std::unique_ptr<TMessageBoxScript> unexpected;
+public:
+    TestDocStock()
+        : TDocumentTest(QStringList{
+              QStringLiteral("LLZB"), QStringLiteral("LL"), QStringLiteral("TLZB"),
+              QStringLiteral("TL"), QStringLiteral("CKDBZB"), QStringLiteral("CKDB"),
+              QStringLiteral("KCPDZB"), QStringLiteral("KCPD"), QStringLiteral("QTKCBDZB"),
+              QStringLiteral("QTKCBD"), QStringLiteral("CPJCZB"), QStringLiteral("CPJC")})
+    {}
 
-    TClientDataSet &header() { return *form->ZbDataSet(); }
-    TClientDataSet &lines() { return *form->MxDataSet(); }
+private:
     QString number() { return header().FieldByName(QStringLiteral("DJBH"))->AsString(); }
     QVariant headerValue(const char *field)
     {
@@ -95,15 +99,9 @@ class TestDocStock : public QObject
         return QueryValue(QStringLiteral("select count(*) from ") + table).toInt();
     }
 
-    void keepDocuments()
+    void keepDocumentsAndStaff()
     {
-        QVERIFY(world.keepTables(
-            {QStringLiteral("LLZB"), QStringLiteral("LL"), QStringLiteral("TLZB"),
-             QStringLiteral("TL"), QStringLiteral("CKDBZB"), QStringLiteral("CKDB"),
-             QStringLiteral("KCPDZB"), QStringLiteral("KCPD"), QStringLiteral("QTKCBDZB"),
-             QStringLiteral("QTKCBD"), QStringLiteral("CPJCZB"), QStringLiteral("CPJC"),
-             QStringLiteral("MaxBillNo"), QStringLiteral("Inv_ItemList"), QStringLiteral("BM"),
-             QStringLiteral("YG")}));
+        QVERIFY(TDocumentTest::keepDocuments({QStringLiteral("BM"), QStringLiteral("YG")}));
         run(QStringLiteral("insert into BM (ID, MC, JE) values (%1, '%2', 0)")
                 .arg(Department)
                 .arg(DepartmentName));
@@ -183,29 +181,18 @@ class TestDocStock : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(world.start(), qPrintable(world.error()));
-        RegisterMasterDataForms();
-        RegisterDocumentForms();
-    }
+    void initTestCase() { QVERIFY2(startWorld(), qPrintable(world.error())); }
 
     void cleanupTestCase() { world.stop(); }
 
-    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    void init() { beginCase(); }
 
     void cleanup()
     {
-        const QStringList texts = docsupport::unexpectedTexts(unexpected);
-        if (form)
-            docsupport::closeDocument(form);
-        for (const char *table : {"Llzb", "Ll", "Tlzb", "Tl", "Ckdbzb", "Ckdb", "Kcpdzb", "Kcpd",
-                                  "Qtkcbdzb", "Qtkcbd", "Cpjczb", "Cpjc"})
-            Data().DataSetByName(QLatin1String(table)).Close();
+        const QStringList texts = endCase();
         FuncRight().EmployeeID.clear();
         FuncRight().EmployeeName.clear();
         FuncRight().DefaultWarehouseID = 0;
-        world.cleanup();
         QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
     }
 
@@ -254,7 +241,7 @@ private Q_SLOTS:
         QFETCH(QString, headerFields);
         QFETCH(QString, postings);
         QFETCH(bool, countSheet);
-        keepDocuments();
+        keepDocumentsAndStaff();
         QVERIFY(openNew(className, kind));
         header().FieldByName(QStringLiteral("JSR"))->SetAsString(PersonName);
         for (const auto &[field, text] : assignments(headerFields))
@@ -301,7 +288,7 @@ private Q_SLOTS:
 
     void issueWithoutRecipientIsRefused()
     {
-        keepDocuments();
+        keepDocumentsAndStaff();
         FuncRight().EmployeeID.clear();
         const int before = count(QStringLiteral("LLZB"));
         auto *issue = openNew<TfrmStockLl>(QStringLiteral("TfrmStockLl"));
@@ -321,7 +308,7 @@ private Q_SLOTS:
 
     void issueNewHeaderTakesTheUsersEmployeeAndDepartment()
     {
-        keepDocuments();
+        keepDocumentsAndStaff();
         FuncRight().EmployeeID = QString::number(Person);
         FuncRight().EmployeeName = PersonName;
         QVERIFY(openNew(QStringLiteral("TfrmStockLl")));
@@ -333,7 +320,7 @@ private Q_SLOTS:
 
     void issueRecipientByNameBringsDepartment()
     {
-        keepDocuments();
+        keepDocumentsAndStaff();
         QVERIFY(openNew(QStringLiteral("TfrmStockLl")));
         QCOMPARE(headerValue("YGID").toInt(), 0);
         header().FieldByName(QStringLiteral("JSR"))->SetAsString(PersonName);
@@ -359,7 +346,7 @@ private Q_SLOTS:
         QFETCH(double, budget);
         QFETCH(int, auditedFlag);
         QFETCH(QString, message);
-        keepDocuments();
+        keepDocumentsAndStaff();
         run(QStringLiteral("update BM set JE = %1 where ID = %2").arg(budget).arg(Department));
         const int year = QDate::currentDate().year();
         // Issued this year by the department's person, and an earlier year's that no budget
@@ -393,7 +380,7 @@ private Q_SLOTS:
 
     void transferOfEqualWarehousesIsRefused()
     {
-        keepDocuments();
+        keepDocumentsAndStaff();
         const int before = count(QStringLiteral("CKDBZB"));
         auto *transfer = openNew<TfrmStockdb>(QStringLiteral("TfrmStockdb"));
         QVERIFY(transfer);
@@ -437,7 +424,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, opened);
         QFETCH(QString, stored);
-        keepDocuments();
+        keepDocumentsAndStaff();
         QVERIFY(openNew(QStringLiteral("TfrmStockdb"), opened));
         header().FieldByName(QStringLiteral("JSR"))->SetAsString(PersonName);
         header().FieldByName(QStringLiteral("DCCID"))->SetAsInteger(1);
@@ -478,7 +465,7 @@ private Q_SLOTS:
         QFETCH(bool, bookShown);
         QFETCH(QString, quantityTitle);
         QFETCH(double, posted);
-        keepDocuments();
+        keepDocumentsAndStaff();
         auto *sheet = openNew<TFrmpd>(QStringLiteral("TFrmpd"), kind);
         QVERIFY(sheet);
         QCOMPARE(sheet->windowTitle(), caption);
@@ -516,7 +503,7 @@ private Q_SLOTS:
 
     void aDocumentClosedUnsavedLeavesNothingForTheNextForm()
     {
-        keepDocuments();
+        keepDocumentsAndStaff();
         QVERIFY(openNew(QStringLiteral("TFrmpd"), QStringLiteral("KCPD")));
         enterTwoLines();
         docsupport::closeDocument(form);
@@ -532,7 +519,7 @@ private Q_SLOTS:
 
     void otherChangeNeedsItsType()
     {
-        keepDocuments();
+        keepDocumentsAndStaff();
         const int before = count(QStringLiteral("QTKCBDZB"));
         auto *change = openNew<TfrmQtkcbd>(QStringLiteral("TfrmQtkcbd"));
         QVERIFY(change);
@@ -566,7 +553,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(int, direction);
         QFETCH(QString, directionText);
-        keepDocuments();
+        keepDocumentsAndStaff();
         auto *change = openNew<TfrmQtkcbd>(QStringLiteral("TfrmQtkcbd"));
         QVERIFY(change);
         QVERIFY(change->DBLookupLX->SetKeyValue(type));
@@ -588,7 +575,7 @@ private Q_SLOTS:
 
     void productIntakeNewHeaderDefaults()
     {
-        keepDocuments();
+        keepDocumentsAndStaff();
         FuncRight().DefaultWarehouseID = 3;
         QVERIFY(openNew(QStringLiteral("TfrmProductIn")));
         QCOMPARE(headerValue("CKID").toInt(), 3);
@@ -601,7 +588,7 @@ private Q_SLOTS:
 
     void productIntakeTotalFollowsTheLinesWithoutTax()
     {
-        keepDocuments();
+        keepDocumentsAndStaff();
         QVERIFY(openNew(QStringLiteral("TfrmProductIn")));
         header().FieldByName(QStringLiteral("CKID"))->SetAsInteger(2);
         enterTwoLines();
@@ -627,7 +614,7 @@ private Q_SLOTS:
 
     void productIntakePickerOffersProductsOnly()
     {
-        keepDocuments();
+        keepDocumentsAndStaff();
         QVERIFY(openNew(QStringLiteral("TfrmProductIn")));
         form->DBGrid1->SetSelectedIndex(0);
         bool productsOnly = false;
