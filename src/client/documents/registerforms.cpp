@@ -20,17 +20,13 @@
 
 namespace {
 
+// The type's own class, and its list's class: while the lists are still to come, a menu item
+// naming the list opens a new document of the type.
 template<class Form>
-void add(const char *className)
+void addType(const char *className, const char *listClassName)
 {
     TFormRegistry::Register(QLatin1String(className), [] { return new Form; });
-}
-
-// A menu item opens a new document of the type while its document list is still to come.
-template<class Form>
-void addNewDocument(const char *className)
-{
-    TFormRegistry::Register(QLatin1String(className), [] {
+    TFormRegistry::Register(QLatin1String(listClassName), [] {
         auto *form = new Form;
         form->FOpenMode = QStringLiteral("A");
         return form;
@@ -41,34 +37,19 @@ void addNewDocument(const char *className)
 
 void RegisterDocumentForms()
 {
-    add<TfrmCgsq>("TfrmCgsq");
-    addNewDocument<TfrmCgsq>("TfrmCgsqzb");
-    add<TfrmCgdd>("TfrmCgdd");
-    addNewDocument<TfrmCgdd>("TfrmCgddzb");
-    add<TfrmPurIn>("TfrmPurIn");
-    addNewDocument<TfrmPurIn>("TfrmPurInWork");
-    add<TfrmPurOut>("TfrmPurOut");
-    addNewDocument<TfrmPurOut>("TfrmPurOutWork");
-    add<TfrmXsdd>("TfrmXsdd");
-    addNewDocument<TfrmXsdd>("TfrmXsddzb");
-    add<TfrmSalOunt>("TfrmSalOunt");
-    addNewDocument<TfrmSalOunt>("TfrmSalOuntWork");
-    add<TfrmSalIn>("TfrmSalIn");
-    addNewDocument<TfrmSalIn>("TfrmSalInWork");
-    add<TfrmStockLl>("TfrmStockLl");
-    addNewDocument<TfrmStockLl>("TfrmStockLlWork");
-    add<TfrmStockTl>("TfrmStockTl");
-    addNewDocument<TfrmStockTl>("TfrmStockTlWork");
-    add<TfrmStockdb>("TfrmStockdb");
-    addNewDocument<TfrmStockdb>("TfrmStockdbWork");
-    add<TFrmpd>("TFrmpd");
-    addNewDocument<TFrmpd>("TFrmPdWork");
-    add<TfrmQtkcbd>("TfrmQtkcbd");
-    addNewDocument<TfrmQtkcbd>("TfrmQtkcbdzb");
-    add<TfrmProductIn>("TfrmProductIn");
-    addNewDocument<TfrmProductIn>("TfrmProductInWork");
-    add<TfrmFykz>("TfrmFykz");
-    addNewDocument<TfrmFykz>("TfrmArapFykzWork");
-    add<TfrmQtsr>("TfrmQtsr");
-    addNewDocument<TfrmQtsr>("TfrmArapQtsrWork");
+    addType<TfrmCgsq>("TfrmCgsq", "TfrmCgsqzb");
+    addType<TfrmCgdd>("TfrmCgdd", "TfrmCgddzb");
+    addType<TfrmPurIn>("TfrmPurIn", "TfrmPurInWork");
+    addType<TfrmPurOut>("TfrmPurOut", "TfrmPurOutWork");
+    addType<TfrmXsdd>("TfrmXsdd", "TfrmXsddzb");
+    addType<TfrmSalOunt>("TfrmSalOunt", "TfrmSalOuntWork");
+    addType<TfrmSalIn>("TfrmSalIn", "TfrmSalInWork");
+    addType<TfrmStockLl>("TfrmStockLl", "TfrmStockLlWork");
+    addType<TfrmStockTl>("TfrmStockTl", "TfrmStockTlWork");
+    addType<TfrmStockdb>("TfrmStockdb", "TfrmStockdbWork");
+    addType<TFrmpd>("TFrmpd", "TFrmPdWork");
+    addType<TfrmQtkcbd>("TfrmQtkcbd", "TfrmQtkcbdzb");
+    addType<TfrmProductIn>("TfrmProductIn", "TfrmProductInWork");
+    addType<TfrmFykz>("TfrmFykz", "TfrmArapFykzWork");
+    addType<TfrmQtsr>("TfrmQtsr", "TfrmArapQtsrWork");
 }
