@@ -522,7 +522,7 @@ void TData::setUpFields(TDataSetId id, TClientDataSet &dataSet)
 TClientDataSet &TData::GetFreeTmpDataSet()
 {
     for (const auto &member : m_pool) {
-        if (!member->Active()) {
+        if (!member->Active() && !m_heldPool.contains(member.get())) {
             // Whatever the last taker changed goes, so each taker starts alike.
             member->Events() = TDataSetEvents();
             member->OnFieldsCreated = nullptr;
@@ -545,6 +545,18 @@ TClientDataSet &TData::GetFreeTmpDataSet()
     member->SetProviderName(Tmp().ProviderName());
     m_pool.push_back(std::move(member));
     return *m_pool.back();
+}
+
+TClientDataSet &TData::HoldTmpDataSet()
+{
+    TClientDataSet &member = GetFreeTmpDataSet();
+    m_heldPool.insert(&member);
+    return member;
+}
+
+void TData::ReleaseTmpDataSet(TClientDataSet &member)
+{
+    m_heldPool.remove(&member);
 }
 
 QDate TData::GetServerDate()

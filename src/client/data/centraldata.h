@@ -16,6 +16,7 @@
 #include "client/data/socketconnection.h"
 
 #include <QDate>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -108,8 +109,13 @@ public:
     // "p" + the name, or the provider the exception table gives.
     static QString ProviderNameOf(const QString &dataSetName);
 
-    // The scratch pool (GetFreeTmpDataSet of serveraccess.h).
+    // The scratch pool (GetFreeTmpDataSet of serveraccess.h): a member is free while it is
+    // closed and nobody holds it.
     TClientDataSet &GetFreeTmpDataSet();
+    // A free member kept from everybody else, even while closed, until it is given back: a
+    // routine may take several before it opens any of them.
+    TClientDataSet &HoldTmpDataSet();
+    void ReleaseTmpDataSet(TClientDataSet &member);
     int TmpPoolSize() const
     {
         return int(m_pool.size());
@@ -137,6 +143,7 @@ private:
     std::array<std::unique_ptr<TClientDataSet>, DataSetCount> m_dataSets;
     std::array<std::unique_ptr<TDataSource>, DataSetCount> m_dataSources;
     std::vector<std::unique_ptr<TClientDataSet>> m_pool;
+    QSet<const TClientDataSet *> m_heldPool;
     TReconcileErrorHandler m_reconcileErrorHandler;
 };
 

@@ -50,7 +50,7 @@ TClientDataSet &GetFreeTmpDataSet()
 }
 
 TTmpDataSet::TTmpDataSet()
-    : m_dataSet(GetFreeTmpDataSet())
+    : m_dataSet(Data().HoldTmpDataSet())
 {}
 
 TTmpDataSet::~TTmpDataSet()
@@ -60,6 +60,7 @@ TTmpDataSet::~TTmpDataSet()
     } catch (...) {
         // a handler that refuses to close cannot keep a pool member
     }
+    Data().ReleaseTmpDataSet(m_dataSet);
 }
 
 std::unique_ptr<TClientDataSet> NewScratchDataSet(const TClientDataSet &dataSet)

@@ -25,7 +25,8 @@ bool RunSQL(TClientDataSet &dataSet, const QString &sql, bool isQuery);
 // taker closes it when done, which gives it back.
 TClientDataSet &GetFreeTmpDataSet();
 
-// Borrows a pool member for a scope and gives it back (closes it) when the scope ends:
+// Holds a pool member for a scope, open or not, and gives it back (closes it) when the scope
+// ends:
 //   TTmpDataSet tmp;  tmp->SetCommandText(...);  tmp->Open();  ...
 class TTmpDataSet
 {

@@ -466,6 +466,22 @@ private slots:
         QCOMPARE(Data().TmpPoolSize(), 3);
     }
 
+    void heldMembersAreNotSharedBeforeTheyOpen()
+    {
+        TTmpDataSet first;
+        TTmpDataSet second;
+        QVERIFY(&*first != &*second);
+        first->SetCommandText(QStringLiteral("select 1 as A"));
+        second->SetCommandText(QStringLiteral("select 2 as A"));
+        first->Open();
+        second->Open();
+        QCOMPARE(first->FieldByName(QStringLiteral("A"))->AsInteger(), 1);
+        QCOMPARE(second->FieldByName(QStringLiteral("A"))->AsInteger(), 2);
+        // closed but still held: a routine called meanwhile takes another member
+        second->Close();
+        QVERIFY(&GetFreeTmpDataSet() != &*second);
+    }
+
     void queryRoutinesAndTheirFailures()
     {
         QCOMPARE(QueryValue(QStringLiteral("select JJ from HP where 1 = 2")), QVariant(0));
