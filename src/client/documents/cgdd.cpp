@@ -22,6 +22,8 @@ const TTradeDocumentType GoodsRequisition{
 TfrmCgdd::TfrmCgdd(QWidget *parent)
     : TTradeDocument("frmCgdd", QStringLiteral("物品申请单"), GoodsRequisition, parent)
 {
+    AddReferSource({"aRefer", "选择采购计划", "采购计划", "SC_CGJHZB", "SC_CGJH", "M.JSR",
+                    TReferPartner::Supplier});
     AddTradeColumns({{"cJE", "金额", 130},
                      {"aSHSL", "已收数量", 70},
                      {"aMSSL", "未收数量", 70},

@@ -20,6 +20,8 @@ const TTradeDocumentType PurchaseReturn{
 TfrmPurOut::TfrmPurOut(QWidget *parent)
     : TTradeDocument("frmPurOut", QStringLiteral("采购退货单"), PurchaseReturn, parent)
 {
+    AddReferSource({"aShd", "选择收货单", "采购入库单", "CGSHZB", "CGSH", "M.JSR",
+                    TReferPartner::Supplier, true, TReferPicker::WholeDocument});
     SalesmanSql = QStringLiteral("select XM from YG where YWYBZ order by BH");
     AddTradeColumns({{"NZK", "折扣", 50},
                      {"cJE", "金额", 130},

@@ -19,6 +19,10 @@ const char *const TransferKinds[] = {"CKDB", "SCLL", "SCIN"};
 TfrmStockdb::TfrmStockdb(QWidget *parent)
     : TfrmTypedDj("frmStockdb", QStringLiteral("仓库调拨单"), Tables, parent)
 {
+    AddReferSource(
+        {"aRefer", "选择物料需求计划", "物料需求计划", "SC_WLXQJHZB", "SC_WLXQJH", "M.JSR"});
+    AddReferSource({"aReferOrder", "选择生产订单", "生产订单", "SC_ProduceOrderZB",
+                    "SC_ProduceOrder", "M.JSR"});
     AddGoodsColumns({}, {{"SRCNO", "源单号", 110}});
 
     DBLookupDCC = NewLookupBox("DBLookupDCC", "DCCID", TData::idCk);

@@ -22,6 +22,7 @@
 #include "client/data/datasource.h"
 #include "client/documents/docstate.h"
 #include "client/documents/headerlookup.h"
+#include "client/documents/refer.h"
 #include "client/forms/actions.h"
 #include "client/forms/addtabform.h"
 
@@ -163,6 +164,10 @@ public:
     QString LocalLinesFile() const;
     // The columns of the grid Enter walks: the first FVisibleColumns (all when 0).
     int EnterColumnLimit() const;
+    // Adds lines taken from source documents, filling the blank lines first: the goods code
+    // runs its look-up, then the source's quantity and price and the reference to its line
+    // are kept. Nothing while the lines cannot be edited.
+    void AddSourceLines(const QList<TSourceLine> &lines);
 
 protected:
     // --- Hooks, in slot order ---------------------------------------------------------------

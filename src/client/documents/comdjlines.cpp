@@ -547,6 +547,32 @@ void TfrmComDj::barcodeEntered()
     editBarcode->setFocus();
 }
 
+void TfrmComDj::AddSourceLines(const QList<TSourceLine> &lines)
+{
+    if (lines.isEmpty() || !m_actions.HeaderEditable || FOpenMode == QLatin1String("V") ||
+        m_mx->ReadOnly())
+        return;
+    PostPendingLine();
+    m_mx->CheckBrowseMode();
+    const TField *code = m_mx->FindField(QStringLiteral("aBH"));
+    m_mx->First();
+    for (const TSourceLine &line : lines) {
+        while (code && !m_mx->Eof() && !code->AsString().isEmpty())
+            m_mx->Next();
+        if (code && !m_mx->IsEmpty() && code->AsString().isEmpty())
+            m_mx->Edit();
+        else
+            m_mx->Append();
+        setIfPresent(*m_mx, "aBH", line.GoodsCode);
+        setIfPresent(*m_mx, "HPID", line.GoodsId);
+        setIfPresent(*m_mx, "SL", line.Quantity);
+        setIfPresent(*m_mx, "DJ", line.Price);
+        setIfPresent(*m_mx, "SRCNO", line.SourceNo);
+        setIfPresent(*m_mx, "SRCSEQ", line.SourceLine);
+        m_mx->Post();
+    }
+}
+
 // --- Keys ----------------------------------------------------------------------------------
 
 int TfrmComDj::EnterColumnLimit() const

@@ -19,7 +19,10 @@ const TDocumentTables Tables{"LLZB", "LL", "mnuLl", "ID,ZBID; RQ,RQ; CKID,CKID;D
 TfrmStockLl::TfrmStockLl(QWidget *parent)
     : TfrmStaffStockDj("frmStockLl", QStringLiteral("物品领用单"), Tables, QStringLiteral("领用人"),
                        parent)
-{}
+{
+    AddReferSource({"aRefer", "选择采购入库单", "采购入库单", "CGSHZB", "CGSH", "M.JSR",
+                    TReferPartner::Supplier});
+}
 
 QString TfrmStockLl::UsedBudgetSql(qint64 department, int year)
 {

@@ -21,6 +21,9 @@ const TTradeDocumentType PurchaseReceipt{{"CGSHZB", "CGSH", "mnuCgsh",
 TfrmPurIn::TfrmPurIn(QWidget *parent)
     : TTradeDocument("frmPurIn", QStringLiteral("采购入库单"), PurchaseReceipt, parent)
 {
+    AddReferSource({"aRefer", "选择采购申请单", "采购申请单", "CGSQZB", "CGSQ", "M.JSR"});
+    AddReferSource({"aXzdd", "选择订单", "物品申请单", "CGDDZB", "CGDD", "M.YWY as JSR",
+                    TReferPartner::Supplier});
     AddTradeColumns({{"NZK", "折扣", 50},
                      {"cJE", "金额", 130},
                      {"NSL", "税率", 50},

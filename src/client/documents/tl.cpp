@@ -11,4 +11,6 @@ const TDocumentTables Tables{"TLZB", "TL", "mnuTl", "ID,ZBID; RQ,RQ; CKID,CKID;D
 TfrmStockTl::TfrmStockTl(QWidget *parent)
     : TfrmStaffStockDj("frmStockTl", QStringLiteral("物品归还单"), Tables, QStringLiteral("归还人"),
                        parent)
-{}
+{
+    AddReferSource({"aRefer", "选择领用单", "物品领用单", "LLZB", "LL", "M.JSR"});
+}

@@ -3,6 +3,7 @@
 
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
+#include "client/documents/cgshhelp.h"
 #include "client/forms/globalobj.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbcontrols.h"
@@ -12,6 +13,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QMenu>
 
 TfrmTypedDj::TfrmTypedDj(const char *formName, const QString &caption,
                          const TDocumentTables &tables, QWidget *parent)
@@ -119,6 +121,54 @@ void TfrmTypedDj::SetZbValue(const char *fieldName, const QVariant &value)
     if (header->State() != dsEdit && header->State() != dsInsert)
         header->Edit();
     field->SetValue(value);
+}
+
+void TfrmTypedDj::AddReferSource(const TReferSource &source)
+{
+    const QString caption = QString::fromUtf8(source.MenuCaption);
+    if (m_referSources.isEmpty()) {
+        Menu_Ref->setText(caption);
+    } else {
+        auto *entry = new QAction(caption, PopupOpt);
+        entry->setObjectName(QLatin1String(source.ActionName));
+        PopupOpt->addAction(entry);
+        connect(entry, &QAction::triggered, this,
+                [this, source] { Guarded([&] { ReferFrom(source); }); });
+        // The other entries follow the first one's state.
+        connect(PopupOpt, &QMenu::aboutToShow, entry, [this, entry] {
+            entry->setVisible(Menu_Ref->isVisible());
+            entry->setEnabled(Menu_Ref->isEnabled());
+        });
+    }
+    m_referSources << source;
+}
+
+bool TfrmTypedDj::ReferFrom(const TReferSource &source)
+{
+    // Only while the document takes lines: a draft being entered, not one audited or viewed.
+    if (FOpenMode == QLatin1String("V") || DBGrid1->ReadOnly() || !Menu_Ref->isEnabled())
+        return false;
+    if (source.Picker == TReferPicker::WholeDocument) {
+        TfrmCgshHelp picker(source, this);
+        if (picker.ShowModal() != mrOk)
+            return false;
+        // The code runs the partner's look-up, which fills its key and name.
+        SetZbValue(picker.PartnerCodeField().toLatin1().constData(), picker.PartnerCode());
+        SetZbValue("CKID", picker.Warehouse());
+        AddSourceLines(picker.Lines());
+        return true;
+    }
+    TReferBaseFrm picker(source, strMxDetailTables, this);
+    if (picker.ShowModal() != mrOk)
+        return false;
+    AddSourceLines(picker.MarkedLines());
+    return true;
+}
+
+void TfrmTypedDj::aReferExecute()
+{
+    if (!m_referSources.isEmpty())
+        ReferFrom(m_referSources.first());
 }
 
 void TfrmTypedDj::FormShow()

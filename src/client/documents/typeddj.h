@@ -86,6 +86,13 @@ protected:
         return control;
     }
 
+    // A kind of document this type takes lines from; the first answers aRefer, each gets an
+    // entry in the option menu. Called in the constructor.
+    void AddReferSource(const TReferSource &source);
+    // Runs the source's picker and adds what was chosen; false when nothing was.
+    bool ReferFrom(const TReferSource &source);
+    void aReferExecute() override;
+
     // Moves the focus off the header controls, so that a choice still in one is written.
     void CommitHeaderControls();
     // The header dataset's current record value of a field, empty when the field is absent.
@@ -100,4 +107,5 @@ private:
     QList<std::pair<TFieldControl *, QString>> m_captions;
     QList<TData::TDataSetId> m_lists;
     QList<TDBComboBox *> m_personBoxes;
+    QList<TReferSource> m_referSources;
 };

@@ -22,6 +22,8 @@ const TTradeDocumentType SalesDelivery{{"XSKDZB", "XSKD", "mnuXskd",
 TfrmSalOunt::TfrmSalOunt(QWidget *parent)
     : TTradeDocument("frmSalOunt", QStringLiteral("销售出库单"), SalesDelivery, parent)
 {
+    AddReferSource({"aXzdd", "选择订单", "销售订单", "XSDDZB", "XSDD", "M.YWY as JSR",
+                    TReferPartner::Customer});
     AddTradeColumns({{"NZK", "折扣", 50},
                      {"cJE", "金额", 130},
                      {"NSL", "税率", 50},

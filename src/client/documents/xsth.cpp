@@ -28,6 +28,8 @@ bool isNamed(const TField *field, const char *name)
 TfrmSalIn::TfrmSalIn(QWidget *parent)
     : TTradeDocument("frmSalIn", QStringLiteral("销售退货单"), SalesReturn, parent)
 {
+    AddReferSource({"aShd", "选择出库单", "销售出库单", "XSKDZB", "XSKD", "M.JSR",
+                    TReferPartner::Customer, true, TReferPicker::WholeDocument});
     AddTradeColumns({{"NZK", "折扣", 50},
                      {"cJE", "金额", 130},
                      {"NSL", "税率", 50},
