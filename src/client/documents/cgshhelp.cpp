@@ -68,7 +68,9 @@ TfrmCgshHelp::TfrmCgshHelp(const TReferSource &source, QWidget *parent)
     DBGridHeaders->Columns().Add(PartnerCodeField(), partner + QStringLiteral("编号"), 80);
     DBGridHeaders->Columns().Add(QStringLiteral("aPartnerName"), partner, 150);
     DBGridHeaders->Columns().Add(QStringLiteral("aCKMC"), QStringLiteral("仓库"), 90);
-    DBGridHeaders->Columns().Add(QStringLiteral("JE"), QStringLiteral("金额"), 90);
+    DBGridHeaders->Columns()
+        .Add(QStringLiteral("JE"), QStringLiteral("金额"), 90)
+        ->SetDisplayFormat(QStringLiteral("#,0.00"));
     DBGridHeaders->SetDataSource(m_headerSource.get());
     layout->addWidget(DBGridHeaders, 1);
 
@@ -79,7 +81,9 @@ TfrmCgshHelp::TfrmCgshHelp(const TReferSource &source, QWidget *parent)
     DBGridLines->Columns().Add(QStringLiteral("aPM"), QStringLiteral("品名"), 150);
     DBGridLines->Columns().Add(QStringLiteral("aDW"), QStringLiteral("单位"), 50);
     DBGridLines->Columns().Add(QStringLiteral("SL"), QStringLiteral("数量"), 70);
-    DBGridLines->Columns().Add(QStringLiteral("DJ"), QStringLiteral("单价"), 70);
+    DBGridLines->Columns()
+        .Add(QStringLiteral("DJ"), QStringLiteral("单价"), 70)
+        ->SetDisplayFormat(QStringLiteral("#,0.00"));
     DBGridLines->SetDataSource(m_lineSource.get());
     layout->addWidget(DBGridLines, 1);
 

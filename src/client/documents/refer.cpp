@@ -24,12 +24,15 @@
 namespace {
 
 const QString Flag = QStringLiteral("flag");
+const QString Open = QStringLiteral("aOpenSL"); // what a line still has open
 
 // A scratch dataset whose rows carry a tick of their own, never sent anywhere.
-std::unique_ptr<TClientDataSet> markedScratch()
+std::unique_ptr<TClientDataSet> markedScratch(bool withOpenQuantity = false)
 {
     auto dataSet = NewScratchDataSet(Data().Tmp());
     dataSet->AddField(ftBoolean, Flag, 0, fkInternalCalc);
+    if (withOpenQuantity)
+        dataSet->AddField(ftFloat, Open, 0, fkInternalCalc);
     dataSet->SetLogChanges(false);
     return dataSet;
 }
@@ -39,8 +42,11 @@ void addColumns(TDBGrid &grid, std::initializer_list<std::pair<const char *, con
     TColumn *tick = grid.Columns().Add(Flag, QStringLiteral("选择"), 40);
     Q_UNUSED(tick);
     for (const auto &[field, title] : columns) {
-        TColumn *column = grid.Columns().Add(QLatin1String(field), QString::fromUtf8(title), 90);
+        const QString name = QLatin1String(field);
+        TColumn *column = grid.Columns().Add(name, QString::fromUtf8(title), 90);
         column->SetReadOnly(true);
+        if (name == QLatin1String("JE") || name == QLatin1String("DJ"))
+            column->SetDisplayFormat(QStringLiteral("#,0.00"));
     }
 }
 
@@ -96,7 +102,7 @@ TReferBaseFrm::TReferBaseFrm(const TReferSource &source, const QString &targetLi
                              QWidget *parent)
     : TFrmRoot(parent)
     , m_headers(markedScratch())
-    , m_lines(markedScratch())
+    , m_lines(markedScratch(true))
     , m_headerSource(std::make_unique<TDataSource>(m_headers.get()))
     , m_lineSource(std::make_unique<TDataSource>(m_lines.get()))
     , m_buttons(new TProcAllButtonObj(this))
@@ -174,6 +180,7 @@ TReferBaseFrm::TReferBaseFrm(const TReferSource &source, const QString &targetLi
                               {"aDW", "单位"},
                               {"SL", "数量"},
                               {"HaverefSL", "已引用数量"},
+                              {"aOpenSL", "未执行数量"},
                               {"DJ", "单价"}});
     DBGridLines->SetDataSource(m_lineSource.get());
     layout->addWidget(DBGridLines, 1);
@@ -265,8 +272,16 @@ void TReferBaseFrm::OpenLines()
     m_lines->SetCommandText(Query.LinesSql(ids.join(QLatin1Char(','))));
     m_lines->Open();
     m_lines->DisableControls();
-    for (int row = 0; row < m_lines->RowCount(); ++row)
-        mark(*m_lines, row, true);
+    const TField *quantity = m_lines->FieldByName(QStringLiteral("SL"));
+    const TField *taken = m_lines->FieldByName(QStringLiteral("HaverefSL"));
+    for (int row = 0; row < m_lines->RowCount(); ++row) {
+        m_lines->MoveToRow(row);
+        m_lines->Edit();
+        m_lines->FieldByName(Flag)->SetAsBoolean(true);
+        m_lines->FieldByName(Open)->SetAsFloat(m_lines->RowValue(row, quantity).toDouble() -
+                                               m_lines->RowValue(row, taken).toDouble());
+        m_lines->Post();
+    }
     m_lines->First();
     m_lines->EnableControls();
 }
@@ -288,8 +303,7 @@ QList<TSourceLine> TReferBaseFrm::MarkedLines() const
         line.GoodsCode = m_lines->RowValue(row, field("aBH")).toString();
         line.GoodsId = m_lines->RowValue(row, field("HPID")).toLongLong();
         // What earlier documents took is not offered again.
-        line.Quantity = m_lines->RowValue(row, field("SL")).toDouble() -
-                        m_lines->RowValue(row, field("HaverefSL")).toDouble();
+        line.Quantity = m_lines->RowValue(row, field("aOpenSL")).toDouble();
         line.Price = m_lines->RowValue(row, field("DJ")).toDouble();
         line.SourceNo = m_lines->RowValue(row, field("DJBH")).toString();
         line.SourceLine = m_lines->RowValue(row, field("HH")).toInt();
