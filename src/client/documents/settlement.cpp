@@ -1,0 +1,829 @@
+// The settlement documents: the line list built from the open credit documents, the balance
+// figures, the automatic allocation and the bookkeeping of the final audit.
+#include "client/documents/settlement.h"
+
+#include "client/common/valueroutines.h"
+#include "client/data/fields.h"
+#include "client/data/formats.h"
+#include "client/data/serveraccess.h"
+#include "client/documents/allocation.h"
+#include "client/documents/recordinfo.h"
+#include "client/documents/settledopen.h"
+#include "client/forms/globalobj.h"
+#include "client/widgets/controls.h"
+#include "client/widgets/dbcontrols.h"
+#include "client/widgets/dbgrid.h"
+#include "client/widgets/dblookupcombo.h"
+
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+
+const QString NumberFormat = QStringLiteral("#,0.00");
+
+bool named(const TField *field, const char *name)
+{
+    return field && field->FieldName().compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+}
+
+bool editing(const TClientDataSet *dataSet)
+{
+    return dataSet && (dataSet->State() == dsEdit || dataSet->State() == dsInsert);
+}
+
+QString money(double value)
+{
+    return QString::number(RoundTo(value, 2), 'f', 2);
+}
+
+bool sameCents(double a, double b)
+{
+    return RoundTo(a, 2) == RoundTo(b, 2);
+}
+
+double shownAmount(const QLabel *label)
+{
+    return label ? QString(label->text()).remove(QLatin1Char(',')).toDouble() : 0;
+}
+
+// Sets a flag for the lifetime of the object, however the scope ends.
+class TFlagGuard
+{
+public:
+    explicit TFlagGuard(bool &flag)
+        : m_flag(flag)
+        , m_old(flag)
+    {
+        m_flag = true;
+    }
+    ~TFlagGuard() { m_flag = m_old; }
+    TFlagGuard(const TFlagGuard &) = delete;
+    TFlagGuard &operator=(const TFlagGuard &) = delete;
+
+private:
+    bool &m_flag;
+    bool m_old;
+};
+
+} // namespace
+
+TfrmSettlement::TfrmSettlement(const TSettlementType &type, QWidget *parent)
+    : TTradeDocument(type.FormName, QString::fromUtf8(type.Caption), type.Trade, parent)
+    , m_type(type)
+{
+    const QString verb = QString::fromUtf8(type.Verb);
+    const QString paid = QStringLiteral("已") + verb.left(1) + QStringLiteral("金额");
+    const QString open = QStringLiteral("未") + verb.left(1) + QStringLiteral("金额");
+    const QByteArray paidTitle = paid.toUtf8();
+    const QByteArray openTitle = open.toUtf8();
+    const QByteArray thisTitle = (QStringLiteral("本次") + verb).toUtf8();
+    AddColumns(DBGrid1, {{"aDDBH", type.SettledColumnTitle, 120},
+                         {type.DateColumn, type.DateColumnTitle, 90},
+                         {"aDDJE", "单据金额", 110},
+                         {type.PaidColumn, paidTitle.constData(), 110},
+                         {type.OpenColumn, openTitle.constData(), 110},
+                         {"JE", thisTitle.constData(), 110}});
+    for (int i = 0; i + 1 < DBGrid1->Columns().Count(); ++i)
+        DBGrid1->Columns()[i]->SetReadOnly(true);
+
+    buildHeader();
+    buildHintPanel();
+    buildActions();
+}
+
+void TfrmSettlement::buildHeader()
+{
+    const QString verb = QString::fromUtf8(m_type.Verb);
+    PlacePartner();
+    DBComboFKLX = NewControl<TDBComboBox>("DBComboFKLX", "aFKLX");
+    DBComboFKLX->SetItems(
+        {QString::fromUtf8(m_type.Receivable), QString::fromUtf8(m_type.Advance)});
+    DBComboFKLX->SetStyle(TDBComboBox::csDropDownList);
+    PlaceHeader(verb + QStringLiteral("类型:"), DBComboFKLX);
+
+    NewHeaderRow();
+    DBLookupSFKFS2 = NewLookupBox("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
+    PlaceHeader(verb + QStringLiteral("方式:"), DBLookupSFKFS2);
+    DBEditPH = NewControl<TDBEdit>("DBEditPH", "PH");
+    PlaceHeader(QStringLiteral("票    号:"), DBEditPH);
+    DBEditJE = NewControl<TDBEdit>("DBEditJE", "JE");
+    PlaceHeader(verb + QStringLiteral("金额:"), DBEditJE);
+
+    NewHeaderRow();
+    DBLookupZH2 = NewLookupBox("DBLookupZH", "ZHID", TData::idZh);
+    PlaceHeader(QString::fromUtf8(m_type.AccountCaption), DBLookupZH2);
+    DBCheckSYJY = NewControl<TDBCheckBox>("DBCheckSYJY", "SYJY");
+    DBCheckSYJY->setText(QStringLiteral("使用结余款"));
+    PlaceHeader(QString(), DBCheckSYJY);
+    PlaceRemark();
+}
+
+void TfrmSettlement::buildHintPanel()
+{
+    const QString verb = QString::fromUtf8(m_type.Verb);
+    const QString advance = QString::fromUtf8(m_type.Advance);
+    pnlTs = new TPanel(this);
+    pnlTs->setObjectName(QStringLiteral("pnlTs"));
+    pnlTs->SetBevel(TPanel::bvRaised);
+    auto *row = new QHBoxLayout(pnlTs);
+    row->setContentsMargins(8, 4, 4, 4);
+    auto *figures = new QGridLayout;
+    figures->setHorizontalSpacing(6);
+    const auto figure = [&](int line, const QString &caption, const QString &name) {
+        auto *value = new QLabel(QStringLiteral("0.00"), pnlTs);
+        value->setObjectName(name);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setMinimumWidth(110);
+        figures->addWidget(new QLabel(caption, pnlTs), line, 0);
+        figures->addWidget(value, line, 1);
+        return value;
+    };
+    labJYJ = figure(0, QStringLiteral("结余款(含") + advance + QStringLiteral("):"),
+                    QStringLiteral("labJYJ"));
+    labKYZJE = figure(1, QStringLiteral("可用总金额:"), QStringLiteral("labKYZJE"));
+    labRemaining =
+        figure(2, verb + QStringLiteral("后余额:"), QString::fromUtf8(m_type.RemainingLabel));
+    row->addLayout(figures);
+    row->addSpacing(24);
+    auto *formulas = new QVBoxLayout;
+    formulas->addStretch(1);
+    formulas->addWidget(new QLabel(QStringLiteral("可用总金额 = ") + verb +
+                                       QStringLiteral("金额 + 结余款(含") + advance +
+                                       QStringLiteral(")"),
+                                   pnlTs));
+    formulas->addWidget(new QLabel(verb + QStringLiteral("后余额 = 可用总金额 - ") + verb +
+                                       QStringLiteral("总额（本次") + verb +
+                                       QStringLiteral("合计）"),
+                                   pnlTs));
+    formulas->addStretch(1);
+    row->addLayout(formulas);
+    row->addStretch(1);
+    for (const auto &[name, caption] :
+         {std::pair{"btnTsClose", "关闭"}, std::pair{"btnTsX", "X"}}) {
+        QToolButton *button = NewToolButton(pnlTs, QLatin1String(name));
+        button->setText(QString::fromUtf8(caption));
+        connect(button, &QToolButton::clicked, pnlTs, &QWidget::hide);
+        row->addWidget(button, 0, Qt::AlignTop);
+    }
+    auto *root = static_cast<QBoxLayout *>(layout());
+    root->insertWidget(root->indexOf(DBGrid1) + 1, pnlTs);
+}
+
+void TfrmSettlement::buildActions()
+{
+    const QString verb = QString::fromUtf8(m_type.Verb);
+    const auto action = [this](const char *name, const QString &caption,
+                               void (TfrmSettlement::*handler)()) {
+        return AddFormAction(this, name, caption, {}, [this, handler] { (this->*handler)(); });
+    };
+    aZdfk = action("aZdfk", QStringLiteral("自动") + verb + QStringLiteral("(所有)"),
+                   &TfrmSettlement::AllocateAll);
+    aZdfkB = action("aZdfkB", QString::fromUtf8(m_type.AllocateCurrent),
+                    &TfrmSettlement::AllocateCurrent);
+    aCKGJD = action("aCKGJD", QString::fromUtf8(m_type.ViewSettled), &TfrmSettlement::OpenSettled);
+    aTs = action("aTs", QStringLiteral("说明..."), &TfrmSettlement::ShowHints);
+    if (m_type.HasPartnerInfo)
+        aKhXx = action("aKhXx", QStringLiteral("客户资料(&K)"), &TfrmSettlement::ShowPartnerInfo);
+
+    // The type's tools go before the closing button.
+    auto *tools = static_cast<QBoxLayout *>(ToolBar1->layout());
+    int at = tools->indexOf(btnPreview) - 1;
+    const auto tool = [&](const char *name, QAction *linked, const QString &caption) {
+        QToolButton *button = NewToolButton(ToolBar1, QLatin1String(name));
+        LinkButton(button, linked, caption);
+        tools->insertWidget(at++, button);
+    };
+    tool("btnZdfk", aZdfk, verb + QStringLiteral("(所有)"));
+    tool("btnZdfkB", aZdfkB, verb + QStringLiteral("(当前)"));
+    tool("btnCKGJD", aCKGJD, QString(aCKGJD->text()).remove(QStringLiteral("(&H)")));
+    if (aKhXx)
+        tool("btnKhXx", aKhXx, QStringLiteral("客户资料"));
+    tool("btnTs", aTs, QStringLiteral("说明"));
+
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(aCKGJD);
+    PopupMenu1->addAction(aZdfkB);
+    // Lines come only from the open documents.
+    for (QAction *generic : {static_cast<QAction *>(aInsert), static_cast<QAction *>(aDelete),
+                             pmnInsert, pmnInsert1, pmnDelete})
+        generic->setVisible(false);
+}
+
+QString TfrmSettlement::LinesSql(qint64 headerId) const
+{
+    // A stored receipt's own amounts are in its documents' paid amounts only once booked.
+    const QString share = bookedShare(headerId) ? QStringLiteral("M.JE") : QStringLiteral("0");
+    const QString paid = QLatin1String(m_type.PaidField);
+    return QStringLiteral("select M.*, D.DJBH as aDDBH, ") +
+           QString::fromUtf8(m_type.DateSql).replace(QLatin1String("S."), QLatin1String("D.")) +
+           QStringLiteral(" as ") + QLatin1String(m_type.DateColumn) +
+           QStringLiteral(", D.JE as aDDJE, D.") + paid + QStringLiteral(" - ") + share +
+           QStringLiteral(" as ") + QLatin1String(m_type.PaidColumn) +
+           QStringLiteral(", D.JE - D.") + paid + QStringLiteral(" + ") + share +
+           QStringLiteral(" as ") + QLatin1String(m_type.OpenColumn) + QStringLiteral(" from ") +
+           strMxDetailTables + QStringLiteral(" M, ") + QLatin1String(m_type.SettledTable) +
+           QStringLiteral(" D, M inner join D on M.DDID=D.ID where M.ZBID = ") +
+           QString::number(headerId) + QStringLiteral(" order by M.HH");
+}
+
+int TfrmSettlement::bookedShare(qint64 headerId) const
+{
+    if (headerId == 0)
+        return 0;
+    const int flag = QueryValue(QStringLiteral("select uFlag from ") + strZbMainTable +
+                                QStringLiteral(" where ID = ") + QString::number(headerId))
+                         .toInt();
+    return flag >= qMax(1, FuncRight().AuditNum) ? 1 : 0;
+}
+
+void TfrmSettlement::FormShow()
+{
+    if (!ZbDataSet()) {
+        strMxMustFields = QStringLiteral("DDID");
+        strMxHelpFields = QStringLiteral("DDID");
+        bLinesTotalToHeader = false;
+    }
+    TTradeDocument::FormShow();
+    ShowBalance();
+    SetButton();
+}
+
+void TfrmSettlement::IniRecord()
+{
+    TTradeDocument::IniRecord();
+    if (TField *amount = MxDataSet()->FindField(QStringLiteral("JE")))
+        amount->SetDisplayFormat(NumberFormat);
+    for (const char *name : {"aDDJE", m_type.PaidColumn, m_type.OpenColumn})
+        if (TField *field = MxDataSet()->FindField(QLatin1String(name)))
+            field->SetDisplayFormat(NumberFormat);
+    if (DBCheckSYJY)
+        DBCheckSYJY->setEnabled(!isAdvance());
+    ShowBalance();
+}
+
+void TfrmSettlement::ZbOnNewRecord(TClientDataSet &DataSet)
+{
+    TFlagGuard filling(m_filling);
+    TTradeDocument::ZbOnNewRecord(DataSet);
+    const auto set = [&DataSet](const char *name, const QVariant &value) {
+        if (TField *field = DataSet.FindField(QLatin1String(name)))
+            field->SetValue(value);
+    };
+    set("RQ", ServerNow().date());
+    set("FKLX", 1);
+    set("aFKLX", QString::fromUtf8(m_type.Receivable));
+    set("CZY", FuncRight().UserName);
+    TClientDataSet &methods = Data().Sfkfs();
+    if (!methods.Active())
+        methods.Open();
+    if (!methods.IsEmpty())
+        set("SFKFSID", methods.FieldByName(QStringLiteral("ID"))->Value());
+    set("SYJY", false);
+    set("JE", 0);
+    set("JEA", 0);
+}
+
+void TfrmSettlement::ZbBeforePost(TClientDataSet &DataSet)
+{
+    // The money that moved through the account is the amount received or paid.
+    if (TField *amount = DataSet.FindField(QStringLiteral("JE"))) {
+        amount->SetAsFloat(RoundTo(amount->AsFloat(), 2));
+        if (TField *moved = DataSet.FindField(QStringLiteral("FKJE")))
+            moved->SetAsFloat(amount->AsFloat());
+    }
+    TTradeDocument::ZbBeforePost(DataSet);
+}
+
+void TfrmSettlement::sZbDataChange(TDataSource &Sender, TField *Field)
+{
+    TTradeDocument::sZbDataChange(Sender, Field);
+    if (!Field || m_filling)
+        return;
+    if (named(Field, "aFKLX")) {
+        if (editing(ZbDataSet()))
+            LoadOpenBills();
+    } else if (named(Field, m_type.PartnerKey)) {
+        // Another partner has other open documents: the list follows the partner.
+        if (!editing(ZbDataSet()))
+            return;
+        const QVariant balance =
+            QueryValue(QStringLiteral("select YXJE from ") + QLatin1String(m_type.PartnerTable) +
+                       QStringLiteral(" where ID = ") + QString::number(Field->AsLargeInt()));
+        {
+            TFlagGuard filling(m_filling);
+            SetZbValue("JEA", RoundTo(balance, 2));
+        }
+        LoadOpenBills();
+    } else if (named(Field, "JE") || named(Field, "SYJY") || named(Field, "JEA")) {
+        ShowBalance();
+    }
+}
+
+void TfrmSettlement::sMxDataChange(TDataSource &Sender, TField *Field)
+{
+    TTradeDocument::sMxDataChange(Sender, Field);
+    if (!Field || m_filling)
+        return;
+    if (named(Field, "DDID") && editing(MxDataSet()))
+        fillSettledFields();
+    else if (named(Field, "JE"))
+        ShowBalance();
+}
+
+void TfrmSettlement::fillSettledFields()
+{
+    TClientDataSet &lines = *MxDataSet();
+    TTmpDataSet settled;
+    settled->SetCommandText(
+        QStringLiteral("select * from ") + QLatin1String(m_type.SettledTable) +
+        QStringLiteral(" where ID = ") +
+        QString::number(lines.FieldByName(QStringLiteral("DDID"))->AsLargeInt()));
+    settled->Open();
+    if (settled->IsEmpty())
+        return;
+    const double amount = RoundTo(settled->FieldByName(QStringLiteral("JE"))->AsFloat(), 2);
+    const double paid =
+        RoundTo(settled->FieldByName(QLatin1String(m_type.PaidField))->AsFloat(), 2);
+    QDate date = settled->FieldByName(QStringLiteral("RQ"))->AsDate();
+    if (const TField *days = settled->FindField(QStringLiteral("SKQX"));
+        days && QLatin1String(m_type.DateColumn) == QLatin1String("aSKQX"))
+        date = date.addDays(qRound(days->AsFloat()));
+    lines.FieldByName(QStringLiteral("aDDBH"))
+        ->SetAsString(settled->FieldByName(QStringLiteral("DJBH"))->AsString());
+    lines.FieldByName(QLatin1String(m_type.DateColumn))->SetAsDate(date);
+    lines.FieldByName(QStringLiteral("aDDJE"))->SetAsFloat(amount);
+    lines.FieldByName(QLatin1String(m_type.PaidColumn))->SetAsFloat(paid);
+    lines.FieldByName(QLatin1String(m_type.OpenColumn))->SetAsFloat(RoundTo(amount - paid, 2));
+}
+
+void TfrmSettlement::MxBeforeInsert(TClientDataSet &DataSet)
+{
+    if (!m_filling)
+        Abort();
+    TTradeDocument::MxBeforeInsert(DataSet);
+}
+
+void TfrmSettlement::MxAfterPost(TClientDataSet &DataSet)
+{
+    // The buttons follow once the form has written all its lines.
+    if (m_filling) {
+        SetCanSave(true);
+        return;
+    }
+    TTradeDocument::MxAfterPost(DataSet);
+}
+
+void TfrmSettlement::SetButton()
+{
+    if (m_filling)
+        return;
+    TTradeDocument::SetButton();
+    if (!aZdfk)
+        return;
+    const bool canAllocate = editable() && !isAdvance() && LineCount() > 0;
+    aZdfk->setEnabled(canAllocate);
+    aZdfkB->setEnabled(canAllocate);
+    aCKGJD->setEnabled(LineCount() > 0);
+    if (aKhXx)
+        aKhXx->setEnabled(ZbInteger(m_type.PartnerKey) != 0);
+}
+
+void TfrmSettlement::SetModify(QWidget *container, bool editable)
+{
+    TTradeDocument::SetModify(container, editable);
+    if (editable && DBCheckSYJY && container == Panel3)
+        DBCheckSYJY->setEnabled(!isAdvance());
+}
+
+bool TfrmSettlement::editable() const
+{
+    const TClientDataSet *lines = MxDataSet();
+    return lines && lines->Active() && !lines->ReadOnly() && FOpenMode != QLatin1String("V") &&
+           ZbInteger("uFlag") == 0;
+}
+
+bool TfrmSettlement::isAdvance() const
+{
+    return ZbValue("aFKLX").toString().trimmed() == QString::fromUtf8(m_type.Advance);
+}
+
+int TfrmSettlement::LineCount() const
+{
+    const TClientDataSet *lines = MxDataSet();
+    return lines && lines->Active() ? lines->RowCount() : 0;
+}
+
+double TfrmSettlement::linesTotal() const
+{
+    const TClientDataSet *lines = MxDataSet();
+    const TField *amount =
+        lines && lines->Active() ? lines->FindField(QStringLiteral("JE")) : nullptr;
+    if (!amount)
+        return 0;
+    double total = 0;
+    for (int row = 0; row < lines->RowCount(); ++row)
+        total += RoundTo(lines->RowValue(row, amount), 2);
+    return RoundTo(total, 2);
+}
+
+void TfrmSettlement::LoadOpenBills()
+{
+    TClientDataSet *lines = MxDataSet();
+    if (!lines || !lines->Active() || !editable())
+        return;
+    THourGlass hourGlass;
+    const QStringList types = DBComboFKLX->Items();
+    const int type = types.indexOf(ZbValue("aFKLX").toString().trimmed());
+    const bool advance = isAdvance();
+    {
+        TFlagGuard filling(m_filling);
+        if (type >= 0 && ZbInteger("FKLX") != type + 1)
+            SetZbValue("FKLX", type + 1);
+        // Using the balance settles documents; an advance settles none.
+        if (advance && ZbValue("SYJY").toBool())
+            SetZbValue("SYJY", false);
+        lines->WithControlsDisabled([&] {
+            if (editing(lines))
+                lines->Cancel();
+            while (!lines->IsEmpty()) {
+                lines->Last();
+                lines->Delete();
+            }
+            if (advance)
+                return;
+            const qint64 id = ZbInteger("ID");
+            const qint64 partner = ZbInteger(m_type.PartnerKey);
+            const QString key = QLatin1String(m_type.PartnerKey);
+            const QString paid = QLatin1String(m_type.PaidField);
+            const QString columns = QStringLiteral(", S.DJBH, ") +
+                                    QString::fromUtf8(m_type.DateSql) +
+                                    QStringLiteral(" as aDate, S.JE, S.") + paid;
+            TTmpDataSet stored;
+            stored->SetCommandText(QStringLiteral("select * from ") + strZbMainTable +
+                                   QStringLiteral(" where ID = ") + QString::number(id) +
+                                   QStringLiteral(" and ") + key + QStringLiteral(" = ") +
+                                   QString::number(partner));
+            stored->Open();
+            if (!stored->IsEmpty()) {
+                // The stored receipt for this partner: its own documents with its amounts.
+                const int share = stored->FieldByName(QStringLiteral("uFlag"))->AsInteger() >=
+                                          qMax(1, FuncRight().AuditNum)
+                                      ? 1
+                                      : 0;
+                appendOpenLines(QStringLiteral("select F.DDID, F.JE as BDJE") + columns +
+                                    QStringLiteral(" from ") + strMxDetailTables +
+                                    QStringLiteral(" F, ") + QLatin1String(m_type.SettledTable) +
+                                    QStringLiteral(" S where F.DDID = S.ID and ZBID = ") +
+                                    QString::number(id) + QStringLiteral(" order by F.HH"),
+                                share);
+            } else {
+                // The partner's open credit documents, oldest first, with what this receipt
+                // holds on each read in the same query.
+                appendOpenLines(QStringLiteral("select S.ID, F.JE as BDJE") + columns +
+                                    QStringLiteral(" from ") + QLatin1String(m_type.SettledTable) +
+                                    QStringLiteral(" S left join ") + strMxDetailTables +
+                                    QStringLiteral(" F on F.DDID = S.ID and F.ZBID = ") +
+                                    QString::number(id) + QStringLiteral(" where S.") +
+                                    QLatin1String(m_type.CreditTypeField) +
+                                    QStringLiteral(" = 2 and S.") + key + QStringLiteral(" = ") +
+                                    QString::number(partner) + QStringLiteral(" and S.JE > S.") +
+                                    paid + QStringLiteral(" + 0.005 order by S.ID"),
+                                0);
+            }
+            lines->First();
+        });
+    }
+    DBCheckSYJY->setEnabled(!advance);
+    DBGrid1->SetSelectedIndex(DBGrid1->Columns().Count() - 1);
+    ShowBalance();
+    SetButton();
+}
+
+void TfrmSettlement::appendOpenLines(const QString &sql, int share)
+{
+    TClientDataSet &lines = *MxDataSet();
+    TTmpDataSet open;
+    open->SetCommandText(sql);
+    open->Open();
+    TField *settled = lines.FieldByName(QStringLiteral("DDID"));
+    TField *number = lines.FieldByName(QStringLiteral("aDDBH"));
+    TField *date = lines.FieldByName(QLatin1String(m_type.DateColumn));
+    TField *amount = lines.FieldByName(QStringLiteral("aDDJE"));
+    TField *paid = lines.FieldByName(QLatin1String(m_type.PaidColumn));
+    TField *due = lines.FieldByName(QLatin1String(m_type.OpenColumn));
+    TField *taken = lines.FieldByName(QStringLiteral("JE"));
+    for (open->First(); !open->Eof(); open->Next()) {
+        const double held = RoundTo(open->Fields(1)->AsFloat(), 2) * share;
+        const double total = RoundTo(open->Fields(4)->AsFloat(), 2);
+        const double paidSoFar = RoundTo(open->Fields(5)->AsFloat(), 2);
+        lines.Append();
+        settled->SetValue(open->Fields(0)->Value());
+        number->SetAsString(open->Fields(2)->AsString());
+        date->SetValue(open->Fields(3)->Value());
+        amount->SetAsFloat(total);
+        paid->SetAsFloat(RoundTo(paidSoFar - held, 2));
+        due->SetAsFloat(RoundTo(total - paidSoFar + held, 2));
+        taken->SetAsFloat(RoundTo(open->Fields(1)->AsFloat(), 2));
+        lines.Post();
+    }
+}
+
+double TfrmSettlement::Balance() const
+{
+    return shownAmount(labJYJ);
+}
+
+double TfrmSettlement::AvailableTotal() const
+{
+    return shownAmount(labKYZJE);
+}
+
+double TfrmSettlement::Remaining() const
+{
+    return shownAmount(labRemaining);
+}
+
+void TfrmSettlement::ShowBalance()
+{
+    if (!labJYJ || !ZbDataSet() || !ZbDataSet()->Active())
+        return;
+    const double balance = ZbValue("SYJY").toBool() ? RoundTo(ZbValue("JEA"), 2) : 0.0;
+    const double available = RoundTo(RoundTo(ZbValue("JE"), 2) + balance, 2);
+    labJYJ->setText(FormatFloat(NumberFormat, balance));
+    labKYZJE->setText(FormatFloat(NumberFormat, available));
+    labRemaining->setText(FormatFloat(NumberFormat, RoundTo(available - linesTotal(), 2)));
+}
+
+void TfrmSettlement::AllocateAll()
+{
+    TClientDataSet &lines = *MxDataSet();
+    if (!editable() || lines.IsEmpty())
+        return;
+    THourGlass hourGlass;
+    PostPendingLine();
+    const TField *due = lines.FieldByName(QLatin1String(m_type.OpenColumn));
+    TField *taken = lines.FieldByName(QStringLiteral("JE"));
+    QList<double> open;
+    open.reserve(lines.RowCount());
+    for (int row = 0; row < lines.RowCount(); ++row)
+        open.append(lines.RowValue(row, due).toDouble());
+    const QList<double> shares = allocation::Spread(AvailableTotal(), open);
+    {
+        TFlagGuard filling(m_filling);
+        lines.WithControlsDisabled([&] {
+            int row = 0;
+            for (lines.First(); !lines.Eof(); lines.Next(), ++row) {
+                if (sameCents(taken->AsFloat(), shares[row]))
+                    continue;
+                lines.Edit();
+                taken->SetAsFloat(shares[row]);
+                lines.Post();
+            }
+            lines.First();
+        });
+    }
+    ShowBalance();
+    SetButton();
+}
+
+void TfrmSettlement::AllocateCurrent()
+{
+    TClientDataSet &lines = *MxDataSet();
+    if (!editable() || lines.IsEmpty())
+        return;
+    PostPendingLine();
+    TField *taken = lines.FieldByName(QStringLiteral("JE"));
+    const double share = allocation::TakeForOne(
+        taken->AsFloat(), lines.FieldByName(QLatin1String(m_type.OpenColumn))->AsFloat(),
+        Remaining());
+    if (!sameCents(share, taken->AsFloat())) {
+        lines.Edit();
+        taken->SetAsFloat(share);
+        lines.Post();
+    }
+    ShowBalance();
+}
+
+void TfrmSettlement::aSaveExecute()
+{
+    CommitHeaderControls();
+    PostPendingLine();
+    TClientDataSet &lines = *MxDataSet();
+    const TField *number = lines.FieldByName(QStringLiteral("aDDBH"));
+    const TField *due = lines.FieldByName(QLatin1String(m_type.OpenColumn));
+    const TField *taken = lines.FieldByName(QStringLiteral("JE"));
+    const QString verb = QString::fromUtf8(m_type.Verb);
+    for (int row = 0; row < lines.RowCount(); ++row) {
+        const double amount = lines.RowValue(row, taken).toDouble();
+        const QString document = QString::fromUtf8(m_type.SettledName) + QLatin1Char(' ') +
+                                 lines.RowValue(row, number).toString();
+        if (amount < -allocation::Tolerance) {
+            ShowMessage(document + QStringLiteral(" 的本次") + verb +
+                        QStringLiteral("不能为负数，不能保存！"));
+            Abort();
+        }
+        if (amount > lines.RowValue(row, due).toDouble() + allocation::Tolerance) {
+            ShowMessage(document + QStringLiteral(" 的本次") + verb + QStringLiteral("超过未") +
+                        verb.left(1) + QStringLiteral("金额，不能保存！"));
+            Abort();
+        }
+    }
+    ShowBalance();
+    if (Remaining() < -allocation::Tolerance) {
+        ShowMessage(QStringLiteral("本次") + verb +
+                    QStringLiteral("合计超过可用总金额，不能保存！"));
+        Abort();
+    }
+    TTradeDocument::aSaveExecute();
+}
+
+QList<TGuardedStatement> TfrmSettlement::BookkeepingStatements(int sign) const
+{
+    const TClientDataSet &lines = *MxDataSet();
+    const TField *settled = lines.FieldByName(QStringLiteral("DDID"));
+    const TField *number = lines.FieldByName(QStringLiteral("aDDBH"));
+    const TField *taken = lines.FieldByName(QStringLiteral("JE"));
+    const QString verb = QString::fromUtf8(m_type.Verb);
+    const QString paid = QLatin1String(m_type.PaidField);
+    const QString table = QLatin1String(m_type.SettledTable);
+    const QString reopen = QStringLiteral("，请重新打开") + verb + QStringLiteral("单。");
+    QList<TGuardedStatement> statements;
+    double total = 0;
+    for (int row = 0; row < lines.RowCount(); ++row) {
+        const double amount = RoundTo(lines.RowValue(row, taken), 2);
+        if (qAbs(amount) < allocation::Tolerance)
+            continue;
+        total += amount;
+        const QString id = QString::number(lines.RowValue(row, settled).toLongLong());
+        const QString document = QString::fromUtf8(m_type.SettledName) + QLatin1Char(' ') +
+                                 lines.RowValue(row, number).toString();
+        // Never more than is still open when the audit is stored, never below nothing paid.
+        const QString guard =
+            sign > 0
+                ? paid + QStringLiteral(" + ") + money(amount) + QStringLiteral(" <= JE + 0.005")
+                : paid + QStringLiteral(" - ") + money(amount) + QStringLiteral(" >= -0.005");
+        statements.append({QStringLiteral("update ") + table + QStringLiteral(" set ") + paid +
+                               QStringLiteral(" = round(") + paid +
+                               (sign > 0 ? QStringLiteral(" + ") : QStringLiteral(" - ")) +
+                               money(amount) + QStringLiteral(", 2) where ID = ") + id +
+                               QStringLiteral(" and ") + guard,
+                           1,
+                           sign > 0 ? document + QStringLiteral(" 的未") + verb.left(1) +
+                                          QStringLiteral("金额不足本次") + verb + reopen
+                                    : document + QStringLiteral(" 已不存在或已") + verb.left(1) +
+                                          QStringLiteral("金额少于本单所") + verb.left(1) +
+                                          QStringLiteral("，不能反审。")});
+    }
+    const qint64 partner = ZbInteger(m_type.PartnerKey);
+    if (partner == 0)
+        return statements;
+    total = RoundTo(total, 2);
+    // What is owed falls by what was settled; the balance takes the rest of the money (an
+    // advance, a remainder) or gives what settled beyond it (the balance used).
+    const double rest = RoundTo(RoundTo(ZbValue("JE"), 2) - total, 2);
+    const double owedChange = -sign * total;
+    const double balanceChange = sign * rest;
+    const QString name = QString::fromUtf8(m_type.PartnerCaption) + QLatin1Char(' ') +
+                         ZbValue(m_type.PartnerName).toString();
+    statements.append({QStringLiteral("update ") + QLatin1String(m_type.PartnerTable) +
+                           QStringLiteral(" set QMJE = round(QMJE + (") + money(owedChange) +
+                           QStringLiteral("), 2), YXJE = round(YXJE + (") + money(balanceChange) +
+                           QStringLiteral("), 2) where ID = ") + QString::number(partner) +
+                           QStringLiteral(" and YXJE + (") + money(balanceChange) +
+                           QStringLiteral(") >= -0.005"),
+                       1,
+                       sign > 0 ? name + QStringLiteral(" 的结余款不足本次使用") + reopen
+                                : name + QStringLiteral(" 的结余款已被使用，不能反审。")});
+    return statements;
+}
+
+void TfrmSettlement::ShowHints()
+{
+    pnlTs->show();
+}
+
+void TfrmSettlement::OpenSettled()
+{
+    const TClientDataSet *lines = MxDataSet();
+    if (!lines || lines->IsEmpty())
+        return;
+    OpenSettledDocument(QLatin1String(m_type.SettledTable),
+                        lines->FieldByName(QStringLiteral("DDID"))->AsLargeInt());
+}
+
+void TfrmSettlement::ShowPartnerInfo()
+{
+    const qint64 partner = ZbInteger(m_type.PartnerKey);
+    if (partner == 0)
+        return;
+    std::unique_ptr<TfrmKhXx> info(CreateForm<TfrmKhXx>(this));
+    info->Load(partner);
+    info->ShowModal();
+}
+
+// --- The two types ---------------------------------------------------------------------------
+
+namespace {
+
+const TSettlementType SalesReceipt{
+    "frmXssk",
+    "销售收款单",
+    {{"XSSKZB", "XSSK", "mnuXssk", "ID,ZBID; RQ,RQ", "DJBH; RQ; AFKLX; AKHBH; SFKFSID; ZHID"},
+     "AKHBH",
+     TPartner::Customer,
+     &TfrmXssk::HeaderQuery,
+     nullptr},
+    "KH",
+    "KHID",
+    "客户",
+    "aKHMC",
+    "XSKDZB",
+    "销售单",
+    "XSLX",
+    "YSJE",
+    "S.RQ + S.SKQX",
+    "aSKQX",
+    "aYSJE",
+    "aMSJE",
+    "收款",
+    "预收款",
+    "应收款",
+    "收款去向:",
+    "labSKHYE",
+    "查看销售单(&H)",
+    "自动收款(当前销售单)",
+    "销售单号",
+    "收款期限",
+    true};
+
+const TSettlementType PurchasePayment{
+    "frmCgfk",
+    "采购付款单",
+    {{"CGFKZB", "CGFK", "mnuCgfk", "ID,ZBID; RQ,RQ", "DJBH; RQ; AFKLX; AGYSBH"},
+     "AGYSBH",
+     TPartner::Supplier,
+     &TfrmCgfk::HeaderQuery,
+     nullptr},
+    "GYS",
+    "GYSID",
+    "供应商",
+    "aGYSMC",
+    "CGSHZB",
+    "购进单",
+    "CGLX",
+    "YFJE",
+    "S.RQ",
+    "aDDRQ",
+    "aYFJE",
+    "aMFJE",
+    "付款",
+    "预付款",
+    "应付款",
+    "付款来源:",
+    "labFKHYE",
+    "查看购进单(&H)",
+    "自动付款(当前收货单)",
+    "购进单号",
+    "购进日期",
+    false};
+
+QString settlementHeaderQuery(const char *table, const char *partnerTable, const char *partnerKey,
+                              const char *codeColumn, const char *nameColumn, const char *types,
+                              const QString &where)
+{
+    return QStringLiteral("select Z.*, P.BH as ") + QLatin1String(codeColumn) +
+           QStringLiteral(", P.MC as ") + QLatin1String(nameColumn) +
+           QStringLiteral(", S.MC as aSFKFSMC, H.MC as aZHMC, ") + QString::fromUtf8(types) +
+           QStringLiteral(" as aFKLX from ((") + QLatin1String(table) +
+           QStringLiteral(" as Z left outer join ") + QLatin1String(partnerTable) +
+           QStringLiteral(" P on Z.") + QLatin1String(partnerKey) +
+           QStringLiteral(" = P.ID) left join SFKFS S on Z.SFKFSID = S.ID) left outer join ZH H "
+                          "on Z.ZHID = H.ID ") +
+           where;
+}
+
+} // namespace
+
+TfrmXssk::TfrmXssk(QWidget *parent)
+    : TfrmSettlement(SalesReceipt, parent)
+{}
+
+QString TfrmXssk::HeaderQuery(const QString &where)
+{
+    return settlementHeaderQuery("XSSKZB", "KH", "KHID", "aKHBH", "aKHMC",
+                                 "switch(Z.FKLX=1,'应收款',Z.FKLX=2,'预收款')", where);
+}
+
+TfrmCgfk::TfrmCgfk(QWidget *parent)
+    : TfrmSettlement(PurchasePayment, parent)
+{}
+
+QString TfrmCgfk::HeaderQuery(const QString &where)
+{
+    return settlementHeaderQuery("CGFKZB", "GYS", "GYSID", "aGYSBH", "aGYSMC",
+                                 "switch(Z.FKLX=1,'应付款',Z.FKLX=2,'预付款')", where);
+}
