@@ -16,11 +16,13 @@
 #include "client/widgets/messagebox.h"
 #include "docsupport.h"
 #include "support/testworld.h"
+#include "support/whenmodal.h"
 #include "tradesupport.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 using docsupport::flush;
@@ -667,6 +669,21 @@ private Q_SLOTS:
                  QStringLiteral("YH%1").arg(Partner));
         QVERIFY(!info->Load(-1));
         QVERIFY(info->ValueText(QStringLiteral("客户全称：")).isEmpty());
+    }
+
+    void theReceiptShowsItsCustomersParticulars()
+    {
+        QVERIFY(givePartner(Receipt, {{100, 0}}));
+        QVERIFY(openNew(Receipt));
+        choosePartner(Receipt);
+        QString address;
+        auto shown = vztest::whenModal<TfrmKhXx>([&](TfrmKhXx &info) {
+            address = info.ValueText(QStringLiteral("地    址："));
+            info.btnClose->click();
+        });
+        form->aKhXx->trigger();
+        QVERIFY(shown);
+        QCOMPARE(address, QStringLiteral("北京路%1号").arg(Partner));
     }
 
     void theAccountTransfer()
