@@ -40,6 +40,12 @@ QString money(double value)
     return QString::number(RoundTo(value, 2), 'f', 2);
 }
 
+// Audited to the final level: the settled amounts are booked.
+int isBooked(int auditLevel)
+{
+    return auditLevel >= qMax(1, FuncRight().AuditNum) ? 1 : 0;
+}
+
 bool sameCents(double a, double b)
 {
     return RoundTo(a, 2) == RoundTo(b, 2);
@@ -217,27 +223,31 @@ QString TfrmSettlement::LinesSql(qint64 headerId) const
 {
     // A stored receipt's own amounts are in its documents' paid amounts only once booked.
     const QString share = bookedShare(headerId) ? QStringLiteral("M.JE") : QStringLiteral("0");
-    const QString paid = QLatin1String(m_type.PaidField);
-    return QStringLiteral("select M.*, D.DJBH as aDDBH, ") +
-           QString::fromUtf8(m_type.DateSql).replace(QLatin1String("S."), QLatin1String("D.")) +
-           QStringLiteral(" as ") + QLatin1String(m_type.DateColumn) +
-           QStringLiteral(", D.JE as aDDJE, D.") + paid + QStringLiteral(" - ") + share +
-           QStringLiteral(" as ") + QLatin1String(m_type.PaidColumn) +
-           QStringLiteral(", D.JE - D.") + paid + QStringLiteral(" + ") + share +
-           QStringLiteral(" as ") + QLatin1String(m_type.OpenColumn) + QStringLiteral(" from ") +
-           strMxDetailTables + QStringLiteral(" M, ") + QLatin1String(m_type.SettledTable) +
-           QStringLiteral(" D, M inner join D on M.DDID=D.ID where M.ZBID = ") +
-           QString::number(headerId) + QStringLiteral(" order by M.HH");
+    return QStringLiteral("select M.*, D.DJBH as aDDBH, %1 as %2, D.JE as aDDJE, D.%3 - %4 as "
+                          "%5, D.JE - D.%3 + %4 as %6 from %7 M, %8 D, M inner join D on "
+                          "M.DDID=D.ID where M.ZBID = %9 order by M.HH")
+        .arg(dateSql(QStringLiteral("D")), QLatin1String(m_type.DateColumn),
+             QLatin1String(m_type.PaidField), share, QLatin1String(m_type.PaidColumn),
+             QLatin1String(m_type.OpenColumn), strMxDetailTables,
+             QLatin1String(m_type.SettledTable), QString::number(headerId));
+}
+
+QString TfrmSettlement::dateSql(const QString &alias) const
+{
+    QString date = alias + QStringLiteral(".RQ");
+    if (m_type.CreditDaysField)
+        date += QStringLiteral(" + ") + alias + QLatin1Char('.') +
+                QLatin1String(m_type.CreditDaysField);
+    return date;
 }
 
 int TfrmSettlement::bookedShare(qint64 headerId) const
 {
     if (headerId == 0)
         return 0;
-    const int flag = QueryValue(QStringLiteral("select uFlag from ") + strZbMainTable +
-                                QStringLiteral(" where ID = ") + QString::number(headerId))
-                         .toInt();
-    return flag >= qMax(1, FuncRight().AuditNum) ? 1 : 0;
+    return isBooked(QueryValue(QStringLiteral("select uFlag from ") + strZbMainTable +
+                               QStringLiteral(" where ID = ") + QString::number(headerId))
+                        .toInt());
 }
 
 void TfrmSettlement::FormShow()
@@ -349,9 +359,9 @@ void TfrmSettlement::fillSettledFields()
     const double paid =
         RoundTo(settled->FieldByName(QLatin1String(m_type.PaidField))->AsFloat(), 2);
     QDate date = settled->FieldByName(QStringLiteral("RQ"))->AsDate();
-    if (const TField *days = settled->FindField(QStringLiteral("SKQX"));
-        days && QLatin1String(m_type.DateColumn) == QLatin1String("aSKQX"))
-        date = date.addDays(qRound(days->AsFloat()));
+    if (m_type.CreditDaysField)
+        date = date.addDays(
+            qRound(settled->FieldByName(QLatin1String(m_type.CreditDaysField))->AsFloat()));
     lines.FieldByName(QStringLiteral("aDDBH"))
         ->SetAsString(settled->FieldByName(QStringLiteral("DJBH"))->AsString());
     lines.FieldByName(QLatin1String(m_type.DateColumn))->SetAsDate(date);
@@ -455,44 +465,35 @@ void TfrmSettlement::LoadOpenBills()
             }
             if (advance)
                 return;
-            const qint64 id = ZbInteger("ID");
-            const qint64 partner = ZbInteger(m_type.PartnerKey);
+            const QString id = QString::number(ZbInteger("ID"));
             const QString key = QLatin1String(m_type.PartnerKey);
-            const QString paid = QLatin1String(m_type.PaidField);
-            const QString columns = QStringLiteral(", S.DJBH, ") +
-                                    QString::fromUtf8(m_type.DateSql) +
-                                    QStringLiteral(" as aDate, S.JE, S.") + paid;
+            const QString partner = QString::number(ZbInteger(m_type.PartnerKey));
+            // id, this receipt's amount, number, date, amount, paid so far
+            const QString columns =
+                QStringLiteral("F.JE as BDJE, S.DJBH, %1 as aDate, S.JE, S.%2")
+                    .arg(dateSql(QStringLiteral("S")), QLatin1String(m_type.PaidField));
             TTmpDataSet stored;
-            stored->SetCommandText(QStringLiteral("select * from ") + strZbMainTable +
-                                   QStringLiteral(" where ID = ") + QString::number(id) +
-                                   QStringLiteral(" and ") + key + QStringLiteral(" = ") +
-                                   QString::number(partner));
+            stored->SetCommandText(QStringLiteral("select * from %1 where ID = %2 and %3 = %4")
+                                       .arg(strZbMainTable, id, key, partner));
             stored->Open();
             if (!stored->IsEmpty()) {
                 // The stored receipt for this partner: its own documents with its amounts.
-                const int share = stored->FieldByName(QStringLiteral("uFlag"))->AsInteger() >=
-                                          qMax(1, FuncRight().AuditNum)
-                                      ? 1
-                                      : 0;
-                appendOpenLines(QStringLiteral("select F.DDID, F.JE as BDJE") + columns +
-                                    QStringLiteral(" from ") + strMxDetailTables +
-                                    QStringLiteral(" F, ") + QLatin1String(m_type.SettledTable) +
-                                    QStringLiteral(" S where F.DDID = S.ID and ZBID = ") +
-                                    QString::number(id) + QStringLiteral(" order by F.HH"),
-                                share);
+                appendOpenLines(
+                    QStringLiteral("select F.DDID, %1 from %2 F, %3 S where F.DDID = S.ID and "
+                                   "ZBID = %4 order by F.HH")
+                        .arg(columns, strMxDetailTables, QLatin1String(m_type.SettledTable), id),
+                    isBooked(stored->FieldByName(QStringLiteral("uFlag"))->AsInteger()));
             } else {
                 // The partner's open credit documents, oldest first, with what this receipt
                 // holds on each read in the same query.
-                appendOpenLines(QStringLiteral("select S.ID, F.JE as BDJE") + columns +
-                                    QStringLiteral(" from ") + QLatin1String(m_type.SettledTable) +
-                                    QStringLiteral(" S left join ") + strMxDetailTables +
-                                    QStringLiteral(" F on F.DDID = S.ID and F.ZBID = ") +
-                                    QString::number(id) + QStringLiteral(" where S.") +
-                                    QLatin1String(m_type.CreditTypeField) +
-                                    QStringLiteral(" = 2 and S.") + key + QStringLiteral(" = ") +
-                                    QString::number(partner) + QStringLiteral(" and S.JE > S.") +
-                                    paid + QStringLiteral(" + 0.005 order by S.ID"),
-                                0);
+                appendOpenLines(
+                    QStringLiteral("select S.ID, %1 from %2 S left join %3 F on F.DDID = S.ID "
+                                   "and F.ZBID = %4 where S.%5 = 2 and S.%6 = %7 and S.JE > "
+                                   "S.%8 + 0.005 order by S.ID")
+                        .arg(columns, QLatin1String(m_type.SettledTable), strMxDetailTables, id,
+                             QLatin1String(m_type.CreditTypeField), key, partner,
+                             QLatin1String(m_type.PaidField)),
+                    0);
             }
             lines->First();
         });
@@ -729,67 +730,67 @@ void TfrmSettlement::ShowPartnerInfo()
 
 namespace {
 
-const TSettlementType SalesReceipt{
-    "frmXssk",
-    "销售收款单",
-    {{"XSSKZB", "XSSK", "mnuXssk", "ID,ZBID; RQ,RQ", "DJBH; RQ; AFKLX; AKHBH; SFKFSID; ZHID"},
-     "AKHBH",
-     TPartner::Customer,
-     &TfrmXssk::HeaderQuery,
-     nullptr},
-    "KH",
-    "KHID",
-    "客户",
-    "aKHMC",
-    "XSKDZB",
-    "销售单",
-    "XSLX",
-    "YSJE",
-    "S.RQ + S.SKQX",
-    "aSKQX",
-    "aYSJE",
-    "aMSJE",
-    "收款",
-    "预收款",
-    "应收款",
-    "收款去向:",
-    "labSKHYE",
-    "查看销售单(&H)",
-    "自动收款(当前销售单)",
-    "销售单号",
-    "收款期限",
-    true};
+const TSettlementType SalesReceipt{.FormName = "frmXssk",
+                                   .Caption = "销售收款单",
+                                   .Trade = {{"XSSKZB", "XSSK", "mnuXssk", "ID,ZBID; RQ,RQ",
+                                              "DJBH; RQ; AFKLX; AKHBH; SFKFSID; ZHID"},
+                                             "AKHBH",
+                                             TPartner::Customer,
+                                             &TfrmXssk::HeaderQuery,
+                                             nullptr},
+                                   .PartnerTable = "KH",
+                                   .PartnerKey = "KHID",
+                                   .PartnerCaption = "客户",
+                                   .PartnerName = "aKHMC",
+                                   .SettledTable = "XSKDZB",
+                                   .SettledName = "销售单",
+                                   .CreditTypeField = "XSLX",
+                                   .PaidField = "YSJE",
+                                   .CreditDaysField = "SKQX",
+                                   .DateColumn = "aSKQX",
+                                   .PaidColumn = "aYSJE",
+                                   .OpenColumn = "aMSJE",
+                                   .Verb = "收款",
+                                   .Advance = "预收款",
+                                   .Receivable = "应收款",
+                                   .AccountCaption = "收款去向:",
+                                   .RemainingLabel = "labSKHYE",
+                                   .ViewSettled = "查看销售单(&H)",
+                                   .AllocateCurrent = "自动收款(当前销售单)",
+                                   .SettledColumnTitle = "销售单号",
+                                   .DateColumnTitle = "收款期限",
+                                   .HasPartnerInfo = true};
 
 const TSettlementType PurchasePayment{
-    "frmCgfk",
-    "采购付款单",
-    {{"CGFKZB", "CGFK", "mnuCgfk", "ID,ZBID; RQ,RQ", "DJBH; RQ; AFKLX; AGYSBH"},
-     "AGYSBH",
-     TPartner::Supplier,
-     &TfrmCgfk::HeaderQuery,
-     nullptr},
-    "GYS",
-    "GYSID",
-    "供应商",
-    "aGYSMC",
-    "CGSHZB",
-    "购进单",
-    "CGLX",
-    "YFJE",
-    "S.RQ",
-    "aDDRQ",
-    "aYFJE",
-    "aMFJE",
-    "付款",
-    "预付款",
-    "应付款",
-    "付款来源:",
-    "labFKHYE",
-    "查看购进单(&H)",
-    "自动付款(当前收货单)",
-    "购进单号",
-    "购进日期",
-    false};
+    .FormName = "frmCgfk",
+    .Caption = "采购付款单",
+    .Trade = {{"CGFKZB", "CGFK", "mnuCgfk", "ID,ZBID; RQ,RQ", "DJBH; RQ; AFKLX; AGYSBH"},
+              "AGYSBH",
+              TPartner::Supplier,
+              &TfrmCgfk::HeaderQuery,
+              nullptr},
+    .PartnerTable = "GYS",
+    .PartnerKey = "GYSID",
+    .PartnerCaption = "供应商",
+    .PartnerName = "aGYSMC",
+    .SettledTable = "CGSHZB",
+    .SettledName = "购进单",
+    .CreditTypeField = "CGLX",
+    .PaidField = "YFJE",
+    .CreditDaysField = nullptr,
+    .DateColumn = "aDDRQ",
+    .PaidColumn = "aYFJE",
+    .OpenColumn = "aMFJE",
+    .Verb = "付款",
+    .Advance = "预付款",
+    .Receivable = "应付款",
+    .AccountCaption = "付款来源:",
+    .RemainingLabel = "labFKHYE",
+    .ViewSettled = "查看购进单(&H)",
+    .AllocateCurrent = "自动付款(当前收货单)",
+    .SettledColumnTitle = "购进单号",
+    .DateColumnTitle = "购进日期",
+    .HasPartnerInfo = false};
 
 QString settlementHeaderQuery(const char *table, const char *partnerTable, const char *partnerKey,
                               const char *codeColumn, const char *nameColumn, const char *types,

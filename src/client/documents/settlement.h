@@ -25,8 +25,8 @@ struct TSettlementType
     const char *SettledName;     // "销售单", in messages
     const char *CreditTypeField; // "XSLX": 2 is a credit document
     const char *PaidField;       // "YSJE": settled so far
-    const char *DateSql;         // the grid's date of a settled document S
-    const char *DateColumn;      // "aSKQX"
+    const char *CreditDaysField; // "SKQX": days from the date to when it is due; nullptr: none
+    const char *DateColumn;      // "aSKQX" (the due date) / "aDDRQ" (the document's date)
     const char *PaidColumn;      // "aYSJE"
     const char *OpenColumn;      // "aMSJE"
     const char *Verb;            // "收款"
@@ -109,6 +109,10 @@ private:
     // The share of a stored receipt's own amounts that its documents' paid amounts hold:
     // 1 once it is booked (audited to the final level), else 0.
     int bookedShare(qint64 headerId) const;
+    // The grid's date of the settled document aliased alias.
+    QString dateSql(const QString &alias) const;
+    // Lines from rows of document id, this receipt's amount on it, number, date, amount and
+    // paid so far.
     void appendOpenLines(const QString &sql, int share);
     void fillSettledFields();
     QString message(const QString &text) const;
