@@ -649,9 +649,13 @@ QList<TGuardedStatement> TfrmSettlement::BookkeepingStatements(int sign) const
     const TField *number = lines.FieldByName(QStringLiteral("aDDBH"));
     const TField *taken = lines.FieldByName(QStringLiteral("JE"));
     const QString verb = QString::fromUtf8(m_type.Verb);
-    const QString paid = QLatin1String(m_type.PaidField);
-    const QString table = QLatin1String(m_type.SettledTable);
-    const QString reopen = QStringLiteral("，请重新打开") + verb + QStringLiteral("单。");
+    const QString done = verb.left(1); // 收 / 付
+    const QString reopen = QStringLiteral("，请重新打开%1单。").arg(verb);
+    // Never more than is still open when the audit is stored; never below nothing paid.
+    const QString settle = sign > 0 ? QStringLiteral("update %1 set %2 = round(%2 + %3, 2) "
+                                                     "where ID = %4 and %2 + %3 <= JE + 0.005")
+                                    : QStringLiteral("update %1 set %2 = round(%2 - %3, 2) "
+                                                     "where ID = %4 and %2 - %3 >= -0.005");
     QList<TGuardedStatement> statements;
     double total = 0;
     for (int row = 0; row < lines.RowCount(); ++row) {
@@ -659,46 +663,32 @@ QList<TGuardedStatement> TfrmSettlement::BookkeepingStatements(int sign) const
         if (qAbs(amount) < allocation::Tolerance)
             continue;
         total += amount;
-        const QString id = QString::number(lines.RowValue(row, settled).toLongLong());
         const QString document = QString::fromUtf8(m_type.SettledName) + QLatin1Char(' ') +
                                  lines.RowValue(row, number).toString();
-        // Never more than is still open when the audit is stored, never below nothing paid.
-        const QString guard =
-            sign > 0
-                ? paid + QStringLiteral(" + ") + money(amount) + QStringLiteral(" <= JE + 0.005")
-                : paid + QStringLiteral(" - ") + money(amount) + QStringLiteral(" >= -0.005");
-        statements.append({QStringLiteral("update ") + table + QStringLiteral(" set ") + paid +
-                               QStringLiteral(" = round(") + paid +
-                               (sign > 0 ? QStringLiteral(" + ") : QStringLiteral(" - ")) +
-                               money(amount) + QStringLiteral(", 2) where ID = ") + id +
-                               QStringLiteral(" and ") + guard,
-                           1,
-                           sign > 0 ? document + QStringLiteral(" 的未") + verb.left(1) +
-                                          QStringLiteral("金额不足本次") + verb + reopen
-                                    : document + QStringLiteral(" 已不存在或已") + verb.left(1) +
-                                          QStringLiteral("金额少于本单所") + verb.left(1) +
-                                          QStringLiteral("，不能反审。")});
+        statements.append(
+            {settle.arg(QLatin1String(m_type.SettledTable), QLatin1String(m_type.PaidField),
+                        money(amount), QString::number(lines.RowValue(row, settled).toLongLong())),
+             1,
+             sign > 0 ? QStringLiteral("%1 的未%2金额不足本次%3").arg(document, done, verb) + reopen
+                      : QStringLiteral("%1 已不存在或已%2金额少于本单所%2，不能反审。")
+                            .arg(document, done)});
     }
     const qint64 partner = ZbInteger(m_type.PartnerKey);
     if (partner == 0)
         return statements;
-    total = RoundTo(total, 2);
     // What is owed falls by what was settled; the balance takes the rest of the money (an
-    // advance, a remainder) or gives what settled beyond it (the balance used).
-    const double rest = RoundTo(RoundTo(ZbValue("JE"), 2) - total, 2);
-    const double owedChange = -sign * total;
-    const double balanceChange = sign * rest;
+    // advance, a remainder) or gives what was settled beyond it (the balance used).
+    const double rest = RoundTo(RoundTo(ZbValue("JE"), 2) - RoundTo(total, 2), 2);
     const QString name = QString::fromUtf8(m_type.PartnerCaption) + QLatin1Char(' ') +
                          ZbValue(m_type.PartnerName).toString();
-    statements.append({QStringLiteral("update ") + QLatin1String(m_type.PartnerTable) +
-                           QStringLiteral(" set QMJE = round(QMJE + (") + money(owedChange) +
-                           QStringLiteral("), 2), YXJE = round(YXJE + (") + money(balanceChange) +
-                           QStringLiteral("), 2) where ID = ") + QString::number(partner) +
-                           QStringLiteral(" and YXJE + (") + money(balanceChange) +
-                           QStringLiteral(") >= -0.005"),
-                       1,
-                       sign > 0 ? name + QStringLiteral(" 的结余款不足本次使用") + reopen
-                                : name + QStringLiteral(" 的结余款已被使用，不能反审。")});
+    statements.append(
+        {QStringLiteral("update %1 set QMJE = round(QMJE + (%2), 2), YXJE = round(YXJE + (%3), "
+                        "2) where ID = %4 and YXJE + (%3) >= -0.005")
+             .arg(QLatin1String(m_type.PartnerTable), money(-sign * total), money(sign * rest),
+                  QString::number(partner)),
+         1,
+         sign > 0 ? name + QStringLiteral(" 的结余款不足本次使用") + reopen
+                  : name + QStringLiteral(" 的结余款已被使用，不能反审。")});
     return statements;
 }
 

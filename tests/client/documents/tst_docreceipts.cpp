@@ -632,6 +632,29 @@ private Q_SLOTS:
         QCOMPARE(balancesOf(Receipt), QStringLiteral("100.00/30.00"));
     }
 
+    void anAdvanceWhoseBalanceWasUsedStaysAudited()
+    {
+        QVERIFY(givePartner(Receipt, {{100, 0}}));
+        QVERIFY(openNew(Receipt));
+        choosePartner(Receipt);
+        setType(QStringLiteral("预收款"));
+        setAmount(500);
+        QVERIFY(save() != 0);
+        auditFully();
+        QCOMPARE(balancesOf(Receipt), QStringLiteral("100.00/500.00"));
+        // Another receipt used most of it meanwhile.
+        QVERIFY(ExecSQL(QStringLiteral("update KH set YXJE = 200 where ID = %1").arg(Partner)));
+        {
+            TMessageBoxScript boxes{mrYes, mrOk};
+            form->aUnAudit->trigger();
+            QCOMPARE(boxes.Last().Text,
+                     QStringLiteral("客户 测试伙伴%1 的结余款已被使用，不能反审。").arg(Partner));
+        }
+        QCOMPARE(header().FieldByName(QStringLiteral("uFlag"))->AsInteger(),
+                 qMax(1, FuncRight().AuditNum));
+        QCOMPARE(balancesOf(Receipt), QStringLiteral("100.00/200.00"));
+    }
+
     // --- The windows around ----------------------------------------------------------------------
 
     void theSettledDeliveryOpensReadOnly()
