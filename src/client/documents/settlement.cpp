@@ -258,6 +258,8 @@ void TfrmSettlement::FormShow()
         bLinesTotalToHeader = false;
     }
     TTradeDocument::FormShow();
+    if (TField *amount = ZbDataSet()->FindField(QStringLiteral("JE")))
+        amount->SetDisplayFormat(NumberFormat);
     ShowBalance();
     SetButton();
 }
@@ -270,8 +272,7 @@ void TfrmSettlement::IniRecord()
     for (const char *name : {"aDDJE", m_type.PaidColumn, m_type.OpenColumn})
         if (TField *field = MxDataSet()->FindField(QLatin1String(name)))
             field->SetDisplayFormat(NumberFormat);
-    if (DBCheckSYJY)
-        DBCheckSYJY->setEnabled(!isAdvance());
+    syncBalanceBox();
     ShowBalance();
 }
 
@@ -405,8 +406,15 @@ void TfrmSettlement::SetButton()
 void TfrmSettlement::SetModify(QWidget *container, bool editable)
 {
     TTradeDocument::SetModify(container, editable);
-    if (editable && DBCheckSYJY && container == Panel3)
-        DBCheckSYJY->setEnabled(!isAdvance());
+    if (container == Panel3)
+        syncBalanceBox();
+}
+
+void TfrmSettlement::syncBalanceBox()
+{
+    // Editable with the rest of the header, except for an advance.
+    if (DBCheckSYJY)
+        DBCheckSYJY->setEnabled(DBEditJE->isEnabledTo(Panel3) && !isAdvance());
 }
 
 bool TfrmSettlement::editable() const
@@ -498,7 +506,7 @@ void TfrmSettlement::LoadOpenBills()
             lines->First();
         });
     }
-    DBCheckSYJY->setEnabled(!advance);
+    syncBalanceBox();
     DBGrid1->SetSelectedIndex(DBGrid1->Columns().Count() - 1);
     ShowBalance();
     SetButton();

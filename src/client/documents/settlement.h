@@ -104,6 +104,7 @@ private:
     void buildHeader();
     void buildHintPanel();
     bool editable() const;
+    void syncBalanceBox();
     bool isAdvance() const;
     double linesTotal() const;
     // The share of a stored receipt's own amounts that its documents' paid amounts hold:

@@ -562,6 +562,8 @@ private Q_SLOTS:
         QVERIFY(openStored(Receipt, id));
         QCOMPARE(header().FieldByName(QStringLiteral("uFlag"))->AsInteger(),
                  qMax(1, FuncRight().AuditNum));
+        QVERIFY(!form->DBCheckSYJY->isEnabled());
+        QVERIFY(!form->aZdfk->isEnabled());
         QCOMPARE(column("JE"), (QList<double>{100, 150, 50}));
         QCOMPARE(column("aYSJE"), (QList<double>{0, 50, 50}));
         QCOMPARE(column("aMSJE"), (QList<double>{100, 150, 200}));
