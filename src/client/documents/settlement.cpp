@@ -627,7 +627,8 @@ void TfrmSettlement::aSaveExecute()
     const TField *taken = lines.FieldByName(QStringLiteral("JE"));
     const QString verb = QString::fromUtf8(m_type.Verb);
     for (int row = 0; row < lines.RowCount(); ++row) {
-        const double amount = lines.RowValue(row, taken).toDouble();
+        // As it will be stored.
+        const double amount = RoundTo(lines.RowValue(row, taken), 2);
         const QString document = QString::fromUtf8(m_type.SettledName) + QLatin1Char(' ') +
                                  lines.RowValue(row, number).toString();
         if (amount < -allocation::Tolerance) {

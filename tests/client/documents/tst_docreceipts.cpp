@@ -452,6 +452,9 @@ private Q_SLOTS:
         QTest::newRow("more than is open")
             << 0 << 100.5
             << QStringLiteral("销售单 XST%1 的本次收款超过未收金额，不能保存！").arg(FirstDocument);
+        QTest::newRow("a cent more once rounded")
+            << 0 << 100.005
+            << QStringLiteral("销售单 XST%1 的本次收款超过未收金额，不能保存！").arg(FirstDocument);
         QTest::newRow("negative") << 1 << -1.0
                                   << QStringLiteral("销售单 XST%1 的本次收款不能为负数，不能保存！")
                                          .arg(FirstDocument + 1);
