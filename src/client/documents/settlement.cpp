@@ -41,9 +41,9 @@ QString money(double value)
 }
 
 // Audited to the final level: the settled amounts are booked.
-int isBooked(int auditLevel)
+bool isBooked(int auditLevel)
 {
-    return auditLevel >= qMax(1, FuncRight().AuditNum) ? 1 : 0;
+    return auditLevel >= qMax(1, FuncRight().AuditNum);
 }
 
 bool sameCents(double a, double b)
@@ -112,16 +112,16 @@ void TfrmSettlement::buildHeader()
     PlaceHeader(verb + QStringLiteral("类型:"), DBComboFKLX);
 
     NewHeaderRow();
-    DBLookupSFKFS2 = NewLookupBox("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
-    PlaceHeader(verb + QStringLiteral("方式:"), DBLookupSFKFS2);
+    DBLookupSFKFS = NewLookupBox("DBLookupSFKFS", "SFKFSID", TData::idSfkfs);
+    PlaceHeader(verb + QStringLiteral("方式:"), DBLookupSFKFS);
     DBEditPH = NewControl<TDBEdit>("DBEditPH", "PH");
     PlaceHeader(QStringLiteral("票    号:"), DBEditPH);
     DBEditJE = NewControl<TDBEdit>("DBEditJE", "JE");
     PlaceHeader(verb + QStringLiteral("金额:"), DBEditJE);
 
     NewHeaderRow();
-    DBLookupZH2 = NewLookupBox("DBLookupZH", "ZHID", TData::idZh);
-    PlaceHeader(QString::fromUtf8(m_type.AccountCaption), DBLookupZH2);
+    DBLookupZH = NewLookupBox("DBLookupZH", "ZHID", TData::idZh);
+    PlaceHeader(QString::fromUtf8(m_type.AccountCaption), DBLookupZH);
     DBCheckSYJY = NewControl<TDBCheckBox>("DBCheckSYJY", "SYJY");
     DBCheckSYJY->setText(QStringLiteral("使用结余款"));
     PlaceHeader(QString(), DBCheckSYJY);
@@ -247,7 +247,9 @@ int TfrmSettlement::bookedShare(qint64 headerId) const
         return 0;
     return isBooked(QueryValue(QStringLiteral("select uFlag from ") + strZbMainTable +
                                QStringLiteral(" where ID = ") + QString::number(headerId))
-                        .toInt());
+                        .toInt())
+               ? 1
+               : 0;
 }
 
 void TfrmSettlement::FormShow()
@@ -490,7 +492,7 @@ void TfrmSettlement::LoadOpenBills()
                     QStringLiteral("select F.DDID, %1 from %2 F, %3 S where F.DDID = S.ID and "
                                    "ZBID = %4 order by F.HH")
                         .arg(columns, strMxDetailTables, QLatin1String(m_type.SettledTable), id),
-                    isBooked(stored->FieldByName(QStringLiteral("uFlag"))->AsInteger()));
+                    isBooked(stored->FieldByName(QStringLiteral("uFlag"))->AsInteger()) ? 1 : 0);
             } else {
                 // The partner's open credit documents, oldest first, with what this receipt
                 // holds on each read in the same query.

@@ -46,8 +46,6 @@ class TfrmSettlement : public TTradeDocument
     Q_OBJECT
 public:
     TDBComboBox *DBComboFKLX = nullptr;
-    TDBLookupComboBox *DBLookupSFKFS2 = nullptr;
-    TDBLookupComboBox *DBLookupZH2 = nullptr;
     TDBEdit *DBEditPH = nullptr;
     TDBEdit *DBEditJE = nullptr;
     TDBCheckBox *DBCheckSYJY = nullptr;
