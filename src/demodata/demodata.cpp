@@ -66,7 +66,8 @@ struct OpenInvoice
 {
     int64_t id = 0;
     double je = 0;
-    double paid = 0;
+    double paid = 0;   // settled by any settlement, draft or audited: what later ones leave alone
+    double booked = 0; // settled by audited ones: the document's stored paid amount
 };
 
 // Generates the documents of the period day by day, posts the audited ones and keeps what
@@ -751,12 +752,16 @@ private:
             l.je = part ? roundCents(due / 2) : due;
             d.lines.push_back(l);
             invoice.paid = roundCents(invoice.paid + l.je);
-            // The settled document's paid amount follows every saved settlement.
-            sql::Statement &update = sales ? m_setReceived : m_setPaid;
-            update.bind(1, invoice.paid);
-            update.bind(2, invoice.id);
-            update.step();
-            update.reset();
+            // The settled document's paid amount follows the audited settlements only: the
+            // final audit books it, as the client does.
+            if (ok) {
+                invoice.booked = roundCents(invoice.booked + l.je);
+                sql::Statement &update = sales ? m_setReceived : m_setPaid;
+                update.bind(1, invoice.booked);
+                update.bind(2, invoice.id);
+                update.step();
+                update.reset();
+            }
             if (invoice.paid >= invoice.je)
                 invoices.pop_front();
         }

@@ -455,8 +455,11 @@ void TfrmComDj::FormShow()
     if (viewOnly)
         DBGrid1->SetOptions(DBGrid1->Options() | dgRowSelect);
     if (m_zb->State() == dsInsert) {
-        m_mx->Append();
-        m_mx->Post();
+        // A type without blank lines takes its lines from elsewhere, not from typing.
+        if (Kind().HasBlankLines) {
+            m_mx->Append();
+            m_mx->Post();
+        }
         enterEditingState();
     }
 

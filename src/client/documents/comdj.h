@@ -49,6 +49,16 @@ class TfrmComHelp;
 struct TDocumentKind;
 
 // The print template record of a document type (Pub_PrintModal), kept for printing.
+// A statement the final audit level sends with the status change: with ExpectedRows >= 0 the
+// whole audit is refused unless it changes exactly that many rows, and the user is told
+// RefusedMessage.
+struct TGuardedStatement
+{
+    QString Sql;
+    int ExpectedRows = -1;
+    QString RefusedMessage;
+};
+
 struct TDocPrintModal
 {
     bool Found = false;
@@ -77,6 +87,8 @@ public:
     QString strMxHelpFields;
     QString strMxSeqField = QStringLiteral("HH");
     QString strGridName = QStringLiteral("DBGrid1");
+    // Saving stores the lines' total as the header's amount; off where the user enters it.
+    bool bLinesTotalToHeader = true;
 
     // --- Opening contract -------------------------------------------------------------------
     QString FOpenMode = QStringLiteral("M");
@@ -280,6 +292,9 @@ protected:
     QString BillPrefixOfNumber() const;
     // What the final audit writes into the stock ledger for this document.
     virtual QStringList PostingStatements() const;
+    // What the final audit level books beside the status and the ledger (sign 1) and what
+    // undoing it books back (sign -1). Nothing by default.
+    virtual QList<TGuardedStatement> BookkeepingStatements(int sign) const;
     // Issues: the source batches' reference quantities moved by sign times each line's quantity.
     QStringList RefQuantityStatements(int sign) const;
     // Asks whether to save when lines would take the stock of the header's warehouse field
@@ -354,7 +369,8 @@ private:
     void lookupKeyUp(int Key);
     void hideLookup();
     void takeLookupRow();
-    bool sendStatusChange(const QStringList &statements);
+    bool sendStatusChange(const QStringList &statements,
+                          const QList<TGuardedStatement> &guarded = {});
     TClientDataSet *lookupList() const;
     void goodsCodeChanged();
     void fillLinePrice(TClientDataSet &goods);

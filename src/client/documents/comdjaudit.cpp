@@ -57,17 +57,33 @@ QStringList TfrmComDj::PostingStatements() const
     return posting::PostingStatements(request);
 }
 
-bool TfrmComDj::sendStatusChange(const QStringList &statements)
+QList<TGuardedStatement> TfrmComDj::BookkeepingStatements(int sign) const
+{
+    Q_UNUSED(sign);
+    return {};
+}
+
+bool TfrmComDj::sendStatusChange(const QStringList &statements,
+                                 const QList<TGuardedStatement> &guarded)
 {
     TAtomicRequest request;
     request.Apply(*m_zb);
     for (const QString &statement : statements)
         request.Execute(statement);
+    const int firstGuarded = request.PartCount();
+    for (const TGuardedStatement &statement : guarded)
+        request.Execute(statement.Sql, statement.ExpectedRows);
     const TAtomicResult result = request.Send();
     if (result.Ok)
         return true;
     // The level stays as stored; the form shows what it had before.
     m_zb->RevertRecord();
+    const int refused = result.Part - firstGuarded;
+    if (result.ErrorCode == QLatin1String("conflict") && refused >= 0 && refused < guarded.size() &&
+        !guarded[refused].RefusedMessage.isEmpty()) {
+        MessageBox(guarded[refused].RefusedMessage, QStringLiteral("提示"), TMsgIcon::Warning);
+        return false;
+    }
     const QString why = result.ErrorCode == QLatin1String("conflict") ||
                                 result.ErrorCode == QLatin1String("notFound")
                             ? QStringLiteral("单据已被其他用户修改，请关闭单据重新打开。")
@@ -95,9 +111,12 @@ bool TfrmComDj::AuditBill(bool silent)
         auditor->SetAsString(FuncRight().UserName);
     m_zb->Post();
     QStringList statements;
-    if (flag + 1 == levels)
+    QList<TGuardedStatement> bookkeeping;
+    if (flag + 1 == levels) {
         statements = PostingStatements() + RefQuantityStatements(1);
-    const bool stored = sendStatusChange(statements);
+        bookkeeping = BookkeepingStatements(1);
+    }
+    const bool stored = sendStatusChange(statements, bookkeeping);
     SetButton();
     SetCanSave(false);
     SetAuditButton();
@@ -120,6 +139,10 @@ void TfrmComDj::aUnAuditExecute()
     if (MessageBox(QStringLiteral("确定要反审此单据吗?"), QStringLiteral("反审单据"),
                    TMsgIcon::Question, TMsgButtons::YesNo, mrNo) != mrYes)
         return;
+    // Only a document audited to the final level was booked.
+    const bool booked = ZbInteger("uFlag") >= qMax(1, FuncRight().AuditNum);
+    const QList<TGuardedStatement> bookkeeping =
+        booked ? BookkeepingStatements(-1) : QList<TGuardedStatement>{};
     m_zb->Edit();
     m_zb->FieldByName(QStringLiteral("uFlag"))->SetAsInteger(0);
     m_zb->Post();
@@ -128,7 +151,7 @@ void TfrmComDj::aUnAuditExecute()
         statements << posting::UnpostStatement(
                           m_zb->FieldByName(QStringLiteral("DJBH"))->AsString())
                    << RefQuantityStatements(-1);
-    sendStatusChange(statements);
+    sendStatusChange(statements, bookkeeping);
     SetButton();
     SetCanSave(false);
     SetAuditButton();

@@ -94,7 +94,7 @@ void TfrmComDj::MxBeforeApplyUpdates_RefeSequence()
         throw;
     }
     total = RoundTo(total, 2);
-    if (total != 0) {
+    if (total != 0 && bLinesTotalToHeader) {
         for (const char *name : {"JE", "cJE"}) {
             TField *field = m_zb->FindField(QLatin1String(name));
             if (field && field->CanModify()) {

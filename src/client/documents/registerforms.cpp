@@ -12,6 +12,8 @@
 #include "client/documents/purin.h"
 #include "client/documents/qtkcbd.h"
 #include "client/documents/qtsr.h"
+#include "client/documents/recordinfo.h"
+#include "client/documents/settlement.h"
 #include "client/documents/tl.h"
 #include "client/documents/xsdd.h"
 #include "client/documents/xskd.h"
@@ -52,4 +54,8 @@ void RegisterDocumentForms()
     addType<TfrmProductIn>("TfrmProductIn", "TfrmProductInWork");
     addType<TfrmFykz>("TfrmFykz", "TfrmArapFykzWork");
     addType<TfrmQtsr>("TfrmQtsr", "TfrmArapQtsrWork");
+    addType<TfrmXssk>("TfrmXssk", "TfrmXsskWork");
+    addType<TfrmCgfk>("TfrmCgfk", "TfrmCgfkWork");
+    TFormRegistry::Register(QStringLiteral("TfrmKhXx"), [] { return new TfrmKhXx; });
+    TFormRegistry::Register(QStringLiteral("TfrmYhckqkCk"), [] { return new TfrmYhckqkCk; });
 }

@@ -65,7 +65,10 @@ void TfrmTypedDj::Place(const QString &caption, QWidget *control, int row, int s
     m_grid->addWidget(control, row, column + 1, 1, span);
     column += 1 + span;
     if (auto *fieldControl = dynamic_cast<TFieldControl *>(control))
-        m_captions.append({fieldControl, QString(caption).remove(QLatin1Char(' '))});
+        m_captions.append({fieldControl, QString(caption)
+                                             .remove(QLatin1Char(' '))
+                                             .remove(QLatin1Char(':'))
+                                             .remove(QChar(0xFF1A))});
 }
 
 void TfrmTypedDj::PlaceRemark(int row)
@@ -185,8 +188,10 @@ void TfrmTypedDj::FormShow()
         FObjectName = QLatin1String(m_tables.ObjectName);
     strLinkFields = QLatin1String(m_tables.LinkFields);
     strZbMustFields = QLatin1String(m_tables.ZbMustFields);
-    strMxMustFields = QStringLiteral("ABH");
-    strMxHelpFields = QStringLiteral("ABH");
+    if (strMxMustFields.isEmpty())
+        strMxMustFields = QStringLiteral("ABH");
+    if (strMxHelpFields.isEmpty())
+        strMxHelpFields = QStringLiteral("ABH");
 
     TData &data = Data();
     TClientDataSet &header = data.DataSetByName(strZbMainTable);

@@ -57,6 +57,7 @@ const TMainMenuEntry entries[] = {
     {M::Child, "mnuCgsq", "采购申请单", "TfrmCgsqzb"},
     {M::Child, "mnuCgsh", "采购入库单", "TfrmPurInWork"},
     {M::Child, "mnuCgth", "采购退货单", "TfrmPurOutWork"},
+    {M::Child, "mnuCgfk", "采购付款单", "TfrmCgfkWork"},
     {M::Child, "mnuBbGysGhHz", "供应商供货汇总表", "TFrmRptCGVentderHZ", nullptr, true},
     {M::Child, "mnuBbGysGhMx", "供应商供货明细表", "TFrmRptCGMX", "供应商供货明细表"},
     {M::Child, "mnuBbYGCgHz", "采购员采购汇总表", "TFrmRptCGYGHZ"},
@@ -71,6 +72,7 @@ const TMainMenuEntry entries[] = {
     {M::Child, "mnuXsdd", "销售订单", "TfrmXsddzb"},
     {M::Child, "mnuXskd", "销售出库单", "TfrmSalOuntWork"},
     {M::Child, "mnuXsth", "销售退货单", "TfrmSalInWork"},
+    {M::Child, "mnuXssk", "销售收款单", "TfrmXsskWork"},
 
     {M::Menu, "subIssue", "领用管理(&D)"},
     {M::Child, "mnuSq", "物品申请单", "TfrmCgddzb"},

@@ -285,6 +285,7 @@ TfrmMDIClient::TfrmMDIClient(QWidget *parent)
          {"mnuSfkfs", "收付款方式", P::fpData}},
         {{"mnuCgsh", "采购入库单", P::fpBill},
          {"mnuCgth", "采购退货单", P::fpBill},
+         {"mnuCgfk", "采购付款单", P::fpBill},
          {"mnuBbHpCgHz", "货品采购汇总表", P::fpReport},
          {"mnuBbHpCgMx", "货品采购明细表", P::fpReport},
          {"mnuBbGysGhHz", "供应商供货汇总表", P::fpReport},
@@ -343,7 +344,8 @@ TfrmMDIClient::TfrmMDIClient(QWidget *parent)
          {"mnuYgsrtx", "人事信息提醒", P::fpReport}},
         {{"mnuXsdd", "销售订单", P::fpBill},
          {"mnuXskd", "销售出库单", P::fpBill},
-         {"mnuXsth", "销售退货单", P::fpBill}},
+         {"mnuXsth", "销售退货单", P::fpBill},
+         {"mnuXssk", "销售收款单", P::fpBill}},
     };
     for (int i = 0; i < int(std::size(modulePages)); ++i) {
         const QString pageName = QLatin1String(modulePages[i].page);

@@ -243,7 +243,7 @@ private Q_SLOTS:
             {"mnuSq", "物品申请单"},       {"mnuLl", "物品领用单"},   {"mnuTl", "物品归还单"},
             {"mnuKcpd", "库存盘点"},       {"mnuCkdb", "仓库调拨"},   {"mnuKctz", "库存调整"},
             {"mnuQtkcbd", "其他库存变动"}, {"mnuCpjc", "产品进仓单"}, {"mnuFykz", "费用开支单"},
-            {"mnuQtsr", "其它收入单"}};
+            {"mnuQtsr", "其它收入单"},     {"mnuXssk", "销售收款单"}, {"mnuCgfk", "采购付款单"}};
         for (const auto &[name, caption] : documents) {
             QAction *item = frame.Item(QLatin1String(name));
             QVERIFY2(item, name);
@@ -254,7 +254,8 @@ private Q_SLOTS:
                          .toString(),
                      QString::fromUtf8(caption));
         }
-        for (const char *tile : {"mnuCgth", "mnuXsdd", "mnuXskd", "mnuXsth", "mnuCpjc", "mnuSq"})
+        for (const char *tile :
+             {"mnuCgth", "mnuXsdd", "mnuXskd", "mnuXsth", "mnuCpjc", "mnuSq", "mnuXssk", "mnuCgfk"})
             QVERIFY2(frame.Workspace()->Tile(QLatin1String(tile)), tile);
         // The opening-stock item of the file menu, through its sub-menu's first item.
         QVERIFY(frame.Item(QStringLiteral("mnuQcData"))->menu());
