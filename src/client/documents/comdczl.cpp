@@ -432,8 +432,22 @@ void TfrmComDczb::OpenDataSet()
         ListDataSet->SetCommandText(ListHeaderSql(where) + QStringLiteral(" order by Z.DJBH"));
     }
     TfrmComDcrq::OpenDataSet();
-    if (ListDataSet && ListDataSet->Active())
+    if (ListDataSet && ListDataSet->Active()) {
+        dropTextSums();
         RefreshDetail();
+    }
+}
+
+void TfrmComDczb::dropTextSums()
+{
+    // Decoded texts may carry "SL" or "JE" in their names (aXSLX): only numbers are summed.
+    TDBGridColumns &columns = DBGrid1->Columns();
+    for (int i = 0; i < columns.Count(); ++i) {
+        TColumnFooter &footer = columns[i]->Footer();
+        const TField *field = columns[i]->Field();
+        if (footer.ValueType() == fvtSum && field && !field->IsNumeric())
+            footer.SetValueType(fvtNon);
+    }
 }
 
 void TfrmComDczb::SetButton()

@@ -130,6 +130,8 @@ protected:
     void aDelExecute() override;
 
 private:
+    void dropTextSums();
+
     bool m_pendingAudits = false;
 };
 

@@ -230,6 +230,16 @@ private Q_SLOTS:
         QCOMPARE(listNumbers(), serverNumbers(where));
     }
 
+    void theFooterSumsAmountsNotDecodedTexts()
+    {
+        QVERIFY(openList(QStringLiteral("TfrmSalOuntWork")));
+        TDBGridColumns &columns = list->DBGrid1->Columns();
+        QCOMPARE(list->DBGrid1->FooterRowCount(), 1);
+        QCOMPARE(columns.FindByFieldName(QStringLiteral("JE"))->Footer().ValueType(), fvtSum);
+        QCOMPARE(columns.FindByFieldName(QStringLiteral("aXSLX"))->Footer().ValueType(), fvtNon);
+        QCOMPARE(columns[0]->Footer().Value(), QStringLiteral("合计"));
+    }
+
     void dateFilterKeepsTheRange()
     {
         QVERIFY(openList(QStringLiteral("TfrmSalOuntWork")));
