@@ -112,6 +112,8 @@ public:
                                    {"JE", "金额", 100},
                                    {"BZ", "备注", 200},
                                    {"uFlag", "是否审核", 70}});
+        // The audit state reads as a word ("草稿", "审核"), not as a number.
+        this->DBGrid1->Columns().FindByFieldName(QStringLiteral("uFlag"))->SetAlignment(taCenter);
         if (type.LineKind == TLineKind::Categories)
             AddColumns(this->DBGrid2, {{"aBH", "类别编号", 90},
                                        {"aMC", "类别名称", 160},
