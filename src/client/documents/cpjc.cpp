@@ -30,6 +30,11 @@ TfrmProductIn::TfrmProductIn(QWidget *parent)
     PlaceRemark(1);
 }
 
+QString TfrmProductIn::HeaderQuery(const QString &where)
+{
+    return HeaderQueryOf(QLatin1String(Tables.HeaderTable), where);
+}
+
 QString TfrmProductIn::HeaderSql(const QString &where) const
 {
     return HeaderQueryOf(strZbMainTable, where);

@@ -15,6 +15,9 @@ class TfrmProductIn : public TfrmTypedDj
 public:
     explicit TfrmProductIn(QWidget *parent = nullptr);
 
+    // The header query of the type's own table; where starts with " where".
+    static QString HeaderQuery(const QString &where);
+
     TDBLookupComboBox *DBLookupCK;
     TDBLookupComboBox *DBLookupBM;
     TDBComboBox *DBComboJSR;

@@ -8,11 +8,14 @@
 #include "client/documents/ckdb.h"
 #include "client/documents/comdczl.h"
 #include "client/documents/cpjc.h"
+#include "client/documents/fykz.h"
 #include "client/documents/incomeexpense.h"
 #include "client/documents/kcpd.h"
+#include "client/documents/ll.h"
 #include "client/documents/purin.h"
 #include "client/documents/qtkcbd.h"
-#include "client/documents/staffstock.h"
+#include "client/documents/qtsr.h"
+#include "client/documents/tl.h"
 #include "client/documents/xsdd.h"
 #include "client/documents/xskd.h"
 #include "client/documents/xsth.h"
@@ -33,60 +36,59 @@ QString goodsLines(const char *table, qint64 headerId)
 const TDocumentListType ListTypes[] = {
     {"TfrmCgsqzb", "采购申请单总表", D::idCgsqzb, D::idCgsq, "TfrmCgsq", "CGSQZB", "CGSQ",
      &TfrmCgsq::HeaderQuery, &TfrmCgsq::LinesQuery, true, nullptr, TLineKind::Goods,
-     {{"aCKMC", "仓库", 100}, {"aBMMC", "部门", 90}}},
+     {{"aCKMC", "仓库", 100}, {"aBMMC", "部门", 90}, {"YWY", "业务员", 70}}},
     {"TfrmCgddzb", "物品申请单总表", D::idCgddzb, D::idCgdd, "TfrmCgdd", "CGDDZB", "CGDD",
      &TfrmCgdd::HeaderQuery, &TfrmCgdd::LinesQuery, true, nullptr, TLineKind::Goods,
-     {{"aGYSMC", "供应商", 160}, {"aCKMC", "仓库", 100}, {"aBMMC", "部门", 90}}},
+     {{"aGYSMC", "供应商", 160}, {"aCKMC", "仓库", 100}, {"aBMMC", "部门", 90}, {"YWY", "业务员", 70}}},
     {"TfrmPurInWork", "采购入库单总表", D::idCgshzb, D::idCgsh, "TfrmPurIn", "CGSHZB", "CGSH",
      &TfrmPurIn::HeaderQuery, &TfrmPurIn::LinesQuery, true, nullptr, TLineKind::Goods,
      {{"aGYSMC", "供应商", 160}, {"aCKMC", "仓库", 100}, {"aCGLX", "采购类型", 70},
-      {"aFPLX", "发票类型", 90}}},
+      {"aFPLX", "发票类型", 90}, {"YWY", "业务员", 70}}},
     {"TfrmPurOutWork", "采购退货单时序薄", D::idCgthzb, D::idCgth, "TfrmPurOut", "CGTHZB", "CGTH",
      &TfrmPurOut::HeaderQuery, &TfrmPurOut::LinesQuery, true, nullptr, TLineKind::Goods,
-     {{"aGYSMC", "供应商", 160}, {"aCKMC", "仓库", 100}, {"aTHLX", "退货类型", 100}}},
+     {{"aGYSMC", "供应商", 160}, {"aCKMC", "仓库", 100}, {"aTHLX", "退货类型", 100}, {"YWY", "业务员", 70}}},
     {"TfrmXsddzb", "销售订单总表", D::idXsddzb, D::idXsdd, "TfrmXsdd", "XSDDZB", "XSDD",
      &TfrmXsdd::HeaderQuery, &TfrmXsdd::LinesQuery, true, nullptr, TLineKind::Goods,
-     {{"aKHMC", "客户", 160}, {"aCKMC", "仓库", 100}}},
+     {{"aKHMC", "客户", 160}, {"aCKMC", "仓库", 100}, {"YWY", "业务员", 70}}},
     {"TfrmSalOuntWork", "销售出库单总表", D::idXskdzb, D::idXskd, "TfrmSalOunt", "XSKDZB", "XSKD",
      &TfrmSalOunt::HeaderQuery, &TfrmSalOunt::LinesQuery, true, nullptr, TLineKind::Goods,
      {{"aKHMC", "客户", 160}, {"aCKMC", "仓库", 100}, {"aXSLX", "销售类型", 70},
-      {"aFPLX", "发票类型", 90}}},
+      {"aFPLX", "发票类型", 90}, {"YWY", "业务员", 70}}},
     {"TfrmSalInWork", "销售退货单时序薄", D::idXsthzb, D::idXsth, "TfrmSalIn", "XSTHZB", "XSTH",
      &TfrmSalIn::HeaderQuery, &TfrmSalIn::LinesQuery, true, nullptr, TLineKind::Goods,
-     {{"aKHMC", "客户", 160}, {"aCKMC", "仓库", 100}, {"aTHLX", "退货类型", 100}}},
+     {{"aKHMC", "客户", 160}, {"aCKMC", "仓库", 100}, {"aTHLX", "退货类型", 100}, {"YWY", "业务员", 70}}},
     {"TfrmStockLlWork", "物品领用单总表", D::idLlzb, D::idLl, "TfrmStockLl", "LLZB", "LL",
-     [](const QString &where) { return TfrmStaffStockDj::HeaderQueryOf(QStringLiteral("LLZB"), where); },
-     [](qint64 id) { return goodsLines("LL", id); }, false, nullptr, TLineKind::Goods,
-     {{"aCKMC", "仓库", 100}, {"aBMMC", "部门", 90}, {"JSR", "领用人", 70}}},
+     &TfrmStockLl::HeaderQuery, [](qint64 id) { return goodsLines("LL", id); }, false, nullptr,
+     TLineKind::Goods,
+     {{"aCKMC", "仓库", 100}, {"aBMMC", "部门", 90}, {"JSR", "领用人", 70}, {"YWY", "业务员", 70}}},
     {"TfrmStockTlWork", "物品归还单总表", D::idTlzb, D::idTl, "TfrmStockTl", "TLZB", "TL",
-     [](const QString &where) { return TfrmStaffStockDj::HeaderQueryOf(QStringLiteral("TLZB"), where); },
-     [](qint64 id) { return goodsLines("TL", id); }, false, nullptr, TLineKind::Goods,
-     {{"aCKMC", "仓库", 100}, {"aBMMC", "部门", 90}, {"JSR", "归还人", 70}}},
+     &TfrmStockTl::HeaderQuery, [](qint64 id) { return goodsLines("TL", id); }, false, nullptr,
+     TLineKind::Goods,
+     {{"aCKMC", "仓库", 100}, {"aBMMC", "部门", 90}, {"JSR", "归还人", 70}, {"YWY", "业务员", 70}}},
     {"TfrmStockdbWork", "仓库调拨单总表", D::idCkdbzb, D::idCkdb, "TfrmStockdb", "CKDBZB", "CKDB",
      &TfrmStockdb::HeaderQuery, [](qint64 id) { return goodsLines("CKDB", id); }, false,
      "DBType", TLineKind::Goods,
-     {{"aCKMC", "调出仓", 100}, {"aDRCMC", "调入仓", 100}, {"JSR", "经手人", 70}}},
+     {{"aCKMC", "调出仓", 100}, {"aDRCMC", "调入仓", 100}, {"JSR", "经手人", 70}, {"YWY", "业务员", 70}}},
     {"TFrmPdWork", "库存盘点单总表", D::idKcpdzb, D::idKcpd, "TFrmpd", "KCPDZB", "KCPD",
      &TFrmpd::HeaderQuery, [](qint64 id) { return goodsLines("KCPD", id); }, false,
      "BillType", TLineKind::Goods,
-     {{"aCKMC", "仓库", 100}, {"aBillType", "单据类型", 80}, {"JSR", "经手人", 70}}},
+     {{"aCKMC", "仓库", 100}, {"aBillType", "单据类型", 80}, {"JSR", "经手人", 70}, {"YWY", "业务员", 70}}},
     {"TfrmQtkcbdzb", "其它库存变动单总表", D::idQtkcbdzb, D::idQtkcbd, "TfrmQtkcbd", "QTKCBDZB",
      "QTKCBD", &TfrmQtkcbd::HeaderQuery, [](qint64 id) { return goodsLines("QTKCBD", id); },
      false, nullptr, TLineKind::Goods,
      {{"aCKMC", "仓库", 100}, {"aQTKCBDLXMC", "变动类型", 100}, {"aCRLX", "出入", 50},
-      {"JSR", "经手人", 70}}},
+      {"JSR", "经手人", 70}, {"YWY", "业务员", 70}}},
     {"TfrmProductInWork", "产品进仓单时序薄", D::idCpjczb, D::idCpjc, "TfrmProductIn", "CPJCZB",
-     "CPJC",
-     [](const QString &where) { return TfrmProductIn::HeaderQueryOf(QStringLiteral("CPJCZB"), where); },
-     [](qint64 id) { return goodsLines("CPJC", id); }, false, nullptr, TLineKind::Goods,
-     {{"aCKMC", "仓库", 100}, {"aBMMC", "生产部门", 90}, {"JSR", "经手人", 70}}},
+     "CPJC", &TfrmProductIn::HeaderQuery, [](qint64 id) { return goodsLines("CPJC", id); },
+     false, nullptr, TLineKind::Goods,
+     {{"aCKMC", "仓库", 100}, {"aBMMC", "生产部门", 90}, {"JSR", "经手人", 70}, {"YWY", "业务员", 70}}},
     {"TfrmArapFykzWork", "费用开支单总表", D::idFykzzb, D::idFykz, "TfrmFykz", "FYKZZB", "FYKZ",
-     [](const QString &where) { return TfrmIncomeExpense::HeaderQueryOf(QStringLiteral("FYKZZB"), where); },
+     &TfrmFykz::HeaderQuery,
      [](qint64 id) { return TfrmIncomeExpense::LinesQueryOf(QStringLiteral("FYKZ"), id); },
      false, nullptr, TLineKind::Categories,
      {{"aSFKFSMC", "结算方式", 90}, {"aZHMC", "账户", 100}, {"JSR", "经手人", 70}}},
     {"TfrmArapQtsrWork", "其它收入单总表", D::idQtsrzb, D::idQtsr, "TfrmQtsr", "QTSRZB", "QTSR",
-     [](const QString &where) { return TfrmIncomeExpense::HeaderQueryOf(QStringLiteral("QTSRZB"), where); },
+     &TfrmQtsr::HeaderQuery,
      [](qint64 id) { return TfrmIncomeExpense::LinesQueryOf(QStringLiteral("QTSR"), id); },
      false, nullptr, TLineKind::Categories,
      {{"aSFKFSMC", "结算方式", 90}, {"aZHMC", "账户", 100}, {"JSR", "经手人", 70}}},
@@ -108,10 +110,8 @@ public:
         this->DetailTableName = QLatin1String(type.LinesTable);
         AddColumns(this->DBGrid1, {{"DJBH", "单据编号", 120}, {"RQ", "日期", 85}});
         AddColumns(this->DBGrid1, type.Columns);
-        AddColumns(this->DBGrid1, {{"YWY", "业务员", 70},
-                                   {"JE", "金额", 100},
-                                   {"BZ", "备注", 200},
-                                   {"uFlag", "是否审核", 70}});
+        AddColumns(this->DBGrid1,
+                   {{"JE", "金额", 100}, {"BZ", "备注", 200}, {"uFlag", "是否审核", 70}});
         // The audit state reads as a word ("草稿", "审核"), not as a number.
         this->DBGrid1->Columns().FindByFieldName(QStringLiteral("uFlag"))->SetAlignment(taCenter);
         if (type.LineKind == TLineKind::Categories)

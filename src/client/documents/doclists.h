@@ -37,8 +37,8 @@ struct TDocumentListType
     // for a list of one kind.
     const char *KindField;
     TLineKind LineKind;
-    // The type's own columns (partner, warehouse, decoded codes) between the date and the
-    // salesman.
+    // The type's own columns (partner, warehouse, decoded codes, the salesman where the type
+    // has one) between the date and the amount.
     std::initializer_list<TColumnSpec> Columns;
 };
 

@@ -10,11 +10,13 @@
 #include "client/documents/ckdb.h"
 #include "client/documents/comdj.h"
 #include "client/documents/cpjc.h"
-#include "client/documents/incomeexpense.h"
+#include "client/documents/fykz.h"
 #include "client/documents/kcpd.h"
+#include "client/documents/ll.h"
 #include "client/documents/purin.h"
 #include "client/documents/qtkcbd.h"
-#include "client/documents/staffstock.h"
+#include "client/documents/qtsr.h"
+#include "client/documents/tl.h"
 #include "client/documents/xsdd.h"
 #include "client/documents/xskd.h"
 #include "client/documents/xsth.h"
@@ -41,41 +43,17 @@ const TDocumentView SalesOrder{"TfrmXsdd", D::idXsddzb, &TfrmXsdd::HeaderQuery, 
 const TDocumentView PurchaseReceipt{"TfrmPurIn", D::idCgshzb, &TfrmPurIn::HeaderQuery, nullptr};
 const TDocumentView PurchaseReturn{"TfrmPurOut", D::idCgthzb, &TfrmPurOut::HeaderQuery, nullptr};
 const TDocumentView PurchaseOrder{"TfrmCgdd", D::idCgddzb, &TfrmCgdd::HeaderQuery, nullptr};
-const TDocumentView GoodsIssue{"TfrmStockLl", D::idLlzb,
-                               [](const QString &where) {
-                                   return TfrmStaffStockDj::HeaderQueryOf(QStringLiteral("LLZB"),
-                                                                          where);
-                               },
-                               nullptr};
-const TDocumentView GoodsReturn{"TfrmStockTl", D::idTlzb,
-                                [](const QString &where) {
-                                    return TfrmStaffStockDj::HeaderQueryOf(QStringLiteral("TLZB"),
-                                                                           where);
-                                },
-                                nullptr};
-const TDocumentView ProductIntake{"TfrmProductIn", D::idCpjczb,
-                                  [](const QString &where) {
-                                      return TfrmProductIn::HeaderQueryOf(QStringLiteral("CPJCZB"),
-                                                                          where);
-                                  },
+const TDocumentView GoodsIssue{"TfrmStockLl", D::idLlzb, &TfrmStockLl::HeaderQuery, nullptr};
+const TDocumentView GoodsReturn{"TfrmStockTl", D::idTlzb, &TfrmStockTl::HeaderQuery, nullptr};
+const TDocumentView ProductIntake{"TfrmProductIn", D::idCpjczb, &TfrmProductIn::HeaderQuery,
                                   nullptr};
 const TDocumentView StockCount{"TFrmpd", D::idKcpdzb, &TFrmpd::HeaderQuery, "KCPD"};
 const TDocumentView StockAdjustment{"TFrmpd", D::idKcpdzb, &TFrmpd::HeaderQuery, "KCTZ"};
 const TDocumentView Transfer{"TfrmStockdb", D::idCkdbzb, &TfrmStockdb::HeaderQuery, nullptr};
 const TDocumentView OtherStockChange{"TfrmQtkcbd", D::idQtkcbdzb, &TfrmQtkcbd::HeaderQuery,
                                      nullptr};
-const TDocumentView Expense{"TfrmFykz", D::idFykzzb,
-                            [](const QString &where) {
-                                return TfrmIncomeExpense::HeaderQueryOf(QStringLiteral("FYKZZB"),
-                                                                        where);
-                            },
-                            nullptr};
-const TDocumentView OtherIncome{"TfrmQtsr", D::idQtsrzb,
-                                [](const QString &where) {
-                                    return TfrmIncomeExpense::HeaderQueryOf(
-                                        QStringLiteral("QTSRZB"), where);
-                                },
-                                nullptr};
+const TDocumentView Expense{"TfrmFykz", D::idFykzzb, &TfrmFykz::HeaderQuery, nullptr};
+const TDocumentView OtherIncome{"TfrmQtsr", D::idQtsrzb, &TfrmQtsr::HeaderQuery, nullptr};
 
 // The documents that settled a delivery or a receipt, up to its ID.
 const char *const ReceiptsOfDelivery =

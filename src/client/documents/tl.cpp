@@ -12,3 +12,8 @@ TfrmStockTl::TfrmStockTl(QWidget *parent)
     : TfrmStaffStockDj("frmStockTl", QStringLiteral("物品归还单"), Tables, QStringLiteral("归还人"),
                        parent)
 {}
+
+QString TfrmStockTl::HeaderQuery(const QString &where)
+{
+    return HeaderQueryOf(QLatin1String(Tables.HeaderTable), where);
+}

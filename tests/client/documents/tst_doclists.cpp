@@ -28,6 +28,7 @@
 #include "tradesupport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QPointer>
 #include <QTabBar>
@@ -230,6 +231,47 @@ private Q_SLOTS:
         QCOMPARE(listNumbers(), serverNumbers(where));
     }
 
+    void theDateControlsReopenTheList()
+    {
+        QVERIFY(openList(QStringLiteral("TfrmSalOuntWork")));
+        const QDate last = QueryValue(QStringLiteral("select max(RQ) from XSKDZB")).toDate();
+        const auto numbersOf = [this](QDate from, QDate to) {
+            return serverNumbers(QStringLiteral("where RQ >= #%1# and RQ <= #%2#")
+                                     .arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate)));
+        };
+        // F2 ticks the check box (and with it the pickers) and reopens.
+        list->SetDateRange({last, last});
+        list->aViewMode->trigger();
+        QVERIFY(list->CheckBox1->isChecked());
+        QVERIFY(list->aViewMode->isChecked());
+        QVERIFY(list->dtpRqa->isEnabled());
+        QCOMPARE(listNumbers(), numbersOf(last, last));
+        // F4 moves between the pickers.
+        list->aSetViewMode->trigger();
+        QVERIFY(list->dtpRqa->hasFocus());
+        list->aSetViewMode->trigger();
+        QVERIFY(list->dtpRqb->hasFocus());
+        // Enter in a picker reopens with its date.
+        list->dtpRqa->setDate(last.addDays(-3));
+        QTest::keyClick(list->dtpRqb, Qt::Key_Return);
+        QCOMPARE(listNumbers(), numbersOf(last.addDays(-3), last));
+        // A quick choice sets both pickers and reopens; the prompt does nothing.
+        const int thisYear = int(QuickDateChoices().indexOf(QStringLiteral("本年")));
+        list->CombSelectedDate->setCurrentIndex(thisYear);
+        emit list->CombSelectedDate->activated(thisYear);
+        const TDateRange year = *QuickDateRange(QStringLiteral("本年"), QDate::currentDate());
+        QCOMPARE(list->dtpRqa->date(), year.From);
+        QCOMPARE(list->dtpRqb->date(), year.To);
+        QCOMPARE(listNumbers(), numbersOf(year.From, year.To));
+        list->CombSelectedDate->setCurrentIndex(0);
+        emit list->CombSelectedDate->activated(0);
+        QCOMPARE(list->dtpRqa->date(), year.From);
+        // F2 again: every date.
+        list->aViewMode->trigger();
+        QVERIFY(!list->CheckBox1->isChecked());
+        QCOMPARE(listNumbers(), serverNumbers(QString()));
+    }
+
     void theFooterSumsAmountsNotDecodedTexts()
     {
         QVERIFY(openList(QStringLiteral("TfrmSalOuntWork")));
@@ -352,6 +394,42 @@ private Q_SLOTS:
         }
         list->aDetail->trigger();
         QVERIFY(!list->DBGrid2->isVisible());
+    }
+
+    void everyListShowsItsHeadersAndTheirLines_data()
+    {
+        QTest::addColumn<QString>("className");
+        for (const TDocumentListType &type : DocumentListTypes())
+            QTest::newRow(type.ClassName) << QString::fromLatin1(type.ClassName);
+    }
+
+    void everyListShowsItsHeadersAndTheirLines()
+    {
+        QFETCH(QString, className);
+        const TDocumentListType &type = *FindDocumentListType(className);
+        QVERIFY(openList(className));
+        const QString headers = QLatin1String(type.HeaderTable);
+        const QString lines = QLatin1String(type.LinesTable);
+        QCOMPARE(rows().RecordCount(), count(QStringLiteral("select count(*) from ") + headers));
+        for (const char *field : {"DJBH", "RQ", "JE", "BZ", "uFlag"})
+            QVERIFY2(rows().FindField(QLatin1String(field)), field);
+        const TDBGridColumns &shown = list->DBGrid1->Columns();
+        for (int i = 0; i < shown.Count(); ++i)
+            QVERIFY2(rows().FindField(shown[i]->FieldName()), qPrintable(shown[i]->FieldName()));
+        if (rows().IsEmpty())
+            return;
+        list->aDetail->trigger();
+        rows().Last();
+        const qint64 id = rows().FieldByName(QStringLiteral("ID"))->AsLargeInt();
+        TClientDataSet &detail = Data().DataSet(type.Lines);
+        QVERIFY(detail.Active());
+        QCOMPARE(
+            detail.RecordCount(),
+            count(QStringLiteral("select count(*) from %1 where ZBID = %2").arg(lines).arg(id)));
+        const TDBGridColumns &columns = list->DBGrid2->Columns();
+        for (int i = 0; i < columns.Count(); ++i)
+            QVERIFY2(detail.FindField(columns[i]->FieldName()),
+                     qPrintable(columns[i]->FieldName()));
     }
 
     void aNewDocumentShowsWithItsFinalNumber()
@@ -601,6 +679,70 @@ private Q_SLOTS:
         QVERIFY(single);
         QVERIFY(!changes);
         QVERIFY(!navigator);
+        QCOMPARE(mode, QStringLiteral("V"));
+    }
+
+    void everyTypeNameOpensItsDocument_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("caption");
+        auto row = [](const char *name, const char *table, const char *caption) {
+            QTest::newRow(name) << QString::fromUtf8(name) << QString::fromLatin1(table)
+                                << QString::fromUtf8(caption);
+        };
+        row("销售退货", "XSTHZB", "销售退货单");
+        row("销售订单", "XSDDZB", "销售订单");
+        row("采购收货", "CGSHZB", "采购入库单");
+        row("采购入库", "CGSHZB", "采购入库单");
+        row("现金采购", "CGSHZB", "采购入库单");
+        row("挂帐采购", "CGSHZB", "采购入库单");
+        row("采购退货", "CGTHZB", "采购退货单");
+        row("采购订单", "CGDDZB", "物品申请单");
+        row("领料", "LLZB", "物品领用单");
+        row("退料", "TLZB", "物品归还单");
+        row("产品进仓", "CPJCZB", "产品进仓单");
+        row("盘亏盘盈", "KCPDZB", "盘点单");
+        row("仓库调拨", "CKDBZB", "仓库调拨单");
+        row("仓库调入", "CKDBZB", "仓库调拨单");
+        row("仓库调出", "CKDBZB", "仓库调拨单");
+        row("库存变动", "QTKCBDZB", "其它库存变动");
+        row("其它库存变动-减少", "QTKCBDZB", "其它库存变动");
+        row("其它库存变动-增加", "QTKCBDZB", "其它库存变动");
+        row("其它库存变动-退还增加", "QTKCBDZB", "其它库存变动");
+        row("其它库存变动-退还减少", "QTKCBDZB", "其它库存变动");
+        row("退还过程", "QTKCBDZB", "其它库存变动");
+        row("费用开支", "FYKZZB", "费用开支");
+        row("其它收入", "QTSRZB", "其它收入");
+    }
+
+    void everyTypeNameOpensItsDocument()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, table);
+        QFETCH(QString, caption);
+        const qint64 id = firstId(QStringLiteral("select top 1 ID from %1 where BillType is null "
+                                                 "or BillType not in ('KCTZ', 'KCCS') "
+                                                 "order by ID desc")
+                                      .arg(table));
+        if (id <= 0)
+            QSKIP("the demo has no document of this type");
+        qint64 shown = 0;
+        int headers = -1;
+        QString title;
+        QString mode;
+        auto answered = vztest::whenModal<TfrmComDj>([&](TfrmComDj &form) {
+            headers = form.ZbDataSet()->RecordCount();
+            shown = form.ZbDataSet()->FieldByName(QStringLiteral("ID"))->AsLargeInt();
+            title = form.windowTitle();
+            mode = form.FOpenMode;
+            form.Close();
+        });
+        QVERIFY(OpenDocumentByType(QString::number(id), name));
+        QVERIFY(answered);
+        QCOMPARE(headers, 1);
+        QCOMPARE(shown, id);
+        QCOMPARE(title, caption);
         QCOMPARE(mode, QStringLiteral("V"));
     }
 
