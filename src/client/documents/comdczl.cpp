@@ -281,7 +281,7 @@ void TfrmComDcrq::FormShow()
 {
     // The workstation's default range, before the first opening.
     if (!ListDataSet)
-        SetDateRange(DefaultDateRange(QDate::currentDate()));
+        applyDefaultDates();
     TfrmComDczl::FormShow();
 }
 
@@ -343,9 +343,18 @@ void TfrmComDcrq::aSetViewModeExecute()
         dtpRqa->setFocus();
 }
 
-void TfrmComDcrq::aDefDateExecute()
+void TfrmComDcrq::applyDefaultDates()
 {
     SetDateRange(DefaultDateRange(QDate::currentDate()));
+    // "所有": the range is only where the pickers start; the list shows every date.
+    const QSignalBlocker quiet(CheckBox1);
+    CheckBox1->setChecked(DefaultDateChoice() != ddAll);
+    enablePickers();
+}
+
+void TfrmComDcrq::aDefDateExecute()
+{
+    applyDefaultDates();
     OpenDataSet();
 }
 

@@ -94,6 +94,8 @@ private:
     void aViewModeExecute();
     void aSetViewModeExecute();
     void aDefDateExecute();
+    // The workstation's default range into the pickers, ticked unless it is "all dates".
+    void applyDefaultDates();
     void pickersChanged();
     QKeySequence m_modifyShortcut;
     TDateRange m_openedRange;

@@ -4,6 +4,7 @@
 // the list delete with its refusals (also against a clerk who audited meanwhile), every menu
 // item opening its list, and the single-document view behind OpenDocumentByType.
 #include "client/common/sqltext.h"
+#include "client/core/paths.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
@@ -30,6 +31,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QTabBar>
 #include <QTest>
@@ -270,6 +273,50 @@ private Q_SLOTS:
         list->aViewMode->trigger();
         QVERIFY(!list->CheckBox1->isChecked());
         QCOMPARE(listNumbers(), serverNumbers(QString()));
+    }
+
+    void theWorkstationsDefaultRangeComesFirst_data()
+    {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<bool>("dated");
+        QTest::newRow("today") << int(ddToday) << true;
+        QTest::newRow("this month") << int(ddThisMonth) << true;
+        QTest::newRow("all dates") << int(ddAll) << false;
+    }
+
+    void theWorkstationsDefaultRangeComesFirst()
+    {
+        QFETCH(int, choice);
+        QFETCH(bool, dated);
+        QDir(ExeDir()).mkpath(QStringLiteral("System"));
+        QFile ini(ExeDirFile(QStringLiteral("System\\SystemSet.ini")));
+        world.afterTest([name = ini.fileName()] { QFile::remove(name); });
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[CurrentWork]\nItemIndex=%1\n").arg(choice).toLatin1());
+        ini.close();
+        auto *form =
+            qobject_cast<TfrmComDczb *>(TFormRegistry::Create(QStringLiteral("TfrmSalOuntWork")));
+        QVERIFY(form);
+        list = form;
+        form->show();
+        flush();
+        const TDateRange range = DefaultDateRange(QDate::currentDate());
+        QCOMPARE(form->dtpRqa->date(), range.From);
+        QCOMPARE(form->dtpRqb->date(), range.To);
+        QCOMPARE(form->CheckBox1->isChecked(), dated);
+        QCOMPARE(form->dtpRqa->isEnabled(), dated);
+        const QString where =
+            dated ? QStringLiteral("where RQ >= #%1# and RQ <= #%2#")
+                        .arg(range.From.toString(Qt::ISODate), range.To.toString(Qt::ISODate))
+                  : QString();
+        QCOMPARE(listNumbers(), serverNumbers(where));
+        // The default range again after other dates.
+        form->SetDateRange({QDate(2001, 1, 1), QDate(2001, 1, 2)});
+        form->CheckBox1->setChecked(!dated);
+        form->aDefDate->trigger();
+        QCOMPARE(form->dtpRqa->date(), range.From);
+        QCOMPARE(form->CheckBox1->isChecked(), dated);
+        QCOMPARE(listNumbers(), serverNumbers(where));
     }
 
     void theFooterSumsAmountsNotDecodedTexts()
