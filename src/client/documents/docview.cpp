@@ -37,23 +37,32 @@ namespace {
 
 using D = TData;
 
-const TDocumentView SalesDelivery{"TfrmSalOunt", D::idXskdzb, &TfrmSalOunt::HeaderQuery, nullptr};
-const TDocumentView SalesReturn{"TfrmSalIn", D::idXsthzb, &TfrmSalIn::HeaderQuery, nullptr};
-const TDocumentView SalesOrder{"TfrmXsdd", D::idXsddzb, &TfrmXsdd::HeaderQuery, nullptr};
-const TDocumentView PurchaseReceipt{"TfrmPurIn", D::idCgshzb, &TfrmPurIn::HeaderQuery, nullptr};
-const TDocumentView PurchaseReturn{"TfrmPurOut", D::idCgthzb, &TfrmPurOut::HeaderQuery, nullptr};
-const TDocumentView PurchaseOrder{"TfrmCgdd", D::idCgddzb, &TfrmCgdd::HeaderQuery, nullptr};
-const TDocumentView GoodsIssue{"TfrmStockLl", D::idLlzb, &TfrmStockLl::HeaderQuery, nullptr};
-const TDocumentView GoodsReturn{"TfrmStockTl", D::idTlzb, &TfrmStockTl::HeaderQuery, nullptr};
-const TDocumentView ProductIntake{"TfrmProductIn", D::idCpjczb, &TfrmProductIn::HeaderQuery,
+const TDocumentView SalesDelivery{"TfrmSalOunt", D::idXskdzb, D::idXskd, &TfrmSalOunt::HeaderQuery,
                                   nullptr};
-const TDocumentView StockCount{"TFrmpd", D::idKcpdzb, &TFrmpd::HeaderQuery, "KCPD"};
-const TDocumentView StockAdjustment{"TFrmpd", D::idKcpdzb, &TFrmpd::HeaderQuery, "KCTZ"};
-const TDocumentView Transfer{"TfrmStockdb", D::idCkdbzb, &TfrmStockdb::HeaderQuery, nullptr};
-const TDocumentView OtherStockChange{"TfrmQtkcbd", D::idQtkcbdzb, &TfrmQtkcbd::HeaderQuery,
-                                     nullptr};
-const TDocumentView Expense{"TfrmFykz", D::idFykzzb, &TfrmFykz::HeaderQuery, nullptr};
-const TDocumentView OtherIncome{"TfrmQtsr", D::idQtsrzb, &TfrmQtsr::HeaderQuery, nullptr};
+const TDocumentView SalesReturn{"TfrmSalIn", D::idXsthzb, D::idXsth, &TfrmSalIn::HeaderQuery,
+                                nullptr};
+const TDocumentView SalesOrder{"TfrmXsdd", D::idXsddzb, D::idXsdd, &TfrmXsdd::HeaderQuery, nullptr};
+const TDocumentView PurchaseReceipt{"TfrmPurIn", D::idCgshzb, D::idCgsh, &TfrmPurIn::HeaderQuery,
+                                    nullptr};
+const TDocumentView PurchaseReturn{"TfrmPurOut", D::idCgthzb, D::idCgth, &TfrmPurOut::HeaderQuery,
+                                   nullptr};
+const TDocumentView PurchaseOrder{"TfrmCgdd", D::idCgddzb, D::idCgdd, &TfrmCgdd::HeaderQuery,
+                                  nullptr};
+const TDocumentView GoodsIssue{"TfrmStockLl", D::idLlzb, D::idLl, &TfrmStockLl::HeaderQuery,
+                               nullptr};
+const TDocumentView GoodsReturn{"TfrmStockTl", D::idTlzb, D::idTl, &TfrmStockTl::HeaderQuery,
+                                nullptr};
+const TDocumentView ProductIntake{"TfrmProductIn", D::idCpjczb, D::idCpjc,
+                                  &TfrmProductIn::HeaderQuery, nullptr};
+const TDocumentView StockCount{"TFrmpd", D::idKcpdzb, D::idKcpd, &TFrmpd::HeaderQuery, "KCPD"};
+const TDocumentView StockAdjustment{"TFrmpd", D::idKcpdzb, D::idKcpd, &TFrmpd::HeaderQuery, "KCTZ"};
+const TDocumentView Transfer{"TfrmStockdb", D::idCkdbzb, D::idCkdb, &TfrmStockdb::HeaderQuery,
+                             nullptr};
+const TDocumentView OtherStockChange{"TfrmQtkcbd", D::idQtkcbdzb, D::idQtkcbd,
+                                     &TfrmQtkcbd::HeaderQuery, nullptr};
+const TDocumentView Expense{"TfrmFykz", D::idFykzzb, D::idFykz, &TfrmFykz::HeaderQuery, nullptr};
+const TDocumentView OtherIncome{"TfrmQtsr", D::idQtsrzb, D::idQtsr, &TfrmQtsr::HeaderQuery,
+                                nullptr};
 
 // The documents that settled a delivery or a receipt, up to its ID.
 const char *const ReceiptsOfDelivery =
@@ -159,9 +168,18 @@ private:
 
 } // namespace
 
-void ViewDocuments(const TDocumentView &view, const QString &where)
+bool ViewDocuments(const TDocumentView &view, const QString &where)
 {
     TClientDataSet &header = Data().DataSet(view.Header);
+    // A document of the type being entered in another window keeps its unsaved changes.
+    for (TClientDataSet *dataSet : {&header, &Data().DataSet(view.Lines)}) {
+        if (dataSet->Active() && (dataSet->State() == dsEdit || dataSet->State() == dsInsert ||
+                                  dataSet->ChangeCount() > 0)) {
+            MessageBox(QStringLiteral("此类单据正在录入，请先保存或取消后再查看。"),
+                       QStringLiteral("操作失败"), TMsgIcon::Warning);
+            return false;
+        }
+    }
     // A list may show this dataset: it gets its rows back when the view closes.
     const bool wasActive = header.Active();
     const QString listQuery = header.CommandText();
@@ -181,7 +199,7 @@ void ViewDocuments(const TDocumentView &view, const QString &where)
     if (!form) {
         delete created;
         SayWindowMissing(QLatin1String(view.FormClass));
-        return;
+        return false;
     }
     if (view.Kind)
         form->SetBillType(QLatin1String(view.Kind));
@@ -198,6 +216,7 @@ void ViewDocuments(const TDocumentView &view, const QString &where)
         if (listRecord.isValid())
             header.Locate(QStringLiteral("ID"), listRecord);
     }
+    return true;
 }
 
 bool OpenDocumentByType(const QString &key, const QString &typeName)
@@ -216,8 +235,7 @@ bool OpenDocumentByType(const QString &key, const QString &typeName)
         rows.ShowModal();
         return true;
     }
-    ViewDocuments(*type->View, QStringLiteral(" where Z.ID = ") + QString::number(id));
-    return true;
+    return ViewDocuments(*type->View, QStringLiteral(" where Z.ID = ") + QString::number(id));
 }
 
 QStringList DocumentTypeNames()

@@ -829,6 +829,22 @@ private Q_SLOTS:
         QCOMPARE(rows().FieldByName(QStringLiteral("ID"))->AsLargeInt(), current);
     }
 
+    void aDocumentBeingEnteredKeepsItsChanges()
+    {
+        QVERIFY(openList(QStringLiteral("TfrmSalOuntWork")));
+        rows().First();
+        const qint64 id = rows().FieldByName(QStringLiteral("ID"))->AsLargeInt();
+        rows().Edit();
+        rows().FieldByName(QStringLiteral("BZ"))->SetAsString(QStringLiteral("未保存"));
+        TMessageBoxScript boxes;
+        QVERIFY(!OpenDocumentByType(QString::number(id), QStringLiteral("销售出库")));
+        QCOMPARE(boxes.Count(), 1);
+        QCOMPARE(boxes.Last().Caption, QStringLiteral("操作失败"));
+        QCOMPARE(rows().State(), dsEdit);
+        QCOMPARE(rows().FieldByName(QStringLiteral("BZ"))->AsString(), QStringLiteral("未保存"));
+        rows().Cancel();
+    }
+
     void theSettlementOfADeliveryShowsItsReceipts()
     {
         const qint64 delivery = firstId(QStringLiteral(
