@@ -10,10 +10,8 @@
 #include "client/documents/comdj.h"
 #include "client/forms/findpublic.h"
 #include "client/forms/globalobj.h"
-#include "client/forms/gridpreview.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbgrid.h"
-#include "client/widgets/gridprinter.h"
 #include "client/widgets/messagebox.h"
 #include "client/widgets/uistyle.h"
 
@@ -169,7 +167,7 @@ TDataSource *TfrmComDczl::DetailSource() const
     return nullptr;
 }
 
-TDBGrid *TfrmComDczl::ActiveGrid() const
+TDBGrid *TfrmComDczl::ActionGrid() const
 {
     const QWidget *focus = focusWidget();
     if (DBGrid2->isVisible() && focus && (focus == DBGrid2 || DBGrid2->isAncestorOf(focus)))
@@ -204,11 +202,6 @@ void TfrmComDczl::dsAfterScroll(TClientDataSet &DataSet)
 {
     TfrmComJbzl::dsAfterScroll(DataSet);
     RefreshDetail();
-}
-
-void TfrmComDczl::aPrintExecute()
-{
-    PreviewGridPrint(*ActiveGrid(), PrintOptions(), this);
 }
 
 void TfrmComDczl::FormClose()

@@ -40,8 +40,8 @@ public:
     QToolButton *btnDetail;
     TAction *aDetail;
 
-    // The grid the list's actions work on: the detail grid while it has the focus.
-    TDBGrid *ActiveGrid() const;
+    // The grid printing and the exports work on: the detail grid while it has the focus.
+    TDBGrid *ActionGrid() const override;
 
 protected:
     explicit TfrmComDczl(QWidget *parent);
@@ -52,7 +52,6 @@ protected:
     virtual TDataSource *DetailSource() const;
 
     void dsAfterScroll(TClientDataSet &DataSet) override;
-    void aPrintExecute() override;
     void FormClose() override;
     // Loads the current header's lines into the detail grid while it is shown.
     void RefreshDetail();

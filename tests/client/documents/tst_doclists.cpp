@@ -28,6 +28,7 @@
 #include "support/whenmodal.h"
 #include "tradesupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -35,6 +36,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QTabBar>
+#include <QTableView>
 #include <QTest>
 #include <QToolButton>
 
@@ -439,6 +441,12 @@ private Q_SLOTS:
             for (lines.First(); !lines.Eof(); lines.Next())
                 QCOMPARE(lines.FieldByName(QStringLiteral("ZBID"))->AsLargeInt(), id);
         }
+        // Printing and exports take the grid that has the focus.
+        QApplication::setActiveWindow(list);
+        list->DBGrid2->View()->setFocus();
+        QCOMPARE(list->ActionGrid(), list->DBGrid2);
+        list->DBGrid1->View()->setFocus();
+        QCOMPARE(list->ActionGrid(), list->DBGrid1);
         list->aDetail->trigger();
         QVERIFY(!list->DBGrid2->isVisible());
     }
