@@ -34,7 +34,9 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
@@ -274,6 +276,28 @@ private Q_SLOTS:
         // F2 again: every date.
         list->aViewMode->trigger();
         QVERIFY(!list->CheckBox1->isChecked());
+        QCOMPARE(listNumbers(), serverNumbers(QString()));
+    }
+
+    void theSearchBoxMatchesANumberPrefix()
+    {
+        QVERIFY(openList(QStringLiteral("TfrmSalOuntWork")));
+        const QString number =
+            QueryValue(QStringLiteral("select max(DJBH) from XSKDZB")).toString();
+        const QString prefix = number.left(number.size() - 2);
+        for (const QString &text :
+             {prefix, prefix.toLower(), number, QStringLiteral("X' or 'a'='a"),
+              QStringLiteral("%'--"), QStringLiteral("不存在")}) {
+            list->RzBtnNo->setText(text);
+            list->btnFind->click();
+            QCOMPARE(listNumbers(), serverNumbers(QStringLiteral("where DJBH like ") +
+                                                  QuotedStr(text + QLatin1Char('%'))));
+        }
+        // btnList shows the whole list again.
+        auto *withList = qobject_cast<TfrmComDclbzb *>(list.data());
+        QVERIFY(withList);
+        withList->btnList->click();
+        QVERIFY(list->RzBtnNo->text().isEmpty());
         QCOMPARE(listNumbers(), serverNumbers(QString()));
     }
 
