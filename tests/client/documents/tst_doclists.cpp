@@ -15,6 +15,7 @@
 #include "client/documents/kcpd.h"
 #include "client/documents/registerforms.h"
 #include "client/documents/xskd.h"
+#include "client/forms/findpublic.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/mdiwindows.h"
 #include "client/masterdata/registerforms.h"
@@ -299,6 +300,31 @@ private Q_SLOTS:
         withList->btnList->click();
         QVERIFY(list->RzBtnNo->text().isEmpty());
         QCOMPARE(listNumbers(), serverNumbers(QString()));
+    }
+
+    void aFindReopensTheListOnTheRecordFound()
+    {
+        QVERIFY(keepDeliveries());
+        QVERIFY(openList(QStringLiteral("TfrmSalOuntWork")));
+        rows().First();
+        rows().MoveBy(4);
+        const qint64 id = rows().FieldByName(QStringLiteral("ID"))->AsLargeInt();
+        const QString number = rows().FieldByName(QStringLiteral("DJBH"))->AsString();
+        rows().First();
+        // Changed by another clerk since the list read it: the reopened list shows it.
+        QVERIFY(ExecSQL(QStringLiteral("update XSKDZB set BZ = '改过' where ID = %1").arg(id)));
+        bool found = false;
+        auto answered = vztest::whenModal<TfrmFindPublic>([&](TfrmFindPublic &find) {
+            find.edtText->setText(number);
+            find.cbFields->setCurrentIndex(0);
+            find.btnFind->click();
+            found = find.Found();
+        });
+        list->aSearch->trigger();
+        QVERIFY(answered);
+        QVERIFY(found);
+        QCOMPARE(rows().FieldByName(QStringLiteral("ID"))->AsLargeInt(), id);
+        QCOMPARE(rows().FieldByName(QStringLiteral("BZ"))->AsString(), QStringLiteral("改过"));
     }
 
     void theWorkstationsDefaultRangeComesFirst_data()
