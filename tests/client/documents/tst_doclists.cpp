@@ -30,6 +30,7 @@
 #include "tradesupport.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -263,6 +264,10 @@ private Q_SLOTS:
         list->dtpRqa->setDate(last.addDays(-3));
         QTest::keyClick(list->dtpRqb, Qt::Key_Return);
         QCOMPARE(listNumbers(), numbersOf(last.addDays(-3), last));
+        // A day picked in a calendar reopens too.
+        emit list->dtpRqa->calendarWidget()->clicked(last.addDays(-1));
+        QCOMPARE(list->dtpRqa->date(), last.addDays(-1));
+        QCOMPARE(listNumbers(), numbersOf(last.addDays(-1), last));
         // A quick choice sets both pickers and reopens; the prompt does nothing.
         const int thisYear = int(QuickDateChoices().indexOf(QStringLiteral("本年")));
         list->CombSelectedDate->setCurrentIndex(thisYear);
