@@ -34,11 +34,26 @@ TDateRange DefaultDateRange(int itemIndex, int days, int kjqj, QDate today)
     }
 }
 
+namespace {
+
+const QString CurrentWork = QStringLiteral("CurrentWork");
+
+TIniFile settings()
+{
+    return TIniFile(ExeDirFile(QStringLiteral("System\\SystemSet.ini")));
+}
+
+} // namespace
+
 TDateRange DefaultDateRange(QDate today)
 {
-    const TIniFile ini(ExeDirFile(QStringLiteral("System\\SystemSet.ini")));
-    const QString section = QStringLiteral("CurrentWork");
-    return DefaultDateRange(ini.ReadInteger(section, QStringLiteral("ItemIndex"), ddThisMonth),
-                            ini.ReadInteger(section, QStringLiteral("Day"), 0),
-                            ini.ReadInteger(section, QStringLiteral("KJQJ"), 1), today);
+    const TIniFile ini = settings();
+    return DefaultDateRange(ini.ReadInteger(CurrentWork, QStringLiteral("ItemIndex"), ddThisMonth),
+                            ini.ReadInteger(CurrentWork, QStringLiteral("Day"), 0),
+                            ini.ReadInteger(CurrentWork, QStringLiteral("KJQJ"), 1), today);
+}
+
+int DefaultDateChoice()
+{
+    return settings().ReadInteger(CurrentWork, QStringLiteral("ItemIndex"), ddThisMonth);
 }

@@ -24,3 +24,5 @@ TDateRange DefaultDateRange(int itemIndex, int days, int kjqj, QDate today);
 
 // The range stored on this workstation; without a stored choice, this month.
 TDateRange DefaultDateRange(QDate today);
+// The choice stored on this workstation (TDefaultDateChoice); without one, ddThisMonth.
+int DefaultDateChoice();

@@ -51,9 +51,10 @@ TfrmCgdd::TfrmCgdd(QWidget *parent)
 
 QString TfrmCgdd::HeaderQuery(const QString &where)
 {
-    return QStringLiteral("select Z.*, K.BH as aGYSBH, K.MC as aGYSMC, B.MC as aBMMC from "
-                          "(CGDDZB as Z left outer join GYS K on Z.GYSID = K.ID) left outer "
-                          "join BM B on Z.BMID = B.ID ") +
+    return QStringLiteral("select Z.*, K.BH as aGYSBH, K.MC as aGYSMC, B.MC as aBMMC, C.MC as "
+                          "aCKMC from ((CGDDZB as Z left outer join GYS K on Z.GYSID = K.ID) "
+                          "left outer join BM B on Z.BMID = B.ID) left outer join CK C on "
+                          "Z.CKID = C.ID ") +
            where;
 }
 

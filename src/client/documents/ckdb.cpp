@@ -34,6 +34,19 @@ TfrmStockdb::TfrmStockdb(QWidget *parent)
     PlaceRemark(1);
 }
 
+QString TfrmStockdb::HeaderSql(const QString &where) const
+{
+    return HeaderQuery(where);
+}
+
+QString TfrmStockdb::HeaderQuery(const QString &where)
+{
+    return QStringLiteral("select Z.*, C.MC as aCKMC, D.MC as aDRCMC from (CKDBZB as Z left "
+                          "outer join CK C on Z.DCCID = C.ID) left outer join CK D on Z.DRCID = "
+                          "D.ID") +
+           where;
+}
+
 void TfrmStockdb::SetBillType(const QString &billType)
 {
     TfrmTypedDj::SetBillType(billType);

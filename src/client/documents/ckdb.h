@@ -22,7 +22,12 @@ public:
     TDBLookupComboBox *DBLookupDRC;
     TDBComboBox *DBComboJSR;
 
+    // The header query with the names of both warehouses, the issuing one as aCKMC; where
+    // starts with " where".
+    static QString HeaderQuery(const QString &where);
+
 protected:
+    QString HeaderSql(const QString &where) const override;
     void ZbOnNewRecord(TClientDataSet &DataSet) override;
     void ZbBeforePost(TClientDataSet &DataSet) override;
 

@@ -30,6 +30,24 @@ TfrmProductIn::TfrmProductIn(QWidget *parent)
     PlaceRemark(1);
 }
 
+QString TfrmProductIn::HeaderQuery(const QString &where)
+{
+    return HeaderQueryOf(QLatin1String(Tables.HeaderTable), where);
+}
+
+QString TfrmProductIn::HeaderSql(const QString &where) const
+{
+    return HeaderQueryOf(strZbMainTable, where);
+}
+
+QString TfrmProductIn::HeaderQueryOf(const QString &headerTable, const QString &where)
+{
+    return QStringLiteral("select Z.*, C.MC as aCKMC, B.MC as aBMMC from (") + headerTable +
+           QStringLiteral(" as Z left outer join CK C on Z.CKID = C.ID) left outer join BM B on "
+                          "Z.BMID = B.ID") +
+           where;
+}
+
 // A new header takes the day, the user's default warehouse and the user from the generic
 // form; the total follows the lines without tax.
 

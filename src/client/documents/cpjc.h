@@ -15,12 +15,20 @@ class TfrmProductIn : public TfrmTypedDj
 public:
     explicit TfrmProductIn(QWidget *parent = nullptr);
 
+    // The header query of the type's own table; where starts with " where".
+    static QString HeaderQuery(const QString &where);
+
     TDBLookupComboBox *DBLookupCK;
     TDBLookupComboBox *DBLookupBM;
     TDBComboBox *DBComboJSR;
     TDBEdit *DBEditJE;
 
+    // The header query of the intakes kept in headerTable, with the warehouse's and the
+    // department's names; where starts with " where".
+    static QString HeaderQueryOf(const QString &headerTable, const QString &where);
+
 protected:
+    QString HeaderSql(const QString &where) const override;
     void sMxDataChange(TDataSource &Sender, TField *Field) override;
     void TotalField(char kind, const QVariant &value) override;
 };

@@ -15,3 +15,8 @@ const TIncomeExpenseKind Expenses{
 TfrmFykz::TfrmFykz(QWidget *parent)
     : TfrmIncomeExpense(Expenses, parent)
 {}
+
+QString TfrmFykz::HeaderQuery(const QString &where)
+{
+    return HeaderQueryOf(QLatin1String(Expenses.Tables.HeaderTable), where);
+}

@@ -8,4 +8,7 @@ class TfrmFykz : public TfrmIncomeExpense
     Q_OBJECT
 public:
     explicit TfrmFykz(QWidget *parent = nullptr);
+
+    // The header query of the type's own table; where starts with " where".
+    static QString HeaderQuery(const QString &where);
 };

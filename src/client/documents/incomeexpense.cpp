@@ -30,9 +30,27 @@ TfrmIncomeExpense::TfrmIncomeExpense(const TIncomeExpenseKind &kind, QWidget *pa
     PlaceRemark(1);
 }
 
+QString TfrmIncomeExpense::HeaderSql(const QString &where) const
+{
+    return HeaderQueryOf(strZbMainTable, where);
+}
+
 QString TfrmIncomeExpense::LinesSql(qint64 headerId) const
 {
-    return QStringLiteral("select M.*, L.BH as aBH, L.MC as aMC from ") + strMxDetailTables +
+    return LinesQueryOf(strMxDetailTables, headerId);
+}
+
+QString TfrmIncomeExpense::HeaderQueryOf(const QString &headerTable, const QString &where)
+{
+    return QStringLiteral("select Z.*, S.MC as aSFKFSMC, H.MC as aZHMC from (") + headerTable +
+           QStringLiteral(" as Z left join SFKFS S on Z.SFKFSID = S.ID) left outer join ZH H on "
+                          "Z.ZHID = H.ID") +
+           where;
+}
+
+QString TfrmIncomeExpense::LinesQueryOf(const QString &linesTable, qint64 headerId)
+{
+    return QStringLiteral("select M.*, L.BH as aBH, L.MC as aMC from ") + linesTable +
            QStringLiteral(" M left outer join  SRZCLB L  on M.SRZCLBID=L.ID where ZBID = ") +
            QString::number(headerId) + QStringLiteral(" order by M.HH");
 }

@@ -28,9 +28,16 @@ public:
     TDBEdit *DBEditPH;
     TDBComboBox *DBComboJSR;
 
+    // The header query of the documents kept in headerTable, with the payment method's and the
+    // account's names; where starts with " where".
+    static QString HeaderQueryOf(const QString &headerTable, const QString &where);
+    // The lines of one document with their category's code and name.
+    static QString LinesQueryOf(const QString &linesTable, qint64 headerId);
+
 protected:
     TfrmIncomeExpense(const TIncomeExpenseKind &kind, QWidget *parent);
 
+    QString HeaderSql(const QString &where) const override;
     QString LinesSql(qint64 headerId) const override;
     void sZbDataChange(TDataSource &Sender, TField *Field) override;
     void sMxDataChange(TDataSource &Sender, TField *Field) override;

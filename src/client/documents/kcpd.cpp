@@ -49,6 +49,19 @@ TFrmpd::TFrmpd(QWidget *parent)
     applyKind();
 }
 
+QString TFrmpd::HeaderSql(const QString &where) const
+{
+    return HeaderQuery(where);
+}
+
+QString TFrmpd::HeaderQuery(const QString &where)
+{
+    return QStringLiteral("select Z.*, C.MC as aCKMC, switch(Z.BillType='KCPD','盘点单', "
+                          "Z.BillType='KCTZ','库存调整单', Z.BillType='KCCS','库存初始单') as "
+                          "aBillType from KCPDZB as Z left outer join CK C on Z.CKID = C.ID") +
+           where;
+}
+
 void TFrmpd::SetBillType(const QString &billType)
 {
     TfrmTypedDj::SetBillType(billType);

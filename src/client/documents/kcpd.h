@@ -23,7 +23,12 @@ public:
     TDBLookupComboBox *DBLookupCK;
     TDBComboBox *DBComboJSR;
 
+    // The header query with the warehouse's name and the kind as text; where starts with
+    // " where".
+    static QString HeaderQuery(const QString &where);
+
 protected:
+    QString HeaderSql(const QString &where) const override;
     void FormShow() override;
     void ZbOnNewRecord(TClientDataSet &DataSet) override;
 

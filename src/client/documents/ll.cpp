@@ -36,6 +36,11 @@ QString TfrmStockLl::BudgetSql(qint64 department)
     return QStringLiteral(" select  JE from BM where id=") + QString::number(department);
 }
 
+QString TfrmStockLl::HeaderQuery(const QString &where)
+{
+    return HeaderQueryOf(QLatin1String(Tables.HeaderTable), where);
+}
+
 void TfrmStockLl::ZbOnNewRecord(TClientDataSet &DataSet)
 {
     TfrmStaffStockDj::ZbOnNewRecord(DataSet);

@@ -10,6 +10,9 @@ class TfrmStockLl : public TfrmStaffStockDj
 public:
     explicit TfrmStockLl(QWidget *parent = nullptr);
 
+    // The header query of the type's own table; where starts with " where".
+    static QString HeaderQuery(const QString &where);
+
     // What the department has issued in audited documents of the year and its yearly
     // budget, both rounded to cents.
     static QString UsedBudgetSql(qint64 department, int year);

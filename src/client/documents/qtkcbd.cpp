@@ -45,10 +45,15 @@ TfrmQtkcbd::TfrmQtkcbd(QWidget *parent)
 
 QString TfrmQtkcbd::HeaderSql(const QString &where) const
 {
-    return QStringLiteral(
-               "select Z.*, L.MC as aQTKCBDLXMC, switch(Z.CRLX=1,'入库',Z.CRLX=2,'出库') "
-               "as aCRLX from QTKCBDZB Z left outer join QTKCBDLX L on Z.QTKCBDLXID = "
-               "L.ID") +
+    return HeaderQuery(where);
+}
+
+QString TfrmQtkcbd::HeaderQuery(const QString &where)
+{
+    return QStringLiteral("select Z.*, L.MC as aQTKCBDLXMC, C.MC as aCKMC, "
+                          "switch(Z.CRLX=1,'入库',Z.CRLX=2,'出库') as aCRLX from (QTKCBDZB Z left "
+                          "outer join QTKCBDLX L on Z.QTKCBDLXID = L.ID) left outer join CK C on "
+                          "Z.CKID = C.ID") +
            where;
 }
 

@@ -20,6 +20,10 @@ public:
     TDBEdit *DBEditCRLX;           // the direction, shown
     TDBComboBox *DBComboJSR;
 
+    // The header query with the change type's and the warehouse's names and the direction as
+    // text; where starts with " where".
+    static QString HeaderQuery(const QString &where);
+
 protected:
     QString HeaderSql(const QString &where) const override;
     void sZbDataChange(TDataSource &Sender, TField *Field) override;

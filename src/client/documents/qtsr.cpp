@@ -15,3 +15,8 @@ const TIncomeExpenseKind OtherIncome{
 TfrmQtsr::TfrmQtsr(QWidget *parent)
     : TfrmIncomeExpense(OtherIncome, parent)
 {}
+
+QString TfrmQtsr::HeaderQuery(const QString &where)
+{
+    return HeaderQueryOf(QLatin1String(OtherIncome.Tables.HeaderTable), where);
+}

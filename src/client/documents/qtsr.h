@@ -8,4 +8,7 @@ class TfrmQtsr : public TfrmIncomeExpense
     Q_OBJECT
 public:
     explicit TfrmQtsr(QWidget *parent = nullptr);
+
+    // The header query of the type's own table; where starts with " where".
+    static QString HeaderQuery(const QString &where);
 };

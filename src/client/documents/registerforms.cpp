@@ -6,6 +6,7 @@
 #include "client/documents/cgth.h"
 #include "client/documents/ckdb.h"
 #include "client/documents/cpjc.h"
+#include "client/documents/doclists.h"
 #include "client/documents/fykz.h"
 #include "client/documents/kcpd.h"
 #include "client/documents/ll.h"
@@ -22,40 +23,34 @@
 
 namespace {
 
-// The type's own class, and its list's class: while the lists are still to come, a menu item
-// naming the list opens a new document of the type.
 template<class Form>
-void addType(const char *className, const char *listClassName)
+void addType(const char *className)
 {
     TFormRegistry::Register(QLatin1String(className), [] { return new Form; });
-    TFormRegistry::Register(QLatin1String(listClassName), [] {
-        auto *form = new Form;
-        form->FOpenMode = QStringLiteral("A");
-        return form;
-    });
 }
 
 } // namespace
 
 void RegisterDocumentForms()
 {
-    addType<TfrmCgsq>("TfrmCgsq", "TfrmCgsqzb");
-    addType<TfrmCgdd>("TfrmCgdd", "TfrmCgddzb");
-    addType<TfrmPurIn>("TfrmPurIn", "TfrmPurInWork");
-    addType<TfrmPurOut>("TfrmPurOut", "TfrmPurOutWork");
-    addType<TfrmXsdd>("TfrmXsdd", "TfrmXsddzb");
-    addType<TfrmSalOunt>("TfrmSalOunt", "TfrmSalOuntWork");
-    addType<TfrmSalIn>("TfrmSalIn", "TfrmSalInWork");
-    addType<TfrmStockLl>("TfrmStockLl", "TfrmStockLlWork");
-    addType<TfrmStockTl>("TfrmStockTl", "TfrmStockTlWork");
-    addType<TfrmStockdb>("TfrmStockdb", "TfrmStockdbWork");
-    addType<TFrmpd>("TFrmpd", "TFrmPdWork");
-    addType<TfrmQtkcbd>("TfrmQtkcbd", "TfrmQtkcbdzb");
-    addType<TfrmProductIn>("TfrmProductIn", "TfrmProductInWork");
-    addType<TfrmFykz>("TfrmFykz", "TfrmArapFykzWork");
-    addType<TfrmQtsr>("TfrmQtsr", "TfrmArapQtsrWork");
-    addType<TfrmXssk>("TfrmXssk", "TfrmXsskWork");
-    addType<TfrmCgfk>("TfrmCgfk", "TfrmCgfkWork");
+    addType<TfrmCgsq>("TfrmCgsq");
+    addType<TfrmCgdd>("TfrmCgdd");
+    addType<TfrmPurIn>("TfrmPurIn");
+    addType<TfrmPurOut>("TfrmPurOut");
+    addType<TfrmXsdd>("TfrmXsdd");
+    addType<TfrmSalOunt>("TfrmSalOunt");
+    addType<TfrmSalIn>("TfrmSalIn");
+    addType<TfrmStockLl>("TfrmStockLl");
+    addType<TfrmStockTl>("TfrmStockTl");
+    addType<TfrmStockdb>("TfrmStockdb");
+    addType<TFrmpd>("TFrmpd");
+    addType<TfrmQtkcbd>("TfrmQtkcbd");
+    addType<TfrmProductIn>("TfrmProductIn");
+    addType<TfrmFykz>("TfrmFykz");
+    addType<TfrmQtsr>("TfrmQtsr");
+    addType<TfrmXssk>("TfrmXssk");
+    addType<TfrmCgfk>("TfrmCgfk");
     TFormRegistry::Register(QStringLiteral("TfrmKhXx"), [] { return new TfrmKhXx; });
     TFormRegistry::Register(QStringLiteral("TfrmYhckqkCk"), [] { return new TfrmYhckqkCk; });
+    RegisterDocumentLists();
 }

@@ -31,8 +31,14 @@ TfrmStaffStockDj::TfrmStaffStockDj(const char *formName, const QString &caption,
 
 QString TfrmStaffStockDj::HeaderSql(const QString &where) const
 {
-    return QStringLiteral("select Z.*, B.MC as aBMMC from ") + strZbMainTable +
-           QStringLiteral(" Z left join BM B on Z.BMID = B.ID") + where;
+    return HeaderQueryOf(strZbMainTable, where);
+}
+
+QString TfrmStaffStockDj::HeaderQueryOf(const QString &headerTable, const QString &where)
+{
+    return QStringLiteral("select Z.*, B.MC as aBMMC, C.MC as aCKMC from (") + headerTable +
+           QStringLiteral(" Z left join BM B on Z.BMID = B.ID) left join CK C on Z.CKID = C.ID") +
+           where;
 }
 
 void TfrmStaffStockDj::sZbDataChange(TDataSource &Sender, TField *Field)

@@ -17,6 +17,10 @@ public:
     TDBLookupComboBox *DBLookupBM;
     TDBComboBox *DBComboJSR;
 
+    // The header query of the issues or returns kept in headerTable, with the department's and
+    // the warehouse's names; where starts with " where".
+    static QString HeaderQueryOf(const QString &headerTable, const QString &where);
+
 protected:
     TfrmStaffStockDj(const char *formName, const QString &caption, const TDocumentTables &tables,
                      const QString &personCaption, QWidget *parent);

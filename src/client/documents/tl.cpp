@@ -14,3 +14,8 @@ TfrmStockTl::TfrmStockTl(QWidget *parent)
 {
     AddReferSource({"aRefer", "选择领用单", "物品领用单", "LLZB", "LL", "M.JSR"});
 }
+
+QString TfrmStockTl::HeaderQuery(const QString &where)
+{
+    return HeaderQueryOf(QLatin1String(Tables.HeaderTable), where);
+}

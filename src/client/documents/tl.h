@@ -8,4 +8,7 @@ class TfrmStockTl : public TfrmStaffStockDj
     Q_OBJECT
 public:
     explicit TfrmStockTl(QWidget *parent = nullptr);
+
+    // The header query of the type's own table; where starts with " where".
+    static QString HeaderQuery(const QString &where);
 };

@@ -36,9 +36,14 @@ QString TfrmTypedDj::HeaderSql(const QString &where) const
 
 QString TfrmTypedDj::LinesSql(qint64 headerId) const
 {
+    return GoodsLinesQuery(strMxDetailTables, headerId);
+}
+
+QString TfrmTypedDj::GoodsLinesQuery(const QString &linesTable, qint64 headerId)
+{
     return QStringLiteral(" select M.*,  H.BH as aBH, H.PM as aPM, H.DW as aDW, H.GG as aGG, "
                           "H.HPHSFSID  from ") +
-           strMxDetailTables + QStringLiteral(" M left join HP H on M.HPID=H.ID  where ZBID = ") +
+           linesTable + QStringLiteral(" M left join HP H on M.HPID=H.ID  where ZBID = ") +
            QString::number(headerId) + QStringLiteral("  order by M.HH");
 }
 

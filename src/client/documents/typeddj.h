@@ -42,6 +42,10 @@ public:
 
     TDBEdit *DBEditBZ = nullptr;
 
+    // The lines of one document of a goods type, with the goods' code, name, unit, size and
+    // costing method.
+    static QString GoodsLinesQuery(const QString &linesTable, qint64 headerId);
+
 protected:
     // formName is the form's object name (frmStockLl ...), which chooses its row of the
     // document-kind table.

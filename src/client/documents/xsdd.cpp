@@ -41,8 +41,9 @@ TfrmXsdd::TfrmXsdd(QWidget *parent)
 
 QString TfrmXsdd::HeaderQuery(const QString &where)
 {
-    return QStringLiteral("select Z.*, K.BH as aKHBH, K.MC as aKHMC from XSDDZB as Z left "
-                          "outer join KH K on Z.KHID = K.ID ") +
+    return QStringLiteral("select Z.*, K.BH as aKHBH, K.MC as aKHMC, C.MC as aCKMC from (XSDDZB "
+                          "as Z left outer join KH K on Z.KHID = K.ID) left outer join CK C on "
+                          "Z.CKID = C.ID ") +
            where;
 }
 

@@ -477,7 +477,7 @@ TGridPrintOptions TfrmComJbzl::PrintOptions() const
 
 void TfrmComJbzl::aPrintExecute()
 {
-    PreviewGridPrint(*DBGrid1, PrintOptions(), this);
+    PreviewGridPrint(*ActionGrid(), PrintOptions(), this);
 }
 
 void TfrmComJbzl::aExitExecute()
@@ -624,7 +624,7 @@ void TfrmComJbzl::pmnExcelClick()
                [this](const TFileDialogAnswer &answer, QString &written, QString &error) {
                    const auto format = output::ExportFormat(qBound(1, answer.FilterIndex, 5));
                    written = output::withExportExtension(answer.FileName, format);
-                   const TGridExportSource source(*DBGrid1);
+                   const TGridExportSource source(*ActionGrid());
                    return output::exportToFile(source, written, format, &error);
                });
 }
@@ -635,7 +635,7 @@ void TfrmComJbzl::pmnExcel2010Click()
                [this](const TFileDialogAnswer &answer, QString &written, QString &error) {
                    const QString fileName =
                        output::withExportExtension(answer.FileName, output::ExportFormat::Excel);
-                   return ExportGridToExcel(*DBGrid1, fileName, &written, &error);
+                   return ExportGridToExcel(*ActionGrid(), fileName, &written, &error);
                });
 }
 

@@ -128,6 +128,8 @@ public:
     TGridPrintOptions PrintOptions() const;
     // The universal filter of the list, made on first use; it lives as long as the form.
     TKingFilterDialog &KingFilter();
+    // The grid printing and the exports work on: DBGrid1 unless a list shows another one.
+    virtual TDBGrid *ActionGrid() const { return DBGrid1; }
 
 protected:
     // Hooks, in the order of the form's life. Empty in the base: SetTreeParam, dsOnNewRecord,

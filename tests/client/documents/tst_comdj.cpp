@@ -6,6 +6,7 @@
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
+#include "client/documents/comdczl.h"
 #include "client/documents/lineprices.h"
 #include "client/documents/purin.h"
 #include "client/documents/registerforms.h"
@@ -179,7 +180,7 @@ private Q_SLOTS:
 
     // --- Opening ------------------------------------------------------------------------------
 
-    void menuItemOpensANewReceipt()
+    void menuItemOpensTheReceiptListWhoseNewIsAReceipt()
     {
         world.afterTest(QStringLiteral("delete from MaxBillNo where TableName like 'CS%'"));
         auto main = std::make_unique<TfrmMain>();
@@ -188,17 +189,24 @@ private Q_SLOTS:
         main->show();
         main->Item(QStringLiteral("mnuCgsh"))->trigger();
         flush();
-        QPointer<TfrmPurIn> form = qobject_cast<TfrmPurIn *>(
+        QPointer<TfrmComDczb> list = qobject_cast<TfrmComDczb *>(
             GlobalObj().MDIWindows.FindForm(QStringLiteral("frmPurInWork")));
-        QVERIFY(form);
-        QCOMPARE(form->windowTitle(), QStringLiteral("采购入库单"));
-        QCOMPARE(form->Label1->text(), QStringLiteral("采购入库单"));
-        QCOMPARE(form->MxDataSet()->RecordCount(), 16);
-        // The receipt's own rules hold under the name the workspace gave the window.
-        QVERIFY(form->Menu_Ref->isVisible());
-        forms << form.data();
-        close(form);
-        QVERIFY(!form);
+        QVERIFY(list);
+        QCOMPARE(list->windowTitle(), QStringLiteral("采购入库单总表"));
+        auto answered = vztest::whenModal<TfrmPurIn>([](TfrmPurIn &form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("采购入库单"));
+            QCOMPARE(form.Label1->text(), QStringLiteral("采购入库单"));
+            QCOMPARE(form.MxDataSet()->RecordCount(), 16);
+            QVERIFY(form.Menu_Ref->isVisible());
+            TMessageBoxScript dropIt{mrNo};
+            form.Close();
+        });
+        list->aNew->trigger();
+        QVERIFY(answered);
+        list->Close();
+        flush();
+        QVERIFY(!list);
+        Data().Cgsh().Close();
     }
 
     void newDocumentHasSixteenLinesWhenOpenedNewAndFifteenFromNew()

@@ -103,14 +103,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("firstCategory");
         QTest::addColumn<QString>("secondCode");
         QTest::addColumn<int>("secondCategory");
-        QTest::newRow("expenses") << QStringLiteral("TfrmArapFykzWork")
-                                  << QStringLiteral("费用开支") << QStringLiteral("FYKZ")
-                                  << QStringLiteral("mnuFykz") << QStringLiteral("101") << 1
-                                  << QStringLiteral("105") << 5;
-        QTest::newRow("other income")
-            << QStringLiteral("TfrmArapQtsrWork") << QStringLiteral("其它收入")
-            << QStringLiteral("QTSR") << QStringLiteral("mnuQtsr") << QStringLiteral("201") << 11
-            << QStringLiteral("204") << 14;
+        QTest::newRow("expenses") << QStringLiteral("TfrmFykz") << QStringLiteral("费用开支")
+                                  << QStringLiteral("FYKZ") << QStringLiteral("mnuFykz")
+                                  << QStringLiteral("101") << 1 << QStringLiteral("105") << 5;
+        QTest::newRow("other income") << QStringLiteral("TfrmQtsr") << QStringLiteral("其它收入")
+                                      << QStringLiteral("QTSR") << QStringLiteral("mnuQtsr")
+                                      << QStringLiteral("201") << 11 << QStringLiteral("204") << 14;
     }
 
     void documentsByCategory()

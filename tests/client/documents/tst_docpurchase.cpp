@@ -101,22 +101,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("objectName");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("requisition") << "TfrmCgsqzb"
+        QTest::newRow("requisition") << "TfrmCgsq"
                                      << "采购申请单"
                                      << "CGSQZB"
                                      << "mnuCgsq"
                                      << "CQ";
-        QTest::newRow("goods requisition") << "TfrmCgddzb"
+        QTest::newRow("goods requisition") << "TfrmCgdd"
                                            << "物品申请单"
                                            << "CGDDZB"
                                            << "mnuSq"
                                            << "CD";
-        QTest::newRow("receipt") << "TfrmPurInWork"
+        QTest::newRow("receipt") << "TfrmPurIn"
                                  << "采购入库单"
                                  << "CGSHZB"
                                  << "mnuCgsh"
                                  << "CS";
-        QTest::newRow("return") << "TfrmPurOutWork"
+        QTest::newRow("return") << "TfrmPurOut"
                                 << "采购退货单"
                                 << "CGTHZB"
                                 << "mnuCgth"
@@ -155,9 +155,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("className");
         QTest::addColumn<QString>("linesTable");
-        QTest::newRow("requisition") << "TfrmCgsqzb"
+        QTest::newRow("requisition") << "TfrmCgsq"
                                      << "CGSQ";
-        QTest::newRow("goods requisition") << "TfrmCgddzb"
+        QTest::newRow("goods requisition") << "TfrmCgdd"
                                            << "CGDD";
     }
 
@@ -187,9 +187,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("className");
         QTest::addColumn<QString>("linesTable");
         QTest::addColumn<int>("flag");
-        QTest::newRow("CS receipt") << "TfrmPurInWork"
+        QTest::newRow("CS receipt") << "TfrmPurIn"
                                     << "CGSH" << 1;
-        QTest::newRow("CT return") << "TfrmPurOutWork"
+        QTest::newRow("CT return") << "TfrmPurOut"
                                    << "CGTH" << -1;
     }
 
@@ -230,7 +230,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, invoiceType);
         QFETCH(double, rate);
-        open("TfrmPurInWork");
+        open("TfrmPurIn");
         auto *receipt = qobject_cast<TfrmPurIn *>(form.data());
         // Two lines under another type first.
         const qint64 other = invoiceType == QStringLiteral("收据") ? 3 : 1;
@@ -274,7 +274,7 @@ private Q_SLOTS:
         QFETCH(int, account);
         QFETCH(QString, refusal);
         QVERIFY(keepDocuments());
-        open("TfrmPurInWork");
+        open("TfrmPurIn");
         fillHeader(form);
         setHeader(form, "SFKFSID", method);
         setHeader(form, "ZHID", account);
@@ -296,7 +296,7 @@ private Q_SLOTS:
 
     void aSupplierCodeFillsTheSupplier()
     {
-        open("TfrmPurInWork");
+        open("TfrmPurIn");
         auto *receipt = qobject_cast<TfrmPurIn *>(form.data());
         const QString code =
             QueryValue(QStringLiteral("select BH from GYS where ID = 1")).toString();
@@ -308,7 +308,7 @@ private Q_SLOTS:
 
     void anUnknownSupplierCodeOpensThePicker()
     {
-        open("TfrmPurInWork");
+        open("TfrmPurIn");
         auto picked = vztest::whenModal<TfrmGysHelp>([](TfrmGysHelp &picker) {
             QVERIFY(picker.HelpDataSet->Locate(QStringLiteral("ID"), 1));
             picker.btnOk->click();
@@ -348,7 +348,7 @@ private Q_SLOTS:
         QFETCH(QString, nameField);
         QFETCH(QString, keyField);
         QFETCH(QString, table);
-        open("TfrmPurInWork");
+        open("TfrmPurIn");
         TTmpDataSet last;
         last->SetCommandText(QStringLiteral("select ID, MC from %1 order by ID desc").arg(table));
         last->Open();
@@ -359,7 +359,7 @@ private Q_SLOTS:
 
     void anInvoiceTypeTypedByNameReRatesTheLines()
     {
-        open("TfrmPurInWork");
+        open("TfrmPurIn");
         setHeader(form, "FPLX", 1);
         enterLines(form, {{1, 2, 10}});
         header().FieldByName(QStringLiteral("aFPLX"))->SetAsString(QStringLiteral("增值税发票"));
@@ -370,7 +370,7 @@ private Q_SLOTS:
     void aNewReceiptLeavesTheLastOnesLinesAlone()
     {
         QVERIFY(keepDocuments());
-        open("TfrmPurInWork");
+        open("TfrmPurIn");
         fillHeader(form);
         setHeader(form, "FPLX", 1);
         enterLines(form, {{1, 2, 10}, {2, 1, 10}});
@@ -445,7 +445,7 @@ private Q_SLOTS:
     void theCheckBoxStopsTheOrder()
     {
         QVERIFY(keepDocuments());
-        open("TfrmCgddzb");
+        open("TfrmCgdd");
         auto *requisition = qobject_cast<TfrmCgdd *>(form.data());
         QVERIFY(!requisition->pnlZT->isVisible());
         QCOMPARE(requisition->DBCheckZT->text(), QStringLiteral("订单中止执行"));
@@ -471,7 +471,7 @@ private Q_SLOTS:
             methods.Open();
         methods.Last();
         const qint64 method = methods.FieldByName(QStringLiteral("ID"))->AsLargeInt();
-        open("TfrmPurOutWork");
+        open("TfrmPurOut");
         QCOMPARE(header().FieldByName(QStringLiteral("aTHLX"))->AsString(),
                  QStringLiteral("供应商退现款"));
         QCOMPARE(header().FieldByName(QStringLiteral("SFKFSID"))->AsLargeInt(), method);
@@ -511,7 +511,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(int, code);
         QVERIFY(keepDocuments());
-        open("TfrmPurOutWork");
+        open("TfrmPurOut");
         fillHeader(form);
         header().FieldByName(QStringLiteral("aTHLX"))->SetAsString(text);
         enterLines(form, {{1, 1, 10}});
@@ -525,7 +525,7 @@ private Q_SLOTS:
     void aReturnWithoutItsTypeIsRefused()
     {
         QVERIFY(keepDocuments());
-        open("TfrmPurOutWork");
+        open("TfrmPurOut");
         fillHeader(form);
         header().FieldByName(QStringLiteral("aTHLX"))->SetAsString(QString());
         enterLines(form, {{1, 1, 10}});

@@ -95,17 +95,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("objectName");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("order") << "TfrmXsddzb"
+        QTest::newRow("order") << "TfrmXsdd"
                                << "销售订单"
                                << "XSDDZB"
                                << "mnuXsdd"
                                << "XD";
-        QTest::newRow("delivery") << "TfrmSalOuntWork"
+        QTest::newRow("delivery") << "TfrmSalOunt"
                                   << "销售出库单"
                                   << "XSKDZB"
                                   << "mnuXskd"
                                   << "XS";
-        QTest::newRow("return") << "TfrmSalInWork"
+        QTest::newRow("return") << "TfrmSalIn"
                                 << "销售退货单"
                                 << "XSTHZB"
                                 << "mnuXsth"
@@ -141,9 +141,9 @@ private Q_SLOTS:
     void aCustomerCodeFillsTheCustomer_data()
     {
         QTest::addColumn<QString>("className");
-        QTest::newRow("order") << "TfrmXsddzb";
-        QTest::newRow("delivery") << "TfrmSalOuntWork";
-        QTest::newRow("return") << "TfrmSalInWork";
+        QTest::newRow("order") << "TfrmXsdd";
+        QTest::newRow("delivery") << "TfrmSalOunt";
+        QTest::newRow("return") << "TfrmSalIn";
     }
 
     void aCustomerCodeFillsTheCustomer()
@@ -166,7 +166,7 @@ private Q_SLOTS:
 
     void anUnknownCustomerCodeOpensThePicker()
     {
-        open("TfrmSalInWork");
+        open("TfrmSalIn");
         auto picked = vztest::whenModal<TfrmKhHelp>([](TfrmKhHelp &picker) {
             QVERIFY(picker.HelpDataSet->Locate(QStringLiteral("ID"), 2));
             picker.btnOk->click();
@@ -185,9 +185,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("className");
         QTest::addColumn<QString>("linesTable");
         QTest::addColumn<int>("flag");
-        QTest::newRow("XS delivery") << "TfrmSalOuntWork"
+        QTest::newRow("XS delivery") << "TfrmSalOunt"
                                      << "XSKD" << -1;
-        QTest::newRow("XT return") << "TfrmSalInWork"
+        QTest::newRow("XT return") << "TfrmSalIn"
                                    << "XSTH" << 1;
     }
 
@@ -224,7 +224,7 @@ private Q_SLOTS:
 
     void aNewOrderIsDueOnItsDateAndRunning()
     {
-        open("TfrmXsddzb");
+        open("TfrmXsdd");
         QCOMPARE(header().FieldByName(QStringLiteral("JHRQ"))->AsDate(),
                  header().FieldByName(QStringLiteral("RQ"))->AsDate());
         QVERIFY(!header().FieldByName(QStringLiteral("JHRQ"))->IsNull());
@@ -235,7 +235,7 @@ private Q_SLOTS:
     void anOrderIsSavedAndAuditedWithoutPosting()
     {
         QVERIFY(keepDocuments());
-        open("TfrmXsddzb");
+        open("TfrmXsdd");
         fillHeader(form);
         enterLines(form, {{1, 4, 10}});
         save();
@@ -294,7 +294,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, invoiceType);
         QFETCH(double, rate);
-        open("TfrmSalOuntWork");
+        open("TfrmSalOunt");
         auto *delivery = qobject_cast<TfrmSalOunt *>(form.data());
         const qint64 type =
             QueryValue(
@@ -330,7 +330,7 @@ private Q_SLOTS:
         QFETCH(int, storedMethod);
         QFETCH(int, storedAccount);
         QVERIFY(keepDocuments());
-        open("TfrmSalOuntWork");
+        open("TfrmSalOunt");
         fillHeader(form);
         setHeader(form, "SFKFSID", method);
         setHeader(form, "ZHID", account);
@@ -379,7 +379,7 @@ private Q_SLOTS:
         methods.First();
         const qint64 method = methods.FieldByName(QStringLiteral("ID"))->AsLargeInt();
         FuncRight().DefaultWarehouseID = 2;
-        open("TfrmSalInWork");
+        open("TfrmSalIn");
         FuncRight().DefaultWarehouseID = 0;
         QCOMPARE(header().FieldByName(QStringLiteral("CKID"))->AsInteger(), 2);
         QCOMPARE(header().FieldByName(QStringLiteral("aTHLX"))->AsString(),
@@ -404,7 +404,7 @@ private Q_SLOTS:
         QVERIFY(world.keepTables({QStringLiteral("KH")}));
         QVERIFY(ExecSQL(
             QStringLiteral("update KH set PriceLevel = %1 where ID = 2").arg(QuotedStr(level))));
-        open("TfrmSalInWork");
+        open("TfrmSalIn");
         header()
             .FieldByName(QStringLiteral("aKHBH"))
             ->SetAsString(QueryValue(QStringLiteral("select BH from KH where ID = 2")).toString());
@@ -437,7 +437,7 @@ private Q_SLOTS:
         const double stock = stored(QStringLiteral("select sum(JCS) from HPKC where HPID = 1"));
         const double ceiling = aboveStock < 0 ? 0 : stock + aboveStock;
         QVERIFY(ExecSQL(QStringLiteral("update HP set SX = %1 where ID = 1").arg(ceiling)));
-        open("TfrmSalInWork");
+        open("TfrmSalIn");
         fillHeader(form);
         TMessageBoxScript answers;
         enterLines(form, {{1, quantity, 10}});
@@ -459,7 +459,7 @@ private Q_SLOTS:
     void theReturnsTotalFollowsItsLinesWithTax()
     {
         noStockCeilings();
-        open("TfrmSalInWork");
+        open("TfrmSalIn");
         fillHeader(form);
         TClientDataSet &mx = lines();
         mx.First();
