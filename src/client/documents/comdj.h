@@ -48,7 +48,6 @@ class TPanel;
 class TfrmComHelp;
 struct TDocumentKind;
 
-// The print template record of a document type (Pub_PrintModal), kept for printing.
 // A statement the final audit level sends with the status change: with ExpectedRows >= 0 the
 // whole audit is refused unless it changes exactly that many rows, and the user is told
 // RefusedMessage.
@@ -59,6 +58,7 @@ struct TGuardedStatement
     QString RefusedMessage;
 };
 
+// The print template record of a document type (Pub_PrintModal), kept for printing.
 struct TDocPrintModal
 {
     bool Found = false;

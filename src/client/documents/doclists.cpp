@@ -15,6 +15,7 @@
 #include "client/documents/purin.h"
 #include "client/documents/qtkcbd.h"
 #include "client/documents/qtsr.h"
+#include "client/documents/settlement.h"
 #include "client/documents/tl.h"
 #include "client/documents/xsdd.h"
 #include "client/documents/xskd.h"
@@ -92,6 +93,14 @@ const TDocumentListType ListTypes[] = {
      [](qint64 id) { return TfrmIncomeExpense::LinesQueryOf(QStringLiteral("QTSR"), id); },
      false, nullptr, TLineKind::Categories,
      {{"aSFKFSMC", "结算方式", 90}, {"aZHMC", "账户", 100}, {"JSR", "经手人", 70}}},
+    {"TfrmXsskWork", "销售收款单总表", D::idXsskzb, D::idXssk, "TfrmXssk", "XSSKZB", "XSSK",
+     &TfrmXssk::HeaderQuery, &TfrmXssk::LinesQuery, true, nullptr, TLineKind::Settlements,
+     {{"aKHMC", "客户", 160}, {"aFKLX", "收款类型", 70}, {"aSFKFSMC", "收款方式", 90},
+      {"aZHMC", "收款去向", 100}, {"CZY", "操作员", 70}}},
+    {"TfrmCgfkWork", "采购付款单总表", D::idCgfkzb, D::idCgfk, "TfrmCgfk", "CGFKZB", "CGFK",
+     &TfrmCgfk::HeaderQuery, &TfrmCgfk::LinesQuery, true, nullptr, TLineKind::Settlements,
+     {{"aGYSMC", "供应商", 160}, {"aFKLX", "付款类型", 70}, {"aSFKFSMC", "付款方式", 90},
+      {"aZHMC", "付款来源", 100}, {"CZY", "操作员", 70}}},
 };
 // clang-format on
 
@@ -114,7 +123,11 @@ public:
                    {{"JE", "金额", 100}, {"BZ", "备注", 200}, {"uFlag", "是否审核", 70}});
         // The audit state reads as a word ("草稿", "审核"), not as a number.
         this->DBGrid1->Columns().FindByFieldName(QStringLiteral("uFlag"))->SetAlignment(taCenter);
-        if (type.LineKind == TLineKind::Categories)
+        if (type.LineKind == TLineKind::Settlements)
+            AddColumns(
+                this->DBGrid2,
+                {{"aDDBH", "单据编号", 120}, {"aDDJE", "单据金额", 100}, {"JE", "本次金额", 100}});
+        else if (type.LineKind == TLineKind::Categories)
             AddColumns(this->DBGrid2, {{"aBH", "类别编号", 90},
                                        {"aMC", "类别名称", 160},
                                        {"JE", "金额", 100},

@@ -18,8 +18,9 @@ using THeaderQuery = QString (*)(const QString &where);
 // The lines of one document of a type.
 using TLinesQuery = QString (*)(qint64 headerId);
 
-// What the lines of a type hold: goods, or income and expense categories.
-enum class TLineKind { Goods, Categories };
+// What the lines of a type hold: goods, income and expense categories, or the documents a
+// receipt or payment settles.
+enum class TLineKind { Goods, Categories, Settlements };
 
 struct TDocumentListType
 {

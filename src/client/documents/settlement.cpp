@@ -7,8 +7,8 @@
 #include "client/data/formats.h"
 #include "client/data/serveraccess.h"
 #include "client/documents/allocation.h"
+#include "client/documents/docview.h"
 #include "client/documents/recordinfo.h"
-#include "client/documents/settledopen.h"
 #include "client/forms/globalobj.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbcontrols.h"
@@ -192,8 +192,6 @@ void TfrmSettlement::buildActions()
                     &TfrmSettlement::AllocateCurrent);
     aCKGJD = action("aCKGJD", QString::fromUtf8(m_type.ViewSettled), &TfrmSettlement::OpenSettled);
     aTs = action("aTs", QStringLiteral("说明..."), &TfrmSettlement::ShowHints);
-    if (m_type.HasPartnerInfo)
-        aKhXx = action("aKhXx", QStringLiteral("客户资料(&K)"), &TfrmSettlement::ShowPartnerInfo);
 
     // The type's tools go before the closing button.
     auto *tools = static_cast<QBoxLayout *>(ToolBar1->layout());
@@ -713,18 +711,8 @@ void TfrmSettlement::OpenSettled()
     const TClientDataSet *lines = MxDataSet();
     if (!lines || lines->IsEmpty())
         return;
-    OpenSettledDocument(QLatin1String(m_type.SettledTable),
-                        lines->FieldByName(QStringLiteral("DDID"))->AsLargeInt());
-}
-
-void TfrmSettlement::ShowPartnerInfo()
-{
-    const qint64 partner = ZbInteger(m_type.PartnerKey);
-    if (partner == 0)
-        return;
-    std::unique_ptr<TfrmKhXx> info(CreateForm<TfrmKhXx>(this));
-    info->Load(partner);
-    info->ShowModal();
+    OpenDocumentByType(lines->FieldByName(QStringLiteral("DDID"))->AsString(),
+                       QString::fromUtf8(m_type.SettledTypeName));
 }
 
 // --- The two types ---------------------------------------------------------------------------
@@ -745,6 +733,7 @@ const TSettlementType SalesReceipt{.FormName = "frmXssk",
                                    .PartnerName = "aKHMC",
                                    .SettledTable = "XSKDZB",
                                    .SettledName = "销售单",
+                                   .SettledTypeName = "销售出库",
                                    .CreditTypeField = "XSLX",
                                    .PaidField = "YSJE",
                                    .CreditDaysField = "SKQX",
@@ -759,8 +748,7 @@ const TSettlementType SalesReceipt{.FormName = "frmXssk",
                                    .ViewSettled = "查看销售单(&H)",
                                    .AllocateCurrent = "自动收款(当前销售单)",
                                    .SettledColumnTitle = "销售单号",
-                                   .DateColumnTitle = "收款期限",
-                                   .HasPartnerInfo = true};
+                                   .DateColumnTitle = "收款期限"};
 
 const TSettlementType PurchasePayment{
     .FormName = "frmCgfk",
@@ -776,6 +764,7 @@ const TSettlementType PurchasePayment{
     .PartnerName = "aGYSMC",
     .SettledTable = "CGSHZB",
     .SettledName = "购进单",
+    .SettledTypeName = "采购入库",
     .CreditTypeField = "CGLX",
     .PaidField = "YFJE",
     .CreditDaysField = nullptr,
@@ -790,8 +779,7 @@ const TSettlementType PurchasePayment{
     .ViewSettled = "查看购进单(&H)",
     .AllocateCurrent = "自动付款(当前收货单)",
     .SettledColumnTitle = "购进单号",
-    .DateColumnTitle = "购进日期",
-    .HasPartnerInfo = false};
+    .DateColumnTitle = "购进日期"};
 
 QString settlementHeaderQuery(const char *table, const char *partnerTable, const char *partnerKey,
                               const char *codeColumn, const char *nameColumn, const char *types,
@@ -806,6 +794,15 @@ QString settlementHeaderQuery(const char *table, const char *partnerTable, const
            QStringLiteral(" = P.ID) left join SFKFS S on Z.SFKFSID = S.ID) left outer join ZH H "
                           "on Z.ZHID = H.ID ") +
            where;
+}
+
+// A settlement's lines as its list shows them: the settled document's number and amount.
+QString settlementListLines(const TSettlementType &type, qint64 headerId)
+{
+    return QStringLiteral("select M.*, D.DJBH as aDDBH, D.JE as aDDJE from %1 M left join %2 D "
+                          "on M.DDID = D.ID where M.ZBID = %3 order by M.HH")
+        .arg(QLatin1String(type.Trade.Tables.LinesTable), QLatin1String(type.SettledTable),
+             QString::number(headerId));
 }
 
 } // namespace
@@ -828,4 +825,14 @@ QString TfrmCgfk::HeaderQuery(const QString &where)
 {
     return settlementHeaderQuery("CGFKZB", "GYS", "GYSID", "aGYSBH", "aGYSMC",
                                  "switch(Z.FKLX=1,'应付款',Z.FKLX=2,'预付款')", where);
+}
+
+QString TfrmXssk::LinesQuery(qint64 headerId)
+{
+    return settlementListLines(SalesReceipt, headerId);
+}
+
+QString TfrmCgfk::LinesQuery(qint64 headerId)
+{
+    return settlementListLines(PurchasePayment, headerId);
 }

@@ -23,6 +23,7 @@ struct TSettlementType
     const char *PartnerName;     // "aKHMC": the header's name of the partner
     const char *SettledTable;    // "XSKDZB"
     const char *SettledName;     // "销售单", in messages
+    const char *SettledTypeName; // "销售出库": how OpenDocumentByType names the settled type
     const char *CreditTypeField; // "XSLX": 2 is a credit document
     const char *PaidField;       // "YSJE": settled so far
     const char *CreditDaysField; // "SKQX": days from the date to when it is due; nullptr: none
@@ -38,7 +39,6 @@ struct TSettlementType
     const char *AllocateCurrent; // "自动收款(当前销售单)"
     const char *SettledColumnTitle;
     const char *DateColumnTitle;
-    bool HasPartnerInfo;
 };
 
 class TfrmSettlement : public TTradeDocument
@@ -58,7 +58,6 @@ public:
     TAction *aZdfk = nullptr;
     TAction *aZdfkB = nullptr;
     TAction *aTs = nullptr;
-    TAction *aKhXx = nullptr; // receipts only
 
     // The balance figures as shown, separators removed.
     double Balance() const;
@@ -95,7 +94,6 @@ protected:
     void AllocateCurrent();
     void ShowHints();
     void OpenSettled();
-    void ShowPartnerInfo();
 
 private:
     void buildActions();
@@ -129,6 +127,8 @@ class TfrmXssk : public TfrmSettlement
 public:
     explicit TfrmXssk(QWidget *parent = nullptr);
     static QString HeaderQuery(const QString &where);
+    // The lines as the receipts' list shows them.
+    static QString LinesQuery(qint64 headerId);
 };
 
 // 采购付款单: money paid to a supplier against its credit receipts.
@@ -138,4 +138,5 @@ class TfrmCgfk : public TfrmSettlement
 public:
     explicit TfrmCgfk(QWidget *parent = nullptr);
     static QString HeaderQuery(const QString &where);
+    static QString LinesQuery(qint64 headerId);
 };

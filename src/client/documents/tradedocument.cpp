@@ -5,11 +5,14 @@
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/documents/invoicetypes.h"
+#include "client/documents/recordinfo.h"
 #include "client/forms/globalobj.h"
 #include "client/masterdata/partnerhelp.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dblookupcombo.h"
+
+#include <QMenu>
 
 TTradeDocument::TTradeDocument(const char *formName, const QString &caption,
                                const TTradeDocumentType &type, QWidget *parent)
@@ -22,6 +25,12 @@ TTradeDocument::TTradeDocument(const char *formName, const QString &caption,
         AddHeaderLookup(HeaderLookups::Supplier([this] { PickPartner(); }));
     else if (type.Partner == TPartner::Customer)
         AddHeaderLookup(HeaderLookups::Customer([this] { PickPartner(); }));
+    if (type.Partner == TPartner::Customer) {
+        aKhXx = AddFormAction(this, "aKhXx", QStringLiteral("客户资料(&K)"), {},
+                              [this] { ShowPartnerInfo(); });
+        PopupOpt->addSeparator();
+        PopupOpt->addAction(aKhXx);
+    }
     for (THeaderLookup lookup :
          {HeaderLookups::Salesman(), HeaderLookups::Warehouse(), HeaderLookups::PaymentMethod(),
           HeaderLookups::Account(), HeaderLookups::InvoiceType()})
@@ -29,6 +38,16 @@ TTradeDocument::TTradeDocument(const char *formName, const QString &caption,
 }
 
 TTradeDocument::~TTradeDocument() = default;
+
+void TTradeDocument::ShowPartnerInfo()
+{
+    const qint64 customer = ZbInteger("KHID");
+    if (customer == 0)
+        return;
+    std::unique_ptr<TfrmKhXx> info(CreateForm<TfrmKhXx>(this));
+    info->Load(customer);
+    info->ShowModal();
+}
 
 QString TTradeDocument::HeaderSql(const QString &where) const
 {

@@ -39,6 +39,8 @@ public:
     TDBEdit *DBEditPaid = nullptr;
     TDBLookupComboBox *DBLookupSFKFS = nullptr;
     TDBLookupComboBox *DBLookupZH = nullptr;
+    // Sales documents: the customer's particulars (TfrmKhXx), from the option menu.
+    TAction *aKhXx = nullptr;
 
 protected:
     TTradeDocument(const char *formName, const QString &caption, const TTradeDocumentType &type,
@@ -82,6 +84,8 @@ protected:
 
     // The partner picker; its choice fills key, code and name.
     void PickPartner();
+    // The header customer's particulars, modally; nothing without a customer.
+    void ShowPartnerInfo();
     // The names the salesman combo offers: the employees by default.
     QString SalesmanSql;
 

@@ -8,11 +8,13 @@
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
+#include "client/data/formats.h"
 #include "client/data/serveraccess.h"
 #include "client/documents/comdczl.h"
 #include "client/documents/doclists.h"
 #include "client/documents/docview.h"
 #include "client/documents/kcpd.h"
+#include "client/documents/recordinfo.h"
 #include "client/documents/registerforms.h"
 #include "client/documents/xskd.h"
 #include "client/forms/findpublic.h"
@@ -704,9 +706,10 @@ private Q_SLOTS:
             {"mnuKcpd", "TFrmPdWork", "KCPD"},      {"mnuKctz", "TFrmPdWork", "KCTZ"},
             {"mnuQTkcbd", "TfrmQtkcbdzb", ""},      {"mnuCpjc", "TfrmProductInWork", ""},
             {"mnuFykz", "TfrmArapFykzWork", ""},    {"mnuQtsr", "TfrmArapQtsrWork", ""},
+            {"mnuXssk", "TfrmXsskWork", ""},        {"mnuCgfk", "TfrmCgfkWork", ""},
             {"dxBarButton1", "TFrmPdWork", "KCCS"},
         };
-        QCOMPARE(DocumentListTypes().size(), size_t(15));
+        QCOMPARE(DocumentListTypes().size(), size_t(17));
         for (const Item &item : items) {
             const QString className = QLatin1String(item.Class);
             QAction *action = main->Item(QLatin1String(item.Menu));
@@ -850,6 +853,38 @@ private Q_SLOTS:
         row("退还过程", "QTKCBDZB", "其它库存变动");
         row("费用开支", "FYKZZB", "费用开支");
         row("其它收入", "QTSRZB", "其它收入");
+        row("销售收款", "XSSKZB", "销售收款单");
+        row("采购付款", "CGFKZB", "采购付款单");
+    }
+
+    void anAccountTransferOpensInItsWindow_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("in") << QStringLiteral("帐户转入");
+        QTest::newRow("out") << QStringLiteral("帐户转出");
+    }
+
+    void anAccountTransferOpensInItsWindow()
+    {
+        QFETCH(QString, name);
+        const qint64 id = firstId(QStringLiteral("select top 1 ID from YHCKQK order by ID"));
+        if (id <= 0)
+            QSKIP("the demo has no account transfer");
+        const QString amount = FormatFloat(
+            QStringLiteral("#,0.00"),
+            QueryValue(QStringLiteral("select JE from YHCKQK where ID = %1").arg(id)).toDouble());
+        QString shown;
+        auto answered = vztest::whenModal<TfrmYhckqkCk>([&](TfrmYhckqkCk &transfer) {
+            shown = transfer.ValueText(QStringLiteral("金    额："));
+            transfer.btnClose->click();
+        });
+        QVERIFY(OpenDocumentByType(QString::number(id), name));
+        QVERIFY(answered);
+        QCOMPARE(shown, amount);
+        // none of that number
+        TMessageBoxScript answers{mrOk};
+        QVERIFY(!OpenDocumentByType(QStringLiteral("999999"), name));
+        QCOMPARE(answers.Requests().size(), 1);
     }
 
     void everyTypeNameOpensItsDocument()

@@ -46,10 +46,10 @@ struct TKind
     QString (*HeaderQuery)(const QString &where);
 };
 
-const TKind Receipt{"TfrmXsskWork", "XSSKZB", "KH",    "KHID",  "aKHBH", "XSKDZB",
-                    "XSLX",         "YSJE",   "aYSJE", "aMSJE", "XST",   &TfrmXssk::HeaderQuery};
-const TKind Payment{"TfrmCgfkWork", "CGFKZB", "GYS",   "GYSID", "aGYSBH", "CGSHZB",
-                    "CGLX",         "YFJE",   "aYFJE", "aMFJE", "CST",    &TfrmCgfk::HeaderQuery};
+const TKind Receipt{"TfrmXssk", "XSSKZB", "KH",    "KHID",  "aKHBH", "XSKDZB",
+                    "XSLX",     "YSJE",   "aYSJE", "aMSJE", "XST",   &TfrmXssk::HeaderQuery};
+const TKind Payment{"TfrmCgfk", "CGFKZB", "GYS",   "GYSID", "aGYSBH", "CGSHZB",
+                    "CGLX",     "YFJE",   "aYFJE", "aMFJE", "CST",    &TfrmCgfk::HeaderQuery};
 
 const TKind &kindOf(bool payment)
 {
@@ -139,8 +139,7 @@ private:
         headers.Close();
         headers.SetCommandText(kind.HeaderQuery(QStringLiteral(" where Z.ID = %1").arg(id)));
         headers.Open();
-        form = qobject_cast<TfrmSettlement *>(TFormRegistry::Create(
-            QString::fromLatin1(kind.ClassName).remove(QStringLiteral("Work"))));
+        form = qobject_cast<TfrmSettlement *>(TFormRegistry::Create(QLatin1String(kind.ClassName)));
         if (!form)
             return nullptr;
         form->show();
@@ -701,21 +700,18 @@ private Q_SLOTS:
         QVERIFY(openNew(Receipt));
         choosePartner(Receipt);
         lines().MoveToRow(1);
+        auto viewed = vztest::whenModal<TfrmSalOunt>([](TfrmSalOunt &delivery) {
+            QCOMPARE(delivery.FOpenMode, QStringLiteral("V"));
+            QVERIFY(delivery.FSingleBill);
+            TClientDataSet &deliveries = *delivery.ZbDataSet();
+            QCOMPARE(deliveries.RecordCount(), 1);
+            QCOMPARE(deliveries.FieldByName(QStringLiteral("DJBH"))->AsString(),
+                     QStringLiteral("XST%1").arg(FirstDocument + 1));
+            QVERIFY(!delivery.aSave->isEnabled());
+            delivery.Close();
+        });
         form->aCKGJD->trigger();
-        flush();
-        TfrmSalOunt *delivery = nullptr;
-        for (QWidget *window : QApplication::topLevelWidgets())
-            if (auto *found = qobject_cast<TfrmSalOunt *>(window))
-                delivery = found;
-        QVERIFY(delivery);
-        QCOMPARE(delivery->FOpenMode, QStringLiteral("V"));
-        QVERIFY(delivery->FSingleBill);
-        TClientDataSet &deliveries = Data().DataSetByName(QStringLiteral("XSKDZB"));
-        QCOMPARE(deliveries.RecordCount(), 1);
-        QCOMPARE(deliveries.FieldByName(QStringLiteral("DJBH"))->AsString(),
-                 QStringLiteral("XST%1").arg(FirstDocument + 1));
-        QVERIFY(deliveries.ReadOnly());
-        docsupport::closeDocument(delivery);
+        QVERIFY(viewed);
     }
 
     void theCustomersParticulars()
