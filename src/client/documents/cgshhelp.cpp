@@ -181,18 +181,7 @@ QList<TSourceLine> TfrmCgshHelp::Lines() const
     QList<TSourceLine> lines;
     if (!m_lines->Active())
         return lines;
-    const auto field = [this](const char *name) {
-        return m_lines->FieldByName(QLatin1String(name));
-    };
-    for (int row = 0; row < m_lines->RowCount(); ++row) {
-        TSourceLine line;
-        line.GoodsCode = m_lines->RowValue(row, field("aBH")).toString();
-        line.GoodsId = m_lines->RowValue(row, field("HPID")).toLongLong();
-        line.Quantity = m_lines->RowValue(row, field("SL")).toDouble();
-        line.Price = m_lines->RowValue(row, field("DJ")).toDouble();
-        line.SourceNo = m_lines->RowValue(row, field("DJBH")).toString();
-        line.SourceLine = m_lines->RowValue(row, field("HH")).toInt();
-        lines << line;
-    }
+    for (int row = 0; row < m_lines->RowCount(); ++row)
+        lines << TSourceLine::At(*m_lines, row, QStringLiteral("SL"));
     return lines;
 }

@@ -52,6 +52,21 @@ void addColumns(TDBGrid &grid, std::initializer_list<std::pair<const char *, con
 
 } // namespace
 
+TSourceLine TSourceLine::At(const TClientDataSet &lines, int row, const QString &quantityField)
+{
+    const auto value = [&](const QString &name) {
+        return lines.RowValue(row, lines.FieldByName(name));
+    };
+    TSourceLine line;
+    line.GoodsCode = value(QStringLiteral("aBH")).toString();
+    line.GoodsId = value(QStringLiteral("HPID")).toLongLong();
+    line.Quantity = value(quantityField).toDouble();
+    line.Price = value(QStringLiteral("DJ")).toDouble();
+    line.SourceNo = value(QStringLiteral("DJBH")).toString();
+    line.SourceLine = value(QStringLiteral("HH")).toInt();
+    return line;
+}
+
 // --- Query texts ----------------------------------------------------------------------------
 
 QString TReferQuery::HeaderSql() const
@@ -292,22 +307,10 @@ QList<TSourceLine> TReferBaseFrm::MarkedLines() const
     if (!m_lines->Active())
         return marked;
     m_lines->CheckBrowseMode();
-    const auto field = [this](const char *name) {
-        return m_lines->FieldByName(QLatin1String(name));
-    };
     const TField *flag = m_lines->FieldByName(Flag);
-    for (int row = 0; row < m_lines->RowCount(); ++row) {
-        if (!m_lines->RowValue(row, flag).toBool())
-            continue;
-        TSourceLine line;
-        line.GoodsCode = m_lines->RowValue(row, field("aBH")).toString();
-        line.GoodsId = m_lines->RowValue(row, field("HPID")).toLongLong();
-        // What earlier documents took is not offered again.
-        line.Quantity = m_lines->RowValue(row, field("aOpenSL")).toDouble();
-        line.Price = m_lines->RowValue(row, field("DJ")).toDouble();
-        line.SourceNo = m_lines->RowValue(row, field("DJBH")).toString();
-        line.SourceLine = m_lines->RowValue(row, field("HH")).toInt();
-        marked << line;
-    }
+    // What earlier documents took is not offered again.
+    for (int row = 0; row < m_lines->RowCount(); ++row)
+        if (m_lines->RowValue(row, flag).toBool())
+            marked << TSourceLine::At(*m_lines, row, Open);
     return marked;
 }

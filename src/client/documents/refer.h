@@ -53,6 +53,10 @@ struct TSourceLine
     double Price = 0;
     QString SourceNo;   // the source's DJBH
     int SourceLine = 0; // its HH
+
+    // The line at row of a source's lines (aBH, HPID, DJ, DJBH, HH), its quantity from the
+    // field named.
+    static TSourceLine At(const TClientDataSet &lines, int row, const QString &quantityField);
 };
 
 // The picker's query texts, apart from the window so that they can be checked on their own.
