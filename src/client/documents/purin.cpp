@@ -8,13 +8,16 @@
 
 namespace {
 
+const TCreditBooking CreditPurchase{"CGLX", "YFJE", "GYS", "GYSID", "付款单"};
+
 const TTradeDocumentType PurchaseReceipt{{"CGSHZB", "CGSH", "mnuCgsh",
                                           "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
                                           "DJBH;RQ;AGYSMC;CKID;ACGLX;AFPLX;YWY"},
                                          "AGYSBH",
                                          TPartner::Supplier,
                                          &TfrmPurIn::HeaderQuery,
-                                         &TfrmPurIn::LinesQuery};
+                                         &TfrmPurIn::LinesQuery,
+                                         &CreditPurchase};
 
 } // namespace
 

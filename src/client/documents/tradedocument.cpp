@@ -2,6 +2,7 @@
 // settlement and return type.
 #include "client/documents/tradedocument.h"
 
+#include "client/common/valueroutines.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/documents/invoicetypes.h"
@@ -38,6 +39,34 @@ TTradeDocument::TTradeDocument(const char *formName, const QString &caption,
 }
 
 TTradeDocument::~TTradeDocument() = default;
+
+QList<TGuardedStatement> TTradeDocument::BookkeepingStatements(int sign) const
+{
+    const TCreditBooking *credit = m_type.Credit;
+    if (!credit || ZbInteger(credit->CreditField) != 2)
+        return TfrmTypedDj::BookkeepingStatements(sign);
+    const qint64 partner = ZbInteger(credit->PartnerKey);
+    if (partner == 0)
+        return {};
+    QList<TGuardedStatement> statements;
+    if (sign < 0)
+        statements.append(
+            {QStringLiteral("update %1 set %2 = 0 where ID = %3 and (%2 is null or (%2 > -0.005 "
+                            "and %2 < 0.005))")
+                 .arg(strZbMainTable, QLatin1String(credit->PaidField),
+                      QString::number(ZbInteger("ID"))),
+             1,
+             QStringLiteral("本单据已被%1结算，不能反审。请先反审结算它的%1。")
+                 .arg(QString::fromUtf8(credit->SettledBy))});
+    const double amount = RoundTo(ZbValue("JE"), 2);
+    statements.append({QStringLiteral("update %1 set QMJE = round(QMJE + (%2), 2) where ID = %3")
+                           .arg(QLatin1String(credit->PartnerTable),
+                                QString::number(sign * amount, 'f', 2), QString::number(partner)),
+                       1,
+                       sign > 0 ? QStringLiteral("往来单位已不存在，不能审核。")
+                                : QStringLiteral("往来单位已不存在，不能反审。")});
+    return statements;
+}
 
 void TTradeDocument::ShowPartnerInfo()
 {

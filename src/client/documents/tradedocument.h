@@ -13,6 +13,18 @@ class TInvoiceTypes;
 
 enum class TPartner { None, Supplier, Customer };
 
+// How a type sold or bought on credit books what the partner owes: at the final audit a
+// credit document raises the partner's QMJE by its amount, un-auditing takes it back, refused
+// once a settlement has paid some of it.
+struct TCreditBooking
+{
+    const char *CreditField;  // "XSLX": 2 is on credit
+    const char *PaidField;    // "YSJE": what settlements paid of it
+    const char *PartnerTable; // "KH"
+    const char *PartnerKey;   // "KHID"
+    const char *SettledBy;    // "收款单", in the refusal
+};
+
 // A purchase or sales type: its tables and strings, partner and queries.
 struct TTradeDocumentType
 {
@@ -23,6 +35,8 @@ struct TTradeDocumentType
     QString (*HeaderSql)(const QString &where);
     // The lines of one document with the goods' code, name, unit and size.
     QString (*LinesSql)(qint64 headerId);
+    // Deliveries and purchase receipts; nullptr for the others.
+    const TCreditBooking *Credit = nullptr;
 };
 
 class TTradeDocument : public TfrmTypedDj
@@ -53,6 +67,7 @@ protected:
     void ZbOnNewRecord(TClientDataSet &DataSet) override;
     void ZbBeforePost(TClientDataSet &DataSet) override;
     void MxOnNewRecord(TClientDataSet &DataSet) override;
+    QList<TGuardedStatement> BookkeepingStatements(int sign) const override;
 
     // The goods code, name, size, unit, quantity and price columns every type starts with.
     void AddTradeColumns(std::initializer_list<TColumnSpec> trailing);

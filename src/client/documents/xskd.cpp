@@ -9,13 +9,16 @@
 
 namespace {
 
+const TCreditBooking CreditSale{"XSLX", "YSJE", "KH", "KHID", "收款单"};
+
 const TTradeDocumentType SalesDelivery{{"XSKDZB", "XSKD", "mnuXskd",
                                         "ID,ZBID; RQ,RQ; CKID,CKID;DJBH,DJBH",
                                         "DJBH;RQ;AKHMC;CKID;AXSLX;AFPLX;YWY"},
                                        "AKHBH",
                                        TPartner::Customer,
                                        &TfrmSalOunt::HeaderQuery,
-                                       &TfrmSalOunt::LinesQuery};
+                                       &TfrmSalOunt::LinesQuery,
+                                       &CreditSale};
 
 } // namespace
 

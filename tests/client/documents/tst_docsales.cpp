@@ -220,6 +220,81 @@ private Q_SLOTS:
         QVERIFY(ledgerRows(number).isEmpty());
     }
 
+    // What a partner owes follows its credit documents: raised at the final audit, lowered
+    // again by un-auditing, which a settlement that already paid some of it refuses.
+    void creditDocumentsBookWhatThePartnerOwes_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("typeField");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("partnerTable");
+        QTest::addColumn<QString>("paidField");
+        QTest::addColumn<QString>("refusal");
+        const QString sales =
+            QStringLiteral("本单据已被收款单结算，不能反审。请先反审结算它的收款单。");
+        const QString purchase =
+            QStringLiteral("本单据已被付款单结算，不能反审。请先反审结算它的付款单。");
+        QTest::newRow("credit delivery") << "TfrmSalOunt"
+                                         << "XSLX" << 2 << "KH"
+                                         << "YSJE" << sales;
+        QTest::newRow("cash delivery") << "TfrmSalOunt"
+                                       << "XSLX" << 1 << "KH"
+                                       << "YSJE" << sales;
+        QTest::newRow("credit receipt") << "TfrmPurIn"
+                                        << "CGLX" << 2 << "GYS"
+                                        << "YFJE" << purchase;
+        QTest::newRow("cash receipt") << "TfrmPurIn"
+                                      << "CGLX" << 1 << "GYS"
+                                      << "YFJE" << purchase;
+    }
+
+    void creditDocumentsBookWhatThePartnerOwes()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, typeField);
+        QFETCH(int, type);
+        QFETCH(QString, partnerTable);
+        QFETCH(QString, paidField);
+        QFETCH(QString, refusal);
+        QVERIFY(keepDocuments({QStringLiteral("KH"), QStringLiteral("GYS"),
+                               QStringLiteral("CGSHZB"), QStringLiteral("CGSH")}));
+        noStockCeilings();
+        const QString owed = QStringLiteral("select QMJE from %1 where ID = 1").arg(partnerTable);
+        const double before = stored(owed);
+        open(qPrintable(className));
+        fillHeader(form);
+        setHeader(form, qPrintable(typeField), type);
+        enterLines(form, {{1, 2, 10.25}, {2, 3, 12.5}});
+        save();
+        const double amount = header().FieldByName(QStringLiteral("JE"))->AsFloat();
+        QVERIFY(amount > 0);
+        const double booked = type == 2 ? amount : 0;
+        audit(form);
+        QCOMPARE(stored(owed), before + booked);
+
+        // A settlement paid a cent of it: the document stays audited, nothing moves back.
+        const QString table = form->strZbMainTable;
+        const qint64 id = header().FieldByName(QStringLiteral("ID"))->AsLargeInt();
+        QVERIFY(ExecSQL(
+            QStringLiteral("update %1 set %2 = 0.01 where ID = %3").arg(table, paidField).arg(id)));
+        if (type == 2) {
+            TMessageBoxScript answers{mrYes, mrOk};
+            form->aUnAudit->trigger();
+            QCOMPARE(answers.Requests().size(), 2);
+            QCOMPARE(answers.Requests().at(1).Text, refusal);
+            QCOMPARE(
+                stored(QStringLiteral("select uFlag from %1 where ID = %2").arg(table).arg(id)),
+                1.0);
+            QCOMPARE(stored(owed), before + booked);
+        }
+        QVERIFY(ExecSQL(
+            QStringLiteral("update %1 set %2 = 0 where ID = %3").arg(table, paidField).arg(id)));
+        unAudit(form);
+        QCOMPARE(stored(QStringLiteral("select uFlag from %1 where ID = %2").arg(table).arg(id)),
+                 0.0);
+        QCOMPARE(stored(owed), before);
+    }
+
     // --- Order ---------------------------------------------------------------------------------
 
     void aNewOrderIsDueOnItsDateAndRunning()
