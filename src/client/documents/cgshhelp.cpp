@@ -144,10 +144,13 @@ void TfrmCgshHelp::OpenHeaders()
         QLatin1String(m_source.HeaderTable) + QStringLiteral(" Z left join ") + partnerTable +
         QStringLiteral(" K on Z.") + partnerKey +
         QStringLiteral(" = K.ID) left join CK C on Z.CKID = C.ID where Z.uFlag = ") +
-        QString::number(m_auditLevel) + QStringLiteral(" and RQ >= ") +
-        SQLDate(m_databaseKind, dtpFrom->date()) + QStringLiteral(" and ") +
-        QStringLiteral("RQ <= ") + SQLDate(m_databaseKind, dtpTo->date()) +
-        QStringLiteral(" order by Z.RQ, Z.DJBH"));
+        QString::number(m_auditLevel) +
+        (m_partner > 0 ? QStringLiteral(" and Z.") + partnerKey + QStringLiteral(" = ") +
+                             QString::number(m_partner)
+                       : QString()) +
+        QStringLiteral(" and RQ >= ") + SQLDate(m_databaseKind, dtpFrom->date()) +
+        QStringLiteral(" and ") + QStringLiteral("RQ <= ") +
+        SQLDate(m_databaseKind, dtpTo->date()) + QStringLiteral(" order by Z.RQ, Z.DJBH"));
     m_headers->Open();
     showLines();
 }

@@ -13,6 +13,8 @@ public:
     ~TfrmCgshHelp() override;
 
     void OpenHeaders();
+    // Only the documents of this partner (the return's own, once chosen); 0 for every one.
+    void SetPartner(qint64 id) { m_partner = id; }
 
     // The chosen document: its partner's code, its warehouse and its lines as they are.
     QString PartnerCode() const;
@@ -41,6 +43,7 @@ private:
 
     TReferSource m_source;
     int m_auditLevel = 1;
+    qint64 m_partner = 0;
     int m_databaseKind = 1;
     std::unique_ptr<TClientDataSet> m_headers;
     std::unique_ptr<TClientDataSet> m_lines;

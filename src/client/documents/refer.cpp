@@ -231,6 +231,16 @@ void TReferBaseFrm::FormShow()
         OpenHeaders();
 }
 
+void TReferBaseFrm::PresetPartner(qint64 id, const QString &name)
+{
+    if (id <= 0 || Query.Source.Partner == TReferPartner::None)
+        return;
+    TButtonEdit *partner =
+        Query.Source.Partner == TReferPartner::Customer ? RzButtonEdit_KH : RzButtonEdit_GYS;
+    partner->setText(name.isEmpty() ? QString::number(id) : name);
+    partner->SetKey(QStringLiteral("(%1)").arg(id));
+}
+
 void TReferBaseFrm::readFilters()
 {
     Query.HasFrom = Query.HasTo = chkDate->isChecked();

@@ -88,6 +88,8 @@ public:
                   QWidget *parent = nullptr);
     ~TReferBaseFrm() override;
 
+    // Starts with the document's partner as the partner filter (the user may clear it).
+    void PresetPartner(qint64 id, const QString &name);
     // Reads the headers again with the filters as they are.
     void OpenHeaders();
     // Reads the lines of the ticked headers, every line ticked.

@@ -151,6 +151,19 @@ void TfrmTypedDj::AddReferSource(const TReferSource &source)
     m_referSources << source;
 }
 
+std::pair<qint64, QString> TfrmTypedDj::partnerOf(const TReferSource &source) const
+{
+    switch (source.Partner) {
+    case TReferPartner::Customer:
+        return {ZbInteger("KHID"), ZbValue("aKHMC").toString()};
+    case TReferPartner::Supplier:
+        return {ZbInteger("GYSID"), ZbValue("aGYSMC").toString()};
+    case TReferPartner::None:
+        break;
+    }
+    return {0, QString()};
+}
+
 bool TfrmTypedDj::ReferFrom(const TReferSource &source)
 {
     // Only while the document takes lines: a draft being entered, not one audited or viewed.
@@ -158,6 +171,7 @@ bool TfrmTypedDj::ReferFrom(const TReferSource &source)
         return false;
     if (source.Picker == TReferPicker::WholeDocument) {
         TfrmCgshHelp picker(source, this);
+        picker.SetPartner(partnerOf(source).first);
         if (picker.ShowModal() != mrOk)
             return false;
         // The code runs the partner's look-up, which fills its key and name.
@@ -167,6 +181,8 @@ bool TfrmTypedDj::ReferFrom(const TReferSource &source)
         return true;
     }
     TReferBaseFrm picker(source, strMxDetailTables, this);
+    const auto [partner, name] = partnerOf(source);
+    picker.PresetPartner(partner, name);
     if (picker.ShowModal() != mrOk)
         return false;
     AddSourceLines(picker.MarkedLines());

@@ -112,4 +112,6 @@ private:
     QList<TData::TDataSetId> m_lists;
     QList<TDBComboBox *> m_personBoxes;
     QList<TReferSource> m_referSources;
+    // The header's partner of the kind the source filters by, and its name; 0 for none.
+    std::pair<qint64, QString> partnerOf(const TReferSource &source) const;
 };

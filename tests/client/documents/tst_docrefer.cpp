@@ -9,6 +9,7 @@
 #include "client/documents/comdj.h"
 #include "client/documents/refer.h"
 #include "client/forms/globalobj.h"
+#include "client/widgets/controls.h"
 #include "docsupport.h"
 #include "support/whenmodal.h"
 #include "tradesupport.h"
@@ -233,6 +234,37 @@ private Q_SLOTS:
                      .toDouble(),
                  13.0);
         QVERIFY(!offered(requisitionQuery()).contains(QStringLiteral("RQ9201")));
+    }
+
+    // The order picker of a receipt starts on the receipt's supplier.
+    void theOrderPickerStartsWithTheSupplier()
+    {
+        QVERIFY(keepDocuments({QStringLiteral("CGDDZB"), QStringLiteral("CGDD")}));
+        for (int supplier : {1, 2})
+            QVERIFY(ExecSQLScript(
+                {QStringLiteral("insert into CGDDZB (ID, DJBH, RQ, GYSID, YWY, JE, uFlag) values "
+                                "(%1, 'CD%1', #2026-03-02#, %2, '张三', 50, 1)")
+                     .arg(9500 + supplier)
+                     .arg(supplier),
+                 QStringLiteral("insert into CGDD (ZBID, HH, DJBH, HPID, SL, DJ) values (%1, 1, "
+                                "'CD%1', 1, 5, 10)")
+                     .arg(9500 + supplier)}));
+        form = openNew(QStringLiteral("TfrmPurIn"));
+        QVERIFY(form);
+        fillHeader(form);
+        QStringList offeredOrders;
+        auto answered = vztest::whenModal<TReferBaseFrm>([&](TReferBaseFrm &picker) {
+            QCOMPARE(picker.RzButtonEdit_GYS->Key(), QStringLiteral("(1)"));
+            for (picker.Headers().First(); !picker.Headers().Eof(); picker.Headers().Next())
+                offeredOrders << picker.Headers().FieldByName(QStringLiteral("DJBH"))->AsString();
+            picker.btnExit->click();
+        });
+        QAction *orders = form->findChild<QAction *>(QStringLiteral("aXzdd"));
+        QVERIFY(orders);
+        orders->trigger();
+        QVERIFY(answered);
+        QVERIFY(offeredOrders.contains(QStringLiteral("CD9501")));
+        QVERIFY(!offeredOrders.contains(QStringLiteral("CD9502")));
     }
 
     // A return copies the chosen receipt: its supplier, warehouse and lines.
