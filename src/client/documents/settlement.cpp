@@ -40,10 +40,16 @@ QString money(double value)
     return QString::number(RoundTo(value, 2), 'f', 2);
 }
 
+// The company's last audit level, at which documents are booked.
+int finalLevel()
+{
+    return qMax(1, FuncRight().AuditNum);
+}
+
 // Audited to the final level: the settled amounts are booked.
 bool isBooked(int auditLevel)
 {
-    return auditLevel >= qMax(1, FuncRight().AuditNum);
+    return auditLevel >= finalLevel();
 }
 
 bool sameCents(double a, double b)
@@ -493,14 +499,15 @@ void TfrmSettlement::LoadOpenBills()
                     isBooked(stored->FieldByName(QStringLiteral("uFlag"))->AsInteger()) ? 1 : 0);
             } else {
                 // The partner's open credit documents, oldest first, with what this receipt
-                // holds on each read in the same query.
+                // holds on each read in the same query. Only booked documents are owed: a
+                // draft may still change or go.
                 appendOpenLines(
                     QStringLiteral("select S.ID, %1 from %2 S left join %3 F on F.DDID = S.ID "
                                    "and F.ZBID = %4 where S.%5 = 2 and S.%6 = %7 and S.JE > "
-                                   "S.%8 + 0.005 order by S.ID")
+                                   "S.%8 + 0.005 and S.uFlag >= %9 order by S.ID")
                         .arg(columns, QLatin1String(m_type.SettledTable), strMxDetailTables, id,
                              QLatin1String(m_type.CreditTypeField), key, partner,
-                             QLatin1String(m_type.PaidField)),
+                             QLatin1String(m_type.PaidField), QString::number(finalLevel())),
                     0);
             }
             lines->First();
@@ -662,7 +669,9 @@ QList<TGuardedStatement> TfrmSettlement::BookkeepingStatements(int sign) const
     const QString reopen = QStringLiteral("，请重新打开%1单。").arg(verb);
     // Never more than is still open when the audit is stored; never below nothing paid.
     const QString settle = sign > 0 ? QStringLiteral("update %1 set %2 = round(%2 + %3, 2) "
-                                                     "where ID = %4 and %2 + %3 <= JE + 0.005")
+                                                     "where ID = %4 and %2 + %3 <= JE + 0.005 "
+                                                     "and uFlag >= ") +
+                                          QString::number(finalLevel())
                                     : QStringLiteral("update %1 set %2 = round(%2 - %3, 2) "
                                                      "where ID = %4 and %2 - %3 >= -0.005");
     QList<TGuardedStatement> statements;
@@ -678,7 +687,8 @@ QList<TGuardedStatement> TfrmSettlement::BookkeepingStatements(int sign) const
             {settle.arg(QLatin1String(m_type.SettledTable), QLatin1String(m_type.PaidField),
                         money(amount), QString::number(lines.RowValue(row, settled).toLongLong())),
              1,
-             sign > 0 ? QStringLiteral("%1 的未%2金额不足本次%3").arg(document, done, verb) + reopen
+             sign > 0 ? QStringLiteral("%1 已反审或未%2金额不足本次%3").arg(document, done, verb) +
+                            reopen
                       : QStringLiteral("%1 已不存在或已%2金额少于本单所%2，不能反审。")
                             .arg(document, done)});
     }

@@ -111,6 +111,13 @@ private:
                                    QString::number(Partner), QString::number(paid),
                                    receipt ? QStringLiteral(", 30") : QString());
         }
+        // A draft is not owed yet.
+        const QString draft = QString::number(FirstDocument + 40);
+        script << QStringLiteral("insert into %1 (ID, DJBH, RQ, JE, %2, %3, %4, uFlag) ")
+                          .arg(table, QLatin1String(kind.PartnerKey),
+                               QLatin1String(kind.CreditField), QLatin1String(kind.PaidField)) +
+                      QStringLiteral("values (%1, '%2', #2026-01-06#, 70, %3, 2, 0, 0)")
+                          .arg(draft, QLatin1String(kind.Prefix) + draft, QString::number(Partner));
         // A cash document is never open.
         const QString cash = QString::number(FirstDocument + 50);
         script << QStringLiteral("insert into %1 (ID, DJBH, RQ, JE, %2, %3, uFlag) ")
@@ -611,13 +618,36 @@ private Q_SLOTS:
             TMessageBoxScript boxes{mrYes, mrOk};
             form->aAudit->trigger();
             QCOMPARE(boxes.Last().Text,
-                     QStringLiteral("销售单 XST%1 的未收金额不足本次收款，请重新打开收款单。")
+                     QStringLiteral("销售单 XST%1 已反审或未收金额不足本次收款，请重新打开收款单。")
                          .arg(FirstDocument));
         }
         QCOMPARE(header().FieldByName(QStringLiteral("uFlag"))->AsInteger(), 0);
         QCOMPARE(stored(QStringLiteral("select uFlag from XSSKZB where ID = %1").arg(ids[1])), 0.0);
         QCOMPARE(paidOf(Receipt, 0), 100.0);
         QCOMPARE(balancesOf(Receipt), afterFirst);
+    }
+
+    // The delivery went back to draft after the receipt was entered: it is not owed any more.
+    void aDeliveryUnauditedMeanwhileIsNotSettled()
+    {
+        QVERIFY(givePartner(Receipt, {{100, 0}}));
+        QVERIFY(openNew(Receipt));
+        choosePartner(Receipt);
+        setAmount(100);
+        form->aZdfk->trigger();
+        const qint64 id = save();
+        QVERIFY(id != 0);
+        QVERIFY(ExecSQL(
+            QStringLiteral("update XSKDZB set uFlag = 0 where ID = %1").arg(FirstDocument)));
+        {
+            TMessageBoxScript boxes{mrYes, mrOk};
+            form->aAudit->trigger();
+            QCOMPARE(boxes.Last().Text,
+                     QStringLiteral("销售单 XST%1 已反审或未收金额不足本次收款，请重新打开收款单。")
+                         .arg(FirstDocument));
+        }
+        QCOMPARE(stored(QStringLiteral("select uFlag from XSSKZB where ID = %1").arg(id)), 0.0);
+        QCOMPARE(paidOf(Receipt, 0), 0.0);
     }
 
     void usingMoreBalanceThanIsLeftIsRefused()
