@@ -7,6 +7,7 @@
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/documents/lineprices.h"
+#include "client/documents/recordinfo.h"
 #include "client/documents/registerforms.h"
 #include "client/documents/xsdd.h"
 #include "client/documents/xskd.h"
@@ -426,6 +427,32 @@ private Q_SLOTS:
             QStringLiteral(" from XSKDZB where DJBH = ") + QuotedStr(billNo(form));
         QCOMPARE(QueryValue(QStringLiteral("select SFKFSID") + where).toInt(), storedMethod);
         QCOMPARE(QueryValue(QStringLiteral("select ZHID") + where).toInt(), storedAccount);
+    }
+
+    // Every sales type shows its customer's particulars from its option menu.
+    void theCustomersParticularsFromEverySalesType_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::newRow("order") << "TfrmXsdd";
+        QTest::newRow("delivery") << "TfrmSalOunt";
+        QTest::newRow("return") << "TfrmSalIn";
+    }
+
+    void theCustomersParticularsFromEverySalesType()
+    {
+        QFETCH(QString, className);
+        open(qPrintable(className));
+        fillHeader(form);
+        QAction *particulars = form->findChild<QAction *>(QStringLiteral("aKhXx"));
+        QVERIFY(particulars);
+        QString fullName;
+        auto shown = vztest::whenModal<TfrmKhXx>([&](TfrmKhXx &info) {
+            fullName = info.ValueText(QStringLiteral("客户全称："));
+            info.btnClose->click();
+        });
+        particulars->trigger();
+        QVERIFY(shown);
+        QCOMPARE(fullName, QueryValue(QStringLiteral("select QC from KH where ID = 1")).toString());
     }
 
     void theDeliveryPrintsTheCompanysContact()
