@@ -28,13 +28,7 @@ TfrmPurOut::TfrmPurOut(QWidget *parent)
                      {"NSL", "税率", 50},
                      {"SRCNO", "入库单号", 110}});
 
-    PlacePartner();
-    PlaceWarehouse();
-    NewHeaderRow();
-    DBComboTHLX = PlaceReturnType(ReturnTypes());
-    PlaceSalesman();
-    NewHeaderRow();
-    PlaceSettlement("XFJE", QStringLiteral("退款金额"), QStringLiteral("账户"));
+    DBComboTHLX = PlaceReturnHeader(ReturnTypes(), "XFJE");
     PlaceRemark();
 }
 

@@ -151,6 +151,18 @@ void TTradeDocument::PlaceSettlement(const char *amountField, const QString &amo
     PlaceHeader(accountCaption, DBLookupZH);
 }
 
+TDBComboBox *TTradeDocument::PlaceReturnHeader(const QStringList &types, const char *refundField)
+{
+    PlacePartner();
+    PlaceWarehouse();
+    NewHeaderRow();
+    TDBComboBox *returnType = PlaceReturnType(types);
+    PlaceSalesman();
+    NewHeaderRow();
+    PlaceSettlement(refundField, QStringLiteral("退款金额"), QStringLiteral("账户"));
+    return returnType;
+}
+
 TDBComboBox *TTradeDocument::PlaceReturnType(const QStringList &types)
 {
     m_returnTypes = types;

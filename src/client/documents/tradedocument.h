@@ -94,6 +94,9 @@ protected:
     // the first type, the payment method the payment-method list stands on and no salesman;
     // saving stores the chosen text's code.
     TDBComboBox *PlaceReturnType(const QStringList &types);
+    // The header both returns share: partner and warehouse; the return type from types and
+    // the salesman; the refund in refundField with its payment method and account.
+    TDBComboBox *PlaceReturnHeader(const QStringList &types, const char *refundField);
     // The remark on a row of its own, placed last.
     void PlaceRemark() { TfrmTypedDj::PlaceRemark(m_row + 1); }
 

@@ -36,13 +36,7 @@ TfrmSalIn::TfrmSalIn(QWidget *parent)
                      {"CBDJ", "成本价", 80},
                      {"SRCNO", "出库单号", 110}});
 
-    PlacePartner();
-    PlaceWarehouse();
-    NewHeaderRow();
-    DBComboTHLX = PlaceReturnType(ReturnTypes());
-    PlaceSalesman();
-    NewHeaderRow();
-    PlaceSettlement("XSJE", QStringLiteral("退款金额"), QStringLiteral("账户"));
+    DBComboTHLX = PlaceReturnHeader(ReturnTypes(), "XSJE");
     DBEditJE = NewControl<TDBEdit>("DBEditJE", "JE");
     DBEditJE->SetReadOnly(true);
     PlaceHeader(QStringLiteral("含税金额"), DBEditJE);
