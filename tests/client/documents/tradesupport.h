@@ -8,10 +8,12 @@
 #include "client/data/serveraccess.h"
 #include "client/documents/comdj.h"
 #include "client/forms/mdiwindows.h"
+#include "client/widgets/dbcontrols.h"
 #include "client/widgets/messagebox.h"
 #include "docsupport.h"
 
 #include <QStringList>
+#include <QTest>
 
 namespace tradesupport {
 
@@ -81,6 +83,27 @@ inline void enterLines(TfrmComDj *form, std::initializer_list<TLine> lines)
 inline QString billNo(TfrmComDj *form)
 {
     return form->ZbDataSet()->FieldByName(QStringLiteral("DJBH"))->AsString();
+}
+
+// A new document of a type as it opens: caption, tables, object name, the number's prefix, and
+// every header control visible and bound to a field of the header (at least three).
+inline void checkNewDocument(TfrmComDj *form, const QString &caption, const QString &table,
+                             const QString &objectName, const QString &prefix)
+{
+    QCOMPARE(form->windowTitle(), caption);
+    QCOMPARE(form->strZbMainTable, table);
+    QCOMPARE(form->FObjectName, objectName);
+    QVERIFY(billNo(form).startsWith(prefix));
+    QCOMPARE(form->ZbDataSet()->State(), dsInsert);
+    int bound = 0;
+    for (QWidget *control : form->Panel3->findChildren<QWidget *>()) {
+        if (auto *fieldControl = dynamic_cast<TFieldControl *>(control)) {
+            QVERIFY2(fieldControl->Field(), qPrintable(control->objectName()));
+            QVERIFY(control->isVisible());
+            ++bound;
+        }
+    }
+    QVERIFY(bound >= 3);
 }
 
 // "goods:line:signed quantity:warehouse" of each stock ledger row of the document.

@@ -121,22 +121,7 @@ private Q_SLOTS:
         QFETCH(QString, objectName);
         QFETCH(QString, prefix);
         open(qPrintable(className));
-        QCOMPARE(form->windowTitle(), caption);
-        QCOMPARE(form->strZbMainTable, table);
-        QCOMPARE(form->FObjectName, objectName);
-        QVERIFY(billNo(form).startsWith(prefix));
-        int bound = 0;
-        for (QWidget *control : form->Panel3->findChildren<QWidget *>()) {
-            if (auto *fieldControl = dynamic_cast<TFieldControl *>(control)) {
-                QVERIFY2(fieldControl->Field(), qPrintable(control->objectName()));
-                QVERIFY(control->isVisible());
-                ++bound;
-            }
-        }
-        QVERIFY(bound >= 3);
-        form->resize(1000, 600);
-        flush();
-        form->grab().save(QStringLiteral("/tmp/docs-trade-%1.png").arg(className));
+        checkNewDocument(form, caption, table, objectName, prefix);
     }
 
     void aCustomerCodeFillsTheCustomer_data()
