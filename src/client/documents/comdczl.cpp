@@ -288,11 +288,8 @@ QString TfrmComDcrq::DateCondition() const
 {
     if (!CheckBox1->isChecked())
         return {};
-    const QString d = SessionInfo().DatabaseKind == 1 ? QStringLiteral("'") : QStringLiteral("#");
-    const QString format = QStringLiteral("yyyy-MM-dd");
-    QString condition = QStringLiteral(" and M.RQ >=") + d + dtpRqa->date().toString(format) + d +
-                        QStringLiteral(" and M.RQ <=") + d + dtpRqb->date().toString(format) + d;
-    return condition.replace(QStringLiteral("M."), QStringLiteral("Z."));
+    return SQLDateRange(SessionInfo().DatabaseKind, true, dtpRqa->date(), dtpRqb->date())
+        .replace(QStringLiteral("M."), QStringLiteral("Z."));
 }
 
 void TfrmComDcrq::enablePickers()
