@@ -5,23 +5,8 @@
 #include "client/data/datasource.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
-#include "client/documents/cgdd.h"
-#include "client/documents/cgth.h"
-#include "client/documents/ckdb.h"
 #include "client/documents/comdj.h"
-#include "client/documents/cpjc.h"
-#include "client/documents/fykz.h"
-#include "client/documents/kcpd.h"
-#include "client/documents/ll.h"
-#include "client/documents/purin.h"
-#include "client/documents/qtkcbd.h"
-#include "client/documents/qtsr.h"
 #include "client/documents/recordinfo.h"
-#include "client/documents/settlement.h"
-#include "client/documents/tl.h"
-#include "client/documents/xsdd.h"
-#include "client/documents/xskd.h"
-#include "client/documents/xsth.h"
 #include "client/forms/mdiwindows.h"
 #include "client/forms/rootform.h"
 #include "client/masterdata/editrows.h"
@@ -37,39 +22,6 @@
 
 namespace {
 
-using D = TData;
-
-const TDocumentView SalesDelivery{"TfrmSalOunt", D::idXskdzb, D::idXskd, &TfrmSalOunt::HeaderQuery,
-                                  nullptr};
-const TDocumentView SalesReturn{"TfrmSalIn", D::idXsthzb, D::idXsth, &TfrmSalIn::HeaderQuery,
-                                nullptr};
-const TDocumentView SalesOrder{"TfrmXsdd", D::idXsddzb, D::idXsdd, &TfrmXsdd::HeaderQuery, nullptr};
-const TDocumentView PurchaseReceipt{"TfrmPurIn", D::idCgshzb, D::idCgsh, &TfrmPurIn::HeaderQuery,
-                                    nullptr};
-const TDocumentView PurchaseReturn{"TfrmPurOut", D::idCgthzb, D::idCgth, &TfrmPurOut::HeaderQuery,
-                                   nullptr};
-const TDocumentView PurchaseOrder{"TfrmCgdd", D::idCgddzb, D::idCgdd, &TfrmCgdd::HeaderQuery,
-                                  nullptr};
-const TDocumentView GoodsIssue{"TfrmStockLl", D::idLlzb, D::idLl, &TfrmStockLl::HeaderQuery,
-                               nullptr};
-const TDocumentView GoodsReturn{"TfrmStockTl", D::idTlzb, D::idTl, &TfrmStockTl::HeaderQuery,
-                                nullptr};
-const TDocumentView ProductIntake{"TfrmProductIn", D::idCpjczb, D::idCpjc,
-                                  &TfrmProductIn::HeaderQuery, nullptr};
-const TDocumentView StockCount{"TFrmpd", D::idKcpdzb, D::idKcpd, &TFrmpd::HeaderQuery, "KCPD"};
-const TDocumentView StockAdjustment{"TFrmpd", D::idKcpdzb, D::idKcpd, &TFrmpd::HeaderQuery, "KCTZ"};
-const TDocumentView Transfer{"TfrmStockdb", D::idCkdbzb, D::idCkdb, &TfrmStockdb::HeaderQuery,
-                             nullptr};
-const TDocumentView OtherStockChange{"TfrmQtkcbd", D::idQtkcbdzb, D::idQtkcbd,
-                                     &TfrmQtkcbd::HeaderQuery, nullptr};
-const TDocumentView SalesReceipt{"TfrmXssk", D::idXsskzb, D::idXssk, &TfrmXssk::HeaderQuery,
-                                 nullptr};
-const TDocumentView PurchasePayment{"TfrmCgfk", D::idCgfkzb, D::idCgfk, &TfrmCgfk::HeaderQuery,
-                                    nullptr};
-const TDocumentView Expense{"TfrmFykz", D::idFykzzb, D::idFykz, &TfrmFykz::HeaderQuery, nullptr};
-const TDocumentView OtherIncome{"TfrmQtsr", D::idQtsrzb, D::idQtsr, &TfrmQtsr::HeaderQuery,
-                                nullptr};
-
 // The documents that settled a delivery or a receipt, up to its ID.
 const char *const ReceiptsOfDelivery =
     "select Z.DJBH, Z.RQ, Z.JE as ZJE, M.JE as BCJE from XSSKZB Z,XSSK M where Z.ID=M.ZBID and "
@@ -78,49 +30,57 @@ const char *const PaymentsOfReceipt =
     "select Z.DJBH, Z.RQ, Z.JE as ZJE, M.JE as BCJE from CGFKZB Z, CGFK M where Z.ID=M.ZBID and "
     "M.JE <> 0 and M.DDID = ";
 
+// How a name opens: the document form of a list's type (restricted to a kind), the rows that
+// settled a document, or an account transfer (neither).
 struct TTypeName
 {
     const char *Name;
-    const TDocumentView *View; // nullptr: settlement rows, or an account transfer
+    const char *ListClass;     // the type's list; nullptr: settlement rows or a transfer
+    const char *Kind;          // "KCTZ" ...; nullptr: none
     const char *SettlementSql; // the rows' query up to the key; nullptr: an account transfer
 };
 
 const TTypeName TypeNames[] = {
-    {"销售出库", &SalesDelivery, nullptr},
-    {"现金销售", &SalesDelivery, nullptr},
-    {"挂帐销售", &SalesDelivery, nullptr},
-    {"销售退货", &SalesReturn, nullptr},
-    {"销售订单", &SalesOrder, nullptr},
-    {"采购收货", &PurchaseReceipt, nullptr},
-    {"采购入库", &PurchaseReceipt, nullptr},
-    {"现金采购", &PurchaseReceipt, nullptr},
-    {"挂帐采购", &PurchaseReceipt, nullptr},
-    {"采购退货", &PurchaseReturn, nullptr},
-    {"采购订单", &PurchaseOrder, nullptr},
-    {"领料", &GoodsIssue, nullptr},
-    {"退料", &GoodsReturn, nullptr},
-    {"产品进仓", &ProductIntake, nullptr},
-    {"盘亏盘盈", &StockCount, nullptr},
-    {"库存盘点", &StockCount, nullptr},
-    {"库存调整", &StockAdjustment, nullptr},
-    {"仓库调拨", &Transfer, nullptr},
-    {"仓库调入", &Transfer, nullptr},
-    {"仓库调出", &Transfer, nullptr},
-    {"库存变动", &OtherStockChange, nullptr},
-    {"其它库存变动-减少", &OtherStockChange, nullptr},
-    {"其它库存变动-增加", &OtherStockChange, nullptr},
-    {"其它库存变动-退还增加", &OtherStockChange, nullptr},
-    {"其它库存变动-退还减少", &OtherStockChange, nullptr},
-    {"退还过程", &OtherStockChange, nullptr},
-    {"费用开支", &Expense, nullptr},
-    {"其它收入", &OtherIncome, nullptr},
-    {"销售收款", &SalesReceipt, nullptr},
-    {"采购付款", &PurchasePayment, nullptr},
-    {"帐户转入", nullptr, nullptr},
-    {"帐户转出", nullptr, nullptr},
-    {"销售收款过程", nullptr, ReceiptsOfDelivery},
-    {"采购付款过程", nullptr, PaymentsOfReceipt},
+    {"销售出库", "TfrmSalOuntWork", nullptr, nullptr},
+    {"现金销售", "TfrmSalOuntWork", nullptr, nullptr},
+    {"挂帐销售", "TfrmSalOuntWork", nullptr, nullptr},
+    {"销售退货", "TfrmSalInWork", nullptr, nullptr},
+    {"销售订单", "TfrmXsddzb", nullptr, nullptr},
+    {"采购收货", "TfrmPurInWork", nullptr, nullptr},
+    {"采购入库", "TfrmPurInWork", nullptr, nullptr},
+    {"现金采购", "TfrmPurInWork", nullptr, nullptr},
+    {"挂帐采购", "TfrmPurInWork", nullptr, nullptr},
+    {"采购退货", "TfrmPurOutWork", nullptr, nullptr},
+    {"采购订单", "TfrmCgddzb", nullptr, nullptr},
+    {"领料", "TfrmStockLlWork", nullptr, nullptr},
+    {"退料", "TfrmStockTlWork", nullptr, nullptr},
+    {"产品进仓", "TfrmProductInWork", nullptr, nullptr},
+    {"盘亏盘盈", "TFrmPdWork", "KCPD", nullptr},
+    {"库存盘点", "TFrmPdWork", "KCPD", nullptr},
+    {"库存调整", "TFrmPdWork", "KCTZ", nullptr},
+    {"仓库调拨", "TfrmStockdbWork", nullptr, nullptr},
+    {"仓库调入", "TfrmStockdbWork", nullptr, nullptr},
+    {"仓库调出", "TfrmStockdbWork", nullptr, nullptr},
+    {"库存变动", "TfrmQtkcbdzb", nullptr, nullptr},
+    {"其它库存变动-减少", "TfrmQtkcbdzb", nullptr, nullptr},
+    {"其它库存变动-增加", "TfrmQtkcbdzb", nullptr, nullptr},
+    {"其它库存变动-退还增加", "TfrmQtkcbdzb", nullptr, nullptr},
+    {"其它库存变动-退还减少", "TfrmQtkcbdzb", nullptr, nullptr},
+    {"退还过程", "TfrmQtkcbdzb", nullptr, nullptr},
+    {"费用开支", "TfrmArapFykzWork", nullptr, nullptr},
+    {"其它收入", "TfrmArapQtsrWork", nullptr, nullptr},
+    {"销售收款", "TfrmXsskWork", nullptr, nullptr},
+    {"采购付款", "TfrmCgfkWork", nullptr, nullptr},
+    {"帐户转入", nullptr, nullptr, nullptr},
+    {"帐户转出", nullptr, nullptr, nullptr},
+    {"销售收款过程", nullptr, nullptr, ReceiptsOfDelivery},
+    {"采购付款过程", nullptr, nullptr, PaymentsOfReceipt},
 };
+
+void sayCannotOpen()
+{
+    MessageBox(QStringLiteral("不能打开此单据。"), QStringLiteral("操作失败"), TMsgIcon::Warning);
+}
 
 const TTypeName *findTypeName(const QString &name)
 {
@@ -233,27 +193,32 @@ bool OpenDocumentByType(const QString &key, const QString &typeName)
     const qint64 id = key.trimmed().toLongLong(&isNumber);
     const TTypeName *type = findTypeName(typeName);
     if (!isNumber || id <= 0 || !type) {
-        MessageBox(QStringLiteral("不能打开此单据。"), QStringLiteral("操作失败"),
-                   TMsgIcon::Warning);
+        sayCannotOpen();
         return false;
     }
-    if (!type->View && !type->SettlementSql) {
+    if (!type->ListClass && !type->SettlementSql) {
         std::unique_ptr<TfrmYhckqkCk> transfer(CreateForm<TfrmYhckqkCk>());
         if (!transfer->Load(id)) {
-            MessageBox(QStringLiteral("不能打开此单据。"), QStringLiteral("操作失败"),
-                       TMsgIcon::Warning);
+            sayCannotOpen();
             return false;
         }
         transfer->ShowModal();
         return true;
     }
-    if (!type->View) {
+    if (!type->ListClass) {
         TfrmSettlementRows rows(typeName.trimmed(),
                                 QLatin1String(type->SettlementSql) + QString::number(id));
         rows.ShowModal();
         return true;
     }
-    return ViewDocuments(*type->View, QStringLiteral(" where Z.ID = ") + QString::number(id));
+    const TDocumentListType *list = FindDocumentListType(QLatin1String(type->ListClass));
+    if (!list) {
+        sayCannotOpen();
+        return false;
+    }
+    const TDocumentView view{list->FormClass, list->Header, list->Lines, list->HeaderQuery,
+                             type->Kind};
+    return ViewDocuments(view, QStringLiteral(" where Z.ID = ") + QString::number(id));
 }
 
 QStringList DocumentTypeNames()
