@@ -247,13 +247,9 @@ QString TfrmSettlement::dateSql(const QString &alias) const
 
 int TfrmSettlement::bookedShare(qint64 headerId) const
 {
-    if (headerId == 0)
-        return 0;
-    return isBooked(QueryValue(QStringLiteral("select uFlag from ") + strZbMainTable +
-                               QStringLiteral(" where ID = ") + QString::number(headerId))
-                        .toInt())
-               ? 1
-               : 0;
+    // The header on screen is the one whose lines are read: its level is at hand.
+    return headerId != 0 && headerId == ZbInteger("ID") && isBooked(int(ZbInteger("uFlag"))) ? 1
+                                                                                             : 0;
 }
 
 void TfrmSettlement::FormShow()
