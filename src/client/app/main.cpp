@@ -6,6 +6,7 @@
 #include "client/forms/gallery.h"
 #include "client/forms/globalobj.h"
 #include "client/masterdata/registerforms.h"
+#include "client/reports/registerreports.h"
 #include "client/shell/mainwindow.h"
 #include "client/widgets/uistyle.h"
 
@@ -101,6 +102,7 @@ int main(int argc, char *argv[])
     RegisterAdminForms();
     RegisterMasterDataForms();
     RegisterDocumentForms();
+    RegisterReportForms();
 
     TStartupOptions startupOptions;
     startupOptions.AutoLogin = parser.value(options.autologin);

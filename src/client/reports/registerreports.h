@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers the report windows with the window manager.
+void RegisterReportForms();
