@@ -265,8 +265,10 @@ void TFrmRptModal::setUpColumns()
 
 void TFrmRptModal::SetBillType(const QString &caption)
 {
-    if (!caption.isEmpty())
+    if (!caption.isEmpty()) {
         TFrmAddTab::SetBillType(caption);
+        setWindowTitle(caption);
+    }
     if (DrillDown) {
         DrillDown = false;
         OpenDataSet();

@@ -30,6 +30,7 @@ struct TCellParams;
 // A condition combo box that tells its form before it drops down (lists are filled then).
 class TConditionCombo : public QComboBox
 {
+    Q_OBJECT
 public:
     using QComboBox::QComboBox;
     std::function<void(TConditionCombo &)> OnDropDown;

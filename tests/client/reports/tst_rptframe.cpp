@@ -1,0 +1,305 @@
+// The purchase reports on a real server: receipts and a return posted through the document
+// forms, then the summaries, their drill-down to the details, the condition panel's quoting
+// and key lists, the period choice, export and a query the server refuses.
+#include "client/data/clientdataset.h"
+#include "client/data/fields.h"
+#include "client/data/serveraccess.h"
+#include "client/documents/comdczl.h"
+#include "client/forms/filedialogs.h"
+#include "client/forms/globalobj.h"
+#include "client/reports/registerreports.h"
+#include "client/reports/rptpurchase.h"
+#include "client/widgets/controls.h"
+#include "client/widgets/dbgrid.h"
+#include "client/widgets/messagebox.h"
+#include "docsupport.h"
+#include "support/testworld.h"
+#include "tradesupport.h"
+
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace tradesupport;
+using docsupport::flush;
+
+namespace {
+
+// "field=value|..." of every row, in the order the report gives them.
+QStringList rows(TClientDataSet &data, const QStringList &fields)
+{
+    QStringList result;
+    if (!data.Active())
+        return result;
+    for (data.First(); !data.Eof(); data.Next()) {
+        QStringList values;
+        for (const QString &field : fields)
+            values << data.FieldByName(field)->AsString();
+        result << values.join(QLatin1Char('|'));
+    }
+    return result;
+}
+
+double lineAmount(const QString &table, const QString &billNo, int goods)
+{
+    return QueryValue(QStringLiteral("select sum(D.SL*D.DJ*D.NZK*(1+D.NSL/100)) from %1 D, %1ZB M "
+                                     "where D.ZBID = M.ID and M.DJBH = %2 and D.HPID = %3")
+                          .arg(table, QuotedStr(billNo))
+                          .arg(goods))
+        .toDouble();
+}
+
+} // namespace
+
+class TestRptFrame : public docsupport::TDocumentTest<TfrmComDj>
+{
+    Q_OBJECT
+
+public:
+    TestRptFrame()
+        : TDocumentTest(QStringList{QStringLiteral("CGSHZB"), QStringLiteral("CGSH"),
+                                    QStringLiteral("CGTHZB"), QStringLiteral("CGTH")})
+    {}
+
+private:
+    QString m_receipt1, m_receipt2, m_return;
+    QMdiArea m_area; // drill-down finds the open report windows here
+
+    QString post(const char *className, std::initializer_list<TLine> lines)
+    {
+        form = openNew(QLatin1String(className));
+        if (!form)
+            return {};
+        fillHeader(form);
+        enterLines(form, lines);
+        form->aSave->trigger();
+        const QString number = billNo(form);
+        audit(form);
+        docsupport::closeDocument(form);
+        flush();
+        return number;
+    }
+
+    template<class Report>
+    Report *report(const QString &className)
+    {
+        auto *r = qobject_cast<Report *>(GlobalObj().MDIWindows.ShowForm(className));
+        if (r) {
+            r->dtpRqa->setDate(QDate::currentDate());
+            r->dtpRqb->setDate(QDate::currentDate());
+        }
+        return r;
+    }
+
+    void closeReports()
+    {
+        m_area.closeAllSubWindows();
+        flush();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(startWorld(), qPrintable(world.error()));
+        RegisterReportForms();
+        GlobalObj().MDIWindows.SetMdiArea(&m_area);
+        QVERIFY(keepDocuments({QStringLiteral("HP")}));
+        QVERIFY(ExecSQL(QStringLiteral("update HP set PM = 'O''Neil 扳手' where ID = 2")));
+        beginCase();
+        m_receipt1 = post("TfrmPurIn", {{1, 10, 5}, {2, 4, 2.5}});
+        m_receipt2 = post("TfrmPurIn", {{1, 6, 5}});
+        m_return = post("TfrmPurOut", {{1, 3, 5}});
+        QVERIFY(!m_receipt1.isEmpty() && !m_receipt2.isEmpty() && !m_return.isEmpty());
+        QCOMPARE(QueryValue(QStringLiteral("select uFlag from CGTHZB where DJBH = ") +
+                            QuotedStr(m_return))
+                     .toInt(),
+                 FuncRight().AuditNum);
+    }
+
+    void cleanupTestCase()
+    {
+        closeReports();
+        beginCase();
+        endCase();
+        GlobalObj().MDIWindows.SetMdiArea(nullptr);
+        world.stop();
+    }
+
+    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+
+    void cleanup()
+    {
+        closeReports();
+        const QStringList texts = docsupport::unexpectedTexts(unexpected);
+        QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
+    }
+
+    // The return does not reduce the receipts: 10 + 6 of the first goods.
+    void goodsSummaryCountsReceiptsOnly()
+    {
+        auto *r = report<TFrmRptCGHZ>(QStringLiteral("TFrmRptCGHZ"));
+        QVERIFY(r);
+        r->btnFind->click();
+        QVERIFY(r->cdsQry->Active());
+        const QString bh1 = goodsCode(1);
+        const QString bh2 = goodsCode(2);
+        QStringList got = rows(*r->cdsQry, {QStringLiteral("BH"), QStringLiteral("SL")});
+        got.sort();
+        QStringList expected{bh1 + QStringLiteral("|16"), bh2 + QStringLiteral("|4")};
+        expected.sort();
+        QCOMPARE(got, expected);
+        QVERIFY(r->cdsQry->Locate(QStringLiteral("BH"), bh1));
+        QCOMPARE(r->cdsQry->FieldByName(QStringLiteral("JEA"))->AsFloat(),
+                 lineAmount(QStringLiteral("CGSH"), m_receipt1, 1) +
+                     lineAmount(QStringLiteral("CGSH"), m_receipt2, 1));
+    }
+
+    void supplierSummaryDrillsDownWithDatesAndSupplier()
+    {
+        auto *r = report<TFrmRptCGVentderHZ>(QStringLiteral("TFrmRptCGVentderHZ"));
+        QVERIFY(r);
+        r->dtpRqb->setDate(QDate::currentDate().addDays(1));
+        r->btnFind->click();
+        QCOMPARE(r->cdsQry->RecordCount(), 1);
+        const QString supplier = r->cdsQry->FieldByName(QStringLiteral("GYSMC"))->AsString();
+        const QString supplierId = r->cdsQry->FieldByName(QStringLiteral("GYSID"))->AsString();
+        const double amount = r->cdsQry->FieldByName(QStringLiteral("JEA"))->AsFloat();
+        r->DBGrid1->OnDblClick(*r->DBGrid1);
+        auto *detail = qobject_cast<TFrmRptCGMX *>(
+            GlobalObj().MDIWindows.FindForm(QStringLiteral("FrmRptCGMX")));
+        QVERIFY(detail);
+        QCOMPARE(detail->windowTitle(), QStringLiteral("供应商供货明细表"));
+        QCOMPARE(detail->dtpRqb->date(), QDate::currentDate().addDays(1));
+        auto *gys = detail->Panel1->findChild<TButtonEdit *>(QStringLiteral("RzButtonEdit_GYS"));
+        QCOMPARE(gys->text(), supplier);
+        QCOMPARE(gys->Key(), supplierId);
+        QVERIFY(detail->cdsQry->Active());          // ran at once
+        QCOMPARE(detail->cdsQry->RecordCount(), 3); // receipt lines; the return is no receipt
+        double details = 0;
+        for (detail->cdsQry->First(); !detail->cdsQry->Eof(); detail->cdsQry->Next())
+            details += detail->cdsQry->FieldByName(QStringLiteral("JEA"))->AsFloat();
+        QCOMPARE(details, amount);
+        QCOMPARE(detail->DBGrid1->Columns()[0]->FieldName(), QStringLiteral("GYSMC"));
+    }
+
+    void goodsSummaryDrillsDownToTheGoods()
+    {
+        auto *r = report<TFrmRptCGHZ>(QStringLiteral("TFrmRptCGHZ"));
+        r->btnFind->click();
+        QVERIFY(r->cdsQry->Locate(QStringLiteral("BH"), goodsCode(2)));
+        r->DBGrid1->OnDblClick(*r->DBGrid1);
+        auto *detail = qobject_cast<TFrmRptCGMX *>(
+            GlobalObj().MDIWindows.FindForm(QStringLiteral("FrmRptCGMX")));
+        QVERIFY(detail);
+        QCOMPARE(detail->windowTitle(), QStringLiteral("货品采购明细表"));
+        QCOMPARE(rows(*detail->cdsQry, {QStringLiteral("PM"), QStringLiteral("SL")}),
+                 QStringList{QStringLiteral("O'Neil 扳手|4")});
+    }
+
+    void goodsNameWithAQuoteIsAValue()
+    {
+        auto *r = report<TFrmRptCGMX>(QStringLiteral("TFrmRptCGMX"));
+        auto *item = r->Panel1->findChild<QComboBox *>(QStringLiteral("CombItem"));
+        item->setEditText(QStringLiteral("O'Neil"));
+        r->btnFind->click();
+        QCOMPARE(rows(*r->cdsQry, {QStringLiteral("DH"), QStringLiteral("SL")}),
+                 QStringList{m_receipt1 + QStringLiteral("|4")});
+    }
+
+    void supplierKeysGiveInOrEquals_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("condition");
+        QTest::addColumn<int>("count");
+        QTest::newRow("list") << "(1,2)"
+                              << " and K.Id in (1,2)" << 3;
+        QTest::newRow("one") << "1"
+                             << " and K.Id = 1" << 3;
+        QTest::newRow("other") << "2"
+                               << " and K.Id = 2" << 0;
+        QTest::newRow("no key") << "1 or 1=1"
+                                << "" << 3;
+    }
+
+    void supplierKeysGiveInOrEquals()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, condition);
+        QFETCH(int, count);
+        auto *r = report<TFrmRptCGMX>(QStringLiteral("TFrmRptCGMX"));
+        auto *gys = r->Panel1->findChild<TButtonEdit *>(QStringLiteral("RzButtonEdit_GYS"));
+        gys->setText(QStringLiteral("供应商"));
+        gys->SetKey(key);
+        QCOMPARE(r->GetConditionSQL(), condition);
+        r->btnFind->click();
+        QCOMPARE(r->cdsQry->RecordCount(), count);
+    }
+
+    void exportNeedsRowsAndKeepsOneExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("xls already") << "a.XLS" << 1 << "a.XLS";
+        QTest::newRow("csv added") << "b" << 2 << "b.csv";
+        QTest::newRow("other ending") << "c.xls" << 5 << "c.xls.txt";
+    }
+
+    void exportNeedsRowsAndKeepsOneExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, format);
+        QFETCH(QString, written);
+        auto *r = report<TFrmRptCGHZ>(QStringLiteral("TFrmRptCGHZ"));
+        {
+            TMessageBoxScript boxes;
+            r->Menu_ExportExcelClick();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("没有数据,不能导出！"));
+        }
+        r->btnFind->click();
+        QTemporaryDir dir;
+        TFileDialogScript files;
+        files.Answer(dir.filePath(name), format);
+        r->Menu_ExportExcelClick();
+        QCOMPARE(files.Requests().size(), 1);
+        QCOMPARE(files.Requests().first().FileName, QStringLiteral("货品采购汇总表"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+        QVERIFY(QFileInfo(dir.filePath(written)).size() > 0);
+    }
+
+    void periodComboSetsBothDates()
+    {
+        auto *r = report<TFrmRptCGMX>(QStringLiteral("TFrmRptCGMX"));
+        for (const QString &choice : {QStringLiteral("上月"), QStringLiteral("本年")}) {
+            r->CombSelectedDate->setCurrentText(choice);
+            r->CombSelectedDateChange();
+            const auto range = QuickDateRange(choice, QDate::currentDate());
+            QVERIFY(range);
+            QCOMPARE(r->dtpRqa->date(), range->From);
+            QCOMPARE(r->dtpRqb->date(), range->To);
+        }
+    }
+
+    void refusedQueryLeavesTheWindowUsable()
+    {
+        auto *r = report<TFrmRptCGHZ>(QStringLiteral("TFrmRptCGHZ"));
+        r->btnFind->click();
+        QVERIFY(r->cdsQry->RecordCount() > 0);
+        r->SetSQLText(QStringLiteral("select nothing from nowhere"));
+        {
+            TMessageBoxScript boxes;
+            QVERIFY(!Guarded([r] { r->TFrmRptModal::OpenDataSet(); }));
+            QCOMPARE(boxes.Count(), 1);
+        }
+        QVERIFY(!r->cdsQry->Active());
+        r->btnFind->click();
+        QVERIFY(r->cdsQry->RecordCount() > 0);
+    }
+};
+
+QTEST_MAIN(TestRptFrame)
+#include "tst_rptframe.moc"
