@@ -24,7 +24,7 @@
 #include "client/widgets/uistyle.h"
 
 #include <QDateEdit>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QToolBar>
@@ -117,8 +117,12 @@ TFrmRptModal::TFrmRptModal(QWidget *parent)
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFixedHeight(85);
-    m_panelLayout = new QGridLayout(Panel1);
-    m_panelLayout->setContentsMargins(8, 6, 8, 6);
+    auto *rows = new QVBoxLayout(Panel1);
+    rows->setContentsMargins(8, 6, 8, 6);
+    auto *dates = new QHBoxLayout;
+    m_conditions = new QHBoxLayout;
+    rows->addLayout(dates);
+    rows->addLayout(m_conditions);
     Label1 = new QLabel(QStringLiteral("日期："), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
     auto picker = [this](const char *name) {
@@ -126,6 +130,7 @@ TFrmRptModal::TFrmRptModal(QWidget *parent)
         p->setObjectName(QLatin1String(name));
         p->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         p->setCalendarPopup(true);
+        p->setMinimumWidth(110);
         return p;
     };
     dtpRqa = picker("dtpRqa");
@@ -137,11 +142,11 @@ TFrmRptModal::TFrmRptModal(QWidget *parent)
     CombSelectedDate->addItems(QuickDateChoices());
     CombSelectedDate->setPlaceholderText(QStringLiteral("时段"));
     CombSelectedDate->setCurrentIndex(-1);
-    int column = 0;
     for (QWidget *w :
          std::initializer_list<QWidget *>{Label1, dtpRqa, Label2, dtpRqb, CombSelectedDate})
-        m_panelLayout->addWidget(w, 0, column++);
-    m_panelLayout->setColumnStretch(40, 1);
+        dates->addWidget(w);
+    dates->addStretch(1);
+    m_conditions->addStretch(1);
     layout->addWidget(Panel1);
 
     DBGrid1 = new TDBGrid(this);
@@ -173,11 +178,10 @@ TFrmRptModal::~TFrmRptModal()
 
 void TFrmRptModal::AddConditionWidget(QWidget *widget, const QString &caption)
 {
-    if (!caption.isEmpty()) {
-        auto *label = new QLabel(caption, Panel1);
-        m_panelLayout->addWidget(label, 1, m_conditionColumn++);
-    }
-    m_panelLayout->addWidget(widget, 1, m_conditionColumn++);
+    // Before the closing stretch, so the controls stay together at the left.
+    if (!caption.isEmpty())
+        m_conditions->insertWidget(m_conditions->count() - 1, new QLabel(caption, Panel1));
+    m_conditions->insertWidget(m_conditions->count() - 1, widget);
 }
 
 TButtonEdit *TFrmRptModal::AddButtonEdit(const char *name, const QString &caption, int width)
@@ -256,11 +260,24 @@ void TFrmRptModal::setUpColumns()
             }
         }
     }
-    if (footer && columns.Count() > 0) {
+    if (footer) {
         DBGrid1->SetFooterRowCount(1);
-        columns[0]->Footer().SetValueType(fvtStaticText);
-        columns[0]->Footer().SetValue(QStringLiteral("合计"));
+        PlaceTotalCaption();
     }
+}
+
+void TFrmRptModal::PlaceTotalCaption()
+{
+    TDBGridColumns &columns = DBGrid1->Columns();
+    if (DBGrid1->FooterRowCount() == 0 || columns.Count() == 0)
+        return;
+    const QString total = QStringLiteral("合计");
+    for (int i = 0; i < columns.Count(); ++i)
+        if (columns[i]->Footer().ValueType() == fvtStaticText &&
+            columns[i]->Footer().Value() == total)
+            columns[i]->Footer().SetValueType(fvtNon);
+    columns[0]->Footer().SetValueType(fvtStaticText);
+    columns[0]->Footer().SetValue(total);
 }
 
 void TFrmRptModal::SetBillType(const QString &caption)

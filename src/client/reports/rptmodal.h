@@ -14,7 +14,7 @@
 #include <memory>
 
 class QDateEdit;
-class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -107,13 +107,14 @@ protected:
     virtual bool HidesZero(const TColumn &column) const;
 
     QString FieldText(const QString &fieldName) const;
+    // The footer "合计" on the first column, after the columns moved.
+    void PlaceTotalCaption();
 
 private:
     void setUpColumns();
     void titleClick(TColumn &column);
 
     QString m_sql;
-    QGridLayout *m_panelLayout = nullptr;
-    int m_conditionColumn = 0;
+    QHBoxLayout *m_conditions = nullptr;
     std::unique_ptr<TProcAllButtonObj> m_pickers;
 };

@@ -99,6 +99,7 @@ void TFrmRptCGMX::SetBillType(const QString &caption)
     for (int to = 0; to < leading.size(); ++to)
         if (TColumn *column = columns.FindByFieldName(leading[to]))
             columns.Move(columns.IndexOf(column), to);
+    PlaceTotalCaption();
     TFrmRptPurchase::SetBillType(caption);
 }
 

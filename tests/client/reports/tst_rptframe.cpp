@@ -183,7 +183,12 @@ private Q_SLOTS:
         for (detail->cdsQry->First(); !detail->cdsQry->Eof(); detail->cdsQry->Next())
             details += detail->cdsQry->FieldByName(QStringLiteral("JEA"))->AsFloat();
         QCOMPARE(details, amount);
-        QCOMPARE(detail->DBGrid1->Columns()[0]->FieldName(), QStringLiteral("GYSMC"));
+        // The variant leads with the supplier, and the footer caption follows the first column.
+        const TDBGridColumns &columns = detail->DBGrid1->Columns();
+        QCOMPARE(columns[0]->FieldName(), QStringLiteral("GYSMC"));
+        for (int i = 0; i < columns.Count(); ++i)
+            QCOMPARE(columns[i]->Footer().ValueType() == fvtStaticText, i == 0);
+        QCOMPARE(columns[0]->Footer().Value(), QStringLiteral("合计"));
     }
 
     void goodsSummaryDrillsDownToTheGoods()
