@@ -72,6 +72,22 @@ QString dropDownSQL(const QString &name)
 
 } // namespace
 
+bool StockLedgerHidesZero(const QString &documentNo, const QString &date, const QString &field)
+{
+    const QString f = field.toUpper();
+    const bool opening =
+        f == QLatin1String("SLA") || f == QLatin1String("DJA") || f == QLatin1String("JEA");
+    const bool balance =
+        f == QLatin1String("SLD") || f == QLatin1String("DJD") || f == QLatin1String("JED");
+    if (documentNo.isEmpty())
+        return true;
+    if (documentNo == QStringLiteral("期初结存"))
+        return !opening;
+    if (documentNo == QStringLiteral("期末结存") || !date.isEmpty())
+        return !balance;
+    return false;
+}
+
 void TConditionCombo::showPopup()
 {
     if (OnDropDown)

@@ -37,6 +37,11 @@ public:
     void showPopup() override;
 };
 
+// Whether the stock ledger hides a "0" in the column of a row: everywhere in heading rows
+// (no document number); in the opening row but its opening columns; in the closing row and in
+// movement rows but their balance columns.
+bool StockLedgerHidesZero(const QString &documentNo, const QString &date, const QString &field);
+
 class TFrmRptModal : public TFrmAddTab
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 // builder that drifts from them would send a query whose figures nobody checked.
 #include "client/common/sqltext.h"
 #include "client/reports/reportsql.h"
+#include "client/reports/rptmodal.h"
 
 #include <gtest/gtest.h>
 
@@ -312,6 +313,36 @@ TEST(ReportConditions, UserTextIsQuoted)
     EXPECT_EQ(BusinessTypeCondition(QStringLiteral("所有")), QString());
     EXPECT_EQ(CategoryCodeSQL(QStringLiteral("a'b")),
               QStringLiteral("select ItemType from Pub_ItemType where TypeName = 'a''b'"));
+}
+
+// Zeros the stock ledger leaves blank so that each row shows only its own figures.
+TEST(StockLedgerZeros, EachRowKeepsItsOwnColumns)
+{
+    struct
+    {
+        const char *documentNo;
+        const char *date;
+        const char *field;
+        bool hidden;
+    } rows[] = {
+        {"", "", "SLA", true},
+        {"", "", "SLD", true},
+        {"期初结存", "", "SLA", false},
+        {"期初结存", "", "jea", false},
+        {"期初结存", "", "SLB", true},
+        {"期初结存", "", "SLD", true},
+        {"期末结存", "", "SLD", false},
+        {"期末结存", "", "DJD", false},
+        {"期末结存", "", "SLA", true},
+        {"CS2024030001", "2024-03-02", "SLB", true},
+        {"CS2024030001", "2024-03-02", "JED", false},
+        {"CS2024030001", "", "SLB", false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(StockLedgerHidesZero(QString::fromUtf8(row.documentNo),
+                                       QString::fromUtf8(row.date), QString::fromUtf8(row.field)),
+                  row.hidden)
+            << row.documentNo << " " << row.field;
 }
 
 } // namespace

@@ -289,6 +289,35 @@ private Q_SLOTS:
         }
     }
 
+    void conditionListsFillOnceWithAllFirst()
+    {
+        auto *r = report<TFrmRptCGHZ>(QStringLiteral("TFrmRptCGHZ"));
+        auto *vendor = r->Panel1->findChild<TConditionCombo *>(QStringLiteral("CombVendor"));
+        QVERIFY(vendor);
+        QCOMPARE(vendor->count(), 0);
+        r->ProcAllDropDown(*vendor);
+        const int suppliers = QueryValue(QStringLiteral("select count(*) from GYS")).toInt();
+        QCOMPARE(vendor->count(), suppliers + 1);
+        QCOMPARE(vendor->itemText(0), QStringLiteral("所有"));
+        QCOMPARE(vendor->currentText(), QStringLiteral("所有")); // what was typed stays
+        r->ProcAllDropDown(*vendor);
+        QCOMPARE(vendor->count(), suppliers + 1);
+    }
+
+    void closingListsTheReportAsRecent()
+    {
+        QStringList recent;
+        GlobalObj().MDIWindows.OnAddRecentReport = [&](const QString &caption) {
+            recent << caption;
+        };
+        auto *r = report<TFrmRptCGMX>(QStringLiteral("TFrmRptCGMX"));
+        r->SetBillType(QStringLiteral("货品采购明细表"));
+        r->Close();
+        flush();
+        GlobalObj().MDIWindows.OnAddRecentReport = nullptr;
+        QCOMPARE(recent, QStringList{QStringLiteral("货品采购明细表")});
+    }
+
     void refusedQueryLeavesTheWindowUsable()
     {
         auto *r = report<TFrmRptCGHZ>(QStringLiteral("TFrmRptCGHZ"));
