@@ -5,6 +5,7 @@
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/documents/comdczl.h"
+#include "client/documents/purin.h"
 #include "client/forms/filedialogs.h"
 #include "client/forms/globalobj.h"
 #include "client/reports/registerreports.h"
@@ -14,6 +15,7 @@
 #include "client/widgets/messagebox.h"
 #include "docsupport.h"
 #include "support/testworld.h"
+#include "support/whenmodal.h"
 #include "tradesupport.h"
 
 #include <QDateEdit>
@@ -316,6 +318,39 @@ private Q_SLOTS:
         flush();
         GlobalObj().MDIWindows.OnAddRecentReport = nullptr;
         QCOMPARE(recent, QStringList{QStringLiteral("货品采购明细表")});
+    }
+
+    // A detail row opens its receipt; a summary without a document type does nothing.
+    void detailRowOpensItsDocument()
+    {
+        auto *r = report<TFrmRptCGMX>(QStringLiteral("TFrmRptCGMX"));
+        r->SetBillType(QStringLiteral("货品采购明细表"));
+        r->btnFind->click();
+        QVERIFY(r->cdsQry->Locate(QStringLiteral("DH"), m_receipt2));
+        QString shown;
+        auto answered = vztest::whenModal<TfrmPurIn>([&](TfrmPurIn &form) {
+            shown = billNo(&form);
+            form.Close();
+        });
+        r->DBGrid1->OnDblClick(*r->DBGrid1);
+        QVERIFY(answered);
+        QCOMPARE(shown, m_receipt2);
+
+        auto *summary = report<TFrmRptCGYGHZ>(QStringLiteral("TFrmRptCGYGHZ"));
+        summary->btnFind->click();
+        QCOMPARE(rows(*summary->cdsQry, {QStringLiteral("YWY")}),
+                 QStringList{QStringLiteral("张三")});
+        summary->DBGrid1->OnDblClick(*summary->DBGrid1);
+        auto *detail = qobject_cast<TFrmRptCGMX *>(
+            GlobalObj().MDIWindows.FindForm(QStringLiteral("FrmRptCGMX")));
+        QCOMPARE(detail->windowTitle(), QStringLiteral("采购明细表"));
+        QCOMPARE(detail->Panel1->findChild<QComboBox *>(QStringLiteral("CombYWY"))->currentText(),
+                 QStringLiteral("张三"));
+        QCOMPARE(detail->cdsQry->RecordCount(), 3);
+        detail->Panel1->findChild<QComboBox *>(QStringLiteral("CombYWY"))
+            ->setEditText(QStringLiteral("O'Neil"));
+        detail->btnFind->click();
+        QCOMPARE(detail->cdsQry->RecordCount(), 0);
     }
 
     void refusedQueryLeavesTheWindowUsable()
