@@ -221,6 +221,25 @@ bool OpenDocumentByType(const QString &key, const QString &typeName)
     return ViewDocuments(view, QStringLiteral(" where Z.ID = ") + QString::number(id));
 }
 
+bool OpenDocumentByNumber(const QString &number, const QString &typeName)
+{
+    const TTypeName *type = findTypeName(typeName);
+    const TDocumentListType *list =
+        type && type->ListClass ? FindDocumentListType(QLatin1String(type->ListClass)) : nullptr;
+    if (!list || number.trimmed().isEmpty()) {
+        sayCannotOpen();
+        return false;
+    }
+    const QVariant id =
+        QueryValue(QStringLiteral("select ID from ") + QLatin1String(list->HeaderTable) +
+                   QStringLiteral(" where DJBH = ") + QuotedStr(number.trimmed()));
+    if (id.toLongLong() <= 0) {
+        sayCannotOpen();
+        return false;
+    }
+    return OpenDocumentByType(QString::number(id.toLongLong()), typeName);
+}
+
 QStringList DocumentTypeNames()
 {
     QStringList names;

@@ -32,5 +32,10 @@ bool ViewDocuments(const TDocumentView &view, const QString &where);
 // and false; false too when the view is refused.
 bool OpenDocumentByType(const QString &key, const QString &typeName);
 
+// Opens the document numbered number (the ledger's DJBH, "CS2025010001") as the type the name
+// gives: its ID is looked up by number in the type's header table. A number no header of the
+// type holds, or a type that has no header table: "不能打开此单据。" and false.
+bool OpenDocumentByNumber(const QString &number, const QString &typeName);
+
 // The names OpenDocumentByType knows.
 QStringList DocumentTypeNames();
