@@ -8,11 +8,6 @@
 
 namespace {
 
-QString number(double value)
-{
-    return QString::number(value, 'g', 15);
-}
-
 QString dateText(QDate date)
 {
     return date.toString(QStringLiteral("yyyy-MM-dd"));
@@ -451,79 +446,91 @@ QString StocktakingDifferenceSQL(const QString &condition)
            GetInvListSQL(condition) + QStringLiteral(") M where billtype='KCPD' order by BH");
 }
 
-QString RecalcIssueAmountsSourceSQL()
+QString RecalcIssueAmountsSQL()
 {
-    return QStringLiteral(" select djbh,sum(sl*dj) as je from ll group by djbh");
-}
-
-QString RecalcIssueAmountSQL(const QString &billNo, const QString &amount)
-{
-    return QStringLiteral("update llzb set je=") + amount + QStringLiteral(" where djbh=") +
-           QuotedStr(billNo);
+    return QStringLiteral("update llzb set je = (select sum(sl*dj) from ll where ll.djbh = "
+                          "llzb.djbh) where djbh in (select djbh from ll)");
 }
 
 QString TStockByWarehouse::WarehousesSQL(const QString &keyList)
 {
-    if (IsKeyList(keyList) && keyList.trimmed().startsWith(QLatin1Char('(')))
-        return QStringLiteral("select id,mc from ck where id in") + keyList.trimmed() +
-               QStringLiteral(" order by id ");
-    return QStringLiteral("select id,mc from ck order by id ");
+    const QString key = keyList.trimmed();
+    if (!IsKeyList(key))
+        return QStringLiteral("select id,mc from ck order by id ");
+    return QStringLiteral("select id,mc from ck where id in") +
+           (key.startsWith(QLatin1Char('(')) ? key : QLatin1Char('(') + key + QLatin1Char(')')) +
+           QStringLiteral(" order by id ");
 }
 
-QString TStockByWarehouse::DropSQL()
+QString TStockByWarehouse::WorkTableName(const QString &userCode)
 {
-    return QStringLiteral("drop table rpt_Static_StockQty");
+    return QStringLiteral("rpt_Static_StockQty_") +
+           QString::fromLatin1(userCode.trimmed().toUtf8().toHex());
 }
 
 TStockByWarehouse::TStockByWarehouse(const TReportContext &ctx,
-                                     const QList<QPair<int, QString>> &warehouses)
+                                     const QList<QPair<int, QString>> &warehouses,
+                                     const QString &table)
     : m_ctx(ctx)
     , m_warehouses(warehouses)
+    , m_table(table)
 {}
+
+QString TStockByWarehouse::ColumnName(int warehouse)
+{
+    return QStringLiteral("s") + QString::number(warehouse);
+}
+
+QString TStockByWarehouse::DropSQL() const
+{
+    return QStringLiteral("drop table if exists ") + m_table;
+}
 
 QString TStockByWarehouse::CreateSQL() const
 {
     QString columns;
     for (const auto &warehouse : m_warehouses)
-        columns +=
-            QStringLiteral("s") + QString::number(warehouse.first) + QStringLiteral(" float,");
-    return QStringLiteral(" create table rpt_Static_StockQty(hpid int,") + columns +
+        columns += ColumnName(warehouse.first) + QStringLiteral(" float,");
+    return QStringLiteral(" create table ") + m_table + QStringLiteral("(hpid int,") + columns +
            QStringLiteral("AllQty float)");
 }
 
-QString TStockByWarehouse::InsertSQL(int goods, int warehouse, double quantity)
+QString TStockByWarehouse::FillSQL(const QString &condition) const
 {
-    return QStringLiteral(" insert into rpt_Static_StockQty (hpid,s") + QString::number(warehouse) +
-           QStringLiteral(") values (") + QString::number(goods) + QLatin1Char(',') +
-           number(quantity) + QLatin1Char(')');
-}
-
-QString TStockByWarehouse::UpdateSQL(int goods, int warehouse, double quantity)
-{
-    return QStringLiteral(" update rpt_Static_StockQty set s") + QString::number(warehouse) +
-           QStringLiteral(" = ") + number(quantity) + QStringLiteral(" where hpid =") +
-           QString::number(goods);
+    QString columns;
+    QString sums;
+    for (const auto &warehouse : m_warehouses) {
+        const QString column = ColumnName(warehouse.first);
+        columns += QLatin1Char(',') + column;
+        // null where the goods has no row in the warehouse: the cell stays empty, not 0
+        sums +=
+            QStringLiteral(",sum(") +
+            SQLIif(m_ctx.DatabaseKind, QStringLiteral("CKID = ") + QString::number(warehouse.first),
+                   QStringLiteral("SL"), QStringLiteral("null")) +
+            QStringLiteral(") as ") + column;
+    }
+    return QStringLiteral(" insert into ") + m_table + QStringLiteral(" (hpid") + columns +
+           QStringLiteral(") select HPID") + sums + QStringLiteral(" from (") +
+           GetFCKCSQL(condition) + QStringLiteral(") F group by HPID");
 }
 
 QString TStockByWarehouse::TotalsSQL() const
 {
     QStringList terms;
     for (const auto &warehouse : m_warehouses)
-        terms << SQLIsNull(m_ctx.DatabaseKind,
-                           QStringLiteral("s") + QString::number(warehouse.first));
-    return QStringLiteral(" update rpt_Static_StockQty set AllQty = ") +
+        terms << SQLIsNull(m_ctx.DatabaseKind, ColumnName(warehouse.first));
+    return QStringLiteral(" update ") + m_table + QStringLiteral(" set AllQty = ") +
            terms.join(QLatin1Char('+'));
 }
 
 QString TStockByWarehouse::ReportSQL() const
 {
-    QStringList columns;
-    for (const auto &[id, name] : m_warehouses)
-        columns << QStringLiteral("a.s") + QString::number(id) + QStringLiteral(" as ") + name;
-    return QStringLiteral(" select b.BH, b.PM, b.GG,b.DW,") + columns.join(QLatin1Char(',')) +
-           QStringLiteral(",a.AllQty ") + m_ctx.Attrs +
-           QStringLiteral(" from rpt_Static_StockQty a, hp b  where a.hpid=b.id  and AllQty <> 0 "
-                          "order by bh");
+    QString columns;
+    for (const auto &warehouse : m_warehouses)
+        columns += QStringLiteral("a.") + ColumnName(warehouse.first) + QLatin1Char(',');
+    return QStringLiteral(" select b.BH, b.PM, b.GG,b.DW,") + columns +
+           QStringLiteral("a.AllQty ") + m_ctx.Attrs + QStringLiteral(" from ") + m_table +
+           QStringLiteral(" a, hp b  where a.hpid=b.id  and AllQty <> 0 order by bh");
 }
 
 QString PurchaseDetailSQL(const TReportContext &ctx, const QString &condition,

@@ -61,25 +61,35 @@ QString GetKcHzSQL(const TReportContext &ctx, const QString &condition, QDate fr
 enum class TStockAlarm { All, BelowMinimum, AboveMaximum };
 QString StockAlarmSQL(const TReportContext &ctx, const QString &panel, TStockAlarm which);
 QString StocktakingDifferenceSQL(const QString &condition);
-QString RecalcIssueAmountsSourceSQL();
-QString RecalcIssueAmountSQL(const QString &billNo, const QString &amount);
+// Every issue document's amount from its lines, in one statement.
+QString RecalcIssueAmountsSQL();
 
-// The stock-by-warehouse pivot in its work table.
+// The stock-by-warehouse pivot in a work table of its user: one column s<id> per warehouse
+// and the total, filled from the ledger's rows by goods in one statement.
 class TStockByWarehouse
 {
 public:
     static QString WarehousesSQL(const QString &keyList);
-    static QString DropSQL();
-    TStockByWarehouse(const TReportContext &ctx, const QList<QPair<int, QString>> &warehouses);
+    // The user's own work table, so that two users running the report at once do not share
+    // it: the user code in hex keeps the name a plain identifier whatever the code holds.
+    static QString WorkTableName(const QString &userCode);
+    TStockByWarehouse(const TReportContext &ctx, const QList<QPair<int, QString>> &warehouses,
+                      const QString &table);
+    QString DropSQL() const;
     QString CreateSQL() const;
-    static QString InsertSQL(int goods, int warehouse, double quantity);
-    static QString UpdateSQL(int goods, int warehouse, double quantity);
+    // One row per goods of GetFCKCSQL(condition). That source groups by warehouse and the six
+    // attributes, so one goods and warehouse may come in several rows: they add up.
+    QString FillSQL(const QString &condition) const;
     QString TotalsSQL() const;
+    // The warehouse columns are named s<id>, never by the warehouse's name, which may hold
+    // quotes, spaces or repeat another's.
     QString ReportSQL() const;
+    static QString ColumnName(int warehouse);
 
 private:
     TReportContext m_ctx;
     QList<QPair<int, QString>> m_warehouses;
+    QString m_table;
 };
 
 // Purchase reports over receipts only.

@@ -105,31 +105,17 @@ const QList<TCase> &cases()
          }},
         {"stock by warehouse: work table",
          [](int k) {
-             return TStockByWarehouse(context(k), Warehouses).CreateSQL();
+             return TStockByWarehouse(context(k), Warehouses, QStringLiteral("rpt_Static_StockQty"))
+                 .CreateSQL();
          }},
         {"stock by warehouse: source",
          [](int k) {
              return GetFCKCSQL(Panel + upTo(k));
          }},
-        {"stock by warehouse: first row",
-         [](int) {
-             return TStockByWarehouse::InsertSQL(7, 1, 12.5);
-         }},
-        {"stock by warehouse: later rows",
-         [](int) {
-             return TStockByWarehouse::UpdateSQL(7, 2, 3);
-         }},
         {"stock by warehouse: totals",
          [](int k) {
-             return TStockByWarehouse(context(k), Warehouses).TotalsSQL();
-         }},
-        {"stock by warehouse: report",
-         [](int k) {
-             return TStockByWarehouse(context(k, Attrs), Warehouses).ReportSQL();
-         }},
-        {"stock by warehouse: drop the work table",
-         [](int) {
-             return TStockByWarehouse::DropSQL();
+             return TStockByWarehouse(context(k), Warehouses, QStringLiteral("rpt_Static_StockQty"))
+                 .TotalsSQL();
          }},
         {"stock alarms",
          [](int k) {
@@ -297,6 +283,38 @@ TEST(ReportConditions, KeyListsAcceptOnlyIntegers)
     EXPECT_EQ(WarehouseKeyCondition(QStringLiteral("x")), QString());
     EXPECT_EQ(TStockByWarehouse::WarehousesSQL(QStringLiteral("1);delete from ck;(")),
               QStringLiteral("select id,mc from ck order by id "));
+}
+
+// The pivot works in a table of its user, names its columns by warehouse id whatever the
+// warehouses are called, and fills the table from the ledger in one statement.
+TEST(StockByWarehouse, OwnTableIdColumnsAndOneFill)
+{
+    EXPECT_EQ(TStockByWarehouse::WorkTableName(QStringLiteral("SYS")),
+              QStringLiteral("rpt_Static_StockQty_535953"));
+    EXPECT_EQ(TStockByWarehouse::WorkTableName(QStringLiteral("O'B 张")),
+              QStringLiteral("rpt_Static_StockQty_4f274220e5bca0"));
+    EXPECT_EQ(TStockByWarehouse::WarehousesSQL(QStringLiteral("3")),
+              QStringLiteral("select id,mc from ck where id in(3) order by id "));
+    const QList<QPair<int, QString>> named = {{1, QStringLiteral("O'Neil 仓")},
+                                              {4, QStringLiteral("a] b")}};
+    const QString table = QStringLiteral("rpt_Static_StockQty_41");
+    const TStockByWarehouse jet(context(0, Attrs), named, table);
+    EXPECT_EQ(jet.DropSQL(), QStringLiteral("drop table if exists rpt_Static_StockQty_41"));
+    EXPECT_EQ(jet.CreateSQL(),
+              QStringLiteral(" create table rpt_Static_StockQty_41(hpid int,s1 float,s4 float,"
+                             "AllQty float)"));
+    EXPECT_EQ(
+        jet.FillSQL(Panel),
+        QStringLiteral(" insert into rpt_Static_StockQty_41 (hpid,s1,s4) select HPID,sum(") +
+            SQLIif(0, QStringLiteral("CKID = 1"), QStringLiteral("SL"), QStringLiteral("null")) +
+            QStringLiteral(") as s1,sum(") +
+            SQLIif(0, QStringLiteral("CKID = 4"), QStringLiteral("SL"), QStringLiteral("null")) +
+            QStringLiteral(") as s4 from (") + GetFCKCSQL(Panel) +
+            QStringLiteral(") F group by HPID"));
+    EXPECT_EQ(jet.ReportSQL(),
+              QStringLiteral(" select b.BH, b.PM, b.GG,b.DW,a.s1,a.s4,a.AllQty ,SX1,SX4 from "
+                             "rpt_Static_StockQty_41 a, hp b  where a.hpid=b.id  and AllQty <> 0 "
+                             "order by bh"));
 }
 
 TEST(ReportConditions, UserTextIsQuoted)
