@@ -3,6 +3,7 @@
 
 #include "client/forms/mdiwindows.h"
 #include "client/reports/rptpurchase.h"
+#include "client/reports/rptstock.h"
 
 namespace {
 
@@ -20,4 +21,9 @@ void RegisterReportForms()
     addReport<TFrmRptCGHZ>("TFrmRptCGHZ");
     addReport<TFrmRptCGVentderHZ>("TFrmRptCGVentderHZ");
     addReport<TFrmRptCGYGHZ>("TFrmRptCGYGHZ");
+    addReport<TFrmRPTCkMx>("TFrmRPTCkMx");
+    addReport<TFrmRPTCkkcHz>("TFrmRPTCkkcHz");
+    addReport<TFrmRPTCkkcBj>("TFrmRPTCkkcBj");
+    addReport<TFrmRptKCZZ_FCHZ>("TFrmRptKCZZ_FCHZ");
+    addReport<TFrmRptPdDif>("TFrmRptPdDif");
 }
