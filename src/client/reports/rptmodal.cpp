@@ -70,6 +70,14 @@ QString dropDownSQL(const QString &name)
     return {};
 }
 
+// "0" as any display format draws it: "0", "0.00", "-0.000".
+bool isZeroText(const QString &text)
+{
+    bool isNumber = false;
+    const double value = QString(text).remove(QLatin1Char(',')).toDouble(&isNumber);
+    return isNumber && value == 0;
+}
+
 } // namespace
 
 bool StockLedgerHidesZero(const QString &documentNo, const QString &date, const QString &field)
@@ -452,7 +460,7 @@ void TFrmRptModal::GetCellParams(TColumn &column, TCellParams &params)
         return;
     if (cdsQry->Fields(0)->AsString() == QStringLiteral("小计"))
         params.FontColor = Qt::blue;
-    if (params.Text == QLatin1String("0") && HidesZero(column))
+    if (isZeroText(params.Text) && HidesZero(column))
         params.FontColor = params.Background;
 }
 
