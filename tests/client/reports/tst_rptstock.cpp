@@ -267,23 +267,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("row"); // ZBID_BH of the row, "" for the heading
         QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text"); // as the column's format draws a zero
         QTest::addColumn<bool>("hidden");
-        QTest::newRow("heading balance") << ""
-                                         << "SLD" << true;
-        QTest::newRow("movement receipt price") << "receipt"
-                                                << "SLC" << true;
-        QTest::newRow("movement balance") << "return"
-                                          << "JED" << false;
-        QTest::newRow("closing balance") << "期末结存"
-                                         << "DJD" << false;
-        QTest::newRow("closing receipts") << "期末结存"
-                                          << "SLB" << true;
+        const struct
+        {
+            const char *name, *row, *field, *text;
+            bool hidden;
+        } cases[] = {
+            {"heading balance", "", "SLD", "0", true},
+            {"heading price", "", "DJD", "0.00", true},
+            {"movement issue", "receipt", "SLC", "0", true},
+            {"movement issue amount", "receipt", "JEC", "0.00", true},
+            {"movement balance", "return", "JED", "0.00", false},
+            {"closing balance", "期末结存", "DJD", "0.00", false},
+            {"closing receipts", "期末结存", "SLB", "0", true},
+            {"not a zero", "期末结存", "JEB", "0.01", false},
+        };
+        for (const auto &c : cases)
+            QTest::newRow(c.name) << QString::fromUtf8(c.row) << QString::fromUtf8(c.field)
+                                  << QString::fromUtf8(c.text) << c.hidden;
     }
 
     void ledgerHidesZerosOutsideTheRowsColumns()
     {
         QFETCH(QString, row);
         QFETCH(QString, field);
+        QFETCH(QString, text);
         QFETCH(bool, hidden);
         auto *r = ofGoods(report<TFrmRPTCkMx>(QStringLiteral("TFrmRPTCkMx")), CodeB);
         r->btnFind->click();
@@ -295,7 +304,7 @@ private Q_SLOTS:
         QVERIFY(column);
         TCellParams params;
         params.Row = r->cdsQry->RecNo() - 1;
-        params.Text = QStringLiteral("0");
+        params.Text = text;
         params.Background = Qt::white;
         params.FontColor = Qt::black;
         r->DBGrid1->OnGetCellParams(*r->DBGrid1, *column, params);
