@@ -15,7 +15,6 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -255,7 +254,7 @@ TFrmRPTCkkcBj::TFrmRPTCkkcBj(QWidget *parent)
          std::initializer_list<QWidget *>{Label1, dtpRqa, Label2, dtpRqb, CombSelectedDate})
         w->hide();
     AddCombo("CombItem", QStringLiteral("货品名称"));
-    auto *group = new QGroupBox(Panel1);
+    auto *group = new QWidget(Panel1); // the choice sits in the row of the other conditions
     group->setObjectName(QStringLiteral("RadioGroup1"));
     auto *row = new QHBoxLayout(group);
     row->setContentsMargins(6, 0, 6, 0);
