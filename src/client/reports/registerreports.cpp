@@ -2,6 +2,9 @@
 #include "client/reports/registerreports.h"
 
 #include "client/forms/mdiwindows.h"
+#include "client/reports/rptcash.h"
+#include "client/reports/rpthr.h"
+#include "client/reports/rptissue.h"
 #include "client/reports/rptpurchase.h"
 #include "client/reports/rptstock.h"
 
@@ -26,4 +29,12 @@ void RegisterReportForms()
     addReport<TFrmRPTCkkcBj>("TFrmRPTCkkcBj");
     addReport<TFrmRptKCZZ_FCHZ>("TFrmRptKCZZ_FCHZ");
     addReport<TFrmRptPdDif>("TFrmRptPdDif");
+    for (const TIssueReport &report : IssueReports())
+        TFormRegistry::Register(QLatin1String(report.ClassName),
+                                [&report] { return CreateIssueReport(report); });
+    addReport<TFrmRptSzLsz>("TFrmRptSzLsz");
+    addReport<TFrmRptXjyhHZ>("TFrmRptXjyhHZ");
+    addReport<TFrmRptSzMx>("TFrmRptSzMx");
+    addReport<TFrmRptSzHZ>("TFrmRptSzHZ");
+    addReport<TFrmRptRsTx>("TFrmRptRsTx");
 }
