@@ -85,11 +85,12 @@ TEST_F(Reports, StockGeneralLedgerBalances)
     EXPECT_EQ(rows("stock general ledger", sql::Dialect::TSql), expected);
 }
 
-TEST_F(Reports, CashAndBankSummaryShowsEveryAccountWithAMovement)
+TEST_F(Reports, CashAndBankSummaryShowsEveryAccountWithAMovementOrAnOpeningBalance)
 {
     const std::vector<std::string> expected = {
         "1,现金,,100,10,180,-70",
         "2,工商银行,,1000,80,0,1080",
+        "3,备用金,,50,,,50",
     };
     EXPECT_EQ(rows("cash and bank summary"), expected);
     EXPECT_EQ(rows("cash and bank summary", sql::Dialect::TSql), expected);

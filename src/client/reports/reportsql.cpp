@@ -664,9 +664,13 @@ QString CashBankSummarySQL(const TReportContext &ctx, QDate from, QDate to, cons
                       QStringLiteral(" group by ZHID");
     const QString opening = SQLIsNull(kind, QStringLiteral("Z.QCJE")) + QLatin1Char('+') +
                             SQLIsNull(kind, QStringLiteral("J.QCJE"));
+    // An account with no movement in the range still closes at its opening balance: its
+    // empty income and expense count as nothing instead of making the closing balance empty.
     return QStringLiteral(" select *  from ( select Z.ID, Z.MC, Z.YHZH, ") + opening +
-           QStringLiteral(" as  JEA, J.JEB, J.JEC,(") + opening +
-           QStringLiteral("+ JEB - JEC) as JED  from ZH Z left join (") + j +
+           QStringLiteral(" as  JEA, J.JEB, J.JEC,(") + opening + QStringLiteral("+ ") +
+           SQLIsNull(kind, QStringLiteral("JEB")) + QStringLiteral(" - ") +
+           SQLIsNull(kind, QStringLiteral("JEC")) +
+           QStringLiteral(") as JED  from ZH Z left join (") + j +
            QStringLiteral(") J on Z.ID = J.ZHID) B  where JEA <> 0 or JEB <> 0 or JEC <> 0 or "
                           "JED <> 0  order by ID");
 }

@@ -12,7 +12,7 @@ INSERT INTO HP (ID, BH, PM, GG, DW, ZJM, JJ, JJJ, HPLBID, SX, XX, SX1, SX4, CKID
     (9, 'B01', '扳手', '', '把', 'BS', 12, 20, 12, 2, 50, '', 0, 2, 0);
 INSERT INTO KH (ID, BH, MC, DQID, QMJE, YXJE, PriceLevel) VALUES (3, 'K01', '东方商行', 2, 1000, 200, '销售价');
 INSERT INTO GYS (ID, BH, MC, DQID, QMJE, YXJE) VALUES (1, 'G01', '东方五金', 2, 500, 0);
-INSERT INTO ZH (ID, MC, YHL, QCJE) VALUES (1, '现金', 0, 100), (2, '工商银行', 1, 1000);
+INSERT INTO ZH (ID, MC, YHL, QCJE) VALUES (1, '现金', 0, 100), (2, '工商银行', 1, 1000), (3, '备用金', 0, 50);
 INSERT INTO SFKFS (ID, BH, MC, ZHID) VALUES (1, '01', '现金', 1);
 INSERT INTO SRZCLB (ID, BH, MC, SRL) VALUES (4, 'S01', '运费', 0), (6, 'S02', '租金收入', 1);
 INSERT INTO QTKCBDLX (ID, BH, MC, RKL) VALUES (4, '01', '盘盈', 1);
