@@ -1,6 +1,8 @@
 -- The stock reports sum the ledger per goods and date: quantities and costs (SL, Flag, CBDJ,
--- NZK, NSL, DJ) up to a date, per goods and warehouse. An index holding those columns in goods
--- and date order lets SQLite answer them from the index alone, in the order of their GROUP BY,
--- without reading the wide ledger rows or sorting. The (HPID, RQ) index stays for the single
--- goods lookups of the document forms, which read the rows themselves.
-CREATE INDEX Inv_ItemList_Ledger ON Inv_ItemList (HPID, RQ, Flag, SL, CBDJ, NZK, NSL, DJ, CKID);
+-- NZK, NSL, DJ) up to a date, per goods, warehouse and attribute values. An index holding those
+-- columns in goods and date order lets SQLite answer them from the index alone, without
+-- reading the wide ledger rows, and the running balances in goods and date order without a
+-- sort. Attributes are mostly empty and then cost a byte or none per row. The (HPID, RQ) index
+-- stays for the single goods lookups of the document forms, which read the rows themselves.
+CREATE INDEX Inv_ItemList_Ledger
+    ON Inv_ItemList (HPID, RQ, Flag, SL, CBDJ, NZK, NSL, DJ, CKID, SX1, SX2, SX3, SX4, SX5, SX6);

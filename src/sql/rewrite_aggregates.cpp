@@ -211,21 +211,40 @@ void replaceAggregates(ExprPtr &expr, const F &replace)
     replaceAggregateChildren(*expr, replace);
 }
 
-class AggregatePushdown : public Walker
+// What a query over a derived table knows of it when the derived table reads a base table
+// left joined to others: which table and column each of its result columns reads, and which
+// joined tables match at most one row through a chain of primary keys.
+class KeyJoinAnalysis
 {
 public:
-    explicit AggregatePushdown(SchemaCatalog &catalog)
+    explicit KeyJoinAnalysis(SchemaCatalog &catalog)
         : m_catalog(catalog)
     {}
 
 protected:
-    void leaveSelect(SelectStmt &select) override
+    // Reads the derived table that is the only FROM item of `core`; null when it is not a
+    // plain query over a left join chain of column equalities.
+    SelectCore *readDerivedTable(SelectCore &core)
     {
-        if (select.members.size() == 1 && select.orderBy.empty() && select.limit < 0)
-            rewrite(*select.members.front());
+        if (core.from.size() != 1 || core.from.front()->kind != SourceKind::Subquery)
+            return nullptr;
+        auto &derivedRef = core.from.front()->as<SubqueryRef>();
+        SelectStmt &derivedSelect = *derivedRef.select;
+        if (derivedSelect.members.size() != 1 || !derivedSelect.orderBy.empty() ||
+            derivedSelect.limit >= 0 || derivedRef.alias.empty())
+            return nullptr;
+        SelectCore &inner = *derivedSelect.members.front();
+        if (!inner.groupBy.empty() || inner.having || inner.distinct || inner.top >= 0 ||
+            inner.from.size() != 1)
+            return nullptr;
+        m_chain.clear();
+        m_columns.clear();
+        m_alias = derivedRef.alias;
+        if (!readChain(*inner.from.front()) || !readColumns(inner))
+            return nullptr;
+        return &inner;
     }
 
-private:
     // The single-column primary key of a base table, empty when it has none.
     std::string primaryKey(const std::string &table)
     {
@@ -370,33 +389,40 @@ private:
         return nullptr;
     }
 
-    void rewrite(SelectCore &core);
-
     SchemaCatalog &m_catalog;
     std::vector<ChainTable> m_chain;
     std::vector<DerivedColumn> m_columns;
-    std::string m_alias; // of the derived table in the grouping query
+    std::string m_alias; // of the derived table in the query over it
+};
+
+class AggregatePushdown
+    : public Walker
+    , private KeyJoinAnalysis
+{
+public:
+    using KeyJoinAnalysis::KeyJoinAnalysis;
+
+protected:
+    void leaveSelect(SelectStmt &select) override
+    {
+        if (select.members.size() == 1 && select.orderBy.empty() && select.limit < 0)
+            rewrite(*select.members.front());
+    }
+
+private:
+    void rewrite(SelectCore &core);
 };
 
 void AggregatePushdown::rewrite(SelectCore &core)
 {
-    if (core.groupBy.empty() || core.having || core.distinct || core.top >= 0 ||
-        core.from.size() != 1 || core.from.front()->kind != SourceKind::Subquery)
+    if (core.groupBy.empty() || core.having || core.distinct || core.top >= 0)
         return;
-    auto &derivedRef = core.from.front()->as<SubqueryRef>();
-    SelectStmt &derivedSelect = *derivedRef.select;
-    if (derivedSelect.members.size() != 1 || !derivedSelect.orderBy.empty() ||
-        derivedSelect.limit >= 0 || derivedRef.alias.empty())
+    SelectCore *derivedCore = readDerivedTable(core);
+    if (!derivedCore || m_chain.size() < 2)
         return;
-    SelectCore &inner = *derivedSelect.members.front();
-    if (!inner.groupBy.empty() || inner.having || inner.distinct || inner.top >= 0 ||
-        inner.from.size() != 1)
-        return;
-    m_chain.clear();
-    m_columns.clear();
-    m_alias = derivedRef.alias;
-    if (!readChain(*inner.from.front()) || m_chain.size() < 2 || !readColumns(inner))
-        return;
+    // Without the ledger's key among the group keys there is nothing to gain from moving the
+    // joins out, but the joins that nothing reads still cost a lookup per row.
+    SelectCore &inner = *derivedCore;
 
     // Group keys: those of the base table stay; those fixed by a base key move out.
     std::vector<const DerivedColumn *> keys;
@@ -426,8 +452,6 @@ void AggregatePushdown::rewrite(SelectCore &core)
         dependent.push_back(fixed);
         anyDependent = anyDependent || fixed;
     }
-    if (!anyDependent)
-        return;
 
     // Every column the grouping query names outside its sums must be a group key.
     std::vector<int> outerTables; // chain tables the outer query joins again
@@ -513,6 +537,9 @@ void AggregatePushdown::rewrite(SelectCore &core)
         inner.from.front() = std::move(tree);
     }
 
+    if (!anyDependent)
+        return; // the joins nothing read are gone; the grouping itself stays
+
     // The grouping query proper: base keys and sums over the derived table.
     auto grouped = std::make_unique<SelectCore>();
     std::vector<std::string> keyNames;
@@ -576,12 +603,231 @@ void AggregatePushdown::rewrite(SelectCore &core)
     core.groupBy.clear();
 }
 
+// Running balances. The stock ledger gives each movement the goods' balance up to its date:
+//
+//   select a.*, (select sum(sl*flag) from T where hpid = a.hpid and rq <= a.rq) as SLD
+//   from (select M.*, ... from T M left join ...) a
+//
+// The subquery reads every row of T for the goods (not only the rows the outer query keeps),
+// once per outer row. The same value is T's running sum at the outer row's own T row, in
+// date order with the rows of the same date included:
+//
+//   sum(sl*flag) over (partition by hpid order by rq)
+//
+// computed once over the goods the outer rows have and joined to them by T's primary key.
+// Only when the key and date columns are NOT NULL (a null would fall in a window partition
+// but match no row of the subquery) and the outer columns are T's own through the derived
+// table.
+class RunningSums
+    : public Walker
+    , private KeyJoinAnalysis
+{
+public:
+    using KeyJoinAnalysis::KeyJoinAnalysis;
+
+protected:
+    void leaveSelect(SelectStmt &select) override
+    {
+        for (auto &member : select.members)
+            rewrite(*member);
+    }
+
+private:
+    struct Shape
+    {
+        const TableSource *table = nullptr; // T as the subquery names it
+        std::vector<std::string> partition; // T's columns
+        std::string order;
+        bool operator==(const Shape &other) const
+        {
+            auto sameNames = [](const std::vector<std::string> &a,
+                                const std::vector<std::string> &b) {
+                return a.size() == b.size() &&
+                       std::equal(a.begin(), a.end(), b.begin(), equalsIgnoreCase);
+            };
+            return sameNames(partition, other.partition) && equalsIgnoreCase(order, other.order);
+        }
+    };
+
+    bool innerColumn(const Expr &expr, const TableSource &table, std::string &column) const
+    {
+        if (expr.kind != ExprKind::Column)
+            return false;
+        const auto &c = expr.as<ColumnExpr>();
+        if (!c.table.empty() && !equalsIgnoreCase(c.table, aliasOf(table)))
+            return false;
+        column = c.column;
+        return true;
+    }
+
+    // The base table column of T an outer reference names through the derived table.
+    bool outerColumn(const Expr &expr, std::string &column) const
+    {
+        if (expr.kind != ExprKind::Column || expr.as<ColumnExpr>().table.empty())
+            return false;
+        const DerivedColumn *c = derived(expr.as<ColumnExpr>());
+        if (!c || c->table != 0)
+            return false;
+        column = c->column;
+        return true;
+    }
+
+    bool notNull(const std::string &table, const std::string &column)
+    {
+        const TableInfo *info = m_catalog.find(table);
+        const ColumnInfo *c = info ? info->column(column) : nullptr;
+        return c && c->notNull;
+    }
+
+    // The running sum a result column's subquery computes, or nothing.
+    std::optional<Shape> readRunningSum(const Expr &expr)
+    {
+        if (expr.kind != ExprKind::Subquery)
+            return std::nullopt;
+        const SelectStmt &select = *expr.as<SubqueryExpr>().select;
+        if (select.members.size() != 1 || !select.orderBy.empty() || select.limit >= 0)
+            return std::nullopt;
+        const SelectCore &core = *select.members.front();
+        if (core.from.size() != 1 || core.from.front()->kind != SourceKind::Table ||
+            !core.groupBy.empty() || core.having || core.distinct || core.top >= 0 ||
+            core.columns.size() != 1 || !core.where)
+            return std::nullopt;
+        const TableSource &table = *core.from.front();
+        const std::string &name = table.as<TableRef>().name;
+        if (!equalsIgnoreCase(name, m_chain[0].table))
+            return std::nullopt;
+        const Expr &sum = *core.columns.front().expr;
+        if (sum.kind != ExprKind::Function)
+            return std::nullopt;
+        const auto &function = sum.as<FunctionExpr>();
+        if (!equalsIgnoreCase(function.name, "sum") || function.distinct || function.star ||
+            function.window || function.args.size() != 1)
+            return std::nullopt;
+        if (!forEachColumn(*function.args.front(), true, [&](const ColumnExpr &c, bool) {
+                return c.table.empty() || equalsIgnoreCase(c.table, aliasOf(table));
+            }))
+            return std::nullopt;
+
+        std::vector<const Expr *> terms{core.where.get()};
+        for (size_t i = 0; i < terms.size();) {
+            const Expr *term = terms[i];
+            if (term->kind == ExprKind::Binary && term->as<BinaryExpr>().op == BinaryOp::And) {
+                terms.erase(terms.begin() + long(i));
+                terms.push_back(term->as<BinaryExpr>().left.get());
+                terms.push_back(term->as<BinaryExpr>().right.get());
+                continue;
+            }
+            ++i;
+        }
+        Shape shape;
+        shape.table = &table;
+        for (const Expr *term : terms) {
+            if (term->kind != ExprKind::Binary)
+                return std::nullopt;
+            const auto &binary = term->as<BinaryExpr>();
+            const Expr *inner = binary.left.get();
+            const Expr *outer = binary.right.get();
+            BinaryOp op = binary.op;
+            if (op == BinaryOp::GreaterEqual) { // a.rq >= rq
+                std::swap(inner, outer);
+                op = BinaryOp::LessEqual;
+            }
+            std::string innerName;
+            std::string outerName;
+            if (!innerColumn(*inner, table, innerName) || !outerColumn(*outer, outerName) ||
+                !equalsIgnoreCase(innerName, outerName) || !notNull(name, innerName))
+                return std::nullopt;
+            if (op == BinaryOp::Equal) {
+                shape.partition.push_back(innerName);
+            } else if (op == BinaryOp::LessEqual && shape.order.empty()) {
+                shape.order = innerName;
+            } else {
+                return std::nullopt;
+            }
+        }
+        if (shape.partition.empty() || shape.order.empty())
+            return std::nullopt;
+        return shape;
+    }
+
+    void rewrite(SelectCore &core);
+};
+
+void RunningSums::rewrite(SelectCore &core)
+{
+    if (!core.groupBy.empty() || core.having)
+        return;
+    SelectCore *inner = readDerivedTable(core);
+    if (!inner)
+        return;
+    const std::string key = primaryKey(m_chain[0].table);
+    const DerivedColumn *keyColumn = key.empty() ? nullptr : baseColumnNamed(key);
+    if (!keyColumn)
+        return;
+    std::optional<Shape> shape;
+    std::vector<ResultColumn *> sums;
+    for (ResultColumn &column : core.columns) {
+        std::optional<Shape> found = readRunningSum(*column.expr);
+        if (!found || (shape && !(*shape == *found)))
+            continue;
+        if (!shape)
+            shape = found;
+        sums.push_back(&column);
+    }
+    if (sums.empty())
+        return;
+    const DerivedColumn *first = baseColumnNamed(shape->partition.front());
+    if (!first)
+        return;
+
+    // The window over the goods the outer rows have: whole partitions, so every sum is the
+    // one the subquery would give.
+    const std::string windowAlias = "vz_run";
+    auto window = std::make_unique<SelectCore>();
+    window->columns.emplace_back(std::make_unique<ColumnExpr>("", key), "vz_key");
+    SourcePtr table = shape->table->clone();
+    const std::string tableAlias = table->alias;
+    for (size_t i = 0; i < sums.size(); ++i) {
+        const auto &subquery = sums[i]->expr->as<SubqueryExpr>();
+        auto sum = subquery.select->members.front()->columns.front().expr->clone();
+        auto &function = sum->as<FunctionExpr>();
+        function.window = true;
+        for (const std::string &column : shape->partition)
+            function.windowPartition.push_back(std::make_unique<ColumnExpr>(tableAlias, column));
+        function.windowOrder.emplace_back(std::make_unique<ColumnExpr>(tableAlias, shape->order),
+                                          false);
+        window->columns.emplace_back(std::move(sum), "vz_run" + std::to_string(i + 1));
+        sums[i]->expr = std::make_unique<ColumnExpr>(windowAlias, "vz_run" + std::to_string(i + 1));
+    }
+    window->from.push_back(std::move(table));
+    auto goods = std::make_unique<SelectCore>();
+    goods->columns.emplace_back(std::make_unique<ColumnExpr>(m_alias, first->name), "");
+    goods->from.push_back(core.from.front()->clone());
+    auto goodsStmt = std::make_unique<SelectStmt>();
+    goodsStmt->members.push_back(std::move(goods));
+    auto in = std::make_unique<InExpr>(
+        std::make_unique<ColumnExpr>(tableAlias, shape->partition.front()), false);
+    in->select = std::move(goodsStmt);
+    window->where = std::move(in);
+    auto windowStmt = std::make_unique<SelectStmt>();
+    windowStmt->members.push_back(std::move(window));
+    auto windowRef = std::make_unique<SubqueryRef>(std::move(windowStmt));
+    windowRef->alias = windowAlias;
+
+    ExprPtr on = std::make_unique<BinaryExpr>(
+        BinaryOp::Equal, std::make_unique<ColumnExpr>(windowAlias, "vz_key"),
+        std::make_unique<ColumnExpr>(m_alias, keyColumn->name));
+    core.from.front() = std::make_unique<JoinRef>(JoinType::Left, std::move(core.from.front()),
+                                                  std::move(windowRef), std::move(on));
+}
 } // namespace
 
-void pushAggregatesBelowJoins(StatementNode &statement, SchemaCatalog &catalog)
+void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog)
 {
     if (statement.kind != StatementKind::Select)
         return;
+    RunningSums sums(catalog);
+    sums.walkStatement(statement);
     AggregatePushdown rewriter(catalog);
     rewriter.walkStatement(statement);
 }

@@ -57,7 +57,7 @@ std::shared_ptr<const Translation> Translator::Private::translate(std::string_vi
     options.dialect = dialect;
     lowerStatement(*statement, options, text, target);
     if (optimize)
-        pushAggregatesBelowJoins(*statement, catalog);
+        optimizeQuery(*statement, catalog);
 
     auto translation = std::make_shared<Translation>();
     translation->kind = statement->kind;
