@@ -820,6 +820,120 @@ void RunningSums::rewrite(SelectCore &core)
     core.from.front() = std::make_unique<JoinRef>(JoinType::Left, std::move(core.from.front()),
                                                   std::move(windowRef), std::move(on));
 }
+
+// Conditions on a described table as a key set. `from T M left join HP H on M.HPID = H.ID
+// where H.HPLBID in (1, 11)` can only keep ledger rows whose goods exist and are in those
+// categories, so `M.HPID in (select ID from HP H where H.HPLBID in (1, 11))` holds for every
+// row it keeps; written out, it lets SQLite read the ledger by goods instead of reading all of
+// it and looking each goods up. Only for a condition that a missing row (all nulls) fails: a
+// comparison, IN list, LIKE or BETWEEN of one column of the joined table with constants.
+class KeySemijoins
+    : public Walker
+    , private KeyJoinAnalysis
+{
+public:
+    using KeyJoinAnalysis::KeyJoinAnalysis;
+
+protected:
+    bool visitCore(SelectCore &core) override
+    {
+        rewrite(core);
+        return true;
+    }
+
+private:
+    static bool constant(const ExprPtr &expr)
+    {
+        return expr && forEachColumn(*expr, false, [](const ColumnExpr &, bool) { return false; });
+    }
+
+    // The column a null-rejecting condition tests, or null.
+    static const ColumnExpr *testedColumn(const Expr &term)
+    {
+        const Expr *operand = nullptr;
+        switch (term.kind) {
+        case ExprKind::Binary: {
+            const auto &binary = term.as<BinaryExpr>();
+            if (!isComparison(binary.op))
+                return nullptr;
+            if (binary.left->kind == ExprKind::Column && constant(binary.right))
+                operand = binary.left.get();
+            else if (binary.right->kind == ExprKind::Column && constant(binary.left))
+                operand = binary.right.get();
+            break;
+        }
+        case ExprKind::In: {
+            const auto &in = term.as<InExpr>();
+            if (!in.negated && !in.select && !in.list.empty() &&
+                std::all_of(in.list.begin(), in.list.end(), constant))
+                operand = in.operand.get();
+            break;
+        }
+        case ExprKind::Like: {
+            const auto &like = term.as<LikeExpr>();
+            if (!like.negated && constant(like.pattern) && (!like.escape || constant(like.escape)))
+                operand = like.operand.get();
+            break;
+        }
+        case ExprKind::Between: {
+            const auto &between = term.as<BetweenExpr>();
+            if (!between.negated && constant(between.low) && constant(between.high))
+                operand = between.operand.get();
+            break;
+        }
+        default:
+            break;
+        }
+        return operand && operand->kind == ExprKind::Column ? &operand->as<ColumnExpr>() : nullptr;
+    }
+
+    void rewrite(SelectCore &core)
+    {
+        if (!core.where || core.from.size() != 1 || core.from.front()->kind != SourceKind::Join)
+            return;
+        m_chain.clear();
+        m_columns.clear();
+        if (!readChain(*core.from.front()))
+            return;
+        std::vector<const Expr *> terms{core.where.get()};
+        for (size_t i = 0; i < terms.size();) {
+            const Expr *term = terms[i];
+            if (term->kind == ExprKind::Binary && term->as<BinaryExpr>().op == BinaryOp::And) {
+                terms.erase(terms.begin() + long(i));
+                terms.push_back(term->as<BinaryExpr>().left.get());
+                terms.push_back(term->as<BinaryExpr>().right.get());
+                continue;
+            }
+            ++i;
+        }
+        ExprList added;
+        for (const Expr *term : terms) {
+            const ColumnExpr *column = testedColumn(*term);
+            const int table = column ? sourceOf(*column) : -1;
+            if (table <= 0)
+                continue;
+            const ChainTable &joined = m_chain[size_t(table)];
+            const std::string key = primaryKey(joined.table);
+            if (!joined.unique || joined.parent != 0 || key.empty())
+                continue;
+            auto keys = std::make_unique<SelectCore>();
+            keys->columns.emplace_back(std::make_unique<ColumnExpr>(joined.alias, key), "");
+            auto source = std::make_unique<TableRef>(joined.table);
+            source->alias = joined.alias;
+            keys->from.push_back(std::move(source));
+            keys->where = term->clone();
+            auto keysStmt = std::make_unique<SelectStmt>();
+            keysStmt->members.push_back(std::move(keys));
+            auto in = std::make_unique<InExpr>(
+                std::make_unique<ColumnExpr>(m_chain[0].alias, joined.parentColumn), false);
+            in->select = std::move(keysStmt);
+            added.push_back(std::move(in));
+        }
+        for (ExprPtr &in : added)
+            core.where =
+                std::make_unique<BinaryExpr>(BinaryOp::And, std::move(core.where), std::move(in));
+    }
+};
 } // namespace
 
 void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog)
@@ -830,6 +944,8 @@ void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog)
     sums.walkStatement(statement);
     AggregatePushdown rewriter(catalog);
     rewriter.walkStatement(statement);
+    KeySemijoins semijoins(catalog);
+    semijoins.walkStatement(statement);
 }
 
 } // namespace sql
