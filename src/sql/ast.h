@@ -241,6 +241,7 @@ struct FunctionExpr : Expr
         , distinct(other.distinct)
         , star(other.star)
         , window(other.window)
+        , windowPartition(cloneList(other.windowPartition))
         , windowOrder(other.windowOrder)
         , lowered(other.lowered)
     {}
@@ -250,7 +251,8 @@ struct FunctionExpr : Expr
     ExprList args;
     bool distinct = false;
     bool star = false;   // count(*)
-    bool window = false; // OVER (ORDER BY windowOrder), made by rewrites only
+    bool window = false; // OVER (PARTITION BY ... ORDER BY ...), made by rewrites only
+    ExprList windowPartition;
     std::vector<OrderItem> windowOrder;
     bool lowered = false; // already an SQLite function: rewrites leave it alone
 };

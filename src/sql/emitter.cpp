@@ -817,6 +817,12 @@ void SqlWriter::writeFunction(const FunctionExpr &function)
     m_out += ')';
     if (function.window) {
         m_out += " OVER (";
+        if (!function.windowPartition.empty()) {
+            m_out += "PARTITION BY ";
+            writeExprList(function.windowPartition);
+            if (!function.windowOrder.empty())
+                m_out += ' ';
+        }
         if (!function.windowOrder.empty())
             writeOrderBy(function.windowOrder, "ORDER BY ");
         m_out += ')';

@@ -23,6 +23,15 @@ struct LoweringOptions
 void lowerStatement(StatementNode &statement, const LoweringOptions &options, std::string_view text,
                     const TableInfo *target);
 
+class SchemaCatalog;
+
+// Rewrites of a lowered query that keep its rows and make SQLite's plan cheaper: a grouping
+// over a derived table that left joins tables by primary key groups by the key alone and joins
+// the tables that only describe each group afterwards; a correlated running sum over the
+// derived table's base table becomes a window sum joined by that table's key; a condition on
+// a table joined by its key also limits the base table's column it is joined on.
+void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog);
+
 // The collation the translator applies to text in ORDER BY and GROUP BY.
 inline constexpr const char *TextCollation = "pinyin";
 

@@ -35,6 +35,7 @@ struct Translator::Private
     SchemaCatalog catalog;
     mutable std::mutex mutex;
     size_t capacity = 4096;
+    bool optimize = true;
     std::list<Entry> lru; // most recently used first
     std::unordered_map<std::string_view, std::list<Entry>::iterator> index;
 };
@@ -55,6 +56,8 @@ std::shared_ptr<const Translation> Translator::Private::translate(std::string_vi
     LoweringOptions options;
     options.dialect = dialect;
     lowerStatement(*statement, options, text, target);
+    if (optimize)
+        optimizeQuery(*statement, catalog);
 
     auto translation = std::make_shared<Translation>();
     translation->kind = statement->kind;
@@ -124,6 +127,15 @@ std::vector<std::string> Translator::tableNames()
 void Translator::clearCache()
 {
     std::lock_guard lock(d->mutex);
+    d->clear();
+}
+
+void Translator::setOptimize(bool on)
+{
+    std::lock_guard lock(d->mutex);
+    if (d->optimize == on)
+        return;
+    d->optimize = on;
     d->clear();
 }
 

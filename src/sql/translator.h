@@ -116,6 +116,10 @@ public:
     std::optional<TableInfo> table(std::string_view name);
     std::vector<std::string> tableNames();
 
+    // Whether translations also get the rewrites that only make them faster (on by default;
+    // off to compare their results or their speed with the text as written).
+    void setOptimize(bool on);
+
     void clearCache();
     size_t cacheSize() const;
     void setCacheCapacity(size_t entries);

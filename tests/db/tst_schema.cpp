@@ -271,7 +271,7 @@ TEST(Migration, UpgradesAnOlderSetInPlaceAndKeepsItsData)
     server::upgradeAccountDatabase(db);
     EXPECT_EQ(server::schemaVersionOf(db), server::accountSchemaVersion());
     EXPECT_EQ(text(db, "SELECT PM FROM HP WHERE ID = 1"), "旧货品");
-    EXPECT_EQ(integer(db, "SELECT count(*) FROM sqlite_master WHERE name = 'Inv_ItemList_HPID_RQ'"),
+    EXPECT_EQ(integer(db, "SELECT count(*) FROM sqlite_master WHERE name = 'Inv_ItemList_Ledger'"),
               1);
     EXPECT_EQ(text(db, "SELECT uCode FROM AppUser"), "SYS");
 
