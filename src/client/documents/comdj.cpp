@@ -446,7 +446,9 @@ void TfrmComDj::FormShow()
     if (opensNew)
         aNew->Execute();
     if (viewOnly) {
-        for (TAction *action : {aSave, aCancel, aNew, aDel, aInsert, aDelete})
+        // Auditing changes the document as much as saving does: a view offers neither.
+        for (TAction *action :
+             {aSave, aCancel, aNew, aDel, aInsert, aDelete, aModify, aAudit, aUnAudit})
             action->SetTag(1);
     }
     DBGrid1->SetReadOnly(viewOnly);
