@@ -38,9 +38,7 @@ TFrmRptMoney::TFrmRptMoney(const char *name, const QString &caption,
 {
     setObjectName(QLatin1String(name));
     setWindowTitle(caption);
-    for (const TReportColumn &column : columns)
-        DBGrid1->Columns().Add(QLatin1String(column.Field), QString::fromUtf8(column.Title),
-                               column.Width);
+    AddColumns(columns);
     // Editable like the other conditions, so a drill-down can copy it.
     m_type = AddCombo(typeCombo, QStringLiteral("业务类型"), 90);
     m_type->addItems(types);
@@ -101,9 +99,7 @@ TFrmRptSzBase::TFrmRptSzBase(const char *name, const QString &caption,
     : TFrmRptMoney(name, caption, columns, "CombLX", incomeExpenseTypes())
 {
     CombLB = AddCombo("CombLB", QStringLiteral("收支类别"));
-    for (const TReportColumn &column : IncomeExpenseAmounts)
-        DBGrid1->Columns().Add(QLatin1String(column.Field), QString::fromUtf8(column.Title),
-                               column.Width);
+    AddColumns(IncomeExpenseAmounts);
 }
 
 void TFrmRptSzBase::FormCreate()

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "client/reports/rptmodal.h"
-#include "client/reports/rptpurchase.h"
 
 // A money report: its columns and type combo; a concrete report composes its text from the
 // dates and the chosen type.

@@ -4,7 +4,6 @@
 #include "client/data/centraldata.h"
 #include "client/data/clientdataset.h"
 #include "client/data/fields.h"
-#include "client/reports/rptpurchase.h"
 #include "client/widgets/dbgrid.h"
 
 #include <QBoxLayout>
@@ -60,9 +59,7 @@ TFrmRptRsTx::TFrmRptRsTx(QWidget *parent)
     setParent(parent, windowFlags());
     setObjectName(QStringLiteral("FrmRptRsTx"));
     setWindowTitle(QStringLiteral("人事信息提醒"));
-    for (const TReportColumn &column : Columns)
-        DBGrid1->Columns().Add(QLatin1String(column.Field), QString::fromUtf8(column.Title),
-                               column.Width);
+    AddColumns(Columns);
 
     // Reminders fall on one day: the range and the quick periods mean nothing here.
     for (QWidget *unused : std::initializer_list<QWidget *>{dtpRqa, Label2, CombSelectedDate})

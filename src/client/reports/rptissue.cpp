@@ -136,9 +136,7 @@ TFrmRptIssue::TFrmRptIssue(const TIssueReport &report, QWidget *parent)
     setParent(parent, windowFlags());
     setObjectName(QLatin1String(report.ClassName + 1));
     setWindowTitle(QString::fromUtf8(report.Caption));
-    for (const TReportColumn &column : report.Columns)
-        DBGrid1->Columns().Add(QLatin1String(column.Field), QString::fromUtf8(column.Title),
-                               column.Width);
+    AddColumns(report.Columns);
     // In the order the panel's condition walks them.
     if (report.Conditions & TIssueReport::Department)
         m_dept = AddButtonEdit("RzButtonEdit_Dept", QStringLiteral("部门"));

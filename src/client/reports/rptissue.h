@@ -6,7 +6,6 @@
 #pragma once
 
 #include "client/reports/rptmodal.h"
-#include "client/reports/rptpurchase.h"
 
 #include <vector>
 

@@ -15,6 +15,7 @@
 #include "client/forms/gridpreview.h"
 #include "client/forms/mdiwindows.h"
 #include "client/forms/procallbutton.h"
+#include "client/forms/sharedroutines.h"
 #include "client/output/gridexport.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbgrid.h"
@@ -208,6 +209,13 @@ void TFrmRptModal::AddConditionWidget(QWidget *widget, const QString &caption)
     m_conditions->insertWidget(m_conditions->count() - 1, widget);
 }
 
+void TFrmRptModal::AddColumns(std::span<const TReportColumn> columns)
+{
+    for (const TReportColumn &column : columns)
+        DBGrid1->Columns().Add(QLatin1String(column.Field), QString::fromUtf8(column.Title),
+                               column.Width);
+}
+
 TButtonEdit *TFrmRptModal::AddButtonEdit(const char *name, const QString &caption, int width)
 {
     auto *edit = new TButtonEdit(Panel1);
@@ -243,6 +251,8 @@ void TFrmRptModal::FormCreate()
     cdsQry->SetRemoteServer(&Data().cn());
     cdsQry->SetProviderName(QStringLiteral("pQryPub"));
     cdsQry->SetPacketRecords(10000);
+    if (m_withAttributes)
+        AddAttrColumns(DBGrid1, FuncRight().AttrList);
     setUpColumns();
     RestoreGridLayout(*DBGrid1, objectName());
 

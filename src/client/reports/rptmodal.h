@@ -11,7 +11,9 @@
 #include <QComboBox>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <span>
 
 class QDateEdit;
 class QHBoxLayout;
@@ -41,6 +43,14 @@ public:
 // (no document number); in the opening row but its opening columns; in the closing row and in
 // movement rows but their balance columns.
 bool StockLedgerHidesZero(const QString &documentNo, const QString &date, const QString &field);
+
+// A column a report shows: field, title, width.
+struct TReportColumn
+{
+    const char *Field;
+    const char *Title;
+    int Width;
+};
 
 class TFrmRptModal : public TFrmAddTab
 {
@@ -104,6 +114,15 @@ protected:
     TConditionCombo *AddCombo(const char *name, const QString &caption, int width = 120);
     void AddConditionWidget(QWidget *widget, const QString &caption);
 
+    // The grid's columns, in order, before FormCreate sets them up.
+    void AddColumns(std::span<const TReportColumn> columns);
+    void AddColumns(std::initializer_list<TReportColumn> columns)
+    {
+        AddColumns(std::span<const TReportColumn>(columns.begin(), columns.size()));
+    }
+    // The goods attribute columns in use join the grid at creation, after the model column.
+    void SetWithAttributes(bool on) { m_withAttributes = on; }
+
     // Drill-down from a row; the base opens the source document of a detail report's row.
     virtual void DBGrid1DblClick();
     // Cell colours after the base's (subtotal rows blue).
@@ -122,4 +141,5 @@ private:
     QString m_sql;
     QHBoxLayout *m_conditions = nullptr;
     std::unique_ptr<TProcAllButtonObj> m_pickers;
+    bool m_withAttributes = false;
 };

@@ -31,23 +31,12 @@ const TReportColumn Amounts[] = {{"JEA", "金额", 90}, {"JEB", "税额", 80}, {
 
 TFrmRptPurchase::TFrmRptPurchase(const char *name, const QString &caption,
                                  std::initializer_list<TReportColumn> columns, bool withAttributes)
-    : m_withAttributes(withAttributes)
 {
     setObjectName(QLatin1String(name));
     setWindowTitle(caption);
-    for (const TReportColumn &column : columns)
-        DBGrid1->Columns().Add(QLatin1String(column.Field), QString::fromUtf8(column.Title),
-                               column.Width);
-    for (const TReportColumn &column : Amounts)
-        DBGrid1->Columns().Add(QLatin1String(column.Field), QString::fromUtf8(column.Title),
-                               column.Width);
-}
-
-void TFrmRptPurchase::FormCreate()
-{
-    if (m_withAttributes)
-        AddAttrColumns(DBGrid1, FuncRight().AttrList);
-    TFrmRptModal::FormCreate();
+    AddColumns(columns);
+    AddColumns(Amounts);
+    SetWithAttributes(withAttributes);
 }
 
 void TFrmRptPurchase::OpenDataSet()

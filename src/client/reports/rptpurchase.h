@@ -4,14 +4,6 @@
 
 #include "client/reports/rptmodal.h"
 
-// The columns a report shows: field, title, width.
-struct TReportColumn
-{
-    const char *Field;
-    const char *Title;
-    int Width;
-};
-
 class TFrmRptPurchase : public TFrmRptModal
 {
     Q_OBJECT
@@ -21,10 +13,6 @@ protected:
     // The report text for the condition of the panel with both dates.
     virtual QString ComposeSQL(const QString &condition) const = 0;
     void OpenDataSet() override;
-    void FormCreate() override;
-
-private:
-    bool m_withAttributes;
 };
 
 class TFrmRptCGMX : public TFrmRptPurchase

@@ -64,20 +64,11 @@ bool RecalcIssueAmounts(QString *message)
 
 TFrmRptStock::TFrmRptStock(const char *name, const QString &caption,
                            std::initializer_list<TReportColumn> columns, bool withAttributes)
-    : m_withAttributes(withAttributes)
 {
     setObjectName(QLatin1String(name));
     setWindowTitle(caption);
-    for (const TReportColumn &column : columns)
-        DBGrid1->Columns().Add(QLatin1String(column.Field), QString::fromUtf8(column.Title),
-                               column.Width);
-}
-
-void TFrmRptStock::FormCreate()
-{
-    if (m_withAttributes)
-        AddAttrColumns(DBGrid1, FuncRight().AttrList);
-    TFrmRptModal::FormCreate();
+    AddColumns(columns);
+    SetWithAttributes(withAttributes);
 }
 
 void TFrmRptStock::OpenDataSet()

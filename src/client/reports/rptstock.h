@@ -4,7 +4,6 @@
 #pragma once
 
 #include "client/reports/rptmodal.h"
-#include "client/reports/rptpurchase.h"
 
 class QCheckBox;
 class QPushButton;
@@ -30,11 +29,7 @@ protected:
     // The report text for the panel as it stands.
     virtual QString ComposeSQL() = 0;
     void OpenDataSet() override;
-    void FormCreate() override;
     QCheckBox *AddCheckBox(const char *name, const QString &caption);
-
-private:
-    bool m_withAttributes;
 };
 
 class TFrmRPTCkMx : public TFrmRptStock
