@@ -381,8 +381,9 @@ QString TFrmRptModal::GetConditionSQL() const
                 sql += GoodsCodeCondition(text);
             else if (name == QLatin1String("RzButtonEdit_Emp"))
                 sql += EmployeeNameCondition(text);
-            else if (name == QLatin1String("RzButtonEdit_ItemInfor"))
-                sql += QStringLiteral(" and ") + text; // a condition the attribute dialog built
+            else if (name == QLatin1String("RzButtonEdit_ItemInfor") && edit->Key() == text)
+                // Only the condition the attribute dialog built, never text typed over it.
+                sql += QStringLiteral(" and ") + text;
         } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
             const QString text = combo->currentText();
             if (!meaningful(text))

@@ -246,6 +246,34 @@ private Q_SLOTS:
         QCOMPARE(r->cdsQry->RecordCount(), count);
     }
 
+    // The goods information edit carries the condition its dialog built; what a user types
+    // over it is no SQL.
+    void goodsInformationIsTheDialogsConditionOnly_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("condition");
+        const QString built = QStringLiteral("H.PM like 'O''Neil%'");
+        QTest::newRow("built") << built << built << QStringLiteral(" and ") + built;
+        QTest::newRow("typed") << QStringLiteral("1=1) or (1=1") << QString() << QString();
+        QTest::newRow("typed over") << QStringLiteral("H.ID > 0") << built << QString();
+    }
+
+    void goodsInformationIsTheDialogsConditionOnly()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QFETCH(QString, condition);
+        auto *r = report<TFrmRptCGMX>(QStringLiteral("TFrmRptCGMX"));
+        auto *info = r->Panel1->findChild<TButtonEdit *>(QStringLiteral("RzButtonEdit_ItemInfor"));
+        QVERIFY(info);
+        info->SetKey(key);
+        info->setText(text);
+        QCOMPARE(r->GetConditionSQL(), condition);
+        r->btnFind->click();
+        QCOMPARE(r->cdsQry->RecordCount(), condition.isEmpty() ? 3 : 1);
+    }
+
     void exportNeedsRowsAndKeepsOneExtension_data()
     {
         QTest::addColumn<QString>("name");
