@@ -539,20 +539,36 @@ void TFrmRptModal::SetCondition(const QString &condition)
     }
 }
 
+QString TFrmRptModal::ExpandPrintVariables(const QString &text) const
+{
+    const auto day = [](QDate date) {
+        return date.toString(QStringLiteral("yyyy-MM-dd"));
+    };
+    QString expanded = text;
+    expanded.replace(QLatin1String("%[title]"), windowTitle());
+    expanded.replace(
+        QLatin1String("%[caption]"),
+        QStringLiteral("日期: %1 至 %2").arg(day(dtpRqa->date()), day(dtpRqb->date())));
+    expanded.replace(QLatin1String("%[user_name]"), FuncRight().UserName);
+    expanded.replace(QLatin1String("%[print_date]"), day(QDate::currentDate()));
+    return expanded;
+}
+
+TGridPrintOptions TFrmRptModal::PrintOptions() const
+{
+    TGridPrintOptions options;
+    options.Title = ExpandPrintVariables(PrintTitle);
+    options.TitleFont = SongFont(16, true);
+    options.SubTitle = ExpandPrintVariables(PrintSubTitle);
+    options.PageFooter = ExpandPrintVariables(PrintFooter);
+    options.FitToPageWidth = true;
+    return options;
+}
+
 void TFrmRptModal::btnPrintClick()
 {
     SetPrintParam();
-    TGridPrintOptions options;
-    options.Title = windowTitle();
-    options.TitleFont = SongFont(16, true);
-    options.SubTitle = QStringLiteral("日期: %1 至 %2")
-                           .arg(dtpRqa->date().toString(QStringLiteral("yyyy-MM-dd")),
-                                dtpRqb->date().toString(QStringLiteral("yyyy-MM-dd")));
-    options.PageFooter =
-        QStringLiteral("制表人：%1  打印日期：%2  第&[Page]页，共&[Pages]页")
-            .arg(FuncRight().UserName, QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
-    options.FitToPageWidth = true;
-    PreviewGridPrint(*DBGrid1, options, this);
+    PreviewGridPrint(*DBGrid1, PrintOptions(), this);
 }
 
 void TFrmRptModal::Menu_ExportExcelClick()

@@ -7,6 +7,7 @@
 
 #include "client/forms/addtabform.h"
 #include "client/reports/reportsql.h"
+#include "client/widgets/gridprinter.h"
 
 #include <QComboBox>
 
@@ -97,6 +98,15 @@ public:
 
     const QString &SQLText() const { return m_sql; }
     void SetSQLText(const QString &sql) { m_sql = sql; }
+
+    // The page header and footer of the printout; %[title], %[caption], %[user_name] and
+    // %[print_date] stand for the caption, the date range, the user and today.
+    QString PrintTitle = QStringLiteral("%[title]");
+    QString PrintSubTitle = QStringLiteral("%[caption]");
+    QString PrintFooter =
+        QStringLiteral("制表人：%[user_name]  打印日期：%[print_date]  第&[Page]页，共&[Pages]页");
+    QString ExpandPrintVariables(const QString &text) const;
+    TGridPrintOptions PrintOptions() const;
 
     // The actions behind the buttons and the menu.
     void btnPrintClick();

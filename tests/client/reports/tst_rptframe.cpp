@@ -319,6 +319,23 @@ private Q_SLOTS:
         }
     }
 
+    void printoutCarriesCaptionDatesUserAndToday()
+    {
+        auto *r = report<TFrmRptCGMX>(QStringLiteral("TFrmRptCGMX"));
+        r->dtpRqa->setDate(QDate(2026, 3, 1));
+        r->dtpRqb->setDate(QDate(2026, 3, 31));
+        const TGridPrintOptions options = r->PrintOptions();
+        QCOMPARE(options.Title, r->windowTitle());
+        QCOMPARE(options.SubTitle, QStringLiteral("日期: 2026-03-01 至 2026-03-31"));
+        QVERIFY(options.PageFooter.contains(FuncRight().UserName));
+        QVERIFY(options.PageFooter.contains(
+            QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
+        QVERIFY(options.PageFooter.contains(QLatin1String("&[Pages]")));
+        r->PrintTitle = QStringLiteral("%[title]（%[user_name]）");
+        QCOMPARE(r->PrintOptions().Title, r->windowTitle() + QStringLiteral("（") +
+                                              FuncRight().UserName + QStringLiteral("）"));
+    }
+
     void conditionListsFillOnceWithAllFirst()
     {
         auto *r = report<TFrmRptCGHZ>(QStringLiteral("TFrmRptCGHZ"));
