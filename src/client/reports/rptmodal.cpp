@@ -51,7 +51,8 @@ QString dropDownSQL(const QString &name)
     if (n == QLatin1String("COMBSTOCK"))
         return QStringLiteral("select MC from ") + rights.WarehouseFrom +
                QStringLiteral(" order by MC ");
-    if (n == QLatin1String("COMBEMP"))
+    // Buyers are employees: the buyer of the purchase reports picks from the same names.
+    if (n == QLatin1String("COMBEMP") || n == QLatin1String("COMBYWY"))
         return rights.EmployeeNamesSQL;
     if (n == QLatin1String("COMBITEM"))
         return QStringLiteral("select PM from HP order by PM");

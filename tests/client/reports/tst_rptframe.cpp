@@ -349,6 +349,14 @@ private Q_SLOTS:
         QCOMPARE(vendor->currentText(), QStringLiteral("所有")); // what was typed stays
         r->ProcAllDropDown(*vendor);
         QCOMPARE(vendor->count(), suppliers + 1);
+
+        // The buyer of the buyer summary picks from the employees' names.
+        auto *buyers = report<TFrmRptCGYGHZ>(QStringLiteral("TFrmRptCGYGHZ"));
+        auto *buyer = buyers->Panel1->findChild<TConditionCombo *>(QStringLiteral("CombYWY"));
+        QVERIFY(buyer);
+        buyers->ProcAllDropDown(*buyer);
+        QVERIFY(buyer->count() > 1);
+        QCOMPARE(buyer->itemText(0), QStringLiteral("所有"));
     }
 
     void closingListsTheReportAsRecent()
