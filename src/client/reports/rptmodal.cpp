@@ -241,6 +241,9 @@ void TFrmRptModal::FormCreate()
 {
     TFrmAddTab::FormCreate();
     DBGrid1->SetDataSource(SQry);
+    // A report is read, never typed into: whole rows are selected and nothing edits a cell.
+    DBGrid1->SetOptions((DBGrid1->Options() | dgRowSelect | dgAlwaysShowSelection) & ~dgEditing);
+    DBGrid1->SetReadOnly(true);
     DBGrid1->SetFilterRowVisible(true);
     DBGrid1->SetGroupPanelVisible(true);
     DBGrid1->OnDblClick = [this](TDBGrid &) {

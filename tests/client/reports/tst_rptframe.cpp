@@ -322,6 +322,8 @@ private Q_SLOTS:
     void printoutCarriesCaptionDatesUserAndToday()
     {
         auto *r = report<TFrmRptCGMX>(QStringLiteral("TFrmRptCGMX"));
+        QVERIFY(r->DBGrid1->ReadOnly());
+        QVERIFY(r->DBGrid1->Options().testFlag(dgRowSelect));
         r->dtpRqa->setDate(QDate(2026, 3, 1));
         r->dtpRqb->setDate(QDate(2026, 3, 31));
         const TGridPrintOptions options = r->PrintOptions();
