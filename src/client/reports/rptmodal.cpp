@@ -562,7 +562,9 @@ TGridPrintOptions TFrmRptModal::PrintOptions() const
 {
     TGridPrintOptions options;
     options.Title = ExpandPrintVariables(PrintTitle);
-    options.TitleFont = SongFont(16, true);
+    // In points: the page is painted at the printer's resolution, not the screen's.
+    options.TitleFont = SongFont(14, true);
+    options.TitleFont.setPointSize(14);
     options.SubTitle = ExpandPrintVariables(PrintSubTitle);
     options.PageFooter = ExpandPrintVariables(PrintFooter);
     options.FitToPageWidth = true;

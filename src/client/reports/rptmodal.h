@@ -103,8 +103,8 @@ public:
     // %[print_date] stand for the caption, the date range, the user and today.
     QString PrintTitle = QStringLiteral("%[title]");
     QString PrintSubTitle = QStringLiteral("%[caption]");
-    QString PrintFooter =
-        QStringLiteral("制表人：%[user_name]  打印日期：%[print_date]  第&[Page]页，共&[Pages]页");
+    // Two tabs apart in the stored rich text; spaces on the printed line.
+    QString PrintFooter = QStringLiteral("制单：%[user_name]        打印日期：%[print_date]");
     QString ExpandPrintVariables(const QString &text) const;
     TGridPrintOptions PrintOptions() const;
 

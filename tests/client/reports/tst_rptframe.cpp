@@ -329,10 +329,12 @@ private Q_SLOTS:
         const TGridPrintOptions options = r->PrintOptions();
         QCOMPARE(options.Title, r->windowTitle());
         QCOMPARE(options.SubTitle, QStringLiteral("日期: 2026-03-01 至 2026-03-31"));
+        QCOMPARE(options.TitleFont.pointSize(), 14);
+        QVERIFY(options.TitleFont.bold());
         QVERIFY(options.PageFooter.contains(FuncRight().UserName));
         QVERIFY(options.PageFooter.contains(
             QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
-        QVERIFY(options.PageFooter.contains(QLatin1String("&[Pages]")));
+        QVERIFY(options.PageFooter.startsWith(QStringLiteral("制单：")));
         r->PrintTitle = QStringLiteral("%[title]（%[user_name]）");
         QCOMPARE(r->PrintOptions().Title, r->windowTitle() + QStringLiteral("（") +
                                               FuncRight().UserName + QStringLiteral("）"));
