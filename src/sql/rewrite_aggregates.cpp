@@ -34,14 +34,17 @@ struct ChainTable
     ExprPtr on;               // the join condition, null for the base table
     bool unique = true;       // joined on its whole primary key: at most one row per row
     bool needed = false;
+    std::string column; // its own column in the join condition
 };
 
-// A result column of the derived table: which chain table and column it reads.
+// A result column of the derived table: which chain table and column it reads, or for a
+// computed column (table -1) the chain tables its expression reads.
 struct DerivedColumn
 {
     std::string name;
     int table = -1;
     std::string column;
+    std::vector<int> reads;
 };
 
 const ColumnExpr *asColumn(const Expr &expr)
@@ -296,7 +299,8 @@ protected:
     bool readChain(TableSource &source)
     {
         if (source.kind == SourceKind::Table) {
-            m_chain.push_back({aliasOf(source), source.as<TableRef>().name, -1, {}, nullptr});
+            m_chain.push_back(
+                {aliasOf(source), source.as<TableRef>().name, -1, {}, nullptr, true, false, {}});
             return true;
         }
         if (source.kind != SourceKind::Join)
@@ -325,7 +329,8 @@ protected:
         if (parent < 0)
             return false;
         const bool unique = !key.empty() && equalsIgnoreCase(b->column, key);
-        m_chain.push_back({alias, table, parent, a->column, join.on->clone(), unique});
+        m_chain.push_back(
+            {alias, table, parent, a->column, join.on->clone(), unique, false, b->column});
         return true;
     }
 
@@ -340,18 +345,32 @@ protected:
                     const int table = chainIndex(c.qualifier);
                     if (table < 0 || result >= inner.result.size())
                         return false;
-                    m_columns.push_back({inner.result[result++].name, table, c.column});
+                    m_columns.push_back({inner.result[result++].name, table, c.column, {}});
                 }
                 continue;
             }
-            if (column.expr->kind != ExprKind::Column || result >= inner.result.size())
+            if (result >= inner.result.size())
                 return false;
+            if (column.expr->kind != ExprKind::Column) {
+                // A row-wise expression over the chain's columns (an amount from quantity and
+                // price): it fixes nothing, but the sums may read it.
+                std::vector<int> reads;
+                if (!forEachColumn(*column.expr, false,
+                                   [&](const ColumnExpr &ref, bool insideAggregate) {
+                                       const int table = sourceOf(ref);
+                                       reads.push_back(table);
+                                       return table >= 0 && !insideAggregate;
+                                   }))
+                    return false;
+                m_columns.push_back({inner.result[result++].name, -1, {}, std::move(reads)});
+                continue;
+            }
             const auto &ref = column.expr->as<ColumnExpr>();
             const int table = sourceOf(ref);
             if (table < 0)
                 return false;
             const std::string baseColumn = ref.baseColumn.empty() ? ref.column : ref.baseColumn;
-            m_columns.push_back({inner.result[result++].name, table, baseColumn});
+            m_columns.push_back({inner.result[result++].name, table, baseColumn, {}});
         }
         return result == inner.result.size();
     }
@@ -405,15 +424,23 @@ public:
 protected:
     void leaveSelect(SelectStmt &select) override
     {
-        if (select.members.size() == 1 && select.orderBy.empty() && select.limit < 0)
-            rewrite(*select.members.front());
+        if (select.limit >= 0)
+            return;
+        if (select.members.size() == 1) {
+            rewrite(*select.members.front(), select.orderBy);
+        } else if (select.orderBy.empty()) {
+            // Each member of a compound gives the same rows grouped either way.
+            for (auto &member : select.members)
+                rewrite(*member, select.orderBy);
+        }
     }
 
 private:
-    void rewrite(SelectCore &core);
+    // orderBy: of the select whose only member is core, which may name its group keys.
+    void rewrite(SelectCore &core, std::vector<OrderItem> &orderBy);
 };
 
-void AggregatePushdown::rewrite(SelectCore &core)
+void AggregatePushdown::rewrite(SelectCore &core, std::vector<OrderItem> &orderBy)
 {
     if (core.groupBy.empty() || core.having || core.distinct || core.top >= 0)
         return;
@@ -476,6 +503,12 @@ void AggregatePushdown::rewrite(SelectCore &core)
     }
     if (core.where && !forEachColumn(*core.where, true, note))
         return;
+    // The order: by result columns, which keep their names, or by group keys.
+    for (const OrderItem &item : orderBy) {
+        const ColumnExpr *column = asColumn(*item.expr);
+        if (!column || (!column->outputName && !note(*column, false)))
+            return;
+    }
     for (size_t i = 0; i < keys.size(); ++i) {
         if (!dependent[i])
             innerUses.push_back(keys[i]);
@@ -492,8 +525,11 @@ void AggregatePushdown::rewrite(SelectCore &core)
         if (!m_chain[i].unique)
             markNeeded(int(i)); // it may repeat rows
     }
-    for (const DerivedColumn *c : innerUses)
+    for (const DerivedColumn *c : innerUses) {
         markNeeded(c->table);
+        for (int table : c->reads)
+            markNeeded(table);
+    }
     if (inner.where && !forEachColumn(*inner.where, false, [&](const ColumnExpr &column, bool) {
             const int table = sourceOf(column);
             if (table >= 0)
@@ -516,7 +552,13 @@ void AggregatePushdown::rewrite(SelectCore &core)
                 columns.push_back(std::move(column));
                 continue;
             }
-            if (m_chain[size_t(m_columns[at].table)].needed) {
+            const DerivedColumn &c = m_columns[at];
+            const bool readable = c.table >= 0
+                                      ? m_chain[size_t(c.table)].needed
+                                      : std::all_of(c.reads.begin(), c.reads.end(), [&](int table) {
+                                            return m_chain[size_t(table)].needed;
+                                        });
+            if (readable) {
                 result.push_back(inner.result[at]);
                 columns.push_back(std::move(column));
             }
@@ -540,6 +582,19 @@ void AggregatePushdown::rewrite(SelectCore &core)
     if (!anyDependent)
         return; // the joins nothing read are gone; the grouping itself stays
 
+    // The groups, joined again to the tables their described columns come from, under the
+    // derived table's alias unless one of those tables has it.
+    std::vector<bool> joinOuter(m_chain.size());
+    for (int table : outerTables) {
+        for (; table > 0; table = m_chain[size_t(table)].parent)
+            joinOuter[size_t(table)] = true;
+    }
+    std::string groupsAlias = m_alias;
+    for (size_t i = 1; i < m_chain.size(); ++i) {
+        if (joinOuter[i] && equalsIgnoreCase(m_chain[i].alias, m_alias))
+            groupsAlias = "vz_groups";
+    }
+
     // The grouping query proper: base keys and sums over the derived table.
     auto grouped = std::make_unique<SelectCore>();
     std::vector<std::string> keyNames;
@@ -558,22 +613,22 @@ void AggregatePushdown::rewrite(SelectCore &core)
         if (expr->kind == ExprKind::Column) {
             const DerivedColumn *c = derived(expr->as<ColumnExpr>());
             if (isKept(c))
-                return std::make_unique<ColumnExpr>(m_alias, c->name);
+                return std::make_unique<ColumnExpr>(groupsAlias, c->name);
             return std::make_unique<ColumnExpr>(m_chain[size_t(c->table)].alias, c->column);
         }
         std::string name = "vz_sum" + std::to_string(++sums);
         grouped->columns.emplace_back(std::move(expr), name);
-        return std::make_unique<ColumnExpr>(m_alias, name);
+        return std::make_unique<ColumnExpr>(groupsAlias, name);
     };
     for (ResultColumn &column : core.columns)
         replaceAggregates(column.expr, outerColumn);
-
-    // The groups, joined again to the tables their described columns come from.
-    std::vector<bool> joinOuter(m_chain.size());
-    for (int table : outerTables) {
-        for (; table > 0; table = m_chain[size_t(table)].parent)
-            joinOuter[size_t(table)] = true;
+    for (OrderItem &item : orderBy) {
+        ExprPtr &column =
+            item.expr->kind == ExprKind::Collate ? item.expr->as<CollateExpr>().operand : item.expr;
+        if (!column->as<ColumnExpr>().outputName)
+            column = outerColumn(std::move(column));
     }
+
     SourcePtr tree = std::move(core.from.front());
     auto &groupedRef = tree->as<SubqueryRef>();
     auto derivedTable = std::make_unique<SubqueryRef>(std::move(groupedRef.select));
@@ -581,6 +636,7 @@ void AggregatePushdown::rewrite(SelectCore &core)
     grouped->from.push_back(std::move(derivedTable));
     groupedRef.select = std::make_unique<SelectStmt>();
     groupedRef.select->members.push_back(std::move(grouped));
+    groupedRef.alias = groupsAlias;
     for (size_t i = 1; i < m_chain.size(); ++i) {
         if (!joinOuter[i])
             continue;
@@ -592,7 +648,7 @@ void AggregatePushdown::rewrite(SelectCore &core)
             ExprPtr &side = equalsIgnoreCase(equal.left->as<ColumnExpr>().table, m_chain[i].alias)
                                 ? equal.right
                                 : equal.left;
-            side = std::make_unique<ColumnExpr>(m_alias, base->name);
+            side = std::make_unique<ColumnExpr>(groupsAlias, base->name);
         }
         auto right = std::make_unique<TableRef>(m_chain[i].table);
         right->alias = m_chain[i].alias;
@@ -826,7 +882,10 @@ void RunningSums::rewrite(SelectCore &core)
 // categories, so `M.HPID in (select ID from HP H where H.HPLBID in (1, 11))` holds for every
 // row it keeps; written out, it lets SQLite read the ledger by goods instead of reading all of
 // it and looking each goods up. Only for a condition that a missing row (all nulls) fails: a
-// comparison, IN list, LIKE or BETWEEN of one column of the joined table with constants.
+// comparison, IN list, LIKE or BETWEEN of one column of the joined table with constants, an
+// IN over a query of one table of its own, or an OR of such on the same table. A table joined
+// further down (the goods' category) gives the keys of the table it hangs from. Inner joins
+// written as a table list with equalities in the WHERE clause count as such a chain.
 class KeySemijoins
     : public Walker
     , private KeyJoinAnalysis
@@ -887,14 +946,104 @@ private:
         return operand && operand->kind == ExprKind::Column ? &operand->as<ColumnExpr>() : nullptr;
     }
 
+    // A query that reads only its own single table: `select ItemType from Pub_ItemType where
+    // ParentCode = 1`. It means the same wherever it stands.
+    static bool selfContained(const SelectStmt &select)
+    {
+        if (select.members.size() != 1)
+            return false;
+        const SelectCore &core = *select.members.front();
+        if (core.from.size() != 1 || core.from.front()->kind != SourceKind::Table)
+            return false;
+        const TableSource &source = *core.from.front();
+        const std::string &table = source.as<TableRef>().name;
+        auto own = [&](const ColumnExpr &column, bool) {
+            return column.table.empty() ? equalsIgnoreCase(column.baseTable, table)
+                                        : equalsIgnoreCase(column.table, aliasOf(source));
+        };
+        for (const ResultColumn &column : core.columns) {
+            if (column.expr->kind == ExprKind::Star || !forEachColumn(*column.expr, false, own))
+                return false;
+        }
+        return !core.where || forEachColumn(*core.where, false, own);
+    }
+
+    // `from T M, HP H, Pub_ItemType L where M.HPID = H.ID and H.HPLBID = L.ItemType ...`: an
+    // inner join written as a list, each table reached from the first through an equality of
+    // columns. Every row it gives has its match in each such table, so the tables read as a
+    // chain of joins that never miss.
+    bool readListChain(const SelectCore &core, const std::vector<const Expr *> &terms)
+    {
+        for (const SourcePtr &source : core.from) {
+            if (source->kind != SourceKind::Table)
+                return false;
+        }
+        m_chain.push_back({aliasOf(*core.from.front()),
+                           core.from.front()->as<TableRef>().name,
+                           -1,
+                           {},
+                           nullptr,
+                           true,
+                           false,
+                           {}});
+        for (bool grown = true; grown;) {
+            grown = false;
+            for (size_t i = 1; i < core.from.size(); ++i) {
+                const std::string alias = aliasOf(*core.from[i]);
+                if (chainIndex(alias) >= 0)
+                    continue;
+                for (const Expr *term : terms) {
+                    if (term->kind != ExprKind::Binary ||
+                        term->as<BinaryExpr>().op != BinaryOp::Equal)
+                        continue;
+                    const auto &equal = term->as<BinaryExpr>();
+                    if (equal.left->kind != ExprKind::Column ||
+                        equal.right->kind != ExprKind::Column)
+                        continue;
+                    const auto *a = &equal.left->as<ColumnExpr>();
+                    const auto *b = &equal.right->as<ColumnExpr>();
+                    if (!equalsIgnoreCase(b->table, alias))
+                        std::swap(a, b);
+                    const int parent = a->table.empty() ? -1 : chainIndex(a->table);
+                    if (!equalsIgnoreCase(b->table, alias) || parent < 0)
+                        continue;
+                    m_chain.push_back({alias, core.from[i]->as<TableRef>().name, parent, a->column,
+                                       term->clone(), true, false, b->column});
+                    grown = true;
+                    break;
+                }
+            }
+        }
+        return m_chain.size() > 1;
+    }
+
+    // The chain table whose missing row (all nulls) fails the condition, the condition
+    // reading no other table; -1 when there is none. An OR fails when both sides fail.
+    int testedTable(const Expr &term) const
+    {
+        if (term.kind == ExprKind::Binary) {
+            const auto &binary = term.as<BinaryExpr>();
+            if (binary.op == BinaryOp::Or) {
+                const int left = testedTable(*binary.left);
+                return left >= 0 && left == testedTable(*binary.right) ? left : -1;
+            }
+        }
+        if (term.kind == ExprKind::In) {
+            const auto &in = term.as<InExpr>();
+            if (!in.negated && in.select && in.operand->kind == ExprKind::Column &&
+                selfContained(*in.select))
+                return sourceOf(in.operand->as<ColumnExpr>());
+        }
+        const ColumnExpr *column = testedColumn(term);
+        return column ? sourceOf(*column) : -1;
+    }
+
     void rewrite(SelectCore &core)
     {
-        if (!core.where || core.from.size() != 1 || core.from.front()->kind != SourceKind::Join)
+        if (!core.where || core.from.empty())
             return;
         m_chain.clear();
         m_columns.clear();
-        if (!readChain(*core.from.front()))
-            return;
         std::vector<const Expr *> terms{core.where.get()};
         for (size_t i = 0; i < terms.size();) {
             const Expr *term = terms[i];
@@ -906,21 +1055,39 @@ private:
             }
             ++i;
         }
+        if (core.from.size() == 1) {
+            if (core.from.front()->kind != SourceKind::Join || !readChain(*core.from.front()))
+                return;
+        } else if (!readListChain(core, terms)) {
+            return;
+        }
         ExprList added;
         for (const Expr *term : terms) {
-            const ColumnExpr *column = testedColumn(*term);
-            const int table = column ? sourceOf(*column) : -1;
+            int table = testedTable(*term);
             if (table <= 0)
                 continue;
-            const ChainTable &joined = m_chain[size_t(table)];
-            const std::string key = primaryKey(joined.table);
-            if (!joined.unique || joined.parent != 0 || key.empty())
+            // The tables from the one joined to the base down to the tested one, each found
+            // by its key: a row of the tested table that passes names one key of the first.
+            std::vector<int> path;
+            for (; table > 0 && m_chain[size_t(table)].unique;
+                 table = m_chain[size_t(table)].parent)
+                path.insert(path.begin(), table);
+            if (table != 0 || path.empty())
                 continue;
+            const ChainTable &joined = m_chain[size_t(path.front())];
             auto keys = std::make_unique<SelectCore>();
-            keys->columns.emplace_back(std::make_unique<ColumnExpr>(joined.alias, key), "");
-            auto source = std::make_unique<TableRef>(joined.table);
-            source->alias = joined.alias;
-            keys->from.push_back(std::move(source));
+            keys->columns.emplace_back(std::make_unique<ColumnExpr>(joined.alias, joined.column),
+                                       "");
+            SourcePtr tree = std::make_unique<TableRef>(joined.table);
+            tree->alias = joined.alias;
+            for (size_t i = 1; i < path.size(); ++i) {
+                const ChainTable &next = m_chain[size_t(path[i])];
+                auto right = std::make_unique<TableRef>(next.table);
+                right->alias = next.alias;
+                tree = std::make_unique<JoinRef>(JoinType::Inner, std::move(tree), std::move(right),
+                                                 next.on->clone());
+            }
+            keys->from.push_back(std::move(tree));
             keys->where = term->clone();
             auto keysStmt = std::make_unique<SelectStmt>();
             keysStmt->members.push_back(std::move(keys));
@@ -934,6 +1101,118 @@ private:
                 std::make_unique<BinaryExpr>(BinaryOp::And, std::move(core.where), std::move(in));
     }
 };
+// Rows that only name a table through the others. The stock ledger heads each goods with a
+// row from `select H.BH, H.PM from T M, HP H, ... where M.HPID = H.ID and ...` in a UNION:
+// one row per ledger row, the duplicates thrown away by the UNION afterwards. Where the rows
+// are deduplicated anyway, the tables the select list does not read only need to have a
+// match: `select H.BH, H.PM from HP H where <conditions on H> and exists (select 1 from T M,
+// ... where <the other conditions>)` gives the same set, with one probe per goods instead of
+// a row per ledger row. Names keep their meaning: a valid list binds each unqualified name to
+// exactly one table, which the inner query still sees.
+class DistinctSemijoins : public Walker
+{
+protected:
+    void leaveSelect(SelectStmt &select) override
+    {
+        const bool deduplicated =
+            select.members.size() > 1 && std::all_of(select.ops.begin(), select.ops.end(),
+                                                     [](SetOp op) { return op == SetOp::Union; });
+        for (auto &member : select.members) {
+            if (deduplicated || member->distinct)
+                rewrite(*member);
+        }
+    }
+
+private:
+    // The FROM item a column names, or -1.
+    static int tableOf(const SelectCore &core, const ColumnExpr &column)
+    {
+        int found = -1;
+        for (size_t i = 0; i < core.from.size(); ++i) {
+            const TableSource &source = *core.from[i];
+            const std::string &table = source.as<TableRef>().name;
+            const std::string alias = source.alias.empty() ? table : source.alias;
+            const bool match = column.table.empty() ? equalsIgnoreCase(column.baseTable, table)
+                                                    : equalsIgnoreCase(column.table, alias);
+            if (match) {
+                if (found >= 0)
+                    return -1;
+                found = int(i);
+            }
+        }
+        return found;
+    }
+
+    static void rewrite(SelectCore &core)
+    {
+        if (core.from.size() < 2 || !core.where || !core.groupBy.empty() || core.having ||
+            core.top >= 0)
+            return;
+        for (const SourcePtr &source : core.from) {
+            if (source->kind != SourceKind::Table)
+                return;
+        }
+        std::vector<bool> read(core.from.size());
+        auto noteRead = [&](const ColumnExpr &column, bool insideAggregate) {
+            const int table = tableOf(core, column);
+            if (table < 0 || insideAggregate)
+                return false;
+            read[size_t(table)] = true;
+            return true;
+        };
+        for (const ResultColumn &column : core.columns) {
+            if (column.expr->kind == ExprKind::Star ||
+                !forEachColumn(*column.expr, false, noteRead))
+                return;
+        }
+        if (std::all_of(read.begin(), read.end(), [](bool r) { return r; }) ||
+            std::none_of(read.begin(), read.end(), [](bool r) { return r; }))
+            return;
+
+        ExprList terms;
+        std::vector<ExprPtr *> pending{&core.where};
+        while (!pending.empty()) {
+            ExprPtr &term = *pending.back();
+            pending.pop_back();
+            if (term->kind == ExprKind::Binary && term->as<BinaryExpr>().op == BinaryOp::And) {
+                pending.push_back(&term->as<BinaryExpr>().right);
+                pending.push_back(&term->as<BinaryExpr>().left);
+                continue;
+            }
+            terms.push_back(std::move(term));
+        }
+        auto conjunction = [](ExprList list) {
+            ExprPtr all;
+            for (ExprPtr &term : list)
+                all = all ? std::make_unique<BinaryExpr>(BinaryOp::And, std::move(all),
+                                                         std::move(term))
+                          : std::move(term);
+            return all;
+        };
+        ExprList outer;
+        ExprList inner;
+        for (ExprPtr &term : terms) {
+            const bool onRead = forEachColumn(*term, false, [&](const ColumnExpr &column, bool) {
+                const int table = tableOf(core, column);
+                return table >= 0 && read[size_t(table)];
+            });
+            (onRead ? outer : inner).push_back(std::move(term));
+        }
+
+        auto probe = std::make_unique<SelectCore>();
+        probe->columns.emplace_back(std::make_unique<LiteralExpr>(LiteralKind::Integer, "1"), "");
+        std::vector<SourcePtr> kept;
+        for (size_t i = 0; i < core.from.size(); ++i)
+            (read[i] ? kept : probe->from).push_back(std::move(core.from[i]));
+        core.from = std::move(kept);
+        probe->where = conjunction(std::move(inner));
+        auto probeStmt = std::make_unique<SelectStmt>();
+        probeStmt->members.push_back(std::move(probe));
+        outer.push_back(std::make_unique<ExistsExpr>(std::move(probeStmt)));
+        core.where = conjunction(std::move(outer));
+    }
+};
+
 } // namespace
 
 void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog)
@@ -946,6 +1225,8 @@ void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog)
     rewriter.walkStatement(statement);
     KeySemijoins semijoins(catalog);
     semijoins.walkStatement(statement);
+    DistinctSemijoins probes;
+    probes.walkStatement(statement);
 }
 
 } // namespace sql
