@@ -18,6 +18,8 @@
 #include "sql/walker.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <optional>
 
 namespace sql {
@@ -1101,6 +1103,172 @@ private:
                 std::make_unique<BinaryExpr>(BinaryOp::And, std::move(core.where), std::move(in));
     }
 };
+// Sums of sums. The stock by warehouse fills its work table from sums per goods, warehouse and
+// attributes, summed again per goods with a column per warehouse:
+//
+//   select HPID, sum(iif(CKID = 1, SL, null)) as s1 ... from (select HPID, CKID, SX1, ...,
+//     sum(M.SL * Flag) as SL from (...) M group by HPID, CKID, SX1, ...) F group by HPID
+//
+// A sum over groups of the rows' sums is the sum over those rows, and a condition on the inner
+// group keys holds for every row of a group or for none, so the statement is the one grouping
+// `select HPID, sum(case when CKID = 1 then M.SL * Flag end) ... from (...) M group by HPID`,
+// which reads the ledger in goods order instead of sorting it by all eight keys first. A goods
+// without rows in a warehouse still gets null there.
+class Reaggregation : public Walker
+{
+protected:
+    void leaveSelect(SelectStmt &select) override
+    {
+        if (select.members.size() == 1 && select.orderBy.empty() && select.limit < 0)
+            rewrite(*select.members.front());
+    }
+
+private:
+    struct InnerColumn
+    {
+        const Expr *expr = nullptr;
+        bool key = false; // one of the inner group keys
+        bool sum = false; // sum(x) of the inner rows
+    };
+
+    class Substitution : public Walker
+    {
+    public:
+        explicit Substitution(const std::function<const Expr *(const ColumnExpr &)> &inner)
+            : m_inner(inner)
+        {}
+
+    protected:
+        bool visitExpr(ExprPtr &expr) override
+        {
+            if (expr->kind != ExprKind::Column)
+                return true;
+            if (const Expr *inner = m_inner(expr->as<ColumnExpr>()))
+                expr = inner->clone();
+            return false;
+        }
+
+    private:
+        const std::function<const Expr *(const ColumnExpr &)> &m_inner;
+    };
+
+    static bool isSum(const Expr &expr)
+    {
+        if (!isAggregateCall(expr))
+            return false;
+        const auto &call = expr.as<FunctionExpr>();
+        return equalsIgnoreCase(call.name, "sum") && !call.distinct && call.args.size() == 1;
+    }
+
+    static bool isNull(const ExprPtr &expr)
+    {
+        return !expr || (expr->kind == ExprKind::Literal &&
+                         expr->as<LiteralExpr>().literal == LiteralKind::Null);
+    }
+
+    static void rewrite(SelectCore &core)
+    {
+        if (core.groupBy.empty() || core.having || core.distinct || core.top >= 0 || core.where ||
+            core.from.size() != 1 || core.from.front()->kind != SourceKind::Subquery)
+            return;
+        auto &derivedRef = core.from.front()->as<SubqueryRef>();
+        SelectStmt &derivedSelect = *derivedRef.select;
+        if (derivedSelect.members.size() != 1 || !derivedSelect.orderBy.empty() ||
+            derivedSelect.limit >= 0)
+            return;
+        SelectCore &inner = *derivedSelect.members.front();
+        if (inner.groupBy.empty() || inner.having || inner.distinct || inner.top >= 0 ||
+            inner.from.size() != 1 || inner.columns.size() != inner.result.size())
+            return;
+        std::map<std::string, InnerColumn> columns;
+        for (size_t i = 0; i < inner.columns.size(); ++i) {
+            const Expr &expr = *inner.columns[i].expr;
+            if (expr.kind == ExprKind::Star)
+                return;
+            InnerColumn column{&expr, false, isSum(expr)};
+            if (const ColumnExpr *c = asColumn(expr)) {
+                for (const ExprPtr &group : inner.groupBy) {
+                    const ColumnExpr *g = asColumn(*group);
+                    column.key = column.key || (g && equalsIgnoreCase(g->table, c->table) &&
+                                                equalsIgnoreCase(g->column, c->column));
+                }
+            }
+            columns[toLower(inner.result[i].name)] = column;
+        }
+        auto find = [&](const ColumnExpr &column) -> const InnerColumn * {
+            if (!column.table.empty() && !equalsIgnoreCase(column.table, derivedRef.alias))
+                return nullptr;
+            const auto it = columns.find(toLower(column.column));
+            return it == columns.end() ? nullptr : &it->second;
+        };
+        auto keyOnly = [&](const Expr &expr) {
+            return forEachColumn(expr, false, [&](const ColumnExpr &column, bool) {
+                const InnerColumn *c = find(column);
+                return c && c->key;
+            });
+        };
+        // The argument of an inner sum that an outer sum reads, or null.
+        auto summed = [&](const Expr &expr) -> const Expr * {
+            const ColumnExpr *column =
+                expr.kind == ExprKind::Column ? &expr.as<ColumnExpr>() : nullptr;
+            const InnerColumn *c = column ? find(*column) : nullptr;
+            return c && c->sum ? c->expr->as<FunctionExpr>().args.front().get() : nullptr;
+        };
+
+        for (const ExprPtr &group : core.groupBy) {
+            if (!keyOnly(*group))
+                return;
+        }
+        for (const ResultColumn &column : core.columns) {
+            const Expr &expr = *column.expr;
+            if (expr.kind == ExprKind::Star)
+                return;
+            if (!isSum(expr)) {
+                if (!keyOnly(expr))
+                    return;
+                continue;
+            }
+            const Expr &arg = *expr.as<FunctionExpr>().args.front();
+            if (summed(arg))
+                continue;
+            if (arg.kind != ExprKind::Case)
+                return;
+            const auto &choice = arg.as<CaseExpr>();
+            if (choice.operand || choice.whens.size() != 1 || !isNull(choice.elseResult) ||
+                !keyOnly(*choice.whens.front().condition) || !summed(*choice.whens.front().result))
+                return;
+        }
+
+        // From here on the statement changes: outer keys and conditions read the inner
+        // expressions, outer sums sum the inner rows.
+        const std::function<const Expr *(const ColumnExpr &)> innerExpr =
+            [&](const ColumnExpr &column) -> const Expr * {
+            const InnerColumn *c = find(column);
+            return c ? c->expr : nullptr;
+        };
+        Substitution substitution(innerExpr);
+        for (ResultColumn &column : core.columns) {
+            if (!isSum(*column.expr)) {
+                substitution.walkExpr(column.expr);
+                continue;
+            }
+            ExprPtr &arg = column.expr->as<FunctionExpr>().args.front();
+            if (const Expr *x = summed(*arg)) {
+                arg = x->clone();
+                continue;
+            }
+            auto &when = arg->as<CaseExpr>().whens.front();
+            when.result = summed(*when.result)->clone();
+            substitution.walkExpr(when.condition);
+        }
+        for (ExprPtr &group : core.groupBy)
+            substitution.walkExpr(group);
+        core.where = std::move(inner.where);
+        SourcePtr from = std::move(inner.from.front());
+        core.from.front() = std::move(from);
+    }
+};
+
 // Rows that only name a table through the others. The stock ledger heads each goods with a
 // row from `select H.BH, H.PM from T M, HP H, ... where M.HPID = H.ID and ...` in a UNION:
 // one row per ledger row, the duplicates thrown away by the UNION afterwards. Where the rows
@@ -1217,8 +1385,12 @@ private:
 
 void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog)
 {
-    if (statement.kind != StatementKind::Select)
+    // An INSERT's rows keep their columns' order through every rewrite.
+    if (statement.kind != StatementKind::Select &&
+        (statement.kind != StatementKind::Insert || !statement.as<InsertStatement>().select))
         return;
+    Reaggregation reaggregation;
+    reaggregation.walkStatement(statement);
     RunningSums sums(catalog);
     sums.walkStatement(statement);
     AggregatePushdown rewriter(catalog);
