@@ -1103,6 +1103,42 @@ private:
                 std::make_unique<BinaryExpr>(BinaryOp::And, std::move(core.where), std::move(in));
     }
 };
+// Replaces the column references `inner` knows by copies of what it returns for them.
+class ColumnSubstitution : public Walker
+{
+public:
+    explicit ColumnSubstitution(const std::function<const Expr *(const ColumnExpr &)> &inner)
+        : m_inner(inner)
+    {}
+
+protected:
+    bool visitExpr(ExprPtr &expr) override
+    {
+        if (expr->kind != ExprKind::Column)
+            return true;
+        if (const Expr *inner = m_inner(expr->as<ColumnExpr>()))
+            expr = inner->clone();
+        return false;
+    }
+
+private:
+    const std::function<const Expr *(const ColumnExpr &)> &m_inner;
+};
+
+bool isSum(const Expr &expr)
+{
+    if (!isAggregateCall(expr))
+        return false;
+    const auto &call = expr.as<FunctionExpr>();
+    return equalsIgnoreCase(call.name, "sum") && !call.distinct && call.args.size() == 1;
+}
+
+bool isNull(const ExprPtr &expr)
+{
+    return !expr || (expr->kind == ExprKind::Literal &&
+                     expr->as<LiteralExpr>().literal == LiteralKind::Null);
+}
+
 // Sums of sums. The stock by warehouse fills its work table from sums per goods, warehouse and
 // attributes, summed again per goods with a column per warehouse:
 //
@@ -1130,41 +1166,6 @@ private:
         bool key = false; // one of the inner group keys
         bool sum = false; // sum(x) of the inner rows
     };
-
-    class Substitution : public Walker
-    {
-    public:
-        explicit Substitution(const std::function<const Expr *(const ColumnExpr &)> &inner)
-            : m_inner(inner)
-        {}
-
-    protected:
-        bool visitExpr(ExprPtr &expr) override
-        {
-            if (expr->kind != ExprKind::Column)
-                return true;
-            if (const Expr *inner = m_inner(expr->as<ColumnExpr>()))
-                expr = inner->clone();
-            return false;
-        }
-
-    private:
-        const std::function<const Expr *(const ColumnExpr &)> &m_inner;
-    };
-
-    static bool isSum(const Expr &expr)
-    {
-        if (!isAggregateCall(expr))
-            return false;
-        const auto &call = expr.as<FunctionExpr>();
-        return equalsIgnoreCase(call.name, "sum") && !call.distinct && call.args.size() == 1;
-    }
-
-    static bool isNull(const ExprPtr &expr)
-    {
-        return !expr || (expr->kind == ExprKind::Literal &&
-                         expr->as<LiteralExpr>().literal == LiteralKind::Null);
-    }
 
     static void rewrite(SelectCore &core)
     {
@@ -1246,7 +1247,7 @@ private:
             const InnerColumn *c = find(column);
             return c ? c->expr : nullptr;
         };
-        Substitution substitution(innerExpr);
+        ColumnSubstitution substitution(innerExpr);
         for (ResultColumn &column : core.columns) {
             if (!isSum(*column.expr)) {
                 substitution.walkExpr(column.expr);
@@ -1266,6 +1267,143 @@ private:
         core.where = std::move(inner.where);
         SourcePtr from = std::move(inner.from.front());
         core.from.front() = std::move(from);
+    }
+};
+
+// Sums over a UNION ALL. The income and expense summary sums expenses and other income per
+// type and category over the union of both documents' lines, each member joining tables only
+// a column nobody sums reads. Summed per member first and the parts summed again, each member
+// groups its own rows and reads no column the sums do not need:
+//
+//   select LX, SRZCLBID, sum(vz_part1) ... from (select '费用开支' as LX, M.SRZCLBID,
+//     sum(M.JE) as vz_part1 ... from ... group by '费用开支', M.SRZCLBID union all ...) M
+//     group by LX, SRZCLBID
+class UnionPartialSums : public Walker
+{
+protected:
+    void leaveSelect(SelectStmt &select) override
+    {
+        for (auto &member : select.members)
+            rewrite(*member);
+    }
+
+private:
+    static void rewrite(SelectCore &core)
+    {
+        if (core.groupBy.empty() || core.having || core.distinct || core.top >= 0 ||
+            core.from.size() != 1 || core.from.front()->kind != SourceKind::Subquery)
+            return;
+        auto &derivedRef = core.from.front()->as<SubqueryRef>();
+        SelectStmt &derived = *derivedRef.select;
+        if (derived.members.size() < 2 || !derived.orderBy.empty() || derived.limit >= 0 ||
+            derivedRef.alias.empty() ||
+            !std::all_of(derived.ops.begin(), derived.ops.end(),
+                         [](SetOp op) { return op == SetOp::UnionAll; }))
+            return;
+        const std::vector<ColumnInfo> &names = derived.result;
+        for (const auto &member : derived.members) {
+            if (!member->groupBy.empty() || member->having || member->distinct ||
+                member->top >= 0 || member->columns.size() != names.size())
+                return;
+            for (const ResultColumn &column : member->columns) {
+                if (column.expr->kind == ExprKind::Star)
+                    return;
+            }
+        }
+        auto indexOf = [&](const ColumnExpr &column) -> int {
+            if (!column.table.empty() && !equalsIgnoreCase(column.table, derivedRef.alias))
+                return -1;
+            for (size_t i = 0; i < names.size(); ++i) {
+                if (equalsIgnoreCase(names[i].name, column.column))
+                    return int(i);
+            }
+            return -1;
+        };
+        std::vector<int> keys;
+        for (const ExprPtr &group : core.groupBy) {
+            // A member's groups split the outer ones at most: the parts add up whatever the
+            // outer grouping's collation.
+            const ColumnExpr *column = asColumn(*group);
+            const int index = column ? indexOf(*column) : -1;
+            if (index < 0)
+                return;
+            if (std::find(keys.begin(), keys.end(), index) == keys.end())
+                keys.push_back(index);
+        }
+        auto isKey = [&](const ColumnExpr &column, bool) {
+            return std::find(keys.begin(), keys.end(), indexOf(column)) != keys.end();
+        };
+        auto isDerived = [&](const ColumnExpr &column, bool) {
+            return indexOf(column) >= 0;
+        };
+        std::vector<const Expr *> sums;
+        bool ok = true;
+        for (ResultColumn &column : core.columns) {
+            if (column.expr->kind == ExprKind::Star)
+                return;
+            // Outside the sums only keys; inside, any derived columns.
+            ok = ok && forEachColumn(*column.expr, false, [&](const ColumnExpr &c, bool inside) {
+                     return inside ? isDerived(c, inside) : isKey(c, inside);
+                 });
+            replaceAggregates(column.expr, [&](ExprPtr expr) -> ExprPtr {
+                if (expr->kind == ExprKind::Column)
+                    return expr; // a key, checked above
+                if (!isSum(*expr))
+                    ok = false;
+                sums.push_back(expr.get());
+                return expr;
+            });
+        }
+        if (!ok || sums.empty() || (core.where && !forEachColumn(*core.where, false, isDerived)))
+            return;
+
+        // From here on the statement changes: every member groups and sums its own rows.
+        std::vector<std::unique_ptr<SelectCore>> members;
+        for (auto &member : derived.members) {
+            const std::function<const Expr *(const ColumnExpr &)> memberExpr =
+                [&](const ColumnExpr &column) -> const Expr * {
+                const int index = indexOf(column);
+                return index < 0 ? nullptr : member->columns[size_t(index)].expr.get();
+            };
+            ColumnSubstitution substitution(memberExpr);
+            auto grouped = std::make_unique<SelectCore>();
+            for (int key : keys) {
+                grouped->columns.emplace_back(member->columns[size_t(key)].expr->clone(),
+                                              names[size_t(key)].name);
+                grouped->groupBy.push_back(member->columns[size_t(key)].expr->clone());
+            }
+            for (size_t i = 0; i < sums.size(); ++i) {
+                ExprPtr sum = sums[i]->clone();
+                substitution.walkExpr(sum->as<FunctionExpr>().args.front());
+                grouped->columns.emplace_back(std::move(sum), "vz_part" + std::to_string(i + 1));
+            }
+            grouped->from = std::move(member->from);
+            grouped->where = std::move(member->where);
+            if (core.where) {
+                ExprPtr where = core.where->clone();
+                substitution.walkExpr(where);
+                grouped->where =
+                    grouped->where ? std::make_unique<BinaryExpr>(
+                                         BinaryOp::And, std::move(grouped->where), std::move(where))
+                                   : std::move(where);
+            }
+            members.push_back(std::move(grouped));
+        }
+        derived.members = std::move(members);
+        core.where = nullptr;
+        size_t part = 0;
+        for (ResultColumn &column : core.columns) {
+            replaceAggregates(column.expr, [&](ExprPtr expr) -> ExprPtr {
+                if (expr->kind == ExprKind::Column)
+                    return expr;
+                ExprList args;
+                args.push_back(std::make_unique<ColumnExpr>(derivedRef.alias,
+                                                            "vz_part" + std::to_string(++part)));
+                auto sum = std::make_unique<FunctionExpr>("sum", std::move(args));
+                sum->lowered = expr->as<FunctionExpr>().lowered;
+                return sum;
+            });
+        }
     }
 };
 
@@ -1399,6 +1537,8 @@ void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog)
     semijoins.walkStatement(statement);
     DistinctSemijoins probes;
     probes.walkStatement(statement);
+    UnionPartialSums partialSums;
+    partialSums.walkStatement(statement);
 }
 
 } // namespace sql
