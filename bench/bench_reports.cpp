@@ -85,7 +85,7 @@ SELECT * FROM (
  SELECT '', '期末结存', '', 'zzzz', 999999, '', H.BH, H.PM, '', '', '', '', 0, 0, 0, 0, 0, 0, 0, 0, 0,
         s.SLD, CASE WHEN s.SLD = 0 THEN 0 ELSE s.JED / s.SLD END, CASE WHEN s.SLD = 0 THEN 0 ELSE s.JED END
  FROM s LEFT JOIN HP H ON H.ID = s.HPID
-) k ORDER BY BH, RQ_orderby, id)";
+) k ORDER BY BH COLLATE pinyin, RQ_orderby, id)";
 
 const char *const HandGeneralLedger = R"(
 SELECT H.BH, H.PM, H.GG, H.DW, L.TypeName, A.SLA, A.JEA, A.SLB, A.JEB, A.SLC, A.JEC,
@@ -100,7 +100,7 @@ FROM (SELECT M.HPID {attrsM},
       FROM Inv_ItemList M LEFT JOIN HP H ON H.ID = M.HPID
       WHERE M.RQ <= '{to}' GROUP BY M.HPID {attrsM}) A
 LEFT JOIN HP H ON H.ID = A.HPID LEFT JOIN Pub_ItemType L ON L.ItemType = H.HPLBID
-WHERE A.SLA <> 0 OR A.SLB <> 0 OR A.SLC <> 0 ORDER BY H.BH)";
+WHERE A.SLA <> 0 OR A.SLB <> 0 OR A.SLC <> 0 ORDER BY H.BH COLLATE pinyin)";
 
 // The work table's rows by hand: a column per warehouse ({pivot}: ", sum(CASE WHEN CKID = 1
 // THEN SL * Flag END)" per warehouse), null where the goods has no rows there.
@@ -113,7 +113,7 @@ SELECT M.GYSID, K.BH AS GYSBH, K.MC AS GYSMC, sum(M.JE) AS JEA, sum(M.JE * M.NSL
 FROM (SELECT Z.GYSID, D.NSL, D.SL * D.DJ * D.NZK * (1 + D.NSL / 100) AS JE
       FROM CGSHZB Z LEFT JOIN CGSH D ON D.ZBID = Z.ID
       WHERE Z.uFlag = 1 AND Z.RQ >= '{from}' AND Z.RQ <= '{to}') M
-LEFT JOIN GYS K ON K.ID = M.GYSID GROUP BY M.GYSID ORDER BY GYSBH)";
+LEFT JOIN GYS K ON K.ID = M.GYSID GROUP BY M.GYSID ORDER BY GYSBH COLLATE pinyin)";
 
 const char *const HandIssuesByDepartment = R"(
 WITH a AS MATERIALIZED (
@@ -125,28 +125,57 @@ SELECT * FROM (
   SELECT 1 AS flag, BMID, MC, '' AS BMMC, BH, PM, GG, DW, DJ, SL, JE FROM a
   UNION ALL SELECT 0, BMID, MC, MC, '', '小计', '', '', '', sum(SL), sum(JE) FROM a GROUP BY BMID, MC
   UNION ALL SELECT -1, 0, '', '', '', '合计', '', '', '', sum(SL), sum(JE) FROM a)
-ORDER BY BMID, flag, BH)";
+ORDER BY BMID, flag, BH COLLATE pinyin)";
 
+// Cash and bank by hand: each kind of movement summed per account on its own (money in,
+// money out), the parts added per account.
 const char *const HandCashAndBank = R"(
 SELECT * FROM (
   SELECT Z.ID, Z.MC, Z.YHZH, ifnull(Z.QCJE, 0) + ifnull(J.QCJE, 0) AS JEA, J.JEB, J.JEC,
          ifnull(Z.QCJE, 0) + ifnull(J.QCJE, 0) + J.JEB - J.JEC AS JED
   FROM ZH Z LEFT JOIN (
-    SELECT ZHID, sum(CASE WHEN RQ < '{from}' THEN JEA - JEB ELSE 0 END) AS QCJE,
-           sum(CASE WHEN RQ >= '{from}' THEN JEA ELSE 0 END) AS JEB,
-           sum(CASE WHEN RQ >= '{from}' THEN JEB ELSE 0 END) AS JEC
-    FROM (SELECT ZHID, RQ, 0.0 AS JEA, XFJE AS JEB FROM CGSHZB WHERE uFlag = 1 AND XFJE <> 0 AND RQ <= '{to}'
-          UNION ALL SELECT ZHID, RQ, 0.0, FKJE FROM CGFKZB WHERE uFlag = 1 AND RQ <= '{to}'
-          UNION ALL SELECT ZHID, RQ, 0.0, -XFJE FROM CGTHZB WHERE uFlag = 1 AND XFJE <> 0 AND RQ <= '{to}'
-          UNION ALL SELECT ZHID, RQ, XSJE, 0.0 FROM XSKDZB WHERE uFlag = 1 AND XSJE <> 0 AND RQ <= '{to}'
-          UNION ALL SELECT ZHID, RQ, FKJE, 0.0 FROM XSSKZB WHERE uFlag = 1 AND RQ <= '{to}'
-          UNION ALL SELECT ZHID, RQ, -XSJE, 0.0 FROM XSTHZB WHERE uFlag = 1 AND XSJE <> 0 AND RQ <= '{to}'
-          UNION ALL SELECT ZHID, RQ, 0.0, JE FROM FYKZZB WHERE uFlag = 1 AND RQ <= '{to}'
-          UNION ALL SELECT ZHID, RQ, JE, 0.0 FROM QTSRZB WHERE uFlag = 1 AND RQ <= '{to}'
-          UNION ALL SELECT ZRZHID, RQ, JE, 0.0 FROM YHCKQK WHERE RQ <= '{to}'
-          UNION ALL SELECT ZCZHID, RQ, 0.0, JE FROM YHCKQK WHERE RQ <= '{to}')
-    GROUP BY ZHID) J ON Z.ID = J.ZHID) B
+    SELECT ZHID, sum(QCJE) AS QCJE, sum(JEB) AS JEB, sum(JEC) AS JEC FROM ({cash}) GROUP BY ZHID) J
+  ON Z.ID = J.ZHID) B
 WHERE JEA <> 0 OR JEB <> 0 OR JEC <> 0 OR JED <> 0 ORDER BY ID)";
+
+struct CashMovement
+{
+    const char *account;
+    const char *table;
+    const char *in;  // money into the account
+    const char *out; // money out of it
+    const char *where;
+};
+
+const CashMovement cashMovements[] = {
+    {"ZHID", "CGSHZB", "0.0", "XFJE", "uFlag = 1 AND XFJE <> 0"},
+    {"ZHID", "CGFKZB", "0.0", "FKJE", "uFlag = 1"},
+    {"ZHID", "CGTHZB", "0.0", "-XFJE", "uFlag = 1 AND XFJE <> 0"},
+    {"ZHID", "XSKDZB", "XSJE", "0.0", "uFlag = 1 AND XSJE <> 0"},
+    {"ZHID", "XSSKZB", "FKJE", "0.0", "uFlag = 1"},
+    {"ZHID", "XSTHZB", "-XSJE", "0.0", "uFlag = 1 AND XSJE <> 0"},
+    {"ZHID", "FYKZZB", "0.0", "JE", "uFlag = 1"},
+    {"ZHID", "QTSRZB", "JE", "0.0", "uFlag = 1"},
+    {"ZRZHID", "YHCKQK", "JE", "0.0", "1"},
+    {"ZCZHID", "YHCKQK", "0.0", "JE", "1"},
+};
+
+std::string cashParts()
+{
+    std::string parts;
+    for (const CashMovement &m : cashMovements) {
+        if (!parts.empty())
+            parts += " UNION ALL ";
+        const std::string in = m.in, out = m.out;
+        parts += std::string("SELECT ") + m.account +
+                 " AS ZHID, sum(CASE WHEN RQ < '{from}' THEN " + in + " - " + out +
+                 " ELSE 0 END) AS QCJE, sum(CASE WHEN RQ >= '{from}' THEN " + in +
+                 " ELSE 0 END) AS JEB, sum(CASE WHEN RQ >= '{from}' THEN " + out +
+                 " ELSE 0 END) AS JEC FROM " + m.table + " WHERE " + m.where +
+                 " AND RQ <= '{to}' GROUP BY " + m.account;
+    }
+    return parts;
+}
 
 const char *const HandIncomeAndExpense = R"(
 SELECT L.ID, B.LX, L.BH, L.MC, B.JEA1 AS JEA, B.JEB1 AS JEB FROM SRZCLB L JOIN (
@@ -157,7 +186,7 @@ SELECT L.ID, B.LX, L.BH, L.MC, B.JEA1 AS JEA, B.JEB1 AS JEB FROM SRZCLB L JOIN (
   SELECT '其它收入', M.SRZCLBID, sum(0.0), sum(M.JE)
   FROM QTSRZB Z LEFT JOIN QTSR M ON M.ZBID = Z.ID
   WHERE Z.uFlag = 1 AND Z.RQ >= '{from}' AND Z.RQ <= '{to}' GROUP BY M.SRZCLBID) B
-ON L.ID = B.SRZCLBID ORDER BY B.LX, L.BH)";
+ON L.ID = B.SRZCLBID ORDER BY B.LX COLLATE pinyin, L.BH COLLATE pinyin)";
 
 // How a user sets a window's conditions on its panel, before the search.
 using PanelSetup = std::function<void(TFrmRptModal &)>;
@@ -245,7 +274,8 @@ struct Measured
 // The hand statement; attrs are the goods attribute columns the window shows.
 std::string hand(const Report &report, const std::vector<std::string> &attrs)
 {
-    std::string text = replaceAll(report.hand, "{from}", From);
+    std::string text = replaceAll(report.hand, "{cash}", cashParts());
+    text = replaceAll(text, "{from}", From);
     text = replaceAll(text, "{to}", To);
     text = replaceAll(text, "{hgoods}", report.handGoods);
     for (const char *alias : {"A", "M"}) {
