@@ -1278,8 +1278,13 @@ private:
 //   select LX, SRZCLBID, sum(vz_part1) ... from (select '费用开支' as LX, M.SRZCLBID,
 //     sum(M.JE) as vz_part1 ... from ... group by '费用开支', M.SRZCLBID union all ...) M
 //     group by LX, SRZCLBID
-class UnionPartialSums : public Walker
+class UnionPartialSums
+    : public Walker
+    , private KeyJoinAnalysis
 {
+public:
+    using KeyJoinAnalysis::KeyJoinAnalysis;
+
 protected:
     void leaveSelect(SelectStmt &select) override
     {
@@ -1288,7 +1293,54 @@ protected:
     }
 
 private:
-    static void rewrite(SelectCore &core)
+    // Drops the left joins on a key that nothing of the grouped member reads: they neither
+    // add nor remove rows.
+    void dropUnreadJoins(SelectCore &member)
+    {
+        m_chain.clear();
+        if (member.from.size() != 1 || member.from.front()->kind != SourceKind::Join ||
+            !readChain(*member.from.front()))
+            return;
+        auto markNeeded = [&](int table) {
+            for (; table >= 0 && !m_chain[size_t(table)].needed;
+                 table = m_chain[size_t(table)].parent)
+                m_chain[size_t(table)].needed = true;
+        };
+        markNeeded(0);
+        for (size_t i = 1; i < m_chain.size(); ++i) {
+            if (!m_chain[i].unique)
+                markNeeded(int(i));
+        }
+        auto note = [&](const ColumnExpr &column, bool) {
+            const int table = sourceOf(column);
+            if (table >= 0)
+                markNeeded(table);
+            return table >= 0;
+        };
+        for (const ResultColumn &column : member.columns) {
+            if (!forEachColumn(*column.expr, false, note))
+                return;
+        }
+        for (const ExprPtr &group : member.groupBy) {
+            if (!forEachColumn(*group, false, note))
+                return;
+        }
+        if (member.where && !forEachColumn(*member.where, false, note))
+            return;
+        SourcePtr tree = std::make_unique<TableRef>(m_chain[0].table);
+        tree->alias = m_chain[0].alias;
+        for (size_t i = 1; i < m_chain.size(); ++i) {
+            if (!m_chain[i].needed)
+                continue;
+            auto right = std::make_unique<TableRef>(m_chain[i].table);
+            right->alias = m_chain[i].alias;
+            tree = std::make_unique<JoinRef>(JoinType::Left, std::move(tree), std::move(right),
+                                             m_chain[i].on->clone());
+        }
+        member.from.front() = std::move(tree);
+    }
+
+    void rewrite(SelectCore &core)
     {
         if (core.groupBy.empty() || core.having || core.distinct || core.top >= 0 ||
             core.from.size() != 1 || core.from.front()->kind != SourceKind::Subquery)
@@ -1330,6 +1382,21 @@ private:
             if (std::find(keys.begin(), keys.end(), index) == keys.end())
                 keys.push_back(index);
         }
+        // A member groups by its keys that read a column: a constant one (the member's type)
+        // is the same for all its rows, and SQLite would take a number there for a column's
+        // position. A member with only constant keys stays a plain grouping as written.
+        auto readsColumn = [](const Expr &expr) {
+            bool reads = false;
+            return !forEachColumn(expr, false, [&](const ColumnExpr &, bool) {
+                return !(reads = true);
+            }) || reads;
+        };
+        for (const auto &member : derived.members) {
+            if (std::none_of(keys.begin(), keys.end(), [&](int key) {
+                    return readsColumn(*member->columns[size_t(key)].expr);
+                }))
+                return;
+        }
         auto isKey = [&](const ColumnExpr &column, bool) {
             return std::find(keys.begin(), keys.end(), indexOf(column)) != keys.end();
         };
@@ -1370,7 +1437,8 @@ private:
             for (int key : keys) {
                 grouped->columns.emplace_back(member->columns[size_t(key)].expr->clone(),
                                               names[size_t(key)].name);
-                grouped->groupBy.push_back(member->columns[size_t(key)].expr->clone());
+                if (readsColumn(*member->columns[size_t(key)].expr))
+                    grouped->groupBy.push_back(member->columns[size_t(key)].expr->clone());
             }
             for (size_t i = 0; i < sums.size(); ++i) {
                 ExprPtr sum = sums[i]->clone();
@@ -1387,6 +1455,7 @@ private:
                                          BinaryOp::And, std::move(grouped->where), std::move(where))
                                    : std::move(where);
             }
+            dropUnreadJoins(*grouped);
             members.push_back(std::move(grouped));
         }
         derived.members = std::move(members);
@@ -1537,7 +1606,7 @@ void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog)
     semijoins.walkStatement(statement);
     DistinctSemijoins probes;
     probes.walkStatement(statement);
-    UnionPartialSums partialSums;
+    UnionPartialSums partialSums(catalog);
     partialSums.walkStatement(statement);
 }
 
