@@ -18,6 +18,8 @@
 #include "sql/walker.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <optional>
 
 namespace sql {
@@ -34,14 +36,17 @@ struct ChainTable
     ExprPtr on;               // the join condition, null for the base table
     bool unique = true;       // joined on its whole primary key: at most one row per row
     bool needed = false;
+    std::string column; // its own column in the join condition
 };
 
-// A result column of the derived table: which chain table and column it reads.
+// A result column of the derived table: which chain table and column it reads, or for a
+// computed column (table -1) the chain tables its expression reads.
 struct DerivedColumn
 {
     std::string name;
     int table = -1;
     std::string column;
+    std::vector<int> reads;
 };
 
 const ColumnExpr *asColumn(const Expr &expr)
@@ -296,7 +301,8 @@ protected:
     bool readChain(TableSource &source)
     {
         if (source.kind == SourceKind::Table) {
-            m_chain.push_back({aliasOf(source), source.as<TableRef>().name, -1, {}, nullptr});
+            m_chain.push_back(
+                {aliasOf(source), source.as<TableRef>().name, -1, {}, nullptr, true, false, {}});
             return true;
         }
         if (source.kind != SourceKind::Join)
@@ -325,7 +331,8 @@ protected:
         if (parent < 0)
             return false;
         const bool unique = !key.empty() && equalsIgnoreCase(b->column, key);
-        m_chain.push_back({alias, table, parent, a->column, join.on->clone(), unique});
+        m_chain.push_back(
+            {alias, table, parent, a->column, join.on->clone(), unique, false, b->column});
         return true;
     }
 
@@ -340,18 +347,32 @@ protected:
                     const int table = chainIndex(c.qualifier);
                     if (table < 0 || result >= inner.result.size())
                         return false;
-                    m_columns.push_back({inner.result[result++].name, table, c.column});
+                    m_columns.push_back({inner.result[result++].name, table, c.column, {}});
                 }
                 continue;
             }
-            if (column.expr->kind != ExprKind::Column || result >= inner.result.size())
+            if (result >= inner.result.size())
                 return false;
+            if (column.expr->kind != ExprKind::Column) {
+                // A row-wise expression over the chain's columns (an amount from quantity and
+                // price): it fixes nothing, but the sums may read it.
+                std::vector<int> reads;
+                if (!forEachColumn(*column.expr, false,
+                                   [&](const ColumnExpr &ref, bool insideAggregate) {
+                                       const int table = sourceOf(ref);
+                                       reads.push_back(table);
+                                       return table >= 0 && !insideAggregate;
+                                   }))
+                    return false;
+                m_columns.push_back({inner.result[result++].name, -1, {}, std::move(reads)});
+                continue;
+            }
             const auto &ref = column.expr->as<ColumnExpr>();
             const int table = sourceOf(ref);
             if (table < 0)
                 return false;
             const std::string baseColumn = ref.baseColumn.empty() ? ref.column : ref.baseColumn;
-            m_columns.push_back({inner.result[result++].name, table, baseColumn});
+            m_columns.push_back({inner.result[result++].name, table, baseColumn, {}});
         }
         return result == inner.result.size();
     }
@@ -405,15 +426,23 @@ public:
 protected:
     void leaveSelect(SelectStmt &select) override
     {
-        if (select.members.size() == 1 && select.orderBy.empty() && select.limit < 0)
-            rewrite(*select.members.front());
+        if (select.limit >= 0)
+            return;
+        if (select.members.size() == 1) {
+            rewrite(*select.members.front(), select.orderBy);
+        } else if (select.orderBy.empty()) {
+            // Each member of a compound gives the same rows grouped either way.
+            for (auto &member : select.members)
+                rewrite(*member, select.orderBy);
+        }
     }
 
 private:
-    void rewrite(SelectCore &core);
+    // orderBy: of the select whose only member is core, which may name its group keys.
+    void rewrite(SelectCore &core, std::vector<OrderItem> &orderBy);
 };
 
-void AggregatePushdown::rewrite(SelectCore &core)
+void AggregatePushdown::rewrite(SelectCore &core, std::vector<OrderItem> &orderBy)
 {
     if (core.groupBy.empty() || core.having || core.distinct || core.top >= 0)
         return;
@@ -476,6 +505,12 @@ void AggregatePushdown::rewrite(SelectCore &core)
     }
     if (core.where && !forEachColumn(*core.where, true, note))
         return;
+    // The order: by result columns, which keep their names, or by group keys.
+    for (const OrderItem &item : orderBy) {
+        const ColumnExpr *column = asColumn(*item.expr);
+        if (!column || (!column->outputName && !note(*column, false)))
+            return;
+    }
     for (size_t i = 0; i < keys.size(); ++i) {
         if (!dependent[i])
             innerUses.push_back(keys[i]);
@@ -492,8 +527,11 @@ void AggregatePushdown::rewrite(SelectCore &core)
         if (!m_chain[i].unique)
             markNeeded(int(i)); // it may repeat rows
     }
-    for (const DerivedColumn *c : innerUses)
+    for (const DerivedColumn *c : innerUses) {
         markNeeded(c->table);
+        for (int table : c->reads)
+            markNeeded(table);
+    }
     if (inner.where && !forEachColumn(*inner.where, false, [&](const ColumnExpr &column, bool) {
             const int table = sourceOf(column);
             if (table >= 0)
@@ -516,7 +554,13 @@ void AggregatePushdown::rewrite(SelectCore &core)
                 columns.push_back(std::move(column));
                 continue;
             }
-            if (m_chain[size_t(m_columns[at].table)].needed) {
+            const DerivedColumn &c = m_columns[at];
+            const bool readable = c.table >= 0
+                                      ? m_chain[size_t(c.table)].needed
+                                      : std::all_of(c.reads.begin(), c.reads.end(), [&](int table) {
+                                            return m_chain[size_t(table)].needed;
+                                        });
+            if (readable) {
                 result.push_back(inner.result[at]);
                 columns.push_back(std::move(column));
             }
@@ -540,6 +584,19 @@ void AggregatePushdown::rewrite(SelectCore &core)
     if (!anyDependent)
         return; // the joins nothing read are gone; the grouping itself stays
 
+    // The groups, joined again to the tables their described columns come from, under the
+    // derived table's alias unless one of those tables has it.
+    std::vector<bool> joinOuter(m_chain.size());
+    for (int table : outerTables) {
+        for (; table > 0; table = m_chain[size_t(table)].parent)
+            joinOuter[size_t(table)] = true;
+    }
+    std::string groupsAlias = m_alias;
+    for (size_t i = 1; i < m_chain.size(); ++i) {
+        if (joinOuter[i] && equalsIgnoreCase(m_chain[i].alias, m_alias))
+            groupsAlias = "vz_groups";
+    }
+
     // The grouping query proper: base keys and sums over the derived table.
     auto grouped = std::make_unique<SelectCore>();
     std::vector<std::string> keyNames;
@@ -558,22 +615,22 @@ void AggregatePushdown::rewrite(SelectCore &core)
         if (expr->kind == ExprKind::Column) {
             const DerivedColumn *c = derived(expr->as<ColumnExpr>());
             if (isKept(c))
-                return std::make_unique<ColumnExpr>(m_alias, c->name);
+                return std::make_unique<ColumnExpr>(groupsAlias, c->name);
             return std::make_unique<ColumnExpr>(m_chain[size_t(c->table)].alias, c->column);
         }
         std::string name = "vz_sum" + std::to_string(++sums);
         grouped->columns.emplace_back(std::move(expr), name);
-        return std::make_unique<ColumnExpr>(m_alias, name);
+        return std::make_unique<ColumnExpr>(groupsAlias, name);
     };
     for (ResultColumn &column : core.columns)
         replaceAggregates(column.expr, outerColumn);
-
-    // The groups, joined again to the tables their described columns come from.
-    std::vector<bool> joinOuter(m_chain.size());
-    for (int table : outerTables) {
-        for (; table > 0; table = m_chain[size_t(table)].parent)
-            joinOuter[size_t(table)] = true;
+    for (OrderItem &item : orderBy) {
+        ExprPtr &column =
+            item.expr->kind == ExprKind::Collate ? item.expr->as<CollateExpr>().operand : item.expr;
+        if (!column->as<ColumnExpr>().outputName)
+            column = outerColumn(std::move(column));
     }
+
     SourcePtr tree = std::move(core.from.front());
     auto &groupedRef = tree->as<SubqueryRef>();
     auto derivedTable = std::make_unique<SubqueryRef>(std::move(groupedRef.select));
@@ -581,6 +638,7 @@ void AggregatePushdown::rewrite(SelectCore &core)
     grouped->from.push_back(std::move(derivedTable));
     groupedRef.select = std::make_unique<SelectStmt>();
     groupedRef.select->members.push_back(std::move(grouped));
+    groupedRef.alias = groupsAlias;
     for (size_t i = 1; i < m_chain.size(); ++i) {
         if (!joinOuter[i])
             continue;
@@ -592,7 +650,7 @@ void AggregatePushdown::rewrite(SelectCore &core)
             ExprPtr &side = equalsIgnoreCase(equal.left->as<ColumnExpr>().table, m_chain[i].alias)
                                 ? equal.right
                                 : equal.left;
-            side = std::make_unique<ColumnExpr>(m_alias, base->name);
+            side = std::make_unique<ColumnExpr>(groupsAlias, base->name);
         }
         auto right = std::make_unique<TableRef>(m_chain[i].table);
         right->alias = m_chain[i].alias;
@@ -826,7 +884,10 @@ void RunningSums::rewrite(SelectCore &core)
 // categories, so `M.HPID in (select ID from HP H where H.HPLBID in (1, 11))` holds for every
 // row it keeps; written out, it lets SQLite read the ledger by goods instead of reading all of
 // it and looking each goods up. Only for a condition that a missing row (all nulls) fails: a
-// comparison, IN list, LIKE or BETWEEN of one column of the joined table with constants.
+// comparison, IN list, LIKE or BETWEEN of one column of the joined table with constants, an
+// IN over a query of one table of its own, or an OR of such on the same table. A table joined
+// further down (the goods' category) gives the keys of the table it hangs from. Inner joins
+// written as a table list with equalities in the WHERE clause count as such a chain.
 class KeySemijoins
     : public Walker
     , private KeyJoinAnalysis
@@ -887,14 +948,104 @@ private:
         return operand && operand->kind == ExprKind::Column ? &operand->as<ColumnExpr>() : nullptr;
     }
 
+    // A query that reads only its own single table: `select ItemType from Pub_ItemType where
+    // ParentCode = 1`. It means the same wherever it stands.
+    static bool selfContained(const SelectStmt &select)
+    {
+        if (select.members.size() != 1)
+            return false;
+        const SelectCore &core = *select.members.front();
+        if (core.from.size() != 1 || core.from.front()->kind != SourceKind::Table)
+            return false;
+        const TableSource &source = *core.from.front();
+        const std::string &table = source.as<TableRef>().name;
+        auto own = [&](const ColumnExpr &column, bool) {
+            return column.table.empty() ? equalsIgnoreCase(column.baseTable, table)
+                                        : equalsIgnoreCase(column.table, aliasOf(source));
+        };
+        for (const ResultColumn &column : core.columns) {
+            if (column.expr->kind == ExprKind::Star || !forEachColumn(*column.expr, false, own))
+                return false;
+        }
+        return !core.where || forEachColumn(*core.where, false, own);
+    }
+
+    // `from T M, HP H, Pub_ItemType L where M.HPID = H.ID and H.HPLBID = L.ItemType ...`: an
+    // inner join written as a list, each table reached from the first through an equality of
+    // columns. Every row it gives has its match in each such table, so the tables read as a
+    // chain of joins that never miss.
+    bool readListChain(const SelectCore &core, const std::vector<const Expr *> &terms)
+    {
+        for (const SourcePtr &source : core.from) {
+            if (source->kind != SourceKind::Table)
+                return false;
+        }
+        m_chain.push_back({aliasOf(*core.from.front()),
+                           core.from.front()->as<TableRef>().name,
+                           -1,
+                           {},
+                           nullptr,
+                           true,
+                           false,
+                           {}});
+        for (bool grown = true; grown;) {
+            grown = false;
+            for (size_t i = 1; i < core.from.size(); ++i) {
+                const std::string alias = aliasOf(*core.from[i]);
+                if (chainIndex(alias) >= 0)
+                    continue;
+                for (const Expr *term : terms) {
+                    if (term->kind != ExprKind::Binary ||
+                        term->as<BinaryExpr>().op != BinaryOp::Equal)
+                        continue;
+                    const auto &equal = term->as<BinaryExpr>();
+                    if (equal.left->kind != ExprKind::Column ||
+                        equal.right->kind != ExprKind::Column)
+                        continue;
+                    const auto *a = &equal.left->as<ColumnExpr>();
+                    const auto *b = &equal.right->as<ColumnExpr>();
+                    if (!equalsIgnoreCase(b->table, alias))
+                        std::swap(a, b);
+                    const int parent = a->table.empty() ? -1 : chainIndex(a->table);
+                    if (!equalsIgnoreCase(b->table, alias) || parent < 0)
+                        continue;
+                    m_chain.push_back({alias, core.from[i]->as<TableRef>().name, parent, a->column,
+                                       term->clone(), true, false, b->column});
+                    grown = true;
+                    break;
+                }
+            }
+        }
+        return m_chain.size() > 1;
+    }
+
+    // The chain table whose missing row (all nulls) fails the condition, the condition
+    // reading no other table; -1 when there is none. An OR fails when both sides fail.
+    int testedTable(const Expr &term) const
+    {
+        if (term.kind == ExprKind::Binary) {
+            const auto &binary = term.as<BinaryExpr>();
+            if (binary.op == BinaryOp::Or) {
+                const int left = testedTable(*binary.left);
+                return left >= 0 && left == testedTable(*binary.right) ? left : -1;
+            }
+        }
+        if (term.kind == ExprKind::In) {
+            const auto &in = term.as<InExpr>();
+            if (!in.negated && in.select && in.operand->kind == ExprKind::Column &&
+                selfContained(*in.select))
+                return sourceOf(in.operand->as<ColumnExpr>());
+        }
+        const ColumnExpr *column = testedColumn(term);
+        return column ? sourceOf(*column) : -1;
+    }
+
     void rewrite(SelectCore &core)
     {
-        if (!core.where || core.from.size() != 1 || core.from.front()->kind != SourceKind::Join)
+        if (!core.where || core.from.empty())
             return;
         m_chain.clear();
         m_columns.clear();
-        if (!readChain(*core.from.front()))
-            return;
         std::vector<const Expr *> terms{core.where.get()};
         for (size_t i = 0; i < terms.size();) {
             const Expr *term = terms[i];
@@ -906,21 +1057,39 @@ private:
             }
             ++i;
         }
+        if (core.from.size() == 1) {
+            if (core.from.front()->kind != SourceKind::Join || !readChain(*core.from.front()))
+                return;
+        } else if (!readListChain(core, terms)) {
+            return;
+        }
         ExprList added;
         for (const Expr *term : terms) {
-            const ColumnExpr *column = testedColumn(*term);
-            const int table = column ? sourceOf(*column) : -1;
+            int table = testedTable(*term);
             if (table <= 0)
                 continue;
-            const ChainTable &joined = m_chain[size_t(table)];
-            const std::string key = primaryKey(joined.table);
-            if (!joined.unique || joined.parent != 0 || key.empty())
+            // The tables from the one joined to the base down to the tested one, each found
+            // by its key: a row of the tested table that passes names one key of the first.
+            std::vector<int> path;
+            for (; table > 0 && m_chain[size_t(table)].unique;
+                 table = m_chain[size_t(table)].parent)
+                path.insert(path.begin(), table);
+            if (table != 0 || path.empty())
                 continue;
+            const ChainTable &joined = m_chain[size_t(path.front())];
             auto keys = std::make_unique<SelectCore>();
-            keys->columns.emplace_back(std::make_unique<ColumnExpr>(joined.alias, key), "");
-            auto source = std::make_unique<TableRef>(joined.table);
-            source->alias = joined.alias;
-            keys->from.push_back(std::move(source));
+            keys->columns.emplace_back(std::make_unique<ColumnExpr>(joined.alias, joined.column),
+                                       "");
+            SourcePtr tree = std::make_unique<TableRef>(joined.table);
+            tree->alias = joined.alias;
+            for (size_t i = 1; i < path.size(); ++i) {
+                const ChainTable &next = m_chain[size_t(path[i])];
+                auto right = std::make_unique<TableRef>(next.table);
+                right->alias = next.alias;
+                tree = std::make_unique<JoinRef>(JoinType::Inner, std::move(tree), std::move(right),
+                                                 next.on->clone());
+            }
+            keys->from.push_back(std::move(tree));
             keys->where = term->clone();
             auto keysStmt = std::make_unique<SelectStmt>();
             keysStmt->members.push_back(std::move(keys));
@@ -934,18 +1103,511 @@ private:
                 std::make_unique<BinaryExpr>(BinaryOp::And, std::move(core.where), std::move(in));
     }
 };
+// Replaces the column references `inner` knows by copies of what it returns for them.
+class ColumnSubstitution : public Walker
+{
+public:
+    explicit ColumnSubstitution(const std::function<const Expr *(const ColumnExpr &)> &inner)
+        : m_inner(inner)
+    {}
+
+protected:
+    bool visitExpr(ExprPtr &expr) override
+    {
+        if (expr->kind != ExprKind::Column)
+            return true;
+        if (const Expr *inner = m_inner(expr->as<ColumnExpr>()))
+            expr = inner->clone();
+        return false;
+    }
+
+private:
+    const std::function<const Expr *(const ColumnExpr &)> &m_inner;
+};
+
+bool isSum(const Expr &expr)
+{
+    if (!isAggregateCall(expr))
+        return false;
+    const auto &call = expr.as<FunctionExpr>();
+    return equalsIgnoreCase(call.name, "sum") && !call.distinct && call.args.size() == 1;
+}
+
+bool isNull(const ExprPtr &expr)
+{
+    return !expr || (expr->kind == ExprKind::Literal &&
+                     expr->as<LiteralExpr>().literal == LiteralKind::Null);
+}
+
+// Sums of sums. The stock by warehouse fills its work table from sums per goods, warehouse and
+// attributes, summed again per goods with a column per warehouse:
+//
+//   select HPID, sum(iif(CKID = 1, SL, null)) as s1 ... from (select HPID, CKID, SX1, ...,
+//     sum(M.SL * Flag) as SL from (...) M group by HPID, CKID, SX1, ...) F group by HPID
+//
+// A sum over groups of the rows' sums is the sum over those rows, and a condition on the inner
+// group keys holds for every row of a group or for none, so the statement is the one grouping
+// `select HPID, sum(case when CKID = 1 then M.SL * Flag end) ... from (...) M group by HPID`,
+// which reads the ledger in goods order instead of sorting it by all eight keys first. A goods
+// without rows in a warehouse still gets null there.
+class Reaggregation : public Walker
+{
+protected:
+    void leaveSelect(SelectStmt &select) override
+    {
+        if (select.members.size() == 1 && select.orderBy.empty() && select.limit < 0)
+            rewrite(*select.members.front());
+    }
+
+private:
+    struct InnerColumn
+    {
+        const Expr *expr = nullptr;
+        bool key = false; // one of the inner group keys
+        bool sum = false; // sum(x) of the inner rows
+    };
+
+    static void rewrite(SelectCore &core)
+    {
+        if (core.groupBy.empty() || core.having || core.distinct || core.top >= 0 || core.where ||
+            core.from.size() != 1 || core.from.front()->kind != SourceKind::Subquery)
+            return;
+        auto &derivedRef = core.from.front()->as<SubqueryRef>();
+        SelectStmt &derivedSelect = *derivedRef.select;
+        if (derivedSelect.members.size() != 1 || !derivedSelect.orderBy.empty() ||
+            derivedSelect.limit >= 0)
+            return;
+        SelectCore &inner = *derivedSelect.members.front();
+        if (inner.groupBy.empty() || inner.having || inner.distinct || inner.top >= 0 ||
+            inner.from.size() != 1 || inner.columns.size() != inner.result.size())
+            return;
+        std::map<std::string, InnerColumn> columns;
+        for (size_t i = 0; i < inner.columns.size(); ++i) {
+            const Expr &expr = *inner.columns[i].expr;
+            if (expr.kind == ExprKind::Star)
+                return;
+            InnerColumn column{&expr, false, isSum(expr)};
+            if (const ColumnExpr *c = asColumn(expr)) {
+                for (const ExprPtr &group : inner.groupBy) {
+                    const ColumnExpr *g = asColumn(*group);
+                    column.key = column.key || (g && equalsIgnoreCase(g->table, c->table) &&
+                                                equalsIgnoreCase(g->column, c->column));
+                }
+            }
+            columns[toLower(inner.result[i].name)] = column;
+        }
+        auto find = [&](const ColumnExpr &column) -> const InnerColumn * {
+            if (!column.table.empty() && !equalsIgnoreCase(column.table, derivedRef.alias))
+                return nullptr;
+            const auto it = columns.find(toLower(column.column));
+            return it == columns.end() ? nullptr : &it->second;
+        };
+        auto keyOnly = [&](const Expr &expr) {
+            return forEachColumn(expr, false, [&](const ColumnExpr &column, bool) {
+                const InnerColumn *c = find(column);
+                return c && c->key;
+            });
+        };
+        // The argument of an inner sum that an outer sum reads, or null.
+        auto summed = [&](const Expr &expr) -> const Expr * {
+            const ColumnExpr *column =
+                expr.kind == ExprKind::Column ? &expr.as<ColumnExpr>() : nullptr;
+            const InnerColumn *c = column ? find(*column) : nullptr;
+            return c && c->sum ? c->expr->as<FunctionExpr>().args.front().get() : nullptr;
+        };
+
+        for (const ExprPtr &group : core.groupBy) {
+            if (!keyOnly(*group))
+                return;
+        }
+        for (const ResultColumn &column : core.columns) {
+            const Expr &expr = *column.expr;
+            if (expr.kind == ExprKind::Star)
+                return;
+            if (!isSum(expr)) {
+                if (!keyOnly(expr))
+                    return;
+                continue;
+            }
+            const Expr &arg = *expr.as<FunctionExpr>().args.front();
+            if (summed(arg))
+                continue;
+            if (arg.kind != ExprKind::Case)
+                return;
+            const auto &choice = arg.as<CaseExpr>();
+            if (choice.operand || choice.whens.size() != 1 || !isNull(choice.elseResult) ||
+                !keyOnly(*choice.whens.front().condition) || !summed(*choice.whens.front().result))
+                return;
+        }
+
+        // From here on the statement changes: outer keys and conditions read the inner
+        // expressions, outer sums sum the inner rows.
+        const std::function<const Expr *(const ColumnExpr &)> innerExpr =
+            [&](const ColumnExpr &column) -> const Expr * {
+            const InnerColumn *c = find(column);
+            return c ? c->expr : nullptr;
+        };
+        ColumnSubstitution substitution(innerExpr);
+        for (ResultColumn &column : core.columns) {
+            if (!isSum(*column.expr)) {
+                substitution.walkExpr(column.expr);
+                continue;
+            }
+            ExprPtr &arg = column.expr->as<FunctionExpr>().args.front();
+            if (const Expr *x = summed(*arg)) {
+                arg = x->clone();
+                continue;
+            }
+            auto &when = arg->as<CaseExpr>().whens.front();
+            when.result = summed(*when.result)->clone();
+            substitution.walkExpr(when.condition);
+        }
+        for (ExprPtr &group : core.groupBy)
+            substitution.walkExpr(group);
+        core.where = std::move(inner.where);
+        SourcePtr from = std::move(inner.from.front());
+        core.from.front() = std::move(from);
+    }
+};
+
+// Sums over a UNION ALL. The income and expense summary sums expenses and other income per
+// type and category over the union of both documents' lines, each member joining tables only
+// a column nobody sums reads. Summed per member first and the parts summed again, each member
+// groups its own rows and reads no column the sums do not need:
+//
+//   select LX, SRZCLBID, sum(vz_part1) ... from (select '费用开支' as LX, M.SRZCLBID,
+//     sum(M.JE) as vz_part1 ... from ... group by '费用开支', M.SRZCLBID union all ...) M
+//     group by LX, SRZCLBID
+class UnionPartialSums
+    : public Walker
+    , private KeyJoinAnalysis
+{
+public:
+    using KeyJoinAnalysis::KeyJoinAnalysis;
+
+protected:
+    void leaveSelect(SelectStmt &select) override
+    {
+        for (auto &member : select.members)
+            rewrite(*member);
+    }
+
+private:
+    // Drops the left joins on a key that nothing of the grouped member reads: they neither
+    // add nor remove rows.
+    void dropUnreadJoins(SelectCore &member)
+    {
+        m_chain.clear();
+        if (member.from.size() != 1 || member.from.front()->kind != SourceKind::Join ||
+            !readChain(*member.from.front()))
+            return;
+        auto markNeeded = [&](int table) {
+            for (; table >= 0 && !m_chain[size_t(table)].needed;
+                 table = m_chain[size_t(table)].parent)
+                m_chain[size_t(table)].needed = true;
+        };
+        markNeeded(0);
+        for (size_t i = 1; i < m_chain.size(); ++i) {
+            if (!m_chain[i].unique)
+                markNeeded(int(i));
+        }
+        auto note = [&](const ColumnExpr &column, bool) {
+            const int table = sourceOf(column);
+            if (table >= 0)
+                markNeeded(table);
+            return table >= 0;
+        };
+        for (const ResultColumn &column : member.columns) {
+            if (!forEachColumn(*column.expr, false, note))
+                return;
+        }
+        for (const ExprPtr &group : member.groupBy) {
+            if (!forEachColumn(*group, false, note))
+                return;
+        }
+        if (member.where && !forEachColumn(*member.where, false, note))
+            return;
+        SourcePtr tree = std::make_unique<TableRef>(m_chain[0].table);
+        tree->alias = m_chain[0].alias;
+        for (size_t i = 1; i < m_chain.size(); ++i) {
+            if (!m_chain[i].needed)
+                continue;
+            auto right = std::make_unique<TableRef>(m_chain[i].table);
+            right->alias = m_chain[i].alias;
+            tree = std::make_unique<JoinRef>(JoinType::Left, std::move(tree), std::move(right),
+                                             m_chain[i].on->clone());
+        }
+        member.from.front() = std::move(tree);
+    }
+
+    void rewrite(SelectCore &core)
+    {
+        if (core.groupBy.empty() || core.having || core.distinct || core.top >= 0 ||
+            core.from.size() != 1 || core.from.front()->kind != SourceKind::Subquery)
+            return;
+        auto &derivedRef = core.from.front()->as<SubqueryRef>();
+        SelectStmt &derived = *derivedRef.select;
+        if (derived.members.size() < 2 || !derived.orderBy.empty() || derived.limit >= 0 ||
+            derivedRef.alias.empty() ||
+            !std::all_of(derived.ops.begin(), derived.ops.end(),
+                         [](SetOp op) { return op == SetOp::UnionAll; }))
+            return;
+        const std::vector<ColumnInfo> &names = derived.result;
+        for (const auto &member : derived.members) {
+            if (!member->groupBy.empty() || member->having || member->distinct ||
+                member->top >= 0 || member->columns.size() != names.size())
+                return;
+            for (const ResultColumn &column : member->columns) {
+                if (column.expr->kind == ExprKind::Star)
+                    return;
+            }
+        }
+        auto indexOf = [&](const ColumnExpr &column) -> int {
+            if (!column.table.empty() && !equalsIgnoreCase(column.table, derivedRef.alias))
+                return -1;
+            for (size_t i = 0; i < names.size(); ++i) {
+                if (equalsIgnoreCase(names[i].name, column.column))
+                    return int(i);
+            }
+            return -1;
+        };
+        std::vector<int> keys;
+        for (const ExprPtr &group : core.groupBy) {
+            // A member's groups split the outer ones at most: the parts add up whatever the
+            // outer grouping's collation.
+            const ColumnExpr *column = asColumn(*group);
+            const int index = column ? indexOf(*column) : -1;
+            if (index < 0)
+                return;
+            if (std::find(keys.begin(), keys.end(), index) == keys.end())
+                keys.push_back(index);
+        }
+        // A member groups by its keys that read a column: a constant one (the member's type)
+        // is the same for all its rows, and SQLite would take a number there for a column's
+        // position. A member with only constant keys stays a plain grouping as written.
+        auto readsColumn = [](const Expr &expr) {
+            bool reads = false;
+            return !forEachColumn(expr, false, [&](const ColumnExpr &, bool) {
+                return !(reads = true);
+            }) || reads;
+        };
+        for (const auto &member : derived.members) {
+            if (std::none_of(keys.begin(), keys.end(), [&](int key) {
+                    return readsColumn(*member->columns[size_t(key)].expr);
+                }))
+                return;
+        }
+        auto isKey = [&](const ColumnExpr &column, bool) {
+            return std::find(keys.begin(), keys.end(), indexOf(column)) != keys.end();
+        };
+        auto isDerived = [&](const ColumnExpr &column, bool) {
+            return indexOf(column) >= 0;
+        };
+        std::vector<const Expr *> sums;
+        bool ok = true;
+        for (ResultColumn &column : core.columns) {
+            if (column.expr->kind == ExprKind::Star)
+                return;
+            // Outside the sums only keys; inside, any derived columns.
+            ok = ok && forEachColumn(*column.expr, false, [&](const ColumnExpr &c, bool inside) {
+                     return inside ? isDerived(c, inside) : isKey(c, inside);
+                 });
+            replaceAggregates(column.expr, [&](ExprPtr expr) -> ExprPtr {
+                if (expr->kind == ExprKind::Column)
+                    return expr; // a key, checked above
+                if (!isSum(*expr))
+                    ok = false;
+                sums.push_back(expr.get());
+                return expr;
+            });
+        }
+        if (!ok || sums.empty() || (core.where && !forEachColumn(*core.where, false, isDerived)))
+            return;
+
+        // From here on the statement changes: every member groups and sums its own rows.
+        std::vector<std::unique_ptr<SelectCore>> members;
+        for (auto &member : derived.members) {
+            const std::function<const Expr *(const ColumnExpr &)> memberExpr =
+                [&](const ColumnExpr &column) -> const Expr * {
+                const int index = indexOf(column);
+                return index < 0 ? nullptr : member->columns[size_t(index)].expr.get();
+            };
+            ColumnSubstitution substitution(memberExpr);
+            auto grouped = std::make_unique<SelectCore>();
+            for (int key : keys) {
+                grouped->columns.emplace_back(member->columns[size_t(key)].expr->clone(),
+                                              names[size_t(key)].name);
+                if (readsColumn(*member->columns[size_t(key)].expr))
+                    grouped->groupBy.push_back(member->columns[size_t(key)].expr->clone());
+            }
+            for (size_t i = 0; i < sums.size(); ++i) {
+                ExprPtr sum = sums[i]->clone();
+                substitution.walkExpr(sum->as<FunctionExpr>().args.front());
+                grouped->columns.emplace_back(std::move(sum), "vz_part" + std::to_string(i + 1));
+            }
+            grouped->from = std::move(member->from);
+            grouped->where = std::move(member->where);
+            if (core.where) {
+                ExprPtr where = core.where->clone();
+                substitution.walkExpr(where);
+                grouped->where =
+                    grouped->where ? std::make_unique<BinaryExpr>(
+                                         BinaryOp::And, std::move(grouped->where), std::move(where))
+                                   : std::move(where);
+            }
+            dropUnreadJoins(*grouped);
+            members.push_back(std::move(grouped));
+        }
+        derived.members = std::move(members);
+        core.where = nullptr;
+        size_t part = 0;
+        for (ResultColumn &column : core.columns) {
+            replaceAggregates(column.expr, [&](ExprPtr expr) -> ExprPtr {
+                if (expr->kind == ExprKind::Column)
+                    return expr;
+                ExprList args;
+                args.push_back(std::make_unique<ColumnExpr>(derivedRef.alias,
+                                                            "vz_part" + std::to_string(++part)));
+                auto sum = std::make_unique<FunctionExpr>("sum", std::move(args));
+                sum->lowered = expr->as<FunctionExpr>().lowered;
+                return sum;
+            });
+        }
+    }
+};
+
+// Rows that only name a table through the others. The stock ledger heads each goods with a
+// row from `select H.BH, H.PM from T M, HP H, ... where M.HPID = H.ID and ...` in a UNION:
+// one row per ledger row, the duplicates thrown away by the UNION afterwards. Where the rows
+// are deduplicated anyway, the tables the select list does not read only need to have a
+// match: `select H.BH, H.PM from HP H where <conditions on H> and exists (select 1 from T M,
+// ... where <the other conditions>)` gives the same set, with one probe per goods instead of
+// a row per ledger row. Names keep their meaning: a valid list binds each unqualified name to
+// exactly one table, which the inner query still sees.
+class DistinctSemijoins : public Walker
+{
+protected:
+    void leaveSelect(SelectStmt &select) override
+    {
+        const bool deduplicated =
+            select.members.size() > 1 && std::all_of(select.ops.begin(), select.ops.end(),
+                                                     [](SetOp op) { return op == SetOp::Union; });
+        for (auto &member : select.members) {
+            if (deduplicated || member->distinct)
+                rewrite(*member);
+        }
+    }
+
+private:
+    // The FROM item a column names, or -1.
+    static int tableOf(const SelectCore &core, const ColumnExpr &column)
+    {
+        int found = -1;
+        for (size_t i = 0; i < core.from.size(); ++i) {
+            const TableSource &source = *core.from[i];
+            const std::string &table = source.as<TableRef>().name;
+            const std::string alias = source.alias.empty() ? table : source.alias;
+            const bool match = column.table.empty() ? equalsIgnoreCase(column.baseTable, table)
+                                                    : equalsIgnoreCase(column.table, alias);
+            if (match) {
+                if (found >= 0)
+                    return -1;
+                found = int(i);
+            }
+        }
+        return found;
+    }
+
+    static void rewrite(SelectCore &core)
+    {
+        if (core.from.size() < 2 || !core.where || !core.groupBy.empty() || core.having ||
+            core.top >= 0)
+            return;
+        for (const SourcePtr &source : core.from) {
+            if (source->kind != SourceKind::Table)
+                return;
+        }
+        std::vector<bool> read(core.from.size());
+        auto noteRead = [&](const ColumnExpr &column, bool insideAggregate) {
+            const int table = tableOf(core, column);
+            if (table < 0 || insideAggregate)
+                return false;
+            read[size_t(table)] = true;
+            return true;
+        };
+        for (const ResultColumn &column : core.columns) {
+            if (column.expr->kind == ExprKind::Star ||
+                !forEachColumn(*column.expr, false, noteRead))
+                return;
+        }
+        if (std::all_of(read.begin(), read.end(), [](bool r) { return r; }) ||
+            std::none_of(read.begin(), read.end(), [](bool r) { return r; }))
+            return;
+
+        ExprList terms;
+        std::vector<ExprPtr *> pending{&core.where};
+        while (!pending.empty()) {
+            ExprPtr &term = *pending.back();
+            pending.pop_back();
+            if (term->kind == ExprKind::Binary && term->as<BinaryExpr>().op == BinaryOp::And) {
+                pending.push_back(&term->as<BinaryExpr>().right);
+                pending.push_back(&term->as<BinaryExpr>().left);
+                continue;
+            }
+            terms.push_back(std::move(term));
+        }
+        auto conjunction = [](ExprList list) {
+            ExprPtr all;
+            for (ExprPtr &term : list)
+                all = all ? std::make_unique<BinaryExpr>(BinaryOp::And, std::move(all),
+                                                         std::move(term))
+                          : std::move(term);
+            return all;
+        };
+        ExprList outer;
+        ExprList inner;
+        for (ExprPtr &term : terms) {
+            const bool onRead = forEachColumn(*term, false, [&](const ColumnExpr &column, bool) {
+                const int table = tableOf(core, column);
+                return table >= 0 && read[size_t(table)];
+            });
+            (onRead ? outer : inner).push_back(std::move(term));
+        }
+
+        auto probe = std::make_unique<SelectCore>();
+        probe->columns.emplace_back(std::make_unique<LiteralExpr>(LiteralKind::Integer, "1"), "");
+        std::vector<SourcePtr> kept;
+        for (size_t i = 0; i < core.from.size(); ++i)
+            (read[i] ? kept : probe->from).push_back(std::move(core.from[i]));
+        core.from = std::move(kept);
+        probe->where = conjunction(std::move(inner));
+        auto probeStmt = std::make_unique<SelectStmt>();
+        probeStmt->members.push_back(std::move(probe));
+        outer.push_back(std::make_unique<ExistsExpr>(std::move(probeStmt)));
+        core.where = conjunction(std::move(outer));
+    }
+};
+
 } // namespace
 
 void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog)
 {
-    if (statement.kind != StatementKind::Select)
+    // An INSERT's rows keep their columns' order through every rewrite.
+    if (statement.kind != StatementKind::Select &&
+        (statement.kind != StatementKind::Insert || !statement.as<InsertStatement>().select))
         return;
+    Reaggregation reaggregation;
+    reaggregation.walkStatement(statement);
     RunningSums sums(catalog);
     sums.walkStatement(statement);
     AggregatePushdown rewriter(catalog);
     rewriter.walkStatement(statement);
     KeySemijoins semijoins(catalog);
     semijoins.walkStatement(statement);
+    DistinctSemijoins probes;
+    probes.walkStatement(statement);
+    UnionPartialSums partialSums(catalog);
+    partialSums.walkStatement(statement);
 }
 
 } // namespace sql
