@@ -1,5 +1,8 @@
 #include "client/print/demonote.h"
 
+#include "client/print/reportrenderer.h"
+#include "client/print/reporttemplate.h"
+
 #include <QDate>
 
 #include <cmath>
@@ -38,6 +41,18 @@ TReportValues DemoDeliveryNote(int lines)
         note.SetLine(line, QStringLiteral("cJE"), std::round(quantity * price * 100) / 100);
     }
     return note;
+}
+
+bool PrintDemoDeliveryNote(const QString &templateFile, const QString &pdfFile, QString *error)
+{
+    TReport report;
+    if (!LoadReportTemplate(templateFile, report.Template(), error))
+        return false;
+    report.SetNamedText(QStringLiteral("pplink"), QStringLiteral("电话：020-87654321"));
+    report.SetNamedText(QStringLiteral("ppaddress"),
+                        QStringLiteral("地址：广州市天河区天河路 1 号"));
+    const TReportValues note = DemoDeliveryNote(18);
+    return TReportRenderer(report, note).WritePdf(pdfFile, error);
 }
 
 } // namespace print

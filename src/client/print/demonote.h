@@ -10,4 +10,8 @@ namespace print {
 // line has no quantity yet.
 TReportValues DemoDeliveryNote(int lines);
 
+// Writes the sample note with 18 lines through the template to a PDF file; false with a
+// message when the template cannot be read or the file cannot be written.
+bool PrintDemoDeliveryNote(const QString &templateFile, const QString &pdfFile, QString *error);
+
 } // namespace print

@@ -3,15 +3,20 @@
 #include "client/print/barcodes.h"
 #include "client/print/capitalmoney.h"
 #include "client/print/demonote.h"
+#include "client/print/reportpreview.h"
 #include "client/print/reportrenderer.h"
 #include "client/print/reporttemplate.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
+#include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -362,4 +367,37 @@ TEST(ReportItems, BarcodesAndQrCodesPaintOnlyWhatTheyCanEncode)
         const TReport report(detailTemplate({item}));
         EXPECT_EQ(render(report, data) != render(empty, data), c.painted) << c.text;
     }
+}
+
+TEST(ReportPreview, PagesThroughAndZooms)
+{
+    auto report = std::make_unique<TReport>(loadShipped(QStringLiteral("销售出库单")));
+    auto note = std::make_unique<TReportValues>(DemoDeliveryNote(80));
+    TfrmReportPreview preview(std::move(report), std::move(note), QStringLiteral("销售出库单"));
+    const int pages = preview.PageCount();
+    ASSERT_GE(pages, 3);
+    EXPECT_EQ(preview.lblPage->text(), QStringLiteral("第1页，共%1页").arg(pages));
+    EXPECT_FALSE(preview.btnPrior->isEnabled());
+    EXPECT_TRUE(preview.btnNext->isEnabled());
+    preview.btnNext->click();
+    EXPECT_EQ(preview.CurrentPage(), 1);
+    preview.btnLast->click();
+    EXPECT_EQ(preview.CurrentPage(), pages - 1);
+    EXPECT_FALSE(preview.btnNext->isEnabled());
+    EXPECT_FALSE(preview.btnLast->isEnabled());
+    preview.ShowPage(pages + 5); // past the end stays on the last page
+    EXPECT_EQ(preview.CurrentPage(), pages - 1);
+    preview.btnFirst->click();
+    EXPECT_EQ(preview.CurrentPage(), 0);
+
+    const QSize normal = preview.imgPage->pixmap().size();
+    preview.cbZoom->setCurrentIndex(preview.cbZoom->findText(QStringLiteral("200%")));
+    EXPECT_DOUBLE_EQ(preview.Zoom(), 2.0);
+    const QSize doubled = preview.imgPage->pixmap().size();
+    EXPECT_NEAR(doubled.width(), 2 * normal.width(), 2);
+    EXPECT_NEAR(doubled.height(), 2 * normal.height(), 2);
+
+    QTemporaryDir dir;
+    EXPECT_TRUE(preview.SaveAsPdf(dir.filePath(QStringLiteral("preview.pdf"))));
+    EXPECT_GT(QFileInfo(dir.filePath(QStringLiteral("preview.pdf"))).size(), 1000);
 }
