@@ -7,6 +7,7 @@
 #include "client/print/reportrenderer.h"
 #include "client/print/reporttemplate.h"
 
+#include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
@@ -187,7 +188,8 @@ TEST(Ean13, LeftDigitsCarryTheFirstDigitInTheirParity)
 
 TEST(ReportTemplate, ShippedTemplatesSurviveASaveAndLoadUnchanged)
 {
-    for (const QString &caption : {QStringLiteral("销售出库单"), QStringLiteral("采购入库单")}) {
+    for (const QString &caption : {QStringLiteral("销售出库单"), QStringLiteral("采购入库单"),
+                                   QStringLiteral("销售退货单"), QStringLiteral("采购退货单")}) {
         TReport original(loadShipped(caption));
         ASSERT_FALSE(original.Template().Bands.isEmpty()) << caption.toStdString();
         QTemporaryDir dir;
@@ -400,4 +402,34 @@ TEST(ReportPreview, PagesThroughAndZooms)
     QTemporaryDir dir;
     EXPECT_TRUE(preview.SaveAsPdf(dir.filePath(QStringLiteral("preview.pdf"))));
     EXPECT_GT(QFileInfo(dir.filePath(QStringLiteral("preview.pdf"))).size(), 1000);
+}
+
+TEST(ReportItems, PictureTravelsInsideTheTemplate)
+{
+    QImage red(20, 10, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && red.save(&buffer, "PNG"));
+    TReportItem picture = textItem(QString(), QRectF(10, 0, 40, 8));
+    picture.Kind = TItemKind::Picture;
+    picture.Picture = png;
+    const TReportTemplate original = detailTemplate({picture});
+    TReportTemplate reloaded;
+    QString error;
+    ASSERT_TRUE(TemplateFromJson(TemplateToJson(original), reloaded, &error))
+        << error.toStdString();
+    EXPECT_EQ(reloaded, original);
+
+    TReportValues data;
+    data.AddLine();
+    const QImage page = render(TReport(reloaded), data);
+    // 16 mm wide at its 2:1 shape, 8 mm high, from 10 mm right of the margin.
+    const double dotsPerMm = 96 / 25.4;
+    const double left = reloaded.MarginsMm.left();
+    const double top = reloaded.MarginsMm.top();
+    EXPECT_EQ(page.pixelColor(qRound((left + 18) * dotsPerMm), qRound((top + 4) * dotsPerMm)),
+              QColor(Qt::red));
+    EXPECT_EQ(page.pixelColor(qRound((left + 30) * dotsPerMm), qRound((top + 4) * dotsPerMm)),
+              QColor(Qt::white));
 }
