@@ -239,8 +239,12 @@ double TReportRenderer::sum(const QString &field) const
     return value;
 }
 
-QVariant TReportRenderer::evaluate(const QString &expression, int page, int line) const
+QVariant TReportRenderer::evaluate(const QString &expression, int page, int line, int depth) const
 {
+    // Calls nest only a level or two; a deeper nesting is a broken template, not a reason to
+    // run out of stack.
+    if (depth > 8)
+        return {};
     const QString e = expression.trimmed();
     if (e == QLatin1String("Page"))
         return page + 1;
@@ -258,8 +262,9 @@ QVariant TReportRenderer::evaluate(const QString &expression, int page, int line
             return sum(argument.mid(5));
         if (function == QLatin1String("Capital")) {
             double number = 0;
-            return toNumber(evaluate(argument, page, line), number) ? CapitalMoney(number)
-                                                                    : QString();
+            return toNumber(evaluate(argument, page, line, depth + 1), number)
+                       ? CapitalMoney(number)
+                       : QString();
         }
         return {};
     }

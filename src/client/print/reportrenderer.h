@@ -71,7 +71,7 @@ private:
     void paintItem(QPainter &painter, const TReportItem &item, const QRectF &rect, double dotsPerMm,
                    int page, int line) const;
     QString expand(const QString &text, const TReportItem &item, int page, int line) const;
-    QVariant evaluate(const QString &expression, int page, int line) const;
+    QVariant evaluate(const QString &expression, int page, int line, int depth = 0) const;
     double sum(const QString &field) const;
 
     const TReport &m_report;

@@ -142,6 +142,11 @@ private slots:
         QCOMPARE(CapitalMoney(64.5), QStringLiteral("陆拾肆元伍角整"));
         QVERIFY(text.contains(QStringLiteral("陆拾肆元伍角整")));
         QVERIFY(text.contains(QStringLiteral("第1页，共1页")));
+        const QString date = header()
+                                 .FieldByName(QStringLiteral("RQ"))
+                                 ->AsDateTime()
+                                 .toString(QStringLiteral("yyyy-MM-dd"));
+        QVERIFY2(text.contains(QStringLiteral("日期：") + date), qPrintable(date));
         QCOMPARE(form->ReportTexts().size(), 2);
     }
 

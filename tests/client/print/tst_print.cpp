@@ -433,3 +433,36 @@ TEST(ReportItems, PictureTravelsInsideTheTemplate)
     EXPECT_EQ(page.pixelColor(qRound((left + 30) * dotsPerMm), qRound((top + 4) * dotsPerMm)),
               QColor(Qt::white));
 }
+
+TEST(ReportItems, ExpressionsEvaluateOrPrintNothing)
+{
+    TReportValues data;
+    data.SetMaster(QStringLiteral("DJBH"), QStringLiteral("XK-1"));
+    for (const double amount : {10.5, 20.25, 0.0})
+        data.SetLine(data.AddLine(), QStringLiteral("JE"), amount);
+    const struct
+    {
+        const char *text;
+        const char *shown; // what the same template prints with this text as static text
+    } cases[] = {
+        {"[djbh]", "XK-1"},
+        {"No. [DJBH]/[Pages]", "No. XK-1/1"},
+        {"[Sum(Line.JE)]", "30.75"},
+        {"[Capital(Sum(Line.JE))]", "叁拾元柒角伍分"},
+        {"[Capital(DJBH)]", ""},
+        {"[Nope(Line.JE)]", ""},
+        {"[Line.JE]", ""}, // no line outside the detail band
+        {"[Capital(Capital(Capital(Capital(Capital(Capital(Capital(Capital(Capital(Capital(1)))))))"
+         ")))]",
+         ""},
+        {"[unclosed", "[unclosed"},
+    };
+    for (const auto &c : cases) {
+        TReportTemplate t;
+        t.PageSize = QPageSize::A5;
+        t.Bands.append({TBandKind::Summary, 10, {textItem(QString::fromUtf8(c.text))}});
+        TReportTemplate expected = t;
+        expected.Bands[0].Items[0].Text = QString::fromUtf8(c.shown);
+        EXPECT_EQ(render(TReport(t), data), render(TReport(expected), data)) << c.text;
+    }
+}
