@@ -14,7 +14,9 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
+#include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -464,5 +466,53 @@ TEST(ReportItems, ExpressionsEvaluateOrPrintNothing)
         TReportTemplate expected = t;
         expected.Bands[0].Items[0].Text = QString::fromUtf8(c.shown);
         EXPECT_EQ(render(TReport(t), data), render(TReport(expected), data)) << c.text;
+    }
+}
+
+TEST(ReportLayout, PrinterTakesThePaperAndPagesOfTheTemplate)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    const struct
+    {
+        QPageSize::PageSizeId size;
+        QPageLayout::Orientation orientation;
+        double widthPt;
+        double heightPt;
+    } cases[] = {
+        {QPageSize::A4, QPageLayout::Portrait, 595.3, 841.9},
+        {QPageSize::A5, QPageLayout::Landscape, 595.3, 419.5},
+        {QPageSize::B5, QPageLayout::Portrait, 498.9, 708.7},
+    };
+    for (const auto &c : cases) {
+        TReportTemplate t = loadShipped(QStringLiteral("销售出库单"));
+        t.PageSize = c.size;
+        t.Orientation = c.orientation;
+        const TReport report(t);
+        const TReportValues note = DemoDeliveryNote(40);
+        TReportRenderer renderer(report, note);
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("printer.pdf"));
+        {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setFullPage(true);
+            QString error;
+            ASSERT_TRUE(renderer.Print(printer, &error)) << error.toStdString();
+        }
+        QProcess info;
+        info.start(QStringLiteral("pdfinfo"), {pdf});
+        ASSERT_TRUE(info.waitForFinished(60000));
+        const QString text = QString::fromUtf8(info.readAllStandardOutput());
+        const QRegularExpressionMatch pages =
+            QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text);
+        ASSERT_TRUE(pages.hasMatch()) << text.toStdString();
+        EXPECT_EQ(pages.captured(1).toInt(), renderer.PageCount());
+        const QRegularExpressionMatch size =
+            QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)")).match(text);
+        ASSERT_TRUE(size.hasMatch()) << text.toStdString();
+        EXPECT_NEAR(size.captured(1).toDouble(), c.widthPt, 1) << text.toStdString();
+        EXPECT_NEAR(size.captured(2).toDouble(), c.heightPt, 1) << text.toStdString();
     }
 }
