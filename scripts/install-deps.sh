@@ -6,10 +6,11 @@ set -eu
 PACKAGES="
     g++ make cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
-    libsqlite3-dev libicu-dev libxlsxwriter-dev libzip-dev libfreexl-dev
+    libsqlite3-dev libicu-dev libxlsxwriter-dev libzip-dev libfreexl-dev libqrencode-dev
+    poppler-utils
     libgtest-dev libbenchmark-dev
     clang libclang-rt-dev
-    fonts-noto-cjk xvfb xauth
+    fonts-noto-cjk fonts-arphic-uming xvfb xauth
 "
 
 missing=""

@@ -1,11 +1,13 @@
 // vzclient: the desktop client.
 #include "client/admin/registerforms.h"
 #include "client/app/startup.h"
+#include "client/core/paths.h"
 #include "client/core/session.h"
 #include "client/documents/registerforms.h"
 #include "client/forms/gallery.h"
 #include "client/forms/globalobj.h"
 #include "client/masterdata/registerforms.h"
+#include "client/print/demonote.h"
 #include "client/reports/registerreports.h"
 #include "client/shell/mainwindow.h"
 #include "client/widgets/uistyle.h"
@@ -43,6 +45,14 @@ struct ClientOptions
                             QStringLiteral("After logging in, choose the menu item <name> "
                                            "(\"mnuCk\" for the warehouses), as a click would."),
                             QStringLiteral("name")};
+    QCommandLineOption printDemo{
+        QStringLiteral("print-demo"),
+        QStringLiteral("Print a sample delivery note through Reports/销售出库单.rtm (or the "
+                       "template of --template) to the PDF <file> and exit, without logging in."),
+        QStringLiteral("file")};
+    QCommandLineOption reportTemplate{QStringLiteral("template"),
+                                      QStringLiteral("With --print-demo: the template to use."),
+                                      QStringLiteral("file.rtm")};
     QCommandLineOption page{QStringLiteral("page"),
                             QStringLiteral("With --gallery: the page to show (0-3)."),
                             QStringLiteral("n"), QStringLiteral("0")};
@@ -58,6 +68,8 @@ void setUpParser(QCommandLineParser &parser, const ClientOptions &options)
     parser.addOption(options.page);
     parser.addOption(options.autologin);
     parser.addOption(options.open);
+    parser.addOption(options.printDemo);
+    parser.addOption(options.reportTemplate);
 }
 
 // --help and --version must work without a display, so they are answered before the
@@ -97,6 +109,18 @@ int main(int argc, char *argv[])
 
     if (parser.isSet(options.gallery))
         return RunGallery(parser.value(options.screenshot), parser.value(options.page).toInt());
+
+    if (parser.isSet(options.printDemo)) {
+        const QString templateFile = parser.isSet(options.reportTemplate)
+                                         ? parser.value(options.reportTemplate)
+                                         : ExeDirFile(QStringLiteral("Reports/销售出库单.rtm"));
+        QString error;
+        if (!print::PrintDemoDeliveryNote(templateFile, parser.value(options.printDemo), &error)) {
+            std::fprintf(stderr, "vzclient: %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
 
     RegisterDataAccessLibrary();
     RegisterAdminForms();

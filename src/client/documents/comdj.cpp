@@ -20,6 +20,8 @@
 #include "client/forms/sharedroutines.h"
 #include "client/masterdata/columnsedit.h"
 #include "client/masterdata/goodssql.h"
+#include "client/print/reportpreview.h"
+#include "client/security/systemfunctionright.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
@@ -30,6 +32,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -1159,8 +1162,57 @@ void TfrmComDj::aCalculatorExecute()
     RunCalculator();
 }
 
+QString TfrmComDj::ReportTemplateFile() const
+{
+    return ExeDirFile(QStringLiteral("Reports/") + windowTitle() + QStringLiteral(".rtm"));
+}
+
+std::unique_ptr<print::TReportValues> TfrmComDj::ReportData() const
+{
+    auto data = std::make_unique<print::TReportValues>();
+    data->SetMaster(QStringLiteral("CompanyName"), FuncRight().CompanyName);
+    if (m_zb->Active() && !m_zb->IsEmpty())
+        for (int i = 0; i < m_zb->FieldCount(); ++i)
+            data->SetMaster(m_zb->Fields(i)->FieldName(), m_zb->Fields(i)->Value());
+    if (m_mx->Active()) {
+        // The blank lines kept for typing print nothing.
+        const TField *goods = m_mx->FindField(QStringLiteral("HPID"));
+        for (int row = 0; row < m_mx->RowCount(); ++row) {
+            if (goods && m_mx->RowValue(row, goods).toLongLong() == 0)
+                continue;
+            const int line = data->AddLine();
+            for (int i = 0; i < m_mx->FieldCount(); ++i)
+                data->SetLine(line, m_mx->Fields(i)->FieldName(),
+                              m_mx->RowValue(row, m_mx->Fields(i)));
+        }
+    }
+    return data;
+}
+
+bool TfrmComDj::SetReportText(const QString &name, const QString &text)
+{
+    m_reportTexts.insert(name, text);
+    return m_printReport && m_printReport->SetNamedText(name, text);
+}
+
 void TfrmComDj::aPrintExecute()
 {
+    const QString templateFile = ReportTemplateFile();
+    if (QFileInfo::exists(templateFile)) {
+        auto report = std::make_unique<print::TReport>();
+        QString error;
+        if (!print::LoadReportTemplate(templateFile, report->Template(), &error)) {
+            MessageBox(error, QStringLiteral("提示"), TMsgIcon::Error);
+            return;
+        }
+        m_reportTexts.clear();
+        m_printReport = report.get();
+        SetReprotBuildParam();
+        m_printReport = nullptr;
+        TfrmReportPreview preview(std::move(report), ReportData(), windowTitle(), this);
+        preview.exec();
+        return;
+    }
     SetPrintParam();
     TGridPrintOptions options;
     options.Title = windowTitle();

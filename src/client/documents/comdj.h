@@ -27,6 +27,7 @@
 #include "client/forms/addtabform.h"
 
 #include <QDateTime>
+#include <QMap>
 #include <QStringList>
 #include <QVariant>
 
@@ -46,6 +47,11 @@ class TDBLookupBox;
 class TDBNavigator;
 class TPanel;
 class TfrmComHelp;
+
+namespace print {
+class TReport;
+class TReportValues;
+} // namespace print
 struct TDocumentKind;
 
 // A statement the final audit level sends with the status change: with ExpectedRows >= 0 the
@@ -101,6 +107,14 @@ public:
     int VisibleColumns() const { return FVisibleColumns; }
     TClientDataSet *ZbDataSet() const { return m_zb; }
     TClientDataSet *MxDataSet() const { return m_mx; }
+    // The banded template the document prints through when it exists: "Reports/" + the
+    // window caption + ".rtm" beside the program.
+    QString ReportTemplateFile() const;
+    // The header's fields, the company name ("CompanyName") and every line's fields, as the
+    // template reads them.
+    std::unique_ptr<print::TReportValues> ReportData() const;
+    // The named texts SetReprotBuildParam set, the ones the template lacks included.
+    const QMap<QString, QString> &ReportTexts() const { return m_reportTexts; }
     const QVariantList &OldLineValues() const { return FOldLineValues; }
     const TDocPrintModal &PrintModal() const { return m_printModal; }
     // Numbers drawn again because another clerk took them first.
@@ -227,6 +241,8 @@ protected:
     virtual void aCalendarExecute();
     virtual void aCalculatorExecute();
     virtual void SetReprotBuildParam() {}
+    // Sets a named text of the template being printed; false when it has no such text.
+    bool SetReportText(const QString &name, const QString &text);
     virtual void BillFieldOntext(TField &Sender, const QString &Text);
     virtual void IniRecord();
     virtual void SetButton();
@@ -398,6 +414,8 @@ private:
     std::unique_ptr<TDataSource> m_lookupSource;
     TDocRights m_rights;
     TDocPrintModal m_printModal;
+    print::TReport *m_printReport = nullptr; // while SetReprotBuildParam runs
+    QMap<QString, QString> m_reportTexts;
     TDocActions m_actions;
     bool m_canAuditNext = false;
     QStringList m_auditLevels;

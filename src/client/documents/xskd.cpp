@@ -88,8 +88,8 @@ void TfrmSalOunt::SetReprotBuildParam()
 {
     TTradeDocument::SetReprotBuildParam();
     const TSystemFunctionRight &company = FuncRight();
-    m_reportTexts.insert(QStringLiteral("pplink"), QStringLiteral("电话：") + company.Tel);
-    m_reportTexts.insert(QStringLiteral("ppaddress"), QStringLiteral("地址：") + company.Address);
+    SetReportText(QStringLiteral("pplink"), QStringLiteral("电话：") + company.Tel);
+    SetReportText(QStringLiteral("ppaddress"), QStringLiteral("地址：") + company.Address);
 }
 
 void TfrmSalOunt::aSaveExecute()

@@ -18,9 +18,6 @@ public:
     static QString HeaderQuery(const QString &where);
     static QString LinesQuery(qint64 headerId);
 
-    // The named texts the print hook gives the delivery's report template.
-    const QMap<QString, QString> &ReportTexts() const { return m_reportTexts; }
-
     TDBLookupComboBox *DBComboBox2; // invoice type
     TDBRadioGroup *DBRadioXSLX;
     TDBComboBox *DBComboPriceLevel;
@@ -30,7 +27,4 @@ protected:
     void SetReprotBuildParam() override;
     // Money received now needs a payment method and an account; none received clears both.
     void aSaveExecute() override;
-
-private:
-    QMap<QString, QString> m_reportTexts;
 };
