@@ -199,6 +199,11 @@ void TFrmRptChart::buildChart()
         auto *x = new QBarCategoryAxis;
         x->append(labels);
         x->setLabelsFont(font);
+        // Names side by side would be cut short; slanted they are read whole.
+        if (labels.size() > 6) {
+            x->setLabelsAngle(-45);
+            x->setTruncateLabels(false);
+        }
         auto *y = new QValueAxis;
         y->setLabelsFont(font);
         y->setLabelFormat(QStringLiteral("%.0f"));
@@ -258,7 +263,8 @@ void TFrmRptChart::buildChart()
         break;
     }
     }
-    chart->legend()->setVisible(!points.isEmpty());
+    // A pie's slices carry their names; its legend would only repeat them, cut short.
+    chart->legend()->setVisible(!points.isEmpty() && Kind() != TChartKind::Pie);
 }
 
 int TFrmRptChart::SeriesCount() const
