@@ -126,6 +126,9 @@ TFrmRptChart::TFrmRptChart(QWidget *parent)
     RzPageClient->addTab(TabSheet_HPSX, QStringLiteral("表格"));
     static_cast<QVBoxLayout *>(layout())->addWidget(RzPageClient, 1);
 
+    // The grid prints with page numbers under it, as the chart windows always printed.
+    PrintFooter = QStringLiteral("第&[Page]页，共&[Pages]页");
+
     Menu_ExportChart = PopupOpt->addAction(QStringLiteral("导出图形(PNG)"));
     Menu_ExportChart->setObjectName(QStringLiteral("Menu_ExportChart"));
     connect(Menu_ExportChart, &QAction::triggered, this,
@@ -380,6 +383,7 @@ TFrmRptModal_Tu_Rs::TFrmRptModal_Tu_Rs(QWidget *parent)
     for (QWidget *w :
          std::initializer_list<QWidget *>{Label1, dtpRqa, Label2, dtpRqb, CombSelectedDate})
         w->hide();
+    PrintSubTitle.clear();
     RzPageClient->widget(0)->setObjectName(QStringLiteral("TabTu"));
     RzPageClient->widget(1)->setObjectName(QStringLiteral("TabGrid"));
     RadioGroupFX->SetItems(EmployeeChartSubjects());
