@@ -391,5 +391,5 @@ TFrmRptModal_Tu_Rs::TFrmRptModal_Tu_Rs(QWidget *parent)
 
 QString TFrmRptModal_Tu_Rs::ComposeSQL()
 {
-    return EmployeeChartSQL(RadioGroupFX->Text(), windowTitle());
+    return EmployeeChartSQL(Context().DatabaseKind, RadioGroupFX->Text(), windowTitle());
 }

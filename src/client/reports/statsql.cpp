@@ -133,7 +133,7 @@ const QStringList &EmployeeChartSubjects()
     return subjects;
 }
 
-QString EmployeeChartSQL(const QString &subject, const QString &caption)
+QString EmployeeChartSQL(int databaseKind, const QString &subject, const QString &caption)
 {
     const QString count = QStringLiteral(",count(*) as ") + caption;
     auto byColumn = [&](const char *column, const QString &alias) {
@@ -152,9 +152,14 @@ QString EmployeeChartSQL(const QString &subject, const QString &caption)
         return byColumn("ZW", subject);
     if (subject == QStringLiteral("专业"))
         return byColumn("ZUANYE", subject);
-    if (subject == QStringLiteral("婚否"))
-        return QStringLiteral(" select iif(a.HF, '已婚', '未婚') as ") + subject + count +
+    if (subject == QStringLiteral("婚否")) {
+        // T-SQL has no truth value of a bit column: it is compared.
+        const QString married =
+            databaseKind == 0 ? QStringLiteral("iif(a.HF, '已婚', '未婚')")
+                              : QStringLiteral("case when a.HF<>0 then '已婚' else '未婚' end");
+        return QStringLiteral(" select ") + married + QStringLiteral(" as ") + subject + count +
                QStringLiteral(" from yg a group by a.HF");
+    }
     return {};
 }
 

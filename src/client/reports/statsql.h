@@ -35,7 +35,7 @@ QString ChartSQL(const TReportContext &ctx, const TChartVariant &variant, const 
 
 // Employees counted per department, sex, nationality, position, speciality or marital state.
 const QStringList &EmployeeChartSubjects();
-QString EmployeeChartSQL(const QString &subject, const QString &caption);
+QString EmployeeChartSQL(int databaseKind, const QString &subject, const QString &caption);
 
 // The ledger rows of sales (XS, customers) or purchases (CS, suppliers) with goods, category,
 // warehouse, employee and partner, for the panel's condition and dates.

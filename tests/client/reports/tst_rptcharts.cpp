@@ -496,6 +496,81 @@ private Q_SLOTS:
         QCOMPARE(r->DBGrid1->FooterText(0), QStringLiteral("合计"));
     }
 
+    // Every variant on the demo's documents of this year: the months add up to the
+    // year's fully audited lines, whatever the subject.
+    void everyYearVariantOnTheDemo_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("subject");
+        QTest::addColumn<QString>("lines"); // header and lines tables
+        QTest::addColumn<QString>("amount");
+        const QString trade = QStringLiteral("M.SL*M.DJ*M.NZK*(1+M.NSL/100)");
+        const QString issue = QStringLiteral("M.SL*M.DJ");
+        for (int s = 0; s < 3; ++s)
+            QTest::newRow(qPrintable(QStringLiteral("sales %1").arg(s)))
+                << QStringLiteral("年销售量分析") << s << QStringLiteral("XSKDZB Z, XSKD M")
+                << trade;
+        QTest::newRow("purchases by salesman")
+            << QStringLiteral("年采购量分析") << 2 << QStringLiteral("CGSHZB Z, CGSH M") << trade;
+        for (const char *caption : {"物品月领用分析", "人员月领用分析", "部门月领用分析"})
+            QTest::newRow(caption)
+                << QString::fromUtf8(caption) << 0 << QStringLiteral("LLZB Z, LL M") << issue;
+    }
+
+    void everyYearVariantOnTheDemo()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, subject);
+        QFETCH(QString, lines);
+        QFETCH(QString, amount);
+        const int year = QDate::currentDate().year();
+        auto *r = open<TFrm_Static_Month>(QStringLiteral("TFrm_Static_Month"), caption);
+        r->RadioGroupFX->SetItemIndex(subject);
+        r->btnFind->click();
+        flush();
+        QVERIFY(r->cdsQry->Active());
+        const double expected =
+            QueryValue(QStringLiteral("select sum(%1) from %2 where Z.ID = M.ZBID and "
+                                      "Z.uFlag = %3 and Year(Z.RQ) = %4")
+                           .arg(amount, lines)
+                           .arg(FuncRight().AuditNum)
+                           .arg(year))
+                .toDouble();
+        QVERIFY(expected > 0); // the demo has this year's documents of every kind
+        const int allColumn = r->DBGrid1->Columns().Count() - 1;
+        QVERIFY(qAbs(r->DBGrid1->FooterValue(allColumn).toDouble() - expected) < 0.005);
+        double months = 0;
+        for (int m = 1; m <= 12; ++m)
+            months += r->DBGrid1->FooterValue(m).toDouble();
+        QVERIFY(qAbs(months - expected) < 0.005);
+    }
+
+    // Every subject of every chart variant runs on the server and draws its grid.
+    void everyChartSubject_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("subject");
+        for (const TChartVariant &variant : ChartVariants())
+            for (int s = 0; s < variant.Subjects.size(); ++s)
+                QTest::newRow(qPrintable(QString::fromUtf8(variant.Caption) + variant.Subjects[s]))
+                    << QString::fromUtf8(variant.Caption) << s;
+    }
+
+    void everyChartSubject()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, subject);
+        auto *r = open<TFrmRptModal_Tu>(QStringLiteral("TFrmRptModal_Tu"), caption);
+        r->dtpRqa->setDate(QDate(QDate::currentDate().year() - 1, 1, 1));
+        r->dtpRqb->setDate(QDate(ChartYear, 12, 31));
+        r->RadioGroupFX->SetItemIndex(subject);
+        r->btnFind->click();
+        flush();
+        QVERIFY(r->cdsQry->Active());
+        QVERIFY(r->cdsQry->RecordCount() <= 12);
+        QCOMPARE(r->ChartPoints(), gridRows(*r->cdsQry));
+    }
+
     void yearRefusesABadYear()
     {
         auto *r = open<TFrm_Static_Month>(QStringLiteral("TFrm_Static_Month"),

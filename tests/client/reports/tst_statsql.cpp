@@ -172,18 +172,21 @@ TEST(ChartVariants, CaptionsSubjectsAndTopCounts)
 TEST(EmployeeChart, OneTextPerSubject)
 {
     const QString caption = QStringLiteral("员工信息分析图表");
-    EXPECT_EQ(EmployeeChartSQL(QStringLiteral("部门"), caption),
+    EXPECT_EQ(EmployeeChartSQL(0, QStringLiteral("部门"), caption),
               QStringLiteral(" select b.mc as 部门,count(*) as 员工信息分析图表 from yg a,bm b  "
                              "where a.bmid=b.id  group by  b.mc  "));
-    EXPECT_EQ(EmployeeChartSQL(QStringLiteral("民族"), caption),
+    EXPECT_EQ(EmployeeChartSQL(0, QStringLiteral("民族"), caption),
               QStringLiteral(" select a.MZ as 名族,count(*) as 员工信息分析图表 from yg a group "
                              "by a.MZ"));
-    EXPECT_EQ(EmployeeChartSQL(QStringLiteral("婚否"), caption),
+    EXPECT_EQ(EmployeeChartSQL(0, QStringLiteral("婚否"), caption),
               QStringLiteral(" select iif(a.HF, '已婚', '未婚') as 婚否,count(*) as "
                              "员工信息分析图表 from yg a group by a.HF"));
+    EXPECT_EQ(EmployeeChartSQL(1, QStringLiteral("婚否"), caption),
+              QStringLiteral(" select case when a.HF<>0 then '已婚' else '未婚' end as 婚否,"
+                             "count(*) as 员工信息分析图表 from yg a group by a.HF"));
     for (const QString &subject : EmployeeChartSubjects())
-        EXPECT_FALSE(EmployeeChartSQL(subject, caption).isEmpty()) << subject.toStdString();
-    EXPECT_TRUE(EmployeeChartSQL(QStringLiteral("x"), caption).isEmpty());
+        EXPECT_FALSE(EmployeeChartSQL(0, subject, caption).isEmpty()) << subject.toStdString();
+    EXPECT_TRUE(EmployeeChartSQL(0, QStringLiteral("x"), caption).isEmpty());
 }
 
 // The price rows are read per goods (and partner); the lowest and highest rows are picked
