@@ -128,8 +128,9 @@ void TFrmRptStatic_Price::rebuildColumns()
 void TFrmRptStatic_Price::OpenDataSet()
 {
     rebuildColumns();
-    SetSQLText(PriceAnalysisSQL(Rows(), RadioGroupFX->ItemIndex() == 1 ? TPriceSubject::GoodsPartner
-                                                                       : TPriceSubject::Goods));
+    SetSQLText(PriceAnalysisSQL(Sales(), Rows(),
+                                RadioGroupFX->ItemIndex() == 1 ? TPriceSubject::GoodsPartner
+                                                               : TPriceSubject::Goods));
     TFrmRptTradeStatic::OpenDataSet();
 }
 

@@ -174,41 +174,45 @@ QString PriceRowsSQL(bool sales, const QString &condition)
            QuotedStr(sales ? QStringLiteral("XS") : QStringLiteral("CS")) + condition;
 }
 
-QString PriceAnalysisSQL(const QString &rows, TPriceSubject subject)
+QString PriceAnalysisSQL(bool sales, const QString &rows, TPriceSubject subject)
 {
     const bool partner = subject == TPriceSubject::GoodsPartner;
     const QString keys = partner ? QStringLiteral("HPID,CustVendID") : QStringLiteral("HPID");
+    const QString partners = sales ? QStringLiteral("KH") : QStringLiteral("GYS");
     const QString r = QLatin1Char('(') + rows + QLatin1Char(')');
-    auto sameKeys = [&](const QString &a, const QString &b) {
-        QString sql =
-            QStringLiteral(" and ") + a + QStringLiteral(".HPID=") + b + QStringLiteral(".HPID");
+    auto sameKeys = [&](const QString &a) {
+        QString sql = QStringLiteral(" and ") + a + QStringLiteral(".HPID=G.HPID");
         if (partner)
-            sql += QStringLiteral(" and ") + a + QStringLiteral(".CustVendID=") + b +
-                   QStringLiteral(".CustVendID");
+            sql += QStringLiteral(" and ") + a + QStringLiteral(".CustVendID=G.CustVendID");
         return sql;
     };
     // The latest row of each price: the lowest and the highest row are found among these,
-    // so equal prices give the row with the highest id.
+    // so equal prices give the row with the highest id. The rows are read only in these
+    // three groupings; the rows picked are then found by their ids.
     const QString latestOfPrice = QStringLiteral("(select ") + keys +
                                   QStringLiteral(",DJ,max(id) as RowID from ") + r +
                                   QStringLiteral(" R group by ") + keys + QStringLiteral(",DJ)");
-    return QStringLiteral("select La.BH,La.PM,La.GG,La.DW,") +
-           (partner ? QStringLiteral("La.KHGYS,") : QString()) +
-           QStringLiteral("Lo.RQ as LoRQ,Lo.DJ as LoDJ,Lo.KHGYS as LoKHGYS,Lo.XM as LoXM,"
-                          "Hi.RQ as HiRQ,Hi.DJ as HiDJ,Hi.KHGYS as HiKHGYS,Hi.XM as HiXM,"
+    return QStringLiteral("select H.BH,H.PM,H.GG,H.DW,") +
+           (partner ? QStringLiteral("P.MC as KHGYS,") : QString()) +
+           QStringLiteral("Lo.RQ as LoRQ,Lo.DJ as LoDJ,LoP.MC as LoKHGYS,LoY.XM as LoXM,"
+                          "Hi.RQ as HiRQ,Hi.DJ as HiDJ,HiP.MC as HiKHGYS,HiY.XM as HiXM,"
                           "G.AvgDJ,La.DJ as LastDJ from (select ") +
            keys +
            QStringLiteral(",min(DJ) as MinDJ,max(DJ) as MaxDJ,avg(DJ) as AvgDJ,max(id) as "
                           "LastID from ") +
            r + QStringLiteral(" R group by ") + keys + QStringLiteral(") G,") + latestOfPrice +
-           QStringLiteral(" LoK,") + latestOfPrice + QStringLiteral(" HiK,") + r +
-           QStringLiteral(" Lo,") + r + QStringLiteral(" Hi,") + r + QStringLiteral(" La") +
-           QStringLiteral(" where LoK.DJ=G.MinDJ") +
-           sameKeys(QStringLiteral("LoK"), QStringLiteral("G")) +
+           QStringLiteral(" LoK,") + latestOfPrice +
+           QStringLiteral(" HiK,Inv_ItemList Lo,Inv_ItemList Hi,Inv_ItemList La,HP H,") + partners +
+           QStringLiteral(" LoP,YG LoY,") + partners + QStringLiteral(" HiP,YG HiY") +
+           (partner ? QStringLiteral(",") + partners + QStringLiteral(" P") : QString()) +
+           QStringLiteral(" where LoK.DJ=G.MinDJ") + sameKeys(QStringLiteral("LoK")) +
            QStringLiteral(" and Lo.id=LoK.RowID and HiK.DJ=G.MaxDJ") +
-           sameKeys(QStringLiteral("HiK"), QStringLiteral("G")) +
-           QStringLiteral(" and Hi.id=HiK.RowID and La.id=G.LastID order by La.BH") +
-           (partner ? QStringLiteral(",La.KHGYS") : QString());
+           sameKeys(QStringLiteral("HiK")) +
+           QStringLiteral(" and Hi.id=HiK.RowID and La.id=G.LastID and H.ID=G.HPID"
+                          " and LoP.ID=Lo.CustVendID and LoY.ID=Lo.YGID"
+                          " and HiP.ID=Hi.CustVendID and HiY.ID=Hi.YGID") +
+           (partner ? QStringLiteral(" and P.ID=G.CustVendID order by H.BH,P.MC")
+                    : QStringLiteral(" order by H.BH"));
 }
 
 QString StructureTotalSQL(const QString &rows)

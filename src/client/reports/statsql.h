@@ -45,7 +45,7 @@ QString PriceRowsSQL(bool sales, const QString &condition);
 // partner, salesman; among equal prices the latest row, the one with the highest id), the
 // average price and the price of the latest row.
 enum class TPriceSubject { Goods, GoodsPartner };
-QString PriceAnalysisSQL(const QString &rows, TPriceSubject subject);
+QString PriceAnalysisSQL(bool sales, const QString &rows, TPriceSubject subject);
 
 // The amount of all rows, and each goods' quantity, amount and share of that amount in %.
 QString StructureTotalSQL(const QString &rows);

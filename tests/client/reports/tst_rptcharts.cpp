@@ -449,6 +449,47 @@ private Q_SLOTS:
                  QStringLiteral("#.##%"));
     }
 
+    // The sales variants on the demo's deliveries of this year: per goods the lowest price is
+    // at most the average, which is at most the highest; the shares make 100 %.
+    void salesStatisticsOnTheDemo()
+    {
+        const QDate today = QDate::currentDate();
+        auto *price = open<TFrmRptStatic_Price>(QStringLiteral("TFrmRptStatic_Price"),
+                                                QStringLiteral("销售价格分析"));
+        QCOMPARE(price->RadioGroupFX->Items().value(1), QStringLiteral("货品-客户"));
+        price->dtpRqa->setDate(QDate(today.year(), 1, 1));
+        price->dtpRqb->setDate(today);
+        price->btnFind->click();
+        flush();
+        TClientDataSet &prices = *price->cdsQry;
+        QVERIFY(prices.RecordCount() > 0);
+        for (prices.First(); !prices.Eof(); prices.Next()) {
+            const double low = prices.FieldByName(QStringLiteral("LoDJ"))->AsFloat();
+            const double average = prices.FieldByName(QStringLiteral("AvgDJ"))->AsFloat();
+            const double high = prices.FieldByName(QStringLiteral("HiDJ"))->AsFloat();
+            QVERIFY(low <= average + 1e-9 && average <= high + 1e-9);
+            const QDate lowDate = prices.FieldByName(QStringLiteral("LoRQ"))->AsDateTime().date();
+            QVERIFY(lowDate >= QDate(today.year(), 1, 1) && lowDate <= today);
+        }
+        QVERIFY(!price->DBGrid1->Columns().FindByFieldName(QStringLiteral("KHGYS")));
+        QCOMPARE(
+            price->DBGrid1->Columns().FindByFieldName(QStringLiteral("LoKHGYS"))->Title().Caption(),
+            QStringLiteral("最低售价|客户"));
+
+        auto *structure = open<TFrmStatic_Structure>(QStringLiteral("TFrmStatic_Structure"),
+                                                     QStringLiteral("销售结构分析"));
+        structure->dtpRqa->setDate(QDate(today.year(), 1, 1));
+        structure->dtpRqb->setDate(today);
+        structure->btnFind->click();
+        flush();
+        TClientDataSet &shares = *structure->cdsQry;
+        QVERIFY(shares.RecordCount() > 1);
+        double sum = 0;
+        for (shares.First(); !shares.Eof(); shares.Next())
+            sum += shares.FieldByName(QStringLiteral("Rate"))->AsFloat();
+        QVERIFY(qAbs(sum - 100) < 1e-9);
+    }
+
     // The year by month: each supplier's amount in its month and in the total.
     void yearByMonth_data()
     {

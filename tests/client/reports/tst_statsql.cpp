@@ -194,18 +194,19 @@ TEST(EmployeeChart, OneTextPerSubject)
 TEST(PriceAnalysis, KeysAndTieRule)
 {
     const QString r = QStringLiteral("select * from Inv_ItemList");
-    const QString goods = PriceAnalysisSQL(r, TPriceSubject::Goods);
+    const QString goods = PriceAnalysisSQL(false, r, TPriceSubject::Goods);
     EXPECT_TRUE(goods.contains(
         QStringLiteral("(select HPID,DJ,max(id) as RowID from (select * from Inv_ItemList) R "
                        "group by HPID,DJ) LoK")));
     EXPECT_TRUE(goods.contains(QStringLiteral("LoK.DJ=G.MinDJ and LoK.HPID=G.HPID and "
                                               "Lo.id=LoK.RowID")));
-    EXPECT_TRUE(goods.endsWith(QStringLiteral("order by La.BH")));
-    EXPECT_FALSE(goods.contains(QStringLiteral("CustVendID")));
-    const QString partner = PriceAnalysisSQL(r, TPriceSubject::GoodsPartner);
+    EXPECT_TRUE(goods.endsWith(QStringLiteral("order by H.BH")));
+    EXPECT_FALSE(goods.contains(QStringLiteral("G.CustVendID")));
+    const QString partner = PriceAnalysisSQL(false, r, TPriceSubject::GoodsPartner);
     EXPECT_TRUE(partner.contains(QStringLiteral("group by HPID,CustVendID,DJ) HiK")));
     EXPECT_TRUE(partner.contains(QStringLiteral("HiK.CustVendID=G.CustVendID")));
-    EXPECT_TRUE(partner.endsWith(QStringLiteral("order by La.BH,La.KHGYS")));
+    EXPECT_TRUE(partner.endsWith(QStringLiteral("and P.ID=G.CustVendID order by H.BH,P.MC")));
+    EXPECT_TRUE(partner.contains(QStringLiteral("HP H,GYS LoP,YG LoY,GYS HiP,YG HiY,GYS P")));
 }
 
 TEST(YearAnalysis, OwnTablePivotAndTotals)
