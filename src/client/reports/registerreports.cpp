@@ -3,9 +3,11 @@
 
 #include "client/forms/mdiwindows.h"
 #include "client/reports/rptcash.h"
+#include "client/reports/rptchart.h"
 #include "client/reports/rpthr.h"
 #include "client/reports/rptissue.h"
 #include "client/reports/rptpurchase.h"
+#include "client/reports/rptstatic.h"
 #include "client/reports/rptstock.h"
 
 namespace {
@@ -37,4 +39,9 @@ void RegisterReportForms()
     addReport<TFrmRptSzMx>("TFrmRptSzMx");
     addReport<TFrmRptSzHZ>("TFrmRptSzHZ");
     addReport<TFrmRptRsTx>("TFrmRptRsTx");
+    addReport<TFrmRptModal_Tu>("TFrmRptModal_Tu");
+    addReport<TFrmRptModal_Tu_Rs>("TFrmRptModal_Tu_Rs");
+    addReport<TFrmRptStatic_Price>("TFrmRptStatic_Price");
+    addReport<TFrmStatic_Structure>("TFrmStatic_Structure");
+    addReport<TFrm_Static_Month>("TFrm_Static_Month");
 }
