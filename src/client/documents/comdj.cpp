@@ -20,7 +20,7 @@
 #include "client/forms/sharedroutines.h"
 #include "client/masterdata/columnsedit.h"
 #include "client/masterdata/goodssql.h"
-#include "client/print/reportpreview.h"
+#include "client/print/reportdesigner.h"
 #include "client/security/systemfunctionright.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbcontrols.h"
@@ -1209,8 +1209,9 @@ void TfrmComDj::aPrintExecute()
         m_printReport = report.get();
         SetReprotBuildParam();
         m_printReport = nullptr;
-        TfrmReportPreview preview(std::move(report), ReportData(), windowTitle(), this);
-        preview.exec();
+        TfrmReportDesigner designer(std::move(report), ReportData(), windowTitle(), templateFile,
+                                    this);
+        designer.exec();
         return;
     }
     SetPrintParam();

@@ -33,10 +33,27 @@ TfrmReportPreview::TfrmReportPreview(std::unique_ptr<print::TReport> report,
                                      std::unique_ptr<print::TReportDataSource> data,
                                      const QString &caption, QWidget *parent)
     : QDialog(parent)
-    , m_report(std::move(report))
-    , m_data(std::move(data))
-    , m_renderer(std::make_unique<print::TReportRenderer>(*m_report, *m_data))
+    , m_ownedReport(std::move(report))
+    , m_ownedData(std::move(data))
+    , m_report(m_ownedReport.get())
+    , m_data(m_ownedData.get())
 {
+    build(caption);
+}
+
+TfrmReportPreview::TfrmReportPreview(const print::TReport &report,
+                                     const print::TReportDataSource &data, const QString &caption,
+                                     QWidget *parent)
+    : QDialog(parent)
+    , m_report(&report)
+    , m_data(&data)
+{
+    build(caption);
+}
+
+void TfrmReportPreview::build(const QString &caption)
+{
+    m_renderer = std::make_unique<print::TReportRenderer>(*m_report, *m_data);
     setObjectName(QStringLiteral("frmReportPreview"));
     setWindowTitle(caption);
     resize(900, 760);
@@ -58,7 +75,7 @@ TfrmReportPreview::TfrmReportPreview(std::unique_ptr<print::TReport> report,
     btnPrint = toolButton(this, bar, "btnPrint", QStringLiteral("打印(&P)"));
     btnPdf = toolButton(this, bar, "btnPdf", QStringLiteral("保存为PDF"));
     bar->addStretch();
-    QToolButton *btnClose = toolButton(this, bar, "btnClose", QStringLiteral("关闭"));
+    btnClose = toolButton(this, bar, "btnClose", QStringLiteral("关闭"));
 
     imgPage = new QLabel;
     imgPage->setObjectName(QStringLiteral("imgPage"));
@@ -85,6 +102,13 @@ TfrmReportPreview::TfrmReportPreview(std::unique_ptr<print::TReport> report,
 }
 
 TfrmReportPreview::~TfrmReportPreview() = default;
+
+void TfrmReportPreview::Rerender()
+{
+    m_renderer = std::make_unique<print::TReportRenderer>(*m_report, *m_data);
+    m_page = std::clamp(m_page, 0, std::max(0, PageCount() - 1));
+    refresh();
+}
 
 int TfrmReportPreview::PageCount() const
 {

@@ -20,7 +20,14 @@ public:
     TfrmReportPreview(std::unique_ptr<print::TReport> report,
                       std::unique_ptr<print::TReportDataSource> data, const QString &caption,
                       QWidget *parent = nullptr);
+    // Shows a report owned elsewhere (the designer's); both must outlive the window.
+    TfrmReportPreview(const print::TReport &report, const print::TReportDataSource &data,
+                      const QString &caption, QWidget *parent = nullptr);
     ~TfrmReportPreview() override;
+
+    // Lays the report out again after its template changed, staying on the page if it is
+    // still there.
+    void Rerender();
 
     int PageCount() const;
     int CurrentPage() const { return m_page; }
@@ -38,16 +45,20 @@ public:
     QComboBox *cbZoom;
     QToolButton *btnPrint;
     QToolButton *btnPdf;
+    QToolButton *btnClose;
     QLabel *lblPage;
     QLabel *imgPage;
 
 private:
     void printReport();
     void askPdfFile();
+    void build(const QString &caption);
     void refresh();
 
-    std::unique_ptr<print::TReport> m_report;
-    std::unique_ptr<print::TReportDataSource> m_data;
+    std::unique_ptr<print::TReport> m_ownedReport;
+    std::unique_ptr<print::TReportDataSource> m_ownedData;
+    const print::TReport *m_report;
+    const print::TReportDataSource *m_data;
     std::unique_ptr<print::TReportRenderer> m_renderer;
     QScrollArea *m_scroll;
     int m_page = 0;

@@ -290,8 +290,8 @@ QString TReportRenderer::expand(const QString &text, const TReportItem &item, in
     return out;
 }
 
-void TReportRenderer::paintItem(QPainter &painter, const TReportItem &item, const QRectF &rect,
-                                double dotsPerMm, int page, int line) const
+void PaintReportItem(QPainter &painter, const TReportItem &item, const QString &text,
+                     const QRectF &rect, double dotsPerMm, const QImage &picture)
 {
     QPen pen(Qt::black, std::max(1.0, item.PenWidth * dotsPerMm));
     pen.setCapStyle(Qt::FlatCap);
@@ -304,45 +304,30 @@ void TReportRenderer::paintItem(QPainter &painter, const TReportItem &item, cons
     case TItemKind::Rectangle:
         painter.drawRect(rect);
         return;
-    case TItemKind::Picture: {
-        auto it = m_pictures.find(&item);
-        if (it == m_pictures.end())
-            it = m_pictures.insert(&item, QImage::fromData(item.Picture));
-        if (!it->isNull()) {
-            const QSizeF size = QSizeF(it->size()).scaled(rect.size(), Qt::KeepAspectRatio);
-            painter.drawImage(QRectF(rect.topLeft(), size), *it);
+    case TItemKind::Picture:
+        if (!picture.isNull()) {
+            const QSizeF size = QSizeF(picture.size()).scaled(rect.size(), Qt::KeepAspectRatio);
+            painter.drawImage(QRectF(rect.topLeft(), size), picture);
         }
         break;
-    }
     case TItemKind::Barcode:
         painter.setFont(reportFont(item.Font));
         PaintBarcode(painter, rect,
                      item.Barcode == QLatin1String("ean13") ? TBarcodeType::Ean13
                                                             : TBarcodeType::Code128,
-                     expand(item.Text, item, page, line), item.ShowBarcodeText);
+                     text, item.ShowBarcodeText);
         break;
     case TItemKind::QrCode:
-        PaintQrCode(painter, rect, expand(item.Text, item, page, line));
+        PaintQrCode(painter, rect, text);
         break;
-    case TItemKind::Text: {
-        QString text = item.Text;
-        if (!item.Name.isEmpty()) {
-            const std::optional<QString> named = m_report.NamedTexts().Find(item.Name);
-            if (named)
-                text = *named;
-            else if (text.isEmpty())
-                return; // a named text nobody set: the item is left out, borders and all
-        }
-        const QString shown = expand(text, item, page, line);
-        if (!shown.isEmpty()) {
+    case TItemKind::Text:
+        if (!text.isEmpty()) {
             painter.setFont(reportFont(item.Font));
             const double padding = 0.6 * dotsPerMm;
             const QRectF inner = rect.adjusted(padding, 0, -padding, 0);
-            painter.drawText(inner, int(item.Align) | (item.WordWrap ? Qt::TextWordWrap : 0),
-                             shown);
+            painter.drawText(inner, int(item.Align) | (item.WordWrap ? Qt::TextWordWrap : 0), text);
         }
         break;
-    }
     }
     if (item.Borders != BorderNone) {
         painter.setPen(pen);
@@ -355,6 +340,26 @@ void TReportRenderer::paintItem(QPainter &painter, const TReportItem &item, cons
         if (item.Borders & BorderBottom)
             painter.drawLine(rect.bottomLeft(), rect.bottomRight());
     }
+}
+
+void TReportRenderer::paintItem(QPainter &painter, const TReportItem &item, const QRectF &rect,
+                                double dotsPerMm, int page, int line) const
+{
+    QString text = item.Text;
+    QImage picture;
+    if (item.Kind == TItemKind::Picture) {
+        auto it = m_pictures.find(&item);
+        if (it == m_pictures.end())
+            it = m_pictures.insert(&item, QImage::fromData(item.Picture));
+        picture = *it;
+    } else if (item.Kind == TItemKind::Text && !item.Name.isEmpty()) {
+        const std::optional<QString> named = m_report.NamedTexts().Find(item.Name);
+        if (named)
+            text = *named;
+        else if (text.isEmpty())
+            return; // a named text nobody set: the item is left out, borders and all
+    }
+    PaintReportItem(painter, item, expand(text, item, page, line), rect, dotsPerMm, picture);
 }
 
 void TReportRenderer::PaintPage(QPainter &painter, int page, double dotsPerMm) const

@@ -21,6 +21,11 @@ namespace print {
 // zero as nothing.
 QString FormatReportValue(const QVariant &value, const QString &format, bool blankWhenZero);
 
+// Paints one item into rect (device units) showing text: the renderer passes the values of the
+// placeholders, the designer the placeholders as written.
+void PaintReportItem(QPainter &painter, const TReportItem &item, const QString &text,
+                     const QRectF &rect, double dotsPerMm, const QImage &picture = QImage());
+
 // A report: the template and the named texts set on it.
 class TReport
 {

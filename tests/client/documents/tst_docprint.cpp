@@ -8,6 +8,7 @@
 #include "client/forms/globalobj.h"
 #include "client/print/capitalmoney.h"
 #include "client/print/reportdata.h"
+#include "client/print/reportdesigner.h"
 #include "client/print/reportpreview.h"
 #include "client/security/systemfunctionright.h"
 #include "docsupport.h"
@@ -76,11 +77,12 @@ private:
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("print.pdf"));
         bool saved = false;
-        auto shown = vztest::whenModal<TfrmReportPreview>([&](TfrmReportPreview &preview) {
+        auto shown = vztest::whenModal<TfrmReportDesigner>([&](TfrmReportDesigner &designer) {
+            TfrmReportPreview &preview = designer.Preview();
             if (pages)
                 *pages = preview.PageCount();
             saved = preview.SaveAsPdf(pdf);
-            preview.accept();
+            designer.accept();
         });
         form->aPrint->trigger();
         if (!shown || !saved)

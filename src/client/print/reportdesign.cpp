@@ -1,0 +1,155 @@
+#include "client/print/reportdesign.h"
+
+#include <QUndoCommand>
+
+#include <cmath>
+
+namespace print {
+
+namespace {
+
+// Keeps the template before and after: templates are small and their pictures shared, and a
+// whole-template step cannot drift from the file the way a chain of small inverse edits can.
+class TTemplateCommand : public QUndoCommand
+{
+public:
+    TTemplateCommand(TReportDesign &design, TReportTemplate before, TReportTemplate after,
+                     const QString &text)
+        : QUndoCommand(text)
+        , m_design(design)
+        , m_before(std::move(before))
+        , m_after(std::move(after))
+    {}
+
+    void redo() override { m_design.Replace(m_after); }
+    void undo() override { m_design.Replace(m_before); }
+
+private:
+    TReportDesign &m_design;
+    TReportTemplate m_before;
+    TReportTemplate m_after;
+};
+
+} // namespace
+
+double SnapToGrid(double mm, double grid)
+{
+    if (grid <= 0)
+        return mm;
+    // Rounded on a tenth of a micrometre first, so 2.4999999 from pixel arithmetic is 2.5.
+    const double steps = std::round(mm / grid * 1e4) / 1e4;
+    return std::round(steps) * grid;
+}
+
+TReportDesign::TReportDesign(TReportTemplate &report, QObject *parent)
+    : QObject(parent)
+    , m_report(report)
+{}
+
+const TReportItem *TReportDesign::Item(TItemRef ref) const
+{
+    if (ref.Band < 0 || ref.Band >= m_report.Bands.size())
+        return nullptr;
+    const QList<TReportItem> &items = m_report.Bands.at(ref.Band).Items;
+    return ref.Item >= 0 && ref.Item < items.size() ? &items.at(ref.Item) : nullptr;
+}
+
+QPointF TReportDesign::Snapped(QPointF mm) const
+{
+    if (!m_snapping)
+        return mm;
+    return {SnapToGrid(mm.x(), m_grid), SnapToGrid(mm.y(), m_grid)};
+}
+
+void TReportDesign::Replace(const TReportTemplate &report)
+{
+    m_report = report;
+    emit Changed();
+}
+
+bool TReportDesign::apply(const TReportTemplate &changed, const QString &text)
+{
+    m_error.clear();
+    if (changed == m_report)
+        return true;
+    // The loader's rules are the template's rules: what it refuses, no edit may produce.
+    TReportTemplate checked;
+    if (!TemplateFromJson(TemplateToJson(changed), checked, &m_error))
+        return false;
+    m_undo.push(new TTemplateCommand(*this, m_report, changed, text));
+    return true;
+}
+
+bool TReportDesign::MoveItem(TItemRef ref, QPointF topLeft)
+{
+    if (!Item(ref)) {
+        m_error = QStringLiteral("没有选中项目");
+        return false;
+    }
+    const QPointF at = Snapped(topLeft);
+    TReportTemplate changed = m_report;
+    changed.Bands[ref.Band].Items[ref.Item].Rect.moveTopLeft(
+        QPointF(std::max(0.0, at.x()), std::max(0.0, at.y())));
+    return apply(changed, QStringLiteral("移动"));
+}
+
+bool TReportDesign::ResizeItem(TItemRef ref, QSizeF size)
+{
+    if (!Item(ref)) {
+        m_error = QStringLiteral("没有选中项目");
+        return false;
+    }
+    const QPointF snapped = Snapped(QPointF(size.width(), size.height()));
+    TReportTemplate changed = m_report;
+    changed.Bands[ref.Band].Items[ref.Item].Rect.setSize(
+        QSizeF(std::max(0.0, snapped.x()), std::max(0.0, snapped.y())));
+    return apply(changed, QStringLiteral("改变大小"));
+}
+
+bool TReportDesign::SetItem(TItemRef ref, const TReportItem &item)
+{
+    if (!Item(ref)) {
+        m_error = QStringLiteral("没有选中项目");
+        return false;
+    }
+    TReportTemplate changed = m_report;
+    changed.Bands[ref.Band].Items[ref.Item] = item;
+    return apply(changed, QStringLiteral("修改属性"));
+}
+
+TItemRef TReportDesign::AddItem(int band, const TReportItem &item)
+{
+    if (band < 0 || band >= m_report.Bands.size()) {
+        m_error = QStringLiteral("请先选择一个栏");
+        return {};
+    }
+    TReportTemplate changed = m_report;
+    changed.Bands[band].Items.append(item);
+    if (!apply(changed, QStringLiteral("添加项目")))
+        return {};
+    return {band, int(m_report.Bands.at(band).Items.size()) - 1};
+}
+
+bool TReportDesign::DeleteItem(TItemRef ref)
+{
+    if (!Item(ref)) {
+        m_error = QStringLiteral("没有选中项目");
+        return false;
+    }
+    TReportTemplate changed = m_report;
+    changed.Bands[ref.Band].Items.removeAt(ref.Item);
+    return apply(changed, QStringLiteral("删除项目"));
+}
+
+bool TReportDesign::SetBandHeight(int band, double height)
+{
+    if (band < 0 || band >= m_report.Bands.size()) {
+        m_error = QStringLiteral("没有选中栏");
+        return false;
+    }
+    TReportTemplate changed = m_report;
+    changed.Bands[band].Height = height;
+    return apply(changed, QStringLiteral("改变栏高"));
+}
+
+} // namespace print
