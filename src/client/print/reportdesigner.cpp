@@ -303,3 +303,21 @@ bool TfrmReportDesigner::SaveAs(const QString &fileName)
     m_design->UndoStack().setClean();
     return true;
 }
+
+void TfrmReportDesigner::done(int result)
+{
+    if (!m_design->UndoStack().isClean()) {
+        switch (MessageBox(QStringLiteral("报表模板已修改，是否保存？"), QStringLiteral("提示"),
+                           TMsgIcon::Question, TMsgButtons::YesNoCancel, mrYes)) {
+        case mrYes:
+            if (!Save())
+                return;
+            break;
+        case mrNo:
+            break;
+        default:
+            return;
+        }
+    }
+    QDialog::done(result);
+}

@@ -60,6 +60,10 @@ public:
     QDoubleSpinBox *sbHeight;
     QDoubleSpinBox *sbBandHeight;
 
+    // Asks whether to save a changed template first; Cancel, or a save that fails, keeps the
+    // window open.
+    void done(int result) override;
+
 private:
     QWidget *buildDesignPage();
     void showProperties();

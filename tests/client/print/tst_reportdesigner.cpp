@@ -5,6 +5,7 @@
 #include "client/print/reportdesigner.h"
 #include "client/print/reportdesignview.h"
 #include "client/print/reportpreview.h"
+#include "client/widgets/messagebox.h"
 
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
@@ -201,4 +202,58 @@ TEST(ReportDesigner, DragMovesTheItemBySnappedDistance)
         designer->tabPages->setCurrentIndex(1);
         designer->grab().save(QString::fromLocal8Bit(shot));
     }
+}
+
+TEST(ReportDesigner, ResizeHandleAndClosingWithChanges)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("note.rtm"));
+    ASSERT_TRUE(QFile::copy(deliveryNoteFile(), file));
+    const TReportTemplate onDisk = deliveryNote();
+    auto designer = openDesigner(file);
+    designer->tabPages->setCurrentIndex(1);
+    designer->show();
+    TReportDesignView &view = designer->View();
+    const TReportTemplate &t = designer->Design().Template();
+    const int detail = bandOf(t, TBandKind::Detail);
+    const TItemRef ref{detail, 1};
+    const QRectF start = t.Bands.at(detail).Items.at(1).Rect;
+    view.Select(ref);
+    // The handle sits on the bottom right corner; 5.2 mm wider snaps to 5 mm.
+    const QPoint corner = view.ItemRect(ref).bottomRight().toPoint();
+    const QPoint to = corner + QPoint(qRound(5.2 * view.PixelsPerMm()), 0);
+    QTest::mousePress(&view, Qt::LeftButton, {}, corner);
+    QTest::mouseMove(&view, to);
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, to);
+    const QRectF resized = t.Bands.at(detail).Items.at(1).Rect;
+    EXPECT_EQ(resized.topLeft(), start.topLeft());
+    EXPECT_DOUBLE_EQ(resized.width(), SnapToGrid(start.width() + 5, 1));
+    EXPECT_DOUBLE_EQ(resized.height(), SnapToGrid(start.height(), 1));
+
+    QTest::keyClick(&view, Qt::Key_Delete);
+    EXPECT_EQ(t.Bands.at(detail).Items.size(), onDisk.Bands.at(detail).Items.size() - 1);
+
+    {
+        TMessageBoxScript answers{mrCancel};
+        designer->accept();
+        EXPECT_EQ(answers.Count(), 1);
+        EXPECT_TRUE(designer->isVisible());
+    }
+    {
+        TMessageBoxScript answers{mrNo};
+        designer->accept();
+        EXPECT_FALSE(designer->isVisible());
+    }
+    TReportTemplate kept;
+    ASSERT_TRUE(LoadReportTemplate(file, kept, nullptr));
+    EXPECT_EQ(kept, onDisk);
+
+    designer->show();
+    {
+        TMessageBoxScript answers{mrYes};
+        designer->reject();
+        EXPECT_FALSE(designer->isVisible());
+    }
+    ASSERT_TRUE(LoadReportTemplate(file, kept, nullptr));
+    EXPECT_EQ(kept, t);
 }
