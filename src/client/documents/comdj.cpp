@@ -20,6 +20,7 @@
 #include "client/forms/sharedroutines.h"
 #include "client/masterdata/columnsedit.h"
 #include "client/masterdata/goodssql.h"
+#include "client/output/containeriterator.h"
 #include "client/print/reportdesigner.h"
 #include "client/security/systemfunctionright.h"
 #include "client/widgets/controls.h"
@@ -31,12 +32,17 @@
 #include "client/widgets/uistyle.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -1215,19 +1221,153 @@ void TfrmComDj::aPrintExecute()
         return;
     }
     SetPrintParam();
-    TGridPrintOptions options;
-    options.Title = windowTitle();
-    options.TitleFont = SongFont(16, true);
-    options.PageFooter = QStringLiteral("第&[Page]页，共&[Pages]页");
-    options.Font = SongFont(12);
-    options.FitToPageWidth = true;
-    PreviewGridPrint(*DBGrid1, options, this);
+    previewWorkbook();
+}
+
+namespace {
+
+// The print fonts are sized in points: pixel sizes would shrink on a 600 dpi printer.
+QFont songPoints(int points)
+{
+    QFont font = SongFont(points);
+    font.setPointSize(points);
+    return font;
+}
+
+} // namespace
+
+void TfrmComDj::SetPrintParam()
+{
+    m_gridPrintOptions = TGridPrintOptions();
+    m_gridPrintOptions.Title = windowTitle();
+    m_gridPrintOptions.PageFooterLeft =
+        QStringLiteral("打印日期：") + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+    m_gridPrintOptions.PageFooter = QStringLiteral("第&[Page]页，共&[Pages]页");
+    m_gridPrintOptions.FooterFont = songPoints(10);
+    m_gridPrintOptions.Font = songPoints(9);
+    m_gridPrintOptions.FitToPageWidth = true;
+}
+
+std::unique_ptr<output::TContainerIterator> TfrmComDj::WorkbookLayout() const
+{
+    // The date and number row above the header panel belongs to the header; the caption label
+    // does not, the sheet has its own title. Positions in form coordinates keep the rows of
+    // both panels apart.
+    QList<QWidget *> widgets = pTitle->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    widgets.removeAll(Label1);
+    widgets += Panel3->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    QList<output::THeaderControl> header;
+    for (QWidget *child : widgets) {
+        output::THeaderControl control;
+        control.Name = child->objectName();
+        control.Geometry = QRect(child->mapTo(this, QPoint(0, 0)), child->size());
+        control.Visible = !child->isHidden();
+        if (auto *label = qobject_cast<QLabel *>(child)) {
+            control.IsLabel = true;
+            control.Text = label->text();
+        } else if (auto *edit = qobject_cast<QLineEdit *>(child)) {
+            control.Text = edit->text();
+        } else if (auto *combo = qobject_cast<QComboBox *>(child)) {
+            control.Text = combo->currentText();
+        } else if (auto *lookup = qobject_cast<TDBLookupBox *>(child)) {
+            control.Text = lookup->Text();
+        } else {
+            continue;
+        }
+        header.append(control);
+    }
+
+    output::TDocumentLines lines;
+    QList<const TField *> fields;
+    const TDBGridColumns &columns = DBGrid1->Columns();
+    for (int c = 0; c < columns.Count(); ++c) {
+        const TColumn *column = columns[c];
+        const TField *field = column->Visible() ? m_mx->FindField(column->FieldName()) : nullptr;
+        if (!field)
+            continue;
+        lines.Columns.append({column->FieldName(), column->Title().Caption()});
+        fields.append(field);
+    }
+    const TField *goods = m_mx->FindField(QStringLiteral("HPID"));
+    for (int row = 0; row < m_mx->RowCount(); ++row) {
+        if (goods && m_mx->RowValue(row, goods).toLongLong() == 0)
+            continue;
+        QVariantList values;
+        for (const TField *field : fields)
+            values.append(m_mx->RowValue(row, field));
+        lines.Rows.append(values);
+    }
+    if (DBGrid1->FooterRowCount() > 0) {
+        QStringList footer;
+        for (int c = 0; c < columns.Count(); ++c)
+            if (columns[c]->Visible() && m_mx->FindField(columns[c]->FieldName()))
+                footer.append(DBGrid1->FooterText(c));
+        lines.FooterRows.append(footer);
+    }
+
+    auto layout = std::make_unique<output::TContainerIterator>(header, lines);
+    for (int i = 0; i < m_zb->FieldCount(); ++i)
+        layout->Master.insert(m_zb->Fields(i)->FieldName(), m_zb->Fields(i)->AsString());
+    const TExcelPageSetup &page = FuncRight().ExcelPageSetup;
+    layout->PageSetup = {page.Top, page.Bottom, page.Left, page.Right, page.Header, page.Footer};
+    layout->Title = windowTitle();
+    if (m_printModal.Found) {
+        layout->TemplateFile = m_printModal.FileName;
+        layout->FirstRow = qMax(1, m_printModal.MasterBegin);
+        layout->LineStartRow = qMax(1, m_printModal.DetailRowBegin);
+        layout->UseTemplate = m_printModal.IsParam;
+    }
+    return layout;
+}
+
+bool TfrmComDj::layOutWorkbook(output::TContainerIterator &layout)
+{
+    QString error;
+    if (layout.Layout(&error))
+        return true;
+    MessageBox(QStringLiteral("Excel模板不能读取：") + error, QStringLiteral("提示"),
+               TMsgIcon::Error);
+    return false;
+}
+
+void TfrmComDj::previewWorkbook()
+{
+    if (m_mx->IsEmpty())
+        return;
+    const auto layout = WorkbookLayout();
+    if (!layOutWorkbook(*layout))
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setDocName(windowTitle());
+    QPrintPreviewDialog preview(&printer, this);
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    preview.setWindowTitle(windowTitle());
+    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+            [&layout](QPrinter *device) { output::PaintWorkbookLayout(layout->Sheet(), *device); });
+    preview.exec();
 }
 
 void TfrmComDj::exportToExcel()
 {
+    if (m_mx->IsEmpty())
+        return;
+    const auto layout = WorkbookLayout();
+    if (!layOutWorkbook(*layout))
+        return;
+    const std::optional<TFileDialogAnswer> answer =
+        PromptForFile({true,
+                       QStringLiteral("导出Excel"),
+                       windowTitle() + QStringLiteral(".xlsx"),
+                       {QStringLiteral("Excel文件(*.xlsx)")}});
+    if (!answer)
+        return;
+    QString file = answer->FileName;
+    if (!file.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive))
+        file += QStringLiteral(".xlsx");
     QString error;
-    if (!ExportGridToExcel(*DBGrid1, QString(), nullptr, &error))
+    if (!output::SaveWorkbookLayout(layout->Sheet(), file, &error))
         MessageBox(QStringLiteral("导出失败：") + error, QStringLiteral("提示"), TMsgIcon::Error);
 }
 

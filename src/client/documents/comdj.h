@@ -25,6 +25,7 @@
 #include "client/documents/refer.h"
 #include "client/forms/actions.h"
 #include "client/forms/addtabform.h"
+#include "client/widgets/gridprinter.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -48,6 +49,9 @@ class TDBNavigator;
 class TPanel;
 class TfrmComHelp;
 
+namespace output {
+class TContainerIterator;
+}
 namespace print {
 class TReport;
 class TReportValues;
@@ -117,6 +121,9 @@ public:
     const QMap<QString, QString> &ReportTexts() const { return m_reportTexts; }
     const QVariantList &OldLineValues() const { return FOldLineValues; }
     const TDocPrintModal &PrintModal() const { return m_printModal; }
+    // The document on a worksheet, with the print template record of the caption.
+    std::unique_ptr<output::TContainerIterator> WorkbookLayout() const;
+    const TGridPrintOptions &GridPrintOptions() const { return m_gridPrintOptions; }
     // Numbers drawn again because another clerk took them first.
     int NumberRetries() const { return m_numberRetries; }
 
@@ -252,7 +259,8 @@ protected:
     // cancelled. Types that keep header totals recompute them here.
     virtual void TotalField(char kind, const QVariant &value);
     void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift) override;
-    virtual void SetPrintParam() {}
+    // The grid-print settings: caption above, print date and page numbers below.
+    virtual void SetPrintParam();
     virtual void DBGrid1EditButtonClick();
 
     // Actions the later parts of a document's life fill in.
@@ -362,6 +370,8 @@ private:
     void openGoodsList();
     void applyTableColumns();
     void loadPrintModal();
+    bool layOutWorkbook(output::TContainerIterator &layout);
+    void previewWorkbook();
     void styleControls();
     void applyActions();
     TDocPosition position() const;
@@ -414,6 +424,7 @@ private:
     std::unique_ptr<TDataSource> m_lookupSource;
     TDocRights m_rights;
     TDocPrintModal m_printModal;
+    TGridPrintOptions m_gridPrintOptions;
     print::TReport *m_printReport = nullptr; // while SetReprotBuildParam runs
     QMap<QString, QString> m_reportTexts;
     TDocActions m_actions;

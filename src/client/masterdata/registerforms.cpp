@@ -7,6 +7,7 @@
 #include "client/masterdata/codelist.h"
 #include "client/masterdata/hp.h"
 #include "client/masterdata/partnerlist.h"
+#include "client/masterdata/printmodaledit.h"
 #include "client/masterdata/singletable.h"
 #include "client/masterdata/treetables.h"
 
@@ -24,6 +25,7 @@ void RegisterMasterDataForms()
 {
     add<TfrmStockCode>("TfrmStockCode");
     add<TfrmHp>("TfrmHp");
+    add<TfrmPub_PrintModalEdit>("TfrmPub_PrintModalEdit");
     add<TfrmDq>("TfrmDq");
     add<TDepartFrm>("TDepartFrm");
     add<TItemTypeFrm>("TItemTypeFrm");

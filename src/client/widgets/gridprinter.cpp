@@ -81,7 +81,9 @@ TDBGridPrinter::Layout TDBGridPrinter::layout(QPagedPaintDevice &device) const
     l.headerHeight = options.Title.isEmpty() ? 0 : title.height() * 1.8;
     if (!options.SubTitle.isEmpty())
         l.headerHeight += footer.height() * 1.5;
-    l.pageFooterHeight = options.PageFooter.isEmpty() ? 0 : footer.height() * 1.8;
+    l.pageFooterHeight = options.PageFooter.isEmpty() && options.PageFooterLeft.isEmpty()
+                             ? 0
+                             : footer.height() * 1.8;
 
     const TDBGridColumns &columns = m_grid.Columns();
     double total = 0;
@@ -194,6 +196,14 @@ bool TDBGridPrinter::Print(QPagedPaintDevice &device) const
                                     l.page.width(), l.pageFooterHeight),
                              Qt::AlignRight | Qt::AlignVCenter,
                              ExpandPageText(options.PageFooter, page, l.pages));
+        }
+        if (!options.PageFooterLeft.isEmpty()) {
+            painter.setFont(options.FooterFont);
+            painter.setPen(Qt::black);
+            painter.drawText(QRectF(l.page.left(), l.page.bottom() - l.pageFooterHeight,
+                                    l.page.width(), l.pageFooterHeight),
+                             Qt::AlignLeft | Qt::AlignVCenter,
+                             ExpandPageText(options.PageFooterLeft, page, l.pages));
         }
     }
     return painter.end();

@@ -17,9 +17,10 @@ struct TGridPrintOptions
     QString Title;    // the page header, usually the window caption
     QString SubTitle; // a second header line (a date range), may be empty
     QString PageFooter = QStringLiteral("第&[Page]页，共&[Pages]页");
-    QFont TitleFont;  // the Song face, 12 points, bold, unless set
-    QFont FooterFont; // the Song face, 10 points, unless set
-    QFont Font;       // the cells; the Song face, 9 points, unless set
+    QString PageFooterLeft; // printed left in the page footer, e.g. the print date
+    QFont TitleFont;        // the Song face, 12 points, bold, unless set
+    QFont FooterFont;       // the Song face, 10 points, unless set
+    QFont Font;             // the cells; the Song face, 9 points, unless set
     bool FitToPageWidth = true;
     bool PrintFooterRow = true;
     QMarginsF MarginsMm{10, 15, 10, 15};

@@ -1,11 +1,18 @@
 // Printing documents on a real server: a document whose caption has a template in "Reports"
 // previews it with its number, lines, totals in figures and capitals and the company's
 // contact; without one, the line grid is printed.
+#include "client/common/sqltext.h"
 #include "client/core/paths.h"
+#include "client/data/centraldata.h"
 #include "client/data/fields.h"
+#include "client/data/serveraccess.h"
 #include "client/documents/purin.h"
 #include "client/documents/xskd.h"
+#include "client/forms/filedialogs.h"
 #include "client/forms/globalobj.h"
+#include "client/masterdata/printmodaledit.h"
+#include "client/output/containeriterator.h"
+#include "client/output/xlsxreader.h"
 #include "client/print/capitalmoney.h"
 #include "client/print/reportdata.h"
 #include "client/print/reportdesigner.h"
@@ -20,6 +27,7 @@
 #include <QFile>
 #include <QPrintPreviewDialog>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -167,14 +175,145 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("陆拾肆元伍角整")));
     }
 
-    void withoutATemplateTheGridIsPrinted()
+    void withoutATemplateTheWorkbookLayoutIsPreviewed()
     {
         QVERIFY(keepDocuments());
         saveThreeLines("TfrmSalOunt");
-        auto shown = vztest::whenModal<QPrintPreviewDialog>(
-            [](QPrintPreviewDialog &preview) { preview.reject(); });
+        QString title;
+        auto shown = vztest::whenModal<QPrintPreviewDialog>([&](QPrintPreviewDialog &preview) {
+            title = preview.windowTitle();
+            preview.reject();
+        });
         form->aPrint->trigger();
         QVERIFY(shown);
+        QCOMPARE(title, QStringLiteral("销售出库单"));
+        // The grid-print settings of the document.
+        const TGridPrintOptions &options = form->GridPrintOptions();
+        QCOMPARE(options.Title, QStringLiteral("销售出库单"));
+        QCOMPARE(options.PageFooterLeft,
+                 QStringLiteral("打印日期：") +
+                     QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+        QCOMPARE(options.PageFooter, QStringLiteral("第&[Page]页，共&[Pages]页"));
+        QCOMPARE(options.FooterFont.pointSize(), 10);
+        QCOMPARE(options.FooterFont.pixelSize(), -1);
+    }
+
+    // Template records: a file holding "[DJBH]" in B2 and its sample line in row 5; a record
+    // naming a file that is not there.
+    void exportWritesTheDocumentWorkbook_data()
+    {
+        QTest::addColumn<QString>("templateFile");
+        QTest::addColumn<bool>("isParam");
+        QTest::newRow("no record") << QString() << false;
+        QTest::newRow("template filled") << QStringLiteral("tpl.xlsx") << true;
+        QTest::newRow("missing file") << QStringLiteral("gone.xlsx") << true;
+    }
+
+    void exportWritesTheDocumentWorkbook()
+    {
+        QFETCH(QString, templateFile);
+        QFETCH(bool, isParam);
+        QVERIFY(keepDocuments({QStringLiteral("Pub_PrintModal")}));
+        QTemporaryDir dir;
+        if (!templateFile.isEmpty()) {
+            if (templateFile == QStringLiteral("tpl.xlsx")) {
+                output::TWorkbookLayout t;
+                t.SetCell(0, 0, QStringLiteral("销售出库单"));
+                t.SetCell(1, 1, QStringLiteral("[DJBH]"));
+                t.SetCell(3, 0, QStringLiteral("货品"));
+                t.SetCell(4, 0, QStringLiteral("样例"));
+                t.SetCell(5, 0, QStringLiteral("签收"));
+                QVERIFY(output::SaveWorkbookLayout(t, dir.filePath(templateFile)));
+            }
+            QVERIFY(ExecSQL(
+                QStringLiteral("insert into Pub_PrintModal (ObjectName, FileName, MasterBegin, "
+                               "DetailRowBegin, IsParam) values (%1, %2, 1, 5, %3)")
+                    .arg(QuotedStr(QStringLiteral("销售出库单")),
+                         QuotedStr(dir.filePath(templateFile)), isParam ? "1" : "0")));
+        }
+        saveThreeLines("TfrmSalOunt");
+        const QString file = dir.filePath(QStringLiteral("out.xlsx"));
+        TFileDialogScript dialogs;
+        dialogs.Answer(file);
+        form->Menu_ExportExcel->trigger();
+        QCOMPARE(dialogs.Requests().size(), 1);
+        QCOMPARE(dialogs.Requests().first().FileName, QStringLiteral("销售出库单.xlsx"));
+
+        output::TSheetData sheet;
+        QString error;
+        QVERIFY2(output::readXlsxSheet(file, 0, &sheet, &error), qPrintable(error));
+        QStringList texts;
+        QList<double> numbers;
+        for (const auto &row : sheet.rows)
+            for (const QVariant &cell : row) {
+                texts << cell.toString();
+                if (cell.typeId() == QMetaType::Double)
+                    numbers << cell.toDouble();
+            }
+        QVERIFY2(texts.contains(billNo(form)), qPrintable(texts.join(QLatin1Char('|'))));
+        QVERIFY(texts.contains(goodsCode(2)));
+        QVERIFY(numbers.contains(12.5));
+        QVERIFY(numbers.contains(64.5)); // the total
+        if (templateFile == QStringLiteral("tpl.xlsx")) {
+            QCOMPARE(sheet.cell(1, 1).toString(), billNo(form));
+            QVERIFY(!texts.contains(QStringLiteral("样例")));
+            QCOMPARE(sheet.cell(4 + 3 + 1, 0).toString(), QStringLiteral("签收"));
+        } else {
+            QCOMPARE(sheet.cell(0, 0).toString(), QStringLiteral("销售出库单"));
+            QVERIFY(!texts.contains(QStringLiteral("[DJBH]")));
+        }
+    }
+
+    void theTemplateEditorStartsPlainAndKeepsTheFileOnCancel()
+    {
+        QVERIFY(keepDocuments({QStringLiteral("Pub_PrintModal")}));
+        TClientDataSet &templates = Data().Pub_PrintModal();
+        if (!templates.Active())
+            templates.Open();
+        TfrmPub_PrintModalEdit edit;
+        edit.EditMode = QStringLiteral("A");
+        QString fileAfterCancel, fileAfterChoice;
+        bool isParam = true;
+        int allRows = 0;
+        const auto shown =
+            vztest::whenModal<TfrmPub_PrintModalEdit>([&](TfrmPub_PrintModalEdit &form) {
+                TClientDataSet &ds = *form.EditDataSet;
+                isParam = ds.FieldByName(QStringLiteral("IsParam"))->AsBoolean();
+                allRows = ds.FieldByName(QStringLiteral("AllRows"))->AsInteger();
+                ds.FieldByName(QStringLiteral("ObjectName"))
+                    ->SetAsString(QStringLiteral("销售出库单"));
+                ds.FieldByName(QStringLiteral("FileName"))->SetAsString(QStringLiteral("a.xlsx"));
+                {
+                    TFileDialogScript dialogs;
+                    dialogs.Cancel();
+                    form.btnBrowse->click();
+                    fileAfterCancel = ds.FieldByName(QStringLiteral("FileName"))->AsString();
+                }
+                {
+                    TFileDialogScript dialogs;
+                    dialogs.Answer(QStringLiteral("/tmp/b.xlsx"));
+                    form.btnBrowse->click();
+                    fileAfterChoice = ds.FieldByName(QStringLiteral("FileName"))->AsString();
+                    QCOMPARE(dialogs.Requests().first().Filters.size(), 3);
+                }
+                form.btnCancel_New->click();
+            });
+        edit.ShowModal();
+        QVERIFY(shown);
+        QCOMPARE(isParam, false);
+        QCOMPARE(allRows, 10000);
+        QCOMPARE(fileAfterCancel, QStringLiteral("a.xlsx"));
+        QCOMPARE(fileAfterChoice, QStringLiteral("/tmp/b.xlsx"));
+    }
+
+    void cancellingTheExportWritesNothing()
+    {
+        QVERIFY(keepDocuments());
+        saveThreeLines("TfrmSalOunt");
+        TFileDialogScript dialogs;
+        dialogs.Cancel();
+        form->Menu_ExportExcel->trigger();
+        QCOMPARE(dialogs.Requests().size(), 1);
     }
 
     void aBrokenTemplateIsReportedAndNothingPrints()

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -694,6 +695,31 @@ private Q_SLOTS:
         TDBGridPrinter one(small.grid);
         QCOMPARE(one.PageCount(pdf), 1);
         QCOMPARE(TDBGridPrinter(f.grid).PageCount(pdf), pages);
+    }
+
+    void thePageFooterCarriesALeftAndARightText()
+    {
+        GridFixture f(3);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("footer.pdf"));
+        {
+            QPdfWriter pdf(file);
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            TDBGridPrinter printer(f.grid);
+            printer.Options().PageFooterLeft = QStringLiteral("打印日期：2026-12-07");
+            QVERIFY(printer.Print(pdf));
+        }
+        QProcess process;
+        process.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+        if (!process.waitForFinished(60000) || process.exitCode() != 0)
+            QSKIP("pdftotext (poppler-utils) is not available");
+        // pdftotext reads some glyphs of the Song face as radicals (日 as U+2F47): compare the
+        // parts that survive.
+        const QString text = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY2(text.contains(QStringLiteral("打印")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("：2026-12-07")));
+        QVERIFY(text.contains(QStringLiteral("第1")));
+        QVERIFY(text.contains(QStringLiteral("，共1")));
     }
 
     void exportSourceGivesVisibleColumnsRowsAndTheFooter()
