@@ -72,13 +72,13 @@ vztest::ServerProcess *VzclientCli::server = nullptr;
 
 TEST_F(VzclientCli, MenuItemWithoutWindowEndsWithStatusThree)
 {
-    // 员工信息分析图表: the personnel charts are not part of this version yet.
+    // 人员资料: the personnel windows are not part of this version yet.
     const QString picture = home.filePath(QStringLiteral("x.png"));
-    const Result result = run({QStringLiteral("--open"), QStringLiteral("mnuYgxxfx"),
+    const Result result = run({QStringLiteral("--open"), QStringLiteral("mnuYg"),
                                QStringLiteral("--screenshot"), picture});
     EXPECT_EQ(result.exitCode, 3) << result.err.toStdString();
     EXPECT_TRUE(
-        result.err.contains(QStringLiteral("vzclient: mnuYgxxfx has no window in this version")))
+        result.err.contains(QStringLiteral("vzclient: mnuYg has no window in this version")))
         << result.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(picture));
 }
