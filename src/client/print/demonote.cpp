@@ -11,9 +11,9 @@ namespace print {
 
 TReportValues DemoDeliveryNote(int lines)
 {
-    static const char *const names[] = {"农夫山泉 550ml",   "康师傅红烧牛肉面", "金龙鱼调和油 5L",
-                                        "蒙牛纯牛奶 250ml", "双汇火腿肠",       "青岛啤酒 500ml",
-                                        "心相印抽纸"};
+    static const char *const names[] = {"饮用天然水 550ml", "红烧牛肉面", "调和油 5L",
+                                        "纯牛奶 250ml",     "火腿肠",     "啤酒 500ml",
+                                        "抽取式面巾纸"};
     static const char *const sizes[] = {"24瓶/箱", "5连包",   "5L/桶", "24盒/箱",
                                         "10支/袋", "12听/箱", "3包/提"};
     static const char *const units[] = {"箱", "包", "桶", "箱", "袋", "箱", "提"};
