@@ -5,6 +5,8 @@
 #include "client/reports/reportsql.h"
 #include "client/reports/rptmodal.h"
 
+#include "corpustexts.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -12,31 +14,14 @@
 
 #include <functional>
 
+using namespace corpustexts;
+
 namespace {
 
 const QDate From(2024, 3, 1);
 const QDate To(2024, 3, 31);
 const QString Panel = QStringLiteral(" and C.Id in (1,2) and H.PM like '%螺丝%'");
 const QString Dept = QStringLiteral(" and C.ID in (2,5)");
-
-QMap<QString, QString> corpus(const QString &file)
-{
-    QFile f(QStringLiteral(VZ_REPORT_CORPUS_DIR "/") + file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = QString::fromUtf8(f.readAll());
-    QMap<QString, QString> texts;
-    qsizetype at = 0;
-    while ((at = text.indexOf(QStringLiteral("\n-- "), at)) >= 0) {
-        const qsizetype labelEnd = text.indexOf(QLatin1Char('\n'), at + 4);
-        const qsizetype end = text.indexOf(QStringLiteral(";\n"), labelEnd);
-        if (labelEnd < 0 || end < 0)
-            break;
-        texts[text.mid(at + 4, labelEnd - at - 4)] = text.mid(labelEnd + 1, end - labelEnd - 1);
-        at = labelEnd;
-    }
-    return texts;
-}
 
 TReportContext context(int kind, const QString &attrs = {})
 {
@@ -62,15 +47,9 @@ const QString PurchasePanel = QStringLiteral(" and M.CKID in (1,2) and H.PM like
 const QList<QPair<int, QString>> Warehouses = {
     {1, QStringLiteral("总仓")}, {2, QStringLiteral("1号仓库")}, {3, QStringLiteral("二 号库")}};
 
-struct TCase
+const std::vector<TCase> &cases()
 {
-    const char *label;
-    std::function<QString(int kind)> build;
-};
-
-const QList<TCase> &cases()
-{
-    static const QList<TCase> list = {
+    static const std::vector<TCase> list = {
         {"stock ledger",
          [](int k) {
              return StockLedgerSQL(context(k), Panel, From, To, false);
@@ -229,14 +208,7 @@ class ReportTexts : public ::testing::TestWithParam<int>
 
 TEST_P(ReportTexts, EqualTheCorpus)
 {
-    const int kind = GetParam();
-    const auto texts = corpus(kind == 0 ? QStringLiteral("jet.sql") : QStringLiteral("tsql.sql"));
-    ASSERT_FALSE(texts.isEmpty());
-    for (const TCase &c : cases()) {
-        const QString label = QString::fromUtf8(c.label);
-        ASSERT_TRUE(texts.contains(label)) << c.label;
-        EXPECT_EQ(c.build(kind).toStdString(), texts.value(label).toStdString()) << c.label;
-    }
+    expectCorpusTexts(cases(), GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialects, ReportTexts, ::testing::Values(0, 1));

@@ -3,6 +3,8 @@
 #include "client/common/sqltext.h"
 #include "client/reports/statsql.h"
 
+#include "corpustexts.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -10,30 +12,13 @@
 
 #include <functional>
 
+using namespace corpustexts;
+
 namespace {
 
 const QDate From(2024, 3, 1);
 const QDate To(2024, 3, 31);
 const QString Panel = QStringLiteral(" and C.Id in (1,2) and H.PM like '%螺丝%'");
-
-QMap<QString, QString> corpus(const QString &file)
-{
-    QFile f(QStringLiteral(VZ_REPORT_CORPUS_DIR "/") + file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QString text = QString::fromUtf8(f.readAll());
-    QMap<QString, QString> texts;
-    qsizetype at = 0;
-    while ((at = text.indexOf(QStringLiteral("\n-- "), at)) >= 0) {
-        const qsizetype labelEnd = text.indexOf(QLatin1Char('\n'), at + 4);
-        const qsizetype end = text.indexOf(QStringLiteral(";\n"), labelEnd);
-        if (labelEnd < 0 || end < 0)
-            break;
-        texts[text.mid(at + 4, labelEnd - at - 4)] = text.mid(labelEnd + 1, end - labelEnd - 1);
-        at = labelEnd;
-    }
-    return texts;
-}
 
 TReportContext context(int kind)
 {
@@ -50,20 +35,14 @@ QString chart(int kind, const char *caption, const char *subject, int top)
                    : QString();
 }
 
-struct TCase
-{
-    const char *label;
-    std::function<QString(int kind)> build;
-};
-
 QString rows(int kind)
 {
     return PriceRowsSQL(true, Panel + SQLDateRange(kind, true, From, To));
 }
 
-const QList<TCase> &cases()
+const std::vector<TCase> &cases()
 {
-    static const QList<TCase> list = {
+    static const std::vector<TCase> list = {
         {"sales chart by 月份",
          [](int k) {
              return chart(k, "销售图形分析", "月份", 12);
@@ -121,14 +100,7 @@ class StatTexts : public ::testing::TestWithParam<int>
 
 TEST_P(StatTexts, EqualTheCorpus)
 {
-    const int kind = GetParam();
-    const auto texts = corpus(kind == 0 ? QStringLiteral("jet.sql") : QStringLiteral("tsql.sql"));
-    ASSERT_FALSE(texts.isEmpty());
-    for (const TCase &c : cases()) {
-        const QString label = QString::fromUtf8(c.label);
-        ASSERT_TRUE(texts.contains(label)) << c.label;
-        EXPECT_EQ(c.build(kind).toStdString(), texts.value(label).toStdString()) << c.label;
-    }
+    expectCorpusTexts(cases(), GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialects, StatTexts, ::testing::Values(0, 1));
