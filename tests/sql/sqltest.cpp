@@ -24,6 +24,23 @@ std::string readFile(const std::string &path)
     return text.str();
 }
 
+std::map<std::string, std::string> corpusTexts(const std::string &file)
+{
+    std::map<std::string, std::string> texts;
+    const std::string text = readFile(dataPath("corpus/" + file));
+    size_t at = 0;
+    while ((at = text.find("\n-- ", at)) != std::string::npos) {
+        const size_t labelEnd = text.find('\n', at + 4);
+        const size_t end = text.find(";\n", labelEnd);
+        if (labelEnd == std::string::npos || end == std::string::npos)
+            break;
+        texts[text.substr(at + 4, labelEnd - at - 4)] =
+            text.substr(labelEnd + 1, end - labelEnd - 1);
+        at = labelEnd;
+    }
+    return texts;
+}
+
 std::string Result::header() const
 {
     std::string text;

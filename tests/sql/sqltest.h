@@ -5,6 +5,7 @@
 #include "sql/csv.h"
 #include "sql/translator.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@ namespace sqltest {
 // The folder of the test data (corpus, golden files, fuzz corpus).
 std::string dataPath(const std::string &relative);
 std::string readFile(const std::string &path);
+// The texts of a corpus file ("jet.sql", ...) by the label of their "-- label" line.
+std::map<std::string, std::string> corpusTexts(const std::string &file);
 
 struct Result
 {

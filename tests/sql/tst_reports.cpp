@@ -9,24 +9,6 @@
 
 namespace {
 
-// The corpus texts of a file by their comment line.
-std::map<std::string, std::string> corpusTexts(const std::string &file)
-{
-    std::map<std::string, std::string> texts;
-    const std::string text = sqltest::readFile(sqltest::dataPath("corpus/" + file));
-    size_t at = 0;
-    while ((at = text.find("\n-- ", at)) != std::string::npos) {
-        const size_t labelEnd = text.find('\n', at + 4);
-        const size_t end = text.find(";\n", labelEnd);
-        if (labelEnd == std::string::npos || end == std::string::npos)
-            break;
-        texts[text.substr(at + 4, labelEnd - at - 4)] =
-            text.substr(labelEnd + 1, end - labelEnd - 1);
-        at = labelEnd;
-    }
-    return texts;
-}
-
 class Reports : public ::testing::Test
 {
 protected:
@@ -34,8 +16,8 @@ protected:
     {
         db.exec(sqltest::readFile(sqltest::dataPath("corpus/schema.sql")));
         db.exec(sqltest::readFile(sqltest::dataPath("corpus/data.sql")));
-        jet = corpusTexts("jet.sql");
-        tsql = corpusTexts("tsql.sql");
+        jet = sqltest::corpusTexts("jet.sql");
+        tsql = sqltest::corpusTexts("tsql.sql");
     }
     std::vector<std::string> rows(const std::string &label,
                                   sql::Dialect dialect = sql::Dialect::Jet)

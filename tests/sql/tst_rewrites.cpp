@@ -24,23 +24,6 @@ std::string migration(const std::string &file)
     return sqltest::readFile(sqltest::dataPath("../../db/migrations/" + file));
 }
 
-std::map<std::string, std::string> corpusTexts(const std::string &file)
-{
-    std::map<std::string, std::string> texts;
-    const std::string text = sqltest::readFile(sqltest::dataPath("corpus/" + file));
-    size_t at = 0;
-    while ((at = text.find("\n-- ", at)) != std::string::npos) {
-        const size_t labelEnd = text.find('\n', at + 4);
-        const size_t end = text.find(";\n", labelEnd);
-        if (labelEnd == std::string::npos || end == std::string::npos)
-            break;
-        texts[text.substr(at + 4, labelEnd - at - 4)] =
-            text.substr(labelEnd + 1, end - labelEnd - 1);
-        at = labelEnd;
-    }
-    return texts;
-}
-
 std::string replaceAll(std::string text, const std::string &from, const std::string &to)
 {
     for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
@@ -239,7 +222,7 @@ protected:
                "UPDATE Inv_ItemList SET Flag = -1, BillType = 'XS' WHERE HPID = 5 AND id % 2 = 1;"
                "COMMIT;";
         db.exec(sql);
-        texts = corpusTexts("jet.sql");
+        texts = sqltest::corpusTexts("jet.sql");
     }
 
     // A corpus text for January 2026 with `condition` in place of its sample condition.
@@ -747,7 +730,7 @@ TEST_F(CorpusRewrites, EveryQueryGivesTheSameRowsWithAndWithoutRewrites)
 {
     for (const auto &[file, dialect] :
          {std::pair{"jet.sql", sql::Dialect::Jet}, std::pair{"tsql.sql", sql::Dialect::TSql}}) {
-        for (const auto &[label, text] : corpusTexts(file)) {
+        for (const auto &[label, text] : sqltest::corpusTexts(file)) {
             if (!isQuery(text))
                 continue;
             try {
