@@ -14,6 +14,7 @@
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/messagebox.h"
 #include "docsupport.h"
+#include "reportsupport.h"
 #include "support/testworld.h"
 #include "support/whenmodal.h"
 #include "tradesupport.h"
@@ -29,22 +30,9 @@
 using namespace tradesupport;
 using docsupport::flush;
 
-namespace {
+using reportsupport::rows;
 
-// "field=value|..." of every row, in the order the report gives them.
-QStringList rows(TClientDataSet &data, const QStringList &fields)
-{
-    QStringList result;
-    if (!data.Active())
-        return result;
-    for (data.First(); !data.Eof(); data.Next()) {
-        QStringList values;
-        for (const QString &field : fields)
-            values << data.FieldByName(field)->AsString();
-        result << values.join(QLatin1Char('|'));
-    }
-    return result;
-}
+namespace {
 
 double lineAmount(const QString &table, const QString &billNo, int goods)
 {
@@ -89,12 +77,8 @@ private:
     template<class Report>
     Report *report(const QString &className)
     {
-        auto *r = qobject_cast<Report *>(GlobalObj().MDIWindows.ShowForm(className));
-        if (r) {
-            r->dtpRqa->setDate(QDate::currentDate());
-            r->dtpRqb->setDate(QDate::currentDate());
-        }
-        return r;
+        return reportsupport::openReport<Report>(className, QDate::currentDate(),
+                                                 QDate::currentDate());
     }
 
     void closeReports()

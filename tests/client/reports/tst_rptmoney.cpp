@@ -18,6 +18,7 @@
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/messagebox.h"
 #include "docsupport.h"
+#include "reportsupport.h"
 #include "support/testworld.h"
 #include "support/whenmodal.h"
 #include "tradesupport.h"
@@ -34,6 +35,8 @@
 using namespace tradesupport;
 using docsupport::flush;
 
+using reportsupport::rows;
+
 namespace {
 
 // A day no demo document falls on, so the reports over it see only what the cases posted.
@@ -44,20 +47,6 @@ const QString DeptB = QStringLiteral("测试二部");
 const QString Alice = QStringLiteral("测试甲");
 const QString Carol = QStringLiteral("测试丙");
 const QString BothDepts = QStringLiteral(" and C.ID in (9001,9002)");
-
-QStringList rows(TClientDataSet &data, const QStringList &fields)
-{
-    QStringList result;
-    if (!data.Active())
-        return result;
-    for (data.First(); !data.Eof(); data.Next()) {
-        QStringList values;
-        for (const QString &field : fields)
-            values << data.FieldByName(field)->AsString();
-        result << values.join(QLatin1Char('|'));
-    }
-    return result;
-}
 
 QString money(double value)
 {
@@ -133,12 +122,7 @@ private:
     template<class Report>
     Report *report(const QString &className)
     {
-        auto *r = qobject_cast<Report *>(GlobalObj().MDIWindows.ShowForm(className));
-        if (r) {
-            r->dtpRqa->setDate(Day);
-            r->dtpRqb->setDate(Day);
-        }
-        return r;
+        return reportsupport::openReport<Report>(className, Day, Day);
     }
 
     static void chooseDepartments(TFrmRptModal *r, const QString &key)

@@ -19,6 +19,7 @@
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/messagebox.h"
 #include "docsupport.h"
+#include "reportsupport.h"
 #include "support/testworld.h"
 #include "support/whenmodal.h"
 #include "tradesupport.h"
@@ -34,6 +35,8 @@
 using namespace tradesupport;
 using docsupport::flush;
 
+using reportsupport::rows;
+
 namespace {
 
 // Two goods of their own: A in a category, B in its sub-category.
@@ -44,21 +47,6 @@ const QString CodeB = QStringLiteral("T9002");
 const QString Category = QStringLiteral("测试类别");
 const QString SubCategory = QStringLiteral("测试子类");
 const QString Warehouse1 = QStringLiteral("O'Neil 仓");
-
-// "field=value|..." of every row, in the order the report gives them.
-QStringList rows(TClientDataSet &data, const QStringList &fields)
-{
-    QStringList result;
-    if (!data.Active())
-        return result;
-    for (data.First(); !data.Eof(); data.Next()) {
-        QStringList values;
-        for (const QString &field : fields)
-            values << data.FieldByName(field)->AsString();
-        result << values.join(QLatin1Char('|'));
-    }
-    return result;
-}
 
 double number(const QString &sql)
 {
@@ -119,12 +107,7 @@ private:
     Report *report(const QString &className, QDate from = QDate::currentDate(),
                    QDate to = QDate::currentDate())
     {
-        auto *r = qobject_cast<Report *>(GlobalObj().MDIWindows.ShowForm(className));
-        if (r) {
-            r->dtpRqa->setDate(from);
-            r->dtpRqb->setDate(to);
-        }
-        return r;
+        return reportsupport::openReport<Report>(className, from, to);
     }
 
     template<class Report>
