@@ -735,9 +735,15 @@ QString HrReminderCondition(const QString &column, QDate date, bool onDay)
     return text;
 }
 
-QString HrReminderCountSQL(const QString &condition)
+QString HrReminderCountsSQL(const TReportContext &ctx, const QStringList &conditions)
 {
-    return QStringLiteral(" select count(*) from yg where 1=1 ") + condition;
+    QStringList sums;
+    for (qsizetype i = 0; i < conditions.size(); ++i)
+        sums << QStringLiteral("sum(") +
+                    SQLIif(ctx.DatabaseKind, QStringLiteral("1=1") + conditions[i],
+                           QStringLiteral("1"), QStringLiteral("0")) +
+                    QStringLiteral(") as C") + QString::number(i);
+    return QStringLiteral(" select ") + sums.join(QLatin1Char(',')) + QStringLiteral(" from yg");
 }
 
 QString HrReminderListSQL(const QString &condition)

@@ -133,5 +133,7 @@ struct THrReminder
 };
 const QList<THrReminder> &HrReminders();
 QString HrReminderCondition(const QString &column, QDate date, bool onDay);
-QString HrReminderCountSQL(const QString &condition);
+// The number of employees under each condition, in one statement: a sum per condition, C0,
+// C1, ... in the order given, so the twelve reminders cost one round trip, not twelve.
+QString HrReminderCountsSQL(const TReportContext &ctx, const QStringList &conditions);
 QString HrReminderListSQL(const QString &condition);

@@ -32,15 +32,17 @@ const TReportColumn Columns[] = {
     {"HTDQSJ", "合同到期", 80}, {"LZRQ", "离职日期", 80}, {"DH", "电话", 100},
 };
 
-int countOf(const QString &condition)
+QList<int> countsOf(const TReportContext &ctx, const QStringList &conditions)
 {
     TClientDataSet &query = Data().DataSetByName(QStringLiteral("cdsQryPub"));
     query.Close();
-    query.SetCommandText(HrReminderCountSQL(condition));
+    query.SetCommandText(HrReminderCountsSQL(ctx, conditions));
     query.Open();
-    const int count = query.IsEmpty() ? 0 : query.Fields(0)->AsInteger();
+    QList<int> counts;
+    for (qsizetype i = 0; i < conditions.size(); ++i)
+        counts << (query.IsEmpty() ? 0 : query.Fields(int(i))->AsInteger());
     query.Close();
-    return count;
+    return counts;
 }
 
 } // namespace
@@ -120,6 +122,8 @@ void TFrmRptRsTx::RebuildReminders()
 {
     const QDate date = dtpRqb->date();
     lblLunar->setText(LunarLabelText(date));
+    QList<QTreeWidgetItem *> items;
+    QStringList conditions;
     for (int g = 0; g < m_root->childCount(); ++g) {
         QTreeWidgetItem *node = m_root->child(g);
         const bool onDay = Groups[g].OnDay;
@@ -128,10 +132,14 @@ void TFrmRptRsTx::RebuildReminders()
             const QString condition =
                 HrReminderCondition(item->data(0, ColumnRole).toString(), date, onDay);
             item->setData(0, ConditionRole, condition);
-            item->setText(0, item->data(0, CaptionRole).toString() + QLatin1Char('(') +
-                                 QString::number(countOf(condition)) + QLatin1Char(')'));
+            items << item;
+            conditions << condition;
         }
     }
+    const QList<int> counts = countsOf(Context(), conditions);
+    for (qsizetype i = 0; i < items.size(); ++i)
+        items[i]->setText(0, items[i]->data(0, CaptionRole).toString() + QLatin1Char('(') +
+                                 QString::number(counts[i]) + QLatin1Char(')'));
 }
 
 void TFrmRptRsTx::OpenDataSet()
