@@ -1181,10 +1181,12 @@ std::unique_ptr<print::TReportValues> TfrmComDj::ReportData() const
         for (int i = 0; i < m_zb->FieldCount(); ++i)
             data->SetMaster(m_zb->Fields(i)->FieldName(), m_zb->Fields(i)->Value());
     if (m_mx->Active()) {
-        // The blank lines kept for typing print nothing.
-        const TField *goods = m_mx->FindField(QStringLiteral("HPID"));
+        // The blank lines kept for typing print nothing; as on saving, a line without a code
+        // is blank (expense lines have a category code and no goods).
+        const TField *code =
+            Kind().HasBlankLines ? m_mx->FindField(QStringLiteral("aBH")) : nullptr;
         for (int row = 0; row < m_mx->RowCount(); ++row) {
-            if (goods && m_mx->RowValue(row, goods).toLongLong() == 0)
+            if (code && m_mx->RowValue(row, code).toString().isEmpty())
                 continue;
             const int line = data->AddLine();
             for (int i = 0; i < m_mx->FieldCount(); ++i)

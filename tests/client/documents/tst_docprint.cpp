@@ -17,6 +17,7 @@
 #include "client/print/reportdata.h"
 #include "client/print/reportdesigner.h"
 #include "client/print/reportpreview.h"
+#include "client/print/reporttemplate.h"
 #include "client/security/systemfunctionright.h"
 #include "docsupport.h"
 #include "support/whenmodal.h"
@@ -28,6 +29,7 @@
 #include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,7 +66,8 @@ class TestDocPrint : public docsupport::TDocumentTest<TfrmComDj>
 public:
     TestDocPrint()
         : TDocumentTest(QStringList{QStringLiteral("XSKDZB"), QStringLiteral("XSKD"),
-                                    QStringLiteral("CGSHZB"), QStringLiteral("CGSH")})
+                                    QStringLiteral("CGSHZB"), QStringLiteral("CGSH"),
+                                    QStringLiteral("FYKZZB"), QStringLiteral("FYKZ")})
     {}
 
 private:
@@ -173,6 +176,85 @@ private slots:
             QueryValue(QStringLiteral("select MC from GYS where ID = 1")).toString()));
         QVERIFY(!text.contains(QStringLiteral("电话：")));
         QVERIFY(text.contains(QStringLiteral("陆拾肆元伍角整")));
+    }
+
+    void everyDocumentTypeShipsATemplateOfItsOwnFields_data()
+    {
+        QTest::addColumn<QString>("className");
+        for (const char *name :
+             {"TfrmCgsq", "TfrmCgdd", "TfrmPurIn", "TfrmPurOut", "TfrmXsdd", "TfrmSalOunt",
+              "TfrmSalIn", "TfrmStockLl", "TfrmStockTl", "TfrmStockdb", "TFrmpd", "TfrmQtkcbd",
+              "TfrmProductIn", "TfrmFykz", "TfrmQtsr", "TfrmXssk", "TfrmCgfk"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+    // A field the template names and the document lacks would print as nothing, silently.
+    void everyDocumentTypeShipsATemplateOfItsOwnFields()
+    {
+        QFETCH(QString, className);
+        form = openNew(className);
+        QVERIFY(form);
+        const QString file = QCoreApplication::applicationDirPath() + QStringLiteral("/Reports/") +
+                             form->windowTitle() + QStringLiteral(".rtm");
+        print::TReportTemplate report;
+        QString error;
+        QVERIFY2(print::LoadReportTemplate(file, report, &error), qPrintable(file + error));
+        static const QRegularExpression placeholder(QStringLiteral("\\[([^\\[\\]]+)\\]"));
+        static const QRegularExpression call(QStringLiteral("^(?:Sum|Capital)\\((.*)\\)$"));
+        static const QStringList builtIn{QStringLiteral("Page"), QStringLiteral("Pages"),
+                                         QStringLiteral("RowNo"), QStringLiteral("CompanyName")};
+        QStringList unknown;
+        bool titled = false;
+        for (const print::TReportBand &band : report.Bands)
+            for (const print::TReportItem &item : band.Items) {
+                titled = titled || item.Text == form->windowTitle();
+                QRegularExpressionMatchIterator it = placeholder.globalMatch(item.Text);
+                while (it.hasNext()) {
+                    QString name = it.next().captured(1);
+                    for (QRegularExpressionMatch m = call.match(name); m.hasMatch();
+                         m = call.match(name))
+                        name = m.captured(1);
+                    if (builtIn.contains(name))
+                        continue;
+                    const bool found = name.startsWith(QLatin1String("Line."))
+                                           ? lines().FindField(name.mid(5)) != nullptr
+                                           : header().FindField(name) != nullptr;
+                    if (!found)
+                        unknown << name;
+                }
+            }
+        QVERIFY(titled);
+        QVERIFY2(unknown.isEmpty(), qPrintable(unknown.join(QLatin1Char(' '))));
+    }
+
+    // Expense lines have a category and no goods; they print, and so does their total.
+    void anExpensePrintsItsCategoryLines()
+    {
+        QVERIFY(keepDocuments());
+        QVERIFY(installTemplate(QStringLiteral("费用开支")));
+        form = openNew(QStringLiteral("TfrmFykz"));
+        QVERIFY(form);
+        header().FieldByName(QStringLiteral("SFKFSID"))->SetAsInteger(1);
+        header().FieldByName(QStringLiteral("ZHID"))->SetAsInteger(1);
+        lines().First();
+        for (const auto &[code, amount] : {std::pair{"101", 120.5}, std::pair{"105", 30.0}}) {
+            lines().Edit();
+            lines().FieldByName(QStringLiteral("aBH"))->SetAsString(QLatin1String(code));
+            lines().FieldByName(QStringLiteral("JE"))->SetAsFloat(amount);
+            lines().Post();
+            lines().Next();
+        }
+        form->aSave->trigger();
+        QVERIFY(!form->IsModified());
+        QCOMPARE(form->ReportData()->LineCount(), 2);
+        const QString text = printToPdf();
+        QVERIFY2(text.contains(billNo(form)), qPrintable(text));
+        for (int category : {1, 5})
+            QVERIFY(text.contains(
+                QueryValue(QStringLiteral("select MC from SRZCLB where ID = %1").arg(category))
+                    .toString()));
+        QVERIFY(text.contains(QStringLiteral("150.50")));
+        QVERIFY(text.contains(QStringLiteral("壹佰伍拾元伍角整")));
     }
 
     void withoutATemplateTheWorkbookLayoutIsPreviewed()
