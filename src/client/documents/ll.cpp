@@ -75,16 +75,36 @@ void TfrmStockLl::aSaveExecute()
     TfrmStaffStockDj::aSaveExecute();
 }
 
-void TfrmStockLl::warnOverBudget()
+TfrmStockLl::TBudget TfrmStockLl::departmentBudget() const
 {
     const qint64 department = ZbInteger("BMID");
     if (department == 0)
-        return;
+        return {};
     const int year = ZbValue("RQ").toDate().year();
-    const double used = RoundTo(QueryValue(UsedBudgetSql(department, year)), 2);
-    const double budget = RoundTo(QueryValue(BudgetSql(department)), 2);
+    return {RoundTo(QueryValue(UsedBudgetSql(department, year)), 2),
+            RoundTo(QueryValue(BudgetSql(department)), 2)};
+}
+
+void TfrmStockLl::warnOverBudget()
+{
+    const TBudget budget = departmentBudget();
     // A warning only: the department's head decides, the document is saved.
-    if (budget != 0 && used > budget)
+    if (budget.Budget != 0 && budget.Used > budget.Budget)
         ShowMessage(QStringLiteral("已经超过部门[") + ZbValue("aBMMC").toString() +
-                    QStringLiteral("]年定金额：") + FloatToStr(used));
+                    QStringLiteral("]年定金额：") + FloatToStr(budget.Used));
+}
+
+void TfrmStockLl::SetReprotBuildParam()
+{
+    TfrmStaffStockDj::SetReprotBuildParam();
+    const TBudget budget = departmentBudget();
+    if (budget.Budget == 0)
+        return;
+    const auto money = [](double value) {
+        return QString::number(value, 'f', 2);
+    };
+    SetReportText(QStringLiteral("ppbudget"),
+                  QStringLiteral("部门[") + ZbValue("aBMMC").toString() +
+                      QStringLiteral("]年定金额：") + money(budget.Budget) +
+                      QStringLiteral("　本年已领用：") + money(budget.Used));
 }

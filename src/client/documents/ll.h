@@ -21,7 +21,16 @@ public:
 protected:
     void ZbOnNewRecord(TClientDataSet &DataSet) override;
     void aSaveExecute() override;
+    // "ppbudget": the department's yearly budget and what it has issued this year, so whoever
+    // signs the slip sees the budget beside it.
+    void SetReprotBuildParam() override;
 
 private:
+    struct TBudget
+    {
+        double Used = 0;   // audited issues of the document's year
+        double Budget = 0; // 0: the department has no budget
+    };
+    TBudget departmentBudget() const;
     void warnOverBudget();
 };

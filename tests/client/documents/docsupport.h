@@ -2,6 +2,7 @@
 // typed form will configure it, and the steps every test's cleanup takes.
 #pragma once
 
+#include "client/core/paths.h"
 #include "client/data/centraldata.h"
 #include "client/documents/comdj.h"
 #include "client/documents/registerforms.h"
@@ -12,6 +13,8 @@
 #include "support/testworld.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -44,6 +47,17 @@ inline QStringList unexpectedTexts(std::unique_ptr<TMessageBoxScript> &script)
         texts << request.Text;
     script.reset();
     return texts;
+}
+
+// Copies the template shipped for the caption into the client's "Reports" folder, where the
+// document's print looks for it.
+inline bool installShippedTemplate(const QString &caption)
+{
+    const QString name = caption + QStringLiteral(".rtm");
+    QDir(ExeDir()).mkpath(QStringLiteral("Reports"));
+    QFile::remove(ExeDirFile(QStringLiteral("Reports/") + name));
+    return QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/Reports/") + name,
+                       ExeDirFile(QStringLiteral("Reports/") + name));
 }
 
 // One document type as its typed form configures the generic one.

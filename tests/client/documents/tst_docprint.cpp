@@ -38,16 +38,6 @@ using namespace tradesupport;
 
 namespace {
 
-// Copies the shipped template of the caption into the client's Reports folder.
-bool installTemplate(const QString &caption)
-{
-    const QString name = caption + QStringLiteral(".rtm");
-    QDir(ExeDir()).mkpath(QStringLiteral("Reports"));
-    QFile::remove(ExeDirFile(QStringLiteral("Reports/") + name));
-    return QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/Reports/") + name,
-                       ExeDirFile(QStringLiteral("Reports/") + name));
-}
-
 QString pdfText(const QString &pdf)
 {
     QProcess process;
@@ -132,7 +122,7 @@ private slots:
     void theDeliveryPrintsThroughItsTemplate()
     {
         QVERIFY(keepDocuments());
-        QVERIFY(installTemplate(QStringLiteral("销售出库单")));
+        QVERIFY(docsupport::installShippedTemplate(QStringLiteral("销售出库单")));
         FuncRight().CompanyName = QStringLiteral("好邻居商贸");
         FuncRight().Tel = QStringLiteral("010-12345678");
         FuncRight().Address = QStringLiteral("北京路1号");
@@ -166,7 +156,7 @@ private slots:
     void theReceiptLeavesOutTheTextsNobodySets()
     {
         QVERIFY(keepDocuments());
-        QVERIFY(installTemplate(QStringLiteral("采购入库单")));
+        QVERIFY(docsupport::installShippedTemplate(QStringLiteral("采购入库单")));
         FuncRight().Tel = QStringLiteral("010-12345678");
         saveThreeLines("TfrmPurIn");
         const QString text = printToPdf();
@@ -231,7 +221,7 @@ private slots:
     void anExpensePrintsItsCategoryLines()
     {
         QVERIFY(keepDocuments());
-        QVERIFY(installTemplate(QStringLiteral("费用开支")));
+        QVERIFY(docsupport::installShippedTemplate(QStringLiteral("费用开支")));
         form = openNew(QStringLiteral("TfrmFykz"));
         QVERIFY(form);
         header().FieldByName(QStringLiteral("SFKFSID"))->SetAsInteger(1);

@@ -18,6 +18,7 @@
 #include "client/forms/mdiwindows.h"
 #include "client/masterdata/registerforms.h"
 #include "client/masterdata/selectitem.h"
+#include "client/print/reportdesigner.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/dblookupcombo.h"
@@ -28,6 +29,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -334,11 +336,17 @@ private Q_SLOTS:
         QTest::addColumn<double>("budget");
         QTest::addColumn<int>("auditedFlag");
         QTest::addColumn<QString>("message"); // empty: none
+        QTest::addColumn<QString>("printed"); // the slip's budget line; empty: none
         QTest::newRow("used 500.5 of 100")
-            << 100.0 << 1 << QStringLiteral("已经超过部门[测试部]年定金额：500.5");
-        QTest::newRow("no budget set") << 0.0 << 1 << QString();
-        QTest::newRow("within the budget") << 600.0 << 1 << QString();
-        QTest::newRow("unaudited issues do not count") << 100.0 << 0 << QString();
+            << 100.0 << 1 << QStringLiteral("已经超过部门[测试部]年定金额：500.5")
+            << QStringLiteral("部门[测试部]年定金额：100.00　本年已领用：500.50");
+        QTest::newRow("no budget set") << 0.0 << 1 << QString() << QString();
+        QTest::newRow("within the budget")
+            << 600.0 << 1 << QString()
+            << QStringLiteral("部门[测试部]年定金额：600.00　本年已领用：500.50");
+        QTest::newRow("unaudited issues do not count")
+            << 100.0 << 0 << QString()
+            << QStringLiteral("部门[测试部]年定金额：100.00　本年已领用：0.00");
     }
 
     void issueOverTheDepartmentsBudgetWarnsAndSaves()
@@ -346,6 +354,7 @@ private Q_SLOTS:
         QFETCH(double, budget);
         QFETCH(int, auditedFlag);
         QFETCH(QString, message);
+        QFETCH(QString, printed);
         keepDocumentsAndStaff();
         run(QStringLiteral("update BM set JE = %1 where ID = %2").arg(budget).arg(Department));
         const int year = QDate::currentDate().year();
@@ -374,6 +383,14 @@ private Q_SLOTS:
         }
         QVERIFY(!form->IsModified());
         QCOMPARE(count(QStringLiteral("LLZB")), before + 1);
+
+        QVERIFY(docsupport::installShippedTemplate(QStringLiteral("物品领用单")));
+        auto shown = vztest::whenModal<TfrmReportDesigner>(
+            [](TfrmReportDesigner &designer) { designer.accept(); });
+        form->aPrint->trigger();
+        QDir(ExeDirFile(QStringLiteral("Reports"))).removeRecursively();
+        QVERIFY(shown);
+        QCOMPARE(form->ReportTexts().value(QStringLiteral("ppbudget")), printed);
     }
 
     // --- Transfer --------------------------------------------------------------------------
