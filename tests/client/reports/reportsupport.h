@@ -1,13 +1,17 @@
-// What the report window tests share: reading a report's rows and opening a report window for
-// a date range as the menu would.
+// What the report window tests share: the suite's frame (world, report windows in an MDI
+// area, the data posted once for all cases), reading a report's rows and opening a report
+// window for a date range as the menu would.
 #pragma once
 
 #include "client/data/clientdataset.h"
 #include "client/data/fields.h"
 #include "client/forms/globalobj.h"
+#include "client/reports/registerreports.h"
+#include "docsupport.h"
 
 #include <QDate>
 #include <QDateEdit>
+#include <QMdiArea>
 #include <QStringList>
 
 namespace reportsupport {
@@ -39,5 +43,46 @@ Report *openReport(const QString &className, QDate from, QDate to)
     }
     return r;
 }
+
+// A report suite posts its documents once in initTestCase and every case reads them; the
+// report windows open in an MDI area, where drill-down finds the windows already open.
+class TReportTest : public docsupport::TDocumentTest<TfrmComDj>
+{
+protected:
+    using TDocumentTest::TDocumentTest;
+
+    QMdiArea m_area;
+
+    void closeReports()
+    {
+        m_area.closeAllSubWindows();
+        docsupport::flush();
+    }
+    // The world started, every window registered, the windows opening in the area.
+    bool startReports()
+    {
+        if (!startWorld())
+            return false;
+        RegisterReportForms();
+        GlobalObj().MDIWindows.SetMdiArea(&m_area);
+        return true;
+    }
+    // The suite's documents undone and the world stopped.
+    void stopReports()
+    {
+        closeReports();
+        beginCase();
+        endCase();
+        GlobalObj().MDIWindows.SetMdiArea(nullptr);
+        world.stop();
+    }
+    void beginReportCase() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    // The windows of the case closed; the texts of the message boxes nobody expected.
+    QStringList endReportCase()
+    {
+        closeReports();
+        return docsupport::unexpectedTexts(unexpected);
+    }
+};
 
 } // namespace reportsupport

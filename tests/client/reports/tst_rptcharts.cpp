@@ -19,6 +19,7 @@
 #include "client/widgets/dbgrid.h"
 #include "client/widgets/messagebox.h"
 #include "docsupport.h"
+#include "reportsupport.h"
 #include "support/testworld.h"
 #include "tradesupport.h"
 
@@ -80,17 +81,16 @@ bool locate(TClientDataSet &data, const QString &field, const QString &value)
 
 } // namespace
 
-class TestRptCharts : public docsupport::TDocumentTest<TfrmComDj>
+class TestRptCharts : public reportsupport::TReportTest
 {
     Q_OBJECT
 
 public:
     TestRptCharts()
-        : TDocumentTest(QStringList{QStringLiteral("CGSHZB"), QStringLiteral("CGSH")})
+        : TReportTest(QStringList{QStringLiteral("CGSHZB"), QStringLiteral("CGSH")})
     {}
 
 private:
-    QMdiArea m_area;
     double m_factor = 1; // NZK*(1+NSL/100) of the posted lines
     QString m_tiedReceipt;
 
@@ -133,18 +133,10 @@ private:
         return r;
     }
 
-    void closeReports()
-    {
-        m_area.closeAllSubWindows();
-        flush();
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(startWorld(), qPrintable(world.error()));
-        RegisterReportForms();
-        GlobalObj().MDIWindows.SetMdiArea(&m_area);
+        QVERIFY2(startReports(), qPrintable(world.error()));
         QVERIFY(keepDocuments({QStringLiteral("HP"), QStringLiteral("GYS")}));
         QStringList setUp = {
             QStringLiteral("insert into HP (ID, BH, PM, GG, DW, HPLBID, JJ) values "
@@ -201,18 +193,14 @@ private Q_SLOTS:
             {QStringLiteral("drop table if exists ") + TYearAnalysis::WorkTableName(CurUserCode),
              QStringLiteral("drop table if exists ") +
                  TYearAnalysis::WorkTableName(QStringLiteral("U2"))});
-        beginCase();
-        endCase();
-        GlobalObj().MDIWindows.SetMdiArea(nullptr);
-        world.stop();
+        stopReports();
     }
 
-    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    void init() { beginReportCase(); }
 
     void cleanup()
     {
-        closeReports();
-        const QStringList texts = docsupport::unexpectedTexts(unexpected);
+        const QStringList texts = endReportCase();
         QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
     }
 

@@ -45,19 +45,18 @@ double lineAmount(const QString &table, const QString &billNo, int goods)
 
 } // namespace
 
-class TestRptFrame : public docsupport::TDocumentTest<TfrmComDj>
+class TestRptFrame : public reportsupport::TReportTest
 {
     Q_OBJECT
 
 public:
     TestRptFrame()
-        : TDocumentTest(QStringList{QStringLiteral("CGSHZB"), QStringLiteral("CGSH"),
-                                    QStringLiteral("CGTHZB"), QStringLiteral("CGTH")})
+        : TReportTest(QStringList{QStringLiteral("CGSHZB"), QStringLiteral("CGSH"),
+                                  QStringLiteral("CGTHZB"), QStringLiteral("CGTH")})
     {}
 
 private:
     QString m_receipt1, m_receipt2, m_return;
-    QMdiArea m_area; // drill-down finds the open report windows here
 
     QString post(const char *className, std::initializer_list<TLine> lines)
     {
@@ -81,18 +80,10 @@ private:
                                                  QDate::currentDate());
     }
 
-    void closeReports()
-    {
-        m_area.closeAllSubWindows();
-        flush();
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(startWorld(), qPrintable(world.error()));
-        RegisterReportForms();
-        GlobalObj().MDIWindows.SetMdiArea(&m_area);
+        QVERIFY2(startReports(), qPrintable(world.error()));
         QVERIFY(keepDocuments({QStringLiteral("HP")}));
         QVERIFY(ExecSQL(QStringLiteral("update HP set PM = 'O''Neil 扳手' where ID = 2")));
         beginCase();
@@ -106,21 +97,13 @@ private Q_SLOTS:
                  FuncRight().AuditNum);
     }
 
-    void cleanupTestCase()
-    {
-        closeReports();
-        beginCase();
-        endCase();
-        GlobalObj().MDIWindows.SetMdiArea(nullptr);
-        world.stop();
-    }
+    void cleanupTestCase() { stopReports(); }
 
-    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    void init() { beginReportCase(); }
 
     void cleanup()
     {
-        closeReports();
-        const QStringList texts = docsupport::unexpectedTexts(unexpected);
+        const QStringList texts = endReportCase();
         QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
     }
 

@@ -55,20 +55,19 @@ QString money(double value)
 
 } // namespace
 
-class TestRptMoney : public docsupport::TDocumentTest<TfrmComDj>
+class TestRptMoney : public reportsupport::TReportTest
 {
     Q_OBJECT
 
 public:
     TestRptMoney()
-        : TDocumentTest(QStringList{QStringLiteral("LLZB"), QStringLiteral("LL"),
-                                    QStringLiteral("TLZB"), QStringLiteral("TL"),
-                                    QStringLiteral("FYKZZB"), QStringLiteral("FYKZ"),
-                                    QStringLiteral("QTSRZB"), QStringLiteral("QTSR")})
+        : TReportTest(QStringList{QStringLiteral("LLZB"), QStringLiteral("LL"),
+                                  QStringLiteral("TLZB"), QStringLiteral("TL"),
+                                  QStringLiteral("FYKZZB"), QStringLiteral("FYKZ"),
+                                  QStringLiteral("QTSRZB"), QStringLiteral("QTSR")})
     {}
 
 private:
-    QMdiArea m_area;
     QString m_issueA1, m_issueA2, m_issueC, m_return, m_expense, m_income;
     qint64 m_transfer = 0;
 
@@ -157,18 +156,10 @@ private:
         return amounts;
     }
 
-    void closeReports()
-    {
-        m_area.closeAllSubWindows();
-        flush();
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(startWorld(), qPrintable(world.error()));
-        RegisterReportForms();
-        GlobalObj().MDIWindows.SetMdiArea(&m_area);
+        QVERIFY2(startReports(), qPrintable(world.error()));
         QVERIFY(keepDocuments({QStringLiteral("BM"), QStringLiteral("YG"), QStringLiteral("ZH"),
                                QStringLiteral("YHCKQK"), QStringLiteral("XSSKZB"),
                                QStringLiteral("XSTHZB")}));
@@ -230,21 +221,13 @@ private Q_SLOTS:
         m_transfer = 9001;
     }
 
-    void cleanupTestCase()
-    {
-        closeReports();
-        beginCase();
-        endCase();
-        GlobalObj().MDIWindows.SetMdiArea(nullptr);
-        world.stop();
-    }
+    void cleanupTestCase() { stopReports(); }
 
-    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    void init() { beginReportCase(); }
 
     void cleanup()
     {
-        closeReports();
-        const QStringList texts = docsupport::unexpectedTexts(unexpected);
+        const QStringList texts = endReportCase();
         QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
     }
 

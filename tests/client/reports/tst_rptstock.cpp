@@ -72,19 +72,18 @@ bool locate(TClientDataSet &data, const QString &field, const QString &value)
 
 } // namespace
 
-class TestRptStock : public docsupport::TDocumentTest<TfrmComDj>
+class TestRptStock : public reportsupport::TReportTest
 {
     Q_OBJECT
 
 public:
     TestRptStock()
-        : TDocumentTest(QStringList{QStringLiteral("CGSHZB"), QStringLiteral("CGSH"),
-                                    QStringLiteral("CGTHZB"), QStringLiteral("CGTH")})
+        : TReportTest(QStringList{QStringLiteral("CGSHZB"), QStringLiteral("CGSH"),
+                                  QStringLiteral("CGTHZB"), QStringLiteral("CGTH")})
     {}
 
 private:
     QString m_receipt1, m_receipt2, m_return;
-    QMdiArea m_area; // drill-down finds the open report windows here
 
     QString post(const char *className, int warehouse, std::initializer_list<TLine> lines)
     {
@@ -120,18 +119,10 @@ private:
         return r;
     }
 
-    void closeReports()
-    {
-        m_area.closeAllSubWindows();
-        flush();
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(startWorld(), qPrintable(world.error()));
-        RegisterReportForms();
-        GlobalObj().MDIWindows.SetMdiArea(&m_area);
+        QVERIFY2(startReports(), qPrintable(world.error()));
         QVERIFY(keepDocuments({QStringLiteral("HP"), QStringLiteral("CK"),
                                QStringLiteral("Pub_ItemType"), QStringLiteral("LLZB")}));
         QVERIFY(ExecSQLScript(
@@ -156,21 +147,13 @@ private Q_SLOTS:
         QCOMPARE(ledgerSum(QStringLiteral("SL*Flag"), GoodsB), 0.0);
     }
 
-    void cleanupTestCase()
-    {
-        closeReports();
-        beginCase();
-        endCase();
-        GlobalObj().MDIWindows.SetMdiArea(nullptr);
-        world.stop();
-    }
+    void cleanupTestCase() { stopReports(); }
 
-    void init() { unexpected = std::make_unique<TMessageBoxScript>(); }
+    void init() { beginReportCase(); }
 
     void cleanup()
     {
-        closeReports();
-        const QStringList texts = docsupport::unexpectedTexts(unexpected);
+        const QStringList texts = endReportCase();
         QVERIFY2(texts.isEmpty(), qPrintable(texts.join(QLatin1Char('|'))));
     }
 
