@@ -2,6 +2,7 @@
 // the template beside the program or the one named, read back with pdftotext.
 #include "client/print/capitalmoney.h"
 #include "client/print/demonote.h"
+#include "support/pdftext.h"
 #include "support/serverprocess.h"
 
 #include <QCoreApplication>
@@ -39,21 +40,11 @@ Result runClient(const QString &home, const QStringList &arguments)
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-QString pdfText(const QString &pdf)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 } // namespace
 
 TEST(VzclientPrint, DemoNoteGoesToPdfThroughTheShippedTemplate)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    ASSERT_TRUE(vztest::havePdfText()) << "pdftotext (poppler-utils) is not installed";
     QTemporaryDir home;
     ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("Reports")));
     ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() +
@@ -67,7 +58,7 @@ TEST(VzclientPrint, DemoNoteGoesToPdfThroughTheShippedTemplate)
     double total = 0;
     for (int line = 0; line < note.LineCount(); ++line)
         total += note.LineValue(line, QStringLiteral("cJE")).toDouble();
-    const QString text = pdfText(pdf);
+    const QString text = vztest::pdfText(pdf);
     EXPECT_TRUE(text.contains(QStringLiteral("XK20261207-0001"))) << text.toStdString();
     EXPECT_TRUE(text.contains(CapitalMoney(total))) << CapitalMoney(total).toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("电话：020-87654321")));

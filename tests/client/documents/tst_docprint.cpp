@@ -20,6 +20,7 @@
 #include "client/print/reporttemplate.h"
 #include "client/security/systemfunctionright.h"
 #include "docsupport.h"
+#include "support/pdftext.h"
 #include "support/whenmodal.h"
 #include "tradesupport.h"
 
@@ -36,18 +37,7 @@
 
 using namespace tradesupport;
 
-namespace {
-
-QString pdfText(const QString &pdf)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestDocPrint : public docsupport::TDocumentTest<TfrmComDj>
 {
@@ -88,15 +78,14 @@ private:
         form->aPrint->trigger();
         if (!shown || !saved)
             return QString();
-        return pdfText(pdf);
+        return vztest::pdfText(pdf);
     }
 
 private slots:
     void initTestCase()
     {
         QVERIFY2(startWorld(), qPrintable(world.error()));
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-            QSKIP("pdftotext (poppler-utils) is not installed");
+        QVERIFY2(vztest::havePdfText(), "pdftotext (poppler-utils) is not installed");
     }
 
     void cleanupTestCase() { world.stop(); }

@@ -7,6 +7,7 @@
 #include "client/print/reportrenderer.h"
 #include "client/print/reporttemplate.h"
 
+#include "support/pdftext.h"
 #include <QBuffer>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPrinter>
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -39,16 +41,6 @@ TReportTemplate loadShipped(const QString &caption)
     QString error;
     EXPECT_TRUE(LoadReportTemplate(shippedTemplate(caption), t, &error)) << error.toStdString();
     return t;
-}
-
-QString pdfText(const QString &pdf)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"),
-                  {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // A one-band template with the given detail items, on A5.
@@ -277,8 +269,7 @@ TEST(ReportLayout, LinesFlowOverPagesWithHeaderAndFooterOnEach)
 
 TEST(ReportLayout, PdfHoldsTheNumberTheTotalInCapitalsAndThePageNumbers)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    ASSERT_TRUE(vztest::havePdfText()) << "pdftotext (poppler-utils) is not installed";
     TReport report(loadShipped(QStringLiteral("销售出库单")));
     EXPECT_TRUE(
         report.SetNamedText(QStringLiteral("pplink"), QStringLiteral("电话：020-12345678")));
@@ -292,7 +283,7 @@ TEST(ReportLayout, PdfHoldsTheNumberTheTotalInCapitalsAndThePageNumbers)
     TReportRenderer renderer(report, note);
     QString error;
     ASSERT_TRUE(renderer.WritePdf(pdf, &error)) << error.toStdString();
-    const QString text = pdfText(pdf);
+    const QString text = vztest::pdfText(pdf, {QStringLiteral("-layout")});
     ASSERT_FALSE(text.isEmpty());
     const int pages = renderer.PageCount();
     EXPECT_GE(pages, 2);
@@ -471,8 +462,8 @@ TEST(ReportItems, ExpressionsEvaluateOrPrintNothing)
 
 TEST(ReportLayout, PrinterTakesThePaperAndPagesOfTheTemplate)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
-        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        << "pdfinfo (poppler-utils) is not installed";
     const struct
     {
         QPageSize::PageSizeId size;
