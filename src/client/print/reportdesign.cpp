@@ -56,9 +56,12 @@ const TReportItem *TReportDesign::Item(TItemRef ref) const
 
 QPointF TReportDesign::Snapped(QPointF mm) const
 {
-    if (!m_snapping)
-        return mm;
-    return {SnapToGrid(mm.x(), m_grid), SnapToGrid(mm.y(), m_grid)};
+    return {Snapped(mm.x()), Snapped(mm.y())};
+}
+
+double TReportDesign::Snapped(double mm) const
+{
+    return m_snapping ? SnapToGrid(mm, m_grid) : mm;
 }
 
 void TReportDesign::Replace(const TReportTemplate &report)
@@ -91,6 +94,28 @@ bool TReportDesign::MoveItem(TItemRef ref, QPointF topLeft)
     changed.Bands[ref.Band].Items[ref.Item].Rect.moveTopLeft(
         QPointF(std::max(0.0, at.x()), std::max(0.0, at.y())));
     return apply(changed, QStringLiteral("移动"));
+}
+
+TItemRef TReportDesign::MoveItemToBand(TItemRef ref, int band, QPointF topLeft)
+{
+    if (!Item(ref)) {
+        m_error = QStringLiteral("没有选中项目");
+        return {};
+    }
+    if (band < 0 || band >= m_report.Bands.size()) {
+        m_error = QStringLiteral("没有这个栏");
+        return {};
+    }
+    if (band == ref.Band)
+        return MoveItem(ref, topLeft) ? ref : TItemRef();
+    const QPointF at = Snapped(topLeft);
+    TReportTemplate changed = m_report;
+    TReportItem item = changed.Bands[ref.Band].Items.takeAt(ref.Item);
+    item.Rect.moveTopLeft(QPointF(std::max(0.0, at.x()), std::max(0.0, at.y())));
+    changed.Bands[band].Items.append(item);
+    if (!apply(changed, QStringLiteral("移到另一栏")))
+        return {};
+    return {band, int(m_report.Bands.at(band).Items.size()) - 1};
 }
 
 bool TReportDesign::ResizeItem(TItemRef ref, QSizeF size)

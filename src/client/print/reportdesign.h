@@ -39,11 +39,15 @@ public:
     bool Snapping() const { return m_snapping; }
     void SetSnapping(bool on) { m_snapping = on; }
     QPointF Snapped(QPointF mm) const;
+    double Snapped(double mm) const;
 
     // Each change is one undo step. False, with the reason in LastError(), when the reference
     // is stale or the result would not be a valid template; the template is then unchanged.
     bool MoveItem(TItemRef ref, QPointF topLeft);
     bool ResizeItem(TItemRef ref, QSizeF size);
+    // Takes the item out of its band and puts it on top of band's items at topLeft, which is
+    // relative to that band. The item's new reference, or an invalid one when refused.
+    TItemRef MoveItemToBand(TItemRef ref, int band, QPointF topLeft);
     bool SetItem(TItemRef ref, const TReportItem &item);
     // The new item's reference, or an invalid one when refused.
     TItemRef AddItem(int band, const TReportItem &item);

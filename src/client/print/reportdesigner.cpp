@@ -190,6 +190,7 @@ QWidget *TfrmReportDesigner::buildDesignPage()
     });
     connect(m_view, &TReportDesignView::SelectionChanged, this,
             &TfrmReportDesigner::showProperties);
+    connect(m_view, &TReportDesignView::Refused, this, &TfrmReportDesigner::refused);
     connect(edText, &QLineEdit::editingFinished, this, &TfrmReportDesigner::applyProperties);
     connect(edFormat, &QLineEdit::editingFinished, this, &TfrmReportDesigner::applyProperties);
     connect(chkBold, &QCheckBox::toggled, this, &TfrmReportDesigner::applyProperties);

@@ -7,6 +7,7 @@
 #include "client/print/reportpreview.h"
 #include "client/widgets/messagebox.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -256,4 +257,161 @@ TEST(ReportDesigner, ResizeHandleAndClosingWithChanges)
     }
     ASSERT_TRUE(LoadReportTemplate(file, kept, nullptr));
     EXPECT_EQ(kept, t);
+}
+
+TEST(ReportDesign, MovesAnItemIntoAnotherBand)
+{
+    TReportTemplate t = deliveryNote();
+    const TReportTemplate original = t;
+    TReportDesign design(t);
+    const int title = bandOf(t, TBandKind::Title);
+    const int summary = bandOf(t, TBandKind::Summary);
+    ASSERT_GE(summary, 0);
+    const TReportItem moving = t.Bands.at(title).Items.at(0);
+    const qsizetype summaryItems = t.Bands.at(summary).Items.size();
+
+    const TItemRef moved = design.MoveItemToBand({title, 0}, summary, QPointF(12.4, 2.6));
+    ASSERT_EQ(moved, (TItemRef{summary, int(summaryItems)}));
+    EXPECT_EQ(t.Bands.at(title).Items.size(), original.Bands.at(title).Items.size() - 1);
+    TReportItem landed = moving;
+    landed.Rect.moveTopLeft(QPointF(12, 3));
+    EXPECT_EQ(*design.Item(moved), landed);
+    EXPECT_EQ(design.UndoStack().count(), 1);
+    design.UndoStack().undo();
+    EXPECT_EQ(t, original);
+    design.UndoStack().redo();
+    EXPECT_EQ(*design.Item(moved), landed);
+
+    // Into its own band it is a plain move and keeps its place among the band's items.
+    EXPECT_EQ(design.MoveItemToBand(moved, summary, QPointF(1, 1)), moved);
+    EXPECT_EQ(design.Item(moved)->Rect.topLeft(), QPointF(1, 1));
+
+    const TReportTemplate before = t;
+    EXPECT_EQ(design.MoveItemToBand(moved, int(t.Bands.size()), QPointF(1, 1)), TItemRef());
+    EXPECT_EQ(design.MoveItemToBand(moved, -1, QPointF(1, 1)), TItemRef());
+    EXPECT_EQ(design.MoveItemToBand({title, 99}, summary, QPointF(1, 1)), TItemRef());
+    EXPECT_FALSE(design.LastError().isEmpty());
+    EXPECT_EQ(t, before);
+    EXPECT_EQ(design.UndoStack().count(), 2);
+}
+
+TEST(ReportDesigner, DraggingABandEdgeSetsItsHeight)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("note.rtm"));
+    ASSERT_TRUE(QFile::copy(deliveryNoteFile(), file));
+    auto designer = openDesigner(file);
+    designer->tabPages->setCurrentIndex(1);
+    designer->show();
+    TReportDesignView &view = designer->View();
+    const TReportTemplate &t = designer->Design().Template();
+    const int title = bandOf(t, TBandKind::Title);
+    const int detail = bandOf(t, TBandKind::Detail);
+    const double perMm = view.PixelsPerMm();
+    const double titleHeight = t.Bands.at(title).Height;
+
+    // The cursor says where the edge can be taken.
+    const QPoint onEdge(200, qRound(view.BandRect(title).bottom()) + 2);
+    const QPoint inside = view.BandRect(title).center().toPoint();
+    EXPECT_EQ(view.BandEdgeAt(onEdge), title);
+    QTest::mouseMove(&view, onEdge);
+    EXPECT_EQ(view.cursor().shape(), Qt::SizeVerCursor);
+    QTest::mouseMove(&view, inside);
+    EXPECT_NE(view.cursor().shape(), Qt::SizeVerCursor);
+
+    // 6.3 mm lower snaps to 6 mm more, in one step however many moves the drag takes.
+    const QPoint to = onEdge + QPoint(0, qRound(6.3 * perMm));
+    QTest::mousePress(&view, Qt::LeftButton, {}, onEdge);
+    QTest::mouseMove(&view, onEdge + QPoint(0, 4));
+    QTest::mouseMove(&view, onEdge + QPoint(0, 12));
+    QTest::mouseMove(&view, to);
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, to);
+    EXPECT_DOUBLE_EQ(t.Bands.at(title).Height, SnapToGrid(titleHeight + 6, 1));
+    EXPECT_EQ(designer->Design().UndoStack().count(), 1);
+    EXPECT_EQ(view.CurrentBand(), title);
+    EXPECT_DOUBLE_EQ(designer->sbBandHeight->value(), t.Bands.at(title).Height);
+    designer->aUndo->trigger();
+    EXPECT_DOUBLE_EQ(t.Bands.at(title).Height, titleHeight);
+
+    // Without the grid it follows the pointer.
+    designer->aSnap->setChecked(false);
+    const QPoint edge(200, qRound(view.BandRect(title).bottom()));
+    QTest::mousePress(&view, Qt::LeftButton, {}, edge);
+    QTest::mouseMove(&view, edge + QPoint(0, -qRound(2.3 * perMm)));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, edge + QPoint(0, -qRound(2.3 * perMm)));
+    EXPECT_NEAR(t.Bands.at(title).Height, titleHeight - qRound(2.3 * perMm) / perMm, 1e-9);
+    designer->aSnap->setChecked(true);
+
+    // A detail line taller than the page is refused with the reason, and nothing changes.
+    const TReportTemplate before = t;
+    const int count = designer->Design().UndoStack().count();
+    const QPoint detailEdge(200, qRound(view.BandRect(detail).bottom()) + 1);
+    const QPoint far = detailEdge + QPoint(0, qRound(400 * perMm));
+    TMessageBoxScript answers{mrOk};
+    QTest::mousePress(&view, Qt::LeftButton, {}, detailEdge);
+    QTest::mouseMove(&view, far);
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, far);
+    EXPECT_EQ(answers.Count(), 1);
+    EXPECT_TRUE(answers.Last().Text.contains(QStringLiteral("超过了纸张")))
+        << answers.Last().Text.toStdString();
+    EXPECT_EQ(t, before);
+    EXPECT_EQ(designer->Design().UndoStack().count(), count);
+    EXPECT_DOUBLE_EQ(view.BandRect(detail).height(), t.Bands.at(detail).Height * perMm);
+}
+
+TEST(ReportDesigner, DraggingAnItemIntoAnotherBand)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("note.rtm"));
+    ASSERT_TRUE(QFile::copy(deliveryNoteFile(), file));
+    auto designer = openDesigner(file);
+    designer->tabPages->setCurrentIndex(1);
+    designer->show();
+    TReportDesignView &view = designer->View();
+    const TReportTemplate &t = designer->Design().Template();
+    const TReportTemplate original = t;
+    const int title = bandOf(t, TBandKind::Title);
+    const int summary = bandOf(t, TBandKind::Summary);
+    const double perMm = view.PixelsPerMm();
+    const TItemRef ref{title, 0};
+    const TReportItem item = t.Bands.at(title).Items.at(0);
+
+    // Grabbed near its top left and dropped so that corner is 4.2 mm right of where it was and
+    // 2.2 mm below the summary band's top.
+    const QPointF corner = view.ItemRect(ref).topLeft();
+    const QPoint grab = (corner + QPointF(3, 3)).toPoint();
+    const QPointF landing(corner.x() + 4.2 * perMm, view.BandRect(summary).top() + 2.2 * perMm);
+    const QPoint drop = grab + (landing - corner).toPoint();
+    ASSERT_TRUE(view.BandRect(summary).contains(drop));
+    QTest::mousePress(&view, Qt::LeftButton, {}, grab);
+    QTest::mouseMove(&view, grab + QPoint(0, 20));
+    QTest::mouseMove(&view, drop);
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, drop);
+
+    const TItemRef landed{summary, int(original.Bands.at(summary).Items.size())};
+    ASSERT_NE(designer->Design().Item(landed), nullptr);
+    EXPECT_EQ(view.Selected(), landed);
+    EXPECT_EQ(view.CurrentBand(), summary);
+    TReportItem expected = item;
+    expected.Rect.moveTopLeft(QPointF(SnapToGrid(item.Rect.x() + 4, 1), 2));
+    EXPECT_EQ(*designer->Design().Item(landed), expected);
+    EXPECT_EQ(t.Bands.at(title).Items.size(), original.Bands.at(title).Items.size() - 1);
+    EXPECT_EQ(designer->Design().UndoStack().count(), 1);
+    EXPECT_DOUBLE_EQ(designer->sbTop->value(), 2);
+
+    // Dropped on a caption strip it stays in its band.
+    const QRectF landedRect = view.ItemRect(landed);
+    const QPoint from = landedRect.center().toPoint();
+    const QPoint strip(from.x(), qRound(view.BandRect(summary).top()) - 6);
+    ASSERT_EQ(view.BandEdgeAt(strip), -1);
+    QTest::mousePress(&view, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&view, strip);
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, strip);
+    EXPECT_EQ(designer->Design().Item(landed)->Rect.y(), 0);
+    EXPECT_EQ(designer->Design().UndoStack().count(), 2);
+
+    designer->aUndo->trigger();
+    designer->aUndo->trigger();
+    EXPECT_EQ(t, original);
+    EXPECT_EQ(view.Selected(), TItemRef());
 }
