@@ -14,20 +14,34 @@ class TTemplateCommand : public QUndoCommand
 {
 public:
     TTemplateCommand(TReportDesign &design, TReportTemplate before, TReportTemplate after,
-                     const QString &text)
+                     const QString &text, std::optional<TReportDesign::TNudge> nudge)
         : QUndoCommand(text)
         , m_design(design)
         , m_before(std::move(before))
         , m_after(std::move(after))
+        , m_nudge(nudge)
     {}
 
     void redo() override { m_design.Replace(m_after); }
     void undo() override { m_design.Replace(m_before); }
+    int id() const override { return m_nudge ? 1 : -1; }
+
+    bool mergeWith(const QUndoCommand *other) override
+    {
+        const auto *next = static_cast<const TTemplateCommand *>(other);
+        if (next->m_nudge != m_nudge)
+            return false;
+        m_after = next->m_after;
+        // Nudged back to where it started: nothing is left to undo.
+        setObsolete(m_after == m_before);
+        return true;
+    }
 
 private:
     TReportDesign &m_design;
     TReportTemplate m_before;
     TReportTemplate m_after;
+    std::optional<TReportDesign::TNudge> m_nudge;
 };
 
 } // namespace
@@ -70,7 +84,8 @@ void TReportDesign::Replace(const TReportTemplate &report)
     emit Changed();
 }
 
-bool TReportDesign::apply(const TReportTemplate &changed, const QString &text)
+bool TReportDesign::apply(const TReportTemplate &changed, const QString &text,
+                          std::optional<TNudge> nudge)
 {
     m_error.clear();
     if (changed == m_report)
@@ -79,11 +94,11 @@ bool TReportDesign::apply(const TReportTemplate &changed, const QString &text)
     TReportTemplate checked;
     if (!TemplateFromJson(TemplateToJson(changed), checked, &m_error))
         return false;
-    m_undo.push(new TTemplateCommand(*this, m_report, changed, text));
+    m_undo.push(new TTemplateCommand(*this, m_report, changed, text, nudge));
     return true;
 }
 
-bool TReportDesign::MoveItem(TItemRef ref, QPointF topLeft)
+bool TReportDesign::MoveItem(TItemRef ref, QPointF topLeft, TEditStep step)
 {
     if (!Item(ref)) {
         m_error = QStringLiteral("没有选中项目");
@@ -93,7 +108,8 @@ bool TReportDesign::MoveItem(TItemRef ref, QPointF topLeft)
     TReportTemplate changed = m_report;
     changed.Bands[ref.Band].Items[ref.Item].Rect.moveTopLeft(
         QPointF(std::max(0.0, at.x()), std::max(0.0, at.y())));
-    return apply(changed, QStringLiteral("移动"));
+    return apply(changed, QStringLiteral("移动"),
+                 step == TEditStep::Nudge ? std::optional(TNudge{ref, false}) : std::nullopt);
 }
 
 TItemRef TReportDesign::MoveItemToBand(TItemRef ref, int band, QPointF topLeft)
@@ -118,7 +134,7 @@ TItemRef TReportDesign::MoveItemToBand(TItemRef ref, int band, QPointF topLeft)
     return {band, int(m_report.Bands.at(band).Items.size()) - 1};
 }
 
-bool TReportDesign::ResizeItem(TItemRef ref, QSizeF size)
+bool TReportDesign::ResizeItem(TItemRef ref, QSizeF size, TEditStep step)
 {
     if (!Item(ref)) {
         m_error = QStringLiteral("没有选中项目");
@@ -128,7 +144,8 @@ bool TReportDesign::ResizeItem(TItemRef ref, QSizeF size)
     TReportTemplate changed = m_report;
     changed.Bands[ref.Band].Items[ref.Item].Rect.setSize(
         QSizeF(std::max(0.0, snapped.x()), std::max(0.0, snapped.y())));
-    return apply(changed, QStringLiteral("改变大小"));
+    return apply(changed, QStringLiteral("改变大小"),
+                 step == TEditStep::Nudge ? std::optional(TNudge{ref, true}) : std::nullopt);
 }
 
 bool TReportDesign::SetItem(TItemRef ref, const TReportItem &item)

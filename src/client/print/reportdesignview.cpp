@@ -367,9 +367,10 @@ void TReportDesignView::keyPressEvent(QKeyEvent *event)
     }
     // Shift with an arrow grows or shrinks the item instead of moving it.
     if (event->modifiers() & Qt::ShiftModifier)
-        m_design.ResizeItem(m_selected, item->Rect.size() + QSizeF(delta.x(), delta.y()));
+        m_design.ResizeItem(m_selected, item->Rect.size() + QSizeF(delta.x(), delta.y()),
+                            TEditStep::Nudge);
     else
-        m_design.MoveItem(m_selected, item->Rect.topLeft() + delta);
+        m_design.MoveItem(m_selected, item->Rect.topLeft() + delta, TEditStep::Nudge);
 }
 
 } // namespace print

@@ -259,6 +259,53 @@ TEST(ReportDesigner, ResizeHandleAndClosingWithChanges)
     EXPECT_EQ(kept, t);
 }
 
+TEST(ReportDesign, NudgesOfOneItemAreOneUndoStep)
+{
+    TReportTemplate t = deliveryNote();
+    const TReportTemplate original = t;
+    TReportDesign design(t);
+    const int title = bandOf(t, TBandKind::Title);
+    const TItemRef first{title, 0}, second{title, 1};
+    ASSERT_NE(design.Item(second), nullptr);
+    const QRectF start = t.Bands.at(title).Items.at(0).Rect;
+
+    for (int i = 1; i <= 10; ++i)
+        ASSERT_TRUE(design.MoveItem(first, start.topLeft() + QPointF(i, 0), TEditStep::Nudge));
+    EXPECT_EQ(design.UndoStack().count(), 1);
+    EXPECT_EQ(t.Bands.at(title).Items.at(0).Rect.x(), start.x() + 10);
+    // Growing it is a step of its own, and so is nudging another item.
+    ASSERT_TRUE(design.ResizeItem(first, start.size() + QSizeF(1, 0), TEditStep::Nudge));
+    ASSERT_TRUE(design.ResizeItem(first, start.size() + QSizeF(2, 0), TEditStep::Nudge));
+    EXPECT_EQ(design.UndoStack().count(), 2);
+    const QPointF secondAt = t.Bands.at(title).Items.at(1).Rect.topLeft();
+    ASSERT_TRUE(design.MoveItem(second, secondAt + QPointF(0, 1), TEditStep::Nudge));
+    EXPECT_EQ(design.UndoStack().count(), 3);
+    // A move that is not a nudge never takes nudges into its step.
+    ASSERT_TRUE(design.MoveItem(first, QPointF(3, 1)));
+    ASSERT_TRUE(design.MoveItem(first, QPointF(4, 1), TEditStep::Nudge));
+    EXPECT_EQ(design.UndoStack().count(), 5);
+
+    design.UndoStack().undo();
+    EXPECT_EQ(t.Bands.at(title).Items.at(0).Rect.topLeft(), QPointF(3, 1));
+    while (design.UndoStack().canUndo())
+        design.UndoStack().undo();
+    EXPECT_EQ(t, original);
+
+    // Nudged there and back leaves nothing to undo.
+    design.UndoStack().clear();
+    ASSERT_TRUE(design.MoveItem(first, start.topLeft() + QPointF(1, 0), TEditStep::Nudge));
+    ASSERT_TRUE(design.MoveItem(first, start.topLeft(), TEditStep::Nudge));
+    EXPECT_EQ(design.UndoStack().count(), 0);
+    EXPECT_EQ(t, original);
+    // After a save the next nudge starts a step, so undo never goes past the saved state unseen.
+    ASSERT_TRUE(design.MoveItem(first, start.topLeft() + QPointF(1, 0), TEditStep::Nudge));
+    design.UndoStack().setClean();
+    ASSERT_TRUE(design.MoveItem(first, start.topLeft() + QPointF(2, 0), TEditStep::Nudge));
+    EXPECT_EQ(design.UndoStack().count(), 2);
+    design.UndoStack().undo();
+    EXPECT_TRUE(design.UndoStack().isClean());
+}
+
 TEST(ReportDesign, MovesAnItemIntoAnotherBand)
 {
     TReportTemplate t = deliveryNote();
@@ -414,4 +461,42 @@ TEST(ReportDesigner, DraggingAnItemIntoAnotherBand)
     designer->aUndo->trigger();
     EXPECT_EQ(t, original);
     EXPECT_EQ(view.Selected(), TItemRef());
+}
+
+TEST(ReportDesigner, ArrowPressesOnOneItemUndoAtOnce)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("note.rtm"));
+    ASSERT_TRUE(QFile::copy(deliveryNoteFile(), file));
+    auto designer = openDesigner(file);
+    designer->tabPages->setCurrentIndex(1);
+    designer->show();
+    TReportDesignView &view = designer->View();
+    const TReportTemplate &t = designer->Design().Template();
+    const int detail = bandOf(t, TBandKind::Detail);
+    const TItemRef ref{detail, 2};
+    const QRectF start = t.Bands.at(detail).Items.at(2).Rect;
+    view.Select(ref);
+
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(&view, Qt::Key_Right);
+    QTest::keyClick(&view, Qt::Key_Down);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(t.Bands.at(detail).Items.at(2).Rect.topLeft(),
+              QPointF(SnapToGrid(start.x() + 10, 1), SnapToGrid(start.y() + 1, 1)));
+    EXPECT_EQ(designer->Design().UndoStack().count(), 2);
+
+    designer->aUndo->trigger();
+    EXPECT_EQ(t.Bands.at(detail).Items.at(2).Rect.size(), start.size());
+    designer->aUndo->trigger();
+    EXPECT_EQ(t.Bands.at(detail).Items.at(2).Rect, start);
+
+    // Picking another item in between ends the run.
+    QTest::keyClick(&view, Qt::Key_Left);
+    view.Select({detail, 1});
+    QTest::keyClick(&view, Qt::Key_Left);
+    view.Select(ref);
+    QTest::keyClick(&view, Qt::Key_Left);
+    EXPECT_EQ(designer->Design().UndoStack().count(), 3);
 }
