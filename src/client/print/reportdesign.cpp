@@ -1,5 +1,9 @@
 #include "client/print/reportdesign.h"
 
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
 #include <QUndoCommand>
 
 #include <cmath>
@@ -53,6 +57,36 @@ double SnapToGrid(double mm, double grid)
     // Rounded on a tenth of a micrometre first, so 2.4999999 from pixel arithmetic is 2.5.
     const double steps = std::round(mm / grid * 1e4) / 1e4;
     return std::round(steps) * grid;
+}
+
+bool ReadPictureFile(const QString &fileName, QByteArray &bytes, QString *error)
+{
+    const auto fail = [&](const QString &why) {
+        if (error)
+            *error = QStringLiteral("图片 %1 %2").arg(fileName, why);
+        return false;
+    };
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("无法打开：%1").arg(file.errorString()));
+    const QString limit = QStringLiteral("图片不能超过 %1 KB").arg(MaxPictureBytes / 1024);
+    // Checked before reading, so a huge file is never read into memory; a device that does not
+    // know its size is read no further than one byte past the limit.
+    if (!file.isSequential() && file.size() > MaxPictureBytes)
+        return fail(QStringLiteral("有 %1 KB，%2").arg((file.size() + 1023) / 1024).arg(limit));
+    const QByteArray read = file.read(MaxPictureBytes + 1);
+    if (read.size() > MaxPictureBytes)
+        return fail(QStringLiteral("太大，%1").arg(limit));
+    // By content, not by name: a renamed file still has to be what the printer can draw.
+    QBuffer buffer;
+    buffer.setData(read);
+    buffer.open(QIODevice::ReadOnly);
+    const QByteArray format = QImageReader::imageFormat(&buffer);
+    const QImage image = QImage::fromData(read);
+    if ((format != "png" && format != "jpeg") || image.isNull())
+        return fail(QStringLiteral("不是可以读取的 PNG 或 JPEG 图片"));
+    bytes = read;
+    return true;
 }
 
 TReportDesign::TReportDesign(TReportTemplate &report, QObject *parent)

@@ -25,6 +25,13 @@ struct TItemRef
 // The nearest grid line; a grid of 0 or less leaves the value as it is.
 double SnapToGrid(double mm, double grid);
 
+// A picture file kept in a template: every template carrying it repeats its bytes, so it is kept
+// small.
+constexpr qint64 MaxPictureBytes = 1024 * 1024;
+// The bytes of a PNG or JPEG file no larger than MaxPictureBytes. False, with a message that
+// names the file and says what is wrong, for anything else.
+bool ReadPictureFile(const QString &fileName, QByteArray &bytes, QString *error);
+
 // Whether a change may be folded into the step before it: the arrow keys nudge an item a grid
 // step at a time, and a run of nudges to one item is undone at once.
 enum class TEditStep { Separate, Nudge };

@@ -10,7 +10,10 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -259,6 +262,34 @@ TEST(ReportDesigner, ResizeHandleAndClosingWithChanges)
     EXPECT_EQ(kept, t);
 }
 
+namespace {
+
+// A picture file of the given size in pixels, in the format Qt names ("PNG", "JPG", "BMP").
+QString writePicture(const QTemporaryDir &dir, const QString &name, QSize size, const char *format)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(0x30, 0x80, 0xc0));
+    const QString file = dir.filePath(name);
+    EXPECT_TRUE(image.save(file, format)) << name.toStdString();
+    return file;
+}
+
+QByteArray fileBytes(const QString &file)
+{
+    QFile f(file);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll();
+}
+
+void writeBytes(const QString &file, const QByteArray &bytes)
+{
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
 TEST(ReportDesign, NudgesOfOneItemAreOneUndoStep)
 {
     TReportTemplate t = deliveryNote();
@@ -340,6 +371,62 @@ TEST(ReportDesign, MovesAnItemIntoAnotherBand)
     EXPECT_FALSE(design.LastError().isEmpty());
     EXPECT_EQ(t, before);
     EXPECT_EQ(design.UndoStack().count(), 2);
+}
+
+TEST(ReportDesign, PictureFilesArePngOrJpegUpToTheLimit)
+{
+    QTemporaryDir dir;
+    const QString png = writePicture(dir, QStringLiteral("logo.png"), {120, 60}, "PNG");
+    // A PNG padded to exactly the limit still reads; one byte more is refused unread.
+    const QString atLimit = dir.filePath(QStringLiteral("big.png"));
+    writeBytes(atLimit, fileBytes(png).leftJustified(MaxPictureBytes, '\0'));
+    const QString overLimit = dir.filePath(QStringLiteral("huge.png"));
+    writeBytes(overLimit, fileBytes(png).leftJustified(MaxPictureBytes + 1, '\0'));
+    const QString text = dir.filePath(QStringLiteral("notes.png"));
+    writeBytes(text, "not a picture");
+    const QString empty = dir.filePath(QStringLiteral("empty.jpg"));
+    writeBytes(empty, {});
+    // A broken PNG: its header and then nothing.
+    const QString cut = dir.filePath(QStringLiteral("cut.png"));
+    writeBytes(cut, fileBytes(png).left(40));
+
+    const struct
+    {
+        QString file;
+        bool read;
+        const char *says; // in the refusal
+    } cases[] = {
+        {png, true, ""},
+        {writePicture(dir, QStringLiteral("photo.jpg"), {64, 48}, "JPG"), true, ""},
+        // Named .png, but a JPEG inside: what matters is the content.
+        {[&] {
+             const QString file = dir.filePath(QStringLiteral("renamed.png"));
+             writeBytes(file, fileBytes(writePicture(dir, QStringLiteral("r.jpg"), {8, 8}, "JPG")));
+             return file;
+         }(),
+         true, ""},
+        {atLimit, true, ""},
+        {overLimit, false, "1024 KB"},
+        // Endless: read only as far as the limit.
+        {QStringLiteral("/dev/zero"), false, "1024 KB"},
+        {writePicture(dir, QStringLiteral("scan.bmp"), {16, 16}, "BMP"), false, "PNG"},
+        {text, false, "PNG"},
+        {empty, false, "PNG"},
+        {cut, false, "PNG"},
+        {dir.filePath(QStringLiteral("missing.png")), false, "无法打开"},
+    };
+    for (const auto &c : cases) {
+        QByteArray bytes = "kept";
+        QString error;
+        EXPECT_EQ(ReadPictureFile(c.file, bytes, &error), c.read) << c.file.toStdString();
+        if (c.read) {
+            EXPECT_EQ(bytes, fileBytes(c.file)) << c.file.toStdString();
+        } else {
+            EXPECT_EQ(bytes, "kept") << c.file.toStdString();
+            EXPECT_TRUE(error.contains(c.file)) << error.toStdString();
+            EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << error.toStdString();
+        }
+    }
 }
 
 TEST(ReportDesigner, DraggingABandEdgeSetsItsHeight)
@@ -499,4 +586,70 @@ TEST(ReportDesigner, ArrowPressesOnOneItemUndoAtOnce)
     view.Select(ref);
     QTest::keyClick(&view, Qt::Key_Left);
     EXPECT_EQ(designer->Design().UndoStack().count(), 3);
+}
+
+TEST(ReportDesigner, PictureFromTheToolBarAndReplacedInThePanel)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("note.rtm"));
+    ASSERT_TRUE(QFile::copy(deliveryNoteFile(), file));
+    const QString logo = writePicture(dir, QStringLiteral("logo.png"), {200, 50}, "PNG");
+    const QString photo = writePicture(dir, QStringLiteral("photo.jpg"), {30, 60}, "JPG");
+    const QString huge = dir.filePath(QStringLiteral("huge.png"));
+    writeBytes(huge, fileBytes(logo).leftJustified(MaxPictureBytes + 1, '\0'));
+    const QString broken = dir.filePath(QStringLiteral("broken.jpg"));
+    writeBytes(broken, "JFIF but not really");
+
+    auto designer = openDesigner(file);
+    designer->tabPages->setCurrentIndex(1);
+    designer->show();
+    QStringList answers;
+    designer->SetPictureChooser([&](QWidget *) { return answers.takeFirst(); });
+    TReportDesignView &view = designer->View();
+    const TReportTemplate &t = designer->Design().Template();
+    const TReportTemplate original = t;
+    const int title = bandOf(t, TBandKind::Title);
+    view.Select({title, 0});
+
+    // Cancelled, too large, unreadable: nothing is added, and the refusals say why.
+    {
+        TMessageBoxScript boxes{mrOk, mrOk};
+        answers = {QString(), huge, broken};
+        for (int i = 0; i < 3; ++i)
+            designer->aPicture->trigger();
+        ASSERT_EQ(boxes.Count(), 2);
+        EXPECT_TRUE(boxes.Requests().at(0).Text.contains(QStringLiteral("1024 KB")))
+            << boxes.Requests().at(0).Text.toStdString();
+        EXPECT_TRUE(boxes.Requests().at(1).Text.contains(broken));
+    }
+    EXPECT_EQ(t, original);
+
+    answers = {logo};
+    designer->aPicture->trigger();
+    const TItemRef added = view.Selected();
+    ASSERT_EQ(added.Band, title);
+    const TReportItem *picture = designer->Design().Item(added);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Kind, TItemKind::Picture);
+    EXPECT_EQ(picture->Picture, fileBytes(logo));
+    // Shaped like the picture: 200 by 50 pixels in 40 by 20 mm.
+    EXPECT_EQ(picture->Rect, QRectF(0, 0, 40, 10));
+    EXPECT_TRUE(designer->btnPicture->isEnabled());
+
+    answers = {photo};
+    designer->btnPicture->click();
+    EXPECT_EQ(designer->Design().Item(added)->Picture, fileBytes(photo));
+    EXPECT_EQ(designer->Design().UndoStack().count(), 2);
+    designer->aUndo->trigger();
+    EXPECT_EQ(designer->Design().Item(added)->Picture, fileBytes(logo));
+    designer->aRedo->trigger();
+
+    // Kept in the file and read back byte for byte.
+    ASSERT_TRUE(designer->Save());
+    TReportTemplate saved;
+    ASSERT_TRUE(LoadReportTemplate(file, saved, nullptr));
+    EXPECT_EQ(saved.Bands.at(title).Items.at(added.Item).Picture, fileBytes(photo));
+
+    view.Select({title, 0});
+    EXPECT_FALSE(designer->btnPicture->isEnabled());
 }
