@@ -10,6 +10,8 @@
 #include <QSizeF>
 #include <QUndoStack>
 
+#include <optional>
+
 namespace print {
 
 // An item by its band's index and its index within the band.
@@ -22,6 +24,17 @@ struct TItemRef
 
 // The nearest grid line; a grid of 0 or less leaves the value as it is.
 double SnapToGrid(double mm, double grid);
+
+// A picture file kept in a template: every template carrying it repeats its bytes, so it is kept
+// small.
+constexpr qint64 MaxPictureBytes = 1024 * 1024;
+// The bytes of a PNG or JPEG file no larger than MaxPictureBytes. False, with a message that
+// names the file and says what is wrong, for anything else.
+bool ReadPictureFile(const QString &fileName, QByteArray &bytes, QString *error);
+
+// Whether a change may be folded into the step before it: the arrow keys nudge an item a grid
+// step at a time, and a run of nudges to one item is undone at once.
+enum class TEditStep { Separate, Nudge };
 
 class TReportDesign : public QObject
 {
@@ -39,11 +52,16 @@ public:
     bool Snapping() const { return m_snapping; }
     void SetSnapping(bool on) { m_snapping = on; }
     QPointF Snapped(QPointF mm) const;
+    double Snapped(double mm) const;
 
-    // Each change is one undo step. False, with the reason in LastError(), when the reference
-    // is stale or the result would not be a valid template; the template is then unchanged.
-    bool MoveItem(TItemRef ref, QPointF topLeft);
-    bool ResizeItem(TItemRef ref, QSizeF size);
+    // Each change is one undo step (a run of nudges to one item, one step together). False,
+    // with the reason in LastError(), when the reference is stale or the result would not be a
+    // valid template; the template is then unchanged.
+    bool MoveItem(TItemRef ref, QPointF topLeft, TEditStep step = TEditStep::Separate);
+    bool ResizeItem(TItemRef ref, QSizeF size, TEditStep step = TEditStep::Separate);
+    // Takes the item out of its band and puts it on top of band's items at topLeft, which is
+    // relative to that band. The item's new reference, or an invalid one when refused.
+    TItemRef MoveItemToBand(TItemRef ref, int band, QPointF topLeft);
     bool SetItem(TItemRef ref, const TReportItem &item);
     // The new item's reference, or an invalid one when refused.
     TItemRef AddItem(int band, const TReportItem &item);
@@ -54,11 +72,20 @@ public:
     // The change an undo command applies: replaces the whole template.
     void Replace(const TReportTemplate &report);
 
+    // What a nudge changed, so the next one folds into its step only when it changes the same.
+    struct TNudge
+    {
+        TItemRef Ref;
+        bool Resize = false;
+        bool operator==(const TNudge &) const = default;
+    };
+
 signals:
     void Changed();
 
 private:
-    bool apply(const TReportTemplate &changed, const QString &text);
+    bool apply(const TReportTemplate &changed, const QString &text,
+               std::optional<TNudge> nudge = std::nullopt);
 
     TReportTemplate &m_report;
     QUndoStack m_undo;

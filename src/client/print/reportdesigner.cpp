@@ -11,13 +11,17 @@
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 using namespace print;
 
@@ -37,6 +41,7 @@ const TNewItem NewItems[] = {
     {TItemKind::Rectangle, "矩形", {30, 10}, ""},
     {TItemKind::Barcode, "条码", {50, 12}, "[DJBH]"},
     {TItemKind::QrCode, "二维码", {20, 20}, "[DJBH]"},
+    {TItemKind::Picture, "图片", {40, 20}, ""},
 };
 
 const struct
@@ -60,6 +65,18 @@ QDoubleSpinBox *millimetres(QWidget *parent, const char *name, double maximum)
     return box;
 }
 
+// The largest size within box that keeps the picture's shape, so it is not drawn with a
+// surrounding blank the user did not ask for.
+QSizeF fitPicture(const QByteArray &picture, QSizeF box)
+{
+    const QSize pixels = QImage::fromData(picture).size();
+    if (pixels.isEmpty())
+        return box;
+    const QSizeF fit = QSizeF(pixels).scaled(box, Qt::KeepAspectRatio);
+    // To the tenth of a millimetre the panel shows.
+    return QSizeF(std::round(fit.width() * 10) / 10, std::round(fit.height() * 10) / 10);
+}
+
 } // namespace
 
 TfrmReportDesigner::TfrmReportDesigner(std::unique_ptr<TReport> report,
@@ -71,6 +88,10 @@ TfrmReportDesigner::TfrmReportDesigner(std::unique_ptr<TReport> report,
     , m_data(std::move(data))
     , m_design(std::make_unique<TReportDesign>(m_report->Template()))
     , m_fileName(fileName)
+    , m_choosePicture([](QWidget *parent) {
+        return QFileDialog::getOpenFileName(parent, QStringLiteral("选择图片"), QString(),
+                                            QStringLiteral("图片(*.png *.jpg *.jpeg)"));
+    })
 {
     setObjectName(QStringLiteral("frmReportDesigner"));
     setWindowTitle(caption);
@@ -109,6 +130,8 @@ QWidget *TfrmReportDesigner::buildDesignPage()
         QAction *add = bar->addAction(QString::fromUtf8(kind.Caption));
         const TItemKind itemKind = kind.Kind;
         connect(add, &QAction::triggered, this, [this, itemKind] { AddItem(itemKind); });
+        if (itemKind == TItemKind::Picture)
+            aPicture = add;
     }
     bar->addSeparator();
     aDelete = bar->addAction(QStringLiteral("删除"));
@@ -166,6 +189,9 @@ QWidget *TfrmReportDesigner::buildDesignPage()
     form->addRow(QStringLiteral("高"), sbHeight);
     sbBandHeight = millimetres(m_properties, "sbBandHeight", 1000);
     form->addRow(QStringLiteral("栏高"), sbBandHeight);
+    btnPicture = new QPushButton(QStringLiteral("更换图片…"), m_properties);
+    btnPicture->setObjectName(QStringLiteral("btnPicture"));
+    form->addRow(QString(), btnPicture);
     m_properties->setFixedWidth(260);
 
     auto *body = new QHBoxLayout;
@@ -190,6 +216,8 @@ QWidget *TfrmReportDesigner::buildDesignPage()
     });
     connect(m_view, &TReportDesignView::SelectionChanged, this,
             &TfrmReportDesigner::showProperties);
+    connect(m_view, &TReportDesignView::Refused, this, &TfrmReportDesigner::refused);
+    connect(btnPicture, &QPushButton::clicked, this, &TfrmReportDesigner::ReplacePicture);
     connect(edText, &QLineEdit::editingFinished, this, &TfrmReportDesigner::applyProperties);
     connect(edFormat, &QLineEdit::editingFinished, this, &TfrmReportDesigner::applyProperties);
     connect(chkBold, &QCheckBox::toggled, this, &TfrmReportDesigner::applyProperties);
@@ -220,6 +248,7 @@ void TfrmReportDesigner::showProperties()
         sbBandHeight->setValue(sbBandHeight->isEnabled() ? bands.at(band).Height : 0);
     }
     aDelete->setEnabled(item != nullptr);
+    btnPicture->setEnabled(item && item->Kind == TItemKind::Picture);
     if (!item)
         return;
     const QSignalBlocker b1(edText), b2(edFormat), b3(sbFontSize), b4(chkBold), b5(cbAlign),
@@ -279,12 +308,45 @@ void TfrmReportDesigner::AddItem(TItemKind kind)
             item.Text = QString::fromUtf8(newItem.Text);
             if (kind == TItemKind::Barcode)
                 item.Barcode = QStringLiteral("code128");
+            if (kind == TItemKind::Picture) {
+                item.Picture = choosePicture();
+                if (item.Picture.isEmpty())
+                    return;
+                item.Rect.setSize(fitPicture(item.Picture, newItem.Size));
+            }
             const TItemRef added = m_design->AddItem(band, item);
             if (added.Band < 0)
                 refused();
             else
                 m_view->Select(added);
         }
+}
+
+QByteArray TfrmReportDesigner::choosePicture()
+{
+    const QString fileName = m_choosePicture(this);
+    if (fileName.isEmpty())
+        return {};
+    QByteArray bytes;
+    QString error;
+    if (!ReadPictureFile(fileName, bytes, &error))
+        MessageBox(error, QStringLiteral("提示"), TMsgIcon::Warning);
+    return bytes;
+}
+
+void TfrmReportDesigner::ReplacePicture()
+{
+    const TItemRef ref = m_view->Selected();
+    const TReportItem *current = m_design->Item(ref);
+    if (!current || current->Kind != TItemKind::Picture)
+        return;
+    const QByteArray bytes = choosePicture();
+    if (bytes.isEmpty())
+        return;
+    TReportItem item = *current;
+    item.Picture = bytes;
+    if (!m_design->SetItem(ref, item))
+        refused();
 }
 
 bool TfrmReportDesigner::Save()

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -14,6 +15,7 @@ class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLineEdit;
+class QPushButton;
 class QTabWidget;
 class TfrmReportPreview;
 
@@ -39,12 +41,19 @@ public:
     // file the one Save writes.
     bool Save();
     bool SaveAs(const QString &fileName);
-    // Adds an item of the kind to the current band, selected.
+    // Adds an item of the kind to the current band, selected. A picture asks for its file.
     void AddItem(print::TItemKind kind);
+    // Asks for a picture file; an empty name when the user cancels. Tests answer it instead of
+    // a dialog.
+    using TPictureChooser = std::function<QString(QWidget *parent)>;
+    void SetPictureChooser(TPictureChooser chooser) { m_choosePicture = std::move(chooser); }
+    // Asks for a picture file for the selected picture item.
+    void ReplacePicture();
 
     QTabWidget *tabPages;
     QAction *aUndo;
     QAction *aRedo;
+    QAction *aPicture;
     QAction *aDelete;
     QAction *aSnap;
     QAction *aSave;
@@ -59,6 +68,7 @@ public:
     QDoubleSpinBox *sbWidth;
     QDoubleSpinBox *sbHeight;
     QDoubleSpinBox *sbBandHeight;
+    QPushButton *btnPicture;
 
     // Asks whether to save a changed template first; Cancel, or a save that fails, keeps the
     // window open.
@@ -69,6 +79,8 @@ private:
     void showProperties();
     void applyProperties();
     void refused();
+    // The chosen file's bytes; empty when cancelled or refused (with a message).
+    QByteArray choosePicture();
 
     std::unique_ptr<print::TReport> m_report;
     std::unique_ptr<print::TReportDataSource> m_data;
@@ -77,4 +89,5 @@ private:
     TfrmReportPreview *m_preview;
     print::TReportDesignView *m_view = nullptr;
     QWidget *m_properties = nullptr;
+    TPictureChooser m_choosePicture;
 };

@@ -1,6 +1,7 @@
 // The design page's drawing: the bands one under another at their heights, each under a strip
 // with its name, and their items drawn as printed with placeholders as written. Items are
-// picked by a click, moved by dragging or the arrow keys, resized by the corner handle.
+// picked by a click, moved by dragging (into another band too) or the arrow keys, resized by the
+// corner handle; a band's bottom edge drags its height.
 #pragma once
 
 #include "client/print/reportdesign.h"
@@ -26,8 +27,15 @@ public:
     QRectF ItemRect(TItemRef ref) const;
     QSize sizeHint() const override;
 
+    // A band's body (under its caption strip) in the view's pixels, at its height as dragged.
+    QRectF BandRect(int band) const;
+    // The band whose bottom edge is under pos, or -1.
+    int BandEdgeAt(QPointF pos) const;
+
 signals:
     void SelectionChanged();
+    // A drag the design refused; its LastError() says why.
+    void Refused();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -37,9 +45,10 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    enum class TDrag { None, Move, Resize };
+    enum class TDrag { None, Move, Resize, BandHeight };
 
-    double bandTop(int band) const; // pixels, below the band's caption strip
+    double bandHeight(int band) const; // millimetres, as being dragged
+    double bandTop(int band) const;    // pixels, below the band's caption strip
     int bandAt(double y) const;
     TItemRef itemAt(QPointF pos) const;
     QRectF handleRect() const;
@@ -51,8 +60,11 @@ private:
     double m_pixelsPerMm = 96 / 25.4;
     TDrag m_drag = TDrag::None;
     QPointF m_pressPos;
-    QRectF m_pressRect; // the item's millimetres when the drag began
-    QRectF m_dragRect;  // where the drag would put it
+    QRectF m_pressRect;  // the item's millimetres when the drag began
+    QRectF m_dragRect;   // where the drag would put it
+    int m_dragBand = -1; // the band the dragged item or height is in
+    double m_pressHeight = 0;
+    double m_dragHeight = 0;
 };
 
 } // namespace print
