@@ -1,6 +1,7 @@
 // The administration windows of the window manager.
 #include "client/admin/registerforms.h"
 
+#include "client/admin/dataclear.h"
 #include "client/admin/popedom.h"
 #include "client/admin/syspassword.h"
 #include "client/admin/user.h"
@@ -10,6 +11,8 @@
 void RegisterAdminForms()
 {
     TFormRegistry::Register(QStringLiteral("TfrmPopedom"), [] { return new TfrmPopedom; });
+    TFormRegistry::Register(QStringLiteral("TFrmYearJZ"), [] { return new TFrmYearJZ; });
+    TFormRegistry::Register(QStringLiteral("TFrmInitData"), [] { return new TFrmInitData; });
     TFormRegistry::Register(QStringLiteral("TfrmSysPassword"), [] { return new TfrmSysPassword; });
     TFormRegistry::Register(QStringLiteral("TfrmSysUser"), [] { return new TfrmSysUser; });
     TFormRegistry::Register(QStringLiteral("TfrmUserGroupEdit"),

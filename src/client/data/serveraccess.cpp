@@ -171,10 +171,20 @@ void SetMoneyFormats(TClientDataSet &dataSet)
     }
 }
 
+QString BillCounterName(const QString &prefix, QDate date)
+{
+    return prefix + date.toString(QStringLiteral("yyyyMM"));
+}
+
+QString BillNumber(const QString &prefix, QDate date, qint64 sequence)
+{
+    return BillCounterName(prefix, date) +
+           QStringLiteral("%1").arg(sequence, 4, 10, QLatin1Char('0'));
+}
+
 TDrawnBillNo DrawBillNo(const QString &prefix, QDate date)
 {
-    const QString yearMonth = date.toString(QStringLiteral("yyyyMM"));
-    const QString key = QuotedStr(prefix + yearMonth);
+    const QString key = QuotedStr(BillCounterName(prefix, date));
     TTmpDataSet tmp;
     tmp->SetCommandText(QStringLiteral("Select MaxNo from MaxBillNo where TableName=") + key);
     tmp->Open();
@@ -191,14 +201,13 @@ TDrawnBillNo DrawBillNo(const QString &prefix, QDate date)
                            QString::number(sequence + 1) + QStringLiteral(" where TableName = ") +
                            key + QStringLiteral(" and MaxNo = ") + QString::number(stored);
     }
-    drawn.BillNo = prefix + yearMonth + QStringLiteral("%1").arg(sequence, 4, 10, QLatin1Char('0'));
+    drawn.BillNo = BillNumber(prefix, date, sequence);
     return drawn;
 }
 
 QString GetNewBillNo(const QString &prefix, QDate date)
 {
-    const QString yearMonth = date.toString(QStringLiteral("yyyyMM"));
-    const QString key = QuotedStr(prefix + yearMonth);
+    const QString key = QuotedStr(BillCounterName(prefix, date));
     TAtomicRequest request;
     // A new month's row starts at 1 and the first number taken leaves it at 2, as a drawn one
     // does; a counter below 1 gives 1 too.
@@ -218,8 +227,8 @@ QString GetNewBillNo(const QString &prefix, QDate date)
     const qint64 sequence = row.value(0).toLongLong() - 1;
     if (row.isEmpty() || sequence < 1)
         throw EDatabaseError(QStringLiteral("the document counter %1 could not be read back")
-                                 .arg(prefix + yearMonth));
-    return prefix + yearMonth + QStringLiteral("%1").arg(sequence, 4, 10, QLatin1Char('0'));
+                                 .arg(BillCounterName(prefix, date)));
+    return BillNumber(prefix, date, sequence);
 }
 
 qint64 BillNoToID(const QString &billNo)

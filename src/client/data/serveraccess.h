@@ -72,6 +72,12 @@ void FillListFromQuery(QStringList &list, const QString &sql, TClientDataSet &da
 // shows as "￥,0.00".
 void SetMoneyFormats(TClientDataSet &dataSet);
 
+// The counter row of MaxBillNo that numbers the prefix's documents of the date's month
+// ("XS202403"), and the number of a sequence in it ("XS2024030007"). The counter holds the
+// next sequence to take.
+QString BillCounterName(const QString &prefix, QDate date);
+QString BillNumber(const QString &prefix, QDate date, qint64 sequence);
+
 // A document number drawn from the counter table MaxBillNo, with the statement that moves
 // the counter on only while it still holds what was read: sent in the request that stores
 // the document, a clerk who drew the same number meanwhile makes the request fail (the
