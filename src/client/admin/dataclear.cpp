@@ -96,7 +96,7 @@ TFrmYearJZ::TFrmYearJZ(QWidget *parent)
 {
     setObjectName(QStringLiteral("FrmYearJZ"));
     setWindowTitle(QStringLiteral("年末结转"));
-    resize(420, 250);
+    setFixedSize(440, 220);
     auto *layout = new QVBoxLayout(PanelClient());
     layout->setContentsMargins(18, 14, 18, 10);
     Memo1 = new QLabel(QStringLiteral("年结存将现在的结存值做为新一年的期初值，并清除本"
@@ -187,7 +187,7 @@ TFrmInitData::TFrmInitData(QWidget *parent)
 {
     setObjectName(QStringLiteral("FrmInitData"));
     setWindowTitle(QStringLiteral("系统初始化"));
-    resize(360, 220);
+    setFixedSize(360, 200);
     auto *layout = new QVBoxLayout(PanelClient());
     layout->setContentsMargins(24, 16, 24, 10);
     cBox_base = new QCheckBox(QStringLiteral("清除货品库存资料"), PanelClient());

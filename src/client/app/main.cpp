@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 
@@ -160,7 +161,19 @@ int main(int argc, char *argv[])
     if (!picture.isEmpty()) {
         // Once the frame has laid out and painted its workspace.
         QTimer::singleShot(1500, &app, [&startup, picture] {
-            const bool saved = startup.MainWindow()->grab().save(picture);
+            // A modal window the menu item opened is drawn over the main window where it
+            // stands, as the user sees it.
+            QWidget *main = startup.MainWindow();
+            QPixmap shot = main->grab();
+            if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != main) {
+                QPainter painter(&shot);
+                const QPoint at =
+                    modal->mapToGlobal(QPoint(0, 0)) - main->mapToGlobal(QPoint(0, 0));
+                painter.drawPixmap(at, modal->grab());
+                painter.setPen(Qt::darkGray);
+                painter.drawRect(QRect(at, modal->size()).adjusted(-1, -1, 0, 0));
+            }
+            const bool saved = shot.save(picture);
             std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
                          qPrintable(picture));
             QApplication::exit(saved ? 0 : 1);
