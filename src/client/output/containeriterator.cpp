@@ -845,8 +845,12 @@ int PaintWorkbookRows(const TWorkbookLayout &sheet, QPainter &painter, const QRe
                 const double pad = 2 * geometry.unit();
                 painter.setFont(cellFont(format));
                 painter.setPen(format.FontColor ? QColor(format.FontColor) : QColor(Qt::black));
-                painter.drawText(box.adjusted(pad, pad / 2, -pad, -pad / 2),
-                                 textFlags(format, cell.Value), text);
+                // A text runs on over empty neighbours, as on the sheet.
+                int flags = textFlags(format, cell.Value);
+                if (!format.Wrap && cell.Value.typeId() == QMetaType::QString &&
+                    sheet.Value(r, lastColumn + 1).isNull())
+                    flags |= Qt::TextDontClip;
+                painter.drawText(box.adjusted(pad, pad / 2, -pad, -pad / 2), flags, text);
             }
             c = lastColumn;
         }
