@@ -300,25 +300,22 @@ bool TContainerIterator::openWorkbook(QString *error)
     if (!readXlsxSheet(TemplateFile, 0, &data, error, TSheetContent::ValuesAndFormats))
         return false;
     QList<int> styleOf(data.formats.size(), -1); // workbook format -> layout style
-    auto style = [&](int row, int column) {
-        const int id = row < data.formatIds.size() && column < data.formatIds[row].size()
-                           ? data.formatIds[row][column]
-                           : 0;
-        if (styleOf[id] < 0)
-            styleOf[id] = m_sheet.StyleId(data.formats[id]);
-        return styleOf[id];
-    };
+    // Cells the sheet does not store still show their row's or column's format; they count
+    // as far as the contents or the line table reach.
     const int rows = int(std::max(data.rows.size(), data.formatIds.size()));
-    for (int r = 0; r < rows; ++r) {
-        const int columns = int(std::max(r < data.rows.size() ? data.rows[r].size() : 0,
-                                         r < data.formatIds.size() ? data.formatIds[r].size() : 0));
+    int columns = m_tableWidth;
+    for (int r = 0; r < rows; ++r)
+        columns = std::max({columns, r < data.rows.size() ? int(data.rows[r].size()) : 0,
+                            r < data.formatIds.size() ? int(data.formatIds[r].size()) : 0});
+    for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
             const QVariant value = data.cell(r, c);
-            const int id = style(r, c);
+            const int id = data.formatId(r, c);
+            if (styleOf[id] < 0)
+                styleOf[id] = m_sheet.StyleId(data.formats[id]);
             if (!value.isNull() || id != 0)
-                m_sheet.SetCell(r, c, value, id);
+                m_sheet.SetCell(r, c, value, styleOf[id]);
         }
-    }
     for (const TSheetRange &merge : data.merges)
         m_sheet.Merge(merge);
     for (auto it = data.columnWidths.cbegin(); it != data.columnWidths.cend(); ++it)

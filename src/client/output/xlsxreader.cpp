@@ -380,12 +380,12 @@ bool parseCellReference(const QString &reference, int *row, int *column)
     return true;
 }
 
-TCellFormat TSheetData::format(int row, int column) const
+int TSheetData::formatId(int row, int column) const
 {
-    int id = 0;
-    if (row >= 0 && row < formatIds.size() && column >= 0 && column < formatIds[row].size())
-        id = formatIds[row][column];
-    return formats.value(id);
+    if (row >= 0 && row < formatIds.size() && column >= 0 && column < formatIds[row].size() &&
+        formatIds[row][column] >= 0)
+        return formatIds[row][column];
+    return rowFormatIds.value(row, columnFormatIds.value(column, 0));
 }
 
 QDateTime TSheetData::dateTime(int row, int column) const
@@ -445,14 +445,12 @@ bool readXlsxSheet(const QString &fileName, int sheetIndex, TSheetData *sheet, Q
                 return fail(QStringLiteral("%1: malformed cell reference").arg(fileName));
             if (withFormats) {
                 const int id = attributes.value(QLatin1String("s")).toInt();
-                if (id > 0 && id < sheet->formats.size()) {
-                    if (sheet->formatIds.size() <= row)
-                        sheet->formatIds.resize(row + 1);
-                    auto &ids = sheet->formatIds[row];
-                    if (ids.size() <= column)
-                        ids.resize(column + 1);
-                    ids[column] = id;
-                }
+                if (sheet->formatIds.size() <= row)
+                    sheet->formatIds.resize(row + 1);
+                auto &ids = sheet->formatIds[row];
+                while (ids.size() <= column)
+                    ids.append(-1);
+                ids[column] = id > 0 && id < sheet->formats.size() ? id : 0;
             }
         } else if (name == QLatin1String("v") || name == QLatin1String("is")) {
             QVariant value;
@@ -493,17 +491,26 @@ bool readXlsxSheet(const QString &fileName, int sheetIndex, TSheetData *sheet, Q
             const double height = attributes.value(QLatin1String("ht")).toDouble();
             if (ok && r >= 0 && height > 0)
                 sheet->rowHeights.insert(r, height);
+            const int id = attributes.value(QLatin1String("s")).toInt();
+            if (ok && r >= 0 && flagOn(attributes, QLatin1String("customFormat"), false) &&
+                id > 0 && id < sheet->formats.size())
+                sheet->rowFormatIds.insert(r, id);
         } else if (name == QLatin1String("col")) {
             const auto attributes = reader.attributes();
             const int first = attributes.value(QLatin1String("min")).toInt() - 1;
             const int last = attributes.value(QLatin1String("max")).toInt() - 1;
             const double width = attributes.value(QLatin1String("width")).toDouble();
             const bool hidden = flagOn(attributes, QLatin1String("hidden"), false);
-            // A format given to a whole column ("max" up to the sheet's end) sets no width.
-            if (first < 0 || last < first || (width <= 0 && !hidden))
+            const int id = attributes.value(QLatin1String("style")).toInt();
+            if (first < 0 || last < first)
                 continue;
-            for (int c = first; c <= std::min(last, first + 1024); ++c)
-                sheet->columnWidths.insert(c, hidden ? 0.0 : columnCharacters(width));
+            // Formats given to whole columns reach the sheet's end: the first ones are enough.
+            for (int c = first; c <= std::min(last, first + 1024); ++c) {
+                if (width > 0 || hidden)
+                    sheet->columnWidths.insert(c, hidden ? 0.0 : columnCharacters(width));
+                if (id > 0 && id < sheet->formats.size())
+                    sheet->columnFormatIds.insert(c, id);
+            }
         } else if (name == QLatin1String("mergeCell")) {
             TSheetRange range;
             if (parseRange(reader.attributes().value(QLatin1String("ref")).toString(), &range))

@@ -21,8 +21,12 @@ struct TSheetData
     QList<QList<QVariant>> rows;
 
     // Read with TSheetContent::ValuesAndFormats only; empty otherwise.
-    QList<TCellFormat> formats;     // the workbook's cell formats, 0 = the default one
-    QList<QList<int>> formatIds;    // formatIds[r][c] into formats, also for cells without value
+    QList<TCellFormat> formats; // the workbook's cell formats, 0 = the default one
+    // formatIds[r][c] into formats for every cell the sheet stores, -1 where it stores none;
+    // such cells take their row's format, else their column's.
+    QList<QList<int>> formatIds;
+    QMap<int, int> rowFormatIds;
+    QMap<int, int> columnFormatIds;
     QMap<int, double> columnWidths; // by column, in characters of the body font
     QMap<int, double> rowHeights;   // by row, in points
     QList<TSheetRange> merges;
@@ -34,7 +38,8 @@ struct TSheetData
             return {};
         return rows[row][column];
     }
-    TCellFormat format(int row, int column) const;
+    int formatId(int row, int column) const;
+    TCellFormat format(int row, int column) const { return formats.value(formatId(row, column)); }
     // The cell's date and time (no time zone) when it holds a number its format shows as a
     // date or time; invalid otherwise and when formats were not read.
     QDateTime dateTime(int row, int column) const;

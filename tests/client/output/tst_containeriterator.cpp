@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <xlsxwriter.h>
 
 using namespace output;
 
@@ -447,4 +448,48 @@ TEST(ContainerIterator, PainterDrawsBordersFillsAndSizes)
     EXPECT_GT(medium, thin);
     // The third cell has no lines of its own: nothing at its right edge.
     EXPECT_EQ(darkRun(image, edges[0] + 3 * cellWidth + 1, top + 2, bottom - 2), 0);
+}
+
+TEST(ContainerIterator, RowAndColumnFormatsReachTheLines)
+{
+    // Formats given to a whole column and to the sample row, with no cell stored for them, as
+    // a spreadsheet program saves a template formatted by selecting columns and rows.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("columns.xlsx"));
+    lxw_workbook *workbook = workbook_new(file.toUtf8().constData());
+    lxw_worksheet *sheet = workbook_add_worksheet(workbook, "Sheet1");
+    lxw_format *price = workbook_add_format(workbook);
+    format_set_bold(price);
+    format_set_num_format(price, "0.000");
+    lxw_format *sample = workbook_add_format(workbook);
+    format_set_bottom(sample, LXW_BORDER_DOUBLE);
+    worksheet_set_column(sheet, 2, 2, 12, price);
+    worksheet_set_row(sheet, 4, 18, sample);
+    worksheet_write_string(sheet, 3, 0, "品名", nullptr);
+    worksheet_write_string(sheet, 4, 0, "样例行", nullptr);
+    worksheet_write_string(sheet, 5, 0, "签收：", nullptr);
+    ASSERT_EQ(workbook_close(workbook), LXW_NO_ERROR);
+
+    TSheetData t;
+    ASSERT_TRUE(readXlsxSheet(file, 0, &t, nullptr, TSheetContent::ValuesAndFormats));
+    EXPECT_TRUE(t.format(10, 2).Bold); // an empty cell of the column
+    EXPECT_EQ(t.format(4, 5).Borders[edBottom].Line, TBorderLine::Double); // of the row
+    EXPECT_FALSE(t.format(5, 5).HasBorder());
+
+    TContainerIterator it(header(), lines());
+    it.TemplateFile = file;
+    it.UseTemplate = true;
+    it.LineStartRow = 5;
+    ASSERT_TRUE(it.Layout());
+    const TWorkbookLayout &filled = it.Sheet();
+    // The sample row's format wins over the column's, as on the sheet.
+    for (int r = 4; r <= 6; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(filled.Format(r, 1).Borders[edBottom].Line, TBorderLine::Double);
+        EXPECT_EQ(filled.Format(r, 3).Borders[edBottom].Line, TBorderLine::Double);
+        EXPECT_FALSE(filled.Format(r, 2).Bold);
+    }
+    EXPECT_EQ(filled.Value(8, 0).toString(), QStringLiteral("签收："));
+    EXPECT_TRUE(filled.Format(8, 2).Bold);
+    EXPECT_EQ(filled.Format(8, 2).NumberFormat, QStringLiteral("0.000"));
 }
