@@ -287,6 +287,8 @@ QString formatDecimal(double value, const QList<Token> &tokens)
             ++minInteger;
         }
     }
+    decimals = std::min(decimals, 15); // beyond what a double holds
+    minDecimals = std::min(minDecimals, decimals);
     if (scientific)
         return QString::number(value, 'E', decimals);
     const double shown = RoundTo(value * scale, decimals);
@@ -430,7 +432,8 @@ double SerialFromDate(const QDateTime &dateTime)
 
 QString FormatNumber(double value, const QString &code, bool date1904)
 {
-    if (code.isEmpty() || code.compare(QStringLiteral("General"), Qt::CaseInsensitive) == 0 ||
+    if (!std::isfinite(value) || code.isEmpty() ||
+        code.compare(QStringLiteral("General"), Qt::CaseInsensitive) == 0 ||
         code == QStringLiteral("@"))
         return QString::number(value, 'g', 15);
     const QStringList parts = sections(code);
@@ -443,8 +446,11 @@ QString FormatNumber(double value, const QString &code, bool date1904)
         section = parts[2];
     }
     const QList<Token> tokens = tokenize(section);
+    // Out of the calendar's range a date shows as the plain number.
+    constexpr double kLastDay = 2958465; // 9999-12-31
     if (IsDateTimeFormat(section))
-        return formatDate(value, tokens, date1904);
+        return value >= 0 && value <= kLastDay ? formatDate(value, tokens, date1904)
+                                               : QString::number(value, 'g', 15);
     bool hasDigits = false;
     for (const Token &t : tokens)
         hasDigits = hasDigits || (!t.Literal && QStringLiteral("0#?").contains(t.Text));

@@ -6,6 +6,8 @@
 
 #include <QTemporaryDir>
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 using namespace output;
@@ -48,10 +50,15 @@ TEST(CellFormat, NumbersShowAsTheirFormatSays)
         {0.75, "hh:mm:ss", "18:00:00"},
         {1.5, "[h]:mm:ss", "36:00:00"},
         {0.6, "上午/下午h\"时\"mm\"分\"", "下午2时24分"},
+        {-3, "yyyy-mm-dd", "-3"}, // no calendar day: the number
+        {1e10, "yyyy-mm-dd", "10000000000"},
+        {std::numeric_limits<double>::infinity(), "0.00", "inf"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(FormatNumber(c.value, QString::fromUtf8(c.code)), QString::fromUtf8(c.shown))
             << c.code << " " << c.value;
+    EXPECT_TRUE(FormatNumber(1e300, QStringLiteral("#,##0.00")).endsWith(QStringLiteral(".00")));
+    EXPECT_FALSE(FormatNumber(1, QStringLiteral("0.") + QString(400, QLatin1Char('0'))).isEmpty());
 }
 
 TEST(CellFormat, DateFormatsAreRecognised)
