@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -492,4 +494,50 @@ TEST(ContainerIterator, RowAndColumnFormatsReachTheLines)
     EXPECT_EQ(filled.Value(8, 0).toString(), QStringLiteral("签收："));
     EXPECT_TRUE(filled.Format(8, 2).Bold);
     EXPECT_EQ(filled.Format(8, 2).NumberFormat, QStringLiteral("0.000"));
+}
+
+TEST(ContainerIterator, PaintedNumbersReadAsTheSheetShowsThem)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    struct Case
+    {
+        double value;
+        const char *code;
+        const char *shown;
+    };
+    const Case cases[] = {{1234.5, "#,##0.00", "1,234.50"},
+                          {7, "0.00", "7.00"},
+                          {0.125, "0.0%", "12.5%"},
+                          {46363, "yyyy-mm-dd", "2026-12-07"},
+                          {2.5, "", "2.5"}};
+    TWorkbookLayout sheet;
+    int row = 0;
+    for (const Case &c : cases) {
+        TCellFormat format;
+        format.NumberFormat = QString::fromUtf8(c.code);
+        sheet.SetCell(row, 0, QStringLiteral("x"));
+        sheet.SetCell(row++, 1, c.value, format);
+    }
+    sheet.SetColumnWidth(1, 16);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("numbers.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(300);
+        ASSERT_EQ(PaintWorkbookLayout(sheet, writer), 1);
+    }
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'));
+    lines.removeIf([](const QString &line) { return line.trimmed().isEmpty(); }); // page feed
+    // One line per row, the number at its end as the format shows it.
+    ASSERT_EQ(lines.size(), qsizetype(std::size(cases)))
+        << lines.join(QLatin1Char('|')).toStdString();
+    for (int i = 0; i < lines.size(); ++i)
+        EXPECT_TRUE(
+            lines[i].trimmed().endsWith(QLatin1Char(' ') + QString::fromUtf8(cases[i].shown)))
+            << lines[i].toStdString() << " / " << cases[i].code;
 }
