@@ -4,6 +4,8 @@
 // show the same cells.
 #pragma once
 
+#include "client/output/cellformat.h"
+
 #include <QList>
 #include <QMap>
 #include <QRect>
@@ -12,6 +14,8 @@
 #include <QVariant>
 
 class QPagedPaintDevice;
+class QPainter;
+class QRectF;
 
 namespace output {
 
@@ -51,46 +55,60 @@ struct TSheetMargins
     double Footer = 0.5;
 };
 
-enum TCellStyle {
-    csPlain = 0,
-    csTitle = 1,       // 黑体, bold, 20, centred
-    csLabel = 2,       // right-aligned
-    csValue = 4,       // left-aligned
-    csBorder = 8,      // continuous thin border
-    csTwoDecimals = 16 // number format "0.00"
-};
-
 struct TSheetCell
 {
     QVariant Value; // QString or double; null for an empty cell
-    int Style = csPlain;
+    int Style = 0;  // index into the layout's styles, 0 = the default format
 };
 
-// A horizontal block of merged cells, zero-based.
-struct TSheetMerge
-{
-    int Row = 0;
-    int FirstColumn = 0;
-    int LastColumn = 0;
-};
-
-// The laid-out worksheet, zero-based rows and columns.
+// The laid-out worksheet, zero-based rows and columns. Cells refer to a deduplicated table
+// of formats, so the writer makes one workbook format per distinct look.
 class TWorkbookLayout
 {
 public:
+    TWorkbookLayout();
+
     int RowCount() const { return int(m_rows.size()); }
     int ColumnCount() const;
     TSheetCell Cell(int row, int column) const;
     QVariant Value(int row, int column) const { return Cell(row, column).Value; }
-    void SetCell(int row, int column, const QVariant &value, int style = csPlain);
-    void AddStyle(int row, int column, int style);
+    const TCellFormat &Format(int row, int column) const
+    {
+        return m_styles[Cell(row, column).Style];
+    }
+    void SetCell(int row, int column, const QVariant &value, int style = 0);
+    void SetCell(int row, int column, const QVariant &value, const TCellFormat &format)
+    {
+        SetCell(row, column, value, StyleId(format));
+    }
+    void SetValue(int row, int column, const QVariant &value);
+    void SetFormat(int row, int column, const TCellFormat &format);
+
+    // The index of the format in Styles(), added when new.
+    int StyleId(const TCellFormat &format);
+    const QList<TCellFormat> &Styles() const { return m_styles; }
+
+    // Rows inserted or removed move merges, row heights and the cells below; a merge that
+    // spans the row grows or shrinks.
     void InsertRow(int row);
     void RemoveRow(int row);
-    void Merge(int row, int firstColumn, int lastColumn);
-    const QList<TSheetMerge> &Merges() const { return m_merges; }
+    void Merge(const TSheetRange &range);
+    void Merge(int row, int firstColumn, int lastColumn)
+    {
+        Merge({row, firstColumn, row, lastColumn});
+    }
+    const QList<TSheetRange> &Merges() const { return m_merges; }
     // The merge block that starts at the cell, or nullptr.
-    const TSheetMerge *MergeAt(int row, int column) const;
-    // Width of each column in characters, fitted to its texts (a Chinese character counts
+    const TSheetRange *MergeAt(int row, int column) const;
+    // The merge block that covers the cell without starting there, or nullptr.
+    const TSheetRange *CoveredBy(int row, int column) const;
+
+    // Widths in characters of the body font, heights in points; 0 = fitted to the contents.
+    void SetColumnWidth(int column, double characters);
+    void SetRowHeight(int row, double points);
+    double RowHeight(int row) const { return m_rowHeights.value(row); }
+    const QMap<int, double> &RowHeights() const { return m_rowHeights; }
+    // The width of each column: as set, else fitted to its texts (a Chinese character counts
     // two, as it prints twice as wide).
     QList<double> ColumnWidths() const;
 
@@ -98,7 +116,10 @@ public:
 
 private:
     QList<QList<TSheetCell>> m_rows;
-    QList<TSheetMerge> m_merges;
+    QList<TCellFormat> m_styles;
+    QList<TSheetRange> m_merges;
+    QMap<int, double> m_columnWidths;
+    QMap<int, double> m_rowHeights;
 };
 
 // Lays a document out. Fill the public fields, then call Layout().
@@ -134,7 +155,9 @@ private:
     bool openWorkbook(QString *error);
     void fillTemplateHeader();
     void writeHeader();
-    int writeLines(int row);
+    // Writes the lines and totals each in a row inserted after the given one; a template's
+    // sample row lends every inserted row its formats and height.
+    int writeLines(int row, int sampleRow = -1);
     void frame(int firstRow, int lastRow);
 
     QList<QList<THeaderControl>> m_headerRows;
@@ -151,5 +174,10 @@ bool SaveWorkbookLayout(const TWorkbookLayout &sheet, const QString &fileName,
 // Paints the layout on the device page by page (rows that do not fit go to the next page);
 // returns the number of pages, 0 when the device cannot be painted on.
 int PaintWorkbookLayout(const TWorkbookLayout &sheet, QPagedPaintDevice &device);
+
+// Paints the rows from firstRow on that fit into the page rectangle; returns the first row
+// left for the next page (RowCount() when all are painted; at least one row per call).
+int PaintWorkbookRows(const TWorkbookLayout &sheet, QPainter &painter, const QRectF &page,
+                      int firstRow);
 
 } // namespace output

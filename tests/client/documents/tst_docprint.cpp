@@ -278,12 +278,20 @@ private slots:
         QTemporaryDir dir;
         if (!templateFile.isEmpty()) {
             if (templateFile == QStringLiteral("tpl.xlsx")) {
+                // Formatted as a shop would: a bold placeholder, a sample row with heavier
+                // lines, a merged note below the lines.
                 output::TWorkbookLayout t;
+                output::TCellFormat bold;
+                bold.Bold = true;
+                const output::TCellFormat sample =
+                    output::TCellFormat().WithBorder(output::TBorderLine::Medium);
                 t.SetCell(0, 0, QStringLiteral("销售出库单"));
-                t.SetCell(1, 1, QStringLiteral("[DJBH]"));
+                t.SetCell(1, 1, QStringLiteral("[DJBH]"), bold);
                 t.SetCell(3, 0, QStringLiteral("货品"));
-                t.SetCell(4, 0, QStringLiteral("样例"));
+                t.SetCell(4, 0, QStringLiteral("样例"), sample);
+                t.SetCell(4, 1, QVariant(), sample);
                 t.SetCell(5, 0, QStringLiteral("签收"));
+                t.Merge(5, 0, 2);
                 QVERIFY(output::SaveWorkbookLayout(t, dir.filePath(templateFile)));
             }
             QVERIFY(ExecSQL(
@@ -302,7 +310,9 @@ private slots:
 
         output::TSheetData sheet;
         QString error;
-        QVERIFY2(output::readXlsxSheet(file, 0, &sheet, &error), qPrintable(error));
+        QVERIFY2(
+            output::readXlsxSheet(file, 0, &sheet, &error, output::TSheetContent::ValuesAndFormats),
+            qPrintable(error));
         QStringList texts;
         QList<double> numbers;
         for (const auto &row : sheet.rows)
@@ -319,6 +329,11 @@ private slots:
             QCOMPARE(sheet.cell(1, 1).toString(), billNo(form));
             QVERIFY(!texts.contains(QStringLiteral("样例")));
             QCOMPARE(sheet.cell(4 + 3 + 1, 0).toString(), QStringLiteral("签收"));
+            QVERIFY(sheet.format(1, 1).Bold);
+            for (int r = 4; r <= 4 + 3; ++r)
+                QCOMPARE(sheet.format(r, 1).Borders[output::edBottom].Line,
+                         output::TBorderLine::Medium);
+            QVERIFY(sheet.merges.contains(output::TSheetRange({8, 0, 8, 2})));
         } else {
             QCOMPARE(sheet.cell(0, 0).toString(), QStringLiteral("销售出库单"));
             QVERIFY(!texts.contains(QStringLiteral("[DJBH]")));
