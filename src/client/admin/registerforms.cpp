@@ -1,16 +1,20 @@
 // The administration windows of the window manager.
 #include "client/admin/registerforms.h"
 
+#include "client/admin/log.h"
 #include "client/admin/popedom.h"
 #include "client/admin/syspassword.h"
+#include "client/admin/systemset.h"
 #include "client/admin/user.h"
 #include "client/admin/usergroupedit.h"
 #include "client/forms/mdiwindows.h"
 
 void RegisterAdminForms()
 {
+    TFormRegistry::Register(QStringLiteral("TfrmLog"), [] { return new TfrmLog; });
     TFormRegistry::Register(QStringLiteral("TfrmPopedom"), [] { return new TfrmPopedom; });
     TFormRegistry::Register(QStringLiteral("TfrmSysPassword"), [] { return new TfrmSysPassword; });
+    TFormRegistry::Register(QStringLiteral("TSystemSetFrm"), [] { return new TSystemSetFrm; });
     TFormRegistry::Register(QStringLiteral("TfrmSysUser"), [] { return new TfrmSysUser; });
     TFormRegistry::Register(QStringLiteral("TfrmUserGroupEdit"),
                             [] { return new TfrmUserGroupEdit; });

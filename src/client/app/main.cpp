@@ -1,4 +1,5 @@
 // vzclient: the desktop client.
+#include "client/admin/alert.h"
 #include "client/admin/registerforms.h"
 #include "client/app/startup.h"
 #include "client/core/paths.h"
@@ -9,6 +10,7 @@
 #include "client/masterdata/registerforms.h"
 #include "client/print/demonote.h"
 #include "client/reports/registerreports.h"
+#include "client/shell/hooks.h"
 #include "client/shell/mainwindow.h"
 #include "client/widgets/uistyle.h"
 
@@ -124,6 +126,9 @@ int main(int argc, char *argv[])
 
     RegisterDataAccessLibrary();
     RegisterAdminForms();
+    SetShowAlertRoutine([](const QString &kind, bool atStart) {
+        ShowAlertWindow(kind, atStart, QApplication::activeWindow());
+    });
     RegisterMasterDataForms();
     RegisterDocumentForms();
     RegisterReportForms();
