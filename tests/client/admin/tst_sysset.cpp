@@ -3,6 +3,8 @@
 // margins and the default date range, the log purge, and whose audits the alert counts.
 #include "client/admin/alert.h"
 #include "client/admin/log.h"
+#include "client/admin/printmodallist.h"
+#include "client/admin/registerforms.h"
 #include "client/admin/systemset.h"
 #include "client/common/defaultdates.h"
 #include "client/common/sqltext.h"
@@ -11,7 +13,11 @@
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
+#include "client/documents/comdczl.h"
+#include "client/documents/registerforms.h"
 #include "client/forms/globalobj.h"
+#include "client/masterdata/registerforms.h"
+#include "client/shell/mainwindow.h"
 #include "client/widgets/controls.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/messagebox.h"
@@ -143,6 +149,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(world.start(), qPrintable(world.error()));
+        RegisterAdminForms();
+        RegisterMasterDataForms();
+        RegisterDocumentForms();
         QVERIFY(ExecSQL(QStringLiteral("insert into CK (ID, MC) values (91, '主仓')")));
         QVERIFY(ExecSQL(QStringLiteral("insert into CK (ID, MC) values (92, '分仓')")));
     }
@@ -348,6 +357,30 @@ private Q_SLOTS:
         QCOMPARE(ReadDefaultDateSettings().KJQJ, 25);
     }
 
+    void thePrintTemplateButtonOpensTheTemplateList()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("Pub_PrintModal")}));
+        QVERIFY(ExecSQL(QStringLiteral("insert into Pub_PrintModal (ID, ObjectName, FileName, RQ) "
+                                       "values (2, '销售出库单', 'b.xls', #2026-02-01#)")));
+        QVERIFY(ExecSQL(QStringLiteral("insert into Pub_PrintModal (ID, ObjectName, FileName, RQ) "
+                                       "values (1, '采购入库单', 'a.xls', #2026-03-01#)")));
+        Data().Pub_PrintModal().Close();
+        openSettings();
+        QStringList files;
+        auto shown = vztest::whenModal<TfrmPrintModalList>([&files](TfrmPrintModalList &list) {
+            QCOMPARE(list.windowTitle(), QStringLiteral("打印模板设置"));
+            TClientDataSet &rows = *list.ListDataSet;
+            for (rows.First(); !rows.Eof(); rows.Next())
+                files << rows.FieldByName(QStringLiteral("FileName"))->AsString();
+            list.Close();
+        });
+        settings->RzBitBtnPrintModal->click();
+        QVERIFY(shown);
+        // Oldest first.
+        QCOMPARE(files, (QStringList{QStringLiteral("b.xls"), QStringLiteral("a.xls")}));
+        Data().Pub_PrintModal().Close();
+    }
+
     // --- Operation log -------------------------------------------------------------------------
 
     void thePurgeDeletesTheLinesOfTheDateAndBefore()
@@ -453,6 +486,47 @@ private Q_SLOTS:
         alert->btnClose->click();
         flush();
         QVERIFY(!ReadShowAudit());
+    }
+
+    void viewOpensTheListOfTheWaitingDocuments()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("CGSHZB")}));
+        receipt(1, 0);
+        receipt(2, 0);
+        receipt(3, 1);
+        auto main = std::make_unique<TfrmMain>();
+        main->FormCreate();
+        main->resize(1200, 800);
+        main->show();
+        alert = ShowAlertWindow(QStringLiteral("audit_office"), false, main.get());
+        QVERIFY(alert);
+        QCOMPARE(alert->PendingRows(), QStringList{QStringLiteral("采购入库=2")});
+        alert->btnView->click();
+        flush();
+        QPointer<TfrmComDczb> list = qobject_cast<TfrmComDczb *>(
+            GlobalObj().MDIWindows.FindForm(QStringLiteral("frmPurInWork")));
+        QVERIFY(list);
+        QVERIFY(list->PendingAudits());
+        QCOMPARE(list->ListDataSet->RecordCount(), 2);
+        list->Close();
+        flush();
+        Data().Cgshzb().Close();
+
+        // The log and the settings are items of the menu.
+        main->Item(QStringLiteral("mnuLog"))->trigger();
+        flush();
+        QPointer<QWidget> log = GlobalObj().MDIWindows.FindForm(QStringLiteral("frmLog"));
+        QVERIFY(qobject_cast<TfrmLog *>(log));
+        static_cast<TfrmLog *>(log.data())->Close();
+        flush();
+        Data().AppLog().Close();
+        auto shown = vztest::whenModal<TSystemSetFrm>([](TSystemSetFrm &form) {
+            QCOMPARE(form.windowTitle(), QStringLiteral("系统设置"));
+            form.btnCancel_New->click();
+        });
+        main->Item(QStringLiteral("mnuSystemSet"))->trigger();
+        QVERIFY(shown);
+        flush();
     }
 
     void aWrongKindIsNamed()
