@@ -21,8 +21,10 @@
 #include <QCommandLineParser>
 #include <QMenu>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -165,7 +167,16 @@ int main(int argc, char *argv[])
     if (!picture.isEmpty()) {
         // Once the frame has laid out and painted its workspace.
         QTimer::singleShot(1500, &app, [&startup, picture] {
-            const bool saved = startup.MainWindow()->grab().save(picture);
+            // Dialogs and tool windows over the frame are taken as the user sees them.
+            const bool overFrame = std::ranges::any_of(
+                QApplication::topLevelWidgets(), [&startup](const QWidget *window) {
+                    return window != startup.MainWindow() && window->isVisible() &&
+                           !window->inherits("QMenu");
+                });
+            QScreen *screen = startup.MainWindow()->screen();
+            const QPixmap shot =
+                overFrame && screen ? screen->grabWindow(0) : startup.MainWindow()->grab();
+            const bool saved = shot.save(picture);
             std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
                          qPrintable(picture));
             QApplication::exit(saved ? 0 : 1);
