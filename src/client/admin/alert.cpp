@@ -157,6 +157,10 @@ TFrmAlert::TFrmAlert(QWidget *parent)
     grdStock->SetDataSource(m_sStock.get());
     page2->addWidget(grdStock);
     layout->addWidget(PageControl1, 1);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (PageControl1->widget(index) == TabSheet2)
+            Guarded([this] { loadStockAlarms(); });
+    });
 
     auto *bottom = new QHBoxLayout;
     chkShowAtStart = new QCheckBox(QStringLiteral("在进入系统时自动显示此窗口"), this);
@@ -192,6 +196,13 @@ void TFrmAlert::Load(const QString &pendingSql)
         m_audit->Open();
     }
     m_stock->Close();
+}
+
+void TFrmAlert::loadStockAlarms()
+{
+    // The ledger is summed over all its years: only when the page is looked at.
+    if (m_stock->Active())
+        return;
     m_stock->SetCommandText(StockAlarmSQL(FuncRight().WarehouseFrom));
     m_stock->Open();
 }

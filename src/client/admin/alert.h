@@ -45,7 +45,8 @@ public:
     explicit TFrmAlert(QWidget *parent = nullptr);
     ~TFrmAlert() override;
 
-    // Runs the queries; the pending count rows come from sql (empty: none).
+    // Runs the count query (empty: nothing to count); the stock alarms are read when their
+    // page is first shown.
     void Load(const QString &pendingSql);
     bool HasPending() const;
     // The pending types, in order, as "name=count".
@@ -70,6 +71,8 @@ protected:
     void FormClose() override;
 
 private:
+    void loadStockAlarms();
+
     std::unique_ptr<TClientDataSet> m_audit;
     std::unique_ptr<TDataSource> m_sAudit;
     std::unique_ptr<TClientDataSet> m_stock;

@@ -565,6 +565,8 @@ private Q_SLOTS:
                               QStringLiteral("主仓|A01|螺丝|20|30|5")}));
         alert = ShowAlertWindow(QStringLiteral("audit_office"), false);
         QVERIFY(alert);
+        QVERIFY(!alert->StockRows().Active());
+        alert->PageControl1->setCurrentWidget(alert->TabSheet2);
         QCOMPARE(alert->StockRows().RecordCount(), 2);
     }
 };
