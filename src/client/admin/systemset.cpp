@@ -269,16 +269,14 @@ void TSystemSetFrm::FormShow()
     combKJQJ->setCurrentIndex(qBound(1, stored.KJQJ, 31) - 1);
     updateDateControls();
 
-    const QString setup = EditDataSet->FieldByName(QStringLiteral("fExcelPageSetup"))->AsString();
-    if (setup.count(QLatin1Char(',')) >= 5) {
-        const TExcelPageSetup margins = ParseExcelPageSetup(setup);
-        seUpMargin->setValue(margins.Top);
-        seLowMargin->setValue(margins.Bottom);
-        seLeftMargin->setValue(margins.Left);
-        seRightMargin->setValue(margins.Right);
-        seHeaderMargin->setValue(margins.Header);
-        seFooterMargin->setValue(margins.Footer);
-    }
+    const TExcelPageSetup margins = ParseExcelPageSetup(
+        EditDataSet->FieldByName(QStringLiteral("fExcelPageSetup"))->AsString());
+    seUpMargin->setValue(margins.Top);
+    seLowMargin->setValue(margins.Bottom);
+    seLeftMargin->setValue(margins.Left);
+    seRightMargin->setValue(margins.Right);
+    seHeaderMargin->setValue(margins.Header);
+    seFooterMargin->setValue(margins.Footer);
 }
 
 void TSystemSetFrm::updateDateControls()
