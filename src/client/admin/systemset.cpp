@@ -250,11 +250,15 @@ QDoubleSpinBox *TSystemSetFrm::marginEdit(const char *name, double value)
 
 void TSystemSetFrm::FormShow()
 {
-    TClientDataSet &info = Data().CompanyInfo();
-    if (!info.Active()) {
-        info.SetCommandText(QStringLiteral("select * from CompanyInfo"));
-        info.Open();
+    if (EditDataSet) { // shown again: the edit goes on
+        TfrmComEdit::FormShow();
+        return;
     }
+    // The row as stored now: another workstation may have changed it since it was read.
+    TClientDataSet &info = Data().CompanyInfo();
+    info.Close();
+    info.SetCommandText(QStringLiteral("select * from CompanyInfo"));
+    info.Open();
     TfrmComEdit::FormShow();
     if (!EditDataSet)
         return;
