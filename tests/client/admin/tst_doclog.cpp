@@ -8,13 +8,17 @@
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
+#include "client/documents/comdczl.h"
 #include "client/documents/purin.h"
 #include "client/forms/globalobj.h"
+#include "client/forms/mdiwindows.h"
 #include "client/widgets/messagebox.h"
 #include "support/testworld.h"
 #include "wire/client.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -182,6 +186,45 @@ private Q_SLOTS:
                  0);
         QCOMPARE(logged().last(), byUser(QStringLiteral("删除单据 ") + billNo));
         QCOMPARE(logged().size(), 2);
+    }
+
+    void aDeleteFromTheListLeavesOneLineAndARefusedOneNone()
+    {
+        newReceipt();
+        form->aSave->trigger();
+        const QString billNo = number();
+        const qint64 id = header().FieldByName(QStringLiteral("ID"))->AsLargeInt();
+        docsupport::closeDocument(form);
+        Data().Cgshzb().Close();
+        const qint64 audited =
+            QueryValue(QStringLiteral("select top 1 ID from CGSHZB where uFlag > 0")).toLongLong();
+        QVERIFY(audited > 0);
+
+        QPointer<TfrmComDczb> list(
+            qobject_cast<TfrmComDczb *>(TFormRegistry::Create(QStringLiteral("TfrmPurInWork"))));
+        QVERIFY(list);
+        list->show();
+        list->CheckBox1->setChecked(false);
+        flush();
+        TClientDataSet &rows = *list->ListDataSet;
+        QVERIFY(rows.Locate(QStringLiteral("ID"), audited));
+        {
+            TMessageBoxScript answers;
+            list->aDel->trigger();
+            QCOMPARE(answers.Count(), 1);
+        }
+        QVERIFY(rows.Locate(QStringLiteral("ID"), id));
+        {
+            TMessageBoxScript answers{mrYes};
+            list->aDel->trigger();
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from CGSHZB where ID = %1").arg(id)), 0);
+        QCOMPARE(logged(), (QStringList{byUser(QStringLiteral("保存单据 ") + billNo),
+                                        byUser(QStringLiteral("删除单据 ") + billNo)}));
+        list->Close();
+        flush();
+        if (list)
+            delete list.data();
     }
 
     void aLoginLeavesOneLine()
