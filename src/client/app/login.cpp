@@ -4,6 +4,7 @@
 #include "client/core/paths.h"
 #include "client/core/session.h"
 #include "client/core/sysconfig.h"
+#include "client/data/applog.h"
 #include "client/data/centraldata.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/sharedroutines.h"
@@ -219,6 +220,7 @@ void TfrmLogin::btnOKClick()
     });
     if (!loaded)
         return;
+    WriteAppLog(QStringLiteral("登录系统"));
     SetModalResult(mrOk);
     users.Close();
 }

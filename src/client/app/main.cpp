@@ -1,4 +1,5 @@
 // vzclient: the desktop client.
+#include "client/admin/alert.h"
 #include "client/admin/registerforms.h"
 #include "client/app/startup.h"
 #include "client/core/paths.h"
@@ -9,6 +10,7 @@
 #include "client/masterdata/registerforms.h"
 #include "client/print/demonote.h"
 #include "client/reports/registerreports.h"
+#include "client/shell/hooks.h"
 #include "client/shell/mainwindow.h"
 #include "client/widgets/uistyle.h"
 
@@ -18,10 +20,11 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMenu>
-#include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -125,6 +128,9 @@ int main(int argc, char *argv[])
 
     RegisterDataAccessLibrary();
     RegisterAdminForms();
+    SetShowAlertRoutine([](const QString &kind, bool atStart) {
+        ShowAlertWindow(kind, atStart, QApplication::activeWindow());
+    });
     RegisterMasterDataForms();
     RegisterDocumentForms();
     RegisterReportForms();
@@ -161,18 +167,15 @@ int main(int argc, char *argv[])
     if (!picture.isEmpty()) {
         // Once the frame has laid out and painted its workspace.
         QTimer::singleShot(1500, &app, [&startup, picture] {
-            // A modal window the menu item opened is drawn over the main window where it
-            // stands, as the user sees it.
-            QWidget *main = startup.MainWindow();
-            QPixmap shot = main->grab();
-            if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != main) {
-                QPainter painter(&shot);
-                const QPoint at =
-                    modal->mapToGlobal(QPoint(0, 0)) - main->mapToGlobal(QPoint(0, 0));
-                painter.drawPixmap(at, modal->grab());
-                painter.setPen(Qt::darkGray);
-                painter.drawRect(QRect(at, modal->size()).adjusted(-1, -1, 0, 0));
-            }
+            // Dialogs and tool windows over the frame are taken as the user sees them.
+            const bool overFrame = std::ranges::any_of(
+                QApplication::topLevelWidgets(), [&startup](const QWidget *window) {
+                    return window != startup.MainWindow() && window->isVisible() &&
+                           !window->inherits("QMenu");
+                });
+            QScreen *screen = startup.MainWindow()->screen();
+            const QPixmap shot =
+                overFrame && screen ? screen->grabWindow(0) : startup.MainWindow()->grab();
             const bool saved = shot.save(picture);
             std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
                          qPrintable(picture));

@@ -45,15 +45,31 @@ TIniFile settings()
 
 } // namespace
 
-TDateRange DefaultDateRange(QDate today)
+TDefaultDateSettings ReadDefaultDateSettings()
 {
     const TIniFile ini = settings();
-    return DefaultDateRange(ini.ReadInteger(CurrentWork, QStringLiteral("ItemIndex"), ddThisMonth),
-                            ini.ReadInteger(CurrentWork, QStringLiteral("Day"), 0),
-                            ini.ReadInteger(CurrentWork, QStringLiteral("KJQJ"), 1), today);
+    TDefaultDateSettings stored;
+    stored.ItemIndex = ini.ReadInteger(CurrentWork, QStringLiteral("ItemIndex"), ddThisMonth);
+    stored.Day = ini.ReadInteger(CurrentWork, QStringLiteral("Day"), 0);
+    stored.KJQJ = ini.ReadInteger(CurrentWork, QStringLiteral("KJQJ"), 1);
+    return stored;
+}
+
+bool WriteDefaultDateSettings(const TDefaultDateSettings &choice)
+{
+    TIniFile ini = settings();
+    return ini.WriteInteger(CurrentWork, QStringLiteral("ItemIndex"), choice.ItemIndex) &&
+           ini.WriteInteger(CurrentWork, QStringLiteral("Day"), choice.Day) &&
+           ini.WriteInteger(CurrentWork, QStringLiteral("KJQJ"), choice.KJQJ);
+}
+
+TDateRange DefaultDateRange(QDate today)
+{
+    const TDefaultDateSettings stored = ReadDefaultDateSettings();
+    return DefaultDateRange(stored.ItemIndex, stored.Day, stored.KJQJ, today);
 }
 
 int DefaultDateChoice()
 {
-    return settings().ReadInteger(CurrentWork, QStringLiteral("ItemIndex"), ddThisMonth);
+    return ReadDefaultDateSettings().ItemIndex;
 }

@@ -20,6 +20,18 @@ enum TDefaultDateChoice {
     ddAll = 4              // 所有: this month; the lists then ignore the dates
 };
 
+// What the workstation stores: the choice, the days back of ddDaysBack and the first day of
+// the accounting period of ddAccountingMonth.
+struct TDefaultDateSettings
+{
+    int ItemIndex = ddThisMonth;
+    int Day = 0;
+    int KJQJ = 1;
+};
+TDefaultDateSettings ReadDefaultDateSettings();
+// False when the file could not be written.
+bool WriteDefaultDateSettings(const TDefaultDateSettings &choice);
+
 TDateRange DefaultDateRange(int itemIndex, int days, int kjqj, QDate today);
 
 // The range stored on this workstation; without a stored choice, this month.

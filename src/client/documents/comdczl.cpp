@@ -8,6 +8,7 @@
 #include "client/data/datasource.h"
 #include "client/data/fields.h"
 #include "client/documents/comdj.h"
+#include "client/documents/doclog.h"
 #include "client/forms/findpublic.h"
 #include "client/forms/globalobj.h"
 #include "client/widgets/controls.h"
@@ -503,6 +504,7 @@ void TfrmComDczb::aDelExecute()
                         QStringLiteral(" where DJBH =") + QuotedStr(number) +
                         QStringLiteral(" and (uFlag = 0 or uFlag is null)"),
                     1);
+    request.Execute(DocumentLogSQL(TDocOperation::Delete, number));
     const TAtomicResult result = request.Send();
     if (!result.Ok) {
         if (result.ErrorCode == QLatin1String("conflict"))

@@ -1065,6 +1065,8 @@ void TfrmComDj::aDelExecute()
     const QStringList statements{
         QStringLiteral(" Delete FROM ") + strMxDetailTables + QStringLiteral("  where ZBID= ") + id,
         QStringLiteral(" Delete FROM ") + strZbMainTable + QStringLiteral("  where ID= ") + id,
+        DocumentLogSQL(TDocOperation::Delete,
+                       m_zb->FieldByName(QStringLiteral("DJBH"))->AsString()),
     };
     if (!ExecSQLScript(statements)) {
         MessageBox(QStringLiteral("删除单据失败！"), DeleteCaption, TMsgIcon::Error);

@@ -20,6 +20,7 @@
 
 #include "client/data/clientdataset.h"
 #include "client/data/datasource.h"
+#include "client/documents/doclog.h"
 #include "client/documents/docstate.h"
 #include "client/documents/headerlookup.h"
 #include "client/documents/refer.h"
@@ -395,7 +396,7 @@ private:
     void lookupKeyUp(int Key);
     void hideLookup();
     void takeLookupRow();
-    bool sendStatusChange(const QStringList &statements,
+    bool sendStatusChange(TDocOperation operation, const QStringList &statements,
                           const QList<TGuardedStatement> &guarded = {});
     TClientDataSet *lookupList() const;
     void goodsCodeChanged();

@@ -63,11 +63,13 @@ QList<TGuardedStatement> TfrmComDj::BookkeepingStatements(int sign) const
     return {};
 }
 
-bool TfrmComDj::sendStatusChange(const QStringList &statements,
+bool TfrmComDj::sendStatusChange(TDocOperation operation, const QStringList &statements,
                                  const QList<TGuardedStatement> &guarded)
 {
     TAtomicRequest request;
     request.Apply(*m_zb);
+    request.Execute(
+        DocumentLogSQL(operation, m_zb->FieldByName(QStringLiteral("DJBH"))->AsString()));
     for (const QString &statement : statements)
         request.Execute(statement);
     const int firstGuarded = request.PartCount();
@@ -116,7 +118,7 @@ bool TfrmComDj::AuditBill(bool silent)
         statements = PostingStatements() + RefQuantityStatements(1);
         bookkeeping = BookkeepingStatements(1);
     }
-    const bool stored = sendStatusChange(statements, bookkeeping);
+    const bool stored = sendStatusChange(TDocOperation::Audit, statements, bookkeeping);
     SetButton();
     SetCanSave(false);
     SetAuditButton();
@@ -151,7 +153,7 @@ void TfrmComDj::aUnAuditExecute()
         statements << posting::UnpostStatement(
                           m_zb->FieldByName(QStringLiteral("DJBH"))->AsString())
                    << RefQuantityStatements(-1);
-    sendStatusChange(statements, bookkeeping);
+    sendStatusChange(TDocOperation::UnAudit, statements, bookkeeping);
     SetButton();
     SetCanSave(false);
     SetAuditButton();

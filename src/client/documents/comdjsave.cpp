@@ -404,6 +404,8 @@ bool TfrmComDj::StoreDocument(QString counterSql)
             request.Execute(counterSql, 1);
         request.Apply(*m_mx);
         request.Apply(*m_zb);
+        request.Execute(DocumentLogSQL(TDocOperation::Save,
+                                       m_zb->FieldByName(QStringLiteral("DJBH"))->AsString()));
         const TAtomicResult result = request.Send();
         if (result.Ok)
             return true;

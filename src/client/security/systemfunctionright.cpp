@@ -61,6 +61,28 @@ bool TSystemFunctionRight::IsAdministrator() const
     return UserCode.toUpper() == QLatin1String("SYS");
 }
 
+TExcelPageSetup ParseExcelPageSetup(const QString &text)
+{
+    TExcelPageSetup margins;
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() < 6)
+        return margins;
+    double *fields[] = {&margins.Top,   &margins.Bottom, &margins.Left,
+                        &margins.Right, &margins.Header, &margins.Footer};
+    for (int i = 0; i < 6; ++i)
+        *fields[i] = parts[i].trimmed().toDouble();
+    return margins;
+}
+
+QString ExcelPageSetupText(const TExcelPageSetup &margins)
+{
+    QStringList parts;
+    for (double value :
+         {margins.Top, margins.Bottom, margins.Left, margins.Right, margins.Header, margins.Footer})
+        parts << QString::number(value);
+    return parts.join(QLatin1Char(','));
+}
+
 void TSystemFunctionRight::LoadCompanySettings()
 {
     AttrList.clear();
@@ -82,14 +104,10 @@ void TSystemFunctionRight::ReadCompanySettings(const TClientDataSet &info)
     IsAutoAlarm = fieldBool(info, QStringLiteral("fIsAutoAlarm"));
     IsOrderKC = fieldBool(info, QStringLiteral("fIsOrderKC"));
 
-    const QStringList setup =
-        fieldText(info, QStringLiteral("fExcelPageSetup")).split(QLatin1Char(','));
-    if (setup.size() > 5) {
-        double *margins[] = {&ExcelPageSetup.Top,   &ExcelPageSetup.Bottom, &ExcelPageSetup.Left,
-                             &ExcelPageSetup.Right, &ExcelPageSetup.Header, &ExcelPageSetup.Footer};
-        for (int i = 0; i < 6; ++i)
-            *margins[i] = setup[i].trimmed().toDouble();
-    }
+    // A short text keeps the margins read before.
+    const QString setup = fieldText(info, QStringLiteral("fExcelPageSetup"));
+    if (setup.count(QLatin1Char(',')) >= 5)
+        ExcelPageSetup = ParseExcelPageSetup(setup);
 
     const TField *zk = info.FindField(QStringLiteral("fZK"));
     const double discount =

@@ -40,6 +40,11 @@ struct TExcelPageSetup
     double Footer = 0.5;
 };
 
+// The margins as CompanyInfo.fExcelPageSetup stores them: "top,bottom,left,right,header,footer".
+// A text of fewer than six parts leaves every margin at its default.
+TExcelPageSetup ParseExcelPageSetup(const QString &text);
+QString ExcelPageSetupText(const TExcelPageSetup &margins);
+
 // A department row as DeptSubtree walks it.
 struct TDeptRow
 {

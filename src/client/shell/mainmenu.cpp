@@ -23,6 +23,7 @@ const TMainMenuEntry entries[] = {
     {M::Modal, "Password_mnu", "更换密码", "TfrmSysPassword"},
     {M::Child, "mnuPopedom", "权限设置", "TfrmPopedom"},
     {M::Modal, "mnuSystemSet", "系统设置", "TSystemSetFrm"},
+    {M::Child, "mnuLog", "操作日志", "TfrmLog"},
     {M::Command, "mnuAlert", "系统提示", "Alert", nullptr, true},
     {M::Modal, "mnuAcount", "帐套管理", "TfrmZTManager"},
     {M::Command, "Exit_mnu", "退出系统", "Exit", nullptr, true},

@@ -587,13 +587,19 @@ void TDBComboBox::UpdateReadOnly()
 
 void TDBComboBox::userChose(int index)
 {
-    Q_UNUSED(index);
     if (Loading())
         return;
+    const QString chosen = index >= 0 ? itemText(index) : currentText();
     if (!StartEdit()) {
         LoadFromField();
         return;
     }
+    // Entering edit state reloads every control from the field, this one too: the choice that
+    // started the edit is put back.
+    if (isEditable())
+        setEditText(chosen);
+    else
+        setCurrentIndex(findText(chosen));
     MarkModified();
     if (Commit())
         FireChange();

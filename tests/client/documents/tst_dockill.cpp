@@ -127,14 +127,16 @@ private Q_SLOTS:
 
     void aSaveIsWholeOrAbsentWhereverTheServerDies()
     {
-        // Steps of the save: the counter, two lines, the header, the commit, after the commit.
+        // Steps of the save: the counter, two lines, the header, the log line, the commit, after
+        // the commit.
         QList<int> outcome;
-        for (int step = 1; step <= 7; ++step) {
+        for (int step = 1; step <= 8; ++step) {
             QVERIFY2(restart({QStringLiteral("--test-kill-at-statement"), QString::number(step)}),
                      qPrintable(server.error()));
             const int counters = count(QStringLiteral("select sum(MaxNo) from MaxBillNo"));
             const int headers = count(QStringLiteral("select count(*) from CGSHZB"));
             const int stored = count(QStringLiteral("select count(*) from CGSH"));
+            const int logged = count(QStringLiteral("select count(*) from AppLog"));
             TKilledReceipt *form = newReceipt();
             {
                 TMessageBoxScript answers;
@@ -146,6 +148,8 @@ private Q_SLOTS:
             const int newHeaders = count(QStringLiteral("select count(*) from CGSHZB")) - headers;
             const int newLines = count(QStringLiteral("select count(*) from CGSH")) - stored;
             const int moved = count(QStringLiteral("select sum(MaxNo) from MaxBillNo")) - counters;
+            // The log holds the save exactly when the save is stored.
+            QCOMPARE(count(QStringLiteral("select count(*) from AppLog")) - logged, newHeaders);
             QVERIFY2((newHeaders == 0 && newLines == 0 && moved == 0) ||
                          (newHeaders == 1 && newLines == 2 && moved == 1),
                      qPrintable(QStringLiteral("step %1: %2 headers, %3 lines, counter +%4")
@@ -162,7 +166,7 @@ private Q_SLOTS:
             outcome << newHeaders;
         }
         // Killed before the commit: nothing; after it, or not killed: the whole document.
-        QCOMPARE(outcome, (QList<int>{0, 0, 0, 0, 0, 1, 1}));
+        QCOMPARE(outcome, (QList<int>{0, 0, 0, 0, 0, 0, 1, 1}));
     }
 
     void anAuditIsPostedWholeOrNotAtAllWhereverTheServerDies()
@@ -174,9 +178,10 @@ private Q_SLOTS:
         const QString billNo = form->ZbDataSet()->FieldByName(QStringLiteral("DJBH"))->AsString();
         const qint64 id = form->ZbDataSet()->FieldByName(QStringLiteral("ID"))->AsLargeInt();
         closeForm(form);
-        // Steps of the audit: the header, two ledger rows, the commit, after the commit.
+        // Steps of the audit: the header, the log line, two ledger rows, the commit, after the
+        // commit.
         QList<int> outcome;
-        for (int step = 1; step <= 6; ++step) {
+        for (int step = 1; step <= 7; ++step) {
             QVERIFY2(restart({QStringLiteral("--test-kill-at-statement"), QString::number(step)}),
                      qPrintable(server.error()));
             TClientDataSet &header = Data().Cgshzb();
