@@ -35,9 +35,10 @@ if [ -z "$PORT" ]; then
 fi
 
 # A client folder of its own: the address dialog offers the first HostName of SysConfig.ini,
-# the System folder exists so that the first start opens no browser.
+# the System folder exists so that the first start opens no browser, and the alert window of
+# the start-up stays closed so that it does not cover the window photographed.
 mkdir -p "$WORK/client/System"
-printf '[login]\nhostname=127.0.0.1:%s\n' "$PORT" >"$WORK/client/SysConfig.ini"
+printf '[login]\nhostname=127.0.0.1:%s\nshowaudit=0\n' "$PORT" >"$WORK/client/SysConfig.ini"
 
 mkdir -p "$(dirname "$OUT")"
 OUT_ABS=$(cd "$(dirname "$OUT")" && pwd)/$(basename "$OUT")
