@@ -2,6 +2,7 @@
 // save, audit, un-audit or delete leaves exactly one line naming the document, in the request
 // that does the work, and a refused one leaves none.
 #include "../documents/docsupport.h"
+#include "../documents/tradesupport.h"
 #include "client/app/login.h"
 #include "client/common/sqltext.h"
 #include "client/core/session.h"
@@ -43,26 +44,13 @@ public:
     {}
 
 private:
-    // A new receipt of goods 1 (2 pieces at 10) from supplier 1 into warehouse 1.
+    // A new receipt of goods 1 (2 pieces at 10) from the first supplier into warehouse 1.
     void newReceipt()
     {
-        form = CreateForm<TfrmPurIn>();
-        form->FOpenMode = QStringLiteral("A");
-        form->show();
-        flush();
-        TClientDataSet &zb = header();
-        zb.FieldByName(QStringLiteral("GYSID"))->SetAsInteger(1);
-        zb.FieldByName(QStringLiteral("aGYSMC"))->SetAsString(QStringLiteral("供应商一"));
-        zb.FieldByName(QStringLiteral("CKID"))->SetAsInteger(1);
-        zb.FieldByName(QStringLiteral("YWY"))->SetAsString(QStringLiteral("张三"));
-        TClientDataSet &mx = lines();
-        mx.First();
-        mx.Edit();
-        mx.FieldByName(QStringLiteral("aBH"))
-            ->SetAsString(QueryValue(QStringLiteral("select BH from HP where ID = 1")).toString());
-        mx.FieldByName(QStringLiteral("SL"))->SetAsFloat(2);
-        mx.FieldByName(QStringLiteral("DJ"))->SetAsFloat(10);
-        mx.Post();
+        form = qobject_cast<TfrmPurIn *>(tradesupport::openNew(QStringLiteral("TfrmPurIn")));
+        QVERIFY(form);
+        tradesupport::fillHeader(form);
+        tradesupport::enterLines(form, {{1, 2, 10}});
     }
 
     QString number() { return header().FieldByName(QStringLiteral("DJBH"))->AsString(); }
