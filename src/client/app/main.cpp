@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 
@@ -160,7 +161,16 @@ int main(int argc, char *argv[])
     if (!picture.isEmpty()) {
         // Once the frame has laid out and painted its workspace.
         QTimer::singleShot(1500, &app, [&startup, picture] {
-            const bool saved = startup.MainWindow()->grab().save(picture);
+            // A modal window the menu opened sits over the frame, as on the screen.
+            QPixmap shot = startup.MainWindow()->grab();
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal && modal != startup.MainWindow()) {
+                const QPixmap dialog = modal->grab();
+                QPainter painter(&shot);
+                painter.drawPixmap((shot.width() - dialog.width()) / 2,
+                                   (shot.height() - dialog.height()) / 2, dialog);
+            }
+            const bool saved = shot.save(picture);
             std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
                          qPrintable(picture));
             QApplication::exit(saved ? 0 : 1);
