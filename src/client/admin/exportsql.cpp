@@ -1,6 +1,7 @@
 // The export of the account set as an SQL script.
 #include "client/admin/exportsql.h"
 
+#include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/forms/filedialogs.h"
 #include "client/forms/tablescript.h"
@@ -93,6 +94,7 @@ void TFrmExportSQL::Button5Click()
         return;
     const QString fileName =
         output::withExportExtension(answer->FileName, output::ExportFormat::Text);
+    const TScriptValues values = ExactScriptValues(SessionInfo().DatabaseKind);
     QStringList lines;
     bool saved = false;
     QString error;
@@ -101,7 +103,7 @@ void TFrmExportSQL::Button5Click()
         // A table the server cannot read stops the export before anything is written.
         if (!Guarded([&] {
                 for (const QString &table : CheckedTables())
-                    AppendServerTableScript(table, lines, TScriptValues::Exact);
+                    AppendServerTableScript(table, lines, values);
             }))
             return;
         saved = SaveScriptLines(lines, fileName, &error);

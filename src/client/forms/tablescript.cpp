@@ -26,8 +26,9 @@ QString quotedLine(const QString &text)
     return quoted;
 }
 
-QString exactValue(const TField &field)
+QString exactValue(const TField &field, bool jet)
 {
+    const QString dateQuote = jet ? QStringLiteral("'#'") : QStringLiteral("''");
     switch (field.DataType()) {
     case ftString:
     case ftWideString:
@@ -39,12 +40,15 @@ QString exactValue(const TField &field)
         return QStringLiteral("unhex('") + QString::fromLatin1(field.AsBytes().toHex()) +
                QStringLiteral("')");
     case ftDate:
-        return field.AsDateTime().toString(QStringLiteral("'#'yyyy-MM-dd'#'"));
+        return field.AsDateTime().toString(dateQuote + QStringLiteral("yyyy-MM-dd") + dateQuote);
     case ftTime:
-        return field.AsDateTime().toString(QStringLiteral("'#'HH:mm:ss'#'"));
+        return field.AsDateTime().toString(dateQuote + QStringLiteral("HH:mm:ss") + dateQuote);
     case ftDateTime:
-        return field.AsDateTime().toString(QStringLiteral("'#'yyyy-MM-dd HH:mm:ss'#'"));
+        return field.AsDateTime().toString(dateQuote + QStringLiteral("yyyy-MM-dd HH:mm:ss") +
+                                           dateQuote);
     case ftBoolean:
+        if (!jet)
+            return field.AsBoolean() ? QStringLiteral("1") : QStringLiteral("0");
         return field.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
     case ftFloat:
     case ftCurrency:
@@ -77,7 +81,13 @@ QString ScriptValue(const TField &field, TScriptValues values)
         return QStringLiteral("null");
     if (field.IsNull())
         return QStringLiteral("Null");
-    return values == TScriptValues::Exact ? exactValue(field) : listedValue(field);
+    return values == TScriptValues::Listed ? listedValue(field)
+                                           : exactValue(field, values == TScriptValues::ExactJet);
+}
+
+TScriptValues ExactScriptValues(int databaseKind)
+{
+    return databaseKind == 1 ? TScriptValues::ExactTSql : TScriptValues::ExactJet;
 }
 
 void AppendTableScript(const QString &tableName, const TClientDataSet &data, QStringList &lines,

@@ -19,10 +19,15 @@ enum class TScriptValues {
     // "null", anything else its trimmed text.
     Listed,
     // So that the restore gives back every value as it was: texts untrimmed, memos with their
-    // text, blobs as unhex('hexadecimal digits'), dates and times as #yyyy-mm-dd hh:nn:ss#,
-    // numbers with every digit a double holds, Yes/No as True or False.
-    Exact
+    // text, blobs as unhex('hexadecimal digits'), numbers with every digit a double holds; in
+    // Jet dates and times as #yyyy-mm-dd hh:nn:ss# and Yes/No as True or False, in T-SQL
+    // dates as 'yyyy-mm-dd hh:nn:ss' and Yes/No as 1 or 0.
+    ExactJet,
+    ExactTSql
 };
+
+// The exact values of the dialect a DatabaseKind names.
+TScriptValues ExactScriptValues(int databaseKind);
 
 // A field's value in the script. Null values are "Null". A quote inside a text is doubled and
 // a line break written as "' + char(13) + '" or "' + char(10) + '", so that the statement
