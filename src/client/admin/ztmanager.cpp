@@ -283,7 +283,7 @@ QString TfrmZTManager::current(const char *field) const
     return cdsAccounts.FieldByName(QLatin1String(field))->AsString();
 }
 
-bool TfrmZTManager::applyChange()
+bool TfrmZTManager::applyChange(const QString &failure)
 {
     QString refused;
     cdsAccounts.OnReconcileError = [&refused](TClientDataSet &, EReconcileError &E, TUpdateKind,
@@ -299,7 +299,7 @@ bool TfrmZTManager::applyChange()
     if (cdsAccounts.ChangeCount() > 0)
         cdsAccounts.CancelUpdates();
     if (!refused.isEmpty())
-        MessageBox(refused, ErrorCaption, TMsgIcon::Error);
+        MessageBox(failure + refused, ErrorCaption, TMsgIcon::Error);
     return false;
 }
 
@@ -326,7 +326,7 @@ void TfrmZTManager::MenuNewClick()
         cdsAccounts.CancelUpdates();
         return;
     }
-    if (applyChange())
+    if (applyChange(QStringLiteral("新建帐套出错：")))
         WriteAppLog(QStringLiteral("新建帐套 ") + no + QLatin1Char(' ') + name);
 }
 
@@ -350,7 +350,7 @@ void TfrmZTManager::MenuModifyClick()
         cdsAccounts.CancelUpdates();
         return;
     }
-    if (applyChange()) {
+    if (applyChange(QStringLiteral("修改帐套出错："))) {
         if (no.compare(SessionInfo().AccountNo, Qt::CaseInsensitive) == 0)
             SessionInfo().AccountName = name;
         WriteAppLog(QStringLiteral("修改帐套名称 ") + no + QLatin1Char(' ') + name);
@@ -375,7 +375,7 @@ void TfrmZTManager::MenuDeleteClick()
         cdsAccounts.CancelUpdates();
         return;
     }
-    if (applyChange())
+    if (applyChange(QStringLiteral("删除帐套出错：")))
         WriteAppLog(QStringLiteral("删除帐套 ") + no + QLatin1Char(' ') + name);
 }
 

@@ -111,7 +111,8 @@ private:
     void MenuModifyClick();
     void MenuDeleteClick();
     void MenuRestoreClick();
-    // Sends the pending change; on refusal shows why and drops the change.
-    bool applyChange();
+    // Sends the pending change; on refusal shows failure + the server's reason and drops the
+    // change.
+    bool applyChange(const QString &failure);
     QString current(const char *field) const;
 };

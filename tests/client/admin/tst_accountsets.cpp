@@ -257,6 +257,29 @@ private Q_SLOTS:
         }
     }
 
+    void anExistingCodeIsRefusedAndTheListStaysAsItWas()
+    {
+        auto form = openManager();
+        const int before = form->cdsAccounts.RecordCount();
+        auto created = whenModal<TNewZTFrm>([](TNewZTFrm &dialog) {
+            dialog.dbNo->setText(QStringLiteral("002"));
+            dialog.dbName->setText(QStringLiteral("重复"));
+            dialog.btnCreate->click();
+        });
+        TMessageBoxScript script;
+        form->MenuNew->trigger();
+        QVERIFY(created);
+        const QStringList shown = texts(script);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].startsWith(QStringLiteral("新建帐套出错：")) &&
+                     shown[0].contains(QStringLiteral("already exists")),
+                 qPrintable(shown[0]));
+        QCOMPARE(form->cdsAccounts.RecordCount(), before);
+        QCOMPARE(form->cdsAccounts.ChangeCount(), 0);
+        QVERIFY(QFileInfo::exists(folder(QStringLiteral("002")) + QStringLiteral("/VzData.db")));
+        QCOMPARE(logLines(QStringLiteral("新建帐套 002 重复")), 0);
+    }
+
     void theAccountSetInUseIsNotDeleted()
     {
         auto form = openManager();
@@ -277,7 +300,9 @@ private Q_SLOTS:
         form->MenuDelete->trigger();
         const QStringList shown = texts(script);
         QCOMPARE(shown.size(), 2);
-        QVERIFY2(shown[1].contains(QStringLiteral("in use")), qPrintable(shown[1]));
+        QVERIFY2(shown[1].startsWith(QStringLiteral("删除帐套出错：")) &&
+                     shown[1].contains(QStringLiteral("in use")),
+                 qPrintable(shown[1]));
         QCOMPARE(script.Requests()[1].Caption, QStringLiteral("错误"));
         QVERIFY(QFileInfo::exists(folder(QStringLiteral("003")) + QStringLiteral("/VzData.db")));
         QCOMPARE(form->cdsAccounts.ChangeCount(), 0);
