@@ -370,6 +370,28 @@ private Q_SLOTS:
         QCOMPARE(written.size(), 0);
     }
 
+    void aTableThatCannotBeReadStopsTheExportBeforeAnythingIsWritten()
+    {
+        QVERIFY(ExecSQL(QStringLiteral("create table GONEX (ID int)")));
+        world.afterTest(QStringLiteral("drop table if exists GONEX"));
+        auto form = openExport();
+        for (int i = 0; i < form->QBTables->count(); ++i) {
+            QListWidgetItem *item = form->QBTables->item(i);
+            if (item->text() == QLatin1String("GONEX") || item->text() == QLatin1String("BM"))
+                item->setCheckState(Qt::Checked);
+        }
+        QCOMPARE(form->CheckedTables().size(), 2);
+        QVERIFY(ExecSQL(QStringLiteral("drop table GONEX")));
+        TFileDialogScript files;
+        const QString chosen = work.filePath(QStringLiteral("gone"));
+        files.Answer(chosen);
+        TMessageBoxScript script;
+        form->Button5->click();
+        QCOMPARE(script.Requests().size(), 1);
+        QVERIFY(script.Requests().first().Text != QStringLiteral("导出完成！"));
+        QVERIFY(!QFileInfo::exists(chosen + QStringLiteral(".txt")));
+    }
+
     void theExportRestoredIntoAnotherAccountSetGivesTheSameRows()
     {
         // Values that a careless script would change.
