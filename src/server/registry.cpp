@@ -298,6 +298,107 @@ ApplyOutcome AccountRegistry::applyChanges(const QList<wire::Change> &changes, i
     return outcome;
 }
 
+QList<BackupInfo> AccountRegistry::backups(const QString &accountNo)
+{
+    const auto info = find(accountNo);
+    if (!info)
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("there is no account set \"%1\"").arg(accountNo));
+    const QDir folder(backupFolder(info->accountNo));
+    QList<BackupInfo> list;
+    // Names sort by time; the newest comes first.
+    for (const QFileInfo &file : folder.entryInfoList({QStringLiteral("VzData-*.db")}, QDir::Files,
+                                                      QDir::Name | QDir::Reversed)) {
+        BackupInfo backup;
+        backup.fileName = file.fileName();
+        backup.time = QDateTime::fromString(file.completeBaseName().mid(7),
+                                            QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+        if (!backup.time.isValid())
+            backup.time = file.lastModified();
+        backup.size = file.size();
+        list << backup;
+    }
+    return list;
+}
+
+void AccountRegistry::restoreBackup(const QString &accountNo, const QString &fileName,
+                                    const AccountInfo &target)
+{
+    const auto source = find(accountNo);
+    if (!source)
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("there is no account set \"%1\"").arg(accountNo));
+    // Only a name the listing gives: no path reaches outside the backup folder.
+    bool listed = false;
+    for (const BackupInfo &backup : backups(source->accountNo))
+        listed = listed || backup.fileName == fileName;
+    if (!listed)
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("\"%1\" is not a backup of account set \"%2\"")
+                               .arg(fileName, source->accountNo));
+    const QString newNo = target.accountNo.trimmed();
+    if (const QString problem = checkAccountNo(newNo); !problem.isEmpty())
+        throw RequestError(wire::code::InvalidValue, problem);
+    if (target.accountName.trimmed().isEmpty())
+        throw RequestError(wire::code::InvalidValue,
+                           QStringLiteral("the new account set needs a name"));
+    if (target.accountName.size() > 50)
+        throw RequestError(wire::code::InvalidValue,
+                           QStringLiteral("the account set name is longer than 50 characters"));
+
+    std::unique_lock write(m_writeLock, std::defer_lock);
+    if (!write.try_lock_for(std::chrono::milliseconds(30000)))
+        throw RequestError(wire::code::Busy,
+                           QStringLiteral("the list of account sets stayed locked"));
+    std::lock_guard lock(m_mutex);
+    {
+        auto stmt = m_db.prepare("SELECT 1 FROM Accounts WHERE AccountNo = ?1");
+        stmt.bind(1, newNo.toStdString());
+        if (stmt.step())
+            throw RequestError(wire::code::Unique,
+                               QStringLiteral("the account set \"%1\" already exists").arg(newNo));
+    }
+    const QString folder = accountFolder(newNo);
+    if (QFileInfo::exists(folder))
+        throw RequestError(
+            wire::code::Unique,
+            QStringLiteral("the folder of account set \"%1\" already exists").arg(newNo));
+    const auto fail = [&](const QString &why) {
+        QDir(folder).removeRecursively();
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("restoring %1 failed: %2").arg(fileName, why));
+    };
+    if (!QDir().mkpath(folder))
+        fail(QStringLiteral("cannot create the folder %1").arg(folder));
+    const QString partial = databasePath(newNo) + QStringLiteral(".part");
+    if (!QFile::copy(backupFolder(source->accountNo) + QLatin1Char('/') + fileName, partial))
+        fail(QStringLiteral("cannot copy the backup"));
+    QString verdict;
+    try {
+        sql::Database copy(partial.toStdString(), sql::Database::Mode::ReadOnly);
+        auto check = copy.prepare("PRAGMA integrity_check");
+        verdict = check.step() ? QString::fromStdString(check.columnText(0)) : QString();
+    } catch (const sql::Error &e) {
+        verdict = QString::fromUtf8(e.what());
+    }
+    if (verdict != QLatin1String("ok"))
+        fail(QStringLiteral("the copy is damaged: %1").arg(verdict));
+    if (!QFile::rename(partial, databasePath(newNo)))
+        fail(QStringLiteral("cannot name the database file"));
+    try {
+        auto insert = m_db.prepare("INSERT INTO Accounts (CompanyCode, AccountNo, AccountName, "
+                                   "CompanyName) VALUES (?1, ?2, ?3, ?4)");
+        insert.bind(1, source->companyCode.toStdString());
+        insert.bind(2, newNo.toStdString());
+        insert.bind(3, target.accountName.trimmed().toStdString());
+        insert.bind(4, (target.companyName.isEmpty() ? source->companyName : target.companyName)
+                           .toStdString());
+        insert.step();
+    } catch (const sql::Error &e) {
+        fail(QString::fromUtf8(e.what()));
+    }
+}
+
 void AccountRegistry::create(const AccountInfo &info, const AccountDbOptions &options)
 {
     wire::Change change;

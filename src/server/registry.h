@@ -8,6 +8,8 @@
 #include "sql/database.h"
 #include "wire/protocol.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <map>
@@ -23,6 +25,14 @@ struct AccountInfo
     QString accountNo;
     QString accountName;
     QString companyName;
+};
+
+// One backup copy of an account set.
+struct BackupInfo
+{
+    QString fileName; // in the account set's backup folder
+    QDateTime time;   // when it was made
+    qint64 size = 0;  // bytes
 };
 
 // One account set as the sessions of this process share it.
@@ -68,6 +78,16 @@ public:
 
     // Creates one account set (the command line's --create-account); throws RequestError.
     void create(const AccountInfo &info, const AccountDbOptions &options);
+
+    // The backup copies of an account set, newest first; throws RequestError when the account
+    // set is unknown.
+    QList<BackupInfo> backups(const QString &accountNo);
+
+    // Makes one of accountNo's backups the database of a new account set: the copy is checked
+    // before the list names it, and a failure leaves neither folder nor row. The file must be
+    // one of backups(accountNo) by name; the new code must be free. Throws RequestError.
+    void restoreBackup(const QString &accountNo, const QString &fileName,
+                       const AccountInfo &target);
 
     // Empty when the code can name an account set and its folder, else why not.
     static QString checkAccountNo(const QString &accountNo);

@@ -220,6 +220,10 @@ void Session::call(const Message &request, FrameBuilder &reply)
         result = backupData(args);
     else if (sameName(method, QLatin1StringView("CompactDatabase")))
         result = compactDatabase();
+    else if (sameName(method, QLatin1StringView("ListBackups")))
+        result = listBackups(args);
+    else if (sameName(method, QLatin1StringView("RestoreBackup")))
+        result = restoreBackup(args);
     else
         throw RequestError(code::Method,
                            QStringLiteral("unknown method \"%1\"").arg(shortened(method)));
@@ -332,6 +336,30 @@ QVariant Session::compactDatabase()
     const auto lock = db.lockForWrite();
     server::compactDatabase(db.writer().handle());
     return 1;
+}
+
+// ListBackups(AccountNo): one [file name, time, size] per backup, newest first.
+QVariant Session::listBackups(const QVariantList &args)
+{
+    QVariantList rows;
+    for (const BackupInfo &backup : m_context.registry.backups(args.value(0).toString().trimmed()))
+        rows.append(QVariant(QVariantList{backup.fileName, backup.time, backup.size}));
+    return rows;
+}
+
+// RestoreBackup(AccountNo, BackupFile, NewAccountNo, NewAccountName): the backup as a new
+// account set.
+QVariant Session::restoreBackup(const QVariantList &args)
+{
+    const QString accountNo = args.value(0).toString().trimmed();
+    const QString fileName = args.value(1).toString();
+    AccountInfo target;
+    target.accountNo = args.value(2).toString().trimmed();
+    target.accountName = args.value(3).toString();
+    m_context.registry.restoreBackup(accountNo, fileName, target);
+    log(QStringLiteral("account set %1 restored from %2 of %3")
+            .arg(target.accountNo, fileName, accountNo));
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------

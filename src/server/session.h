@@ -69,6 +69,8 @@ private:
     QVariant getTableNames();
     QVariant backupData(QVariantList &args);
     QVariant compactDatabase();
+    QVariant listBackups(const QVariantList &args);
+    QVariant restoreBackup(const QVariantList &args);
 
     Provider resolve(const QString &provider, bool hasCommandText);
     SessionDatabase &databaseOf(const Provider &provider);

@@ -248,6 +248,45 @@ void getpyFunction(sqlite3_context *context, int, sqlite3_value **argv)
     }
 }
 
+// vz_unhex(x): the bytes of a text of hexadecimal digit pairs; an error for any other text.
+void unhexFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto *digits = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const int size = sqlite3_value_bytes(argv[0]);
+    if (!digits && size > 0) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    const auto nibble = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    if (size % 2 != 0) {
+        sqlite3_result_error(context, "unhex: an odd number of hexadecimal digits", -1);
+        return;
+    }
+    std::string bytes(size_t(size / 2), '\0');
+    for (int i = 0; i < size; i += 2) {
+        const int high = nibble(digits[i]);
+        const int low = nibble(digits[i + 1]);
+        if (high < 0 || low < 0) {
+            sqlite3_result_error(context, "unhex: not a hexadecimal digit", -1);
+            return;
+        }
+        bytes[size_t(i / 2)] = char(high * 16 + low);
+    }
+    sqlite3_result_blob64(context, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
+}
+
 void createFunction(sqlite3 *db, const char *name, int arguments,
                     void (*function)(sqlite3_context *, int, sqlite3_value **))
 {
@@ -284,6 +323,7 @@ void registerExtensions(sqlite3 *db)
     createFunction(db, "vz_amp", -1, ampersandFunction);
     createFunction(db, "vz_right", 2, rightFunction);
     createFunction(db, "vz_getpy", 1, getpyFunction);
+    createFunction(db, "vz_unhex", 1, unhexFunction);
 }
 
 } // namespace sql

@@ -66,6 +66,8 @@ constexpr FunctionInfo Functions[] = {
 
     // This system's own: the mnemonic code of a name, so that one statement recomputes them all.
     {"getpy", 1, 1, L::Rename, T::Fixed, V::Text, "vz_getpy", false},
+    // Bytes written as hexadecimal text, so that a script line can carry a picture.
+    {"unhex", 1, 1, L::Rename, T::Fixed, V::Blob, "vz_unhex", false},
 
     // SQLite's own, passed through.
     {"substr", 2, 3, L::Native, T::Fixed, V::Text, nullptr, false},

@@ -279,3 +279,138 @@ TEST_F(Accounts, ANewCodeMovesTheAccountSetsFolder)
     auto user = connect(QStringLiteral("006"));
     EXPECT_EQ(user->execute(QStringLiteral("insert into Marker values (1)")), 1);
 }
+
+namespace {
+
+// The error code a call answers with; empty when it succeeds.
+QString callError(wire::Client &client, const QString &method, const QVariantList &args)
+{
+    try {
+        client.call(method, args);
+        return {};
+    } catch (const wire::Error &e) {
+        return e.code().isEmpty() ? QStringLiteral("?") : e.code();
+    }
+}
+
+} // namespace
+
+TEST_F(Accounts, ListBackupsGivesNameTimeAndSizeNewestFirst)
+{
+    auto client = connect();
+    EXPECT_TRUE(client->call(QStringLiteral("ListBackups"), {QStringLiteral("001")})
+                    .result.toList()
+                    .isEmpty());
+    QStringList made;
+    for (int i = 0; i < 3; ++i)
+        made.prepend(QFileInfo(client->call(QStringLiteral("BackupData"), {QStringLiteral("001")})
+                                   .result.toString())
+                         .fileName());
+    const QVariantList list =
+        client->call(QStringLiteral("ListBackups"), {QStringLiteral("001")}).result.toList();
+    ASSERT_EQ(list.size(), 3);
+    QDateTime previous;
+    for (int i = 0; i < 3; ++i) {
+        const QVariantList row = list[i].toList();
+        ASSERT_EQ(row.size(), 3);
+        EXPECT_EQ(row[0].toString(), made[i]);
+        const QString path =
+            QDir(server.dataDir()).filePath(QStringLiteral("backup/001/") + made[i]);
+        EXPECT_EQ(row[2].toLongLong(), QFileInfo(path).size());
+        const QDateTime time = row[1].toDateTime();
+        EXPECT_LT(qAbs(time.secsTo(QDateTime::currentDateTime())), 60);
+        if (previous.isValid()) {
+            EXPECT_LE(time, previous);
+        }
+        previous = time;
+    }
+    EXPECT_EQ(callError(*client, QStringLiteral("ListBackups"), {QStringLiteral("999")}),
+              wire::code::Method);
+}
+
+TEST_F(Accounts, RestoreBackupMakesANewAccountSetFromTheCopy)
+{
+    auto client = connect();
+    client->execute(QStringLiteral("create table HP (ID integer primary key, PM varchar(20))"));
+    client->execute(QStringLiteral("insert into HP values (1, '笔'), (2, 'O''Neil')"));
+    const QString file =
+        QFileInfo(
+            client->call(QStringLiteral("BackupData"), {QStringLiteral("001")}).result.toString())
+            .fileName();
+    client->execute(QStringLiteral("delete from HP")); // what came after the backup
+
+    const wire::CallResult restored =
+        client->call(QStringLiteral("RestoreBackup"),
+                     {QStringLiteral("001"), file, QStringLiteral("R01"), QStringLiteral("恢复")});
+    EXPECT_EQ(restored.result, QVariant(true));
+    EXPECT_TRUE(QFileInfo::exists(database(QStringLiteral("R01"))));
+    EXPECT_FALSE(QFileInfo::exists(database(QStringLiteral("R01")) + QStringLiteral(".part")));
+    const wire::OpenResult list = client->open(listProvider);
+    ASSERT_EQ(list.rows.size(), 2);
+    EXPECT_EQ(list.rows[1][1], QVariant(QStringLiteral("R01")));
+    EXPECT_EQ(list.rows[1][2], QVariant(QStringLiteral("恢复")));
+
+    auto user = connect(QStringLiteral("R01"));
+    EXPECT_EQ(scalar(*user, QStringLiteral("select count(*) from HP")).toInt(), 2);
+    EXPECT_EQ(scalar(*user, QStringLiteral("select PM from HP where ID = 2")).toString(),
+              QStringLiteral("O'Neil"));
+    EXPECT_EQ(scalar(*client, QStringLiteral("select count(*) from HP")).toInt(), 0);
+}
+
+TEST_F(Accounts, RestoreBackupRefusesAndLeavesNothingBehind)
+{
+    auto client = connect();
+    ASSERT_TRUE(server.createAccount(QStringLiteral("002")));
+    const QString file =
+        QFileInfo(
+            client->call(QStringLiteral("BackupData"), {QStringLiteral("001")}).result.toString())
+            .fileName();
+    // A file outside the backup folder, reachable by a relative path.
+    QFile outside(QDir(server.dataDir()).filePath(QStringLiteral("backup/stray.db")));
+    ASSERT_TRUE(QFile::copy(QDir(server.dataDir()).filePath(QStringLiteral("backup/001/") + file),
+                            outside.fileName()));
+    ASSERT_TRUE(QDir().mkpath(folder(QStringLiteral("F01"))));
+
+    const struct
+    {
+        const char *what;
+        QString account, file, newNo, newName;
+        QLatin1StringView code;
+    } cases[] = {
+        {"an existing code", "001", file, "002", "x", wire::code::Unique},
+        {"the same code", "001", file, "001", "x", wire::code::Unique},
+        {"a folder already there", "001", file, "F01", "x", wire::code::Unique},
+        {"a path upwards", "001", "../stray.db", "N01", "x", wire::code::Method},
+        {"a path into another set", "002", "../001/" + file, "N02", "x", wire::code::Method},
+        {"an absolute path", "001", outside.fileName(), "N03", "x", wire::code::Method},
+        {"no such backup", "001", "VzData-20000101-000000-000.db", "N04", "x", wire::code::Method},
+        {"an unknown account set", "999", file, "N05", "x", wire::code::Method},
+        {"a code naming a path", "001", file, "../N06", "x", wire::code::InvalidValue},
+        {"an empty code", "001", file, "", "x", wire::code::InvalidValue},
+        {"an empty name", "001", file, "N07", " ", wire::code::InvalidValue},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(callError(*client, QStringLiteral("RestoreBackup"),
+                            {c.account, c.file, c.newNo, c.newName}),
+                  c.code)
+            << c.what;
+        if (!c.newNo.isEmpty() && c.newNo != QLatin1String("002") &&
+            c.newNo != QLatin1String("001") && c.newNo != QLatin1String("F01")) {
+            EXPECT_FALSE(QFileInfo::exists(folder(c.newNo))) << c.what;
+        }
+    }
+    EXPECT_EQ(client->open(listProvider).rows.size(), 2);
+    EXPECT_TRUE(QDir(folder(QStringLiteral("F01"))).isEmpty());
+
+    // A damaged copy is refused and leaves no account set.
+    QFile copy(QDir(server.dataDir()).filePath(QStringLiteral("backup/001/") + file));
+    ASSERT_TRUE(copy.open(QIODevice::ReadWrite));
+    copy.seek(copy.size() / 2);
+    copy.write(QByteArray(int(copy.size() / 2), '\xff'));
+    copy.close();
+    EXPECT_EQ(callError(*client, QStringLiteral("RestoreBackup"),
+                        {QStringLiteral("001"), file, QStringLiteral("D01"), QStringLiteral("x")}),
+              wire::code::Method);
+    EXPECT_FALSE(QFileInfo::exists(folder(QStringLiteral("D01"))));
+    EXPECT_EQ(client->open(listProvider).rows.size(), 2);
+}

@@ -2,12 +2,14 @@
 #include "client/admin/registerforms.h"
 
 #include "client/admin/dataclear.h"
+#include "client/admin/exportsql.h"
 #include "client/admin/log.h"
 #include "client/admin/popedom.h"
 #include "client/admin/syspassword.h"
 #include "client/admin/systemset.h"
 #include "client/admin/user.h"
 #include "client/admin/usergroupedit.h"
+#include "client/admin/ztmanager.h"
 #include "client/forms/mdiwindows.h"
 
 void RegisterAdminForms()
@@ -21,4 +23,6 @@ void RegisterAdminForms()
     TFormRegistry::Register(QStringLiteral("TfrmSysUser"), [] { return new TfrmSysUser; });
     TFormRegistry::Register(QStringLiteral("TfrmUserGroupEdit"),
                             [] { return new TfrmUserGroupEdit; });
+    TFormRegistry::Register(QStringLiteral("TfrmZTManager"), [] { return new TfrmZTManager; });
+    TFormRegistry::Register(QStringLiteral("TFrmExportSQL"), [] { return new TFrmExportSQL; });
 }

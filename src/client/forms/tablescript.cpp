@@ -15,30 +15,83 @@ bool IsScriptableTable(const QString &tableName)
            tableName != QLatin1String("QY1");
 }
 
-QString ScriptValue(const TField &field)
+namespace {
+
+// A text quoted for one script line.
+QString quotedLine(const QString &text)
 {
-    const TFieldType type = field.DataType();
-    if (IsBlobType(type))
-        return QStringLiteral("null");
-    if (field.IsNull())
-        return QStringLiteral("Null");
-    switch (type) {
+    QString quoted = QuotedStr(text);
+    quoted.replace(QLatin1Char('\r'), QLatin1String("' + char(13) + '"));
+    quoted.replace(QLatin1Char('\n'), QLatin1String("' + char(10) + '"));
+    return quoted;
+}
+
+QString exactValue(const TField &field, bool jet)
+{
+    const QString dateQuote = jet ? QStringLiteral("'#'") : QStringLiteral("''");
+    switch (field.DataType()) {
+    case ftString:
+    case ftWideString:
+    case ftMemo:
+    case ftWideMemo:
+        return quotedLine(field.AsString());
+    case ftBlob:
+    case ftGraphic:
+        return QStringLiteral("unhex('") + QString::fromLatin1(field.AsBytes().toHex()) +
+               QStringLiteral("')");
+    case ftDate:
+        return field.AsDateTime().toString(dateQuote + QStringLiteral("yyyy-MM-dd") + dateQuote);
+    case ftTime:
+        return field.AsDateTime().toString(dateQuote + QStringLiteral("HH:mm:ss") + dateQuote);
+    case ftDateTime:
+        return field.AsDateTime().toString(dateQuote + QStringLiteral("yyyy-MM-dd HH:mm:ss") +
+                                           dateQuote);
+    case ftBoolean:
+        if (!jet)
+            return field.AsBoolean() ? QStringLiteral("1") : QStringLiteral("0");
+        return field.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
+    case ftFloat:
+    case ftCurrency:
+    case ftBCD:
+        return QString::number(field.AsFloat(), 'g', QLocale::FloatingPointShortest);
+    default:
+        return field.Value().toString();
+    }
+}
+
+QString listedValue(const TField &field)
+{
+    switch (field.DataType()) {
     case ftString:
     case ftWideString:
     case ftDate:
     case ftTime:
-    case ftDateTime: {
-        QString quoted = QuotedStr(field.AsString().trimmed());
-        quoted.replace(QLatin1Char('\r'), QLatin1String("' + char(13) + '"));
-        quoted.replace(QLatin1Char('\n'), QLatin1String("' + char(10) + '"));
-        return quoted;
-    }
+    case ftDateTime:
+        return quotedLine(field.AsString().trimmed());
     default:
         return field.AsString().trimmed();
     }
 }
 
-void AppendTableScript(const QString &tableName, const TClientDataSet &data, QStringList &lines)
+} // namespace
+
+QString ScriptValue(const TField &field, TScriptValues values)
+{
+    if (values == TScriptValues::Listed && IsBlobType(field.DataType()))
+        return QStringLiteral("null");
+    if (field.IsNull())
+        return QStringLiteral("Null");
+    return values == TScriptValues::Listed ? listedValue(field)
+                                           : exactValue(field, values == TScriptValues::ExactJet);
+}
+
+TScriptValues ExactScriptValues(int databaseKind)
+{
+    return databaseKind == 1 ? TScriptValues::ExactTSql : TScriptValues::ExactJet;
+}
+
+void AppendTableScript(const QString &tableName, const TClientDataSet &data, QStringList &lines,
+                       TScriptValues valueRule)
 {
     if (!IsScriptableTable(tableName))
         return;
@@ -59,23 +112,35 @@ void AppendTableScript(const QString &tableName, const TClientDataSet &data, QSt
         const TClientDataSet::TRowScope scope(data, row);
         values.clear();
         for (const TField *field : fields)
-            values << ScriptValue(*field);
+            values << ScriptValue(*field, valueRule);
         lines << head + QStringLiteral("Values(") + values.join(QLatin1Char(',')) +
                      QStringLiteral(") ");
     }
 }
 
-bool WriteTableScript(const QString &tableName, const QString &fileName, QString *error)
+void AppendServerTableScript(const QString &tableName, QStringList &lines, TScriptValues values)
 {
-    QStringList lines;
-    if (IsScriptableTable(tableName)) {
-        TClientDataSet &tmp = Data().Tmp();
-        tmp.Close();
-        tmp.SetCommandText(QStringLiteral("select * from ") + tableName);
+    if (!IsScriptableTable(tableName))
+        return;
+    TClientDataSet &tmp = Data().Tmp();
+    const int packetRecords = tmp.PacketRecords();
+    tmp.Close();
+    tmp.SetPacketRecords(-1); // every row, however long the table
+    tmp.SetCommandText(QStringLiteral("select * from ") + tableName);
+    try {
         tmp.Open();
-        AppendTableScript(tableName, tmp, lines);
+        AppendTableScript(tableName, tmp, lines, values);
+    } catch (...) {
         tmp.Close();
+        tmp.SetPacketRecords(packetRecords);
+        throw;
     }
+    tmp.Close();
+    tmp.SetPacketRecords(packetRecords);
+}
+
+bool SaveScriptLines(const QStringList &lines, const QString &fileName, QString *error)
+{
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {
         if (error)
@@ -90,4 +155,11 @@ bool WriteTableScript(const QString &tableName, const QString &fileName, QString
         return false;
     }
     return true;
+}
+
+bool WriteTableScript(const QString &tableName, const QString &fileName, QString *error)
+{
+    QStringList lines;
+    AppendServerTableScript(tableName, lines);
+    return SaveScriptLines(lines, fileName, error);
 }

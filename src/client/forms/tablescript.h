@@ -13,15 +13,41 @@ class TField;
 // "QY3".
 bool IsScriptableTable(const QString &tableName);
 
-// A field's value in the script: text and dates trimmed and quoted (quotes doubled, line
-// breaks written as char(13) and char(10) so the statement stays on one line), blob and memo
-// fields "null", null values "Null", anything else its trimmed text.
-QString ScriptValue(const TField &field);
+// How values are written.
+enum class TScriptValues {
+    // As a list's export shows them: text and dates trimmed and quoted, blob and memo fields
+    // "null", anything else its trimmed text.
+    Listed,
+    // So that the restore gives back every value as it was: texts untrimmed, memos with their
+    // text, blobs as unhex('hexadecimal digits'), numbers with every digit a double holds; in
+    // Jet dates and times as #yyyy-mm-dd hh:nn:ss# and Yes/No as True or False, in T-SQL
+    // dates as 'yyyy-mm-dd hh:nn:ss' and Yes/No as 1 or 0.
+    ExactJet,
+    ExactTSql
+};
+
+// The exact values of the dialect a DatabaseKind names.
+TScriptValues ExactScriptValues(int databaseKind);
+
+// A field's value in the script. Null values are "Null". A quote inside a text is doubled and
+// a line break written as "' + char(13) + '" or "' + char(10) + '", so that the statement
+// stays on one line and the restore joins the text again.
+QString ScriptValue(const TField &field, TScriptValues values = TScriptValues::Listed);
 
 // Appends "delete from " + table and, for every row of data, "insert into " + table + "(" +
 // the field names + ") Values(" + the values + ") "; nothing for a table that is not
 // scriptable.
-void AppendTableScript(const QString &tableName, const TClientDataSet &data, QStringList &lines);
+void AppendTableScript(const QString &tableName, const TClientDataSet &data, QStringList &lines,
+                       TScriptValues values = TScriptValues::Listed);
+
+// Reads "select * from " + table on the central module's scratch dataset Tmp and appends its
+// script; the server's errors propagate.
+void AppendServerTableScript(const QString &tableName, QStringList &lines,
+                             TScriptValues values = TScriptValues::Listed);
+
+// Writes the lines to the file (UTF-8, one a line, CR LF) in one step: the file is whole or
+// unchanged. False with the reason when it cannot be written.
+bool SaveScriptLines(const QStringList &lines, const QString &fileName, QString *error = nullptr);
 
 // Reads "select * from " + table on the central module's scratch dataset Tmp and writes the
 // script to the file (UTF-8, one statement a line). False with the reason when the file

@@ -58,6 +58,34 @@ TEST_F(ScriptTable, writesDeleteThenOneInsertPerRowWithTheValueRules)
                                        "Null,Null,Null,False,null,null) "));
 }
 
+TEST_F(ScriptTable, exactValuesKeepWhatTheListedOnesTrimOrDrop)
+{
+    ds.AppendRecord({1, QStringLiteral("  O'Neil  "), QStringLiteral("a\r\nb"), 0.1 + 0.2,
+                     QDate(2024, 3, 1), QDateTime(QDate(2024, 3, 1), QTime(8, 30, 5)), false,
+                     QStringLiteral(" 备注\n"), QByteArray("\x00\xff\x10", 3)});
+    ds.AppendRecord({2, QVariant(), QVariant(), 1e-300, QVariant(), QVariant(), true, QVariant(),
+                     QByteArray()});
+    QStringList lines;
+    AppendTableScript(QStringLiteral("KH"), ds, lines, ExactScriptValues(0));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1], QStringLiteral("insert into KH(ID,MC,QC,JE,RQ,SJ,ZT,BZ,Pict) Values(1,"
+                                       "'  O''Neil  ','a' + char(13) + '' + char(10) + 'b',"
+                                       "0.30000000000000004,#2024-03-01#,#2024-03-01 08:30:05#,"
+                                       "False,' 备注' + char(10) + '',unhex('00ff10')) "));
+    EXPECT_EQ(lines[2], QStringLiteral("insert into KH(ID,MC,QC,JE,RQ,SJ,ZT,BZ,Pict) Values(2,"
+                                       "Null,Null,1e-300,Null,Null,True,Null,unhex('')) "));
+
+    // T-SQL has no date literal and no True: quoted dates, 1 and 0.
+    lines.clear();
+    AppendTableScript(QStringLiteral("KH"), ds, lines, ExactScriptValues(1));
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(
+        "0.30000000000000004,'2024-03-01','2024-03-01 08:30:05',0,' 备注' + char(10) + ''")))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].contains(QStringLiteral(",1e-300,Null,Null,1,Null,unhex('')) ")))
+        << lines[2].toStdString();
+}
+
 TEST_F(ScriptTable, systemTablesAndViewsGiveNothing)
 {
     ds.AppendRecord({1, QStringLiteral("a")});
