@@ -5,8 +5,8 @@
 #include "client/data/applog.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
+#include "client/forms/accountsetgrid.h"
 #include "client/widgets/dbgrid.h"
-#include "client/widgets/gridcolumns.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -223,14 +223,7 @@ TfrmZTManager::TfrmZTManager(QWidget *parent)
     sAccounts.SetDataSet(&cdsAccounts);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("在列表上按右键新建、修改、删除或恢复帐套"), this));
-    DBGrid1 = new TDBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->SetOptions(dgTitles | dgColLines | dgRowLines | dgRowSelect | dgAlwaysShowSelection |
-                        dgIndicator);
-    DBGrid1->SetReadOnly(true);
-    DBGrid1->Columns().Add(QStringLiteral("AccountNo"), QStringLiteral("帐套编码"), 100);
-    DBGrid1->Columns().Add(QStringLiteral("AccountName"), QStringLiteral("帐套名称"), 270);
-    DBGrid1->SetDataSource(&sAccounts);
+    DBGrid1 = NewAccountSetGrid(this, &sAccounts, 270);
     layout->addWidget(DBGrid1, 1);
 
     PopupMenu1 = new QMenu(this);

@@ -5,9 +5,9 @@
 #include "client/core/session.h"
 #include "client/core/sysconfig.h"
 #include "client/data/centraldata.h"
+#include "client/forms/accountsetgrid.h"
 #include "client/forms/sharedroutines.h"
 #include "client/widgets/dbgrid.h"
-#include "client/widgets/gridcolumns.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,14 +27,7 @@ TfrmZTLogin::TfrmZTLogin(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     auto *label = new QLabel(QStringLiteral("请选择要进入的帐套："), this);
     layout->addWidget(label);
-    DBGrid1 = new TDBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->SetOptions(dgTitles | dgColLines | dgRowLines | dgRowSelect | dgAlwaysShowSelection |
-                        dgIndicator);
-    DBGrid1->SetReadOnly(true);
-    DBGrid1->Columns().Add(QStringLiteral("AccountNo"), QStringLiteral("帐套编码"), 100);
-    DBGrid1->Columns().Add(QStringLiteral("AccountName"), QStringLiteral("帐套名称"), 220);
-    DBGrid1->SetDataSource(&sAccounts);
+    DBGrid1 = NewAccountSetGrid(this, &sAccounts, 220);
     layout->addWidget(DBGrid1, 1);
 
     auto *buttons = new QHBoxLayout;
