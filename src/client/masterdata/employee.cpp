@@ -90,7 +90,7 @@ void TfrmEemployee::FormShow()
         aNew->SetTag(1);
         SetButton();
     }
-    stDBTree1->expandToDepth(0);
+    stDBTree1->expandToDepth(1);
 }
 
 void TfrmEemployee::FormClose()

@@ -216,6 +216,8 @@ void TfrmEmployeeEdit::FormShow()
     departments.Open();
     if (!Data().Yglb().Active())
         Data().Yglb().Open();
+    // The combo shows the name of the record's department only from a list read afresh.
+    RzDBLookupComboBox_BM->SetListSource(&Data().sBm());
     TClientDataSet &employees = Data().Yg();
     if (employees.Active()) {
         const std::pair<const char *, const char *> labels[] = {
@@ -290,6 +292,10 @@ void TfrmEmployeeEdit::dsBeforePost(TClientDataSet &DataSet)
     nameLeft();
     TField *number = DataSet.FindField(QStringLiteral("SFZH"));
     if (!number || number->AsString().trimmed().isEmpty())
+        return;
+    // Only a number typed now is judged: one stored long ago does not block other changes.
+    if (DataSet.State() == dsEdit &&
+        number->AsString() == OldValue(QStringLiteral("SFZH")).toString())
         return;
     const TIdentityNumber id = CheckIdentityNumber(number->AsString());
     if (!id.Valid()) {

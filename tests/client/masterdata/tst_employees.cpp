@@ -18,6 +18,7 @@
 #include "client/widgets/controls.h"
 #include "client/widgets/dbcontrols.h"
 #include "client/widgets/dbgrid.h"
+#include "client/widgets/dblookupcombo.h"
 #include "client/widgets/dbtreeview.h"
 #include "client/widgets/image.h"
 #include "client/widgets/messagebox.h"
@@ -483,6 +484,31 @@ private Q_SLOTS:
         QCOMPARE(text(QStringLiteral("select SFZH") + where), QStringLiteral("440304198506151237"));
         QCOMPARE(QueryValue(QStringLiteral("select CSRQ") + where).toDate(), QDate(1985, 6, 16));
         QCOMPARE(text(QStringLiteral("select XB") + where), QStringLiteral("女"));
+        list->Close();
+    }
+
+    void aStoredWrongNumberDoesNotBlockOtherChanges()
+    {
+        const int id = newEmployee(QStringLiteral("旧证员工"), 7);
+        QVERIFY(ExecSQL(
+            QStringLiteral("update YG set SFZH = '330106198903094241' where ID = %1").arg(id)));
+        auto *list = openList();
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        QVERIFY(ds.Locate(QStringLiteral("ID"), id));
+        TMessageBoxScript boxes;
+        auto ran = whenModal<TfrmEmployeeEdit>([&](TfrmEmployeeEdit &edit) {
+            QCOMPARE(edit.RzDBLookupComboBox_BM->Text(),
+                     text(QStringLiteral("select MC from BM where ID = 7")));
+            ds.Edit();
+            ds.FieldByName(QStringLiteral("ZW"))->SetAsString(QStringLiteral("店员"));
+            edit.btnOk_New->click();
+        });
+        list->aModify->trigger();
+        QVERIFY(ran);
+        QCOMPARE(boxes.Count(), 0);
+        QCOMPARE(text(QStringLiteral("select ZW from YG where ID = %1").arg(id)),
+                 QStringLiteral("店员"));
         list->Close();
     }
 
