@@ -282,6 +282,7 @@ void TfrmEmployeeEdit::offerFromIdentity(const QString &number)
 void TfrmEmployeeEdit::sDataChange(TDataSource &Sender, TField *Field)
 {
     TfrmComEdit::sDataChange(Sender, Field);
+    CopyLookupName(Field, QStringLiteral("BMID"), QStringLiteral("aBMMC"), Data().Bm());
     if (Field && Field->FieldName().compare(QLatin1String("SFZH"), Qt::CaseInsensitive) == 0)
         offerFromIdentity(Field->AsString());
 }

@@ -370,6 +370,10 @@ private Q_SLOTS:
         QCOMPARE(QueryValue(QStringLiteral("select CSRQ") + where).toDate(), QDate(2000, 2, 29));
         QCOMPARE(text(QStringLiteral("select XB") + where), QStringLiteral("男"));
         QCOMPARE(TProcBlobObj(QStringLiteral("yg_pict")).Bytes(QString::number(id)), bytesOf(png));
+        // The list shows the new employee's department without a reopen.
+        QVERIFY(ds.Locate(QStringLiteral("ID"), id));
+        QCOMPARE(ds.FieldByName(QStringLiteral("aBMMC"))->AsString(),
+                 text(QStringLiteral("select MC from BM where ID = 7")));
 
         // Reopened, the photo is there; cleared and saved, its row is gone.
         QVERIFY(ds.Locate(QStringLiteral("ID"), id));
