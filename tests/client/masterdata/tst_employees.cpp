@@ -256,6 +256,37 @@ private Q_SLOTS:
         owned.reset();
     }
 
+    void theFileMenuWithoutTheRegisterRightOffersNoAddOrModify()
+    {
+        // A group granted 员工档案管理 alone.
+        world.afterTest([this] { loginAs(QStringLiteral("SYS")); });
+        world.afterTest(QStringLiteral("delete from Sys_GroupFuncRight where UserGroupNo = 14"));
+        world.afterTest(QStringLiteral("delete from AppUserGroup where ID = 14"));
+        world.afterTest(QStringLiteral("delete from AppUser where ID = 22"));
+        QVERIFY(ExecSQL(QStringLiteral(
+            "insert into AppUserGroup (ID, gName, bmid, mc) values (14, '档案组', 7, '仓储部')")));
+        QVERIFY(
+            ExecSQL(QStringLiteral("insert into AppUser (ID, uCode, uName, uPassword, gID, "
+                                   "gName) values (22, 'DA01', '档案员', '', '(14)', '档案组')")));
+        QVERIFY(ExecSQL(QStringLiteral(
+            "insert into Sys_GroupFuncRight (CompanyCode, UserGroupNo, FuncNodeNo, ObjectName, "
+            "FuncItems) values ('VZ', 14, '0301', 'mnuYgdy', 'Insert,Delete,Print')")));
+        loginAs(QStringLiteral("DA01"));
+        QVERIFY(main->Item(QStringLiteral("mnuYgdy"))->isEnabled());
+        QVERIFY(!main->Item(QStringLiteral("mnuYg"))->isEnabled());
+        auto *list = masterdatatest::OpenFromMenu<TfrmEemployee>(*main, "mnuYgdy", "frmEemployee");
+        QVERIFY(list);
+        QVERIFY(list->ListDataSet->RecordCount() > 0);
+        QVERIFY(list->btnNew->isHidden());
+        QVERIFY(list->btnModify->isHidden());
+        QVERIFY(!list->aNew->isEnabled());
+        QVERIFY(!list->aModify->isEnabled());
+        // The shortcut does not reach the edit form either.
+        list->aModify->trigger();
+        QVERIFY(!list->findChild<TfrmEmployeeEdit *>());
+        list->Close();
+    }
+
     void theAdministratorMayAddAndChange()
     {
         auto *list = openList();
