@@ -401,6 +401,41 @@ void TfrmEmployeeEdit::btnInsert_NewClick()
     }
 }
 
+bool TfrmEmployeeEdit::photoBeforeMove()
+{
+    if (!PhotoPending() || !EditDataSet)
+        return true;
+    TClientDataSet &ds = *EditDataSet;
+    if (isEditing(ds))
+        ds.Post();
+    // With other changes the inherited question stores the photo along with them.
+    if (ds.ChangeCount() > 0)
+        return true;
+    switch (MessageBox(QStringLiteral("是否保存对当前资料的修改?"), QStringLiteral("资料保存"),
+                       TMsgIcon::Question, TMsgButtons::YesNoCancel)) {
+    case mrYes:
+        return sendPhotoAlone();
+    case mrNo:
+        m_photo = TPhotoChange::None;
+        m_photoFile.reset();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TfrmEmployeeEdit::btnPrior_NewClick()
+{
+    if (photoBeforeMove())
+        TfrmComEdit::btnPrior_NewClick();
+}
+
+void TfrmEmployeeEdit::btnNext_NewClick()
+{
+    if (photoBeforeMove())
+        TfrmComEdit::btnNext_NewClick();
+}
+
 void TfrmEmployeeEdit::dsAfterScroll(TClientDataSet &DataSet)
 {
     TfrmComEdit::dsAfterScroll(DataSet);

@@ -53,6 +53,8 @@ protected:
     void MyAfterApplyUpdates() override;
     void btnOk_NewClick() override;
     void btnInsert_NewClick() override;
+    void btnPrior_NewClick() override;
+    void btnNext_NewClick() override;
 
 private:
     enum class TPhotoChange { None, Replace, Clear };
@@ -65,6 +67,9 @@ private:
     void offerFromIdentity(const QString &number);
     bool stagePhoto();
     bool sendPhotoAlone();
+    // Before a move: a photo chosen for an otherwise unchanged record is saved, dropped or
+    // the move cancelled, as the user answers; false to stay.
+    bool photoBeforeMove();
     void loadPicture();
     QString currentId() const;
 

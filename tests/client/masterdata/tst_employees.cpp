@@ -565,6 +565,36 @@ private Q_SLOTS:
         QCOMPARE(TProcBlobObj(QStringLiteral("yg_pict")).Bytes(QString::number(id)), bytesOf(png));
         list->Close();
     }
+
+    void aPhotoChosenBeforeMovingOnIsSavedOrDroppedAsAnswered()
+    {
+        const int kept = newEmployee(QStringLiteral("留照员工"), 7);
+        const int dropped = newEmployee(QStringLiteral("弃照员工"), 7);
+        const QString png = picture("move.png", Qt::cyan);
+        auto *list = openList();
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        TFileDialogScript dialogs;
+        dialogs.Answer(png);
+        dialogs.Answer(png);
+        TMessageBoxScript boxes{mrYes, mrNo};
+        for (const int id : {kept, dropped}) {
+            QVERIFY(ds.Locate(QStringLiteral("ID"), id));
+            auto ran = whenModal<TfrmEmployeeEdit>([&](TfrmEmployeeEdit &edit) {
+                edit.btnUpload->click();
+                edit.btnNext_New->click();
+                QCOMPARE(boxes.Last().Text, QStringLiteral("是否保存对当前资料的修改?"));
+                QVERIFY(!edit.PhotoPending());
+                QVERIFY(ds.FieldByName(QStringLiteral("ID"))->AsInteger() != id);
+                edit.btnCancel_New->click();
+            });
+            list->aModify->trigger();
+            QVERIFY(ran);
+        }
+        QCOMPARE(photoRows(kept), 1);
+        QCOMPARE(photoRows(dropped), 0);
+        list->Close();
+    }
 };
 
 QTEST_MAIN(TestEmployees)
