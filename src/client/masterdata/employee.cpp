@@ -6,6 +6,7 @@
 #include "client/data/atomicrequest.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
+#include "client/data/serveraccess.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/procblobobj.h"
 #include "client/masterdata/employeeedit.h"
@@ -14,7 +15,46 @@
 #include "client/widgets/messagebox.h"
 
 #include <QEvent>
+#include <QStringList>
 #include <QToolButton>
+
+namespace {
+
+// Where an employee is named: users, document headers, fixed-asset and personnel records.
+// Deleting one of them would leave those rows pointing at nobody.
+constexpr std::pair<const char *, const char *> EmployeeReferences[] = {
+    {"AppUser", "YGID"},        {"CGSQZB", "YGID"},        {"CGDDZB", "YGID"},
+    {"CGSHZB", "YGID"},         {"CGTHZB", "YGID"},        {"XSDDZB", "YGID"},
+    {"XSKDZB", "YGID"},         {"XSTHZB", "YGID"},        {"LLZB", "YGID"},
+    {"TLZB", "YGID"},           {"CKDBZB", "YGID"},        {"KCPDZB", "YGID"},
+    {"QTKCBDZB", "YGID"},       {"CPJCZB", "YGID"},        {"FYKZZB", "YGID"},
+    {"QTSRZB", "YGID"},         {"XSSKZB", "YGID"},        {"CGFKZB", "YGID"},
+    {"CHTJZB", "YGID"},         {"SC_CGJHZB", "YGID"},     {"SC_ProduceOrderZB", "YGID"},
+    {"SC_SCJHZB", "YGID"},      {"SC_WLXQJHZB", "YGID"},   {"SC_BOMZB", "YGID"},
+    {"SC_WtjgZB", "YGID"},      {"Lskdzb", "YGID"},        {"Ckzzzb", "YGID"},
+    {"CY_KDZB", "YGID"},        {"Wy_ZHBXzb", "YGID"},     {"Wy_SBWXzb", "YGID"},
+    {"Inv_ItemList", "YGID"},   {"zc_item", "YGID"},       {"zc_zy", "YGID"},
+    {"zc_wx", "YGID"},          {"zc_bg", "YGID"},         {"zc_jc", "YGID"},
+    {"zc_gh", "YGID"},          {"zc_ql", "YGID"},         {"Rs_Work", "F_empID"},
+    {"Rs_Contract", "F_empID"}, {"Rs_PX", "F_empID"},      {"Rs_KH", "F_empID"},
+    {"Rs_DD", "F_empID"},       {"Rs_JC", "F_empID"},      {"Rs_TX", "F_empID"},
+    {"Rs_ZJ", "F_empID"},       {"Oa_Leave", "F_empID"},   {"Oa_OverTime", "F_empID"},
+    {"Oa_House", "F_empID"},    {"Oa_Keys", "F_empID"},    {"Oa_Pass", "F_empID"},
+    {"Oa_Visit", "F_empID"},    {"Oa_Linkman", "F_empID"}, {"Gz_JJGZ", "F_empID"},
+    {"GZ_JSGZ", "F_empID"},     {"Gz_Month", "F_empID"},
+};
+
+} // namespace
+
+QString TfrmEemployee::ReferenceProbe(qint64 id)
+{
+    QStringList parts;
+    for (const auto &[table, column] : EmployeeReferences)
+        parts << QStringLiteral(" select top 1 1 from ") + QLatin1String(table) +
+                     QStringLiteral(" where ") + QLatin1String(column) + QStringLiteral(" = ") +
+                     QString::number(id);
+    return parts.join(QStringLiteral(" union "));
+}
 
 TfrmEemployee::TfrmEemployee(QWidget *parent)
     : TfrmComJbzl(parent)
@@ -141,6 +181,11 @@ void TfrmEemployee::aDelExecute()
     const auto id = PictureOwnerId(ListDataSet->FieldByName(QStringLiteral("ID"))->AsString());
     if (!id)
         return;
+    if (HasRows(ReferenceProbe(*id))) {
+        MessageBox(QStringLiteral("该员工已被用户、单据或人事记录引用,不能删除！"),
+                   QStringLiteral("资料删除失败"), TMsgIcon::Warning);
+        return;
+    }
     if (MessageBox(QStringLiteral("确定要删除此项资料吗?"), QStringLiteral("资料删除"),
                    TMsgIcon::Question, TMsgButtons::YesNo, mrNo) != mrYes)
         return;

@@ -30,6 +30,9 @@ public:
     // " and C.ID In(...)" for a department and all below it.
     static QString DeptCondition(const QString &deptId);
 
+    // A select giving a row when users, documents or personnel records name the employee.
+    static QString ReferenceProbe(qint64 id);
+
     TFrmShowPic *PictureWindow() const { return m_pictureWindow; }
     void ShowCurrentPicture();
 

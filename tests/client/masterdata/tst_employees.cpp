@@ -343,6 +343,45 @@ private Q_SLOTS:
         list->Close();
     }
 
+    void anEmployeeInUseIsNotDeleted_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("user") << "AppUser";
+        QTest::newRow("sales document") << "XSKDZB";
+        QTest::newRow("personnel record") << "Rs_Contract";
+    }
+    void anEmployeeInUseIsNotDeleted()
+    {
+        QFETCH(QString, table);
+        const QString column = table.startsWith(QLatin1String("Rs_")) ? QStringLiteral("F_empID")
+                                                                      : QStringLiteral("YGID");
+        const int id = newEmployee(QStringLiteral("在用员工"), 7);
+        QVERIFY(TProcBlobObj(QStringLiteral("yg_pict"))
+                    .Save(QString::number(id), picture("used.png", Qt::red)));
+        QVERIFY(world.keepTables({table}));
+        // One existing row made to name the employee, or a new one in an empty table.
+        const int row = count(QStringLiteral("select min(ID) from %1").arg(table));
+        if (row > 0)
+            QVERIFY(ExecSQL(QStringLiteral("update %1 set %2 = %3 where ID = %4")
+                                .arg(table, column)
+                                .arg(id)
+                                .arg(row)));
+        else
+            QVERIFY(ExecSQL(QStringLiteral("insert into %1 (ID, %2) values (1, %3)")
+                                .arg(table, column)
+                                .arg(id)));
+        auto *list = openList();
+        QVERIFY(list);
+        QVERIFY(list->ListDataSet->Locate(QStringLiteral("ID"), id));
+        TMessageBoxScript boxes{mrYes};
+        list->aDel->trigger();
+        QCOMPARE(boxes.Last().Text,
+                 QStringLiteral("该员工已被用户、单据或人事记录引用,不能删除！"));
+        QCOMPARE(count(QStringLiteral("select count(*) from YG where ID = %1").arg(id)), 1);
+        QCOMPARE(photoRows(id), 1);
+        list->Close();
+    }
+
     void thePickerReturnsTheEmployeeAndDepartment()
     {
         const int id = newEmployee(QStringLiteral("被选员工"), 7);
