@@ -57,6 +57,21 @@ QString SQLIif(int databaseKind, const QString &condition, const QString &thenVa
     return text;
 }
 
+QString SQLBoolText(int databaseKind, const QString &column, const QString &yesText,
+                    const QString &noText)
+{
+    const auto literal = [](const QString &text) {
+        const bool number =
+            text == QLatin1String("1") || text == QLatin1String("-1") || text == QLatin1String("0");
+        return number ? text : QuotedStr(text);
+    };
+    if (databaseKind == 0)
+        return QStringLiteral("iif(") + column + QLatin1Char(',') + literal(yesText) +
+               QLatin1Char(',') + literal(noText) + QStringLiteral(") ");
+    return QStringLiteral("case ") + column + QStringLiteral(" when 1 then ") + literal(yesText) +
+           QStringLiteral(" else ") + literal(noText) + QStringLiteral(" end ");
+}
+
 QString SQLIsNull(int databaseKind, const QString &expression)
 {
     if (databaseKind == 0)

@@ -23,6 +23,12 @@ QString SQLDateRange(int databaseKind, bool hasFrom, QDate from, QDate to);
 QString SQLIif(int databaseKind, const QString &condition, const QString &thenValue,
                const QString &elseValue);
 
+// The text a boolean column shows: kind 0 "iif(column,yes,no) ", otherwise
+// "case column when 1 then yes else no end ". The texts go in quoted, except "1", "-1" and
+// "0", which stay numbers.
+QString SQLBoolText(int databaseKind, const QString &column, const QString &yesText,
+                    const QString &noText);
+
 // The expression with null read as 0: "iif(isnull(e),0,e)" for kind 0, "isnull(e,0)"
 // otherwise.
 QString SQLIsNull(int databaseKind, const QString &expression);

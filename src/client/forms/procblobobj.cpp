@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 
+#include <stdexcept>
+
 namespace {
 
 void refuse(QString *error, const QString &text)
@@ -156,30 +158,63 @@ bool TProcBlobObj::storeRow(qint64 owner, const TPictureFile &file)
         ds.OnReconcileError = reconcile;
     });
     try {
-        const qint64 id = QueryValue(QStringLiteral("select iif(isnull(max(ID)), 1, max(ID)+1) "
-                                                    "as picid from ") +
-                                     PictTable)
-                              .toLongLong();
-        if (id <= 0)
-            return false;
-        ds.Close();
-        ds.SetCommandText(QStringLiteral("select * from ") + PictTable +
-                          QStringLiteral(" where ygid=") + QString::number(owner));
-        ds.Open();
-        // The old pictures leave in the same apply that brings the new one.
-        while (!ds.IsEmpty())
-            ds.Delete();
-        ds.Append();
-        ds.FieldByName(QStringLiteral("id"))->SetAsLargeInt(id);
-        ds.FieldByName(QStringLiteral("ygid"))->SetAsLargeInt(owner);
-        ds.FieldByName(QStringLiteral("pict"))->SetAsBytes(file.Bytes);
-        TField *ext = ds.FieldByName(QStringLiteral("Ext"));
-        const bool fits = ext->Size() <= 0 || file.Ext.size() <= ext->Size();
-        ext->SetAsString(fits ? file.Ext : canonicalExt(file.Format));
-        ds.Post();
+        stageRows(owner, &file);
         return ds.ApplyUpdates(0) == 0;
     } catch (const std::exception &) {
         return false;
+    }
+}
+
+void TProcBlobObj::stageRows(qint64 owner, const TPictureFile *file)
+{
+    TClientDataSet &ds = *PictDataSet;
+    qint64 id = 0;
+    if (file) {
+        id = QueryValue(QStringLiteral("select iif(isnull(max(ID)), 1, max(ID)+1) "
+                                       "as picid from ") +
+                        PictTable)
+                 .toLongLong();
+        if (id <= 0)
+            throw std::runtime_error("no picture ID");
+    }
+    ds.Close();
+    ds.SetCommandText(QStringLiteral("select * from ") + PictTable +
+                      QStringLiteral(" where ygid=") + QString::number(owner));
+    ds.Open();
+    // The old pictures leave in the same apply that brings the new one.
+    while (!ds.IsEmpty())
+        ds.Delete();
+    if (!file)
+        return;
+    ds.Append();
+    ds.FieldByName(QStringLiteral("id"))->SetAsLargeInt(id);
+    ds.FieldByName(QStringLiteral("ygid"))->SetAsLargeInt(owner);
+    ds.FieldByName(QStringLiteral("pict"))->SetAsBytes(file->Bytes);
+    TField *ext = ds.FieldByName(QStringLiteral("Ext"));
+    const bool fits = ext->Size() <= 0 || file->Ext.size() <= ext->Size();
+    ext->SetAsString(fits ? file->Ext : canonicalExt(file->Format));
+    ds.Post();
+}
+
+bool TProcBlobObj::Stage(const QString &OwnerID, const TPictureFile *file)
+{
+    const auto owner = PictureOwnerId(OwnerID);
+    if (!owner)
+        return false;
+    try {
+        stageRows(*owner, file);
+        return true;
+    } catch (const std::exception &) {
+        Unstage();
+        return false;
+    }
+}
+
+void TProcBlobObj::Unstage()
+{
+    try {
+        PictDataSet->Close();
+    } catch (const std::exception &) {
     }
 }
 

@@ -67,8 +67,16 @@ public:
     // The owner's stored picture bytes; empty when there is none or the read failed.
     QByteArray Bytes(const QString &OwnerID);
 
+    // Prepares the owner's picture change in PictDataSet's change log without sending it, for
+    // a request that stores it together with the owner's record: the old picture deleted and,
+    // with a file, the new one appended. False (nothing staged) when the rows could not be
+    // read. Unstage drops a staged change, sent or not.
+    bool Stage(const QString &OwnerID, const TPictureFile *file);
+    void Unstage();
+
 private:
     bool storeRow(qint64 owner, const TPictureFile &file);
+    void stageRows(qint64 owner, const TPictureFile *file);
 
     std::unique_ptr<TClientDataSet> m_ownPictDataSet;
 };

@@ -5,6 +5,7 @@
 #include "client/masterdata/banktransfer.h"
 #include "client/masterdata/ck.h"
 #include "client/masterdata/codelist.h"
+#include "client/masterdata/employee.h"
 #include "client/masterdata/hp.h"
 #include "client/masterdata/partnerlist.h"
 #include "client/masterdata/printmodaledit.h"
@@ -40,4 +41,5 @@ void RegisterMasterDataForms()
     add<TfrmArapZcLb>("TfrmArapZcLb");
     add<TfrmQtkcbdlx>("TfrmQtkcbdlx");
     add<TfrmArapYhck>("TfrmArapYhck");
+    add<TfrmEemployee>("TfrmEemployee");
 }

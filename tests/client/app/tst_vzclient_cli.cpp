@@ -70,19 +70,6 @@ protected:
 
 vztest::ServerProcess *VzclientCli::server = nullptr;
 
-TEST_F(VzclientCli, MenuItemWithoutWindowEndsWithStatusThree)
-{
-    // 人员资料: the personnel windows are not part of this version yet.
-    const QString picture = home.filePath(QStringLiteral("x.png"));
-    const Result result = run({QStringLiteral("--open"), QStringLiteral("mnuYg"),
-                               QStringLiteral("--screenshot"), picture});
-    EXPECT_EQ(result.exitCode, 3) << result.err.toStdString();
-    EXPECT_TRUE(
-        result.err.contains(QStringLiteral("vzclient: mnuYg has no window in this version")))
-        << result.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(picture));
-}
-
 TEST_F(VzclientCli, MenuItemWithWindowIsPhotographed)
 {
     const QString picture = home.filePath(QStringLiteral("ck.png"));
