@@ -120,12 +120,13 @@ const TPersonnelKind kinds[] = {
 // The wage row with its process (or trade), its employee and the employee's department.
 QString wageSource(const TPersonnelKind &kind)
 {
-    const bool piece = kind.wage == TWageKind::PieceRate;
+    const QString prices =
+        kind.wage == TWageKind::PieceRate ? QStringLiteral("Gz_Gxu") : QStringLiteral("Gz_GongZ");
     return QStringLiteral(" select Z.*,F_Name as Gx_Name,Y.XM as YG_Name,Y.BH as F_Code  from ") +
-           QLatin1String(kind.table) + QStringLiteral(" Z left join ") +
-           (piece ? QStringLiteral("Gz_Gxu") : QStringLiteral("Gz_GongZ")) +
-           QStringLiteral(" b on Z.F_GxID=b.id left join YG y on Z.F_empID=y.id left join BM c "
-                          "on y.bmid=c.id where 1=1 ");
+           QLatin1String(kind.table) + QStringLiteral(" Z,") + prices +
+           QStringLiteral(" b,YG y,BM c,   Z left join  b on Z.F_GxID=b.id,   Z left join y on "
+                          "F_empID=y.id,    Y left join c on y.bmid=c.id   ") +
+           QStringLiteral(" where 1=1 ");
 }
 
 } // namespace
