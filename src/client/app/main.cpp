@@ -8,6 +8,7 @@
 #include "client/forms/gallery.h"
 #include "client/forms/globalobj.h"
 #include "client/masterdata/registerforms.h"
+#include "client/personnel/registerforms.h"
 #include "client/print/demonote.h"
 #include "client/reports/registerreports.h"
 #include "client/shell/hooks.h"
@@ -132,6 +133,7 @@ int main(int argc, char *argv[])
         ShowAlertWindow(kind, atStart, QApplication::activeWindow());
     });
     RegisterMasterDataForms();
+    RegisterPersonnelForms();
     RegisterDocumentForms();
     RegisterReportForms();
 

@@ -93,7 +93,8 @@ int TShowMDIWindowObj::ChildCount() const
     return m_area ? int(m_area->subWindowList().size()) : 0;
 }
 
-QWidget *TShowMDIWindowObj::ShowForm(const QString &className)
+QWidget *TShowMDIWindowObj::ShowForm(const QString &className,
+                                     const std::function<void(TFrmRoot &form)> &prepare)
 {
     const QString name = className.mid(1);
     if (QWidget *open = FindForm(name)) {
@@ -119,6 +120,8 @@ QWidget *TShowMDIWindowObj::ShowForm(const QString &className)
     if (!form)
         return nullptr;
     form->setObjectName(name);
+    if (prepare)
+        prepare(*form);
     AddChild(form);
     form->show();
     return form;
@@ -182,9 +185,23 @@ QWidget *TShowMDIWindowObj::OpenHRForm(const QString &kind)
         OpenModalWithText(*wage, kind);
         return nullptr;
     }
-    QWidget *form = ShowForm(QStringLiteral("TRs_SingleFrm"));
-    if (form) {
-        SetModeText(form, kind);
+    // One personnel window is open at a time, configured for its kind before it shows; a
+    // window of another kind gives way to a new one.
+    const QString className = QStringLiteral("TRs_SingleFrm");
+    if (QWidget *open = FindForm(className.mid(1)); open && ModeText(open) != kind) {
+        open->setObjectName(QString());
+        if (auto *window = qobject_cast<QMdiSubWindow *>(open->parentWidget()))
+            window->close();
+        else
+            open->close();
+    }
+    const bool wasOpen = FindForm(className.mid(1)) != nullptr;
+    QWidget *form = ShowForm(className, [&kind](TFrmRoot &created) {
+        SetModeText(&created, kind);
+        created.SetBillType(kind);
+    });
+    // The window of the same kind shows its records afresh.
+    if (wasOpen) {
         if (auto *root = qobject_cast<TFrmRoot *>(form))
             root->SetBillType(kind);
     }

@@ -52,7 +52,9 @@ public:
     // Shows the window of the class, creating it when it is not open. The window's name is
     // the class name without its first letter (TfrmHp -> frmHp). Refuses with a message when
     // more than MaxChildren windows are open, and says so when the class does not exist.
-    QWidget *ShowForm(const QString &className);
+    // prepare runs on a new window before it shows.
+    QWidget *ShowForm(const QString &className,
+                      const std::function<void(TFrmRoot &form)> &prepare = {});
     // Creates the window of the class, runs it modally and frees it; true when it ended with
     // OK. prepare runs between creation and showing (a caller's settings, a mode text).
     // Says so when the class does not exist.
@@ -61,7 +63,7 @@ public:
     // OpenModal with the text as the window's mode text ("office", "0").
     bool OpenModalWithText(const QString &className, const QString &text);
     // The personnel records: the wage tables open modally, any other kind opens the personnel
-    // window with the kind as its mode text.
+    // window with the kind as its mode text, handed to it before it shows.
     QWidget *OpenHRForm(const QString &kind);
 
     // A report window that opened records itself in the workspace's list of frequently used
