@@ -8,6 +8,7 @@
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
 #include "client/forms/globalobj.h"
+#include "client/masterdata/employee.h"
 #include "client/masterdata/registerforms.h"
 #include "client/personnel/personneledit.h"
 #include "client/personnel/registerforms.h"
@@ -24,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 
 using vztest::whenModal;
@@ -322,6 +324,31 @@ private Q_SLOTS:
         QVERIFY(boxes.Count() >= 1);
         QVERIFY(boxes.Last().Text.contains(QStringLiteral("员工")));
         QCOMPARE(count(QStringLiteral("select count(*) from Rs_Contract")), before);
+    }
+
+    // The employee button opens the employee register as a picker; the chosen employee's
+    // code, name and department go into the record.
+    void theEmployeeButtonPicksFromTheRegister()
+    {
+        TRs_SingleFrm *f = open(QStringLiteral("员工合同管理"));
+        QVERIFY(f);
+        QStringList copied;
+        auto ran = whenModal<TfrmPersonnelEdit>([&](TfrmPersonnelEdit &edit) {
+            auto picked = whenModal<TfrmEemployee>([](TfrmEemployee &picker) {
+                QVERIFY(picker.ListDataSet->Locate(QStringLiteral("ID"), 9001));
+                picker.btnSelectExit->click();
+            });
+            edit.RzButtonEdit_Emp->ButtonClick();
+            QVERIFY(picked);
+            TClientDataSet &ds = *edit.EditDataSet;
+            for (const char *field : {"F_empID", "F_code", "F_name", "F_dept"})
+                copied << ds.FieldByName(QLatin1String(field))->AsString();
+            edit.btnCancel_New->click();
+        });
+        f->aNew->trigger();
+        QVERIFY(ran);
+        QCOMPARE(copied, (QStringList{QStringLiteral("9001"), QStringLiteral("T9001"),
+                                      QStringLiteral("测试员工"), QStringLiteral("测试二部")}));
     }
 
     // Each personnel menu item opens the one list on its own kind; another kind replaces it.
