@@ -368,13 +368,24 @@ private Q_SLOTS:
                                  << "员工奖惩管理";
         QTest::newRow("mnuYgtx") << "mnuYgtx"
                                  << "员工调薪管理";
+        const char *const more[][2] = {
+            {"mnuYglh", "员工履历管理"},   {"mnuYgzj", "员工证件管理"},
+            {"mnuOaLeave", "请假管理"},    {"mnuOaOverTime", "加班管理"},
+            {"mnuOaHouse", "宿舍管理"},    {"mnuOaKeys", "钥匙管理"},
+            {"mnuOaPass", "人员外出登记"}, {"mnuOaVisit", "来访人员登记"},
+            {"mnuOaLinkman", "通讯录"},    {"mnuGzJJGZ", "计件工资"},
+            {"mnuGzJSGZ", "计时工资"}};
+        for (const auto &row : more)
+            QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromUtf8(row[1]);
     }
 
     void theMenuOpensEachKind()
     {
         QFETCH(QString, item);
         QFETCH(QString, caption);
-        QPointer<TRs_SingleFrm> other = open(QStringLiteral("通讯录"));
+        QPointer<TRs_SingleFrm> other =
+            open(caption == QStringLiteral("通讯录") ? QStringLiteral("员工合同管理")
+                                                     : QStringLiteral("通讯录"));
         QVERIFY(other);
         main->Item(item)->trigger();
         form = qobject_cast<TRs_SingleFrm *>(
