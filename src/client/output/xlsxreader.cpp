@@ -46,7 +46,10 @@ bool readEntry(zip_t *archive, const QString &name, QByteArray *data)
     const QByteArray entry = name.toUtf8();
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat(archive, entry.constData(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+    // Parts beyond any real workbook's size are damage or a zip bomb, not data to allocate for.
+    constexpr zip_uint64_t kMaxPartBytes = zip_uint64_t(1) << 30;
+    if (zip_stat(archive, entry.constData(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) ||
+        stat.size > kMaxPartBytes)
         return false;
     std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen(archive, entry.constData(), 0));
     if (!file)
@@ -365,18 +368,49 @@ bool sheetPath(zip_t *archive, int sheetIndex, QString *path, QString *name, boo
 
 bool parseCellReference(const QString &reference, int *row, int *column)
 {
+    // A damaged sheet must not make the reader allocate rows or columns no sheet can have.
+    constexpr int kMaxRows = 1048576;
+    constexpr int kMaxColumns = 16384;
     int col = 0;
     int i = 0;
-    while (i < reference.size() && reference.at(i).isLetter()) {
-        col = col * 26 + (reference.at(i).toUpper().unicode() - u'A' + 1);
+    while (i < reference.size() && i < 3) {
+        const char16_t letter = reference.at(i).toUpper().unicode();
+        if (letter < u'A' || letter > u'Z')
+            break;
+        col = col * 26 + (letter - u'A' + 1);
         ++i;
     }
     bool ok = false;
     const int r = reference.mid(i).toInt(&ok);
-    if (i == 0 || !ok || r < 1)
+    if (i == 0 || !ok || r < 1 || r > kMaxRows || col > kMaxColumns)
         return false;
     *row = r - 1;
     *column = col - 1;
+    return true;
+}
+
+bool readXlsxSheetNames(const QString &fileName, QStringList *names, QString *error)
+{
+    int zipError = 0;
+    ZipPtr archive(zip_open(QFile::encodeName(fileName).constData(), ZIP_RDONLY, &zipError));
+    QByteArray workbook;
+    if (!archive || !readEntry(archive.get(), QStringLiteral("xl/workbook.xml"), &workbook)) {
+        if (error)
+            *error = QStringLiteral("%1 is not a workbook").arg(fileName);
+        return false;
+    }
+    names->clear();
+    QXmlStreamReader reader(workbook);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == QLatin1String("sheet"))
+            names->append(reader.attributes().value(QLatin1String("name")).toString());
+    }
+    if (reader.hasError()) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(fileName, reader.errorString());
+        return false;
+    }
     return true;
 }
 

@@ -51,7 +51,11 @@ struct TSheetData
 bool readXlsxSheet(const QString &fileName, int sheetIndex, TSheetData *sheet,
                    QString *error = nullptr, TSheetContent content = TSheetContent::Values);
 
-// "B3" -> row 2, column 1. False for a malformed reference.
+// The names of the workbook's sheets in their order; false with a readable error when the file
+// is not a workbook.
+bool readXlsxSheetNames(const QString &fileName, QStringList *names, QString *error = nullptr);
+
+// "B3" -> row 2, column 1. False for a malformed reference or one beyond the largest sheet.
 bool parseCellReference(const QString &reference, int *row, int *column);
 
 } // namespace output
