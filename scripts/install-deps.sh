@@ -1,7 +1,7 @@
 #!/bin/sh
-# python3-xlwt only regenerates the committed .xls test workbook (tests/data/make_import.py).
 # Installs the Debian packages that building, testing and running the system need.
 # Only missing packages are installed; the package lists are refreshed first when needed.
+# python3-xlwt only regenerates the committed .xls test workbook (tests/data/make_import.py).
 set -eu
 
 PACKAGES="
