@@ -300,3 +300,28 @@ TEST(WorkbookReader, TruncatedAndCorruptedWorkbooksNeverCrash)
         }
     }
 }
+
+TEST(WorkbookReader, FormatIsToldByContentNotByName)
+{
+    QTemporaryDir dir;
+    const QString xlsx = dir.filePath(QStringLiteral("real.xlsx"));
+    writeGoodsXlsx(xlsx);
+    struct Case
+    {
+        QByteArray bytes;
+        const char *file;
+        QVariant firstCell;
+    };
+    const Case cases[] = {
+        {readFile(xlsx), "saved-as.xls", text("进货单")},
+        {readFile(QStringLiteral(VZ_TEST_DATA "/import.xls")), "renamed.xlsx", text("编号")},
+        {QByteArray("a,b\n"), "list.txt", text("a")},
+    };
+    for (const Case &c : cases) {
+        const QString path = dir.filePath(QString::fromUtf8(c.file));
+        writeFile(path, c.bytes);
+        auto reader = open(path);
+        ASSERT_TRUE(reader) << c.file;
+        EXPECT_EQ(readSheet(reader.get(), 0).value(0).value(0), c.firstCell) << c.file;
+    }
+}
