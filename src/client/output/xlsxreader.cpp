@@ -27,6 +27,10 @@ constexpr QRgb kIndexedColors[64] = {
     0x3366FF, 0x33CCCC, 0x99CC00, 0xFFCC00, 0xFF9900, 0xFF6600, 0x666699, 0x969696,
     0x003366, 0x339966, 0x003300, 0x333300, 0x993300, 0x993366, 0x333399, 0x333333};
 
+// The largest sheet: a damaged one must not make the reader allocate beyond it.
+constexpr int kMaxRows = 1048576;
+constexpr int kMaxColumns = 16384;
+
 // Maximum digit width in pixels of the usual body fonts: column widths are stored in it.
 constexpr double kDigitPixels = 7;
 
@@ -368,9 +372,6 @@ bool sheetPath(zip_t *archive, int sheetIndex, QString *path, QString *name, boo
 
 bool parseCellReference(const QString &reference, int *row, int *column)
 {
-    // A damaged sheet must not make the reader allocate rows or columns no sheet can have.
-    constexpr int kMaxRows = 1048576;
-    constexpr int kMaxColumns = 16384;
     int col = 0;
     int i = 0;
     while (i < reference.size() && i < 3) {
@@ -466,16 +467,33 @@ bool readXlsxSheet(const QString &fileName, int sheetIndex, TSheetData *sheet, Q
     QXmlStreamReader reader(xml);
     int row = -1;
     int column = -1;
+    int rowOfCells = -1; // the row being read, for cells written without their reference
     QString type;
     while (!reader.atEnd()) {
         reader.readNext();
         if (!reader.isStartElement())
             continue;
         const auto name = reader.name();
+        if (name == QLatin1String("row")) {
+            bool ok = false;
+            const int r = reader.attributes().value(QLatin1String("r")).toInt(&ok);
+            rowOfCells = ok && r >= 1 ? r - 1 : rowOfCells + 1;
+            column = -1;
+        }
         if (name == QLatin1String("c")) {
             const auto attributes = reader.attributes();
             type = attributes.value(QLatin1String("t")).toString();
-            if (!parseCellReference(attributes.value(QLatin1String("r")).toString(), &row, &column))
+            const QString reference = attributes.value(QLatin1String("r")).toString();
+            // Some programs leave the reference out: such a cell follows the previous one.
+            bool placed = false;
+            if (reference.isEmpty()) {
+                row = std::max(rowOfCells, 0);
+                ++column;
+                placed = row < kMaxRows && column < kMaxColumns;
+            } else {
+                placed = parseCellReference(reference, &row, &column);
+            }
+            if (!placed)
                 return fail(QStringLiteral("%1: malformed cell reference").arg(fileName));
             if (withFormats) {
                 const int id = attributes.value(QLatin1String("s")).toInt();

@@ -5,10 +5,12 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
+#include <zip.h>
 
 using namespace output;
 
@@ -133,6 +135,47 @@ TEST(WorkbookReader, XlsxCellsComeAsTextsNumbersDatesAndFlags)
         }
     }
     EXPECT_EQ(readSheet(reader.get(), 1), (Rows{{text("张三")}}));
+}
+
+// Some programs write cells without their references; they follow one another in their row,
+// and rows without a number follow the previous row.
+TEST(WorkbookReader, XlsxCellsWithoutReferencesFollowThePreviousOne)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("goods.xlsx"));
+    writeGoodsXlsx(path);
+    auto reader = open(path);
+    ASSERT_TRUE(reader);
+    const Rows withReferences = readSheet(reader.get(), 0);
+    reader.reset();
+
+    const QByteArray part("xl/worksheets/sheet1.xml");
+    int zipError = 0;
+    zip_t *archive = zip_open(path.toUtf8().constData(), 0, &zipError);
+    ASSERT_TRUE(archive);
+    zip_stat_t stat;
+    ASSERT_EQ(zip_stat(archive, part.constData(), 0, &stat), 0);
+    QByteArray xml(qsizetype(stat.size), '\0');
+    zip_file_t *entry = zip_fopen(archive, part.constData(), 0);
+    ASSERT_EQ(zip_fread(entry, xml.data(), stat.size), zip_int64_t(stat.size));
+    zip_fclose(entry);
+    // The headings row and the first goods row lose all references; they are gap-free.
+    QString stripped = QString::fromUtf8(xml);
+    stripped.replace(QRegularExpression(QStringLiteral("<c r=\"[A-D][23]\"")),
+                     QStringLiteral("<c"));
+    stripped.replace(QRegularExpression(QStringLiteral("<row r=\"[23]\"")), QStringLiteral("<row"));
+    ASSERT_NE(stripped.toUtf8(), xml);
+    const QByteArray changed = stripped.toUtf8();
+    zip_source_t *source =
+        zip_source_buffer(archive, changed.constData(), zip_uint64_t(changed.size()), 0);
+    ASSERT_GE(zip_file_replace(archive, zip_uint64_t(zip_name_locate(archive, part.constData(), 0)),
+                               source, 0),
+              0);
+    ASSERT_EQ(zip_close(archive), 0);
+
+    reader = open(path);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(readSheet(reader.get(), 0), withReferences);
 }
 
 TEST(WorkbookReader, MergedHeadingNamesEveryColumnItSpansWhenAsked)
