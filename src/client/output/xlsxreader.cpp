@@ -521,6 +521,9 @@ bool readXlsxSheet(const QString &fileName, int sheetIndex, TSheetData *sheet, Q
                     value = shared.value(raw.toInt());
                 else if (type == QLatin1String("b"))
                     value = raw == QLatin1String("1");
+                else if (type == QLatin1String("d")) // ISO 8601, written by some programs
+                    value = raw.contains(u'T') ? QVariant(QDateTime::fromString(raw, Qt::ISODate))
+                                               : QVariant(QDate::fromString(raw, Qt::ISODate));
                 else if (type == QLatin1String("str") || type == QLatin1String("e"))
                     value = raw;
                 else

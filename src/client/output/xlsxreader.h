@@ -16,8 +16,9 @@ enum class TSheetContent { Values, ValuesAndFormats };
 struct TSheetData
 {
     QString name;
-    // rows[r][c], zero-based; texts as QString, numbers as double, booleans as bool; cells
-    // never written are null QVariants. Short rows are not padded.
+    // rows[r][c], zero-based; texts as QString, numbers as double, booleans as bool, cells
+    // stored as ISO dates as QDate or QDateTime; cells never written are null QVariants. Short
+    // rows are not padded.
     QList<QList<QVariant>> rows;
 
     // Read with TSheetContent::ValuesAndFormats only; empty otherwise.

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
 #include <zip.h>
@@ -66,6 +68,30 @@ void writeGoodsXlsx(const QString &path)
     lxw_worksheet *staff = workbook_add_worksheet(book, "Staff");
     worksheet_write_string(staff, 0, 0, "张三", nullptr);
     ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+}
+
+// Edits the first sheet's XML in place, for what libxlsxwriter never writes.
+void rewriteSheetXml(const QString &path, const std::function<void(QString *)> &edit)
+{
+    const QByteArray part("xl/worksheets/sheet1.xml");
+    int zipError = 0;
+    zip_t *archive = zip_open(path.toUtf8().constData(), 0, &zipError);
+    ASSERT_TRUE(archive);
+    zip_stat_t stat;
+    ASSERT_EQ(zip_stat(archive, part.constData(), 0, &stat), 0);
+    QByteArray xml(qsizetype(stat.size), '\0');
+    zip_file_t *entry = zip_fopen(archive, part.constData(), 0);
+    ASSERT_EQ(zip_fread(entry, xml.data(), stat.size), zip_int64_t(stat.size));
+    zip_fclose(entry);
+    QString text = QString::fromUtf8(xml);
+    edit(&text);
+    const QByteArray changed = text.toUtf8();
+    ASSERT_NE(changed, xml);
+    zip_source_t *source =
+        zip_source_buffer(archive, changed.constData(), zip_uint64_t(changed.size()), 0);
+    const zip_int64_t index = zip_name_locate(archive, part.constData(), 0);
+    ASSERT_GE(zip_file_replace(archive, zip_uint64_t(index), source, 0), 0);
+    ASSERT_EQ(zip_close(archive), 0);
 }
 
 std::unique_ptr<TWorkbookReader> open(const QString &path)
@@ -149,33 +175,34 @@ TEST(WorkbookReader, XlsxCellsWithoutReferencesFollowThePreviousOne)
     const Rows withReferences = readSheet(reader.get(), 0);
     reader.reset();
 
-    const QByteArray part("xl/worksheets/sheet1.xml");
-    int zipError = 0;
-    zip_t *archive = zip_open(path.toUtf8().constData(), 0, &zipError);
-    ASSERT_TRUE(archive);
-    zip_stat_t stat;
-    ASSERT_EQ(zip_stat(archive, part.constData(), 0, &stat), 0);
-    QByteArray xml(qsizetype(stat.size), '\0');
-    zip_file_t *entry = zip_fopen(archive, part.constData(), 0);
-    ASSERT_EQ(zip_fread(entry, xml.data(), stat.size), zip_int64_t(stat.size));
-    zip_fclose(entry);
     // The headings row and the first goods row lose all references; they are gap-free.
-    QString stripped = QString::fromUtf8(xml);
-    stripped.replace(QRegularExpression(QStringLiteral("<c r=\"[A-D][23]\"")),
+    rewriteSheetXml(path, [](QString *xml) {
+        xml->replace(QRegularExpression(QStringLiteral("<c r=\"[A-D][23]\"")),
                      QStringLiteral("<c"));
-    stripped.replace(QRegularExpression(QStringLiteral("<row r=\"[23]\"")), QStringLiteral("<row"));
-    ASSERT_NE(stripped.toUtf8(), xml);
-    const QByteArray changed = stripped.toUtf8();
-    zip_source_t *source =
-        zip_source_buffer(archive, changed.constData(), zip_uint64_t(changed.size()), 0);
-    ASSERT_GE(zip_file_replace(archive, zip_uint64_t(zip_name_locate(archive, part.constData(), 0)),
-                               source, 0),
-              0);
-    ASSERT_EQ(zip_close(archive), 0);
-
+        xml->replace(QRegularExpression(QStringLiteral("<row r=\"[23]\"")), QStringLiteral("<row"));
+    });
     reader = open(path);
     ASSERT_TRUE(reader);
     EXPECT_EQ(readSheet(reader.get(), 0), withReferences);
+}
+
+TEST(WorkbookReader, XlsxCellsStoredAsIsoDatesComeAsDates)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("goods.xlsx"));
+    writeGoodsXlsx(path);
+    // Row 3's name and price become an ISO date and an ISO date and time.
+    rewriteSheetXml(path, [](QString *xml) {
+        xml->replace(QRegularExpression(QStringLiteral("<c r=\"B3\"[^>]*><v>[^<]*</v></c>")),
+                     QStringLiteral("<c r=\"B3\" t=\"d\"><v>2024-03-01</v></c>"));
+        xml->replace(QRegularExpression(QStringLiteral("<c r=\"C3\"[^>]*><v>[^<]*</v></c>")),
+                     QStringLiteral("<c r=\"C3\" t=\"d\"><v>2024-03-01T08:05:00</v></c>"));
+    });
+    auto reader = open(path);
+    ASSERT_TRUE(reader);
+    const Rows rows = readSheet(reader.get(), 0);
+    EXPECT_EQ(rows.value(2).value(1), QVariant(QDate(2024, 3, 1)));
+    EXPECT_EQ(rows.value(2).value(2), QVariant(QDateTime(QDate(2024, 3, 1), QTime(8, 5))));
 }
 
 TEST(WorkbookReader, MergedHeadingNamesEveryColumnItSpansWhenAsked)
