@@ -1,9 +1,11 @@
 #include "client/admin/excelimport.h"
 
 #include "client/common/sqltext.h"
+#include "client/data/serveraccess.h"
 
 #include <QDate>
 
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -170,6 +172,8 @@ bool TImportBuilder::AddRow(const QStringList &cells, QString *error)
         if (lookup) {
             lookups << int(values.size());
             value = text;
+        } else if (kind == TImportNames::Warehouse) {
+            value = QStringLiteral("0"); // no warehouse; the column takes no null
         } else if (!ConvertValue(field.DataType, text, &value)) {
             *error = QStringLiteral("【%1】不是数字：%2").arg(field.Name, text);
             return false;
@@ -185,8 +189,25 @@ bool TImportBuilder::AddRow(const QStringList &cells, QString *error)
                                                 values[position], &m_created);
         ++position;
     }
-    if (m_withId)
+    if (m_withId) {
+        TImportedGoods goods{m_counter + 1};
+        int at = 0;
+        for (const TImportField &field : std::as_const(m_fields)) {
+            if (field.Column < 0)
+                continue;
+            const QString code = field.Code.toUpper();
+            if (code == QLatin1String("INSL"))
+                goods.Quantity = values[at].toDouble();
+            else if (code == QLatin1String("JJ"))
+                goods.Price = values[at].toDouble();
+            else if (code == QLatin1String("CKID"))
+                goods.Warehouse = values[at].toLongLong();
+            ++at;
+        }
+        if (goods.Quantity > 0)
+            m_stocked << goods;
         values.prepend(QString::number(m_counter + 1));
+    }
     ++m_counter;
     m_inserts << m_head + values.join(QLatin1Char(',')) + QLatin1Char(')');
     return true;
@@ -198,4 +219,62 @@ QStringList JoinIntoParts(const QStringList &statements, int statementsPerPart)
     for (qsizetype first = 0; first < statements.size(); first += statementsPerPart)
         parts << statements.mid(first, statementsPerPart).join(QStringLiteral(";\n"));
     return parts;
+}
+
+QStringList OpeningStockStatements(const QList<TImportedGoods> &goods, QDate date,
+                                   qint64 firstSequence, int *used)
+{
+    QList<qint64> warehouses;
+    QHash<qint64, QList<const TImportedGoods *>> lines;
+    for (const TImportedGoods &row : goods) {
+        const qint64 warehouse = row.Warehouse == 0 ? 1 : row.Warehouse;
+        if (!lines.contains(warehouse))
+            warehouses << warehouse;
+        lines[warehouse] << &row;
+    }
+    const auto number = [](double value) {
+        return QString::number(value, 'g', 17);
+    };
+    const QString rq = QLatin1Char('#') + date.toString(Qt::ISODate) + QLatin1Char('#');
+    // Fresh goods carry no attribute values: texts null, numbers 0.
+    const QString attrs = QStringLiteral("NULL,NULL,NULL,0,0,0");
+    QStringList statements;
+    qint64 sequence = firstSequence;
+    for (const qint64 warehouse : std::as_const(warehouses)) {
+        const QString billNo = BillNumber(QStringLiteral("PD"), date, sequence++);
+        const QString id = QString::number(BillNoToID(billNo));
+        const QString ck = QString::number(warehouse);
+        long double total = 0;
+        QStringList body;
+        int lineNo = 0;
+        for (const TImportedGoods *row : lines.value(warehouse)) {
+            const QString hh = QString::number(++lineNo);
+            const QString hp = QString::number(row->Id);
+            const QString sl = number(row->Quantity);
+            const QString dj = number(row->Price);
+            total += (long double)row->Quantity * row->Price;
+            body << QStringLiteral("insert into KCPD(RECID,ZBID,HH,RQ,CKID,HPID,SL,DJ,SX1,SX2,SX3,"
+                                   "SX4,SX5,SX6) values (") +
+                        QuotedStr(id + QLatin1Char('_') + hh) + QLatin1Char(',') + id +
+                        QLatin1Char(',') + hh + QLatin1Char(',') + rq + QLatin1Char(',') + ck +
+                        QLatin1Char(',') + hp + QLatin1Char(',') + sl + QLatin1Char(',') + dj +
+                        QLatin1Char(',') + attrs + QLatin1Char(')');
+            body << QStringLiteral("insert into inv_itemlist(RQ,BillType,Flag,DJBH,hpid,hh,sl,dj,"
+                                   "cbdj,nzk,nsl,je,ckid,SX1,SX2,SX3,SX4,SX5,SX6) values (") +
+                        rq + QStringLiteral(",'KCPD',1,") + QuotedStr(billNo) + QLatin1Char(',') +
+                        hp + QLatin1Char(',') + hh + QLatin1Char(',') + sl + QLatin1Char(',') + dj +
+                        QLatin1Char(',') + dj + QStringLiteral(",1,0,") +
+                        number(row->Quantity * row->Price) + QLatin1Char(',') + ck +
+                        QLatin1Char(',') + attrs + QLatin1Char(')');
+        }
+        const double je = std::round(double(total) * 100) / 100;
+        statements << QStringLiteral("insert into KCPDZB(ID,DJBH,RQ,CKID,BillType,JE,uFlag,YGID,"
+                                     "BZ) values (") +
+                          id + QLatin1Char(',') + QuotedStr(billNo) + QLatin1Char(',') + rq +
+                          QLatin1Char(',') + ck + QStringLiteral(",'KCPD',") + number(je) +
+                          QStringLiteral(",1,1,'期初导入')");
+        statements += body;
+    }
+    *used = int(sequence - firstSequence);
+    return statements;
 }

@@ -4,6 +4,7 @@
 // here, so that the whole conversion can be checked on its own and sent as one request.
 #pragma once
 
+#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -44,6 +45,15 @@ private:
     qint64 m_nextId[KindCount] = {1, 1, 1, 1};
 };
 
+// A goods row as imported, for its opening stock.
+struct TImportedGoods
+{
+    qint64 Id = 0;
+    double Quantity = 0; // InSL
+    double Price = 0;    // JJ
+    qint64 Warehouse = 0;
+};
+
 // Builds the inserts of the imported rows. Ids run on over all rows given, whatever sheet
 // they come from.
 class TImportBuilder
@@ -60,6 +70,8 @@ public:
     QStringList Statements() const { return m_created + m_inserts; }
     QStringList Inserts() const { return m_inserts; }
     QStringList Created() const { return m_created; }
+    // The rows with an opening quantity (with ids only), in import order.
+    const QList<TImportedGoods> &StockedGoods() const { return m_stocked; }
 
     // A cell's text as an SQL value of the data type; false when it is not one.
     static bool ConvertValue(const QString &dataType, const QString &text, QString *value);
@@ -73,7 +85,15 @@ private:
     int m_counter = 0;
     QStringList m_created;
     QStringList m_inserts;
+    QList<TImportedGoods> m_stocked;
 };
+
+// The audited stocktakings that book the imported quantities as opening stock: one per
+// warehouse (0 is 1) in order of first appearance, numbered "PD" with the sequences from
+// firstSequence on; each with its lines and its ledger rows (received, Flag 1). *used gets the
+// number of sequences taken.
+QStringList OpeningStockStatements(const QList<TImportedGoods> &goods, QDate date,
+                                   qint64 firstSequence, int *used);
 
 // Many statements per part, so that thousands of rows take a few round trips.
 QStringList JoinIntoParts(const QStringList &statements, int statementsPerPart = 500);

@@ -9,6 +9,13 @@
 // Fills the names with the look-up tables' rows as the server holds them now.
 void LoadImportNames(TImportNames &names);
 
-// " Delete  from table", the statements, then the statements that follow; all or nothing.
+// What follows a goods import: the goods' default settings and their opening stock, dated
+// the given day, numbered from the "PD" counter as the server holds it now. *counterSql
+// moves the counter on only while it still holds what was read.
+QStringList GoodsImportFollowing(const QList<TImportedGoods> &stocked, QDate date,
+                                 QString *counterSql);
+
+// " Delete  from table", the statements, the statements that follow, then the counter
+// statement (which must change exactly one row); all or nothing.
 TAtomicResult SendImport(const QString &table, const QStringList &statements,
-                         const QStringList &following = {});
+                         const QStringList &following = {}, const QString &counterSql = {});

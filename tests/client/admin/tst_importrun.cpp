@@ -2,7 +2,10 @@
 // with the workbook's rows and the categories they name, or, when the request fails or the
 // server dies on the way, the old goods stay as they were.
 #include "client/admin/importrun.h"
+#include "client/data/centraldata.h"
+#include "client/data/fields.h"
 #include "client/data/serveraccess.h"
+#include "client/reports/reportsql.h"
 #include "support/testworld.h"
 
 #include <QTest>
@@ -22,11 +25,33 @@ QList<TImportField> goodsMap()
         {QStringLiteral("GG"), QStringLiteral("货品规格"), QStringLiteral("S"), 2},
         {QStringLiteral("HPLBID"), QStringLiteral("货品类别"), QStringLiteral("I"), 3},
         {QStringLiteral("JJ"), QStringLiteral("采购价"), QStringLiteral("F"), 4},
+        {QStringLiteral("CKID"), QStringLiteral("仓库"), QStringLiteral("I"), 5},
+        {QStringLiteral("InSL"), QStringLiteral("期初数量"), QStringLiteral("F"), 6},
     };
 }
 
+struct TBuilt
+{
+    QStringList Statements;
+    QList<TImportedGoods> Stocked;
+};
+
+// Warehouses by name, every third goods in none (booked in warehouse 1); quantities 1, 2, 3...
+// and none for every fifth.
+QString warehouseOf(int i)
+{
+    static const QStringList names = {QString(), QStringLiteral("导入北仓"),
+                                      QStringLiteral("导入南仓")};
+    return names[i % 3];
+}
+
+double quantityOf(int i)
+{
+    return i % 5 ? i : 0;
+}
+
 // rows goods; every second one in the new category, the first with an empty size and price.
-QStringList builtGoods(int rows, const QString &category)
+TBuilt buildGoods(int rows, const QString &category)
 {
     TImportNames names;
     LoadImportNames(names);
@@ -37,10 +62,16 @@ QStringList builtGoods(int rows, const QString &category)
         builder.AddRow({QStringLiteral("IMP%1").arg(i, 5, 10, QLatin1Char('0')),
                         QStringLiteral("导入品'%1").arg(i),
                         first ? QString() : QStringLiteral("1x"), i % 2 ? category : QString(),
-                        first ? QString() : QStringLiteral("2.5")},
+                        first ? QString() : QStringLiteral("2.5"), warehouseOf(i),
+                        quantityOf(i) ? QString::number(quantityOf(i)) : QString()},
                        &error);
     }
-    return builder.Statements();
+    return {builder.Statements(), builder.StockedGoods()};
+}
+
+QStringList builtGoods(int rows, const QString &category)
+{
+    return buildGoods(rows, category).Statements;
 }
 
 } // namespace
@@ -122,6 +153,51 @@ private Q_SLOTS:
         QCOMPARE(count(QStringLiteral("select count(*) from hp where id = 2 and GG = '1x' and "
                                       "JJ = 2.5")),
                  1);
+    }
+
+    // After the goods above: their quantities are the stock the stock report counts.
+    void openingStockIsTheImportedQuantities()
+    {
+        const TBuilt built = buildGoods(300, QStringLiteral("期初类别"));
+        const QDate date = Data().GetServerDate();
+        QString counter;
+        const QStringList following = GoodsImportFollowing(built.Stocked, date, &counter);
+        const TAtomicResult result =
+            SendImport(QStringLiteral("hp"), built.Statements, following, counter);
+        QVERIFY2(result.Ok, qPrintable(result.Text() + counter));
+
+        QMap<QString, double> expected;
+        for (int i = 1; i <= 300; ++i)
+            if (quantityOf(i) > 0)
+                expected[warehouseOf(i).isEmpty() ? QStringLiteral("1") : warehouseOf(i)] +=
+                    quantityOf(i);
+        QMap<QString, double> booked;
+        TTmpDataSet tmp;
+        tmp->SetPacketRecords(-1);
+        tmp->SetCommandText(QStringLiteral("select C.MC, S.CKID, sum(S.SL) as SL from (") +
+                            GetFCKCSQL(QString()) +
+                            QStringLiteral(") S left join ck C on S.CKID = C.ID group by C.MC, "
+                                           "S.CKID"));
+        tmp->Open();
+        for (tmp->First(); !tmp->Eof(); tmp->Next()) {
+            const QString ck = tmp->FieldByName(QStringLiteral("CKID"))->AsString();
+            const QString name = tmp->FieldByName(QStringLiteral("MC"))->AsString();
+            booked[name.startsWith(QStringLiteral("导入")) ? name : ck] +=
+                tmp->FieldByName(QStringLiteral("SL"))->AsFloat();
+        }
+        // The demo's own stock stays in the ledger; only the imported warehouses are compared.
+        QCOMPARE(booked.value(QStringLiteral("导入北仓")),
+                 expected.value(QStringLiteral("导入北仓")));
+        QCOMPARE(booked.value(QStringLiteral("导入南仓")),
+                 expected.value(QStringLiteral("导入南仓")));
+        QCOMPARE(count(QStringLiteral("select count(*) from KCPDZB where BZ = '期初导入' and "
+                                      "uFlag = 1 and BillType = 'KCPD'")),
+                 3);
+        QCOMPARE(count(QStringLiteral("select count(*) from KCPD K inner join KCPDZB Z on "
+                                      "K.ZBID = Z.ID where Z.BZ = '期初导入'")),
+                 int(built.Stocked.size()));
+        QCOMPARE(count(QStringLiteral("select count(*) from hp where ZT <> 0 or IsMaterial = 0")),
+                 0);
     }
 };
 
