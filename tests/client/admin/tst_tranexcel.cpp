@@ -1,0 +1,111 @@
+// The goods import window against a real server: a workbook of two sheets, one row of which
+// has a price that is no number. Declining leaves the goods as they were; continuing imports
+// the other rows with ids running on across the sheets.
+#include "client/admin/tranexcel.h"
+#include "client/core/paths.h"
+#include "client/data/serveraccess.h"
+#include "client/widgets/messagebox.h"
+#include "support/testworld.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <xlsxwriter.h>
+
+namespace {
+
+int count(const QString &sql)
+{
+    return QueryValue(sql).toInt();
+}
+
+// Sheet 1: three goods; sheet 2: two, the second priced "abc" (workbook row 3).
+QString writeWorkbook(const QString &folder)
+{
+    const QString file = folder + QStringLiteral("/goods.xlsx");
+    lxw_workbook *workbook = workbook_new(file.toUtf8().constData());
+    const char *headings[] = {"货品编号", "货品名称", "货品类别", "采购价", "仓库", "期初数量"};
+    const int rows[] = {3, 2};
+    for (int s = 0; s < 2; ++s) {
+        lxw_worksheet *sheet = workbook_add_worksheet(workbook, s ? "二" : "一");
+        for (int c = 0; c < 6; ++c)
+            worksheet_write_string(sheet, 0, lxw_col_t(c), headings[c], nullptr);
+        for (int r = 1; r <= rows[s]; ++r) {
+            worksheet_write_string(sheet, lxw_row_t(r), 0,
+                                   QStringLiteral("X%1%2").arg(s).arg(r).toUtf8(), nullptr);
+            worksheet_write_string(sheet, lxw_row_t(r), 2, "窗口新类", nullptr);
+            if (s == 1 && r == 2)
+                worksheet_write_string(sheet, lxw_row_t(r), 3, "abc", nullptr);
+            else
+                worksheet_write_number(sheet, lxw_row_t(r), 3, 2.5, nullptr);
+            worksheet_write_number(sheet, lxw_row_t(r), 5, r, nullptr);
+        }
+    }
+    workbook_close(workbook);
+    return file;
+}
+
+} // namespace
+
+class TestTranExcel : public QObject
+{
+    Q_OBJECT
+
+    vztest::TestWorld world;
+    QTemporaryDir dir;
+
+    QStringList importAnswering(TModalResult answer)
+    {
+        std::unique_ptr<TFrmTranExcel> form(
+            CreateForm<TFrmTranExcel>(QStringLiteral("hp"), QStringLiteral("hp"), true));
+        if (!form->OpenWorkbook(writeWorkbook(dir.path())))
+            return {};
+        form->CheckBox1->setChecked(true);
+        TMessageBoxScript script({answer, mrOk});
+        form->ButtonTrans->click();
+        QStringList texts;
+        for (const TMessageRequest &request : script.Requests())
+            texts << request.Text;
+        return texts;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY2(world.start(), qPrintable(world.error())); }
+
+    void decliningABrokenRowChangesNothing()
+    {
+        const int goods = count(QStringLiteral("select count(*) from hp"));
+        const QStringList texts = importAnswering(mrNo);
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.first().contains(QStringLiteral("第3行")));
+        QCOMPARE(count(QStringLiteral("select count(*) from hp")), goods);
+        QCOMPARE(count(QStringLiteral("select count(*) from pub_ItemType where TypeName = "
+                                      "'窗口新类'")),
+                 0);
+        QFile errors(ExeDirFile(QStringLiteral("ErrorSQL.txt")));
+        QVERIFY(errors.open(QIODevice::ReadOnly));
+        const QString written = QString::fromUtf8(errors.readAll());
+        QVERIFY(written.contains(QStringLiteral("二 第3行")));
+        QVERIFY(written.contains(QStringLiteral("abc")));
+    }
+
+    void continuingImportsTheOtherRows()
+    {
+        const QStringList texts = importAnswering(mrYes);
+        QCOMPARE(texts.last(), QStringLiteral("成功导入数据：4;导入错误:1"));
+        QCOMPARE(count(QStringLiteral("select count(*) from hp")), 4);
+        QCOMPARE(count(QStringLiteral("select id from hp where BH = 'X11'")), 4);
+        QCOMPARE(count(QStringLiteral("select count(*) from pub_ItemType where TypeName = "
+                                      "'窗口新类'")),
+                 1);
+        QCOMPARE(count(QStringLiteral("select sum(SL*Flag) from Inv_ItemList where DJBH in "
+                                      "(select DJBH from KCPDZB where BZ = '期初导入')")),
+                 1 + 2 + 3 + 1);
+    }
+};
+
+QTEST_MAIN(TestTranExcel)
+#include "tst_tranexcel.moc"
