@@ -105,6 +105,45 @@ private Q_SLOTS:
                                       "(select DJBH from KCPDZB where BZ = '期初导入')")),
                  1 + 2 + 3 + 1);
     }
+
+    // Employees: a new department named twice is created once, a birthday typed as a date
+    // cell is stored as that day.
+    void employeesWithANewDepartment()
+    {
+        const QString file = dir.filePath(QStringLiteral("staff.xlsx"));
+        lxw_workbook *workbook = workbook_new(file.toUtf8().constData());
+        lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
+        lxw_format *date = workbook_add_format(workbook);
+        format_set_num_format(date, "yyyy-mm-dd");
+        const char *headings[] = {"员工编号", "姓名", "部门", "出生日期"};
+        for (int c = 0; c < 4; ++c)
+            worksheet_write_string(sheet, 0, lxw_col_t(c), headings[c], nullptr);
+        for (int r = 1; r <= 2; ++r) {
+            worksheet_write_string(sheet, lxw_row_t(r), 0, QStringLiteral("E%1").arg(r).toUtf8(),
+                                   nullptr);
+            worksheet_write_string(sheet, lxw_row_t(r), 1, "张'三", nullptr);
+            worksheet_write_string(sheet, lxw_row_t(r), 2, "导入新部门", nullptr);
+            lxw_datetime birthday = {1990, 5, r, 0, 0, 0};
+            worksheet_write_datetime(sheet, lxw_row_t(r), 3, &birthday, date);
+        }
+        QCOMPARE(workbook_close(workbook), LXW_NO_ERROR);
+
+        std::unique_ptr<TFrmTranExcel> form(
+            CreateForm<TFrmTranExcel>(QStringLiteral("yg"), QStringLiteral("yg"), true));
+        QVERIFY(form->OpenWorkbook(file));
+        form->CheckBox1->setChecked(true);
+        TMessageBoxScript script({mrOk});
+        form->ButtonTrans->click();
+        QCOMPARE(script.Last().Text, QStringLiteral("成功导入数据：2;导入错误:0"));
+        QCOMPARE(count(QStringLiteral("select count(*) from yg")), 2);
+        QCOMPARE(count(QStringLiteral("select count(*) from bm where mc = '导入新部门'")), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from yg Y inner join bm B on Y.BMID = "
+                                      "B.ID where B.mc = '导入新部门' and Y.XM = '张''三'")),
+                 2);
+        QCOMPARE(count(QStringLiteral("select count(*) from yg where BH = 'E2' and CSRQ = "
+                                      "#1990-05-02#")),
+                 1);
+    }
 };
 
 QTEST_MAIN(TestTranExcel)
