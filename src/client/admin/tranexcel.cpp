@@ -3,6 +3,7 @@
 #include "client/admin/importrun.h"
 #include "client/common/sqltext.h"
 #include "client/core/paths.h"
+#include "client/data/applog.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
@@ -286,6 +287,8 @@ void TFrmTranExcel::ButtonTransClick()
         if (m_tableName.compare(QLatin1String("hp"), Qt::CaseInsensitive) == 0)
             following =
                 GoodsImportFollowing(builder.StockedGoods(), Data().GetServerDate(), &counter);
+        following << AppLogInsertSQL(QStringLiteral("Excel导入 ") + m_tableName + QLatin1Char(' ') +
+                                     QString::number(builder.Imported()));
         TBusyMessage busy(QStringLiteral("正在写入数据库，请稍候..."));
         result = SendImport(m_tableName, builder.Statements(), following, counter);
     });

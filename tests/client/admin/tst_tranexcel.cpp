@@ -75,6 +75,26 @@ class TestTranExcel : public QObject
 private Q_SLOTS:
     void initTestCase() { QVERIFY2(world.start(), qPrintable(world.error())); }
 
+    void importNeedsAWorkbookAndItsKeyField()
+    {
+        const int goods = count(QStringLiteral("select count(*) from hp"));
+        std::unique_ptr<TFrmTranExcel> form(
+            CreateForm<TFrmTranExcel>(QStringLiteral("hp"), QStringLiteral("hp"), true));
+        {
+            TMessageBoxScript script({mrOk});
+            form->ButtonTrans->click();
+            QCOMPARE(script.Last().Text, QStringLiteral("选择源Excel文件"));
+        }
+        QVERIFY(form->OpenWorkbook(writeWorkbook(dir.path())));
+        form->SetHeading(0, QString());
+        {
+            TMessageBoxScript script({mrOk});
+            form->ButtonTrans->click();
+            QCOMPARE(script.Last().Text, QStringLiteral("第一个字段是关键字段，不能为空！"));
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from hp")), goods);
+    }
+
     void decliningABrokenRowChangesNothing()
     {
         const int goods = count(QStringLiteral("select count(*) from hp"));
@@ -131,15 +151,19 @@ private Q_SLOTS:
         std::unique_ptr<TFrmTranExcel> form(
             CreateForm<TFrmTranExcel>(QStringLiteral("yg"), QStringLiteral("yg"), true));
         QVERIFY(form->OpenWorkbook(file));
+        form->SetHeading(4, QStringLiteral("部门")); // 职务 mapped by hand
         form->CheckBox1->setChecked(true);
         TMessageBoxScript script({mrOk});
         form->ButtonTrans->click();
         QCOMPARE(script.Last().Text, QStringLiteral("成功导入数据：2;导入错误:0"));
         QCOMPARE(count(QStringLiteral("select count(*) from yg")), 2);
         QCOMPARE(count(QStringLiteral("select count(*) from bm where mc = '导入新部门'")), 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from AppLog where CZ = 'Excel导入 yg 2'")),
+                 1);
         QCOMPARE(count(QStringLiteral("select count(*) from yg Y inner join bm B on Y.BMID = "
                                       "B.ID where B.mc = '导入新部门' and Y.XM = '张''三'")),
                  2);
+        QCOMPARE(count(QStringLiteral("select count(*) from yg where ZW = '导入新部门'")), 2);
         QCOMPARE(count(QStringLiteral("select count(*) from yg where BH = 'E2' and CSRQ = "
                                       "#1990-05-02#")),
                  1);
