@@ -1,5 +1,6 @@
 #include "client/admin/excelimport.h"
 
+#include "client/common/gbk.h"
 #include "client/common/sqltext.h"
 #include "client/data/serveraccess.h"
 
@@ -168,6 +169,17 @@ bool TImportBuilder::AddRow(const QStringList &cells, QString *error)
         const bool lookup =
             kind != TImportNames::KindCount &&
             !(kind == TImportNames::Warehouse && (text.isEmpty() || text == QLatin1String("0")));
+        if (field.MaxBytes > 0 && !lookup && GbkLength(text) > field.MaxBytes) {
+            *error = QStringLiteral("【%1】超过%2个字节：%3")
+                         .arg(field.Name)
+                         .arg(field.MaxBytes)
+                         .arg(text);
+            return false;
+        }
+        if (field.Required && text.isEmpty() && field.DataType != QLatin1String("F")) {
+            *error = QStringLiteral("【%1】不能为空").arg(field.Name);
+            return false;
+        }
         QString value;
         if (lookup) {
             lookups << int(values.size());

@@ -17,6 +17,9 @@ struct TImportField
     QString Name;     // caption shown to the user, matched against the workbook's headings
     QString DataType; // "S" text, "F" number, anything else: written as given
     int Column = -1;  // zero-based workbook column; -1 while unmapped
+    // What the target column takes, when known: text bytes (GBK) and whether null is refused.
+    int MaxBytes = 0;
+    bool Required = false;
 };
 
 // Gives each field the column of the heading equal to its caption; other fields keep theirs.

@@ -21,6 +21,21 @@ void LoadImportNames(TImportNames &names)
     }
 }
 
+void LoadColumnLimits(const QString &table, QList<TImportField> &fields)
+{
+    TTmpDataSet tmp;
+    tmp->SetCommandText(QStringLiteral("select * from ") + table + QStringLiteral(" where 1=0"));
+    tmp->Open();
+    for (TImportField &field : fields) {
+        if (const TField *column = tmp->FindField(field.Code)) {
+            if (column->DataType() == ftString || column->DataType() == ftWideString)
+                field.MaxBytes = column->Size();
+            field.Required = column->Required();
+        }
+    }
+    tmp->Close();
+}
+
 QStringList GoodsImportFollowing(const QList<TImportedGoods> &stocked, QDate date,
                                  QString *counterSql)
 {

@@ -9,6 +9,10 @@
 // Fills the names with the look-up tables' rows as the server holds them now.
 void LoadImportNames(TImportNames &names);
 
+// Gives the fields the sizes and the not-null flags of the table's columns, so that a row the
+// server would refuse is refused alone instead of failing the whole import.
+void LoadColumnLimits(const QString &table, QList<TImportField> &fields);
+
 // What follows a goods import: the goods' default settings and their opening stock, dated
 // the given day, numbered from the "PD" counter as the server holds it now. *counterSql
 // moves the counter on only while it still holds what was read.

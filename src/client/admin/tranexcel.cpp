@@ -223,10 +223,14 @@ void TFrmTranExcel::ButtonTransClick()
                    TMsgIcon::Information);
         return;
     }
+    QList<TImportField> limited = fields;
     TImportNames names;
-    if (!Guarded([&] { LoadImportNames(names); }))
+    if (!Guarded([&] {
+            LoadColumnLimits(m_tableName, limited);
+            LoadImportNames(names);
+        }))
         return;
-    TImportBuilder builder(m_tableName, fields, m_withId, &names);
+    TImportBuilder builder(m_tableName, limited, m_withId, &names);
     QList<TRefusedRow> refused;
     QElapsedTimer clock;
     clock.start();

@@ -177,6 +177,34 @@ private slots:
         QVERIFY(builder.Inserts().first().contains(QStringLiteral("Values(1,'A2'")));
     }
 
+    // What the column takes: GBK bytes (two per Chinese character) and not null.
+    void rowsTheColumnsCannotTakeAreRefused_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("fits in bytes") << "张三" << true << "";
+        QTest::newRow("one byte over") << "张三a" << false << "【名称】超过4个字节：张三a";
+        QTest::newRow("ascii fits") << "abcd" << true << "";
+        QTest::newRow("empty not null") << "" << false << "【名称】不能为空";
+    }
+    void rowsTheColumnsCannotTakeAreRefused()
+    {
+        QFETCH(QString, cell);
+        QFETCH(bool, ok);
+        QFETCH(QString, reason);
+        TImportNames names;
+        TImportField name{QStringLiteral("MC"), QStringLiteral("名称"), QStringLiteral("S"), 1};
+        name.MaxBytes = 4;
+        name.Required = true;
+        const QList<TImportField> fields = {
+            {QStringLiteral("BH"), QStringLiteral("编号"), QStringLiteral("S"), 0}, name};
+        TImportBuilder builder(QStringLiteral("t"), fields, false, &names);
+        QString error;
+        QCOMPARE(builder.AddRow({QStringLiteral("k"), cell}, &error), ok);
+        QCOMPARE(error, reason);
+    }
+
     void rowWithoutKeyIsSkipped()
     {
         TImportNames names;
