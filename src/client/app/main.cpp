@@ -1,6 +1,7 @@
 // vzclient: the desktop client.
 #include "client/admin/alert.h"
 #include "client/admin/registerforms.h"
+#include "client/admin/tranexcel.h"
 #include "client/app/startup.h"
 #include "client/core/paths.h"
 #include "client/core/session.h"
@@ -132,6 +133,7 @@ int main(int argc, char *argv[])
     SetShowAlertRoutine([](const QString &kind, bool atStart) {
         ShowAlertWindow(kind, atStart, QApplication::activeWindow());
     });
+    SetImportFromExcelRoutine(ImportMasterDataFromExcel);
     RegisterMasterDataForms();
     RegisterPersonnelForms();
     RegisterDocumentForms();
