@@ -1,23 +1,25 @@
 #include "client/admin/importworkbook.h"
 
-#include "client/output/xlsxreader.h"
+#include "client/output/workbookreader.h"
 
 #include <QDateTime>
 
 namespace {
 
-QString cellText(const output::TSheetData &sheet, int row, int column)
+QString cellText(const QVariant &value)
 {
-    const QVariant value = sheet.cell(row, column);
     switch (value.typeId()) {
-    case QMetaType::Double: {
-        const QDateTime when = sheet.dateTime(row, column);
-        if (when.isValid())
-            return when.time() == QTime(0, 0)
-                       ? when.date().toString(Qt::ISODate)
-                       : when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-        return QString::number(value.toDouble(), 'g', 15);
+    case QMetaType::QDateTime: {
+        const QDateTime when = value.toDateTime();
+        return when.time() == QTime(0, 0) ? when.date().toString(Qt::ISODate)
+                                          : when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     }
+    case QMetaType::QDate:
+        return value.toDate().toString(Qt::ISODate);
+    case QMetaType::QTime:
+        return value.toTime().toString(QStringLiteral("hh:mm:ss"));
+    case QMetaType::Double:
+        return QString::number(value.toDouble(), 'g', 15);
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     default:
@@ -30,27 +32,25 @@ QString cellText(const output::TSheetData &sheet, int row, int column)
 bool ReadImportWorkbook(const QString &fileName, QList<TImportSheet> *sheets, QString *error)
 {
     sheets->clear();
-    for (int index = 0;; ++index) {
+    const std::unique_ptr<output::TWorkbookReader> book = output::OpenWorkbook(fileName, error);
+    if (!book)
+        return false;
+    const QStringList names = book->SheetNames();
+    for (int index = 0; index < names.size(); ++index) {
         output::TSheetData data;
-        QString why;
-        if (!output::readXlsxSheet(fileName, index, &data, &why,
-                                   output::TSheetContent::ValuesAndFormats)) {
-            // Past the last sheet the reader says there is no such sheet; a file without a
-            // first sheet is no workbook.
-            if (index == 0 && error)
-                *error = why;
-            return index > 0;
-        }
+        if (!book->ReadSheet(index, &data, error))
+            return false;
         TImportSheet sheet;
-        sheet.Name = data.name;
+        sheet.Name = names[index];
         sheet.Rows.reserve(data.rows.size());
-        for (int r = 0; r < data.rows.size(); ++r) {
+        for (const QList<QVariant> &row : std::as_const(data.rows)) {
             QStringList texts;
-            texts.reserve(data.rows[r].size());
-            for (int c = 0; c < data.rows[r].size(); ++c)
-                texts << cellText(data, r, c);
+            texts.reserve(row.size());
+            for (const QVariant &value : row)
+                texts << cellText(value);
             sheet.Rows << texts;
         }
         *sheets << sheet;
     }
+    return true;
 }

@@ -1,6 +1,6 @@
-// The one place the import reads a workbook: every sheet's cells as the texts the conversion
-// works on. Dates come out as "yyyy-MM-dd" (with the time when it is not midnight), as the
-// cell's number format shows them.
+// The one place the import reads a workbook (.xlsx, .xls or .csv): every sheet's cells as the texts
+// the conversion works on. Dates come out as "yyyy-MM-dd" (with the time when it is not midnight),
+// as the cell's number format shows them.
 #pragma once
 
 #include <QList>

@@ -1,6 +1,8 @@
 #include "client/admin/excelimport.h"
 #include "client/admin/importworkbook.h"
+#include "client/common/gbk.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -257,6 +259,36 @@ private slots:
         QCOMPARE(builder.Imported(), 5);
         QCOMPARE(builder.Inserts()[3],
                  " Insert Into hp(id,BH,MC,HPLBID,JJ,CKID) Values(4,'S1-1',Null,1,12.5,0)");
+    }
+
+    // The old binary workbooks and text files come in through the same seam: dates as the
+    // day, codes kept as typed, an empty cell empty; a GBK file read as GBK.
+    void xlsAndCsvWorkbooksAreReadToo()
+    {
+        QList<TImportSheet> sheets;
+        QString error;
+        QVERIFY2(ReadImportWorkbook(QStringLiteral(VZ_TEST_DATA "/import.xls"), &sheets, &error),
+                 qPrintable(error));
+        QCOMPARE(sheets.size(), 2);
+        QCOMPARE(sheets[0].Name, QStringLiteral("货品"));
+        QCOMPARE(
+            sheets[0].Rows[1],
+            (QStringList{QStringLiteral("00012"), QStringLiteral("铅笔"), QStringLiteral("1.25"),
+                         QStringLiteral("2024-02-29"), QStringLiteral("HB")}));
+        QCOMPARE(sheets[0].Rows[2].value(3), QStringLiteral("2025-01-02 13:45:30"));
+        QCOMPARE(sheets[0].Rows[3].value(1), QString());
+
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("goods.csv"));
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(ToGbk(QStringLiteral("编号,名称,单价\n00021,\"红, 蓝笔\",2.5\n")));
+        f.close();
+        QVERIFY2(ReadImportWorkbook(csv, &sheets, &error), qPrintable(error));
+        QCOMPARE(sheets.size(), 1);
+        QCOMPARE(sheets[0].Rows[1],
+                 (QStringList{QStringLiteral("00021"), QStringLiteral("红, 蓝笔"),
+                              QStringLiteral("2.5")}));
     }
 
     void notAWorkbookIsRefused()
