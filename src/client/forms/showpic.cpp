@@ -104,3 +104,16 @@ void TFrmShowPic::mousePressEvent(QMouseEvent *event)
     event->accept();
     Close();
 }
+
+void TFrmShowPic::FollowRow(QPointer<TFrmShowPic> &window, QWidget *owner, const QByteArray &bytes)
+{
+    const QImage picture = DecodePicture(bytes);
+    if (picture.isNull()) {
+        if (window)
+            window->hide();
+        return;
+    }
+    if (!window)
+        window = new TFrmShowPic(owner);
+    window->ShowPicture(picture);
+}

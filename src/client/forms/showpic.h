@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPointer>
 
 class TImage;
 
@@ -26,6 +27,10 @@ public:
     bool ShowPicture(const QByteArray &bytes, bool activate = false);
     // Empties the picture and hides the window.
     void Clear();
+    // A list's window following its current row: shows the row's stored picture in window,
+    // made beside owner on first use; a row without one hides it rather than leave an empty
+    // window over the list.
+    static void FollowRow(QPointer<TFrmShowPic> &window, QWidget *owner, const QByteArray &bytes);
 
     TImage *Image() const { return m_image; }
 

@@ -247,18 +247,9 @@ void TfrmEemployee::ShowCurrentPicture()
 {
     if (!ListDataSet || !ListDataSet->Active() || !m_pictures)
         return;
-    const QByteArray bytes =
+    TFrmShowPic::FollowRow(
+        m_pictureWindow, this,
         ListDataSet->IsEmpty()
             ? QByteArray()
-            : m_pictures->Bytes(ListDataSet->FieldByName(QStringLiteral("ID"))->AsString());
-    const QImage picture = DecodePicture(bytes);
-    if (picture.isNull()) {
-        // An employee without a photo leaves no empty window over the list.
-        if (m_pictureWindow)
-            m_pictureWindow->hide();
-        return;
-    }
-    if (!m_pictureWindow)
-        m_pictureWindow = new TFrmShowPic(this);
-    m_pictureWindow->ShowPicture(picture);
+            : m_pictures->Bytes(ListDataSet->FieldByName(QStringLiteral("ID"))->AsString()));
 }
