@@ -129,26 +129,22 @@ void TestWorld::disconnect()
     m_data.reset();
 }
 
-bool TestWorld::login(const QString &userCode)
+bool TestWorld::login(const QString &userCode, const QString &password)
 {
     TSystemFunctionRight &right = FuncRight();
     right = TSystemFunctionRight();
     right.SetDataSets(&m_data->Tmp(), &m_data->Tmpf(), &m_data->Tmpl());
     try {
+        // As the login dialog does: the server checks and binds both connections' sessions.
+        const QVariantMap user = m_data->cn().AppServer().Login(userCode, password);
+        if (m_data->CnBb().Connected())
+            m_data->CnBb().AppServer().Login(userCode, password);
         right.LoadCompanySettings();
-        TTmpDataSet user;
-        user->SetCommandText(QStringLiteral("select * from AppUser where uCode = ") +
-                             QuotedStr(userCode));
-        user->Open();
-        if (user->IsEmpty()) {
-            m_error = QStringLiteral("no user ") + userCode;
-            return false;
-        }
-        right.UserID = user->FieldByName(QStringLiteral("ID"))->AsString();
-        right.UserCode = user->FieldByName(QStringLiteral("uCode"))->AsString();
-        right.UserName = user->FieldByName(QStringLiteral("uName"))->AsString();
-        right.UserPassword = user->FieldByName(QStringLiteral("uPassword"))->AsString();
-        right.GroupIDs = user->FieldByName(QStringLiteral("gID"))->AsString();
+        right.UserID = user.value(QStringLiteral("ID")).toString();
+        right.UserCode = user.value(QStringLiteral("uCode")).toString();
+        right.UserName = user.value(QStringLiteral("uName")).toString();
+        right.UserPassword = password;
+        right.GroupIDs = user.value(QStringLiteral("gID")).toString();
     } catch (const Exception &e) {
         m_error = e.Message();
         return false;
@@ -170,6 +166,7 @@ std::unique_ptr<wire::Client> TestWorld::otherClient(const QString &accountNo)
     QString message;
     if (client->connectAct(0, no, &message))
         throw wire::Error(wire::Error::Kind::Server, message);
+    client->login(QStringLiteral("SYS"), QString());
     return client;
 }
 
