@@ -1,6 +1,8 @@
 // The end-to-end world: server, client folder, data modules, login and per-test clean-up.
 #include "support/testworld.h"
 
+#include "sql/database.h"
+
 #include "client/common/sqltext.h"
 #include "client/core/paths.h"
 #include "client/core/session.h"
@@ -210,7 +212,11 @@ bool TestWorld::keepTables(const QStringList &tables, std::source_location where
             }
             inserts.append(std::move(insert));
         }
-        auto restore = [this, table, provider, inserts] {
+        // The stored passwords never come through the protocol: they are kept from the file.
+        const bool users = table.compare(QLatin1String("AppUser"), Qt::CaseInsensitive) == 0;
+        const auto passwords =
+            users ? storedPasswords() : std::vector<std::pair<qint64, std::string>>();
+        auto restore = [this, table, provider, inserts, passwords] {
             wire::Client &client = housekeeping();
             client.execute(QStringLiteral("delete from ") + table);
             if (inserts.isEmpty())
@@ -220,10 +226,42 @@ bool TestWorld::keepTables(const QStringList &tables, std::source_location where
                 throw wire::Error(wire::Error::Kind::Server, result.errors.isEmpty()
                                                                  ? QStringLiteral("rolled back")
                                                                  : result.errors.first().message);
+            if (!passwords.empty())
+                restorePasswords(passwords);
         };
         m_steps.push_back({restore, QStringLiteral("restoring ") + table, where});
     }
     return true;
+}
+
+std::string TestWorld::mainDatabaseFile() const
+{
+    return QDir(m_server.dataDir())
+        .filePath(MainAccountSet + QStringLiteral("/VzData.db"))
+        .toStdString();
+}
+
+std::vector<std::pair<qint64, std::string>> TestWorld::storedPasswords() const
+{
+    sql::Database db(mainDatabaseFile(), sql::Database::Mode::ReadOnly);
+    sqlite3_busy_timeout(db.handle(), 10000);
+    std::vector<std::pair<qint64, std::string>> passwords;
+    auto rows = db.prepare("select ID, coalesce(uPassword, '') from AppUser");
+    while (rows.step())
+        passwords.emplace_back(rows.columnInt(0), rows.columnText(1));
+    return passwords;
+}
+
+void TestWorld::restorePasswords(const std::vector<std::pair<qint64, std::string>> &passwords)
+{
+    sql::Database db(mainDatabaseFile(), sql::Database::Mode::ReadWrite);
+    sqlite3_busy_timeout(db.handle(), 10000);
+    for (const auto &[id, stored] : passwords) {
+        auto update = db.prepare("update AppUser set uPassword = ? where ID = ?");
+        update.bind(1, std::string_view(stored));
+        update.bind(2, int64_t(id));
+        update.step();
+    }
 }
 
 void TestWorld::cleanup()

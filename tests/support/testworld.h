@@ -24,6 +24,8 @@
 #include <functional>
 #include <memory>
 #include <source_location>
+#include <string>
+#include <utility>
 #include <vector>
 
 class TData;
@@ -107,6 +109,9 @@ private:
         std::source_location where;
     };
     wire::Client &housekeeping();
+    std::string mainDatabaseFile() const;
+    std::vector<std::pair<qint64, std::string>> storedPasswords() const;
+    void restorePasswords(const std::vector<std::pair<qint64, std::string>> &passwords);
 
     WorldOptions m_options;
     ServerProcess m_server;

@@ -220,6 +220,10 @@ private Q_SLOTS:
                                                << ""
                                                << ""
                                                << "CG01";
+        QTest::newRow("warehouse clerk") << "CK01"
+                                         << ""
+                                         << ""
+                                         << "CK01";
     }
 
     void loginRefusalsAndTheCaseRules()
