@@ -13,6 +13,10 @@ struct RemoteOptions
     QString accountNo;
     int databaseKind = 0; // 0: Jet dialect, 1: T-SQL dialect
     QStringList statements;
+    bool tls = true;
+    // The fingerprint the server's certificate must have; without one any is accepted and
+    // its fingerprint printed on standard error.
+    QString fingerprint;
 };
 
 // Runs the statements in order; the process exit status (0, or 1 after printing the error

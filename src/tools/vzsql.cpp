@@ -20,6 +20,8 @@ struct Options
     QString database; // --db: local mode
     QString server;   // --server: remote mode
     QString account;
+    bool tls = true;
+    QString fingerprint;
     vzsql::Request request;
 };
 
@@ -58,8 +60,18 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
     const QCommandLineOption accountOption(
         QStringLiteral("account"), QStringLiteral("With --server: the account set to open."),
         QStringLiteral("NO"));
+    const QCommandLineOption noTlsOption(
+        QStringLiteral("no-tls"),
+        QStringLiteral("With --server: connect without TLS, to a server run with --no-tls."));
+    const QCommandLineOption fingerprintOption(
+        QStringLiteral("fingerprint"),
+        QStringLiteral("With --server: the SHA-256 fingerprint the server's certificate must "
+                       "have (as vzserver prints it at start); without it any certificate is "
+                       "accepted and its fingerprint printed."),
+        QStringLiteral("HEX"));
     parser.addOptions({versionOption, dbOption, dialectOption, commandOption, fileOption,
-                       translateOption, referencesOption, serverOption, accountOption});
+                       translateOption, referencesOption, serverOption, accountOption, noTlsOption,
+                       fingerprintOption});
     parser.process(app);
 
     if (parser.isSet(versionOption)) {
@@ -118,6 +130,12 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
 
     options.server = parser.value(serverOption);
     options.account = parser.value(accountOption);
+    options.tls = !parser.isSet(noTlsOption);
+    options.fingerprint = parser.value(fingerprintOption).trimmed();
+    if (!options.tls && !options.fingerprint.isEmpty()) {
+        std::fprintf(stderr, "vzsql: --no-tls excludes --fingerprint\n");
+        return 2;
+    }
     if (!options.server.isEmpty())
         return std::nullopt;
     if (parser.isSet(dbOption))
@@ -145,6 +163,8 @@ int main(int argc, char *argv[])
         tools::RemoteOptions remote;
         remote.server = options.server;
         remote.accountNo = options.account;
+        remote.tls = options.tls;
+        remote.fingerprint = options.fingerprint;
         remote.databaseKind = options.request.dialect == sql::Dialect::TSql ? 1 : 0;
         for (const std::string &statement : options.request.statements)
             remote.statements.append(QString::fromStdString(statement));
