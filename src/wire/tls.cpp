@@ -222,8 +222,9 @@ public:
 
     ~TlsChannel() override
     {
-        // Says goodbye when the socket takes it at once; a peer that is gone is not waited for.
-        if (!m_aborted)
+        // Says goodbye when the socket takes it at once; a peer that is gone is not waited for,
+        // and after a fatal error there is nothing left to say.
+        if (!m_aborted && !m_failed)
             SSL_shutdown(m_ssl.get());
     }
 
@@ -240,8 +241,10 @@ public:
                 continue;
             }
             const int code = SSL_get_error(m_ssl.get(), 0);
-            if (code != SSL_ERROR_WANT_WRITE && code != SSL_ERROR_WANT_READ)
+            if (code != SSL_ERROR_WANT_WRITE && code != SSL_ERROR_WANT_READ) {
+                m_failed = true;
                 return false;
+            }
             if (waitFor(m_fd, code == SSL_ERROR_WANT_WRITE ? POLLOUT : POLLIN, deadline) !=
                 Wait::Ready)
                 return false;
@@ -271,6 +274,7 @@ public:
                 events = POLLOUT;
                 break;
             default:
+                m_failed = true;
                 return ReceiveStatus::Failed;
             }
             switch (waitFor(m_fd, events, deadline)) {
@@ -294,6 +298,7 @@ private:
     SslPtr m_ssl;
     QString m_peerFingerprint;
     int m_sendTimeoutMs = -1;
+    bool m_failed = false;
 };
 
 // Runs a handshake step by step on the non-blocking socket.
