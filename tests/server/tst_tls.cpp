@@ -11,7 +11,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace vztest;
 
@@ -284,4 +288,30 @@ TEST_F(PlainServer, ServesClientsWithoutTlsAndTellsATlsClientWhy)
             << e.message().toStdString();
     }
     plain.hello(); // the server goes on
+}
+
+// A "server" that takes the connection (the kernel does, from its backlog) but never answers
+// the handshake: the client gives up when its connect time is over.
+TEST(TlsClient, AServerThatNeverAnswersTheHandshakeCostsOnlyTheConnectTime)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), length), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
+    wire::Client client;
+    try {
+        client.connect(QStringLiteral("127.0.0.1"), ntohs(address.sin_port), 1000);
+        ADD_FAILURE() << "connected to a server that never answered";
+    } catch (const wire::Error &e) {
+        EXPECT_EQ(e.kind(), wire::Error::Kind::ConnectionLost);
+        EXPECT_TRUE(e.message().contains(QStringLiteral("did not complete the TLS handshake")))
+            << e.message().toStdString();
+    }
+    EXPECT_FALSE(client.isConnected());
+    ::close(listener);
 }
