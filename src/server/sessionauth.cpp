@@ -63,6 +63,45 @@ QList<qint64> groupIds(const QString &text)
     return ids;
 }
 
+// One statement on a reader of the session's database; the reader goes back however it ends.
+class ReaderStatement
+{
+public:
+    ReaderStatement(SessionDatabase &db, const QByteArray &sqlText)
+        : m_db(db)
+        , m_reader(db.takeReader())
+    {
+        try {
+            m_stmt = prepareSingle(m_reader->handle(), sqlText);
+        } catch (...) {
+            db.returnReader(std::move(m_reader));
+            throw;
+        }
+    }
+    ~ReaderStatement()
+    {
+        sqlite3_finalize(m_stmt);
+        m_db.returnReader(std::move(m_reader));
+    }
+    ReaderStatement(const ReaderStatement &) = delete;
+    ReaderStatement &operator=(const ReaderStatement &) = delete;
+
+    sqlite3_stmt *get() const { return m_stmt; }
+    // True on a row, false at the end; throws when the statement fails.
+    bool step()
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            throwSqlError(m_reader->handle(), rc);
+        return rc == SQLITE_ROW;
+    }
+
+private:
+    SessionDatabase &m_db;
+    std::unique_ptr<sql::Database> m_reader;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
 QString columnText(sqlite3_stmt *stmt, int column)
 {
     const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
@@ -113,24 +152,7 @@ bool Session::holds(Duty duty)
         first = false;
     }
     sqlText += ") LIMIT 1";
-    SessionDatabase &db = accountDatabase();
-    auto reader = db.takeReader();
-    sqlite3_stmt *stmt = nullptr;
-    bool granted = false;
-    try {
-        stmt = prepareSingle(reader->handle(), sqlText);
-        const int rc = sqlite3_step(stmt);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            throwSqlError(reader->handle(), rc);
-        granted = rc == SQLITE_ROW;
-    } catch (...) {
-        sqlite3_finalize(stmt);
-        db.returnReader(std::move(reader));
-        throw;
-    }
-    sqlite3_finalize(stmt);
-    db.returnReader(std::move(reader));
-    return granted;
+    return ReaderStatement(accountDatabase(), sqlText).step();
 }
 
 void Session::require(Duty duty)
@@ -147,38 +169,23 @@ std::optional<Session::StoredUser> Session::findUser(const QString &code)
 {
     SessionDatabase &db = accountDatabase();
     const PasswordGuard::Scope trusted(db.passwordGuard(), PasswordGuard::Mode::Trusted);
-    auto reader = db.takeReader();
-    sqlite3_stmt *stmt = nullptr;
-    std::optional<StoredUser> user;
-    try {
-        stmt = prepareSingle(reader->handle(),
-                             "SELECT ID, uCode, uName, uPassword, gID, gName, YGID, aYGMC "
-                             "FROM AppUser WHERE uCode = ?1 COLLATE NOCASE ORDER BY ID LIMIT 1");
-        const QByteArray codeText = code.toUtf8();
-        sqlite3_bind_text(stmt, 1, codeText.constData(), int(codeText.size()), SQLITE_TRANSIENT);
-        const int rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW) {
-            StoredUser found;
-            found.id = sqlite3_column_int64(stmt, 0);
-            found.password = columnText(stmt, 3);
-            found.row = QVariantMap{{QStringLiteral("ID"), found.id},
-                                    {QStringLiteral("uCode"), columnText(stmt, 1)},
-                                    {QStringLiteral("uName"), columnText(stmt, 2)},
-                                    {QStringLiteral("gID"), columnText(stmt, 4)},
-                                    {QStringLiteral("gName"), columnText(stmt, 5)},
-                                    {QStringLiteral("YGID"), sqlite3_column_int64(stmt, 6)},
-                                    {QStringLiteral("aYGMC"), columnText(stmt, 7)}};
-            user = std::move(found);
-        } else if (rc != SQLITE_DONE) {
-            throwSqlError(reader->handle(), rc);
-        }
-    } catch (...) {
-        sqlite3_finalize(stmt);
-        db.returnReader(std::move(reader));
-        throw;
-    }
-    sqlite3_finalize(stmt);
-    db.returnReader(std::move(reader));
+    ReaderStatement query(db, "SELECT ID, uCode, uName, uPassword, gID, gName, YGID, aYGMC "
+                              "FROM AppUser WHERE uCode = ?1 COLLATE NOCASE ORDER BY ID LIMIT 1");
+    sqlite3_stmt *stmt = query.get();
+    const QByteArray codeText = code.toUtf8();
+    sqlite3_bind_text(stmt, 1, codeText.constData(), int(codeText.size()), SQLITE_TRANSIENT);
+    if (!query.step())
+        return std::nullopt;
+    StoredUser user;
+    user.id = sqlite3_column_int64(stmt, 0);
+    user.password = columnText(stmt, 3);
+    user.row = QVariantMap{{QStringLiteral("ID"), user.id},
+                           {QStringLiteral("uCode"), columnText(stmt, 1)},
+                           {QStringLiteral("uName"), columnText(stmt, 2)},
+                           {QStringLiteral("gID"), columnText(stmt, 4)},
+                           {QStringLiteral("gName"), columnText(stmt, 5)},
+                           {QStringLiteral("YGID"), sqlite3_column_int64(stmt, 6)},
+                           {QStringLiteral("aYGMC"), columnText(stmt, 7)}};
     return user;
 }
 
