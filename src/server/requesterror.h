@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariantMap>
 
 #include <stdexcept>
 
@@ -26,9 +27,14 @@ public:
     QString code() const { return m_code; }
     QString message() const { return m_message; }
 
+    // Keys the error reply carries besides code and message (where in a script it failed).
+    QVariantMap details() const { return m_details; }
+    void setDetails(const QVariantMap &details) { m_details = details; }
+
 private:
     QString m_code;
     QString m_message;
+    QVariantMap m_details;
 };
 
 } // namespace server
