@@ -277,7 +277,9 @@ QVariant Session::connectAct(QVariantList &args, QString &message)
         m_clock.stop(); // an upgrade takes as long as it takes
         std::call_once(set->upgraded, [&] {
             const auto lock = db->lockForWrite();
-            upgradeAccountDatabase(db->writer());
+            upgradeAccountDatabase(db->writer(), [&](const QString &note) {
+                log(QStringLiteral("account set %1 upgraded: %2").arg(accountNo, note));
+            });
         });
         m_clock.start(m_context.options.queryTimeoutMs);
     } catch (const std::exception &e) {
