@@ -105,15 +105,15 @@ QString Session::stopMessage(const QString &message) const
 }
 
 QByteArray Session::errorFrame(const QVariant &id, const QString &code, const QString &message,
-                               const QVariantMap &details)
+                               const RequestError::Details &details)
 {
     FrameBuilder reply;
     reply.add(key::Id, id);
     reply.add(key::Ok, false);
     reply.add(key::Code, code);
     reply.add(key::Error, message);
-    for (auto it = details.cbegin(); it != details.cend(); ++it)
-        reply.add(QLatin1StringView(it.key().toLatin1()), it.value());
+    for (const auto &[name, value] : details)
+        reply.add(name, value);
     return reply.finish();
 }
 
@@ -126,7 +126,7 @@ QByteArray Session::handle(const Message &request, qint64 packetBytes)
     m_clock.start(m_context.options.queryTimeoutMs);
     QString code;
     QString message;
-    QVariantMap details;
+    RequestError::Details details;
     // The boundary of a request: whatever fails in it ends the request, never the session.
     try {
         FrameBuilder reply;
@@ -646,9 +646,7 @@ RequestError Session::statementError(const QString &message, const std::string &
                            .arg(line)
                            .arg(column)
                            .arg(message));
-    error.setDetails({{QString(key::Statement), index},
-                      {QString(key::Line), line},
-                      {QString(key::Column), column}});
+    error.setDetails({{key::Statement, index}, {key::Line, line}, {key::Column, column}});
     return error;
 }
 

@@ -37,7 +37,7 @@ public:
 
     // The reply to a frame that could not be decoded.
     static QByteArray errorFrame(const QVariant &id, const QString &code, const QString &message,
-                                 const QVariantMap &details = {});
+                                 const RequestError::Details &details = {});
 
     // Logs a failure of this connection, unless it has failed so often lately that more
     // lines would only fill the disk (they are counted instead).

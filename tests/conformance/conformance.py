@@ -126,9 +126,13 @@ class Connection:
         expect(reply.get("id") == sent, "%s: the reply's id is %r, not the request's %r"
                % (op, reply.get("id"), sent))
         expect(isinstance(reply.get("ok"), bool), "%s: the reply has no boolean ok" % op)
+        expect(list(reply)[:2] == ["id", "ok"], "%s: the reply begins with the keys %r"
+               % (op, list(reply)[:2]))
         if not reply["ok"]:
             expect(isinstance(reply.get("code"), str) and isinstance(reply.get("error"), str),
                    "%s: an error reply without code and error texts: %r" % (op, reply))
+            expect(list(reply)[2:4] == ["code", "error"], "%s: an error reply's keys come in the "
+                   "order %r" % (op, list(reply)))
         return reply
 
     def ok(self, op, **keys):
@@ -437,6 +441,8 @@ def step_script(server):
     reply = c.error("sql", "execute",
                     text="insert into HP (BH, PM) values ('CF-S', '脚本');\n"
                          "  update NoSuchTable set X = 1")
+    expect(list(reply)[4:] == ["statement", "line", "column"],
+           "the place of a failing statement is given by the keys %r" % list(reply)[4:])
     expect(reply.get("statement") == 1 and reply.get("line") == 2 and reply.get("column") == 3,
            "the failing statement is placed at %r/%r/%r"
            % (reply.get("statement"), reply.get("line"), reply.get("column")))

@@ -11,6 +11,7 @@
 #include "client/forms/filedialogs.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/procblobobj.h"
+#include "client/forms/reconcileerrorform.h"
 #include "client/masterdata/goodssql.h"
 #include "client/masterdata/hp.h"
 #include "client/masterdata/itemedit.h"
@@ -504,6 +505,43 @@ private Q_SLOTS:
         QVERIFY2(result.errors.first().message.contains(QStringLiteral("'11059'")),
                  qPrintable(result.errors.first().message));
         QCOMPARE(count(QStringLiteral("select count(*) from HP where BH = '11059'")), 1);
+    }
+
+    void aDuplicateThatStillReachesTheServerIsShownAsTheKeysRefusal()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("HP")}));
+        const int before = count(QStringLiteral("select count(*) from HP"));
+        // As the start-up installs it; the test answers the dialog.
+        Data().SetReconcileErrorHandler(HandleReconcileError);
+        QString shown;
+        TReconcileErrorForm::SetTestHook([&](TReconcileErrorForm &form) {
+            shown = form.ErrorMessageText();
+            form.reject();
+        });
+        auto *list = openGoods();
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        auto ran = whenModal<TfrmItemEdit>([&](TfrmItemEdit &edit) {
+            // Another workstation took the code after the form looked: here, the form does
+            // not look at all.
+            edit.UniqueCode = {};
+            ds.FieldByName(QStringLiteral("BH"))->SetAsString(QStringLiteral("11059"));
+            ds.FieldByName(QStringLiteral("PM"))->SetAsString(QStringLiteral("抢号货品"));
+            ds.FieldByName(QStringLiteral("DW"))->SetAsString(QStringLiteral("个"));
+            ds.FieldByName(QStringLiteral("HPLBID"))->SetAsInteger(31);
+            edit.btnOk_New->click();
+            QVERIFY(edit.isVisible());
+            edit.btnCancel_New->click();
+        });
+        list->aNew->trigger();
+        TReconcileErrorForm::SetTestHook({});
+        Data().SetReconcileErrorHandler({});
+        QVERIFY(ran);
+        QVERIFY2(shown.contains(QStringLiteral("duplicate key")) &&
+                     shown.contains(QStringLiteral("BH = '11059'")),
+                 qPrintable(shown));
+        QCOMPARE(count(QStringLiteral("select count(*) from HP")), before);
+        list->Close();
     }
 
     void deletionIsRefusedForGoodsInUse()
