@@ -3,6 +3,7 @@
 // logs and a statement in three requests, each its own transaction. Prints the times, their
 // ratio and the server round trips of each.
 #include "benchutil.h"
+#include "client/core/session.h"
 #include "client/data/atomicrequest.h"
 #include "client/data/clientdataset.h"
 #include "client/data/socketconnection.h"
@@ -78,6 +79,7 @@ int main(int argc, char *argv[])
     }
     TSocketConnection cn(QStringLiteral("ZezU.datas"));
     cn.SetHost(server.address());
+    CurUserCode = QStringLiteral("SYS"); // the connection logs SYS in
     QString accountNo = QStringLiteral("001");
     if (cn.AppServer().ConnectAct(0, accountNo)) {
         std::fprintf(stderr, "bench_atomic: the account set was refused\n");

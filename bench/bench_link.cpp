@@ -8,6 +8,7 @@
 //    beside the same updates run in-process as prepared statements.
 #include "benchtable.h"
 #include "benchutil.h"
+#include "client/core/session.h"
 #include "client/data/clientdataset.h"
 #include "client/data/socketconnection.h"
 #include "sql/database.h"
@@ -68,6 +69,7 @@ int main(int argc, char *argv[])
     }
     TSocketConnection cn(QStringLiteral("ZezU.datas"));
     cn.SetHost(server.address());
+    CurUserCode = QStringLiteral("SYS"); // the connection logs SYS in
     QString accountNo = QStringLiteral("001");
     if (cn.AppServer().ConnectAct(0, accountNo)) {
         std::fprintf(stderr, "bench_link: the account set was refused\n");

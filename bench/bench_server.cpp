@@ -75,6 +75,7 @@ std::unique_ptr<wire::Client> connectClient(quint16 port)
     client->hello();
     QString no = QStringLiteral("001");
     client->connectAct(0, no);
+    client->login(QStringLiteral("SYS"), QString());
     return client;
 }
 

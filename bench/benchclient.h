@@ -54,6 +54,8 @@ inline bool connectAsAdministrator(TData &data, const QString &address, const QS
                                    const char *benchmark)
 {
     data.cn().SetHost(address);
+    CurUserCode = QStringLiteral("SYS"); // the connection logs SYS in
+    CurUserPassword.clear();
     QString account = accountNo;
     if (data.cn().AppServer().ConnectAct(0, account)) {
         std::fprintf(stderr, "%s: account set %s refused\n", benchmark, qPrintable(accountNo));

@@ -1,6 +1,7 @@
 # Every third-party dependency is a Debian package; scripts/install-deps.sh installs them.
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Network Gui Widgets PrintSupport Charts Test)
 find_package(PkgConfig REQUIRED)
+find_package(OpenSSL 3 REQUIRED)
 pkg_check_modules(SQLITE3 REQUIRED IMPORTED_TARGET sqlite3)
 pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc icu-i18n)
 pkg_check_modules(XLSXWRITER REQUIRED IMPORTED_TARGET xlsxwriter)

@@ -1,6 +1,7 @@
 // The master data and personnel records of a demo set; see master.h.
 #include "demodata/master.h"
 
+#include "auth/passwordhash.h"
 #include "demodata/rows.h"
 #include "text/pinyin.h"
 
@@ -492,8 +493,8 @@ public:
              << "(3)"
              << "仓库组" << keeper << m_data.employee(keeper).name;
         user.run();
-        user << 4 << "KJ01" << m_data.employee(accountant).name << "123"
-             << "(4)"
+        user << 4 << "KJ01" << m_data.employee(accountant).name
+             << auth::hashPassword(QStringLiteral("123")).toStdString() << "(4)"
              << "财务组" << accountant << m_data.employee(accountant).name;
         user.run();
         m_data.operators = {"系统管理员", m_data.employee(buyer).name, m_data.employee(keeper).name,

@@ -2,6 +2,8 @@
 // server (db/migrations, one numbered file per schema version).
 #include "server/accountdb.h"
 
+#include "auth/passwordhash.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -145,6 +147,40 @@ void runMigration(sql::Database &db, const Migration &migration, const Migration
     }
 }
 
+// vz_password_hash(text): the stored form of a clear password, for the migration that hashes
+// the passwords of older sets. Registered only while migrations run.
+class PasswordHashFunction
+{
+public:
+    explicit PasswordHashFunction(sqlite3 *db)
+        : m_db(db)
+    {
+        sqlite3_create_function(db, "vz_password_hash", 1, SQLITE_UTF8, nullptr, &hash, nullptr,
+                                nullptr);
+    }
+    ~PasswordHashFunction()
+    {
+        sqlite3_create_function(m_db, "vz_password_hash", 1, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                                nullptr);
+    }
+    PasswordHashFunction(const PasswordHashFunction &) = delete;
+    PasswordHashFunction &operator=(const PasswordHashFunction &) = delete;
+
+private:
+    static void hash(sqlite3_context *context, int, sqlite3_value **argv)
+    {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+        try {
+            const QByteArray stored =
+                auth::hashPassword(QString::fromUtf8(text ? text : "")).toUtf8();
+            sqlite3_result_text(context, stored.constData(), int(stored.size()), SQLITE_TRANSIENT);
+        } catch (const std::exception &e) {
+            sqlite3_result_error(context, e.what(), -1);
+        }
+    }
+    sqlite3 *m_db;
+};
+
 void report(const AccountDbOptions &options, const QString &stage)
 {
     if (options.progress)
@@ -210,6 +246,7 @@ int schemaVersionOf(sql::Database &db)
 void migrateAccountDatabase(sql::Database &db, int toVersion, const MigrationNote &note)
 {
     const int current = schemaVersionOf(db);
+    const PasswordHashFunction hashFunction(db.handle());
     if (current > accountSchemaVersion()) {
         throw sql::Error("the account set " + db.path() + " has schema version " +
                          std::to_string(current) + ", newer than this program's " +

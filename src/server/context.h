@@ -2,6 +2,7 @@
 // the log and the flag that stops running statements when the server shuts down.
 #pragma once
 
+#include "auth/loginthrottle.h"
 #include "server/log.h"
 #include "server/registry.h"
 
@@ -50,6 +51,7 @@ struct ServerContext
     AccountRegistry &registry;
     Logger &log;
     std::atomic<bool> stopping{false};
+    auth::LoginThrottle loginThrottle;      // failed logins by address
     std::atomic<int> transactStatements{0}; // counted for killAtStatement
 };
 

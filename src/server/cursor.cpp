@@ -1,6 +1,7 @@
 // Open queries of a session and the packets they hand out.
 #include "server/cursor.h"
 
+#include "server/passwordguard.h"
 #include "server/requesterror.h"
 #include "server/schema.h"
 #include "server/storage.h"
@@ -20,6 +21,14 @@ Cursor::Cursor(SessionDatabase &home, std::unique_ptr<sql::Database> reader, sql
         if (field.type == wire::ValueType::Unknown)
             ++m_unknownTypes;
     }
+}
+
+void Cursor::maskPassword(int column)
+{
+    if (m_masked.isEmpty())
+        m_masked.fill(false, m_fields.size());
+    if (column >= 0 && column < m_masked.size())
+        m_masked[column] = true;
 }
 
 Cursor::~Cursor()
@@ -76,8 +85,16 @@ bool Cursor::writePacket(wire::FrameBuilder &frame, const PacketLimits &limits)
         if (written > 0 && (written >= limits.rows || frame.size() >= limits.bytes))
             break;
         writer.startArray(quint64(columns));
-        for (int c = 0; c < columns; ++c)
+        for (int c = 0; c < columns; ++c) {
+            if (!m_masked.isEmpty() && m_masked[c]) {
+                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, c));
+                const QByteArray shown =
+                    PasswordGuard::masked(QString::fromUtf8(text ? text : "")).toUtf8();
+                writer.appendTextString(shown.constData(), shown.size());
+                continue;
+            }
             writeWire(writer, m_stmt, c, m_types[c]);
+        }
         writer.endArray();
         m_rowReady = false;
         if (frame.size() > limits.maxFrame)

@@ -43,6 +43,9 @@ public:
 
     bool exhausted() const { return m_exhausted; }
 
+    // The column holds stored passwords: it shows only whether one is set.
+    void maskPassword(int column);
+
 private:
     bool stepAhead(); // false when the result is exhausted
     void refineTypes();
@@ -52,6 +55,7 @@ private:
     sqlite3_stmt *m_stmt;
     QList<wire::Field> m_fields;
     QList<wire::ValueType> m_types;
+    QList<bool> m_masked;
     bool m_exhausted = false;
     bool m_rowReady = false; // the statement sits on a row not sent yet
     int m_unknownTypes = 0;

@@ -62,6 +62,7 @@ constexpr double FailureLogBurst = 20;
 Session::Session(ServerContext &context, QString name, int clientSocket)
     : m_context(context)
     , m_name(std::move(name))
+    , m_peerHost(peerHost(clientSocket))
     , m_clock(context.stopping, clientSocket)
     , m_logTokens(FailureLogBurst)
     , m_logRefilled(QDateTime::currentMSecsSinceEpoch())
@@ -184,6 +185,8 @@ void Session::dispatch(const QString &operation, const Message &request, FrameBu
                                QStringLiteral("the first request must be hello, naming the "
                                               "module %1 or %2")
                                    .arg(CentralModule, ReportModule));
+        if (!m_user)
+            checkAllowedBeforeLogin(operation, request);
         (this->*handler)(request, reply);
         return;
     }
@@ -191,6 +194,25 @@ void Session::dispatch(const QString &operation, const Message &request, FrameBu
                        operation.isEmpty()
                            ? QStringLiteral("the request names no operation")
                            : QStringLiteral("unknown operation \"%1\"").arg(shortened(operation)));
+}
+
+void Session::checkAllowedBeforeLogin(const QString &operation, const Message &request)
+{
+    // The start-up: the account-set list, the upgrade check, ConnectAct, the user codes of the
+    // login box, and Login itself. The rest waits for a user.
+    if (operation == op::Hello || operation == op::Fetch || operation == op::Close)
+        return; // a cursor can only come from an open allowed here
+    if (operation == op::Call) {
+        const QString method = request.value(key::Method).toString();
+        if (sameName(method, QLatin1StringView("ConnectAct")) ||
+            sameName(method, QLatin1StringView("Login")))
+            return;
+    } else if (operation == op::Open) {
+        const QString provider = request.value(key::Provider).toString();
+        if (isRegistryProvider(provider) || sameName(provider, QLatin1StringView("pAppUser")))
+            return; // open itself keeps these to reading
+    }
+    requireLogin();
 }
 
 void Session::hello(const Message &request, FrameBuilder &reply)
@@ -222,6 +244,12 @@ void Session::call(const Message &request, FrameBuilder &reply)
     QString message;
     if (sameName(method, QLatin1StringView("ConnectAct")))
         result = connectAct(args, message);
+    else if (sameName(method, QLatin1StringView("Login")))
+        result = login(args);
+    else if (sameName(method, QLatin1StringView("ChangePassword")))
+        result = changePassword(args);
+    else if (sameName(method, QLatin1StringView("SetPassword")))
+        result = setPassword(args);
     else if (sameName(method, QLatin1StringView("GetServerDate")))
         result = QDate::currentDate().toString(Qt::ISODate);
     else if (sameName(method, QLatin1StringView("GetServerDateTime")))
@@ -233,11 +261,11 @@ void Session::call(const Message &request, FrameBuilder &reply)
     else if (sameName(method, QLatin1StringView("BackupData")))
         result = backupData(args);
     else if (sameName(method, QLatin1StringView("CompactDatabase")))
-        result = compactDatabase();
+        result = (require(Duty::Compact), compactDatabase());
     else if (sameName(method, QLatin1StringView("ListBackups")))
-        result = listBackups(args);
+        result = (require(Duty::Restore), listBackups(args));
     else if (sameName(method, QLatin1StringView("RestoreBackup")))
-        result = restoreBackup(args);
+        result = (require(Duty::Restore), restoreBackup(args));
     else
         throw RequestError(code::Method,
                            QStringLiteral("unknown method \"%1\"").arg(shortened(method)));
@@ -276,6 +304,7 @@ QVariant Session::connectAct(QVariantList &args, QString &message)
         db = std::make_unique<SessionDatabase>(set->path, set->writeLock, m_clock, options);
         m_clock.stop(); // an upgrade takes as long as it takes
         std::call_once(set->upgraded, [&] {
+            const PasswordGuard::Scope trusted(db->passwordGuard(), PasswordGuard::Mode::Trusted);
             const auto lock = db->lockForWrite();
             upgradeAccountDatabase(db->writer(), [&](const QString &note) {
                 log(QStringLiteral("account set %1 upgraded: %2").arg(accountNo, note));
@@ -288,6 +317,7 @@ QVariant Session::connectAct(QVariantList &args, QString &message)
                           .arg(accountNo, QString::fromUtf8(e.what())));
     }
     leaveAccountSet();
+    m_user.reset(); // a user belongs to one account set: log in to the new one
     m_account = set;
     m_accountDb = std::move(db);
     m_dialect = databaseKind == 1 ? sql::Dialect::TSql : sql::Dialect::Jet;
@@ -330,6 +360,9 @@ QVariant Session::backupData(QVariantList &args)
         }
         db.returnReader(std::move(reader));
     } else {
+        // Any user may back up the books he works in (the exit dialog offers it to all);
+        // another account set is the administrator's.
+        require(Duty::Backup);
         QString reason;
         const auto set = registry.acquire(accountNo, &reason); // keeps it from being deleted
         if (!set)
@@ -349,6 +382,7 @@ QVariant Session::backupData(QVariantList &args)
 QVariant Session::compactDatabase()
 {
     SessionDatabase &db = accountDatabase();
+    const PasswordGuard::Scope trusted(db.passwordGuard(), PasswordGuard::Mode::Trusted);
     const auto lock = db.lockForWrite();
     server::compactDatabase(db.writer().handle());
     return 1;
@@ -470,6 +504,29 @@ void Session::writePacket(Cursor &cursor, int packetSize, FrameBuilder &reply)
     cursor.writePacket(reply, limits);
 }
 
+sqlite3_stmt *Session::preparePasswordSafe(SessionDatabase &db, sqlite3 *handle,
+                                           const QByteArray &sqlText, QList<int> &maskedColumns)
+{
+    PasswordGuard &guard = db.passwordGuard();
+    {
+        const PasswordGuard::Scope inspect(guard, PasswordGuard::Mode::Inspect);
+        sqlite3_stmt *stmt = prepareSingle(handle, sqlText);
+        const int reads = guard.reads();
+        if (reads == 0)
+            return stmt;
+        // The stored passwords are read; when only as plain result columns, those show
+        // whether a password is set. Any other use reads NULL instead.
+        for (int c = 0; c < sqlite3_column_count(stmt); ++c)
+            if (PasswordGuard::isPasswordColumn(stmt, c))
+                maskedColumns.append(c);
+        if (maskedColumns.size() == reads && sqlite3_stmt_readonly(stmt))
+            return stmt;
+        sqlite3_finalize(stmt);
+        maskedColumns.clear();
+    }
+    return prepareSingle(handle, sqlText);
+}
+
 void Session::open(const Message &request, FrameBuilder &reply)
 {
     const QString providerName = request.value(key::Provider).toString();
@@ -490,6 +547,8 @@ void Session::open(const Message &request, FrameBuilder &reply)
     QByteArray sqlText;
     if (provider.kind == Provider::Kind::AccountList)
         sqlText = accountListQuery;
+    else if (!m_user && !provider.onRegistry())
+        sqlText = "SELECT uCode, uName FROM AppUser ORDER BY uCode"; // the login box's list
     else if (!hasText && provider.kind == Provider::Kind::Table)
         sqlText = "SELECT * FROM " + quotedName(provider.table);
     else if (!hasText)
@@ -501,8 +560,9 @@ void Session::open(const Message &request, FrameBuilder &reply)
 
     auto reader = db.takeReader();
     sqlite3_stmt *stmt = nullptr;
+    QList<int> maskedColumns;
     try {
-        stmt = prepareSingle(reader->handle(), sqlText);
+        stmt = preparePasswordSafe(db, reader->handle(), sqlText, maskedColumns);
     } catch (...) {
         db.returnReader(std::move(reader));
         throw;
@@ -511,6 +571,8 @@ void Session::open(const Message &request, FrameBuilder &reply)
         // A statement that changes data runs on the writer; it has no rows to show.
         sqlite3_finalize(stmt);
         db.returnReader(std::move(reader));
+        if (provider.onRegistry())
+            require(Duty::Registry);
         const int64_t changed = db.execute({sqlText});
         reply.add(key::Fields, QVariantList());
         reply.add(key::Rows, QVariantList());
@@ -530,6 +592,8 @@ void Session::open(const Message &request, FrameBuilder &reply)
         }
     }
     auto cursor = std::make_unique<Cursor>(db, std::move(reader), stmt, std::move(fields));
+    for (int column : std::as_const(maskedColumns))
+        cursor->maskPassword(column);
     cursor->peek();
     reply.addKey(key::Fields); // before the rows: a reader sets up its columns first
     writeFields(reply.writer(), cursor->fields());
@@ -592,9 +656,10 @@ void Session::execute(const Message &request, FrameBuilder &reply)
     if (text.trimmed().isEmpty())
         throw RequestError(code::Sql, QStringLiteral("the statement is empty"));
     // The provider only tells which database: the registry's scratch provider or the account set.
-    SessionDatabase &db = !providerName.isEmpty() && isRegistryProvider(providerName)
-                              ? registryDatabase()
-                              : accountDatabase();
+    const bool onRegistry = !providerName.isEmpty() && isRegistryProvider(providerName);
+    if (onRegistry)
+        require(Duty::Registry);
+    SessionDatabase &db = onRegistry ? registryDatabase() : accountDatabase();
     if (!text.contains(QLatin1Char(';'))) { // one statement: no need to parse the text twice
         reply.add(key::RowsAffected, qint64(db.execute({translate(db, text)})));
         return;
@@ -704,6 +769,10 @@ void Session::apply(const Message &request, FrameBuilder &reply)
     }
 
     const Provider provider = resolve(providerName, !text.trimmed().isEmpty());
+    if (provider.kind == Provider::Kind::AccountList)
+        require(Duty::AccountSets);
+    else if (provider.onRegistry())
+        require(Duty::Registry);
     ApplyOutcome outcome;
     if (provider.kind == Provider::Kind::AccountList) {
         outcome =
@@ -720,6 +789,7 @@ void Session::apply(const Message &request, FrameBuilder &reply)
                                               "\"%1\" belong to: send the command text the rows "
                                               "were read with")
                                    .arg(providerName));
+        stripPasswords(table, changes);
         const auto lock = db.lockForWrite();
         sqlite3 *handle = db.writer().handle();
         ChangeApplier applier(handle, db.schema().tableSchema(table), &db.writerStatements());
@@ -779,6 +849,7 @@ PreparedPart Session::preparePart(SessionDatabase &db, const TransactPart &part)
                                           "read with")
                                .arg(shortened(part.provider)));
     prepared.changes = part.changes;
+    stripPasswords(prepared.table, prepared.changes);
     return prepared;
 }
 

@@ -17,6 +17,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace server {
@@ -24,6 +25,9 @@ namespace server {
 class Session
 {
 public:
+    // What a user may do only as SYS or with a group right to it.
+    enum class Duty { AccountSets, Backup, Restore, Compact, Users, Registry };
+
     // name identifies the connection in the log ("#12 127.0.0.1:50432"); clientSocket, when
     // given, is watched while a request runs, to stop it once the client has gone.
     Session(ServerContext &context, QString name, int clientSocket = -1);
@@ -69,11 +73,40 @@ private:
 
     // Custom methods: they may change their by-reference arguments in place.
     QVariant connectAct(QVariantList &args, QString &message);
+    QVariant login(const QVariantList &args);
+    QVariant changePassword(const QVariantList &args);
+    QVariant setPassword(const QVariantList &args);
     QVariant getTableNames();
     QVariant backupData(QVariantList &args);
     QVariant compactDatabase();
     QVariant listBackups(const QVariantList &args);
     QVariant restoreBackup(const QVariantList &args);
+
+    // The logged-in user and what the user may do (sessionauth.cpp).
+    struct LoggedInUser
+    {
+        qint64 id = 0;
+        QString code;
+        QString groups; // AppUser.gID
+    };
+    struct StoredUser
+    {
+        qint64 id = 0;
+        QString password; // the stored form
+        QVariantMap row;  // what Login answers: every column but the password
+    };
+    static QString peerHost(int socket);
+    void requireLogin() const;
+    bool holds(Duty duty);
+    void require(Duty duty);
+    std::optional<StoredUser> findUser(const QString &code);
+    // Verifies an entry after the delay failed attempts from this address have earned.
+    bool checkPassword(const QString &entry, const QString &stored);
+    void waitOutThrottle();
+    void storePassword(qint64 userId, const QString &password);
+    static void stripPasswords(const QString &table, QList<wire::Change> &changes);
+    // Before Login only the start-up's requests are served.
+    void checkAllowedBeforeLogin(const QString &operation, const wire::Message &request);
 
     Provider resolve(const QString &provider, bool hasCommandText);
     SessionDatabase &databaseOf(const Provider &provider);
@@ -100,6 +133,10 @@ private:
     static RequestError statementError(const QString &message, const std::string &script,
                                        qsizetype start, qsizetype index);
 
+    // Prepares a client's query so that it never reads a stored password: plain result columns
+    // of it are listed in maskedColumns, any other use reads NULL.
+    static sqlite3_stmt *preparePasswordSafe(SessionDatabase &db, sqlite3 *handle,
+                                             const QByteArray &sqlText, QList<int> &maskedColumns);
     void writePacket(Cursor &cursor, int packetSize, wire::FrameBuilder &reply);
     void log(const QString &text) const;
     // Why a stopped statement stopped, for its reply.
@@ -107,7 +144,9 @@ private:
 
     ServerContext &m_context;
     QString m_name;
-    QString m_module; // empty until hello
+    QString m_peerHost; // the client's address, for slowing down password guessing
+    QString m_module;   // empty until hello
+    std::optional<LoggedInUser> m_user;
     sql::Dialect m_dialect = sql::Dialect::Jet;
     QueryClock m_clock;
     std::shared_ptr<AccountSet> m_account;

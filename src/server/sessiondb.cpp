@@ -93,6 +93,10 @@ bool QueryClock::expired()
         throw RequestError(wire::code::Timeout,
                            QStringLiteral("the statement ran longer than the server's time "
                                           "limit and was stopped"));
+    case SQLITE_AUTH:
+        throw RequestError(wire::code::Denied,
+                           QStringLiteral("stored passwords are changed only through the "
+                                          "ChangePassword and SetPassword methods"));
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         throw RequestError(wire::code::Busy,
@@ -147,6 +151,7 @@ sql::Database SessionDatabase::openConnection()
     db.exec(m_options.synchronousFull ? "PRAGMA synchronous=FULL" : "PRAGMA synchronous=NORMAL");
     sql::registerExtensions(db.handle());
     sqlite3_progress_handler(db.handle(), 1000, onProgress, &m_clock);
+    m_guard.install(db.handle());
     return db;
 }
 

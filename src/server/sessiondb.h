@@ -3,6 +3,7 @@
 // is finished), the translator, and the time limit every statement runs under.
 #pragma once
 
+#include "server/passwordguard.h"
 #include "server/schema.h"
 #include "sql/database.h"
 #include "sql/translator.h"
@@ -70,6 +71,8 @@ public:
     SessionDatabase &operator=(const SessionDatabase &) = delete;
 
     const QString &path() const { return m_path; }
+    // Watches every connection of this database for the stored passwords.
+    PasswordGuard &passwordGuard() { return m_guard; }
     sql::Database &writer() { return m_writer; }
     sql::Translator &translator() { return *m_translator; }
     // The writer's table names and columns, and the statements it keeps prepared.
@@ -97,6 +100,7 @@ private:
     std::timed_mutex &m_writeLock;
     QueryClock &m_clock;
     DatabaseOptions m_options;
+    PasswordGuard m_guard; // before the connections it is installed on
     sql::Database m_writer;
     std::unique_ptr<sql::Translator> m_translator;
     std::unique_ptr<SchemaCache> m_schema;

@@ -80,6 +80,8 @@ int runRemote(const RemoteOptions &options)
                          qPrintable(options.accountNo), qPrintable(reason));
             return 1;
         }
+        if (!options.user.isEmpty())
+            client.login(options.user, options.password);
         for (const QString &statement : options.statements) {
             wire::OpenResult result = client.open(QStringLiteral("pTmp"), statement);
             if (result.fields.isEmpty())

@@ -12,6 +12,8 @@ struct RemoteOptions
     QString server; // HOST:PORT (the port defaults to 211)
     QString accountNo;
     int databaseKind = 0; // 0: Jet dialect, 1: T-SQL dialect
+    QString user;         // logs in as this user when set
+    QString password;
     QStringList statements;
 };
 

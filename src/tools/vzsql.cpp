@@ -9,6 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -20,6 +24,7 @@ struct Options
     QString database; // --db: local mode
     QString server;   // --server: remote mode
     QString account;
+    QString user; // --user
     vzsql::Request request;
 };
 
@@ -58,8 +63,13 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
     const QCommandLineOption accountOption(
         QStringLiteral("account"), QStringLiteral("With --server: the account set to open."),
         QStringLiteral("NO"));
+    const QCommandLineOption userOption(
+        QStringLiteral("user"),
+        QStringLiteral("With --server: log in as this user; the password comes from the "
+                       "environment variable VZ_PASSWORD or is asked for on the terminal."),
+        QStringLiteral("CODE"));
     parser.addOptions({versionOption, dbOption, dialectOption, commandOption, fileOption,
-                       translateOption, referencesOption, serverOption, accountOption});
+                       translateOption, referencesOption, serverOption, accountOption, userOption});
     parser.process(app);
 
     if (parser.isSet(versionOption)) {
@@ -118,6 +128,7 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
 
     options.server = parser.value(serverOption);
     options.account = parser.value(accountOption);
+    options.user = parser.value(userOption);
     if (!options.server.isEmpty())
         return std::nullopt;
     if (parser.isSet(dbOption))
@@ -127,6 +138,36 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
         return 2;
     }
     return std::nullopt;
+}
+
+// VZ_PASSWORD, else asked on the terminal without echo; empty when there is no terminal.
+QString readPassword(const QString &user)
+{
+    if (qEnvironmentVariableIsSet("VZ_PASSWORD"))
+        return qEnvironmentVariable("VZ_PASSWORD");
+    const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY);
+    if (tty < 0)
+        return {};
+    const QByteArray prompt = QStringLiteral("Password for %1: ").arg(user).toLocal8Bit();
+    (void)!::write(tty, prompt.constData(), size_t(prompt.size()));
+    termios saved{};
+    const bool isTerminal = ::tcgetattr(tty, &saved) == 0;
+    if (isTerminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(tty, TCSAFLUSH, &quiet);
+    }
+    QByteArray line;
+    char c = 0;
+    while (::read(tty, &c, 1) == 1 && c != '\n' && line.size() < 1024)
+        line += c;
+    if (isTerminal)
+        ::tcsetattr(tty, TCSAFLUSH, &saved);
+    (void)!::write(tty, "\n", 1);
+    ::close(tty);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromLocal8Bit(line);
 }
 
 } // namespace
@@ -145,6 +186,9 @@ int main(int argc, char *argv[])
         tools::RemoteOptions remote;
         remote.server = options.server;
         remote.accountNo = options.account;
+        remote.user = options.user;
+        if (!remote.user.isEmpty())
+            remote.password = readPassword(remote.user);
         remote.databaseKind = options.request.dialect == sql::Dialect::TSql ? 1 : 0;
         for (const std::string &statement : options.request.statements)
             remote.statements.append(QString::fromStdString(statement));

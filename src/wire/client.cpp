@@ -180,6 +180,11 @@ bool Client::connectAct(int databaseKind, QString &accountNo, QString *message)
     return result.result.toBool();
 }
 
+QVariantMap Client::login(const QString &userCode, const QString &password)
+{
+    return call(QStringLiteral("Login"), {userCode, password}).result.toMap();
+}
+
 OpenResult Client::open(const QString &provider, const QString &commandText, int packetSize,
                         RowSink *sink)
 {

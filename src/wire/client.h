@@ -111,6 +111,10 @@ public:
     // ConnectAct with its five arguments; true when the server refuses the session.
     // accountNo comes back as the server chose it (the first account set when empty).
     bool connectAct(int databaseKind, QString &accountNo, QString *message = nullptr);
+    // Binds the session to a user of its account set (after connectAct); the user's row
+    // without the password. A refusal is an Error of kind Server with code unknownUser or
+    // wrongPassword.
+    QVariantMap login(const QString &userCode, const QString &password);
 
     // Opens a provider: the field definitions and the first packet of at most packetSize
     // rows (packetSize <= 0: as many as fit in one reply). Without command text a table

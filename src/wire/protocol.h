@@ -100,12 +100,16 @@ inline constexpr QLatin1StringView Busy{"busy"};         // the database stayed 
 inline constexpr QLatin1StringView Cursor{"cursor"};     // no such cursor
 inline constexpr QLatin1StringView Method{"method"};     // unknown or failing method
 inline constexpr QLatin1StringView Limit{"limit"}; // a server limit: connections, request memory
-inline constexpr QLatin1StringView Conflict{"conflict"};         // row changed by another user
-inline constexpr QLatin1StringView NotFound{"notFound"};         // row deleted by another user
-inline constexpr QLatin1StringView Unique{"unique"};             // unique key violated
-inline constexpr QLatin1StringView Constraint{"constraint"};     // other constraint violated
-inline constexpr QLatin1StringView InvalidValue{"invalidValue"}; // value does not fit its column
-inline constexpr QLatin1StringView Refused{"refused"};           // refused by an account-set rule
+inline constexpr QLatin1StringView Conflict{"conflict"};           // row changed by another user
+inline constexpr QLatin1StringView NotFound{"notFound"};           // row deleted by another user
+inline constexpr QLatin1StringView Unique{"unique"};               // unique key violated
+inline constexpr QLatin1StringView Constraint{"constraint"};       // other constraint violated
+inline constexpr QLatin1StringView InvalidValue{"invalidValue"};   // value does not fit its column
+inline constexpr QLatin1StringView Refused{"refused"};             // refused by an account-set rule
+inline constexpr QLatin1StringView Login{"login"};                 // not logged in yet
+inline constexpr QLatin1StringView UnknownUser{"unknownUser"};     // Login: no such user code
+inline constexpr QLatin1StringView WrongPassword{"wrongPassword"}; // Login, ChangePassword
+inline constexpr QLatin1StringView Denied{"denied"}; // the user lacks the right it needs
 } // namespace code
 
 // One column of a result.

@@ -128,17 +128,28 @@ inline bool answeredOk(const QCborMap &reply, int id)
            reply.value(QStringLiteral("ok")).toBool();
 }
 
-// Connects client, says hello and chooses account set 001 with requests 1 and 2; false when
-// any step fails.
+// Chooses account set 001 and logs SYS in, both as request id; false when either fails.
+inline bool enterAccountSet(RawClient &client, int id)
+{
+    QCborMap connectAct = request(id, QStringLiteral("call"));
+    connectAct[QStringLiteral("method")] = QStringLiteral("ConnectAct");
+    connectAct[QStringLiteral("args")] =
+        QCborArray{0, QString(), QStringLiteral("001"), QString(), QString()};
+    if (!client.send(connectAct) || !answeredOk(client.receive(), id))
+        return false;
+    QCborMap login = request(id, QStringLiteral("call"));
+    login[QStringLiteral("method")] = QStringLiteral("Login");
+    login[QStringLiteral("args")] = QCborArray{QStringLiteral("SYS"), QString()};
+    return client.send(login) && answeredOk(client.receive(), id);
+}
+
+// Connects client, says hello (request 1), chooses account set 001 and logs SYS in (requests
+// 2); false when any step fails.
 inline bool startSession(RawClient &client, quint16 port)
 {
     if (!client.connect(port) || !client.send(hello(1)) || !answeredOk(client.receive(), 1))
         return false;
-    QCborMap connectAct = request(2, QStringLiteral("call"));
-    connectAct[QStringLiteral("method")] = QStringLiteral("ConnectAct");
-    connectAct[QStringLiteral("args")] =
-        QCborArray{0, QString(), QStringLiteral("001"), QString(), QString()};
-    return client.send(connectAct) && answeredOk(client.receive(), 2);
+    return enterAccountSet(client, 2);
 }
 
 // The length in front of a frame, true or not.

@@ -49,6 +49,7 @@ TEST_F(Accounts, ConnectActRefusesAnUnknownAccountSetAndOpensAKnownOne)
     EXPECT_EQ(result.result, QVariant(false));
     ASSERT_EQ(result.args.size(), 5);
     EXPECT_EQ(result.args[2], QVariant(QStringLiteral("001")));
+    client->login(QStringLiteral("SYS"), QString());
     EXPECT_EQ(client->execute(QStringLiteral("create table T (ID int)")), 0);
 
     // The server database kind sends no code: the first account set serves.
@@ -128,7 +129,7 @@ TEST_F(Accounts, BackupDataMakesConsistentCopiesAndKeepsTheLastTen)
 
 TEST_F(Accounts, TheAccountSetListCreatesRenamesAndDeletesAccountSets)
 {
-    auto manager = connect(QString()); // the manager works before choosing an account set
+    auto manager = connect(); // the administrator, logged in to an account set
     wire::OpenResult list = manager->open(listProvider);
     ASSERT_EQ(list.rows.size(), 1);
     ASSERT_EQ(list.fields.size(), 4);
@@ -193,7 +194,7 @@ TEST_F(Accounts, AnExistingDatabaseFileIsKeptWhenItsAccountSetIsCreated)
         sql::Database db(database(QStringLiteral("003")).toStdString());
         db.exec("create table Kept (ID int); insert into Kept values (7)");
     }
-    auto manager = connect(QString());
+    auto manager = connect();
     ASSERT_TRUE(manager
                     ->apply(listProvider, {}, 0,
                             {inserted(accountRow(QStringLiteral("003"), QStringLiteral("旧")))})
@@ -204,7 +205,7 @@ TEST_F(Accounts, AnExistingDatabaseFileIsKeptWhenItsAccountSetIsCreated)
 
 TEST_F(Accounts, ClientVersionsAreReadThroughTheRegistrysScratchProvider)
 {
-    auto client = connect(QString());
+    auto client = connect();
     const QString text = QStringLiteral("select * from VersionInfor");
     const wire::OpenResult empty = client->open(QStringLiteral("pAccountTemp"), text);
     EXPECT_EQ(empty.fields.size(), 8);
@@ -252,7 +253,7 @@ TEST_F(Accounts, TheCommandLineCreatesAnAccountSetOnlyOnce)
 
 TEST_F(Accounts, ANewCodeMovesTheAccountSetsFolder)
 {
-    auto manager = connect(QString());
+    auto manager = connect();
     const QVariantMap row = accountRow(QStringLiteral("005"), QStringLiteral("五号"));
     ASSERT_TRUE(manager->apply(listProvider, {}, 0, {inserted(row)}).errors.isEmpty());
     {

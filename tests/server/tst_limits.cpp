@@ -28,15 +28,6 @@ QString errorOf(const QCborMap &reply)
     return reply.value(QStringLiteral("error")).toString();
 }
 
-QCborMap connectAct(int id)
-{
-    QCborMap map = request(id, QStringLiteral("call"));
-    map[QStringLiteral("method")] = QStringLiteral("ConnectAct");
-    map[QStringLiteral("args")] =
-        QCborArray{0, QString(), QStringLiteral("001"), QString(), QString()};
-    return map;
-}
-
 QCborMap open(int id, const QString &text)
 {
     QCborMap map = request(id, QStringLiteral("open"));
@@ -51,7 +42,7 @@ qint64 countThrough(RawClient &client, const QString &query)
 {
     if (!client.send(hello(1)) || !answeredOk(client.receive(), 1))
         return -1;
-    if (!client.send(connectAct(2)) || !answeredOk(client.receive(), 2))
+    if (!enterAccountSet(client, 2))
         return -1;
     if (!client.send(open(3, query)))
         return -1;
@@ -122,7 +113,7 @@ TEST_F(Limits, ConnectionsBeyondTheLimitAreRefusedAndFreedPlacesServeNewOnes)
     EXPECT_EQ(refused, extra);
     int working = 0;
     for (RawClient *client : served) {
-        if (!client->send(connectAct(2)) || !answeredOk(client->receive(), 2))
+        if (!enterAccountSet(*client, 2))
             continue;
         client->send(open(3, QStringLiteral("select count(*) from T")));
         const QCborMap reply = client->receive();

@@ -21,9 +21,12 @@ struct ToolRun
 class RemoteShell : public ServerTest
 {
 protected:
-    ToolRun vzsql(const QStringList &arguments)
+    ToolRun vzsql(const QStringList &arguments, const QString &password = {})
     {
         QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("VZ_PASSWORD"), password); // SYS has none
+        process.setProcessEnvironment(environment);
         process.start(programPath(QStringLiteral("vzsql")), arguments);
         process.waitForFinished(60000);
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -33,7 +36,9 @@ protected:
 
     QStringList remote(const QString &account = QStringLiteral("001"))
     {
-        return {QStringLiteral("--server"), server.address(), QStringLiteral("--account"), account};
+        return {QStringLiteral("--server"),  server.address(),
+                QStringLiteral("--account"), account,
+                QStringLiteral("--user"),    QStringLiteral("SYS")};
     }
 };
 
@@ -63,6 +68,32 @@ TEST_F(RemoteShell, RunsStatementsThroughTheServerAndPrintsCsv)
               QStringLiteral("ID,MC,RQ,SJ,ZT,SL\r\n"
                              "1,\"a,\"\"b\"\"\",2024-03-01,2024-03-01 10:05:00,1,17\r\n"
                              "2,螺丝,,2024-03-02 00:00:00,0,0.1\r\n"));
+}
+
+TEST_F(RemoteShell, NothingIsReadWithoutALogin)
+{
+    execOnFile("create table HP (ID integer primary key); insert into HP values (1), (2)");
+    execOnFile("insert into AppUser (ID, uCode, uName, uPassword, gID) values "
+               "(4, 'KJ01', 'Accountant', '', '(4)')");
+    const QStringList count{QStringLiteral("-c"), QStringLiteral("select count(*) from HP")};
+    const QStringList anonymous{QStringLiteral("--server"), server.address(),
+                                QStringLiteral("--account"), QStringLiteral("001")};
+    const ToolRun refused = vzsql(anonymous + count);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("not logged in"))) << refused.err.toStdString();
+    EXPECT_TRUE(refused.out.isEmpty());
+
+    const ToolRun answered = vzsql(remote() + count);
+    EXPECT_EQ(answered.exitCode, 0) << answered.err.toStdString();
+    EXPECT_TRUE(answered.out.endsWith(QStringLiteral("\r\n2\r\n"))) << answered.out.toStdString();
+
+    // The password comes from VZ_PASSWORD when no terminal asks for it.
+    const QStringList accountant =
+        anonymous + QStringList{QStringLiteral("--user"), QStringLiteral("KJ01")};
+    const ToolRun wrong = vzsql(accountant + count, QStringLiteral("guess"));
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_TRUE(wrong.err.contains(QStringLiteral("wrong password"))) << wrong.err.toStdString();
+    EXPECT_EQ(vzsql(accountant + count).exitCode, 0);
 }
 
 TEST_F(RemoteShell, ARefusedAccountSetAFailedStatementOrNoServerExitWithOne)

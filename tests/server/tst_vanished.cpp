@@ -149,12 +149,7 @@ TEST_F(ServerTest, AVanishedClientsOpenCursorNoLongerHoldsItsSnapshot)
     ASSERT_TRUE(reader.connect(server.port()));
     ASSERT_TRUE(reader.send(hello(1)));
     ASSERT_TRUE(answeredOk(reader.receive(), 1));
-    QCborMap connectAct = request(2, QStringLiteral("call"));
-    connectAct[QStringLiteral("method")] = QStringLiteral("ConnectAct");
-    connectAct[QStringLiteral("args")] =
-        QCborArray{0, QString(), QStringLiteral("001"), QString(), QString()};
-    ASSERT_TRUE(reader.send(connectAct));
-    ASSERT_TRUE(answeredOk(reader.receive(), 2));
+    ASSERT_TRUE(enterAccountSet(reader, 2));
     QCborMap open = request(3, QStringLiteral("open"));
     open[QStringLiteral("provider")] = QStringLiteral("pT");
     open[QStringLiteral("packet")] = 10;

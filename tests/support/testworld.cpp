@@ -1,6 +1,8 @@
 // The end-to-end world: server, client folder, data modules, login and per-test clean-up.
 #include "support/testworld.h"
 
+#include "sql/database.h"
+
 #include "client/common/sqltext.h"
 #include "client/core/paths.h"
 #include "client/core/session.h"
@@ -129,26 +131,22 @@ void TestWorld::disconnect()
     m_data.reset();
 }
 
-bool TestWorld::login(const QString &userCode)
+bool TestWorld::login(const QString &userCode, const QString &password)
 {
     TSystemFunctionRight &right = FuncRight();
     right = TSystemFunctionRight();
     right.SetDataSets(&m_data->Tmp(), &m_data->Tmpf(), &m_data->Tmpl());
     try {
+        // As the login dialog does: the server checks and binds both connections' sessions.
+        const QVariantMap user = m_data->cn().AppServer().Login(userCode, password);
+        if (m_data->CnBb().Connected())
+            m_data->CnBb().AppServer().Login(userCode, password);
         right.LoadCompanySettings();
-        TTmpDataSet user;
-        user->SetCommandText(QStringLiteral("select * from AppUser where uCode = ") +
-                             QuotedStr(userCode));
-        user->Open();
-        if (user->IsEmpty()) {
-            m_error = QStringLiteral("no user ") + userCode;
-            return false;
-        }
-        right.UserID = user->FieldByName(QStringLiteral("ID"))->AsString();
-        right.UserCode = user->FieldByName(QStringLiteral("uCode"))->AsString();
-        right.UserName = user->FieldByName(QStringLiteral("uName"))->AsString();
-        right.UserPassword = user->FieldByName(QStringLiteral("uPassword"))->AsString();
-        right.GroupIDs = user->FieldByName(QStringLiteral("gID"))->AsString();
+        right.UserID = user.value(QStringLiteral("ID")).toString();
+        right.UserCode = user.value(QStringLiteral("uCode")).toString();
+        right.UserName = user.value(QStringLiteral("uName")).toString();
+        right.UserPassword = password;
+        right.GroupIDs = user.value(QStringLiteral("gID")).toString();
     } catch (const Exception &e) {
         m_error = e.Message();
         return false;
@@ -170,6 +168,7 @@ std::unique_ptr<wire::Client> TestWorld::otherClient(const QString &accountNo)
     QString message;
     if (client->connectAct(0, no, &message))
         throw wire::Error(wire::Error::Kind::Server, message);
+    client->login(QStringLiteral("SYS"), QString());
     return client;
 }
 
@@ -213,7 +212,11 @@ bool TestWorld::keepTables(const QStringList &tables, std::source_location where
             }
             inserts.append(std::move(insert));
         }
-        auto restore = [this, table, provider, inserts] {
+        // The stored passwords never come through the protocol: they are kept from the file.
+        const bool users = table.compare(QLatin1String("AppUser"), Qt::CaseInsensitive) == 0;
+        const auto passwords =
+            users ? storedPasswords() : std::vector<std::pair<qint64, std::string>>();
+        auto restore = [this, table, provider, inserts, passwords] {
             wire::Client &client = housekeeping();
             client.execute(QStringLiteral("delete from ") + table);
             if (inserts.isEmpty())
@@ -223,10 +226,42 @@ bool TestWorld::keepTables(const QStringList &tables, std::source_location where
                 throw wire::Error(wire::Error::Kind::Server, result.errors.isEmpty()
                                                                  ? QStringLiteral("rolled back")
                                                                  : result.errors.first().message);
+            if (!passwords.empty())
+                restorePasswords(passwords);
         };
         m_steps.push_back({restore, QStringLiteral("restoring ") + table, where});
     }
     return true;
+}
+
+std::string TestWorld::mainDatabaseFile() const
+{
+    return QDir(m_server.dataDir())
+        .filePath(MainAccountSet + QStringLiteral("/VzData.db"))
+        .toStdString();
+}
+
+std::vector<std::pair<qint64, std::string>> TestWorld::storedPasswords() const
+{
+    sql::Database db(mainDatabaseFile(), sql::Database::Mode::ReadOnly);
+    sqlite3_busy_timeout(db.handle(), 10000);
+    std::vector<std::pair<qint64, std::string>> passwords;
+    auto rows = db.prepare("select ID, coalesce(uPassword, '') from AppUser");
+    while (rows.step())
+        passwords.emplace_back(rows.columnInt(0), rows.columnText(1));
+    return passwords;
+}
+
+void TestWorld::restorePasswords(const std::vector<std::pair<qint64, std::string>> &passwords)
+{
+    sql::Database db(mainDatabaseFile(), sql::Database::Mode::ReadWrite);
+    sqlite3_busy_timeout(db.handle(), 10000);
+    for (const auto &[id, stored] : passwords) {
+        auto update = db.prepare("update AppUser set uPassword = ? where ID = ?");
+        update.bind(1, std::string_view(stored));
+        update.bind(2, int64_t(id));
+        update.step();
+    }
 }
 
 void TestWorld::cleanup()

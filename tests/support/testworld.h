@@ -24,6 +24,8 @@
 #include <functional>
 #include <memory>
 #include <source_location>
+#include <string>
+#include <utility>
 #include <vector>
 
 class TData;
@@ -73,14 +75,15 @@ public:
     // to account set 001 as the login chooses it.
     bool connect(Reach reach = Reach::AccountSet);
     void disconnect();
-    // The identity, company settings and rights of a user, as the login fills them.
-    bool login(const QString &userCode);
+    // Logs a user in on the server and fills the identity, company settings and rights, as
+    // the login dialog does. The demo's users have empty passwords but KJ01's "123".
+    bool login(const QString &userCode, const QString &password = {});
 
     ServerProcess &server() { return m_server; }
     QString address() const { return m_server.address(); }
     QString clientFolder() const { return m_home.path(); }
 
-    // A second workstation: its own protocol connection to an account set.
+    // A second workstation: its own protocol connection to an account set, logged in as SYS.
     std::unique_ptr<wire::Client> otherClient(const QString &accountNo = QStringLiteral("001"));
 
     // What the running test changed, put back by cleanup() in reverse order of registration:
@@ -106,6 +109,9 @@ private:
         std::source_location where;
     };
     wire::Client &housekeeping();
+    std::string mainDatabaseFile() const;
+    std::vector<std::pair<qint64, std::string>> storedPasswords() const;
+    void restorePasswords(const std::vector<std::pair<qint64, std::string>> &passwords);
 
     WorldOptions m_options;
     ServerProcess m_server;

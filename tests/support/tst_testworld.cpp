@@ -154,7 +154,12 @@ private slots:
         QVERIFY(Data().cn().Connected());
         QCOMPARE(Data().cn().Address(), world.address());
         QCOMPARE(DataBb().DataSet(QStringLiteral("KhXsHz")).RemoteServer(), &Data().CnBb());
-        QCOMPARE(HasRows(QStringLiteral("select * from XSKDZB")), demo);
+        if (user.isEmpty()) {
+            // Connected, but nobody logged in: the books stay closed.
+            QVERIFY_THROWS_EXCEPTION(ERemoteError, HasRows(QStringLiteral("select * from XSKDZB")));
+        } else {
+            QCOMPARE(HasRows(QStringLiteral("select * from XSKDZB")), demo);
+        }
         QCOMPARE(FuncRight().UserCode, user);
         QCOMPARE(CurUserCode, user);
         if (!user.isEmpty()) {

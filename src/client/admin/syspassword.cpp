@@ -5,6 +5,7 @@
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/serveraccess.h"
+#include "client/data/socketconnection.h"
 #include "client/forms/globalobj.h"
 
 #include <QFormLayout>
@@ -55,12 +56,6 @@ TfrmSysPassword::TfrmSysPassword(QWidget *parent)
     connect(btnCancel, &QPushButton::clicked, this, [this] { SetModalResult(mrCancel); });
 }
 
-QString TfrmSysPassword::UpdateSQL(const QString &newPassword, const QString &userCode)
-{
-    return QStringLiteral("update AppUser set uPassword = ") + QuotedStr(newPassword) +
-           QStringLiteral("where uCode = ") + QuotedStr(userCode);
-}
-
 void TfrmSysPassword::btnOKClick()
 {
     if (edtOld->text() != CurUserPassword) {
@@ -73,10 +68,24 @@ void TfrmSysPassword::btnOKClick()
         edtConfirm->setFocus();
         return;
     }
-    if (!RunSQL(Data().Tmpf(), UpdateSQL(edtNew->text(), CurUserCode), false)) {
-        MessageBox(QStringLiteral("口令未能保存到服务器，请稍后再试！"), Caption, TMsgIcon::Error);
+    // The server checks the old password again and stores only a hash of the new one.
+    bool wrongOld = false;
+    const bool stored = Guarded([&] {
+        try {
+            Data().cn().AppServer().ChangePassword(edtOld->text(), edtNew->text());
+        } catch (const ERemoteError &e) {
+            if (e.ErrorCode() != QLatin1String("wrongPassword"))
+                throw;
+            wrongOld = true;
+        }
+    });
+    if (wrongOld) {
+        MessageBox(QStringLiteral("原口令输入错误，不能成功修改！"), Caption, TMsgIcon::Warning);
+        edtOld->setFocus();
         return;
     }
+    if (!stored)
+        return;
     CurUserPassword = edtNew->text();
     FuncRight().UserPassword = CurUserPassword;
     MessageBox(QStringLiteral("口令已成功修改，请紧记！"), Caption, TMsgIcon::Information);

@@ -12,9 +12,6 @@ class TfrmSysPassword : public TFrmRoot
 public:
     explicit TfrmSysPassword(QWidget *parent = nullptr);
 
-    // The statement that stores a user's new password.
-    static QString UpdateSQL(const QString &newPassword, const QString &userCode);
-
     QLineEdit *edtOld;
     QLineEdit *edtNew;
     QLineEdit *edtConfirm;

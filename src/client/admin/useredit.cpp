@@ -4,12 +4,14 @@
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
+#include "client/data/socketconnection.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/procallbutton.h"
 #include "client/widgets/dbcontrols.h"
 
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 
 TfrmSysUserEdit::TfrmSysUserEdit(QWidget *parent)
     : TfrmComEdit(parent)
@@ -24,9 +26,10 @@ TfrmSysUserEdit::TfrmSysUserEdit(QWidget *parent)
     RzDBButtonEdit_Group = new TDBButtonEdit(TabSheet_JBXX);
     RzDBButtonEdit_Group->setObjectName(QStringLiteral("RzDBButtonEdit_Group"));
     RzDBButtonEdit_Group->SetReadOnly(true);
-    RzDBEdit_Password = new TDBEdit(TabSheet_JBXX);
+    RzDBEdit_Password = new QLineEdit(TabSheet_JBXX);
     RzDBEdit_Password->setObjectName(QStringLiteral("RzDBEdit_Password"));
     RzDBEdit_Password->setEchoMode(QLineEdit::Password);
+    RzDBEdit_Password->setMaxLength(8);
     RzDBButtonEdit_YG = new TDBButtonEdit(TabSheet_JBXX);
     RzDBButtonEdit_YG->setObjectName(QStringLiteral("RzDBButtonEdit_YG"));
     lblPassword = new QLabel(QStringLiteral("用户密码"), TabSheet_JBXX);
@@ -42,7 +45,6 @@ TfrmSysUserEdit::TfrmSysUserEdit(QWidget *parent)
     const std::pair<TFieldControl *, const char *> controls[] = {{RzDBEdit_Code, "uCode"},
                                                                  {RzDBEdit_Name, "uName"},
                                                                  {RzDBButtonEdit_Group, "gName"},
-                                                                 {RzDBEdit_Password, "uPassword"},
                                                                  {RzDBButtonEdit_YG, "aYGMC"}};
     for (const auto &[control, field] : controls) {
         control->SetDataSource(source);
@@ -61,12 +63,15 @@ void TfrmSysUserEdit::FormShow()
     const bool administrator = FuncRight().IsAdministrator();
     lblPassword->setVisible(administrator);
     RzDBEdit_Password->setVisible(administrator);
+    RzDBEdit_Password->clear();
+    RzDBEdit_Password->setPlaceholderText(EditMode == QLatin1String("M")
+                                              ? QStringLiteral("不修改密码请留空")
+                                              : QStringLiteral("初始密码为空"));
     TClientDataSet &users = Data().AppUser();
     if (users.Active()) {
         const std::pair<const char *, const char *> labels[] = {{"uCode", "用户代码"},
                                                                 {"uName", "用户名称"},
                                                                 {"gName", "用户组"},
-                                                                {"uPassword", "用户密码"},
                                                                 {"aYGMC", "对应员工"}};
         for (const auto &[field, label] : labels) {
             if (TField *f = users.FindField(QLatin1String(field)))
@@ -96,4 +101,19 @@ void TfrmSysUserEdit::dsBeforePost(TClientDataSet &DataSet)
             name->Clear();
     }
     TfrmComEdit::dsBeforePost(DataSet);
+}
+
+bool TfrmSysUserEdit::ApplyChanges()
+{
+    const TField *code = EditDataSet->FindField(QStringLiteral("uCode"));
+    const QString userCode = code ? code->AsString() : QString();
+    if (!TfrmComEdit::ApplyChanges())
+        return false;
+    const QString password = RzDBEdit_Password->text();
+    if (password.isEmpty() || !RzDBEdit_Password->isVisible())
+        return true;
+    // The row is stored; the server hashes the password, which no client ever reads back.
+    if (Guarded([&] { Data().cn().AppServer().SetPassword(userCode, password); }))
+        RzDBEdit_Password->clear();
+    return true;
 }

@@ -1,11 +1,12 @@
 // The user edit form TfrmSysUserEdit: code, name, groups (chosen in the group multi-select),
-// the password (shown only to the administrator) and the linked employee (chosen in the
-// employee list).
+// a new password (shown only to the administrator; the stored one never leaves the server)
+// and the linked employee (chosen in the employee list).
 #pragma once
 
 #include "client/forms/comedit.h"
 
 class QLabel;
+class QLineEdit;
 class TDBButtonEdit;
 class TProcAllButtonObj;
 
@@ -19,13 +20,14 @@ public:
     TDBEdit *RzDBEdit_Name;
     TDBButtonEdit *RzDBButtonEdit_Group;
     QLabel *lblPassword;
-    TDBEdit *RzDBEdit_Password;
+    QLineEdit *RzDBEdit_Password; // a new password; empty keeps the current one
     TDBButtonEdit *RzDBButtonEdit_YG;
 
 protected:
     void FormShow() override;
     void dsOnNewRecord(TClientDataSet &DataSet) override;
     void dsBeforePost(TClientDataSet &DataSet) override;
+    bool ApplyChanges() override;
 
 private:
     TProcAllButtonObj *m_buttons;

@@ -6,6 +6,7 @@
 #include "client/core/sysconfig.h"
 #include "client/data/applog.h"
 #include "client/data/centraldata.h"
+#include "client/data/socketconnection.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/sharedroutines.h"
 #include "client/widgets/dblookupcombo.h"
@@ -22,12 +23,6 @@
 namespace {
 
 const QString VendorPage = QStringLiteral("https://vzclient.example.com/");
-
-QString fieldText(TClientDataSet &dataSet, const QString &name)
-{
-    const TField *field = dataSet.FindField(name);
-    return field && !field->IsNull() ? field->AsString() : QString();
-}
 
 } // namespace
 
@@ -180,21 +175,33 @@ bool TfrmLogin::eventFilter(QObject *watched, QEvent *event)
 
 void TfrmLogin::btnOKClick()
 {
-    TClientDataSet &users = Data().AppUser();
+    // The server compares: the stored passwords never leave it.
     const QString code = CodeText();
-    bool found = false;
+    const QString password = edtPassword->text();
+    enum class Refusal { None, Code, Password, Other } refusal = Refusal::Other;
+    QVariantMap user;
     Guarded([&] {
-        found = users.Active() && users.Locate(QStringLiteral("uCode"), code, loCaseInsensitive) &&
-                fieldText(users, QStringLiteral("uCode")).compare(code, Qt::CaseInsensitive) == 0;
+        try {
+            user = Data().cn().AppServer().Login(code, password);
+            refusal = Refusal::None;
+        } catch (const ERemoteError &e) {
+            if (e.ErrorCode() == QLatin1String("unknownUser"))
+                refusal = Refusal::Code;
+            else if (e.ErrorCode() == QLatin1String("wrongPassword"))
+                refusal = Refusal::Password;
+            else
+                throw;
+        }
     });
-    if (!found) {
+    if (refusal == Refusal::Other)
+        return;
+    if (refusal == Refusal::Code) {
         MessageBox(QStringLiteral("无效的用户代码,请重新输入!"), QStringLiteral("系统登录"),
                    TMsgIcon::Error);
         cbCode->setFocus();
         return;
     }
-    const QString password = fieldText(users, QStringLiteral("uPassword"));
-    if (edtPassword->text() != password) {
+    if (refusal == Refusal::Password) {
         MessageBox(QStringLiteral("无效的密码, 请重新输入!"), QStringLiteral("系统登录"),
                    TMsgIcon::Error);
         edtPassword->setFocus();
@@ -202,16 +209,20 @@ void TfrmLogin::btnOKClick()
         return;
     }
 
+    const auto text = [&user](const char *name) {
+        const QVariant value = user.value(QLatin1String(name));
+        return value.isNull() ? QString() : value.toString();
+    };
     const bool loaded = Guarded([&] {
         TSystemFunctionRight &right = FuncRight();
         right.LoadCompanySettings();
-        right.UserID = fieldText(users, QStringLiteral("ID"));
-        right.UserCode = fieldText(users, QStringLiteral("uCode"));
-        right.UserName = fieldText(users, QStringLiteral("uName"));
+        right.UserID = text("ID");
+        right.UserCode = text("uCode");
+        right.UserName = text("uName");
         right.UserPassword = password;
-        right.GroupIDs = fieldText(users, QStringLiteral("gID"));
-        right.EmployeeID = fieldText(users, QStringLiteral("YGID"));
-        right.EmployeeName = fieldText(users, QStringLiteral("aYGMC"));
+        right.GroupIDs = text("gID");
+        right.EmployeeID = text("YGID");
+        right.EmployeeName = text("aYGMC");
         CurUserID = right.UserID.toInt();
         CurUserCode = right.UserCode;
         CurUserName = right.UserName;
@@ -222,7 +233,7 @@ void TfrmLogin::btnOKClick()
         return;
     WriteAppLog(QStringLiteral("登录系统"));
     SetModalResult(mrOk);
-    users.Close();
+    Data().AppUser().Close();
 }
 
 void TfrmLogin::FormClose()

@@ -339,6 +339,21 @@ QVariant TAppServer::CompactDatabase(const QString &a, const QString &b)
     return Call(QStringLiteral("CompactDatabase"), QVariantList{a, b});
 }
 
+QVariantMap TAppServer::Login(const QString &userCode, const QString &password)
+{
+    return Call(QStringLiteral("Login"), QVariantList{userCode, password}).toMap();
+}
+
+void TAppServer::ChangePassword(const QString &oldPassword, const QString &newPassword)
+{
+    Call(QStringLiteral("ChangePassword"), QVariantList{oldPassword, newPassword});
+}
+
+void TAppServer::SetPassword(const QString &userCode, const QString &newPassword)
+{
+    Call(QStringLiteral("SetPassword"), QVariantList{userCode, newPassword});
+}
+
 // --- TSocketConnection -------------------------------------------------------------------------
 
 TSocketConnection::TSocketConnection(const QString &serverName)
@@ -443,6 +458,10 @@ void TSocketConnection::chooseAccountSet()
             QStringLiteral("服务器拒绝打开帐套 %1：%2").arg(session.accountNo, message),
             QStringLiteral("refused"));
     }
+    // A new connection (the report module's, or one made again after a break) is the same
+    // user's: the login dialog's answer holds for the whole run.
+    if (!CurUserCode.isEmpty())
+        m_client->login(CurUserCode, CurUserPassword);
 }
 
 void TSocketConnection::Close()
@@ -503,10 +522,19 @@ QVariant TSocketConnection::call(const QString &method, QVariantList &args, QStr
         *message = result.message;
     if (method.compare(QLatin1String("ConnectAct"), Qt::CaseInsensitive) == 0) {
         // The account set a reconnect chooses again.
-        if (result.result.toBool())
+        if (result.result.toBool()) {
             m_session.reset();
-        else
+        } else {
             m_session = Session{args.value(0).toInt(), args.value(2).toString()};
+            // Another account set: the server forgot the user, who carries over to it.
+            if (!CurUserCode.isEmpty()) {
+                try {
+                    m_client->login(CurUserCode, CurUserPassword);
+                } catch (const wire::Error &e) {
+                    fail(e);
+                }
+            }
+        }
     }
     return result.result;
 }

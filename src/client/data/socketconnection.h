@@ -4,7 +4,8 @@
 // custom methods, called by name through AppServer().
 //
 // Every call blocks until the answer is in. A connection opens on demand: the first call
-// connects, names the module and chooses the session's account set. When the connection
+// connects, names the module, chooses the session's account set and, once the login has
+// named the user (CurUserCode), logs that user in. When the connection
 // breaks (the server went away, did not answer in time, or answered something unreadable)
 // the call raises EConnectionError with a readable message, and the next call connects
 // again and chooses the same account set, so a restarted server costs the user one error.
@@ -92,6 +93,13 @@ public:
     QString GetTableNames(); // joined by "|"
     QVariant BackupData(QString &accountNo);
     QVariant CompactDatabase(const QString &a = {}, const QString &b = {});
+    // Binds the session to a user (after ConnectAct): the user's row without the password.
+    // A refusal raises ERemoteError with the code "unknownUser" or "wrongPassword".
+    QVariantMap Login(const QString &userCode, const QString &password);
+    // The logged-in user's own password; ERemoteError "wrongPassword" when old is wrong.
+    void ChangePassword(const QString &oldPassword, const QString &newPassword);
+    // Another user's password (the administrator's duty).
+    void SetPassword(const QString &userCode, const QString &newPassword);
 
 private:
     friend class TSocketConnection;

@@ -10,6 +10,7 @@
 #include "client/forms/globalobj.h"
 #include "client/widgets/messagebox.h"
 #include "support/testworld.h"
+#include "wire/client.h"
 
 #include <QAction>
 #include <QDir>
@@ -318,7 +319,8 @@ private Q_SLOTS:
                      .left(10),
                  QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
         // The accountant holds it at the next start.
-        QVERIFY2(world.login(QStringLiteral("KJ01")), qPrintable(world.error()));
+        QVERIFY2(world.login(QStringLiteral("KJ01"), QStringLiteral("123")),
+                 qPrintable(world.error()));
         FuncRight().LoadRights(FuncRight().UserCode, FuncRight().GroupIDs,
                                QStringLiteral("Sys_FuncTree_office"));
         QVERIFY(FuncRight().HasRight(QStringLiteral("mnuKcpd")));
@@ -399,8 +401,12 @@ private Q_SLOTS:
 
     void thePasswordDialogChecksTheOldPasswordAndTheConfirmation()
     {
-        QVERIFY2(world.login(QStringLiteral("KJ01")), qPrintable(world.error()));
-        world.afterTest(TfrmSysPassword::UpdateSQL(QStringLiteral("123"), QStringLiteral("KJ01")));
+        QVERIFY2(world.login(QStringLiteral("KJ01"), QStringLiteral("123")),
+                 qPrintable(world.error()));
+        world.afterTest([this] {
+            world.otherClient()->call(QStringLiteral("SetPassword"),
+                                      {QStringLiteral("KJ01"), QStringLiteral("123")});
+        });
         std::unique_ptr<TfrmSysPassword> dialog(CreateForm<TfrmSysPassword>());
         dialog->show();
         TMessageBoxScript boxes;
@@ -421,10 +427,18 @@ private Q_SLOTS:
         QCOMPARE(boxes.Last().Icon, TMsgIcon::Information);
         QCOMPARE(dialog->ModalResult(), mrOk);
         QCOMPARE(CurUserPassword, QStringLiteral("a'b"));
-        QCOMPARE(column(QStringLiteral("select uPassword from AppUser where uCode='KJ01'")),
-                 QStringList{QStringLiteral("a'b")});
-        QCOMPARE(TfrmSysPassword::UpdateSQL(QStringLiteral("a'b"), QStringLiteral("KJ01")),
-                 QStringLiteral("update AppUser set uPassword = 'a''b'where uCode = 'KJ01'"));
+        // The server holds a hash: the old password no longer logs in, the new one does.
+        auto other = world.otherClient();
+        try {
+            other->login(QStringLiteral("KJ01"), QStringLiteral("123"));
+            QFAIL("the old password still logs in");
+        } catch (const wire::Error &e) {
+            QCOMPARE(e.code(), QStringLiteral("wrongPassword"));
+        }
+        QCOMPARE(other->login(QStringLiteral("kj01"), QStringLiteral("a'b"))
+                     .value(QStringLiteral("uCode"))
+                     .toString(),
+                 QStringLiteral("KJ01"));
     }
 
     void theExitDialogBacksUpBeforeLeaving()

@@ -21,6 +21,7 @@
 #include "client/widgets/dblookupcombo.h"
 #include "client/widgets/messagebox.h"
 #include "support/testworld.h"
+#include "wire/client.h"
 
 #include <QAction>
 #include <QDir>
@@ -45,20 +46,18 @@ QByteArray readFile(const QString &fileName)
 }
 
 // Stores a client program in the server's version list, as an upload would.
-void offerVersion(const QString &version, const QByteArray &program)
+// Offers a client version as the administrator's upload does (a logged-in SYS: the registry is
+// the administrator's).
+void offerVersion(wire::Client &administrator, const QString &version, const QByteArray &program)
 {
-    TClientDataSet versions;
-    versions.SetRemoteServer(&Data().cn());
-    versions.SetProviderName(QStringLiteral("pAccountTemp"));
-    versions.SetCommandText(QStringLiteral("select * from VersionInfor where sName = '111'"));
-    versions.Open();
-    versions.Append();
-    versions.FieldByName(QStringLiteral("sName"))->SetAsString(ClientVersionName());
-    versions.FieldByName(QStringLiteral("sFileName"))->SetAsString(QStringLiteral("VzClient.exe"));
-    versions.FieldByName(QStringLiteral("sVersion"))->SetAsString(version);
-    versions.FieldByName(QStringLiteral("pict"))->SetAsBytes(program);
-    versions.Post();
-    QCOMPARE(versions.ApplyUpdates(0), 0);
+    wire::Change offer;
+    offer.newValues = {{QStringLiteral("sName"), ClientVersionName()},
+                       {QStringLiteral("sFileName"), QStringLiteral("VzClient.exe")},
+                       {QStringLiteral("sVersion"), version},
+                       {QStringLiteral("pict"), program}};
+    const wire::ApplyResult stored = administrator.apply(
+        QStringLiteral("pAccountTemp"), QStringLiteral("select * from VersionInfor"), 0, {offer});
+    QVERIFY(stored.errors.isEmpty());
 }
 
 // The start-up makes its own data modules: the world leaves them to the tests.
@@ -221,6 +220,10 @@ private Q_SLOTS:
                                                << ""
                                                << ""
                                                << "CG01";
+        QTest::newRow("warehouse clerk") << "CK01"
+                                         << ""
+                                         << ""
+                                         << "CK01";
     }
 
     void loginRefusalsAndTheCaseRules()
@@ -247,6 +250,8 @@ private Q_SLOTS:
             QCOMPARE(boxes.Last().Icon, TMsgIcon::Error);
             QCOMPARE(dialog->ModalResult(), mrNone);
             QVERIFY(FuncRight().UserCode.isEmpty());
+            // The server did not let the session in either.
+            QVERIFY_THROWS_EXCEPTION(ERemoteError, HasRows(QStringLiteral("select * from HP")));
             return;
         }
         QCOMPARE(boxes.Count(), 0);
@@ -257,6 +262,11 @@ private Q_SLOTS:
         QCOMPARE(FuncRight().UserID, QString::number(CurUserID));
         QVERIFY(CurGroupID.startsWith(QLatin1Char('(')));
         QCOMPARE(FuncRight().CompanyName, QStringLiteral("演示帐套"));
+        // Logged in, the user reads the books but never a stored password.
+        QVERIFY(HasRows(QStringLiteral("select * from HP")));
+        QCOMPARE(QueryValue(QStringLiteral("select uPassword from AppUser where uCode = 'KJ01'"))
+                     .toString(),
+                 QStringLiteral("******"));
         dialog->close();
         QCOMPARE(ReadLoginSetting(QStringLiteral("user")), code);
         QVERIFY(!Data().AppUser().Active());
@@ -307,15 +317,16 @@ private Q_SLOTS:
     void theUpgradeIsOfferedOnlyForANewerVersion()
     {
         QVERIFY(world.connect(vztest::Reach::Server));
-        world.afterTest([] {
-            RunSQL(Data().AccountTemp(), QStringLiteral("delete from VersionInfor"), false);
+        world.afterTest([this] {
+            world.otherClient()->execute(QStringLiteral("delete from VersionInfor"),
+                                         QStringLiteral("pAccountTemp"));
         });
         QVERIFY(!CheckClientUpgrade());
 
         QByteArray program(150000, 'x');
         program[0] = 'A';
         program[149999] = 'Z';
-        offerVersion(QStringLiteral("V9.96"), program);
+        offerVersion(*world.otherClient(), QStringLiteral("V9.96"), program);
         auto offered = whenModal<TfrmDownLoad>([](TfrmDownLoad &form) {
             QCOMPARE(form.windowTitle(), QStringLiteral("版本升级"));
             QCOMPARE(form.lblText->text(), QStringLiteral("服务器上有新版本，您需要升级版本吗？"));

@@ -72,6 +72,8 @@ int main(int argc, char *argv[])
 
     TData data;
     data.cn().SetHost(address);
+    CurUserCode = QStringLiteral("SYS"); // the connection logs SYS in
+    CurUserPassword.clear();
     QString account = QStringLiteral("001");
     if (data.cn().AppServer().ConnectAct(0, account)) {
         std::fprintf(stderr, "docclerk: account set refused\n");

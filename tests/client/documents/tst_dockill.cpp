@@ -48,6 +48,8 @@ class TestDocKill : public QObject
         data.reset();
         data = std::make_unique<TData>();
         data->cn().SetHost(server.address());
+        CurUserCode = QStringLiteral("SYS"); // the connection logs SYS in
+        CurUserPassword.clear();
         QString account = QStringLiteral("001");
         if (data->cn().AppServer().ConnectAct(0, account))
             return false;

@@ -4,6 +4,7 @@
 #include "client/admin/registerforms.h"
 #include "client/admin/user.h"
 #include "client/admin/useredit.h"
+#include "client/common/sqltext.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
 #include "client/data/serveraccess.h"
@@ -18,6 +19,7 @@
 #include "client/widgets/messagebox.h"
 #include "masterdatatest.h"
 #include "support/testworld.h"
+#include "wire/client.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -151,6 +153,72 @@ private Q_SLOTS:
         list->aModify->trigger();
         QVERIFY(ran);
         QCOMPARE(ds.ChangeCount(), 0);
+    }
+
+    void theUserFormSetsPasswordsButNeverShowsOne()
+    {
+        auto *list = openFromMenu<TfrmSysUser>("mnuUser", "frmSysUser");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        world.afterTest(QStringLiteral("delete from AppUser where uCode = 'NEW1'"));
+        const QString accountant =
+            QueryValue(QStringLiteral("select uName from AppUser where uCode = 'KJ01'")).toString();
+        world.afterTest(QStringLiteral("update AppUser set uName = ") + QuotedStr(accountant) +
+                        QStringLiteral(" where uCode = 'KJ01'"));
+        world.afterTest([this] {
+            world.otherClient()->call(QStringLiteral("SetPassword"),
+                                      {QStringLiteral("KJ01"), QStringLiteral("123")});
+        });
+        // The list shows only whether a password is set.
+        QVERIFY(ds.Locate(QStringLiteral("uCode"), QStringLiteral("KJ01")));
+        QCOMPARE(ds.FieldByName(QStringLiteral("uPassword"))->AsString(), QStringLiteral("******"));
+        QVERIFY(ds.Locate(QStringLiteral("uCode"), QStringLiteral("CG01")));
+        QCOMPARE(ds.FieldByName(QStringLiteral("uPassword"))->AsString(), QString());
+
+        // A new user gets the typed password, stored by the server as a hash.
+        TMessageBoxScript boxes;
+        auto added = whenModal<TfrmSysUserEdit>([&](TfrmSysUserEdit &edit) {
+            QVERIFY(edit.RzDBEdit_Password->isVisible());
+            ds.FieldByName(QStringLiteral("uCode"))->SetAsString(QStringLiteral("NEW1"));
+            ds.FieldByName(QStringLiteral("uName"))->SetAsString(QStringLiteral("O'Neil"));
+            ds.FieldByName(QStringLiteral("gID"))->SetAsString(QStringLiteral("(2)"));
+            ds.FieldByName(QStringLiteral("gName"))->SetAsString(QStringLiteral("采购组"));
+            edit.RzDBEdit_Password->setText(QStringLiteral("p'w"));
+            edit.btnOk_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(added);
+        QCOMPARE(boxes.Count(), 0);
+        auto other = world.otherClient();
+        QCOMPARE(other->login(QStringLiteral("NEW1"), QStringLiteral("p'w"))
+                     .value(QStringLiteral("uName"))
+                     .toString(),
+                 QStringLiteral("O'Neil"));
+
+        // An existing user's box starts empty; left empty it keeps the password, typed it
+        // replaces it.
+        QVERIFY(ds.Locate(QStringLiteral("uCode"), QStringLiteral("KJ01")));
+        const auto edit = [&](const QString &password) {
+            return whenModal<TfrmSysUserEdit>([&, password](TfrmSysUserEdit &form) {
+                QVERIFY(form.RzDBEdit_Password->text().isEmpty());
+                ds.Edit();
+                ds.FieldByName(QStringLiteral("uName"))->SetAsString(QStringLiteral("会计"));
+                form.RzDBEdit_Password->setText(password);
+                form.btnOk_New->click();
+            });
+        };
+        auto kept = edit(QString());
+        list->aModify->trigger();
+        QVERIFY(kept);
+        QVERIFY(!other->login(QStringLiteral("KJ01"), QStringLiteral("123")).isEmpty());
+        auto replaced = edit(QStringLiteral("456"));
+        list->aModify->trigger();
+        QVERIFY(replaced);
+        QCOMPARE(boxes.Count(), 0);
+        QVERIFY(!other->login(QStringLiteral("KJ01"), QStringLiteral("456")).isEmpty());
+        QCOMPARE(
+            QueryValue(QStringLiteral("select uName from AppUser where uCode = 'KJ01'")).toString(),
+            QStringLiteral("会计"));
     }
 
     void aUserCodeAnotherUserHoldsIsRefusedWhateverItsCase()

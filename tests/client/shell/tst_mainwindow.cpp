@@ -79,9 +79,9 @@ class TestMainWindow : public QObject
     std::unique_ptr<TfrmMain> main;
     std::unique_ptr<TMessageBoxScript> unexpected;
 
-    TfrmMain &openAs(const QString &userCode)
+    TfrmMain &openAs(const QString &userCode, const QString &password = {})
     {
-        if (!world.login(userCode))
+        if (!world.login(userCode, password))
             QTest::qFail(qPrintable(world.error()), __FILE__, __LINE__);
         main = std::make_unique<TfrmMain>();
         main->FormCreate();
@@ -157,7 +157,7 @@ private Q_SLOTS:
 
     void theStatusBarShowsAccountSetUserAndDay()
     {
-        TfrmMain &frame = openAs(QStringLiteral("KJ01"));
+        TfrmMain &frame = openAs(QStringLiteral("KJ01"), QStringLiteral("123"));
         QCOMPARE(frame.StatusPanel(0)->text(), QStringLiteral("帐套：演示帐套"));
         QCOMPARE(frame.StatusPanel(1)->text(), FuncRight().UserName);
         QCOMPARE(frame.StatusPanel(0)->width(), 180);
