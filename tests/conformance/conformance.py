@@ -273,8 +273,8 @@ def step_account_list(server):
 def step_connect_act(server):
     c = server.connect()
     c.hello()
-    # No account set yet: queries of the account set are refused.
-    c.error("session", "open", provider="pHp", text="select ID from HP")
+    # No account set yet (nor a user): queries of the account set are refused.
+    c.error("login" if LOGIN else "session", "open", provider="pHp", text="select ID from HP")
     for args in ([0, "", ACCOUNT, "", ""], [0, "", "", "", ""], [0]):
         reply = c.call("ConnectAct", *args)
         expect(reply["result"] is False, "ConnectAct%r refused the session: %r" % (args, reply))
@@ -534,16 +534,16 @@ def step_busy(server):
 
 
 def documented_frames(document):
-    """The request and the reply of the byte-by-byte example (section 10) of the document."""
+    """The request and the reply of the byte-by-byte example (section 11) of the document."""
     text = open(document, encoding="utf-8").read()
-    section = text[text.index("## 10."):]
+    section = text[text.index("## 11."):]
     frames = []
     for block in re.findall(r"```\n(.*?)```", section, re.S):
         data = bytearray()
         for line in block.splitlines():
             data += bytes(int(pair, 16) for pair in re.findall(r"\b[0-9a-f]{2}\b", line[:52]))
         frames.append(bytes(data))
-    expect(len(frames) == 2, "section 10 holds %d frames, not a request and a reply"
+    expect(len(frames) == 2, "section 11 holds %d frames, not a request and a reply"
            % len(frames))
     return frames
 
@@ -564,7 +564,7 @@ def step_byte_example(server):
     if got != reply:
         at = next((i for i, (a, b) in enumerate(zip(got, reply)) if a != b),
                   min(len(got), len(reply)))
-        raise Disagreement("the reply differs from section 10 from byte %d on: the server sent "
+        raise Disagreement("the reply differs from section 11 from byte %d on: the server sent "
                            "%s..., the document shows %s..." % (at, got[at:at + 12].hex(" "),
                                                                  reply[at:at + 12].hex(" ")))
     c.close()
