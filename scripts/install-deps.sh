@@ -8,7 +8,8 @@ set -eu
 PACKAGES="
     g++ make cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
-    libsqlite3-dev libicu-dev libxlsxwriter-dev libzip-dev libfreexl-dev libqrencode-dev libssl-dev
+    libsqlite3-dev libicu-dev libxlsxwriter-dev libzip-dev libfreexl-dev libqrencode-dev
+    libssl-dev
     poppler-utils python3 python3-xlwt
     libgtest-dev libbenchmark-dev
     clang libclang-rt-dev

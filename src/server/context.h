@@ -21,6 +21,12 @@ struct ServerOptions
     int queryTimeoutMs = 120000; // a request's statements are stopped after this long
     int busyTimeoutMs = 30000;   // how long a write waits for other writers
     int frameTimeoutMs = 60000;  // how long a started frame may take to arrive
+    // TLS on every connection, with the certificate and key given, or else the server's own
+    // (made in the data folder at the first start).
+    bool tls = true;
+    QString tlsCertificateFile;
+    QString tlsKeyFile;
+    int handshakeTimeoutMs = 10000; // a client's TLS handshake must end within this
     uint32_t maxFrameSize = 64u * 1024u * 1024u;
     int maxCursors = 64;                      // open cursors per session
     int maxConnections = 256;                 // more are refused with an error reply

@@ -2,12 +2,14 @@
 #include "demodata/demodata.h"
 #include "server/requesterror.h"
 #include "server/server.h"
+#include "wire/tls.h"
 
 #include "vzversion.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <csignal>
@@ -133,6 +135,17 @@ int main(int argc, char *argv[])
         QStringLiteral("max-packet-bytes"),
         QStringLiteral("A reply takes no more rows once it holds this much (default 16M)."),
         QStringLiteral("SIZE"), QStringLiteral("16M"));
+    const QCommandLineOption noTlsOption(
+        QStringLiteral("no-tls"),
+        QStringLiteral("Serve plain TCP without encryption: for a trusted loopback only."));
+    const QCommandLineOption tlsCertOption(
+        QStringLiteral("tls-cert"),
+        QStringLiteral("TLS certificate (PEM) to use instead of the server's own, which it "
+                       "makes in DIR/tls at the first start; needs --tls-key."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption tlsKeyOption(QStringLiteral("tls-key"),
+                                          QStringLiteral("Private key (PEM) of --tls-cert."),
+                                          QStringLiteral("FILE"));
     // Fault injection for the tests of atomic requests; refused unless VZ_TEST_HOOKS=1, so
     // that no production server can be started with it by mistake.
     QCommandLineOption killAtStatementOption(
@@ -145,7 +158,7 @@ int main(int argc, char *argv[])
     parser.addOptions({versionOption, dataOption, portOption, listenOption, createOption,
                        demoOption, demoScaleOption, auditLevelsOption, timeoutOption, busyOption,
                        connectionsOption, requestMemoryOption, packetRowsOption, packetBytesOption,
-                       killAtStatementOption});
+                       noTlsOption, tlsCertOption, tlsKeyOption, killAtStatementOption});
     parser.addPositionalArgument(QStringLiteral("NAME"),
                                  QStringLiteral("Name of the account set to create."),
                                  QStringLiteral("[NAME]"));
@@ -201,6 +214,19 @@ int main(int argc, char *argv[])
     options.port = uint16_t(port);
     options.queryTimeoutMs = timeoutSeconds * 1000;
     options.busyTimeoutMs = busySeconds * 1000;
+    options.tls = !parser.isSet(noTlsOption);
+    if (parser.isSet(tlsCertOption) != parser.isSet(tlsKeyOption)) {
+        std::fprintf(stderr, "vzserver: --tls-cert and --tls-key go together\n");
+        return 2;
+    }
+    if (!options.tls && parser.isSet(tlsCertOption)) {
+        std::fprintf(stderr, "vzserver: --no-tls excludes --tls-cert and --tls-key\n");
+        return 2;
+    }
+    if (parser.isSet(tlsCertOption)) {
+        options.tlsCertificateFile = QFileInfo(parser.value(tlsCertOption)).absoluteFilePath();
+        options.tlsKeyFile = QFileInfo(parser.value(tlsKeyOption)).absoluteFilePath();
+    }
     if (parser.isSet(killAtStatementOption)) {
         const QString killAt = parser.value(killAtStatementOption);
         if (qEnvironmentVariable("VZ_TEST_HOOKS") != QLatin1String("1")) {
@@ -256,6 +282,9 @@ int main(int argc, char *argv[])
     std::unique_ptr<server::Server> instance;
     try {
         instance = std::make_unique<server::Server>(options);
+    } catch (const wire::TlsError &e) {
+        std::fprintf(stderr, "vzserver: %s\n", e.what());
+        return 1;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "vzserver: cannot open the data folder %s: %s\n",
                      qPrintable(options.dataDir), e.what());
@@ -273,6 +302,11 @@ int main(int argc, char *argv[])
     std::signal(SIGTERM, onSignal);
     std::signal(SIGPIPE, SIG_IGN);
 
+    if (options.tls)
+        std::printf("vzserver: TLS certificate SHA-256 fingerprint %s\n",
+                    qPrintable(server.certificateFingerprint()));
+    else
+        std::printf("vzserver: without TLS: connections are not encrypted\n");
     std::printf("vzserver: listening on %s:%u\n", qPrintable(options.listenAddress),
                 unsigned(server.port()));
     std::fflush(stdout);

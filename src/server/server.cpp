@@ -1,10 +1,13 @@
 // The listening socket and the thread that serves each connection.
 #include "server/server.h"
 
+#include "server/certificate.h"
 #include "server/session.h"
+#include "wire/channel.h"
 #include "wire/frame.h"
 #include "wire/protocol.h"
 #include "wire/socket.h"
+#include "wire/tls.h"
 
 #include <QDateTime>
 
@@ -46,6 +49,23 @@ constexpr qint64 MinPacketBytes = 64 * 1024;
 // answering each would let it take the server's time from everyone else.
 constexpr int MaxProtocolErrorsInARow = 100;
 
+// A client that stops reading its replies must not hold a thread forever.
+constexpr int SendTimeoutMs = 60000;
+
+// What a plain-protocol client gets from a TLS server, and a TLS client from a plain one.
+const QString TlsRequired = QStringLiteral(
+    "this server requires an encrypted connection (TLS): connect with TLS, or run the server "
+    "with --no-tls on a trusted network only");
+const QString TlsUnavailable = QStringLiteral(
+    "this server does not use encrypted connections (it runs with --no-tls): connect without "
+    "TLS");
+
+// The first bytes of a TLS handshake record, read as a frame's length.
+bool looksLikeTlsHandshake(qint64 announcedFrameSize)
+{
+    return announcedFrameSize >> 16 == 0x1603;
+}
+
 } // namespace
 
 Server::Server(ServerOptions options)
@@ -58,6 +78,21 @@ Server::Server(ServerOptions options)
 {
     if (::pipe2(m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
         m_wakePipe[0] = m_wakePipe[1] = -1;
+    if (!m_options.tls)
+        return;
+    CertificateFiles files{m_options.tlsCertificateFile, m_options.tlsKeyFile, false};
+    if (files.certificate.isEmpty())
+        files = ownCertificate(m_options.dataDir);
+    m_tls = wire::TlsContext::server(files.certificate, files.key);
+    m_log.write(QStringLiteral("%1 TLS certificate %2, SHA-256 fingerprint %3")
+                    .arg(files.created ? QStringLiteral("made the self-signed")
+                                       : QStringLiteral("using the"),
+                         files.certificate, m_tls->fingerprint()));
+}
+
+QString Server::certificateFingerprint() const
+{
+    return m_tls ? m_tls->fingerprint() : QString();
 }
 
 Server::~Server()
@@ -147,8 +182,7 @@ void Server::run()
 void Server::admit(int fd, const sockaddr_storage &address)
 {
     wire::tuneSocket(fd);
-    // A client that stops reading its replies must not hold a thread forever.
-    const timeval sendTimeout{60, 0};
+    const timeval sendTimeout{SendTimeoutMs / 1000, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
     if (m_active >= m_options.maxConnections) {
         refuse(fd, QStringLiteral("the server is serving its maximum of %1 connections: try "
@@ -211,29 +245,30 @@ void Server::reapFinishedWorkers()
 
 void Server::serveConnection(int fd, const QString &name, Worker &worker)
 {
-    // However the thread ends, its socket is closed and its place is free for another.
+    // However the thread ends, its place is free for another.
     struct Release
     {
         Server &server;
         Worker &worker;
-        int fd;
         ~Release()
         {
-            ::close(fd);
             --server.m_active;
             worker.finished = true;
         }
-    } release{*this, worker, fd};
+    } release{*this, worker};
     try {
         m_log.write(name + QStringLiteral(" connected"));
         QString reason;
         try {
-            Session session(m_context, name, fd);
-            reason = serve(fd, session);
-            reason += QStringLiteral(", %1 requests").arg(session.requests());
-            if (session.unloggedFailures() > 0)
-                reason +=
-                    QStringLiteral(", %1 failures not logged").arg(session.unloggedFailures());
+            const std::unique_ptr<wire::Channel> channel = openChannel(fd, &reason);
+            if (channel) {
+                Session session(m_context, name, channel->descriptor());
+                reason = serve(*channel, session);
+                reason += QStringLiteral(", %1 requests").arg(session.requests());
+                if (session.unloggedFailures() > 0)
+                    reason +=
+                        QStringLiteral(", %1 failures not logged").arg(session.unloggedFailures());
+            }
         } catch (const std::exception &e) {
             reason = QStringLiteral("internal error: %1").arg(QString::fromLocal8Bit(e.what()));
         } catch (...) {
@@ -245,28 +280,73 @@ void Server::serveConnection(int fd, const QString &name, Worker &worker)
     }
 }
 
-QString Server::serve(int fd, Session &session)
+std::unique_ptr<wire::Channel> Server::openChannel(int fd, QString *reason)
+{
+    if (!m_tls)
+        return wire::plainChannel(fd);
+    wire::AcceptFailure failure = wire::AcceptFailure::None;
+    QString error;
+    std::unique_ptr<wire::Channel> channel;
+    try {
+        channel = wire::acceptTls(*m_tls, fd, m_options.handshakeTimeoutMs, m_wakePipe[0], &failure,
+                                  &error);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (channel) {
+        channel->setSendTimeout(SendTimeoutMs);
+        return channel;
+    }
+    if (failure == wire::AcceptFailure::NotTls) {
+        // Said in the plain protocol, which is all such a client reads. What it sent is read
+        // before the socket is closed: closing over unread bytes would reset the connection
+        // and could take the answer with it.
+        wire::sendAll(fd, Session::errorFrame({}, wire::code::Protocol, TlsRequired));
+        ::shutdown(fd, SHUT_WR);
+        char buffer[4096];
+        qsizetype received = 0;
+        for (int i = 0; i < 16 && wire::receiveSome(fd, buffer, sizeof buffer, 200, &received) ==
+                                      wire::ReceiveStatus::Data;
+             ++i) {
+        }
+        error = QStringLiteral("the client does not speak TLS: told it so");
+    }
+    ::close(fd);
+    *reason = error;
+    return {};
+}
+
+QString Server::serve(wire::Channel &channel, Session &session)
 {
     ConnectionMemory memory(m_requestMemory, m_options.connectionAllowance);
     wire::FrameReader reader(m_options.maxFrameSize);
     QByteArray buffer(64 * 1024, Qt::Uninitialized);
     for (;;) {
-        // Waiting for a request is unbounded; a frame once started must arrive in time.
-        const int timeout = reader.buffered() > 0 ? m_options.frameTimeoutMs : -1;
-        pollfd fds[2] = {{fd, POLLIN, 0}, {m_wakePipe[0], POLLIN, 0}};
-        const int n = ::poll(fds, 2, timeout);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 || fds[1].revents)
-            return QStringLiteral("server stopping");
-        if (n == 0)
-            return QStringLiteral("a frame did not arrive within %1 s")
-                .arg(m_options.frameTimeoutMs / 1000);
-        const ssize_t received = ::recv(fd, buffer.data(), size_t(buffer.size()), 0);
-        if (received < 0 && errno == EINTR)
-            continue;
-        if (received <= 0)
+        // Bytes the channel has taken off the socket already are not seen by poll().
+        if (!channel.hasBufferedInput()) {
+            // Waiting for a request is unbounded; a frame once started must arrive in time.
+            const int timeout = reader.buffered() > 0 ? m_options.frameTimeoutMs : -1;
+            pollfd fds[2] = {{channel.descriptor(), POLLIN, 0}, {m_wakePipe[0], POLLIN, 0}};
+            const int n = ::poll(fds, 2, timeout);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 || fds[1].revents)
+                return QStringLiteral("server stopping");
+            if (n == 0)
+                return QStringLiteral("a frame did not arrive within %1 s")
+                    .arg(m_options.frameTimeoutMs / 1000);
+        }
+        qsizetype received = 0;
+        switch (channel.receiveSome(buffer.data(), buffer.size(), 0, &received)) {
+        case wire::ReceiveStatus::Data:
+            break;
+        case wire::ReceiveStatus::TimedOut:
+            continue; // part of an encrypted record, or none of the request's bytes
+        case wire::ReceiveStatus::Closed:
+        case wire::ReceiveStatus::Failed:
             return QStringLiteral("closed by the client");
+        }
         reader.append(buffer.constData(), received);
         if (!memory.hold(reader.buffered())) {
             // The stream cannot be followed past bytes the server will not keep.
@@ -275,17 +355,17 @@ QString Server::serve(int fd, Session &session)
                                "or served: send large requests in smaller parts, or try again "
                                "later")
                     .arg(m_options.maxRequestMemory >> 20);
-            wire::sendAll(fd, Session::errorFrame({}, wire::code::Limit, message));
+            channel.sendAll(Session::errorFrame({}, wire::code::Limit, message));
             return message;
         }
-        const QString reason = serveFrames(fd, session, reader, memory);
+        const QString reason = serveFrames(channel, session, reader, memory);
         if (!reason.isEmpty())
             return reason;
         memory.hold(reader.buffered()); // served requests give their memory back
     }
 }
 
-QString Server::serveFrames(int fd, Session &session, wire::FrameReader &reader,
+QString Server::serveFrames(wire::Channel &channel, Session &session, wire::FrameReader &reader,
                             ConnectionMemory &memory)
 {
     for (;;) {
@@ -296,21 +376,23 @@ QString Server::serveFrames(int fd, Session &session, wire::FrameReader &reader,
             return {};
         if (status == wire::FrameReader::Status::TooLarge) {
             // The stream cannot be trusted past a length it will not read.
-            wire::sendAll(fd, Session::errorFrame({}, wire::code::Protocol, error));
+            if (!m_tls && looksLikeTlsHandshake(reader.pendingFrameSize()))
+                error = TlsUnavailable;
+            channel.sendAll(Session::errorFrame({}, wire::code::Protocol, error));
             return error;
         }
         const QByteArray reply = answer(session, memory, payload, reader.buffered());
         if (session.clientGone())
             return QStringLiteral("the client went away during a request");
         memory.hold(payload.size() + reader.buffered() + reply.size());
-        if (!wire::sendAll(fd, reply))
+        if (!channel.sendAll(reply))
             return QStringLiteral("the client went away");
         if (session.protocolErrorsInARow() >= MaxProtocolErrorsInARow) {
             const QString reason =
                 QStringLiteral("%1 requests in a row were malformed or unknown: the server "
                                "hangs up")
                     .arg(MaxProtocolErrorsInARow);
-            wire::sendAll(fd, Session::errorFrame({}, wire::code::Protocol, reason));
+            channel.sendAll(Session::errorFrame({}, wire::code::Protocol, reason));
             return reason;
         }
     }

@@ -19,8 +19,10 @@
 struct sockaddr_storage;
 
 namespace wire {
+class Channel;
 class FrameReader;
-}
+class TlsContext;
+} // namespace wire
 
 namespace server {
 
@@ -29,7 +31,8 @@ class Session;
 class Server
 {
 public:
-    // Opens the registry of the data folder; throws sql::Error when it cannot.
+    // Opens the registry of the data folder and, with TLS, the certificate (making the
+    // server's own at the first start); throws sql::Error or wire::TlsError when it cannot.
     explicit Server(ServerOptions options);
     ~Server();
     Server(const Server &) = delete;
@@ -44,6 +47,9 @@ public:
     void stop();
 
     AccountRegistry &registry() { return m_registry; }
+
+    // SHA-256 of the certificate clients are shown; empty without TLS.
+    QString certificateFingerprint() const;
 
     // Connections being served now.
     int connections() const { return m_active.load(); }
@@ -60,10 +66,13 @@ private:
     // Answers a connection that is not served with why, and hangs up.
     void refuse(int fd, const QString &message);
     void serveConnection(int fd, const QString &name, Worker &worker);
+    // The connection's channel once its TLS handshake is done (on the connection's own
+    // thread); null, with the socket closed and *reason set, when there is none.
+    std::unique_ptr<wire::Channel> openChannel(int fd, QString *reason);
     // The requests of one connection until it ends; why it ended.
-    QString serve(int fd, Session &session);
+    QString serve(wire::Channel &channel, Session &session);
     // Serves the complete frames buffered; why the connection must end, or empty.
-    QString serveFrames(int fd, Session &session, wire::FrameReader &reader,
+    QString serveFrames(wire::Channel &channel, Session &session, wire::FrameReader &reader,
                         ConnectionMemory &memory);
     // The reply to one frame; never throws.
     QByteArray answer(Session &session, ConnectionMemory &memory, const QByteArray &payload,
@@ -75,6 +84,7 @@ private:
     AccountRegistry m_registry;
     ServerContext m_context;
     MemoryBudget m_requestMemory;
+    std::unique_ptr<wire::TlsContext> m_tls;
     int m_listenFd = -1;
     int m_wakePipe[2] = {-1, -1};
     uint16_t m_boundPort = 0;

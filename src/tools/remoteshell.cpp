@@ -71,7 +71,14 @@ int runRemote(const RemoteOptions &options)
     }
     try {
         wire::Client client;
+        client.setTls(options.tls);
+        client.setExpectedFingerprint(options.fingerprint);
         client.connect(address.host, address.port);
+        if (options.tls && options.fingerprint.isEmpty())
+            std::fprintf(stderr,
+                         "vzsql: the server's certificate has the SHA-256 fingerprint %s; it was "
+                         "not checked: give --fingerprint to make sure this is your server\n",
+                         qPrintable(client.serverFingerprint()));
         client.hello();
         QString accountNo = options.accountNo;
         QString reason;

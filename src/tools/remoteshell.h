@@ -15,6 +15,10 @@ struct RemoteOptions
     QString user;         // logs in as this user when set
     QString password;
     QStringList statements;
+    bool tls = true;
+    // The fingerprint the server's certificate must have; without one any is accepted and
+    // its fingerprint printed on standard error.
+    QString fingerprint;
 };
 
 // Runs the statements in order; the process exit status (0, or 1 after printing the error

@@ -25,6 +25,8 @@ struct Options
     QString server;   // --server: remote mode
     QString account;
     QString user; // --user
+    bool tls = true;
+    QString fingerprint;
     vzsql::Request request;
 };
 
@@ -68,8 +70,18 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
         QStringLiteral("With --server: log in as this user; the password comes from the "
                        "environment variable VZ_PASSWORD or is asked for on the terminal."),
         QStringLiteral("CODE"));
+    const QCommandLineOption noTlsOption(
+        QStringLiteral("no-tls"),
+        QStringLiteral("With --server: connect without TLS, to a server run with --no-tls."));
+    const QCommandLineOption fingerprintOption(
+        QStringLiteral("fingerprint"),
+        QStringLiteral("With --server: the SHA-256 fingerprint the server's certificate must "
+                       "have (as vzserver prints it at start); without it any certificate is "
+                       "accepted and its fingerprint printed."),
+        QStringLiteral("HEX"));
     parser.addOptions({versionOption, dbOption, dialectOption, commandOption, fileOption,
-                       translateOption, referencesOption, serverOption, accountOption, userOption});
+                       translateOption, referencesOption, serverOption, accountOption, noTlsOption,
+                       fingerprintOption, userOption});
     parser.process(app);
 
     if (parser.isSet(versionOption)) {
@@ -129,6 +141,12 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
     options.server = parser.value(serverOption);
     options.account = parser.value(accountOption);
     options.user = parser.value(userOption);
+    options.tls = !parser.isSet(noTlsOption);
+    options.fingerprint = parser.value(fingerprintOption).trimmed();
+    if (!options.tls && !options.fingerprint.isEmpty()) {
+        std::fprintf(stderr, "vzsql: --no-tls excludes --fingerprint\n");
+        return 2;
+    }
     if (!options.server.isEmpty())
         return std::nullopt;
     if (parser.isSet(dbOption))
@@ -189,6 +207,8 @@ int main(int argc, char *argv[])
         remote.user = options.user;
         if (!remote.user.isEmpty())
             remote.password = readPassword(remote.user);
+        remote.tls = options.tls;
+        remote.fingerprint = options.fingerprint;
         remote.databaseKind = options.request.dialect == sql::Dialect::TSql ? 1 : 0;
         for (const std::string &statement : options.request.statements)
             remote.statements.append(QString::fromStdString(statement));

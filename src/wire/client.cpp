@@ -1,7 +1,9 @@
 // The blocking protocol client.
 #include "wire/client.h"
 
+#include "wire/channel.h"
 #include "wire/socket.h"
+#include "wire/tls.h"
 
 #include <chrono>
 #include <unistd.h>
@@ -25,20 +27,52 @@ Client::~Client()
 void Client::connect(const QString &host, quint16 port, int timeoutMs)
 {
     disconnect();
+    m_serverFingerprint.clear();
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
     QString error;
-    m_fd = connectTcp(host, port, timeoutMs, &error);
-    if (m_fd < 0)
+    const int fd = connectTcp(host, port, timeoutMs, &error);
+    if (fd < 0)
         throw Error(Error::Kind::ConnectionLost, error);
     m_peer = host + QLatin1Char(':') + QString::number(port);
     m_reader = FrameReader();
+    if (!m_tls) {
+        m_channel = plainChannel(fd);
+        return;
+    }
+    try {
+        if (!m_tlsContext)
+            m_tlsContext = TlsContext::client();
+    } catch (const TlsError &e) {
+        ::close(fd);
+        throw Error(Error::Kind::ConnectionLost, QString::fromLocal8Bit(e.what()));
+    }
+    // The handshake has what the connect left of the time.
+    const auto spent =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    m_channel =
+        connectTls(*m_tlsContext, fd, host, int(std::max<long long>(timeoutMs - spent, 1)), &error);
+    if (!m_channel) {
+        ::close(fd);
+        throw Error(
+            Error::Kind::ConnectionLost,
+            QStringLiteral("cannot connect to the server %1 over TLS: %2").arg(m_peer, error));
+    }
+    m_serverFingerprint = m_channel->peerFingerprint();
+    if (!m_expectedFingerprint.isEmpty() &&
+        !sameFingerprint(m_serverFingerprint, m_expectedFingerprint)) {
+        m_channel.reset();
+        throw Error(Error::Kind::Certificate,
+                    QStringLiteral("the server %1 presented a certificate with the fingerprint "
+                                   "%2 instead of the expected %3: the server may have been "
+                                   "replaced, or someone may be intercepting the connection")
+                        .arg(m_peer, m_serverFingerprint, m_expectedFingerprint));
+    }
 }
 
 void Client::disconnect()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    m_channel.reset();
 }
 
 void Client::fail(Error::Kind kind, const QString &message)
@@ -55,7 +89,7 @@ void Client::begin(FrameBuilder &builder, QLatin1StringView operation)
 
 Message Client::request(FrameBuilder &builder, RowSink *sink)
 {
-    if (m_fd < 0)
+    if (!m_channel)
         throw Error(Error::Kind::ConnectionLost, QStringLiteral("not connected to the server"));
     const QByteArray frame = builder.finish();
     if (frame.size() - FrameHeaderSize > qsizetype(DefaultMaxFrameSize))
@@ -64,7 +98,7 @@ Message Client::request(FrameBuilder &builder, RowSink *sink)
                                    "send it in smaller parts")
                         .arg(frame.size() >> 20)
                         .arg(DefaultMaxFrameSize >> 20));
-    if (!sendAll(m_fd, frame)) {
+    if (!m_channel->sendAll(frame)) {
         // A server that refuses a client (at one of its limits) says why before it hangs up.
         const QString refusal = closingMessage();
         fail(Error::Kind::ConnectionLost,
@@ -110,7 +144,7 @@ Message Client::request(FrameBuilder &builder, RowSink *sink)
                                            .arg(m_peer)
                                            .arg(m_replyTimeoutMs / 1000));
         qsizetype received = 0;
-        switch (receiveSome(m_fd, buffer.data(), buffer.size(), int(left), &received)) {
+        switch (m_channel->receiveSome(buffer.data(), buffer.size(), int(left), &received)) {
         case ReceiveStatus::Data:
             m_reader.append(buffer.constData(), received);
             break;
@@ -128,7 +162,8 @@ QString Client::closingMessage()
 {
     QByteArray buffer(64 * 1024, Qt::Uninitialized);
     qsizetype received = 0;
-    while (receiveSome(m_fd, buffer.data(), buffer.size(), 0, &received) == ReceiveStatus::Data)
+    while (m_channel && m_channel->receiveSome(buffer.data(), buffer.size(), 0, &received) ==
+                            ReceiveStatus::Data)
         m_reader.append(buffer.constData(), received);
     QByteArray payload;
     while (m_reader.nextPayload(payload) == FrameReader::Status::Frame) {

@@ -9,9 +9,13 @@
 #include <QString>
 #include <QVariant>
 
+#include <memory>
 #include <stdexcept>
 
 namespace wire {
+
+class Channel;
+class TlsContext;
 
 // A failed request. kind() tells whether the connection is still usable: after
 // ConnectionLost and Timeout it is closed; after Server the session goes on.
@@ -20,6 +24,7 @@ class Error : public std::runtime_error
 public:
     enum class Kind {
         ConnectionLost, // could not connect, or the server went away
+        Certificate,    // the server's certificate is not the one expected: not connected
         Timeout,        // no reply within the client's time limit
         Protocol,       // the server's reply could not be understood
         Server          // the server answered with an error (code() says which)
@@ -94,10 +99,22 @@ public:
     Client(const Client &) = delete;
     Client &operator=(const Client &) = delete;
 
-    // Connects; throws Error(ConnectionLost) with the reason when it cannot.
+    // Connects (the TLS handshake included) within timeoutMs; throws Error(ConnectionLost)
+    // with the reason when it cannot, Error(Certificate) when the server's certificate is not
+    // the expected one.
     void connect(const QString &host, quint16 port = DefaultPort, int timeoutMs = 10000);
     void disconnect();
-    bool isConnected() const { return m_fd >= 0; }
+    bool isConnected() const { return m_channel != nullptr; }
+
+    // TLS is on unless switched off, for a server run with --no-tls; for the next connect.
+    void setTls(bool on) { m_tls = on; }
+    bool tls() const { return m_tls; }
+    // The fingerprint the server's certificate must have (hex pairs, colons optional); empty:
+    // any, which the caller may then read from serverFingerprint() and remember.
+    void setExpectedFingerprint(const QString &fingerprint) { m_expectedFingerprint = fingerprint; }
+    // SHA-256 of the certificate the server presented at the last connect, also when it was
+    // refused, as colon-separated upper-case hex pairs; empty without TLS.
+    QString serverFingerprint() const { return m_serverFingerprint; }
 
     // How long to wait for a reply before giving up (and closing the connection).
     // Default ten minutes; the server stops a runaway query earlier on its own.
@@ -153,7 +170,11 @@ private:
     // when there is none.
     QString closingMessage();
 
-    int m_fd = -1;
+    std::unique_ptr<Channel> m_channel;
+    std::unique_ptr<TlsContext> m_tlsContext; // made at the first TLS connect
+    bool m_tls = true;
+    QString m_expectedFingerprint;
+    QString m_serverFingerprint;
     qint64 m_nextId = 1;
     qint64 m_requestsSent = 0;
     int m_replyTimeoutMs = 10 * 60 * 1000;

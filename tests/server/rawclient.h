@@ -1,17 +1,19 @@
 // A client that can also send what a well-behaved one never would: any bytes, frames cut short,
-// requests without waiting for replies, and an abrupt end. Plain sockets, so that a test also
+// requests without waiting for replies, and an abrupt end. Over TLS as the server's clients
+// talk, or plain for a server run with --no-tls; the socket is its own, so that a test also
 // controls how the connection ends.
 #pragma once
 
+#include "wire/channel.h"
 #include "wire/frame.h"
 #include "wire/socket.h"
+#include "wire/tls.h"
 
 #include <QCborArray>
 #include <QCborMap>
 #include <QDeadlineTimer>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
+#include <memory>
 #include <unistd.h>
 
 namespace vztest {
@@ -24,20 +26,32 @@ public:
     RawClient(const RawClient &) = delete;
     RawClient &operator=(const RawClient &) = delete;
 
-    bool connect(quint16 port)
+    // Connects and, with tls, completes the handshake; false when either fails.
+    bool connect(quint16 port, bool tls = true)
     {
         close();
-        QString error;
-        m_fd = wire::connectTcp(QStringLiteral("127.0.0.1"), port, 5000, &error);
+        m_error.clear();
+        const int fd = wire::connectTcp(QStringLiteral("127.0.0.1"), port, 5000, &m_error);
         m_reader = wire::FrameReader();
         m_closed = false;
-        return m_fd >= 0;
+        if (fd < 0)
+            return false;
+        if (!tls) {
+            m_channel = wire::plainChannel(fd);
+            return true;
+        }
+        m_channel = wire::connectTls(clientTls(), fd, QString(), 5000, &m_error);
+        if (!m_channel)
+            ::close(fd);
+        return m_channel != nullptr;
     }
-    bool isOpen() const { return m_fd >= 0; }
-    int descriptor() const { return m_fd; }
+    // Why the last connect failed.
+    const QString &error() const { return m_error; }
+    bool isOpen() const { return m_channel != nullptr; }
+    int descriptor() const { return m_channel ? m_channel->descriptor() : -1; }
 
     // False when the server has hung up before everything was sent.
-    bool sendBytes(const QByteArray &bytes) { return m_fd >= 0 && wire::sendAll(m_fd, bytes); }
+    bool sendBytes(const QByteArray &bytes) { return m_channel && m_channel->sendAll(bytes); }
     bool send(const QCborMap &message) { return sendBytes(wire::encodeFrame(message)); }
 
     // The next reply, or an empty map when the server closed the connection (or sent nothing
@@ -67,14 +81,16 @@ public:
     // Hangs up: gracefully (FIN), or abortively (RST) as a crashed client's host may.
     void close(bool abortive = false)
     {
-        if (m_fd < 0)
-            return;
-        if (abortive) {
-            const linger reset{1, 0};
-            ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-        }
-        ::close(m_fd);
-        m_fd = -1;
+        if (m_channel && abortive)
+            m_channel->abort();
+        m_channel.reset();
+    }
+
+    // The TLS setup of every raw client of the process.
+    static const wire::TlsContext &clientTls()
+    {
+        static const std::unique_ptr<wire::TlsContext> context = wire::TlsContext::client();
+        return *context;
     }
 
 private:
@@ -82,12 +98,12 @@ private:
     // will come (closed, or the time is up).
     bool fill(const QDeadlineTimer &deadline)
     {
-        if (m_fd < 0 || m_closed)
+        if (!m_channel || m_closed)
             return false;
         char buffer[64 * 1024];
         qsizetype received = 0;
-        switch (wire::receiveSome(m_fd, buffer, sizeof buffer,
-                                  int(qMax<qint64>(deadline.remainingTime(), 0)), &received)) {
+        switch (m_channel->receiveSome(buffer, sizeof buffer,
+                                       int(qMax<qint64>(deadline.remainingTime(), 0)), &received)) {
         case wire::ReceiveStatus::Data:
             m_reader.append(buffer, received);
             return true;
@@ -101,7 +117,8 @@ private:
         return false;
     }
 
-    int m_fd = -1;
+    std::unique_ptr<wire::Channel> m_channel;
+    QString m_error;
     bool m_closed = false;
     wire::FrameReader m_reader;
 };

@@ -120,6 +120,48 @@ TEST_F(RemoteShell, ARefusedAccountSetAFailedStatementOrNoServerExitWithOne)
         << unreachable.err.toStdString();
 }
 
+TEST_F(RemoteShell, TheServersCertificateIsShownOrCheckedAndTlsCanBeLeftOut)
+{
+    const QStringList select{QStringLiteral("-c"), QStringLiteral("select 1")};
+    wire::Client probe;
+    probe.connect(server.host(), server.port());
+    const QString fingerprint = probe.serverFingerprint();
+
+    // Not pinned: answered, and the fingerprint is shown for the user to compare.
+    const ToolRun shown = vzsql(remote() + select);
+    EXPECT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    EXPECT_TRUE(shown.err.contains(fingerprint)) << shown.err.toStdString();
+
+    const ToolRun pinned =
+        vzsql(remote() + QStringList{QStringLiteral("--fingerprint"), fingerprint} + select);
+    EXPECT_EQ(pinned.exitCode, 0) << pinned.err.toStdString();
+    EXPECT_EQ(pinned.out, QStringLiteral("Expr1000\r\n1\r\n"));
+    EXPECT_TRUE(pinned.err.isEmpty()) << pinned.err.toStdString();
+
+    const QString other = QStringLiteral("00").repeated(32);
+    const ToolRun refused =
+        vzsql(remote() + QStringList{QStringLiteral("--fingerprint"), other} + select);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_TRUE(refused.err.contains(fingerprint) && refused.err.contains(other))
+        << refused.err.toStdString();
+
+    const ToolRun plain = vzsql(remote() + QStringList{QStringLiteral("--no-tls")} + select);
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_TRUE(plain.err.contains(QStringLiteral("requires an encrypted connection (TLS)")))
+        << plain.err.toStdString();
+
+    server.stop();
+    ASSERT_TRUE(server.start({QStringLiteral("--no-tls")})) << server.error().toStdString();
+    const ToolRun withoutTls = vzsql(remote() + QStringList{QStringLiteral("--no-tls")} + select);
+    EXPECT_EQ(withoutTls.exitCode, 0) << withoutTls.err.toStdString();
+    EXPECT_EQ(withoutTls.out, QStringLiteral("Expr1000\r\n1\r\n"));
+    const ToolRun encrypted = vzsql(remote() + select);
+    EXPECT_EQ(encrypted.exitCode, 1);
+    EXPECT_TRUE(encrypted.err.contains(QStringLiteral("does not use encrypted connections")))
+        << encrypted.err.toStdString();
+}
+
 // Statements far beyond the translator's bounds, sent as a user would send them: each gets an
 // error reply from the server, and the same server then answers another client.
 TEST_F(RemoteShell, TooComplexStatementsGetAnErrorAndTheServerServesOn)

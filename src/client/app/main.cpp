@@ -59,6 +59,9 @@ struct ClientOptions
     QCommandLineOption reportTemplate{QStringLiteral("template"),
                                       QStringLiteral("With --print-demo: the template to use."),
                                       QStringLiteral("file.rtm")};
+    QCommandLineOption noTls{QStringLiteral("no-tls"),
+                             QStringLiteral("Connect to the server without TLS (a server run "
+                                            "with --no-tls, on a trusted loopback only).")};
     QCommandLineOption page{QStringLiteral("page"),
                             QStringLiteral("With --gallery: the page to show (0-3)."),
                             QStringLiteral("n"), QStringLiteral("0")};
@@ -76,6 +79,7 @@ void setUpParser(QCommandLineParser &parser, const ClientOptions &options)
     parser.addOption(options.open);
     parser.addOption(options.printDemo);
     parser.addOption(options.reportTemplate);
+    parser.addOption(options.noTls);
 }
 
 // --help and --version must work without a display, so they are answered before the
@@ -141,6 +145,7 @@ int main(int argc, char *argv[])
 
     TStartupOptions startupOptions;
     startupOptions.AutoLogin = parser.value(options.autologin);
+    startupOptions.Tls = !parser.isSet(options.noTls);
     TStartup startup(startupOptions);
     if (!startup.Run())
         return 0;

@@ -64,6 +64,7 @@ bool TStartup::Run()
         // 3. The data modules.
         m_data = std::make_unique<TData>();
         m_dataBb = std::make_unique<TDataBb>(*m_data);
+        m_data->cn().SetTls(m_options.Tls);
         m_data->SetReconcileErrorHandler(HandleReconcileError);
         FuncRight().SetDataSets(&m_data->Tmp(), &m_data->Tmpf(), &m_data->Tmpl());
 

@@ -23,6 +23,8 @@ struct TStartupOptions
     // address, the offered account set and this login. The dialogs run as for a user; the
     // screenshot script uses it.
     QString AutoLogin;
+    // Connects without TLS, to a server run with --no-tls on a trusted loopback.
+    bool Tls = true;
 };
 
 class TStartup

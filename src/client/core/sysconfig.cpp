@@ -10,7 +10,8 @@
 
 namespace {
 const QString Login = QStringLiteral("login");
-}
+const QString Tls = QStringLiteral("tls");
+} // namespace
 
 QString SysConfigFileName()
 {
@@ -51,6 +52,16 @@ bool WriteLoginSetting(const QString &key, const QString &value)
 bool ReadShowAudit()
 {
     return TIniFile(SysConfigFileName()).ReadBool(Login, QStringLiteral("showaudit"), true);
+}
+
+QString KnownServerFingerprint(const QString &server)
+{
+    return TIniFile(SysConfigFileName()).ReadString(Tls, server).trimmed();
+}
+
+bool RememberServerFingerprint(const QString &server, const QString &fingerprint)
+{
+    return TIniFile(SysConfigFileName()).WriteString(Tls, server, fingerprint);
 }
 
 QString LocalComputerName()

@@ -1,4 +1,5 @@
-// SysConfig.ini beside the program: server host, last account set, last user, alert switch.
+// SysConfig.ini beside the program: server host, last account set, last user, alert switch,
+// the certificates of the servers known.
 #pragma once
 
 #include <QString>
@@ -21,6 +22,11 @@ bool WriteDefaultConfig();
 QString ReadLoginSetting(const QString &key, const QString &defaultValue = {});
 bool WriteLoginSetting(const QString &key, const QString &value);
 bool ReadShowAudit(); // [login] showaudit, true when missing
+
+// [tls]: the SHA-256 fingerprint of each server's certificate, by "host:port", remembered at
+// the first encrypted connection to it. Empty when the server is not known yet.
+QString KnownServerFingerprint(const QString &server);
+bool RememberServerFingerprint(const QString &server, const QString &fingerprint);
 
 // The local computer's name, as the login dialog records it.
 QString LocalComputerName();

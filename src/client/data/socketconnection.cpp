@@ -416,13 +416,7 @@ void TSocketConnection::Open()
         return;
     dropConnection();
     m_peer = Address();
-    try {
-        m_client->connect(Host(), Port(), m_connectTimeoutMs);
-    } catch (const wire::Error &e) {
-        logDetail(m_peer, e);
-        throw EConnectionError(EConnectionError::crCannotConnect,
-                               QStringLiteral("无法连接服务器 %1。").arg(m_peer));
-    }
+    connectClient();
     ++m_connectCount;
     try {
         const wire::ServerInfo info = m_client->hello(m_serverName);
@@ -438,6 +432,44 @@ void TSocketConnection::Open()
         dropConnection();
         throw;
     }
+}
+
+QString TSocketConnection::ServerFingerprint() const
+{
+    return m_client->serverFingerprint();
+}
+
+void TSocketConnection::connectClient()
+{
+    // The key names the server as the user configured it, so that each of several servers
+    // keeps its own certificate.
+    const QString server = Host() + QLatin1Char(':') + QString::number(Port());
+    const QString known = Tls() ? KnownServerFingerprint(server) : QString();
+    m_client->setTls(Tls());
+    m_client->setExpectedFingerprint(known);
+    try {
+        m_client->connect(Host(), Port(), m_connectTimeoutMs);
+    } catch (const wire::Error &e) {
+        logDetail(m_peer, e);
+        if (e.kind() == wire::Error::Kind::Certificate)
+            throw EConnectionError(
+                EConnectionError::crCertificateChanged,
+                QStringLiteral(
+                    "服务器 %1 的安全证书与本机记住的不同，程序拒绝连接。\n\n"
+                    "可能是管理员更换了服务器或重新生成了证书，也可能有人正在截取本机与服务器"
+                    "之间的通信。\n\n"
+                    "原来的证书指纹：%2\n"
+                    "现在的证书指纹：%3\n\n"
+                    "如果确认是管理员更换了证书，请打开 %4，删除 [tls] 一节中的这一行：\n"
+                    "%5=%2\n"
+                    "然后重新启动本程序，它将记住新的证书。")
+                    .arg(m_peer, known, m_client->serverFingerprint(), SysConfigFileName(),
+                         server));
+        throw EConnectionError(EConnectionError::crCannotConnect,
+                               QStringLiteral("无法连接服务器 %1。").arg(m_peer));
+    }
+    if (Tls() && known.isEmpty())
+        RememberServerFingerprint(server, m_client->serverFingerprint());
 }
 
 void TSocketConnection::chooseAccountSet()
@@ -707,12 +739,19 @@ bool ConnectServer(TSocketConnection *connection, QString *message)
         return false;
     } catch (const EConnectionError &e) {
         connection->Close();
-        if (message)
-            *message =
-                e.Reason() == EConnectionError::crCannotConnect
-                    ? QStringLiteral(
-                          "找不到服务器，请检查本软件包安装目录下面的SysConfig.ini配置文件！")
-                    : QStringLiteral("连接服务器错误！");
+        if (message) {
+            switch (e.Reason()) {
+            case EConnectionError::crCannotConnect:
+                *message = QStringLiteral(
+                    "找不到服务器，请检查本软件包安装目录下面的SysConfig.ini配置文件！");
+                break;
+            case EConnectionError::crCertificateChanged:
+                *message = e.Message();
+                break;
+            default:
+                *message = QStringLiteral("连接服务器错误！");
+            }
+        }
         return false;
     } catch (const Exception &) {
         connection->Close();

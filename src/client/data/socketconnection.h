@@ -53,7 +53,10 @@ public:
         crCannotConnect, // the server could not be reached
         crLost,          // the server went away
         crTimeout,       // the server did not answer in time
-        crProtocol       // the answer could not be understood
+        crProtocol,      // the answer could not be understood
+        // The server's certificate is not the one remembered for it: not connected, and the
+        // message says what to do
+        crCertificateChanged
     };
     EConnectionError(TReason reason, const QString &message)
         : EDatabaseError(message)
@@ -145,6 +148,15 @@ public:
     TSessionRule SessionRule() const { return m_sessionRule; }
     void SetSessionRule(TSessionRule rule) { m_sessionRule = rule; }
 
+    // Encrypted unless switched off (a server run with --no-tls on a trusted loopback); a
+    // connection that follows another's host follows its choice too. An encrypted connection
+    // remembers the server's certificate in SysConfig.ini at the first connection and refuses
+    // another one later (crCertificateChanged).
+    void SetTls(bool on) { m_tls = on; }
+    bool Tls() const { return m_hostSource ? m_hostSource->Tls() : m_tls; }
+    // SHA-256 of the certificate of the current (or last) server, as SysConfig.ini keeps it.
+    QString ServerFingerprint() const;
+
     void SetConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
     void SetReplyTimeout(int ms);
 
@@ -182,6 +194,7 @@ private:
     };
 
     void ensureOpen();
+    void connectClient();
     void chooseAccountSet();
     QVariant call(const QString &method, QVariantList &args, QString *message);
     // Turns a protocol failure into the data layer's errors; a broken connection is closed
@@ -193,6 +206,7 @@ private:
     QString m_serverName;
     QString m_host = QStringLiteral("127.0.0.1");
     quint16 m_port = 211;
+    bool m_tls = true;
     const TSocketConnection *m_hostSource = nullptr;
     QString m_peer; // the address of the current connection
     TSessionRule m_sessionRule = srRepeatConnectAct;
@@ -208,5 +222,6 @@ private:
 // ConnectServer of the start-up: points the connection at the server that SysConfig.ini
 // names (writing a default file first when there is none), then disconnects and connects.
 // False with the message for the user when that fails: "找不到服务器..." when the server
-// cannot be reached, "连接服务器错误！" when it answers but the connection does not open.
+// cannot be reached, the connection's own message when the server's certificate changed,
+// "连接服务器错误！" when it answers but the connection does not open.
 bool ConnectServer(TSocketConnection *connection, QString *message);

@@ -155,6 +155,29 @@ private Q_SLOTS:
             QStringLiteral("找不到服务器，请检查本软件包安装目录下面的SysConfig.ini配置文件！"));
     }
 
+    void aChangedServerCertificateEndsTheStartUpWithItsMessage()
+    {
+        // SysConfig.ini knows another certificate for this server than the one it presents.
+        const QString known = QStringLiteral("AB:").repeated(31) + QStringLiteral("AB");
+        QVERIFY(TIniFile(SysConfigFileName())
+                    .WriteString(QStringLiteral("tls"), world.address(), known));
+        const auto address =
+            whenModal<TFrmSeverAdress>([](TFrmSeverAdress &form) { form.btnOK->click(); });
+        TMessageBoxScript boxes;
+        TStartupOptions options;
+        options.SplashMs = 0;
+        TStartup startup(options);
+        QVERIFY(!startup.Run());
+        QVERIFY(address);
+        QVERIFY(!startup.MainWindow());
+        QCOMPARE(boxes.Count(), 1);
+        const QString message = boxes.Last().Text;
+        QVERIFY2(message.contains(QStringLiteral("安全证书")), qPrintable(message));
+        QVERIFY2(message.contains(world.address() + QLatin1Char('=') + known), qPrintable(message));
+        QVERIFY2(message.contains(Data().cn().ServerFingerprint()), qPrintable(message));
+        QCOMPARE(KnownServerFingerprint(world.address()), known);
+    }
+
     void theAccountSetDialogOffersTheLastChoiceAndRecordsTheNewOne()
     {
         QVERIFY(world.connect(vztest::Reach::Nothing));

@@ -39,13 +39,15 @@ protected:
         server = nullptr;
     }
 
-    // Runs vzclient on a client folder whose SysConfig.ini names the test's server.
-    Result run(const QStringList &arguments)
+    // Runs vzclient on a client folder whose SysConfig.ini names the test's server (or the
+    // address given).
+    Result run(const QStringList &arguments, const QString &address = {})
     {
         QDir(home.path()).mkpath(QStringLiteral("System"));
         QFile config(home.filePath(QStringLiteral("SysConfig.ini")));
         EXPECT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write("[login]\nhostname=" + server->address().toUtf8() + "\n");
+        config.write("[login]\nhostname=" +
+                     (address.isEmpty() ? server->address() : address).toUtf8() + "\n");
         config.close();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("VZCLIENT_HOME"), home.path());
@@ -69,6 +71,36 @@ protected:
 };
 
 vztest::ServerProcess *VzclientCli::server = nullptr;
+
+TEST_F(VzclientCli, TheServerIsRememberedByItsCertificateAndNoTlsReachesAPlainServer)
+{
+    const QString picture = home.filePath(QStringLiteral("main.png"));
+    Result result = run({QStringLiteral("--screenshot"), picture});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    ASSERT_TRUE(QFileInfo(picture).size() > 0) << result.err.toStdString();
+    QFile config(home.filePath(QStringLiteral("SysConfig.ini")));
+    ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(config.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("[tls]")) &&
+                text.contains(server->address() + QLatin1Char('=')))
+        << text.toStdString();
+    config.close();
+
+    vztest::ServerProcess plain;
+    QString output;
+    ASSERT_EQ(plain.runTool({QStringLiteral("--create-account"), QStringLiteral("001"),
+                             QStringLiteral("演示帐套"), QStringLiteral("--demo")},
+                            &output),
+              0)
+        << output.toStdString();
+    ASSERT_TRUE(plain.start({QStringLiteral("--no-tls")})) << plain.error().toStdString();
+    // The main window is photographed only when the start-up got through.
+    QFile::remove(picture);
+    result =
+        run({QStringLiteral("--no-tls"), QStringLiteral("--screenshot"), picture}, plain.address());
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(QFileInfo(picture).size() > 0) << result.err.toStdString();
+}
 
 TEST_F(VzclientCli, MenuItemWithWindowIsPhotographed)
 {

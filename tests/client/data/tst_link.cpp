@@ -5,9 +5,12 @@
 
 #include "client/core/sysconfig.h"
 #include "client/data/reportdata.h"
+#include "wire/tls.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
 using linktest::columnTexts;
 using linktest::displayTexts;
@@ -52,6 +55,81 @@ private slots:
         QFile::remove(SysConfigFileName());
         SaveServerAddress(world.address());
         QVERIFY(ConnectServer(&other, &message));
+    }
+
+    void theFirstConnectionRemembersTheServersCertificate()
+    {
+        QFile::remove(SysConfigFileName());
+        SaveServerAddress(world.address());
+        const QString fingerprint = wire::certificateFileFingerprint(
+            QDir(world.server().dataDir()).filePath(QStringLiteral("tls/server.crt")));
+        TSocketConnection other(QStringLiteral("ZezU.datas"));
+        QString message;
+        QVERIFY(ConnectServer(&other, &message));
+        QCOMPARE(other.ServerFingerprint(), fingerprint);
+        QCOMPARE(KnownServerFingerprint(world.address()), fingerprint);
+        QFile file(SysConfigFileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text =
+            QString::fromUtf8(file.readAll()).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        QVERIFY2(text.contains(QStringLiteral("[tls]\n%1=%2").arg(world.address(), fingerprint)),
+                 qPrintable(text));
+
+        // the server's answer to a connection without TLS is an error, not a wait
+        other.SetTls(false);
+        QVERIFY(!ConnectServer(&other, &message));
+        QCOMPARE(message, QStringLiteral("连接服务器错误！"));
+        QCOMPARE(KnownServerFingerprint(world.address()), fingerprint);
+    }
+
+    void aChangedCertificateIsRefusedUntilItsLineIsDeleted()
+    {
+        vztest::ServerProcess replaced;
+        QVERIFY2(replaced.start(), qPrintable(replaced.error()));
+        SaveServerAddress(replaced.address());
+        TSocketConnection other(QStringLiteral("ZezU.datas"));
+        QString message;
+        QVERIFY(ConnectServer(&other, &message));
+        const QString known = other.ServerFingerprint();
+        QCOMPARE(KnownServerFingerprint(replaced.address()), known);
+
+        // the administrator puts another certificate in place, or someone stands in between
+        QTemporaryDir folder;
+        const QString certificate = folder.filePath(QStringLiteral("new.crt"));
+        const QString key = folder.filePath(QStringLiteral("new.key"));
+        wire::createSelfSignedCertificate(certificate, key, QStringLiteral("new"), {}, 30);
+        const QString presented = wire::certificateFileFingerprint(certificate);
+        replaced.stop();
+        QVERIFY2(replaced.start({QStringLiteral("--port"), QString::number(replaced.port()),
+                                 QStringLiteral("--tls-cert"), certificate,
+                                 QStringLiteral("--tls-key"), key}),
+                 qPrintable(replaced.error()));
+        QVERIFY(!ConnectServer(&other, &message));
+        QVERIFY(!other.Connected());
+        const QString line = replaced.address() + QLatin1Char('=') + known;
+        for (const QString &part : {QStringLiteral("安全证书"), QStringLiteral("截取"), known,
+                                    presented, SysConfigFileName(), line})
+            QVERIFY2(message.contains(part), qPrintable(message));
+        try {
+            other.Open();
+            QFAIL("a server with another certificate was connected");
+        } catch (const EConnectionError &e) {
+            QCOMPARE(e.Reason(), EConnectionError::crCertificateChanged);
+            QCOMPARE(e.Message(), message);
+        }
+        QCOMPARE(KnownServerFingerprint(replaced.address()), known);
+
+        // as the message says: once the line is deleted, the next connection learns the new one
+        QFile file(SysConfigFileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        file.close();
+        QCOMPARE(lines.removeAll(line) + lines.removeAll(line + QLatin1Char('\r')), 1);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(lines.join(QLatin1Char('\n')).toUtf8());
+        file.close();
+        QVERIFY(ConnectServer(&other, &message));
+        QCOMPARE(KnownServerFingerprint(replaced.address()), presented);
     }
 
     void customMethodsPassArgumentsByReference()
