@@ -201,7 +201,7 @@ class Server:
         deadline = time.time() + 30
         for line in self.process.stdout:
             self.log.append(line.rstrip("\n"))
-            found = re.search(r"fingerprint\D*([0-9A-Fa-f:]{64,})", line)
+            found = re.search(r"fingerprint\s+([0-9A-Fa-f]{2}(?::[0-9A-Fa-f]{2}){31})", line)
             if found:
                 self.fingerprint = found.group(1)
             found = re.search(r"listening on \S*:(\d+)", line)
@@ -570,6 +570,23 @@ def step_byte_example(server):
     c.close()
 
 
+def step_tls_login(server):
+    expect(server.fingerprint, "the server printed no certificate fingerprint")
+    c = server.connect(tls=True)  # the fingerprint is compared
+    c.session()
+    expect(c.scalar("select count(*) from HP where BH = '11059'") == 1,
+           "the demo set does not read the same over TLS")
+    c.close()
+    # A plain client is told, in a plain frame, to use TLS.
+    plain = Connection("127.0.0.1", server.port)
+    plain.send("hello", module="ZezU.datas")
+    reply, _ = plain.receive()
+    expect(reply["ok"] is False and reply["code"] == "protocol" and "TLS" in reply["error"],
+           "a plain client of a TLS server is answered %r" % reply)
+    plain.close()
+    return "fingerprint " + server.fingerprint[:11] + "..."
+
+
 STEPS = [("hello", step_hello), ("account-set list", step_account_list),
          ("ConnectAct", step_connect_act), ("Login", step_login),
          ("queries in packets", step_packets), ("insert, modify, delete", step_apply),
@@ -622,8 +639,7 @@ def main():
             server.stop()
             server.start([])
             failures += run([("hello over TLS", lambda s: step_hello(s, tls=True)),
-                             ("Login over TLS", lambda s: s.connect(tls=True).session())],
-                            server)
+                             ("Login over TLS", step_tls_login)], server)
     finally:
         server.stop()
         if failures:
