@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages that building, testing and running the system need.
 # Only missing packages are installed; the package lists are refreshed first when needed.
-# python3-xlwt only regenerates the committed .xls test workbook (tests/data/make_import.py).
+# python3 runs the protocol conformance client (tests/conformance); python3-xlwt only
+# regenerates the committed .xls test workbook (tests/data/make_import.py).
 set -eu
 
 PACKAGES="
@@ -9,7 +10,7 @@ PACKAGES="
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
     libsqlite3-dev libicu-dev libxlsxwriter-dev libzip-dev libfreexl-dev libqrencode-dev
     libssl-dev
-    poppler-utils python3-xlwt
+    poppler-utils python3 python3-xlwt
     libgtest-dev libbenchmark-dev
     clang libclang-rt-dev
     fonts-noto-cjk fonts-arphic-uming xvfb xauth

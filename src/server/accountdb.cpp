@@ -9,12 +9,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringList>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 namespace server {
@@ -56,6 +58,93 @@ const std::vector<Migration> &migrations()
         return result;
     }();
     return list;
+}
+
+// A unique index, as a migration declares it: name, table and its column list.
+const QRegularExpression &uniqueIndexPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*CREATE\\s+UNIQUE\\s+INDEX\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?(\\w+)"
+                       "\\s+ON\\s+(\\w+)\\s*\\((.*)\\)\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    return pattern;
+}
+
+// The rows keep a unique index from being made: it is made without UNIQUE instead, so that
+// lookups stay fast, and each duplicate goes into KeyDuplicates and to the caller's notes.
+void makeIndexWithoutKey(sql::Database &db, const QRegularExpressionMatch &index,
+                         const MigrationNote &note)
+{
+    const std::string name = index.captured(1).toStdString();
+    const std::string table = index.captured(2).toStdString();
+    const std::string columns = index.captured(3).toStdString();
+    sql::Statement duplicates =
+        db.prepare("SELECT " + columns + ", count(*) FROM " + table + " GROUP BY " + columns +
+                   " HAVING count(*) > 1 ORDER BY 1");
+    sql::Statement record =
+        db.prepare("INSERT INTO KeyDuplicates (TableName, KeyName, Code, Rows, Noted) "
+                   "VALUES (?, ?, ?, ?, datetime('now', 'localtime'))");
+    const int width = sqlite3_column_count(duplicates.handle()) - 1;
+    QStringList codes;
+    while (duplicates.step()) {
+        QStringList parts;
+        for (int c = 0; c < width; ++c)
+            parts.append(QString::fromStdString(duplicates.columnText(c)));
+        const QString code = parts.join(QStringLiteral(", "));
+        const int64_t count = duplicates.columnInt(width);
+        record.reset();
+        record.bind(1, table);
+        record.bind(2, name);
+        record.bind(3, code.toStdString());
+        record.bind(4, count);
+        record.step();
+        codes.append(QStringLiteral("'%1' (%2 rows)").arg(code).arg(qint64(count)));
+    }
+    QString statement = index.captured(0);
+    statement.replace(QRegularExpression(QStringLiteral("\\bUNIQUE\\s+"),
+                                         QRegularExpression::CaseInsensitiveOption),
+                      QString());
+    db.exec(statement.toStdString());
+    if (!note)
+        return;
+    constexpr qsizetype Shown = 20;
+    QString shown = QStringList(codes.mid(0, Shown)).join(QStringLiteral(", "));
+    if (codes.size() > Shown)
+        shown += QStringLiteral(" and %1 more (table KeyDuplicates lists them all)")
+                     .arg(codes.size() - Shown);
+    note(QStringLiteral("table %1 holds duplicate values of %2, so %3 is no unique key there: %4")
+             .arg(QString::fromStdString(table), index.captured(3).trimmed(),
+                  QString::fromStdString(name), shown));
+}
+
+// Runs a migration's statements one by one; see makeIndexWithoutKey for the one failure that
+// does not stop it.
+void runMigration(sql::Database &db, const Migration &migration, const MigrationNote &note)
+{
+    const QByteArray &text = migration.sql;
+    const char *next = text.constData();
+    const char *end = next + text.size();
+    while (next < end) {
+        sqlite3_stmt *raw = nullptr;
+        const char *tail = nullptr;
+        int rc = sqlite3_prepare_v2(db.handle(), next, int(end - next), &raw, &tail);
+        if (rc != SQLITE_OK)
+            throw sql::Error(sqlite3_errmsg(db.handle()), rc);
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> stmt(raw, sqlite3_finalize);
+        const QString statement = QString::fromUtf8(next, tail - next);
+        next = tail;
+        if (!raw)
+            continue; // blanks and comments
+        while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
+        }
+        if (rc == SQLITE_DONE)
+            continue;
+        const QRegularExpressionMatch index = uniqueIndexPattern().match(statement);
+        if (sqlite3_extended_errcode(db.handle()) == SQLITE_CONSTRAINT_UNIQUE && index.hasMatch())
+            makeIndexWithoutKey(db, index, note);
+        else
+            throw sql::Error(sqlite3_errmsg(db.handle()), rc);
+    }
 }
 
 // vz_password_hash(text): the stored form of a clear password, for the migration that hashes
@@ -154,7 +243,7 @@ int schemaVersionOf(sql::Database &db)
     return version.step() ? int(version.columnInt(0)) : 0;
 }
 
-void migrateAccountDatabase(sql::Database &db, int toVersion)
+void migrateAccountDatabase(sql::Database &db, int toVersion, const MigrationNote &note)
 {
     const int current = schemaVersionOf(db);
     const PasswordHashFunction hashFunction(db.handle());
@@ -168,7 +257,7 @@ void migrateAccountDatabase(sql::Database &db, int toVersion)
             continue;
         try {
             db.exec("BEGIN IMMEDIATE");
-            db.exec(migration.sql.toStdString());
+            runMigration(db, migration, note);
             db.exec("PRAGMA user_version = " + std::to_string(migration.version));
             db.exec("COMMIT");
         } catch (const sql::Error &error) {
@@ -181,9 +270,9 @@ void migrateAccountDatabase(sql::Database &db, int toVersion)
     }
 }
 
-void upgradeAccountDatabase(sql::Database &db)
+void upgradeAccountDatabase(sql::Database &db, const MigrationNote &note)
 {
-    migrateAccountDatabase(db, accountSchemaVersion());
+    migrateAccountDatabase(db, accountSchemaVersion(), note);
 }
 
 void createAccountDatabase(const QString &path, const AccountDbOptions &options)

@@ -27,9 +27,13 @@ struct AccountDbOptions
 // Throws sql::Error when the file exists or cannot be written.
 void createAccountDatabase(const QString &path, const AccountDbOptions &options);
 
+// Told what an upgrade found worth a person's attention: a unique key a table's rows kept
+// from being made, with the duplicate values (they are also kept in table KeyDuplicates).
+using MigrationNote = std::function<void(const QString &note)>;
+
 // Brings an existing account-set database to the current schema version. Running it on an
 // up-to-date database does nothing; a database of a newer version is refused (sql::Error).
-void upgradeAccountDatabase(sql::Database &db);
+void upgradeAccountDatabase(sql::Database &db, const MigrationNote &note = {});
 
 // The schema version this program creates: the number of its last migration.
 int accountSchemaVersion();
@@ -39,6 +43,8 @@ int schemaVersionOf(sql::Database &db);
 
 // Applies the migrations after the database's version up to and including toVersion, each
 // in its own transaction. upgradeAccountDatabase() is migrateAccountDatabase(db, latest).
-void migrateAccountDatabase(sql::Database &db, int toVersion);
+// A migration's CREATE UNIQUE INDEX that the rows break makes the index without UNIQUE and
+// notes the duplicates instead of failing.
+void migrateAccountDatabase(sql::Database &db, int toVersion, const MigrationNote &note = {});
 
 } // namespace server

@@ -172,12 +172,15 @@ ApplyOutcome ChangeApplier::applyRows(const QList<wire::Change> &changes, int ma
             m_after(i, !error);
         if (!error) {
             ++outcome.applied;
+            if (changes[i].kind == wire::ChangeKind::Insert)
+                outcome.inserted.append({i, insertedKey(alignValues(changes[i].newValues)), -1});
             continue;
         }
         outcome.errors.append(*error);
         if (maxErrors >= 0 && outcome.errors.size() > maxErrors) {
             outcome.applied = 0;
             outcome.rolledBack = true;
+            outcome.inserted.clear();
             return outcome;
         }
     }
@@ -295,6 +298,43 @@ std::optional<ChangeApplier::Locator> ChangeApplier::locate(const RowValues &old
             "rowid=(SELECT rowid FROM " + quotedTable() + " WHERE " + locator.where + " LIMIT 1)";
     }
     return locator;
+}
+
+QVariantMap ChangeApplier::insertedKey(const RowValues &values)
+{
+    QVariantMap key;
+    if (m_locatorColumns.isEmpty())
+        return key;
+    QByteArray columns;
+    for (int c : std::as_const(m_locatorColumns)) {
+        if (!columns.isEmpty())
+            columns += ',';
+        columns += quotedColumn(c);
+    }
+    // Read back rather than echoed: the server may have chosen the key, and a key given as
+    // text is stored as the number its column holds.
+    int rc = SQLITE_OK;
+    sqlite3_stmt *stmt = m_statements->statement(
+        "SELECT " + columns + " FROM " + quotedTable() + " WHERE _rowid_=?", &rc);
+    if (stmt) {
+        sqlite3_bind_int64(stmt, 1, sqlite3_last_insert_rowid(m_db));
+        rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            for (int i = 0; i < m_locatorColumns.size(); ++i) {
+                const TableColumn &column = m_schema.columns[m_locatorColumns[i]];
+                key.insert(column.name, toWire(stmt, i, column.declared.type));
+            }
+        }
+        sqlite3_reset(stmt);
+        if (rc == SQLITE_ROW)
+            return key;
+    }
+    // A table without rowid: its key was in the row as sent.
+    for (int c : std::as_const(m_locatorColumns)) {
+        if (values[c])
+            key.insert(m_schema.columns[c].name, *values[c]);
+    }
+    return key;
 }
 
 bool ChangeApplier::readCurrent(const Locator &locator, QList<StoredValue> &stored,

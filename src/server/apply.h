@@ -21,6 +21,7 @@ struct ApplyOutcome
     int applied = 0;
     bool rolledBack = false;
     QList<wire::RowError> errors;
+    QList<wire::InsertedRow> inserted; // the stored inserts, with the keys they were given
 };
 
 // Statements of one connection kept prepared from request to request: a document's save sends
@@ -91,6 +92,8 @@ private:
 
     RowValues alignValues(const QVariantMap &values) const;
     std::optional<Locator> locate(const RowValues &oldValues, wire::RowError &error);
+    // The key columns of the row the last insert stored, as stored.
+    QVariantMap insertedKey(const RowValues &values);
     // Reads the located row: true when it exists; its stored values and its wire form.
     bool readCurrent(const Locator &locator, QList<StoredValue> &stored, QVariantMap &current);
     std::optional<wire::RowError> runWrite(const QByteArray &sqlText,

@@ -110,6 +110,11 @@ int main(int argc, char *argv[])
         QStringLiteral("query-timeout"),
         QStringLiteral("Stop a request's statements after this many seconds (default 120)."),
         QStringLiteral("S"), QStringLiteral("120"));
+    const QCommandLineOption busyOption(
+        QStringLiteral("busy-timeout"),
+        QStringLiteral("A write waits this many seconds for other writers before it is refused "
+                       "as busy (default 30)."),
+        QStringLiteral("S"), QStringLiteral("30"));
     const QCommandLineOption connectionsOption(
         QStringLiteral("max-connections"),
         QStringLiteral("Serve at most N connections at a time; more are refused with an error "
@@ -151,7 +156,7 @@ int main(int argc, char *argv[])
         QStringLiteral("N"));
     killAtStatementOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions({versionOption, dataOption, portOption, listenOption, createOption,
-                       demoOption, demoScaleOption, auditLevelsOption, timeoutOption,
+                       demoOption, demoScaleOption, auditLevelsOption, timeoutOption, busyOption,
                        connectionsOption, requestMemoryOption, packetRowsOption, packetBytesOption,
                        noTlsOption, tlsCertOption, tlsKeyOption, killAtStatementOption});
     parser.addPositionalArgument(QStringLiteral("NAME"),
@@ -180,6 +185,14 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    bool busyOk = false;
+    const int busySeconds = parser.value(busyOption).toInt(&busyOk);
+    if (!busyOk || busySeconds < 0) {
+        std::fprintf(stderr, "vzserver: invalid busy timeout \"%s\"\n",
+                     qPrintable(parser.value(busyOption)));
+        return 2;
+    }
+
     server::ServerOptions options;
     const QString connections = parser.value(connectionsOption);
     const QString requestMemory = parser.value(requestMemoryOption);
@@ -200,6 +213,7 @@ int main(int argc, char *argv[])
     options.listenAddress = parser.value(listenOption);
     options.port = uint16_t(port);
     options.queryTimeoutMs = timeoutSeconds * 1000;
+    options.busyTimeoutMs = busySeconds * 1000;
     options.tls = !parser.isSet(noTlsOption);
     if (parser.isSet(tlsCertOption) != parser.isSet(tlsKeyOption)) {
         std::fprintf(stderr, "vzserver: --tls-cert and --tls-key go together\n");

@@ -2,9 +2,12 @@
 // and a message for people.
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <stdexcept>
+#include <utility>
 
 namespace server {
 
@@ -26,9 +29,16 @@ public:
     QString code() const { return m_code; }
     QString message() const { return m_message; }
 
+    // Keys the error reply carries after code and message, in order (where in a script it
+    // failed).
+    using Details = QList<std::pair<QLatin1StringView, QVariant>>;
+    Details details() const { return m_details; }
+    void setDetails(const Details &details) { m_details = details; }
+
 private:
     QString m_code;
     QString m_message;
+    Details m_details;
 };
 
 } // namespace server

@@ -5,6 +5,8 @@
 #include "sql/database.h"
 #include "sql/emitter.h"
 
+#include <algorithm>
+
 #include "wire/protocol.h"
 
 namespace server {
@@ -34,6 +36,42 @@ QString findTable(sqlite3 *db, const QString &name)
     sqlite3_finalize(stmt);
     return found;
 }
+
+namespace {
+
+// Marks the columns a unique index of one column (not partial, not on an expression) covers.
+void markUniqueColumns(sqlite3 *db, TableSchema &schema)
+{
+    sqlite3_stmt *list = nullptr;
+    const QByteArray pragma = "PRAGMA index_list(" + quotedName(schema.name) + ")";
+    if (sqlite3_prepare_v2(db, pragma.constData(), -1, &list, nullptr) != SQLITE_OK)
+        return;
+    QList<QByteArray> indexes;
+    while (sqlite3_step(list) == SQLITE_ROW) {
+        // seq, name, unique, origin, partial
+        if (sqlite3_column_int(list, 2) != 0 && sqlite3_column_int(list, 4) == 0)
+            indexes.append(reinterpret_cast<const char *>(sqlite3_column_text(list, 1)));
+    }
+    sqlite3_finalize(list);
+    for (const QByteArray &index : std::as_const(indexes)) {
+        sqlite3_stmt *info = nullptr;
+        const QByteArray infoPragma =
+            "PRAGMA index_info(" + quotedName(QString::fromUtf8(index)) + ")";
+        if (sqlite3_prepare_v2(db, infoPragma.constData(), -1, &info, nullptr) != SQLITE_OK)
+            continue;
+        int columns = 0;
+        int column = -1;
+        while (sqlite3_step(info) == SQLITE_ROW) {
+            ++columns;
+            column = sqlite3_column_int(info, 1); // -2 for an expression
+        }
+        sqlite3_finalize(info);
+        if (columns == 1 && column >= 0 && column < schema.columns.size())
+            schema.columns[column].unique = true;
+    }
+}
+
+} // namespace
 
 TableSchema loadTableSchema(sqlite3 *db, const QString &table)
 {
@@ -67,6 +105,9 @@ TableSchema loadTableSchema(sqlite3 *db, const QString &table)
     std::sort(keyOrder.begin(), keyOrder.end());
     for (const auto &entry : keyOrder)
         schema.keyColumns.append(entry.second);
+    if (schema.keyColumns.size() == 1)
+        schema.columns[schema.keyColumns.first()].unique = true;
+    markUniqueColumns(db, schema);
     return schema;
 }
 
@@ -147,7 +188,25 @@ wire::ValueType toWireType(sql::ValueType type)
     return wire::ValueType::Unknown;
 }
 
-QList<wire::Field> describeResult(sqlite3_stmt *stmt, const sql::Translation *translation)
+namespace {
+
+bool isUniqueColumn(SchemaCache *schema, const QString &table, const QString &column)
+{
+    if (!schema || table.isEmpty())
+        return false;
+    try {
+        const TableSchema columns = schema->tableSchema(table);
+        const int at = columns.indexOf(column);
+        return at >= 0 && columns.columns[at].unique;
+    } catch (const RequestError &) {
+        return false; // a view's column, say: nothing to tell
+    }
+}
+
+} // namespace
+
+QList<wire::Field> describeResult(sqlite3_stmt *stmt, const sql::Translation *translation,
+                                  SchemaCache *schema)
 {
     sqlite3 *db = sqlite3_db_handle(stmt);
     const int count = sqlite3_column_count(stmt);
@@ -191,6 +250,7 @@ QList<wire::Field> describeResult(sqlite3_stmt *stmt, const sql::Translation *tr
                 field.readOnly = false;
             }
         }
+        field.unique = isUniqueColumn(schema, field.table, field.column);
         fields.append(field);
     }
     return fields;

@@ -21,6 +21,7 @@ struct TableColumn
     bool notNull = false;
     bool hasDefault = false;
     bool primaryKey = false;
+    bool unique = false; // alone a key: the one-column primary key or a one-column unique index
 };
 
 struct TableSchema
@@ -73,7 +74,9 @@ private:
 // The field definitions of a prepared statement's result. Types come from the translation
 // where it typed a column and from the declared type of the base column otherwise;
 // columns that are neither stay Unknown until values are seen (see refineUnknownType).
-QList<wire::Field> describeResult(sqlite3_stmt *stmt, const sql::Translation *translation);
+// With a schema cache, plain table columns also say whether they are unique.
+QList<wire::Field> describeResult(sqlite3_stmt *stmt, const sql::Translation *translation,
+                                  SchemaCache *schema = nullptr);
 
 // Settles an Unknown column's type from a stored value's class.
 void refineUnknownType(wire::Field &field, sqlite3_stmt *stmt, int column);

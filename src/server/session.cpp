@@ -45,6 +45,15 @@ QString shortened(const QString &text)
            QStringLiteral("... (%1 characters more)").arg(text.size() - MaxMessageLength);
 }
 
+QVariantList insertedList(const QList<InsertedRow> &rows)
+{
+    QVariantList list;
+    list.reserve(rows.size());
+    for (const InsertedRow &row : rows)
+        list.append(toMap(row));
+    return list;
+}
+
 // Failure lines a connection may log at once; after them, one a second.
 constexpr double FailureLogBurst = 20;
 
@@ -96,13 +105,16 @@ QString Session::stopMessage(const QString &message) const
     }
 }
 
-QByteArray Session::errorFrame(const QVariant &id, const QString &code, const QString &message)
+QByteArray Session::errorFrame(const QVariant &id, const QString &code, const QString &message,
+                               const RequestError::Details &details)
 {
     FrameBuilder reply;
     reply.add(key::Id, id);
     reply.add(key::Ok, false);
     reply.add(key::Code, code);
     reply.add(key::Error, message);
+    for (const auto &[name, value] : details)
+        reply.add(name, value);
     return reply.finish();
 }
 
@@ -115,6 +127,7 @@ QByteArray Session::handle(const Message &request, qint64 packetBytes)
     m_clock.start(m_context.options.queryTimeoutMs);
     QString code;
     QString message;
+    RequestError::Details details;
     // The boundary of a request: whatever fails in it ends the request, never the session.
     try {
         FrameBuilder reply;
@@ -136,6 +149,7 @@ QByteArray Session::handle(const Message &request, qint64 packetBytes)
     } catch (const RequestError &e) {
         code = e.code();
         message = code == code::Timeout ? stopMessage(e.message()) : e.message();
+        details = e.details();
     } catch (const sql::Error &e) {
         const bool stopped = (e.code() & 0xff) == SQLITE_INTERRUPT;
         code = stopped ? code::Timeout : code::Sql;
@@ -151,7 +165,7 @@ QByteArray Session::handle(const Message &request, qint64 packetBytes)
     m_protocolErrorsInARow = code == code::Protocol ? m_protocolErrorsInARow + 1 : 0;
     message = shortened(message);
     logFailure(QStringLiteral("%1 failed: %2").arg(m_operation, message));
-    return errorFrame(id, code, message);
+    return errorFrame(id, code, message, details);
 }
 
 void Session::dispatch(const QString &operation, const Message &request, FrameBuilder &reply)
@@ -292,7 +306,9 @@ QVariant Session::connectAct(QVariantList &args, QString &message)
         std::call_once(set->upgraded, [&] {
             const PasswordGuard::Scope trusted(db->passwordGuard(), PasswordGuard::Mode::Trusted);
             const auto lock = db->lockForWrite();
-            upgradeAccountDatabase(db->writer());
+            upgradeAccountDatabase(db->writer(), [&](const QString &note) {
+                log(QStringLiteral("account set %1 upgraded: %2").arg(accountNo, note));
+            });
         });
         m_clock.start(m_context.options.queryTimeoutMs);
     } catch (const std::exception &e) {
@@ -557,7 +573,7 @@ void Session::open(const Message &request, FrameBuilder &reply)
         db.returnReader(std::move(reader));
         if (provider.onRegistry())
             require(Duty::Registry);
-        const int64_t changed = db.execute(sqlText);
+        const int64_t changed = db.execute({sqlText});
         reply.add(key::Fields, QVariantList());
         reply.add(key::Rows, QVariantList());
         reply.add(key::RowsAffected, qint64(changed));
@@ -565,7 +581,7 @@ void Session::open(const Message &request, FrameBuilder &reply)
         return;
     }
 
-    QList<Field> fields = describeResult(stmt, translation.get());
+    QList<Field> fields = describeResult(stmt, translation.get(), &db.schema());
     const QString target = targetTable(provider, translation.get());
     if (!target.isEmpty()) {
         for (Field &field : fields) {
@@ -644,7 +660,79 @@ void Session::execute(const Message &request, FrameBuilder &reply)
     if (onRegistry)
         require(Duty::Registry);
     SessionDatabase &db = onRegistry ? registryDatabase() : accountDatabase();
-    reply.add(key::RowsAffected, qint64(db.execute(translateScript(db, text))));
+    if (!text.contains(QLatin1Char(';'))) { // one statement: no need to parse the text twice
+        reply.add(key::RowsAffected, qint64(db.execute({translate(db, text)})));
+        return;
+    }
+    const std::string script = text.toStdString();
+    const QList<ScriptStatement> statements = translateStatements(db, script);
+    QList<QByteArray> sqlTexts;
+    sqlTexts.reserve(statements.size());
+    for (const ScriptStatement &statement : statements)
+        sqlTexts.append(statement.sql);
+    qsizetype failed = -1;
+    try {
+        reply.add(key::RowsAffected, qint64(db.execute(sqlTexts, &failed)));
+    } catch (const RequestError &e) {
+        if (statements.size() < 2 || failed < 0 || e.code() != code::Sql)
+            throw;
+        throw statementError(e.message(), script, statements[failed].start, failed);
+    }
+}
+
+namespace {
+
+// Line and column (both from 1, counted in characters) of a byte offset of a UTF-8 text.
+std::pair<int, int> lineAndColumn(const std::string &text, qsizetype offset)
+{
+    int line = 1;
+    int column = 1;
+    for (qsizetype i = 0; i < offset && i < qsizetype(text.size()); ++i) {
+        const auto byte = static_cast<unsigned char>(text[size_t(i)]);
+        if (byte == '\n') {
+            ++line;
+            column = 1;
+        } else if ((byte & 0xc0) != 0x80) { // not a continuation byte: a character starts
+            ++column;
+        }
+    }
+    return {line, column};
+}
+
+} // namespace
+
+RequestError Session::statementError(const QString &message, const std::string &script,
+                                     qsizetype start, qsizetype index)
+{
+    const auto [line, column] = lineAndColumn(script, start);
+    RequestError error(code::Sql,
+                       QStringLiteral("statement %1 (counted from 0), at line %2, column %3: %4")
+                           .arg(index)
+                           .arg(line)
+                           .arg(column)
+                           .arg(message));
+    error.setDetails({{key::Statement, index}, {key::Line, line}, {key::Column, column}});
+    return error;
+}
+
+QList<Session::ScriptStatement> Session::translateStatements(SessionDatabase &db,
+                                                             const std::string &script)
+{
+    QList<ScriptStatement> statements;
+    const auto views = sql::splitStatementViews(script, m_dialect);
+    for (size_t i = 0; i < views.size(); ++i) {
+        const qsizetype start = views[i].data() - script.data();
+        try {
+            statements.append(
+                {translate(db, QString::fromUtf8(views[i].data(), qsizetype(views[i].size()))),
+                 start});
+        } catch (const sql::Error &e) {
+            if (views.size() < 2)
+                throw;
+            throw statementError(QString::fromUtf8(e.what()), script, start, qsizetype(i));
+        }
+    }
+    return statements;
 }
 
 QByteArray Session::translateScript(SessionDatabase &db, const QString &text)
@@ -653,10 +741,10 @@ QByteArray Session::translateScript(SessionDatabase &db, const QString &text)
     if (!text.contains(QLatin1Char(';')))
         return translate(db, text);
     QByteArray script;
-    for (const std::string &statement : sql::splitStatements(text.toStdString(), m_dialect)) {
+    for (const ScriptStatement &statement : translateStatements(db, text.toStdString())) {
         if (!script.isEmpty())
             script += ";\n";
-        script += translate(db, QString::fromStdString(statement));
+        script += statement.sql;
     }
     return script;
 }
@@ -715,6 +803,7 @@ void Session::apply(const Message &request, FrameBuilder &reply)
     for (const RowError &error : std::as_const(outcome.errors))
         errors.append(toMap(error));
     reply.add(key::Errors, errors);
+    reply.add(key::Inserted, insertedList(outcome.inserted));
     if (!outcome.errors.isEmpty()) {
         QStringList codes;
         for (const RowError &error : std::as_const(outcome.errors))
@@ -811,6 +900,7 @@ void Session::transact(const Message &request, FrameBuilder &reply)
     for (const QVariantList &rows : std::as_const(outcome.results))
         results.append(QVariant(rows));
     reply.add(key::Results, results);
+    reply.add(key::Inserted, insertedList(outcome.inserted));
     if (outcome.rolledBack) {
         const RowError &refusal = outcome.errors.first();
         logFailure(QStringLiteral("transact of %1 parts refused by part %2 (%3), nothing stored")

@@ -6,6 +6,7 @@
 #include "server/context.h"
 #include "server/cursor.h"
 #include "server/provider.h"
+#include "server/requesterror.h"
 #include "server/sessiondb.h"
 #include "server/transact.h"
 #include "wire/protocol.h"
@@ -17,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace server {
 
@@ -38,7 +40,8 @@ public:
     QByteArray handle(const wire::Message &request, qint64 packetBytes);
 
     // The reply to a frame that could not be decoded.
-    static QByteArray errorFrame(const QVariant &id, const QString &code, const QString &message);
+    static QByteArray errorFrame(const QVariant &id, const QString &code, const QString &message,
+                                 const RequestError::Details &details = {});
 
     // Logs a failure of this connection, unless it has failed so often lately that more
     // lines would only fill the disk (they are counted instead).
@@ -119,6 +122,16 @@ private:
                          std::shared_ptr<const sql::Translation> *translation = nullptr);
     // Every statement of a script translated on its own, joined for SessionDatabase::execute.
     QByteArray translateScript(SessionDatabase &db, const QString &text);
+    // The statements of a script, translated, each with where it starts in the script's UTF-8.
+    struct ScriptStatement
+    {
+        QByteArray sql;
+        qsizetype start = 0;
+    };
+    QList<ScriptStatement> translateStatements(SessionDatabase &db, const std::string &script);
+    // The error of the statement of a script that starts at byte start: which one, and where.
+    static RequestError statementError(const QString &message, const std::string &script,
+                                       qsizetype start, qsizetype index);
 
     // Prepares a client's query so that it never reads a stored password: plain result columns
     // of it are listed in maskedColumns, any other use reads NULL.

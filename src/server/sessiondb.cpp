@@ -5,6 +5,7 @@
 #include "server/requesterror.h"
 #include "wire/protocol.h"
 
+#include <algorithm>
 #include <cctype>
 #include <poll.h>
 
@@ -215,30 +216,38 @@ void forEachStatement(sqlite3 *db, const QByteArray &sqlText,
     }
 }
 
-int64_t SessionDatabase::execute(const QByteArray &sqlText)
+int64_t SessionDatabase::execute(const QList<QByteArray> &statements, qsizetype *failed)
 {
     const auto lock = lockForWrite();
     sqlite3 *db = m_writer.handle();
     int64_t changed = 0;
     // A script (a delete and the inserts that replace the rows, say) is all or nothing.
     bool inTransaction = false;
+    qsizetype current = 0;
     try {
-        forEachStatement(db, sqlText, [&](sqlite3_stmt *stmt, bool last) {
-            int rc;
-            if (!inTransaction && !last && sqlite3_get_autocommit(db)) {
-                if ((rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr)) !=
-                    SQLITE_OK)
+        for (; current < statements.size(); ++current) {
+            forEachStatement(db, statements[current], [&](sqlite3_stmt *stmt, bool last) {
+                int rc;
+                if (sqlite3_column_count(stmt) > 0)
+                    throw RequestError(wire::code::Sql,
+                                       QStringLiteral("the statement returns rows: read them "
+                                                      "with open, execute only runs statements "
+                                                      "that return none"));
+                const bool more = !last || current + 1 < statements.size();
+                if (!inTransaction && more && sqlite3_get_autocommit(db)) {
+                    if ((rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr)) !=
+                        SQLITE_OK)
+                        throwSqlError(db, rc);
+                    inTransaction = true;
+                }
+                rc = sqlite3_step(stmt);
+                if (rc != SQLITE_DONE)
                     throwSqlError(db, rc);
-                inTransaction = true;
-            }
-            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            }
-            if (rc != SQLITE_DONE)
-                throwSqlError(db, rc);
-            if (!sqlite3_stmt_readonly(stmt))
-                changed += sqlite3_changes(db);
-            return true;
-        });
+                if (!sqlite3_stmt_readonly(stmt))
+                    changed += sqlite3_changes(db);
+                return true;
+            });
+        }
         if (inTransaction) {
             const int rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
             if (rc != SQLITE_OK)
@@ -247,6 +256,8 @@ int64_t SessionDatabase::execute(const QByteArray &sqlText)
     } catch (...) {
         if (inTransaction && !sqlite3_get_autocommit(db))
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (failed)
+            *failed = std::min(current, statements.size() - 1);
         throw;
     }
     return changed;

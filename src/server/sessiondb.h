@@ -88,9 +88,10 @@ public:
     // RequestError(timeout) when the request must stop while it waits.
     std::unique_lock<std::timed_mutex> lockForWrite();
 
-    // Runs every statement of an SQLite text on the writer under the write lock; the number
-    // of rows changed.
-    int64_t execute(const QByteArray &sqlText);
+    // Runs statements (SQLite texts) on the writer under the write lock, in one transaction
+    // when there are several; the number of rows changed. A statement that returns rows is
+    // refused before it runs. When one fails, *failed is its position in the list.
+    int64_t execute(const QList<QByteArray> &statements, qsizetype *failed = nullptr);
 
 private:
     sql::Database openConnection();

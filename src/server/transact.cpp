@@ -171,7 +171,7 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
             std::optional<wire::RowError> refusal;
             switch (parts[part].kind) {
             case TransactPart::Kind::Apply:
-                refusal = runApply(parts[part], outcome.counts[part]);
+                refusal = runApply(parts[part], part, outcome);
                 break;
             case TransactPart::Kind::Execute:
                 refusal = runExecute(parts[part], outcome.counts[part]);
@@ -187,6 +187,7 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
                 outcome.errors.append(*refusal);
                 outcome.counts.fill(0);
                 outcome.results = QList<QVariantList>(parts.size());
+                outcome.inserted.clear();
                 return outcome;
             }
         }
@@ -208,7 +209,8 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
     return outcome;
 }
 
-std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &part, qint64 &count)
+std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &part, int index,
+                                                          TransactOutcome &outcome)
 {
     ChangeApplier applier(m_db, m_schema.tableSchema(part.table), m_statements);
     applier.setHooks(
@@ -217,10 +219,14 @@ std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &pa
             return std::nullopt;
         },
         {});
-    const ApplyOutcome outcome = applier.applyRows(part.changes, 0);
-    if (!outcome.errors.isEmpty())
-        return outcome.errors.first();
-    count = outcome.applied;
+    const ApplyOutcome applied = applier.applyRows(part.changes, 0);
+    if (!applied.errors.isEmpty())
+        return applied.errors.first();
+    outcome.counts[index] = applied.applied;
+    for (wire::InsertedRow row : applied.inserted) {
+        row.part = index;
+        outcome.inserted.append(std::move(row));
+    }
     return std::nullopt;
 }
 
@@ -233,7 +239,7 @@ void TransactionRunner::runQuery(const PreparedPart &part, QVariantList &rows)
         throw RequestError(wire::code::Sql,
                            QStringLiteral("a query part only reads: use an execute part to "
                                           "change rows"));
-    const QList<wire::Field> fields = describeResult(stmt, part.translation.get());
+    const QList<wire::Field> fields = describeResult(stmt, part.translation.get(), &m_schema);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if (rows.size() >= MaxQueryPartRows)

@@ -45,9 +45,10 @@ constexpr int MaxQueryPartRows = 1000;
 struct TransactOutcome
 {
     bool rolledBack = false;
-    QList<wire::RowError> errors; // the refusal that rolled the request back, with its part
-    QList<qint64> counts;         // per part: rows stored or changed; zeros when rolled back
-    QList<QVariantList> results;  // per part: a query part's rows; empty when rolled back
+    QList<wire::RowError> errors;      // the refusal that rolled the request back, with its part
+    QList<qint64> counts;              // per part: rows stored or changed; zeros when rolled back
+    QList<QVariantList> results;       // per part: a query part's rows; empty when rolled back
+    QList<wire::InsertedRow> inserted; // the keys of the rows the change logs inserted
 };
 
 class SchemaCache;
@@ -71,7 +72,8 @@ public:
 
 private:
     // The rows the part stored or changed, or the refusal.
-    std::optional<wire::RowError> runApply(const PreparedPart &part, qint64 &count);
+    std::optional<wire::RowError> runApply(const PreparedPart &part, int index,
+                                           TransactOutcome &outcome);
     std::optional<wire::RowError> runExecute(const PreparedPart &part, qint64 &count);
     void runQuery(const PreparedPart &part, QVariantList &rows);
     void step();

@@ -155,6 +155,12 @@ void Translator::setCacheCapacity(size_t entries)
     }
 }
 
+std::vector<std::string_view> splitStatementViews(std::string_view script, Dialect dialect)
+{
+    Parser parser(script, dialect);
+    return parser.splitScript();
+}
+
 std::vector<std::string> splitStatements(std::string_view script, Dialect dialect)
 {
     Parser parser(script, dialect);

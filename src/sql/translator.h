@@ -136,6 +136,8 @@ void registerExtensions(sqlite3 *db);
 // The statements of a script in order (';' separates them; it may be left out where the next
 // statement plainly starts). Throws TranslateError when the script does not parse.
 std::vector<std::string> splitStatements(std::string_view script, Dialect dialect);
+// The same as views into script, so that a caller can tell where each statement starts.
+std::vector<std::string_view> splitStatementViews(std::string_view script, Dialect dialect);
 
 // The table.column pairs a statement names, worked out from the text alone (no schema): an
 // unqualified column is attributed to the only table of its query, or to "" when there are

@@ -303,6 +303,8 @@ ApplyResult Client::apply(const QString &provider, const QString &commandText, i
     result.rolledBack = reply.value(key::RolledBack).toBool();
     for (const QVariant &error : reply.value(key::Errors).toList())
         result.errors.append(rowErrorFromMap(error.toMap()));
+    for (const QVariant &row : reply.value(key::Inserted).toList())
+        result.inserted.append(insertedRowFromMap(row.toMap()));
     return result;
 }
 
@@ -324,6 +326,8 @@ TransactResult Client::transact(const QList<TransactPart> &parts)
         result.counts.append(count.toLongLong());
     for (const QVariant &rows : reply.value(key::Results).toList())
         result.results.append(rows.toList());
+    for (const QVariant &row : reply.value(key::Inserted).toList())
+        result.inserted.append(insertedRowFromMap(row.toMap()));
     return result;
 }
 

@@ -75,6 +75,7 @@ struct ApplyResult
     int applied = 0;         // rows stored
     bool rolledBack = false; // more errors than allowed: nothing was stored
     QList<RowError> errors;
+    QList<InsertedRow> inserted; // per stored insert: the key it was stored with
 };
 
 struct TransactResult
@@ -87,6 +88,7 @@ struct TransactResult
     // Per part: the rows a query part read (each a list of values), empty for other parts and
     // when rolled back.
     QList<QVariantList> results;
+    QList<InsertedRow> inserted; // per stored insert of a change log: its part and key
 };
 
 class Client

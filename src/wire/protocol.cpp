@@ -277,6 +277,8 @@ bool readFields(QCborStreamReader &reader, QList<Field> &fields, DecodeLimits &l
                 field.notNull = value.toBool();
             else if (name == key::ReadOnly)
                 field.readOnly = value.toBool();
+            else if (name == key::Unique)
+                field.unique = value.toBool();
         }
         if (readFailed(reader, error))
             return false;
@@ -325,6 +327,7 @@ QVariantMap toMap(const Field &field)
     map.insert(key::Key, field.key);
     map.insert(key::NotNull, field.notNull);
     map.insert(key::ReadOnly, field.readOnly);
+    map.insert(key::Unique, field.unique);
     return map;
 }
 
@@ -333,7 +336,7 @@ void writeFields(CborWriter &writer, const QList<Field> &fields)
     writer.startArray(quint64(fields.size()));
     for (const Field &field : fields) {
         const bool hasTable = !field.table.isEmpty();
-        writer.startMap(hasTable ? 8 : 6);
+        writer.startMap(hasTable ? 9 : 7);
         writer.append(key::Name);
         writer.append(field.name);
         writer.append(key::Type);
@@ -352,6 +355,8 @@ void writeFields(CborWriter &writer, const QList<Field> &fields)
         writer.append(field.notNull);
         writer.append(key::ReadOnly);
         writer.append(field.readOnly);
+        writer.append(key::Unique);
+        writer.append(field.unique);
         writer.endMap();
     }
     writer.endArray();
@@ -368,6 +373,7 @@ Field fieldFromMap(const QVariantMap &map)
     field.key = map.value(key::Key).toBool();
     field.notNull = map.value(key::NotNull).toBool();
     field.readOnly = map.value(key::ReadOnly).toBool();
+    field.unique = map.value(key::Unique).toBool();
     return field;
 }
 
@@ -420,6 +426,25 @@ RowError rowErrorFromMap(const QVariantMap &map)
     error.message = map.value(key::Message).toString();
     error.current = map.value(key::Current).toMap();
     return error;
+}
+
+QVariantMap toMap(const InsertedRow &row)
+{
+    QVariantMap map;
+    if (row.part >= 0)
+        map.insert(key::Part, row.part);
+    map.insert(key::Index, row.index);
+    map.insert(key::Key, row.key);
+    return map;
+}
+
+InsertedRow insertedRowFromMap(const QVariantMap &map)
+{
+    InsertedRow row;
+    row.part = map.value(key::Part, -1).toInt();
+    row.index = map.value(key::Index, -1).toInt();
+    row.key = map.value(key::Key).toMap();
+    return row;
 }
 
 QVariantMap toMap(const TransactPart &part)

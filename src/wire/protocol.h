@@ -67,6 +67,10 @@ inline constexpr QLatin1StringView Index{"index"};
 inline constexpr QLatin1StringView Current{"current"};
 inline constexpr QLatin1StringView Applied{"applied"};
 inline constexpr QLatin1StringView RolledBack{"rolledBack"};
+inline constexpr QLatin1StringView Inserted{"inserted"};
+// A failing statement of a script
+inline constexpr QLatin1StringView Statement{"statement"};
+inline constexpr QLatin1StringView Line{"line"};
 // transact
 inline constexpr QLatin1StringView Parts{"parts"};
 inline constexpr QLatin1StringView Part{"part"};
@@ -82,6 +86,7 @@ inline constexpr QLatin1StringView Column{"column"};
 inline constexpr QLatin1StringView Key{"key"};
 inline constexpr QLatin1StringView NotNull{"notNull"};
 inline constexpr QLatin1StringView ReadOnly{"readOnly"};
+inline constexpr QLatin1StringView Unique{"unique"};
 } // namespace key
 
 // Codes of error replies and of rejected rows; the text beside them is for people.
@@ -118,6 +123,7 @@ struct Field
     bool key = false; // part of the base table's primary key
     bool notNull = false;
     bool readOnly = false; // computed or looked up: applying a change to it is ignored
+    bool unique = false;   // the base column alone identifies a row (its key or a unique index)
 };
 
 using Row = QVariantList;
@@ -156,6 +162,17 @@ QVariantMap toMap(const Change &change);
 std::optional<Change> changeFromMap(const QVariantMap &map);
 QVariantMap toMap(const RowError &error);
 RowError rowErrorFromMap(const QVariantMap &map);
+
+// The key an inserted row was stored with: the values of its table's primary-key columns (or
+// of its ID column), as stored, so that a client can find the row whose key the server chose.
+struct InsertedRow
+{
+    int index = -1; // position of the insert in the change log
+    QVariantMap key;
+    int part = -1; // position of the part in a transact request; -1 in an apply reply
+};
+QVariantMap toMap(const InsertedRow &row);
+InsertedRow insertedRowFromMap(const QVariantMap &map);
 
 // One part of a transact request: a change log as apply carries it, or statements as execute
 // carries them, with the number of rows they must change when expectRows >= 0.

@@ -194,6 +194,26 @@ TEST_P(Demo, HasDocumentsOfEveryKindAndALedger)
     EXPECT_EQ(text(db, "SELECT fCompanyName FROM CompanyInfo"), "演示帐套");
 }
 
+TEST_P(Demo, HoldsEveryCodeOnceAndKeepsItsCodesUniqueKeys)
+{
+    // The keys would refuse a duplicate, so the build would have failed; the keys themselves
+    // must be there, not made plain by the migration's fallback.
+    for (const char *table : {"HP", "KH", "GYS", "YG", "AppUser"}) {
+        const std::string column = std::string(table) == "AppUser" ? "uCode" : "BH";
+        EXPECT_EQ(integer(db, "SELECT count(*) FROM (SELECT " + column + " FROM " + table +
+                                  " GROUP BY " + column + " HAVING count(*) > 1)"),
+                  0)
+            << table;
+        EXPECT_EQ(integer(db, "SELECT count(*) FROM pragma_index_list('" + std::string(table) +
+                                  "') L, pragma_index_info(L.name) I WHERE L.\"unique\" = 1 "
+                                  "AND I.name = '" +
+                                  column + "'"),
+                  1)
+            << table;
+    }
+    EXPECT_EQ(integer(db, "SELECT count(*) FROM KeyDuplicates"), 0);
+}
+
 TEST_P(Demo, LedgerHoldsExactlyWhatTheAuditStatementsPost)
 {
     const std::string ddl = text(db, "SELECT sql FROM sqlite_master WHERE name = 'Inv_ItemList'");

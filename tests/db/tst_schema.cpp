@@ -301,6 +301,68 @@ TEST(Migration, AFailedStepLeavesTheSetAsItWas)
     EXPECT_EQ(text(db, "SELECT uCode FROM AppUser"), "OLD");
 }
 
+TEST(Migration, CodesBecomeUniqueKeysUnlessATableHoldsDuplicates)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dup.db"));
+    // The last version before the codes became keys, with a duplicate goods code (twice, one
+    // in another case) and one of employees; customers and suppliers are clean.
+    const int beforeKeys = 10;
+    {
+        sql::Database db = databaseAtVersion(path, beforeKeys);
+        db.exec("INSERT INTO HP (ID, BH, PM) VALUES (1, '11059', '螺丝'), (2, '11059', '螺母'),"
+                "(3, 'a-1', '垫片'), (4, 'A-1', '垫圈'), (5, 'B', '钉')");
+        db.exec("INSERT INTO YG (ID, BH, XM) VALUES (1, '007', '张三'), (2, '007', '李四')");
+        db.exec("INSERT INTO KH (ID, BH, MC) VALUES (901, 'K901', '甲'), (902, 'K902', '乙')");
+    }
+    sql::Database db(path.toStdString());
+    QStringList notes;
+    server::upgradeAccountDatabase(db, [&](const QString &note) { notes.append(note); });
+    EXPECT_EQ(server::schemaVersionOf(db), server::accountSchemaVersion());
+    // Nothing was lost or changed.
+    EXPECT_EQ(integer(db, "SELECT count(*) FROM HP"), 5);
+    EXPECT_EQ(integer(db, "SELECT count(*) FROM YG"), 2);
+
+    // The duplicates, by table and code, in the table and in the notes.
+    EXPECT_EQ(rows(db, "SELECT TableName, KeyName, Code, Rows FROM KeyDuplicates ORDER BY ID"),
+              (std::vector<std::string>{"HP|HP_BH|11059|2", "HP|HP_BH|a-1|2", "YG|YG_BH|007|2"}));
+    ASSERT_EQ(notes.size(), 2) << notes.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(notes[0].contains(QStringLiteral("HP")) &&
+                notes[0].contains(QStringLiteral("'11059' (2 rows)")) &&
+                notes[0].contains(QStringLiteral("'a-1' (2 rows)")))
+        << notes[0].toStdString();
+    EXPECT_TRUE(notes[1].contains(QStringLiteral("YG")) &&
+                notes[1].contains(QStringLiteral("'007' (2 rows)")))
+        << notes[1].toStdString();
+
+    // Tables with duplicates keep a plain index on the code; the others have the key, and it
+    // ignores case as the codes compare.
+    struct Case
+    {
+        const char *insert;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"INSERT INTO HP (ID, BH) VALUES (910, 'B')", false},
+        {"INSERT INTO YG (ID, BH, XM) VALUES (910, '007', '王五')", false},
+        {"INSERT INTO KH (ID, BH) VALUES (910, 'k901')", true},
+        {"INSERT INTO GYS (ID, BH) VALUES (910, 'G9'), (911, 'g9')", true},
+        {"INSERT INTO AppUser (ID, uCode) VALUES (910, 'sys')", true},
+    };
+    for (const Case &c : cases) {
+        bool refused = false;
+        try {
+            db.exec(c.insert);
+        } catch (const sql::Error &) {
+            refused = true;
+        }
+        EXPECT_EQ(refused, c.refused) << c.insert;
+    }
+    EXPECT_EQ(integer(db, "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+                          "('HP_BH', 'KH_BH', 'GYS_BH', 'YG_BH')"),
+              4);
+}
+
 TEST(Migration, RefusesASetOfANewerProgram)
 {
     QTemporaryDir dir;

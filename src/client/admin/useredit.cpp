@@ -59,6 +59,7 @@ TfrmSysUserEdit::TfrmSysUserEdit(QWidget *parent)
 void TfrmSysUserEdit::FormShow()
 {
     RequiredFields = QStringLiteral("uCode;uName;gName");
+    UniqueCode = {QStringLiteral("AppUser"), QStringLiteral("uCode"), QStringLiteral("用户代码")};
     const bool administrator = FuncRight().IsAdministrator();
     lblPassword->setVisible(administrator);
     RzDBEdit_Password->setVisible(administrator);

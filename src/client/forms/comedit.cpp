@@ -1,6 +1,7 @@
 // The generic edit form.
 #include "client/forms/comedit.h"
 
+#include "client/common/sqltext.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
@@ -331,13 +332,47 @@ bool TfrmComEdit::IsDuplicate()
     return found;
 }
 
+bool TfrmComEdit::IsDuplicateCode()
+{
+    if (UniqueCode.Field.isEmpty() || UniqueCode.Table.isEmpty() || !EditDataSet)
+        return false;
+    const TField *code = EditDataSet->FindField(UniqueCode.Field);
+    if (!code || code->AsString().isEmpty()) // the required-field check speaks for an empty one
+        return false;
+    const TField *id = EditDataSet->FindField(QStringLiteral("ID"));
+    // The server compares codes as the key does, without regard to case.
+    QString probe = QStringLiteral("select count(*) from ") + UniqueCode.Table +
+                    QStringLiteral(" where ") + UniqueCode.Field + QStringLiteral(" = ") +
+                    QuotedStr(code->AsString());
+    if (id && !id->IsNull())
+        probe += QStringLiteral(" and ID <> ") + QString::number(id->AsLargeInt());
+    if (QueryValue(probe).toLongLong() == 0)
+        return false;
+    ShowMessage(UniqueCode.Caption + QStringLiteral("已存在，请重新输入！"));
+    const QList<TDBEdit *> edits = findChildren<TDBEdit *>();
+    for (TDBEdit *edit : edits) {
+        if (edit->DataField().compare(UniqueCode.Field, Qt::CaseInsensitive) != 0)
+            continue;
+        for (QWidget *page = edit; page; page = page->parentWidget()) {
+            const int index = RzPageClient->indexOf(page);
+            if (index >= 0) {
+                RzPageClient->setCurrentIndex(index);
+                break;
+            }
+        }
+        edit->setFocus();
+        break;
+    }
+    return true;
+}
+
 void TfrmComEdit::Save(const QString &continueFlag)
 {
     if (!EditDataSet)
         return;
     TClientDataSet &ds = *EditDataSet;
     RzPageClient->setCurrentIndex(0);
-    if (isEditing(ds) && IsDuplicate())
+    if (isEditing(ds) && (IsDuplicateCode() || IsDuplicate()))
         return;
     THourGlass hourGlass;
     if (isEditing(ds))

@@ -9,6 +9,9 @@
 //   - its data-aware controls on TabSheet_JBXX (or further pages of RzPageClient), and
 //     RzDBEdit_ID (or EditDataSource) bound to the list's data source;
 //   - RequiredFields ("MC;BMID") and IdTable ("CK"); lookup datasets it needs, opened;
+//   - UniqueCode ({"HP", "BH", "货品编号"}) when the table keeps a code unique: a code another
+//     record holds is refused before anything is sent, naming the field, with the focus in
+//     the code box;
 //   - SetDuplicateValue to fill DuplicateCheck with "label|probe SQL" (the probe returns a
 //     row when another record holds the value; it excludes the record's own ID);
 //   - optionally MyAfterApplyUpdates (work after a successful save), dsOnNewRecord (further
@@ -28,6 +31,15 @@ class QTabWidget;
 class TDBEdit;
 class TPanel;
 
+// A code the table keeps unique (a unique key on the server): the table, the field and the
+// caption the refusal names it by.
+struct TUniqueCode
+{
+    QString Table;
+    QString Field;
+    QString Caption;
+};
+
 class TfrmComEdit : public TFrmRoot
 {
     Q_OBJECT
@@ -41,6 +53,7 @@ public:
     QString IdTable;                        // the table whose largest ID gives a new ID
     QString RequiredFields;                 // ";"-separated field names that must be filled
     QString DuplicateCheck;                 // "label|probe SQL", set by SetDuplicateValue
+    TUniqueCode UniqueCode;                 // empty Field: no code to check
     TClientDataSet *EditDataSet = nullptr;  // the list's dataset (not owned)
     TDataSource *EditDataSource = nullptr;  // its data source (not owned)
     bool WasActive = false;
@@ -107,6 +120,9 @@ protected:
     void Save(const QString &continueFlag);
     // Runs the probe of DuplicateCheck; true (after the message) when it finds a row.
     bool IsDuplicate();
+    // True (after the message, with the focus in the code's box) when another record of
+    // UniqueCode.Table holds the code being saved.
+    bool IsDuplicateCode();
     // The required-field check of dsBeforePost; aborts the post at the first missing field.
     void CheckRequiredFields();
     // Posts a pending insert or edit and asks to save unsent changes before a move; false when

@@ -209,6 +209,7 @@ void TfrmEmployeeEdit::FormShow()
     if (!m_pictures)
         m_pictures = std::make_unique<TProcBlobObj>(QStringLiteral("yg_pict"));
     IdTable = QStringLiteral("YG");
+    UniqueCode = {IdTable, QStringLiteral("BH"), QStringLiteral("员工编号")};
     RequiredFields = QStringLiteral("BH;XM;BMID");
     TClientDataSet &departments = Data().Bm();
     departments.Close();
@@ -308,15 +309,6 @@ void TfrmEmployeeEdit::dsBeforePost(TClientDataSet &DataSet)
     if (number->AsString() != id.Normalized)
         number->SetAsString(id.Normalized);
     offerFromIdentity(id.Normalized);
-}
-
-void TfrmEmployeeEdit::SetDuplicateValue()
-{
-    TfrmComEdit::SetDuplicateValue();
-    const QString id = currentId();
-    DuplicateCheck = QStringLiteral("【员工编号】|select BH from YG where  BH= ") +
-                     QuotedStr(EditDataSet->FieldByName(QStringLiteral("BH"))->AsString()) +
-                     QStringLiteral(" and id <> ") + (id.isEmpty() ? QStringLiteral("0") : id);
 }
 
 bool TfrmEmployeeEdit::stagePhoto()

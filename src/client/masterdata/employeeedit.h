@@ -48,7 +48,6 @@ protected:
     void dsBeforePost(TClientDataSet &DataSet) override;
     void dsAfterScroll(TClientDataSet &DataSet) override;
     void sDataChange(TDataSource &Sender, TField *Field) override;
-    void SetDuplicateValue() override;
     bool ApplyChanges() override;
     void MyAfterApplyUpdates() override;
     void btnOk_NewClick() override;

@@ -279,6 +279,7 @@ void TfrmItemEdit::FormShow()
     }
     RequiredFields = QStringLiteral("BH;PM;aHPLBMC;DW");
     IdTable = QStringLiteral("HP");
+    UniqueCode = {IdTable, QStringLiteral("BH"), QStringLiteral("货品编号")};
     for (TClientDataSet *lookup : {&Data().Hphsff(), &Data().HPHSFS()}) {
         if (!lookup->Active())
             lookup->Open();

@@ -9,10 +9,11 @@
 #include "client/widgets/dblookupcombo.h"
 
 TfrmPartnerEdit::TfrmPartnerEdit(QWidget *parent, TDataSource *source, const QString &table,
-                                 const char *openingCaption)
+                                 const char *openingCaption, const char *codeCaption)
     : TfrmComEdit(parent)
     , m_rows(TabSheet_JBXX, source, 2)
     , m_table(table)
+    , m_codeCaption(QString::fromUtf8(codeCaption))
 {
     RzDBEdit_ID->SetDataSource(source);
     RzDBEdit_ID->SetDataField(QStringLiteral("ID"));
@@ -41,6 +42,7 @@ TfrmPartnerEdit::TfrmPartnerEdit(QWidget *parent, TDataSource *source, const QSt
 void TfrmPartnerEdit::FormShow()
 {
     IdTable = m_table;
+    UniqueCode = {m_table, QStringLiteral("BH"), m_codeCaption};
     RequiredFields = QStringLiteral("BH;MC;DQID");
     TClientDataSet &regions = Data().Dq();
     if (!regions.Active())
@@ -96,7 +98,7 @@ void TfrmPartnerEdit::sDataChange(TDataSource &Sender, TField *Field)
 }
 
 TfrmCustomEdit::TfrmCustomEdit(QWidget *parent)
-    : TfrmPartnerEdit(parent, &Data().sKh(), QStringLiteral("KH"), "期初应收")
+    : TfrmPartnerEdit(parent, &Data().sKh(), QStringLiteral("KH"), "期初应收", "客户编号")
 {
     setObjectName(QStringLiteral("frmCustomEdit"));
     setWindowTitle(QStringLiteral("客户"));
@@ -129,7 +131,7 @@ void TfrmCustomEdit::FormShow()
 }
 
 TfrmVendCustEdit::TfrmVendCustEdit(QWidget *parent)
-    : TfrmPartnerEdit(parent, &Data().sGys(), QStringLiteral("GYS"), "期初应付")
+    : TfrmPartnerEdit(parent, &Data().sGys(), QStringLiteral("GYS"), "期初应付", "供应商编号")
 {
     setObjectName(QStringLiteral("frmVendCustEdit"));
     setWindowTitle(QStringLiteral("供应商"));

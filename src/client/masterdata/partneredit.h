@@ -19,8 +19,9 @@ public:
 
 protected:
     // table "KH" or "GYS"; the opening-balance caption differs.
+    // codeCaption: what a refused duplicate code is called ("客户编号").
     TfrmPartnerEdit(QWidget *parent, TDataSource *source, const QString &table,
-                    const char *openingCaption);
+                    const char *openingCaption, const char *codeCaption);
 
     void FormShow() override;
     void SetDuplicateValue() override;
@@ -33,6 +34,7 @@ protected:
 
 private:
     QString m_table;
+    QString m_codeCaption;
 };
 
 class TfrmCustomEdit : public TfrmPartnerEdit

@@ -495,6 +495,32 @@ private Q_SLOTS:
         list->Close();
     }
 
+    void aCodeAnotherEmployeeHoldsIsRefused()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("YG")}));
+        const QString taken = text(QStringLiteral("select BH from YG where ID = (select min(ID) "
+                                                  "from YG)"));
+        const int before = count(QStringLiteral("select count(*) from YG"));
+        auto *list = openList();
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        TMessageBoxScript boxes;
+        auto ran = whenModal<TfrmEmployeeEdit>([&](TfrmEmployeeEdit &edit) {
+            ds.FieldByName(QStringLiteral("BH"))->SetAsString(taken);
+            ds.FieldByName(QStringLiteral("XM"))->SetAsString(QStringLiteral("重号员工"));
+            ds.FieldByName(QStringLiteral("BMID"))->SetAsInteger(7);
+            edit.btnOk_New->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("员工编号已存在，请重新输入！"));
+            QCOMPARE(edit.focusWidget(), edit.RzDBEdit_BH);
+            QVERIFY(edit.isVisible());
+            edit.btnCancel_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(ran);
+        QCOMPARE(count(QStringLiteral("select count(*) from YG")), before);
+        list->Close();
+    }
+
     void aWrongIdentityNumberIsRefusedAndNothingSaved_data()
     {
         QTest::addColumn<QString>("number");

@@ -11,6 +11,7 @@
 #include "client/forms/filedialogs.h"
 #include "client/forms/globalobj.h"
 #include "client/forms/procblobobj.h"
+#include "client/forms/reconcileerrorform.h"
 #include "client/masterdata/goodssql.h"
 #include "client/masterdata/hp.h"
 #include "client/masterdata/itemedit.h"
@@ -28,6 +29,7 @@
 #include "masterdatatest.h"
 #include "support/testpictures.h"
 #include "support/testworld.h"
+#include "wire/client.h"
 
 #include <QAction>
 #include <QApplication>
@@ -434,6 +436,111 @@ private Q_SLOTS:
         list->aNew->trigger();
         QVERIFY(again);
         QCOMPARE(count(QStringLiteral("select count(*) from HP")), before + 1);
+        list->Close();
+    }
+
+    void aCodeAnotherGoodsItemHoldsIsRefusedBeforeSaving()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("HP")}));
+        QCOMPARE(count(QStringLiteral("select count(*) from HP where BH = '11059'")), 1);
+        auto *list = openGoods();
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        const int before = count(QStringLiteral("select count(*) from HP"));
+        TMessageBoxScript boxes;
+        auto ran = whenModal<TfrmItemEdit>([&](TfrmItemEdit &edit) {
+            ds.FieldByName(QStringLiteral("PM"))->SetAsString(QStringLiteral("重号货品"));
+            ds.FieldByName(QStringLiteral("DW"))->SetAsString(QStringLiteral("个"));
+            ds.FieldByName(QStringLiteral("HPLBID"))->SetAsInteger(31);
+            // The focus is elsewhere, as after typing the name.
+            edit.RzDBEdit_Name->setFocus();
+            ds.FieldByName(QStringLiteral("BH"))->SetAsString(QStringLiteral("11059"));
+            edit.btnOk_New->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("货品编号已存在，请重新输入！"));
+            QCOMPARE(ds.State(), dsInsert);
+            QCOMPARE(edit.focusWidget(), edit.RzDBEdit_BH);
+            QCOMPARE(ds.ChangeCount(), 0);
+            // Save-and-add is refused the same way; a free code is stored.
+            edit.btnInsert_New->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("货品编号已存在，请重新输入！"));
+            ds.FieldByName(QStringLiteral("BH"))->SetAsString(QStringLiteral("11059-2"));
+            edit.btnOk_New->click();
+        });
+        list->aNew->trigger();
+        QVERIFY(ran);
+        QCOMPARE(count(QStringLiteral("select count(*) from HP")), before + 1);
+        QCOMPARE(count(QStringLiteral("select count(*) from HP where BH = '11059'")), 1);
+
+        // Changing an item's code to another's is refused too; keeping its own is not.
+        const int own = count(QStringLiteral("select ID from HP where BH = '11059-2'"));
+        QVERIFY(ds.Locate(QStringLiteral("ID"), own));
+        boxes.Clear();
+        auto modified = whenModal<TfrmItemEdit>([&](TfrmItemEdit &edit) {
+            ds.Edit();
+            ds.FieldByName(QStringLiteral("BH"))->SetAsString(QStringLiteral("11059"));
+            edit.btnOk_New->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("货品编号已存在，请重新输入！"));
+            ds.FieldByName(QStringLiteral("BH"))->SetAsString(QStringLiteral("11059-2"));
+            ds.FieldByName(QStringLiteral("GG"))->SetAsString(QStringLiteral("改规格"));
+            edit.btnOk_New->click();
+        });
+        list->aModify->trigger();
+        QVERIFY(modified);
+        QCOMPARE(text(QStringLiteral("select GG from HP where BH = '11059-2'")),
+                 QStringLiteral("改规格"));
+        list->Close();
+
+        // What still reaches the server, from a program without the check, is refused by the
+        // key with its own code.
+        auto client = world.otherClient();
+        const wire::ApplyResult result =
+            client->apply(QStringLiteral("pHP"), {}, 0,
+                          {{wire::ChangeKind::Insert,
+                            {},
+                            {{QStringLiteral("BH"), QStringLiteral("11059")},
+                             {QStringLiteral("PM"), QStringLiteral("协议重号")}}}});
+        QVERIFY(result.rolledBack);
+        QCOMPARE(result.errors.size(), 1);
+        QCOMPARE(result.errors.first().code, QString(wire::code::Unique));
+        QVERIFY2(result.errors.first().message.contains(QStringLiteral("'11059'")),
+                 qPrintable(result.errors.first().message));
+        QCOMPARE(count(QStringLiteral("select count(*) from HP where BH = '11059'")), 1);
+    }
+
+    void aDuplicateThatStillReachesTheServerIsShownAsTheKeysRefusal()
+    {
+        QVERIFY(world.keepTables({QStringLiteral("HP")}));
+        const int before = count(QStringLiteral("select count(*) from HP"));
+        // As the start-up installs it; the test answers the dialog.
+        Data().SetReconcileErrorHandler(HandleReconcileError);
+        QString shown;
+        TReconcileErrorForm::SetTestHook([&](TReconcileErrorForm &form) {
+            shown = form.ErrorMessageText();
+            form.reject();
+        });
+        auto *list = openGoods();
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        auto ran = whenModal<TfrmItemEdit>([&](TfrmItemEdit &edit) {
+            // Another workstation took the code after the form looked: here, the form does
+            // not look at all.
+            edit.UniqueCode = {};
+            ds.FieldByName(QStringLiteral("BH"))->SetAsString(QStringLiteral("11059"));
+            ds.FieldByName(QStringLiteral("PM"))->SetAsString(QStringLiteral("抢号货品"));
+            ds.FieldByName(QStringLiteral("DW"))->SetAsString(QStringLiteral("个"));
+            ds.FieldByName(QStringLiteral("HPLBID"))->SetAsInteger(31);
+            edit.btnOk_New->click();
+            QVERIFY(edit.isVisible());
+            edit.btnCancel_New->click();
+        });
+        list->aNew->trigger();
+        TReconcileErrorForm::SetTestHook({});
+        Data().SetReconcileErrorHandler({});
+        QVERIFY(ran);
+        QVERIFY2(shown.contains(QStringLiteral("duplicate key")) &&
+                     shown.contains(QStringLiteral("BH = '11059'")),
+                 qPrintable(shown));
+        QCOMPARE(count(QStringLiteral("select count(*) from HP")), before);
         list->Close();
     }
 

@@ -220,6 +220,29 @@ private Q_SLOTS:
             QueryValue(QStringLiteral("select uName from AppUser where uCode = 'KJ01'")).toString(),
             QStringLiteral("会计"));
     }
+
+    void aUserCodeAnotherUserHoldsIsRefusedWhateverItsCase()
+    {
+        auto *list = openFromMenu<TfrmSysUser>("mnuUser", "frmSysUser");
+        QVERIFY(list);
+        TClientDataSet &ds = *list->ListDataSet;
+        QVERIFY(ds.Locate(QStringLiteral("uCode"), QStringLiteral("CG01")));
+        TMessageBoxScript boxes;
+        const auto ran = whenModal<TfrmSysUserEdit>([&](TfrmSysUserEdit &edit) {
+            ds.Edit();
+            ds.FieldByName(QStringLiteral("uCode"))->SetAsString(QStringLiteral("sys"));
+            edit.btnOk_New->click();
+            QCOMPARE(boxes.Last().Text, QStringLiteral("用户代码已存在，请重新输入！"));
+            QCOMPARE(edit.focusWidget(), edit.RzDBEdit_Code);
+            edit.btnCancel_New->click();
+        });
+        list->aModify->trigger();
+        QVERIFY(ran);
+        QCOMPARE(ds.ChangeCount(), 0);
+        QCOMPARE(serverCount(QStringLiteral("select count(*) from AppUser where uCode = 'CG01'")),
+                 1);
+        list->Close();
+    }
 };
 
 QTEST_MAIN(TestMasterData)

@@ -281,6 +281,56 @@ private Q_SLOTS:
         QCOMPARE(list.ResultPriceLevel, QStringLiteral("零售价"));
     }
 
+    void aCodeAnotherPartnerHoldsIsRefused_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("customer") << QStringLiteral("KH")
+                                  << QStringLiteral("客户编号已存在，请重新输入！");
+        QTest::newRow("supplier") << QStringLiteral("GYS")
+                                  << QStringLiteral("供应商编号已存在，请重新输入！");
+    }
+
+    void aCodeAnotherPartnerHoldsIsRefused()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, message);
+        QVERIFY(world.keepTables({table}));
+        const QString taken = text(
+            QStringLiteral("select BH from %1 where ID = (select min(ID) from %1)").arg(table));
+        QVERIFY(!taken.isEmpty());
+        const int before = count(QStringLiteral("select count(*) from ") + table);
+        TMessageBoxScript boxes;
+        const auto fill = [&](TClientDataSet &ds, TfrmPartnerEdit &edit) {
+            ds.FieldByName(QStringLiteral("BH"))->SetAsString(taken.toLower());
+            ds.FieldByName(QStringLiteral("MC"))->SetAsString(QStringLiteral("重号伙伴"));
+            ds.FieldByName(QStringLiteral("DQID"))->SetAsInteger(11);
+            edit.btnOk_New->click();
+            QCOMPARE(boxes.Last().Text, message);
+            QCOMPARE(ds.State(), dsInsert);
+            QCOMPARE(edit.focusWidget(), edit.RzDBEdit_BH);
+            edit.btnCancel_New->click();
+        };
+        if (table == QLatin1String("KH")) {
+            auto *list = openFromMenu<TfrmCust>("mnuKh", "frmCust");
+            QVERIFY(list);
+            auto ran = whenModal<TfrmCustomEdit>(
+                [&](TfrmCustomEdit &edit) { fill(*list->ListDataSet, edit); });
+            list->aNew->trigger();
+            QVERIFY(ran);
+            list->Close();
+        } else {
+            auto *list = openFromMenu<TfrmVendCust>("mnuGys", "frmVendCust");
+            QVERIFY(list);
+            auto ran = whenModal<TfrmVendCustEdit>(
+                [&](TfrmVendCustEdit &edit) { fill(*list->ListDataSet, edit); });
+            list->aNew->trigger();
+            QVERIFY(ran);
+            list->Close();
+        }
+        QCOMPARE(count(QStringLiteral("select count(*) from ") + table), before);
+    }
+
     void leavingTheSupplierShortNameFillsFullNameAndMnemonic_data()
     {
         QTest::addColumn<QString>("fullName");
