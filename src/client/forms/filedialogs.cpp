@@ -68,3 +68,17 @@ void TFileDialogScript::Cancel()
 {
     m_answers.append(std::nullopt);
 }
+
+std::optional<QString> PromptForPictureFile(const QString &title)
+{
+    TFileDialogRequest request;
+    request.Save = false;
+    request.Title = title;
+    request.Filters = {QStringLiteral("图片(*.jpg;*.jpeg;*.png;*.bmp)"),
+                       QStringLiteral("*.jpg;*.jpeg"), QStringLiteral("*.png"),
+                       QStringLiteral("*.bmp")};
+    const std::optional<TFileDialogAnswer> answer = PromptForFile(request);
+    if (!answer)
+        return std::nullopt;
+    return answer->FileName;
+}

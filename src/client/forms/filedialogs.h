@@ -26,6 +26,10 @@ struct TFileDialogAnswer
 // Shows the dialog; nothing when the user cancels.
 std::optional<TFileDialogAnswer> PromptForFile(const TFileDialogRequest &request);
 
+// The open dialog for a picture the picture store takes (JPEG, PNG, BMP): its file name, or
+// nothing when the user cancels.
+std::optional<QString> PromptForPictureFile(const QString &title);
+
 using TFileDialogHandler =
     std::function<std::optional<TFileDialogAnswer>(const TFileDialogRequest &request)>;
 // Installs a handler (an empty one restores the real dialog) and returns the previous one.

@@ -117,3 +117,11 @@ void TFrmShowPic::FollowRow(QPointer<TFrmShowPic> &window, QWidget *owner, const
         window = new TFrmShowPic(owner);
     window->ShowPicture(picture);
 }
+
+void TFrmShowPic::Enlarge(QWidget *owner, const TImage &image)
+{
+    if (image.IsEmpty())
+        return;
+    auto *window = new TFrmShowPic(owner);
+    window->ShowPicture(image.Picture(), true);
+}

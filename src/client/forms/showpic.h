@@ -31,6 +31,9 @@ public:
     // made beside owner on first use; a row without one hides it rather than leave an empty
     // window over the list.
     static void FollowRow(QPointer<TFrmShowPic> &window, QWidget *owner, const QByteArray &bytes);
+    // An edit form's picture enlarged on request, in a window of its own that releases itself
+    // when closed; nothing for an empty image.
+    static void Enlarge(QWidget *owner, const TImage &image);
 
     TImage *Image() const { return m_image; }
 

@@ -449,17 +449,11 @@ void TfrmEmployeeEdit::loadPicture()
 
 void TfrmEmployeeEdit::UploadPicture()
 {
-    TFileDialogRequest request;
-    request.Save = false;
-    request.Title = QStringLiteral("选择照片");
-    request.Filters = {QStringLiteral("图片(*.jpg;*.jpeg;*.png;*.bmp)"),
-                       QStringLiteral("*.jpg;*.jpeg"), QStringLiteral("*.png"),
-                       QStringLiteral("*.bmp")};
-    const std::optional<TFileDialogAnswer> answer = PromptForFile(request);
-    if (!answer)
+    const std::optional<QString> fileName = PromptForPictureFile(QStringLiteral("选择照片"));
+    if (!fileName)
         return;
     QString error;
-    std::optional<TPictureFile> file = ReadPictureFile(answer->FileName, &error);
+    std::optional<TPictureFile> file = ReadPictureFile(*fileName, &error);
     if (!file) {
         MessageBox(error, QStringLiteral("上传照片"), TMsgIcon::Warning);
         return;
@@ -483,9 +477,5 @@ void TfrmEmployeeEdit::ClearPicture()
 
 void TfrmEmployeeEdit::ZoomPicture()
 {
-    if (Image1->IsEmpty())
-        return;
-    // The window releases itself when closed.
-    auto *window = new TFrmShowPic(this);
-    window->ShowPicture(Image1->Picture(), true);
+    TFrmShowPic::Enlarge(this, *Image1);
 }

@@ -462,28 +462,22 @@ void TfrmItemEdit::loadPicture()
 
 void TfrmItemEdit::UploadPicture()
 {
-    TFileDialogRequest request;
-    request.Save = false;
-    request.Title = QStringLiteral("选择图片");
-    request.Filters = {QStringLiteral("图片(*.jpg;*.jpeg;*.png;*.bmp)"),
-                       QStringLiteral("*.jpg;*.jpeg"), QStringLiteral("*.png"),
-                       QStringLiteral("*.bmp")};
-    const std::optional<TFileDialogAnswer> answer = PromptForFile(request);
-    if (!answer)
+    const std::optional<QString> fileName = PromptForPictureFile(QStringLiteral("选择图片"));
+    if (!fileName)
         return;
     // A record the server does not hold yet gets its picture when it is saved.
     if (inserting()) {
         QString error;
-        const std::optional<TPictureFile> file = ReadPictureFile(answer->FileName, &error);
+        const std::optional<TPictureFile> file = ReadPictureFile(*fileName, &error);
         if (!file) {
             MessageBox(error, QStringLiteral("上传图片"), TMsgIcon::Warning);
             return;
         }
-        m_pictureFile = answer->FileName;
+        m_pictureFile = *fileName;
         Image1->SetPicture(file->Image);
         return;
     }
-    if (m_pictures->Save(currentId(), answer->FileName))
+    if (m_pictures->Save(currentId(), *fileName))
         m_pictures->Load(currentId(), Image1);
 }
 
@@ -501,9 +495,5 @@ void TfrmItemEdit::ClearPicture()
 
 void TfrmItemEdit::ZoomPicture()
 {
-    if (Image1->IsEmpty())
-        return;
-    // The window releases itself when closed.
-    auto *window = new TFrmShowPic(this);
-    window->ShowPicture(Image1->Picture(), true);
+    TFrmShowPic::Enlarge(this, *Image1);
 }
