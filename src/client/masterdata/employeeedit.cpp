@@ -8,6 +8,7 @@
 #include "client/data/fields.h"
 #include "client/forms/filedialogs.h"
 #include "client/forms/globalobj.h"
+#include "client/forms/picturecolumn.h"
 #include "client/forms/showpic.h"
 #include "client/masterdata/idnumber.h"
 #include "client/widgets/dbcontrols.h"
@@ -23,14 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QPushButton *smallButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
 
 struct TCell
 {
@@ -145,30 +138,14 @@ void TfrmEmployeeEdit::buildBasicPage()
     category->SetKeyField(QStringLiteral("ID"));
     category->SetListField(QStringLiteral("MC"));
 
-    auto *pictureColumn = new QVBoxLayout;
-    Image1 = new TImage(p);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setFixedSize(150, 180);
-    Image1->setFrameShape(QFrame::Box);
-    pictureColumn->addWidget(Image1);
-    auto *pictureButtons = new QHBoxLayout;
-    btnUpload = smallButton(p, "btnUpload", QStringLiteral("上传"));
-    btnClearPicture = smallButton(p, "btnClearPicture", QStringLiteral("清空"));
-    btnZoom = smallButton(p, "btnZoom", QStringLiteral("放大"));
-    for (QPushButton *button : {btnUpload, btnClearPicture, btnZoom})
-        pictureButtons->addWidget(button);
-    pictureColumn->addLayout(pictureButtons);
-    pictureColumn->addStretch(1);
-    page->addLayout(pictureColumn);
+    const TPictureColumn pictures = AddPictureColumn(
+        p, page, QSize(150, 180), [this] { UploadPicture(); }, [this] { ClearPicture(); },
+        [this] { ZoomPicture(); });
+    Image1 = pictures.Image;
+    btnUpload = pictures.Upload;
+    btnClearPicture = pictures.Clear;
+    btnZoom = pictures.Zoom;
 
-    connect(btnUpload, &QPushButton::clicked, this,
-            [this] { Guarded([this] { UploadPicture(); }); });
-    connect(btnClearPicture, &QPushButton::clicked, this,
-            [this] { Guarded([this] { ClearPicture(); }); });
-    connect(btnZoom, &QPushButton::clicked, this, [this] { Guarded([this] { ZoomPicture(); }); });
-    Image1->OnDblClick = [this](TImage &) {
-        Guarded([this] { ZoomPicture(); });
-    };
     RzDBEdit_XM->OnExit = [this](QWidget &) {
         Guarded([this] { nameLeft(); });
     };

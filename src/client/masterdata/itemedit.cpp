@@ -8,6 +8,7 @@
 #include "client/data/serveraccess.h"
 #include "client/forms/filedialogs.h"
 #include "client/forms/globalobj.h"
+#include "client/forms/picturecolumn.h"
 #include "client/forms/procallbutton.h"
 #include "client/forms/procblobobj.h"
 #include "client/forms/searchmodal.h"
@@ -28,14 +29,6 @@ namespace {
 const QString UnitsSql = QStringLiteral(
     " select TypeName from pub_Project where ParentCode in (select ItemType from pub_Project "
     "where ParentCode=0 and TypeName='计量单位') order by ItemType");
-
-QPushButton *smallButton(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -81,10 +74,10 @@ void TfrmItemEdit::buildBasicPage()
     RzDBComboBox_DW = new TDBComboBox(p);
     RzDBComboBox_DW->setObjectName(QStringLiteral("RzDBComboBox_DW"));
     RzDBComboBox_DW->SetStyle(TDBComboBox::csDropDownList);
-    btnNewUnit = smallButton(p, "btnNewUnit", QStringLiteral("新"));
+    btnNewUnit = NewSmallButton(p, "btnNewUnit", QStringLiteral("新"));
     RzDBButtonEdit_HPLB = new TDBButtonEdit(p);
     RzDBButtonEdit_HPLB->setObjectName(QStringLiteral("RzDBButtonEdit_HPLB"));
-    btnNewType = smallButton(p, "btnNewType", QStringLiteral("新"));
+    btnNewType = NewSmallButton(p, "btnNewType", QStringLiteral("新"));
     RzDBLookupComboBox_HSFF = new TDBLookupComboBox(p);
     RzDBLookupComboBox_HSFF->setObjectName(QStringLiteral("RzDBLookupComboBox_HSFF"));
     RzDBLookupComboBox_HSFS = new TDBLookupComboBox(p);
@@ -178,21 +171,13 @@ void TfrmItemEdit::buildBasicPage()
     grid->addWidget(RzDBEdit_BZ, row, 1, 1, 3);
     grid->setRowStretch(row + 1, 1);
 
-    auto *pictureColumn = new QVBoxLayout;
-    Image1 = new TImage(p);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setFixedSize(180, 180);
-    Image1->setFrameShape(QFrame::Box);
-    pictureColumn->addWidget(Image1);
-    auto *pictureButtons = new QHBoxLayout;
-    btnUpload = smallButton(p, "btnUpload", QStringLiteral("上传"));
-    btnClearPicture = smallButton(p, "btnClearPicture", QStringLiteral("清空"));
-    btnZoom = smallButton(p, "btnZoom", QStringLiteral("放大"));
-    for (QPushButton *button : {btnUpload, btnClearPicture, btnZoom})
-        pictureButtons->addWidget(button);
-    pictureColumn->addLayout(pictureButtons);
-    pictureColumn->addStretch(1);
-    page->addLayout(pictureColumn);
+    const TPictureColumn pictures = AddPictureColumn(
+        p, page, QSize(180, 180), [this] { UploadPicture(); }, [this] { ClearPicture(); },
+        [this] { ZoomPicture(); });
+    Image1 = pictures.Image;
+    btnUpload = pictures.Upload;
+    btnClearPicture = pictures.Clear;
+    btnZoom = pictures.Zoom;
 
     // Category and unit come from their lists only.
     RzDBButtonEdit_HPLB->setProperty("vzSwallowTyping", true);
@@ -213,14 +198,6 @@ void TfrmItemEdit::buildBasicPage()
             [this] { Guarded([this] { codeEdited(); }); });
     connect(RzDBEdit_Name, &QLineEdit::textEdited, this,
             [this](const QString &name) { Guarded([this, name] { nameEdited(name); }); });
-    connect(btnUpload, &QPushButton::clicked, this,
-            [this] { Guarded([this] { UploadPicture(); }); });
-    connect(btnClearPicture, &QPushButton::clicked, this,
-            [this] { Guarded([this] { ClearPicture(); }); });
-    connect(btnZoom, &QPushButton::clicked, this, [this] { Guarded([this] { ZoomPicture(); }); });
-    Image1->OnDblClick = [this](TImage &) {
-        Guarded([this] { ZoomPicture(); });
-    };
 }
 
 void TfrmItemEdit::buildAttributePage()
