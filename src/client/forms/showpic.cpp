@@ -2,6 +2,7 @@
 #include "client/forms/showpic.h"
 
 #include "client/widgets/image.h"
+#include "client/widgets/messagebox.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -124,4 +125,46 @@ void TFrmShowPic::Enlarge(QWidget *owner, const TImage &image)
         return;
     auto *window = new TFrmShowPic(owner);
     window->ShowPicture(image.Picture(), true);
+}
+
+TRowPictureFollower::TRowPictureFollower(QWidget *list, std::function<QByteArray()> currentBytes)
+    : m_list(list)
+    , m_currentBytes(std::move(currentBytes))
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(120);
+    QObject::connect(&m_timer, &QTimer::timeout, list, [this] { Guarded([this] { ShowNow(); }); });
+}
+
+TRowPictureFollower::~TRowPictureFollower()
+{
+    delete m_window;
+}
+
+void TRowPictureFollower::RowChanged()
+{
+    if (m_window || m_list->isActiveWindow())
+        m_timer.start();
+}
+
+void TRowPictureFollower::Activated()
+{
+    m_timer.start();
+}
+
+void TRowPictureFollower::ActivationChanged()
+{
+    if (!m_list->isActiveWindow() && m_window && !m_window->isActiveWindow())
+        Close();
+}
+
+void TRowPictureFollower::ShowNow()
+{
+    TFrmShowPic::FollowRow(m_window, m_list, m_currentBytes());
+}
+
+void TRowPictureFollower::Close()
+{
+    m_timer.stop();
+    delete m_window;
 }

@@ -8,6 +8,9 @@
 #include <QByteArray>
 #include <QImage>
 #include <QPointer>
+#include <QTimer>
+
+#include <functional>
 
 class TImage;
 
@@ -54,4 +57,35 @@ private:
     QRect ownerRect() const;
 
     TImage *m_image;
+};
+
+// A list's picture window that follows its current row (the goods and employee lists): the
+// row's picture shows a moment after the row changes while the list is active (moving fast
+// through the list reads one picture, not one per row), and the window goes when the list
+// hands the focus to another window.
+class TRowPictureFollower
+{
+public:
+    // currentBytes: the current row's stored picture, empty when it has none.
+    TRowPictureFollower(QWidget *list, std::function<QByteArray()> currentBytes);
+    ~TRowPictureFollower();
+    TRowPictureFollower(const TRowPictureFollower &) = delete;
+    TRowPictureFollower &operator=(const TRowPictureFollower &) = delete;
+
+    // The list's events.
+    void RowChanged();
+    void Activated();
+    void ActivationChanged();
+    // Shows the current row's picture at once.
+    void ShowNow();
+    // Closes the window (the list closes).
+    void Close();
+
+    TFrmShowPic *Window() const { return m_window; }
+
+private:
+    QWidget *m_list;
+    std::function<QByteArray()> m_currentBytes;
+    QPointer<TFrmShowPic> m_window;
+    QTimer m_timer;
 };

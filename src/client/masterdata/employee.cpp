@@ -72,17 +72,9 @@ TfrmEemployee::TfrmEemployee(QWidget *parent)
         {"ZZ", "地址", 150}};
     for (const auto &[field, title, width] : shown)
         columns.Add(QLatin1String(field), QString::fromUtf8(title), width);
-
-    m_pictureTimer.setSingleShot(true);
-    m_pictureTimer.setInterval(120);
-    connect(&m_pictureTimer, &QTimer::timeout, this,
-            [this] { Guarded([this] { ShowCurrentPicture(); }); });
 }
 
-TfrmEemployee::~TfrmEemployee()
-{
-    delete m_pictureWindow;
-}
+TfrmEemployee::~TfrmEemployee() = default;
 
 QString TfrmEemployee::ListSQL(int databaseKind, const QString &deptFrom, const QString &search,
                                const QString &deptCondition)
@@ -135,8 +127,7 @@ void TfrmEemployee::FormShow()
 
 void TfrmEemployee::FormClose()
 {
-    m_pictureTimer.stop();
-    delete m_pictureWindow;
+    m_pictureFollower.Close();
     TfrmComJbzl::FormClose();
 }
 
@@ -224,32 +215,24 @@ void TfrmEemployee::GetSearchModalValue()
 void TfrmEemployee::dsAfterScroll(TClientDataSet &DataSet)
 {
     TfrmComJbzl::dsAfterScroll(DataSet);
-    if (m_pictureWindow || isActiveWindow())
-        m_pictureTimer.start();
+    m_pictureFollower.RowChanged();
 }
 
 void TfrmEemployee::FormActivate()
 {
-    m_pictureTimer.start();
+    m_pictureFollower.Activated();
 }
 
 void TfrmEemployee::changeEvent(QEvent *event)
 {
     TfrmComJbzl::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && m_pictureWindow &&
-        !m_pictureWindow->isActiveWindow()) {
-        m_pictureTimer.stop();
-        delete m_pictureWindow;
-    }
+    if (event->type() == QEvent::ActivationChange)
+        m_pictureFollower.ActivationChanged();
 }
 
-void TfrmEemployee::ShowCurrentPicture()
+QByteArray TfrmEemployee::currentPicture()
 {
-    if (!ListDataSet || !ListDataSet->Active() || !m_pictures)
-        return;
-    TFrmShowPic::FollowRow(
-        m_pictureWindow, this,
-        ListDataSet->IsEmpty()
-            ? QByteArray()
-            : m_pictures->Bytes(ListDataSet->FieldByName(QStringLiteral("ID"))->AsString()));
+    if (!ListDataSet || !ListDataSet->Active() || ListDataSet->IsEmpty() || !m_pictures)
+        return {};
+    return m_pictures->Bytes(ListDataSet->FieldByName(QStringLiteral("ID"))->AsString());
 }

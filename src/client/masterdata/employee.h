@@ -6,9 +6,6 @@
 #include "client/forms/comjbzl.h"
 #include "client/forms/showpic.h"
 
-#include <QPointer>
-#include <QTimer>
-
 #include <memory>
 
 class TProcBlobObj;
@@ -33,8 +30,8 @@ public:
     // A select giving a row when users, documents or personnel records name the employee.
     static QString ReferenceProbe(qint64 id);
 
-    TFrmShowPic *PictureWindow() const { return m_pictureWindow; }
-    void ShowCurrentPicture();
+    TFrmShowPic *PictureWindow() const { return m_pictureFollower.Window(); }
+    void ShowCurrentPicture() { m_pictureFollower.ShowNow(); }
 
 protected:
     void FormCreate() override;
@@ -51,8 +48,11 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    QByteArray currentPicture();
+
     std::unique_ptr<TProcBlobObj> m_pictures;
-    QPointer<TFrmShowPic> m_pictureWindow;
-    QTimer m_pictureTimer;
+    TRowPictureFollower m_pictureFollower{this, [this] {
+                                              return currentPicture();
+                                          }};
     QString m_deptCondition;
 };

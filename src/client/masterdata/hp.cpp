@@ -104,17 +104,9 @@ TfrmHp::TfrmHp(QWidget *parent)
     aTotal->setText(QStringLiteral("打印条码(&T)"));
     aTotal->setVisible(true);
     btnTotal->setText(aTotal->text());
-
-    m_pictureTimer.setSingleShot(true);
-    m_pictureTimer.setInterval(120);
-    connect(&m_pictureTimer, &QTimer::timeout, this,
-            [this] { Guarded([this] { ShowCurrentPicture(); }); });
 }
 
-TfrmHp::~TfrmHp()
-{
-    delete m_pictureWindow;
-}
+TfrmHp::~TfrmHp() = default;
 
 void TfrmHp::FormCreate()
 {
@@ -134,8 +126,7 @@ void TfrmHp::FormShow()
 
 void TfrmHp::FormClose()
 {
-    m_pictureTimer.stop();
-    delete m_pictureWindow;
+    m_pictureFollower.Close();
     TfrmComJbzl::FormClose();
 }
 
@@ -337,32 +328,24 @@ void TfrmHp::PrintBarcodes()
 void TfrmHp::dsAfterScroll(TClientDataSet &DataSet)
 {
     TfrmComJbzl::dsAfterScroll(DataSet);
-    if (m_pictureWindow || isActiveWindow())
-        m_pictureTimer.start();
+    m_pictureFollower.RowChanged();
 }
 
 void TfrmHp::FormActivate()
 {
-    m_pictureTimer.start();
+    m_pictureFollower.Activated();
 }
 
 void TfrmHp::changeEvent(QEvent *event)
 {
     TfrmComJbzl::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow() && m_pictureWindow &&
-        !m_pictureWindow->isActiveWindow()) {
-        m_pictureTimer.stop();
-        delete m_pictureWindow;
-    }
+    if (event->type() == QEvent::ActivationChange)
+        m_pictureFollower.ActivationChanged();
 }
 
-void TfrmHp::ShowCurrentPicture()
+QByteArray TfrmHp::currentPicture()
 {
-    if (!ListDataSet || !ListDataSet->Active() || !m_pictures)
-        return;
-    TFrmShowPic::FollowRow(
-        m_pictureWindow, this,
-        ListDataSet->IsEmpty()
-            ? QByteArray()
-            : m_pictures->Bytes(ListDataSet->FieldByName(QStringLiteral("ID"))->AsString()));
+    if (!ListDataSet || !ListDataSet->Active() || ListDataSet->IsEmpty() || !m_pictures)
+        return {};
+    return m_pictures->Bytes(ListDataSet->FieldByName(QStringLiteral("ID"))->AsString());
 }

@@ -7,9 +7,6 @@
 #include "client/forms/comjbzl.h"
 #include "client/forms/showpic.h"
 
-#include <QPointer>
-#include <QTimer>
-
 #include <memory>
 
 class TButtonEdit;
@@ -34,10 +31,10 @@ public:
     static QString TreeWhere(bool showAll, const QString &key);
 
     // The floating picture window while it shows (tests).
-    TFrmShowPic *PictureWindow() const { return m_pictureWindow; }
+    TFrmShowPic *PictureWindow() const { return m_pictureFollower.Window(); }
     // Loads the current goods' picture into the window now (the list does it shortly after a
     // move).
-    void ShowCurrentPicture();
+    void ShowCurrentPicture() { m_pictureFollower.ShowNow(); }
 
     // The tree popup's entries.
     void NewCategory();
@@ -68,7 +65,10 @@ private:
     void editCategory(const QString &mode);
     QString attributeCondition() const;
 
+    QByteArray currentPicture();
+
     std::unique_ptr<TProcBlobObj> m_pictures;
-    QPointer<TFrmShowPic> m_pictureWindow;
-    QTimer m_pictureTimer;
+    TRowPictureFollower m_pictureFollower{this, [this] {
+                                              return currentPicture();
+                                          }};
 };
