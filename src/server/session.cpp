@@ -261,11 +261,11 @@ void Session::call(const Message &request, FrameBuilder &reply)
     else if (sameName(method, QLatin1StringView("BackupData")))
         result = backupData(args);
     else if (sameName(method, QLatin1StringView("CompactDatabase")))
-        result = (require(Duty::Compact), compactDatabase());
+        result = compactDatabase();
     else if (sameName(method, QLatin1StringView("ListBackups")))
-        result = (require(Duty::Restore), listBackups(args));
+        result = listBackups(args);
     else if (sameName(method, QLatin1StringView("RestoreBackup")))
-        result = (require(Duty::Restore), restoreBackup(args));
+        result = restoreBackup(args);
     else
         throw RequestError(code::Method,
                            QStringLiteral("unknown method \"%1\"").arg(shortened(method)));
@@ -381,6 +381,7 @@ QVariant Session::backupData(QVariantList &args)
 
 QVariant Session::compactDatabase()
 {
+    require(Duty::Compact);
     SessionDatabase &db = accountDatabase();
     const PasswordGuard::Scope trusted(db.passwordGuard(), PasswordGuard::Mode::Trusted);
     const auto lock = db.lockForWrite();
@@ -391,6 +392,7 @@ QVariant Session::compactDatabase()
 // ListBackups(AccountNo): one [file name, time, size] per backup, newest first.
 QVariant Session::listBackups(const QVariantList &args)
 {
+    require(Duty::Restore);
     QVariantList rows;
     for (const BackupInfo &backup : m_context.registry.backups(args.value(0).toString().trimmed()))
         rows.append(QVariant(QVariantList{backup.fileName, backup.time, backup.size}));
@@ -401,6 +403,7 @@ QVariant Session::listBackups(const QVariantList &args)
 // account set.
 QVariant Session::restoreBackup(const QVariantList &args)
 {
+    require(Duty::Restore);
     const QString accountNo = args.value(0).toString().trimmed();
     const QString fileName = args.value(1).toString();
     AccountInfo target;

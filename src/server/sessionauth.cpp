@@ -245,7 +245,8 @@ QVariant Session::login(const QVariantList &args)
     const std::optional<StoredUser> user = code.isEmpty() ? std::nullopt : findUser(code);
     if (!user) {
         // Counts as a failure too: trying codes is part of guessing.
-        checkPassword(QStringLiteral("\x01"), QString());
+        waitOutThrottle();
+        m_context.loginThrottle.failed(m_peerHost, QDateTime::currentMSecsSinceEpoch());
         throw RequestError(code::UnknownUser,
                            QStringLiteral("there is no user \"%1\"").arg(code.left(40)));
     }
