@@ -128,12 +128,17 @@ TEST_F(Limits, ConnectionsBeyondTheLimitAreRefusedAndFreedPlacesServeNewOnes)
     std::vector<std::unique_ptr<RawClient>> newcomers;
     QDeadlineTimer deadline(20000);
     while (int(newcomers.size()) < leaving && !deadline.hasExpired()) {
+        // Until the server has seen every leaver go, a newcomer may still be refused at the limit.
         auto client = std::make_unique<RawClient>();
-        ASSERT_TRUE(client->connect(server.port()));
-        if (countThrough(*client, QStringLiteral("select count(*) from T")) == 3)
+        const bool connected = client->connect(server.port());
+        if (!connected) {
+            ASSERT_TRUE(client->error().contains(QStringLiteral("maximum of 256 connections")))
+                << client->error().toStdString();
+        }
+        if (connected && countThrough(*client, QStringLiteral("select count(*) from T")) == 3)
             newcomers.push_back(std::move(client));
         else
-            QThread::msleep(20); // the server has not yet seen every leaver go
+            QThread::msleep(20);
     }
     EXPECT_EQ(int(newcomers.size()), leaving);
     RawClient oneTooMany;
