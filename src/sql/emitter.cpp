@@ -4,6 +4,7 @@
 
 #include "sql/parser.h"
 #include "sql/tokenizer.h"
+#include "sql/types.h"
 
 #include <algorithm>
 #include <cctype>
@@ -256,6 +257,162 @@ enum Level {
 
 } // namespace
 
+// PostgreSQL's reserved keywords and those that cannot name a function or type
+// (sql-keywords-appendix.html); quoting any other name is harmless, so the list errs wide.
+constexpr std::string_view PostgresKeywords[] = {
+    "all",
+    "analyse",
+    "analyze",
+    "and",
+    "any",
+    "array",
+    "as",
+    "asc",
+    "asymmetric",
+    "authorization",
+    "between",
+    "bigint",
+    "binary",
+    "bit",
+    "boolean",
+    "both",
+    "case",
+    "cast",
+    "char",
+    "character",
+    "check",
+    "coalesce",
+    "collate",
+    "collation",
+    "column",
+    "concurrently",
+    "constraint",
+    "create",
+    "cross",
+    "current_catalog",
+    "current_date",
+    "current_role",
+    "current_schema",
+    "current_time",
+    "current_timestamp",
+    "current_user",
+    "dec",
+    "decimal",
+    "default",
+    "deferrable",
+    "desc",
+    "distinct",
+    "do",
+    "else",
+    "end",
+    "except",
+    "exists",
+    "extract",
+    "false",
+    "fetch",
+    "float",
+    "for",
+    "foreign",
+    "freeze",
+    "from",
+    "full",
+    "grant",
+    "greatest",
+    "group",
+    "grouping",
+    "having",
+    "ilike",
+    "in",
+    "initially",
+    "inner",
+    "inout",
+    "int",
+    "integer",
+    "intersect",
+    "interval",
+    "into",
+    "is",
+    "isnull",
+    "join",
+    "lateral",
+    "leading",
+    "least",
+    "left",
+    "like",
+    "limit",
+    "localtime",
+    "localtimestamp",
+    "national",
+    "natural",
+    "nchar",
+    "none",
+    "normalize",
+    "not",
+    "notnull",
+    "null",
+    "nullif",
+    "numeric",
+    "offset",
+    "on",
+    "only",
+    "or",
+    "order",
+    "out",
+    "outer",
+    "overlaps",
+    "overlay",
+    "placing",
+    "position",
+    "precision",
+    "primary",
+    "real",
+    "references",
+    "returning",
+    "right",
+    "row",
+    "select",
+    "session_user",
+    "setof",
+    "similar",
+    "smallint",
+    "some",
+    "substring",
+    "symmetric",
+    "table",
+    "tablesample",
+    "then",
+    "time",
+    "timestamp",
+    "to",
+    "trailing",
+    "treat",
+    "trim",
+    "true",
+    "union",
+    "unique",
+    "user",
+    "using",
+    "values",
+    "varchar",
+    "variadic",
+    "verbose",
+    "when",
+    "where",
+    "window",
+    "with",
+    "xmlattributes",
+    "xmlconcat",
+    "xmlelement",
+    "xmlexists",
+    "xmlforest",
+    "xmlnamespaces",
+    "xmlparse",
+    "xmlpi",
+    "xmlroot",
+    "xmlserialize",
+    "xmltable",
+};
+
 bool isSqliteKeyword(std::string_view word)
 {
     static const std::unordered_set<std::string_view, NameHash, NameEqual> keywords(
@@ -284,9 +441,24 @@ std::string quoteSqliteName(std::string_view name)
     return quoteSqliteIdentifier(name);
 }
 
+std::string quotePostgresName(std::string_view name)
+{
+    static const std::unordered_set<std::string_view, NameHash, NameEqual> keywords(
+        std::begin(PostgresKeywords), std::end(PostgresKeywords));
+    std::string folded(name);
+    for (char &c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    }
+    if (isPlainAsciiName(folded) && !keywords.count(folded))
+        return folded;
+    return quoteSqliteIdentifier(folded);
+}
+
 std::string SqlWriter::statement(const StatementNode &statement)
 {
     m_out.clear();
+    m_derivedTables = 0;
     writeStatement(statement);
     return std::move(m_out);
 }
@@ -311,6 +483,10 @@ void SqlWriter::writeName(std::string_view name)
         m_out += quoteSqliteName(name);
         return;
     }
+    if (m_style == SqlStyle::Postgres) {
+        m_out += quotePostgresName(name);
+        return;
+    }
     if (isSourceName(name) && !isReservedWord(name)) {
         m_out += name;
     } else if (name.find(']') == std::string_view::npos) {
@@ -329,9 +505,10 @@ void SqlWriter::writeName(std::string_view name)
 }
 
 // Result column aliases are always quoted in SQLite: they may be captions or user data.
+// PostgreSQL's are names like any other, so that ORDER BY finds them.
 void SqlWriter::writeAlias(std::string_view alias)
 {
-    if (m_style == SqlStyle::Source) {
+    if (m_style != SqlStyle::Sqlite) {
         writeName(alias);
         return;
     }
@@ -535,7 +712,7 @@ void SqlWriter::writeCore(const SelectCore &core)
             continue;
         }
         writeExpr(*column.expr);
-        if (m_style == SqlStyle::Sqlite && result < core.result.size()) {
+        if (m_style != SqlStyle::Source && result < core.result.size()) {
             const std::string &name = core.result[result].name;
             const bool plainColumn = column.expr->kind == ExprKind::Column &&
                                      column.expr->as<ColumnExpr>().column == name;
@@ -609,6 +786,10 @@ void SqlWriter::writeSource(const TableSource &source, bool rightOperand)
     if (!source.alias.empty()) {
         m_out += " AS ";
         writeName(source.alias);
+    } else if (source.kind == SourceKind::Subquery && m_style == SqlStyle::Postgres) {
+        // PostgreSQL names every derived table.
+        m_out += " AS vz_derived";
+        m_out += std::to_string(++m_derivedTables);
     }
 }
 
@@ -783,7 +964,10 @@ void SqlWriter::writeExpr(const Expr &expr, int parentPrecedence, bool rightOper
     case ExprKind::Like: {
         const auto &like = expr.as<LikeExpr>();
         writeExpr(*like.operand, LevelCompare + 1);
-        m_out += like.negated ? " NOT LIKE " : " LIKE ";
+        if (m_style == SqlStyle::Postgres)
+            m_out += like.negated ? " NOT ILIKE " : " ILIKE ";
+        else
+            m_out += like.negated ? " NOT LIKE " : " LIKE ";
         writeExpr(*like.pattern, LevelCompare + 1);
         if (like.escape) {
             m_out += " ESCAPE ";
@@ -840,6 +1024,10 @@ void SqlWriter::writeLiteral(const LiteralExpr &literal)
         m_out += literal.text;
         break;
     case LiteralKind::String:
+        // PostgreSQL types a date where the text stands for one.
+        if (m_style == SqlStyle::Postgres && isTemporal(literal.type))
+            m_out += literal.type == ValueType::Date && literal.text.size() == 10 ? "DATE "
+                                                                                  : "TIMESTAMP ";
         writeString(literal.text);
         break;
     case LiteralKind::Date:
@@ -852,7 +1040,9 @@ void SqlWriter::writeLiteral(const LiteralExpr &literal)
         }
         break;
     case LiteralKind::Boolean:
-        if (m_style == SqlStyle::Sqlite)
+        if (m_style == SqlStyle::Postgres)
+            m_out += literal.text == "1" ? "TRUE" : "FALSE";
+        else if (m_style == SqlStyle::Sqlite)
             m_out += literal.text;
         else
             m_out += literal.text == "1" ? "True" : "False";

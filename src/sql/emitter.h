@@ -1,6 +1,6 @@
 // Prints a syntax tree as text. The source style regenerates the client's dialect (so that
-// parse -> print -> parse is the identity); the SQLite style is the translator's output and
-// expects a tree the rewrites have already put into SQLite's terms.
+// parse -> print -> parse is the identity); the SQLite and PostgreSQL styles are the
+// translator's output and expect a tree the rewrites have already put into that engine's terms.
 #pragma once
 
 #include "sql/ast.h"
@@ -10,7 +10,7 @@
 
 namespace sql {
 
-enum class SqlStyle { Source, Sqlite };
+enum class SqlStyle { Source, Sqlite, Postgres };
 
 class SqlWriter
 {
@@ -40,6 +40,7 @@ private:
 
     SqlStyle m_style;
     std::string m_out;
+    int m_derivedTables = 0; // names given to unnamed derived tables
 };
 
 // Any name as an SQLite identifier: in double quotes, its double quotes doubled.
@@ -48,5 +49,10 @@ std::string quoteSqliteIdentifier(std::string_view name);
 // otherwise as quoteSqliteIdentifier() gives it.
 std::string quoteSqliteName(std::string_view name);
 bool isSqliteKeyword(std::string_view word);
+
+// A name as PostgreSQL is given it: folded to lower case, as Jet's names are without regard to
+// case and PostgreSQL folds unquoted ones, and quoted when it is not a plain name or is a
+// keyword. Every name is written so, in created tables and in queries alike, so they agree.
+std::string quotePostgresName(std::string_view name);
 
 } // namespace sql

@@ -1,5 +1,6 @@
 // The function catalogue: every function the client's dialects (and SQLite itself) may call,
-// how many arguments it takes, how its result is typed and how it is written in SQLite.
+// how many arguments it takes, how its result is typed and how it is lowered; where the
+// engines spell a lowering differently, Target holds the spellings.
 // Dialect differences live here as rows, not as branches in the passes.
 #pragma once
 
@@ -20,14 +21,14 @@ enum class Lowering {
     Left,      // substr(x, 1, n)
     Right,     // substr(x, -n)
     Mid,       // substr(x, i[, n])
-    DatePart,  // CAST(strftime(`target`, x) AS INTEGER)
+    DatePart,  // the `target` part (year ... second) of a date, as an integer
     Weekday,   // strftime('%w', x) + 1
-    Now,       // `target`('now', 'localtime') when called without arguments
+    Now,       // today or now, by the result type, when called without arguments
     Format,    // vz_format(x, mask), or a plain expression for simple masks
     Val,       // vz_val(x), or x itself when it is already a number
     Instr,     // instr(s, t), or vz_instr(start, s, t)
     CharIndex, // instr(s, t) with the arguments swapped
-    Convert,   // a conversion function: CAST(x AS `target`)
+    Convert,   // a conversion function: CAST(x AS the engine's type for the result type)
     ToBoolean, // (x <> 0)
     ToDate,    // vz_datetime(x)
 };

@@ -14,21 +14,16 @@ namespace sql::lowering {
 void Lowerer::leaveExpr(ExprPtr &expr)
 {
     switch (expr->kind) {
-    case ExprKind::Literal: {
-        auto &literal = expr->as<LiteralExpr>();
-        if (literal.literal == LiteralKind::Date)
-            literal.literal = LiteralKind::String;
-        else if (literal.literal == LiteralKind::Boolean)
-            literal.literal = LiteralKind::Integer;
+    case ExprKind::Literal:
+        lowerLiteral(expr);
         return;
-    }
     case ExprKind::Column:
         lowerColumn(expr);
         return;
     case ExprKind::Unary: {
         auto &unary = expr->as<UnaryExpr>();
         if (unary.op == UnaryOp::Not)
-            unary.operand = booleanCondition(std::move(unary.operand));
+            unary.operand = m_target.condition(booleanCondition(std::move(unary.operand)));
         return;
     }
     case ExprKind::Binary:
@@ -40,6 +35,14 @@ void Lowerer::leaveExpr(ExprPtr &expr)
     case ExprKind::Cast:
         lowerCast(expr);
         return;
+    case ExprKind::Case: {
+        auto &c = expr->as<CaseExpr>();
+        if (!c.operand) {
+            for (CaseExpr::When &when : c.whens)
+                when.condition = m_target.condition(std::move(when.condition));
+        }
+        return;
+    }
     case ExprKind::Between: {
         auto &between = expr->as<BetweenExpr>();
         if (isTemporal(between.operand->type)) {
@@ -59,6 +62,27 @@ void Lowerer::leaveExpr(ExprPtr &expr)
     default:
         return;
     }
+}
+
+// A date literal is canonical text; the writer of an engine with date types types it. A
+// boolean is 1 or 0 where the engine has no boolean type.
+void Lowerer::lowerLiteral(ExprPtr &expr)
+{
+    auto &literal = expr->as<LiteralExpr>();
+    if (literal.literal == LiteralKind::Date)
+        literal.literal = LiteralKind::String;
+    else if (literal.literal == LiteralKind::Boolean && !m_target.nativeBooleans())
+        literal.literal = LiteralKind::Integer;
+}
+
+// A boolean column used as a condition: Jet's Yes/No fields are never Null, so a Null must
+// count as false, also under NOT.
+ExprPtr Lowerer::booleanCondition(ExprPtr expr) const
+{
+    if (!isNullableBooleanColumn(*expr))
+        return expr;
+    return m_target.ifNull(list(std::move(expr), m_target.booleanLiteral(false)),
+                           ValueType::Boolean, false);
 }
 
 // A select-list alias used again in the same query becomes the expression it names.
@@ -108,24 +132,16 @@ void Lowerer::lowerBinary(ExprPtr &expr)
         return;
     case BinaryOp::Subtract:
         if (isTemporal(l) && isTemporal(r)) {
-            // Days between, exact to the second.
-            ExprPtr seconds = binary(
-                BinaryOp::Subtract,
-                call("strftime", list(stringLiteral("%s"), std::move(b.left)), ValueType::Text),
-                call("strftime", list(stringLiteral("%s"), std::move(b.right)), ValueType::Text),
-                ValueType::Integer);
-            expr = binary(BinaryOp::Divide, std::move(seconds),
-                          typed(std::make_unique<LiteralExpr>(LiteralKind::Float, "86400.0"),
-                                ValueType::Float, true),
-                          ValueType::Float, true);
+            expr = m_target.daysBetween(std::move(b.left), std::move(b.right));
         } else if (isTemporal(type)) {
             expr = dateArithmetic(std::move(b.left), std::move(b.right), true, type);
         }
         return;
     case BinaryOp::Divide:
-        // Jet divides in floating point; SQLite truncates integer by integer.
+        // Jet divides in floating point; the engines truncate integer by integer.
         if (m_options.dialect == Dialect::Jet && !b.left->storesReal && !b.right->storesReal)
-            b.left = castTo(std::move(b.left), "REAL", ValueType::Float);
+            b.left =
+                castTo(std::move(b.left), m_target.castType(ValueType::Float), ValueType::Float);
         return;
     case BinaryOp::IntDivide:
     case BinaryOp::Modulo: {
@@ -133,7 +149,7 @@ void Lowerer::lowerBinary(ExprPtr &expr)
         for (ExprPtr *operand : {&b.left, &b.right}) {
             if ((*operand)->type != ValueType::Integer && (*operand)->type != ValueType::Boolean)
                 *operand = castTo(call("round", list(std::move(*operand)), ValueType::Float, true),
-                                  "INTEGER", ValueType::Integer);
+                                  m_target.castType(ValueType::Integer), ValueType::Integer);
         }
         if (b.op == BinaryOp::IntDivide)
             b.op = BinaryOp::Divide;
@@ -153,6 +169,8 @@ void Lowerer::lowerBinary(ExprPtr &expr)
     }
     case BinaryOp::And:
     case BinaryOp::Or:
+        b.left = m_target.condition(std::move(b.left));
+        b.right = m_target.condition(std::move(b.right));
         return;
     default:
         if (isComparison(b.op))
@@ -162,22 +180,10 @@ void Lowerer::lowerBinary(ExprPtr &expr)
 }
 
 // Days and fractions of a day as Jet adds them, counted in whole seconds so that a third of a
-// day is 08:00:00; Nulls stay Null and negative counts work. The result is canonical (no time
-// part at midnight).
+// day is 08:00:00; Nulls stay Null and negative counts work.
 ExprPtr Lowerer::dateArithmetic(ExprPtr date, ExprPtr days, bool subtract, ValueType type)
 {
-    ExprPtr seconds = call("strftime", list(stringLiteral("%s"), std::move(date)), ValueType::Text);
-    const bool whole = days->type == ValueType::Integer || days->type == ValueType::Boolean;
-    ExprPtr offset = binary(BinaryOp::Multiply, std::move(days), integerLiteral(86400),
-                            whole ? ValueType::Integer : ValueType::Float);
-    if (!whole)
-        offset = call("round", list(std::move(offset)), ValueType::Float, true);
-    ExprPtr sum = binary(subtract ? BinaryOp::Subtract : BinaryOp::Add, std::move(seconds),
-                         std::move(offset), ValueType::Integer);
-    ExprPtr text =
-        call("datetime", list(std::move(sum), stringLiteral("unixepoch")), ValueType::DateTime);
-    return call("replace", list(std::move(text), stringLiteral(" 00:00:00"), stringLiteral("")),
-                type);
+    return m_target.addDays(std::move(date), std::move(days), subtract, type);
 }
 
 void Lowerer::normaliseDateOperand(ExprPtr &operand, ValueType dateType)
@@ -231,7 +237,7 @@ void Lowerer::lowerComparison(BinaryExpr &b)
         b.op = wantTrue ? BinaryOp::NotEqual : BinaryOp::Equal;
         ExprPtr operand = booleanCondition(std::move(value));
         b.left = std::move(operand);
-        b.right = integerLiteral(0);
+        b.right = m_target.booleanLiteral(false);
         return;
     }
 }
@@ -260,11 +266,11 @@ void Lowerer::lowerFunction(ExprPtr &expr)
         // iif(isnull(x), y, x) is the null-to-zero idiom: ifnull(x, y).
         if (args[0]->kind == ExprKind::IsNull && !args[0]->as<IsNullExpr>().negated &&
             sqliteText(*args[0]->as<IsNullExpr>().operand) == sqliteText(*args[2])) {
-            expr = call("ifnull", list(std::move(args[2]), std::move(args[1])), type, real);
+            expr = m_target.ifNull(list(std::move(args[2]), std::move(args[1])), type, real);
             return;
         }
         auto c = std::make_unique<CaseExpr>(f.position);
-        c->whens.push_back({std::move(args[0]), std::move(args[1])});
+        c->whens.push_back({m_target.condition(std::move(args[0])), std::move(args[1])});
         c->elseResult = std::move(args[2]);
         expr = typed(std::move(c), type, real);
         return;
@@ -272,7 +278,7 @@ void Lowerer::lowerFunction(ExprPtr &expr)
     case Lowering::Switch: {
         auto c = std::make_unique<CaseExpr>(f.position);
         for (size_t i = 0; i + 1 < args.size(); i += 2)
-            c->whens.push_back({std::move(args[i]), std::move(args[i + 1])});
+            c->whens.push_back({m_target.condition(std::move(args[i])), std::move(args[i + 1])});
         expr = typed(std::move(c), type, real);
         return;
     }
@@ -281,13 +287,13 @@ void Lowerer::lowerFunction(ExprPtr &expr)
             expr = typed(std::make_unique<IsNullExpr>(std::move(args[0]), false, f.position),
                          ValueType::Boolean);
         else
-            expr = call("ifnull", std::move(args), type, real);
+            expr = m_target.ifNull(std::move(args), type, real);
         return;
     case Lowering::Nz:
         if (args.size() == 1)
             args.push_back(args[0]->type == ValueType::Text ? stringLiteral("")
                                                             : integerLiteral(0));
-        expr = call("ifnull", std::move(args), type, real);
+        expr = m_target.ifNull(std::move(args), type, real);
         return;
     case Lowering::Left:
         expr = call("substr", list(std::move(args[0]), integerLiteral(1), std::move(args[1])),
@@ -296,8 +302,7 @@ void Lowerer::lowerFunction(ExprPtr &expr)
     case Lowering::Right: {
         auto count = numericLiteral(*args[1]);
         if (count && *count > 0 && std::floor(*count) == *count)
-            expr = call("substr", list(std::move(args[0]), integerLiteral(-(long long)*count)),
-                        ValueType::Text);
+            expr = m_target.rightChars(std::move(args[0]), (long long)*count);
         else
             expr = call("vz_right", std::move(args), ValueType::Text); // Right(x, 0) is ''
         return;
@@ -306,19 +311,13 @@ void Lowerer::lowerFunction(ExprPtr &expr)
         expr = call("substr", std::move(args), ValueType::Text);
         return;
     case Lowering::DatePart:
-        expr = castTo(call("strftime", list(stringLiteral(info->target), std::move(args[0])),
-                           ValueType::Text),
-                      "INTEGER", ValueType::Integer);
+        expr = m_target.datePart(info->target, std::move(args[0]));
         return;
     case Lowering::Weekday:
-        expr = binary(
-            BinaryOp::Add,
-            castTo(call("strftime", list(stringLiteral("%w"), std::move(args[0])), ValueType::Text),
-                   "INTEGER", ValueType::Integer),
-            integerLiteral(1), ValueType::Integer);
+        expr = m_target.weekday(std::move(args[0]));
         return;
     case Lowering::Now:
-        expr = call(info->target, list(stringLiteral("now"), stringLiteral("localtime")), type);
+        expr = m_target.now(type);
         return;
     case Lowering::Format:
         if (args.size() == 1)
@@ -347,26 +346,26 @@ void Lowerer::lowerFunction(ExprPtr &expr)
         expr = call("vz_val", std::move(args), ValueType::Float, true);
         return;
     }
-    case Lowering::Instr: {
-        const char *name = args.size() == 2 ? "instr" : "vz_instr";
-        expr = call(name, std::move(args), ValueType::Integer);
+    case Lowering::Instr:
+        if (args.size() == 2)
+            expr = m_target.position(std::move(args[0]), std::move(args[1]));
+        else
+            expr = call("vz_instr", std::move(args), ValueType::Integer);
         return;
-    }
     case Lowering::CharIndex:
-        expr = call("instr", list(std::move(args[1]), std::move(args[0])), ValueType::Integer);
+        expr = m_target.position(std::move(args[1]), std::move(args[0]));
         return;
     case Lowering::Convert:
         if (type == ValueType::Integer)
-            expr = castTo(call("round", std::move(args), ValueType::Float, true), "INTEGER",
-                          ValueType::Integer);
+            expr = castTo(call("round", std::move(args), ValueType::Float, true),
+                          m_target.castType(ValueType::Integer), ValueType::Integer);
         else if (type == ValueType::Text && isTemporal(args[0]->type))
-            expr = typed(std::move(args[0]), ValueType::Text);
+            expr = m_target.dateText(std::move(args[0]));
         else
-            expr = castTo(std::move(args[0]), info->target, type);
+            expr = castTo(std::move(args[0]), m_target.castType(type), type);
         return;
     case Lowering::ToBoolean:
-        expr =
-            binary(BinaryOp::NotEqual, std::move(args[0]), integerLiteral(0), ValueType::Boolean);
+        expr = truthValue(std::move(args[0]));
         return;
     case Lowering::ToDate:
         expr = call("vz_datetime", std::move(args), type);
@@ -374,7 +373,15 @@ void Lowerer::lowerFunction(ExprPtr &expr)
     }
 }
 
-// CAST and CONVERT by the target's value type; dates are canonical text already.
+// A value as a Yes/No: not zero is true (a boolean of an engine with a boolean type is one).
+ExprPtr Lowerer::truthValue(ExprPtr value) const
+{
+    if (value->type == ValueType::Boolean && m_target.nativeBooleans())
+        return value;
+    return binary(BinaryOp::NotEqual, std::move(value), integerLiteral(0), ValueType::Boolean);
+}
+
+// CAST and CONVERT by the target's value type.
 void Lowerer::lowerCast(ExprPtr &expr)
 {
     auto &cast = expr->as<CastExpr>();
@@ -382,20 +389,19 @@ void Lowerer::lowerCast(ExprPtr &expr)
     const ValueType from = cast.operand->type;
     switch (type) {
     case ValueType::Text:
-        if (isTemporal(from) || from == ValueType::Text)
+        if (from == ValueType::Text)
             expr = typed(std::move(cast.operand), ValueType::Text);
+        else if (isTemporal(from))
+            expr = m_target.dateText(std::move(cast.operand));
         else
-            cast.target = TypeName{"TEXT", {}};
+            cast.target = TypeName{m_target.castType(ValueType::Text), {}};
         return;
     case ValueType::Integer:
-        cast.target = TypeName{"INTEGER", {}};
-        return;
     case ValueType::Float:
-        cast.target = TypeName{"REAL", {}};
+        cast.target = TypeName{m_target.castType(type), {}};
         return;
     case ValueType::Boolean:
-        expr = binary(BinaryOp::NotEqual, std::move(cast.operand), integerLiteral(0),
-                      ValueType::Boolean);
+        expr = truthValue(std::move(cast.operand));
         return;
     case ValueType::Date:
     case ValueType::DateTime:
@@ -405,7 +411,7 @@ void Lowerer::lowerCast(ExprPtr &expr)
             expr = typed(std::move(cast.operand), type);
         return;
     case ValueType::Blob:
-        cast.target = TypeName{"BLOB", {}};
+        cast.target = TypeName{m_target.castType(ValueType::Blob), {}};
         return;
     case ValueType::Unknown:
         return;

@@ -20,8 +20,8 @@ void Lowerer::coerceForColumn(ExprPtr &value, const ColumnInfo &column, const st
             return;
         // A date column read back is canonical already; a computed date (now() at midnight)
         // may not be.
-        if (isTemporal(value->type) &&
-            (value->kind == ExprKind::Column || isLiteral(*value, LiteralKind::String)))
+        if (isTemporal(value->type) && (m_target.nativeDates() || value->kind == ExprKind::Column ||
+                                        isLiteral(*value, LiteralKind::String)))
             return;
         if (isLiteral(*value, LiteralKind::String)) {
             auto &literal = value->as<LiteralExpr>();
@@ -49,11 +49,15 @@ void Lowerer::coerceForColumn(ExprPtr &value, const ColumnInfo &column, const st
     }
     if (column.type == ValueType::Boolean) {
         if (isLiteral(*value, LiteralKind::Null)) {
-            value = integerLiteral(0, ValueType::Boolean);
+            value = m_target.booleanLiteral(false);
+            return;
+        }
+        if (isLiteral(*value, LiteralKind::Boolean)) {
+            value = m_target.booleanLiteral(value->as<LiteralExpr>().text != "0");
             return;
         }
         if (auto number = numericLiteral(*value)) {
-            value = integerLiteral(*number != 0 ? 1 : 0, ValueType::Boolean);
+            value = m_target.booleanLiteral(*number != 0);
             return;
         }
         if (isLiteral(*value, LiteralKind::String)) {
@@ -70,14 +74,14 @@ void Lowerer::coerceForColumn(ExprPtr &value, const ColumnInfo &column, const st
             if (truth < 0)
                 fail("'" + value->as<LiteralExpr>().text + "' is not a Yes/No value" + where,
                      value->position);
-            value = integerLiteral(truth, ValueType::Boolean);
+            value = m_target.booleanLiteral(truth == 1);
             return;
         }
         if (value->type == ValueType::Boolean)
             return;
         auto c = std::make_unique<CaseExpr>();
-        c->whens.push_back({std::move(value), integerLiteral(1)});
-        c->elseResult = integerLiteral(0);
+        c->whens.push_back({m_target.condition(std::move(value)), m_target.booleanLiteral(true)});
+        c->elseResult = m_target.booleanLiteral(false);
         value = typed(std::move(c), ValueType::Boolean);
     }
 }
@@ -104,27 +108,46 @@ void Lowerer::lowerCreateTable(CreateTableStatement &create)
 {
     for (ColumnDef &column : create.columns) {
         const DeclaredType declared = mapDeclaredType(column.type.toSql());
-        if (!declared.sqliteName.empty())
-            column.type.name = declared.sqliteName;
-        if (declared.type != ValueType::Text && declared.type != ValueType::Unknown)
-            column.type.args.clear();
-        // Only INTEGER PRIMARY KEY makes the key the rowid, which orders "the first row".
-        if (column.primaryKey && declared.type == ValueType::Integer)
-            column.type = TypeName{"integer", {}};
+        column.type = m_target.columnType(declared, column.type,
+                                          column.primaryKey && declared.type == ValueType::Integer);
         if (declared.type == ValueType::Text)
-            column.collation = "NOCASE";
+            column.collation = m_target.columnCollation();
         // Jet's Yes/No fields are never Null and start as No.
         if (declared.type == ValueType::Boolean) {
             column.notNull = true;
             if (!column.defaultValue)
-                column.defaultValue = integerLiteral(0, ValueType::Boolean);
+                column.defaultValue = m_target.booleanLiteral(false);
         }
     }
 }
 
+// The engine's spelling of Jet's & once each chain is one call.
+class AmpersandSpelling : public Walker
+{
+public:
+    explicit AmpersandSpelling(const Target &target)
+        : m_target(target)
+    {}
+
+protected:
+    void leaveExpr(ExprPtr &expr) override
+    {
+        if (expr->kind == ExprKind::Function && expr->as<FunctionExpr>().lowered &&
+            expr->as<FunctionExpr>().name == "vz_amp")
+            expr = m_target.ampersand(std::move(expr->as<FunctionExpr>().args));
+    }
+
+private:
+    const Target &m_target;
+};
+
 void Lowerer::lower(StatementNode &statement, const TableInfo *target)
 {
     walkStatement(statement);
+    if (m_target.engine() != Engine::Sqlite) {
+        AmpersandSpelling spelling(m_target);
+        spelling.walkStatement(statement);
+    }
     switch (statement.kind) {
     case StatementKind::Insert: {
         auto &insert = statement.as<InsertStatement>();

@@ -31,6 +31,10 @@ bool Lowerer::visitCore(SelectCore &core)
 
 void Lowerer::leaveCore(SelectCore &core)
 {
+    if (core.where)
+        core.where = m_target.condition(std::move(core.where));
+    if (core.having)
+        core.having = m_target.condition(std::move(core.having));
     // A text column groups by the collation it is declared with (case-insensitive in every
     // account set), which keeps its index usable; computed text needs the collation spelled.
     for (ExprPtr &key : core.groupBy) {
@@ -57,7 +61,7 @@ void Lowerer::collateText(ExprPtr &key)
     if (isLiteral(*key, LiteralKind::Integer))
         return;
     const ValueType type = key->type;
-    key = typed(std::make_unique<CollateExpr>(std::move(key), TextCollation), type);
+    key = typed(std::make_unique<CollateExpr>(std::move(key), m_target.orderCollation()), type);
 }
 
 // A star whose columns needed new names (duplicates) is written out column by column, so that

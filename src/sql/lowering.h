@@ -5,6 +5,7 @@
 #include "sql/ast.h"
 #include "sql/emitter.h"
 #include "sql/rewriter.h"
+#include "sql/target.h"
 #include "sql/walker.h"
 
 #include <optional>
@@ -31,6 +32,11 @@ inline ExprPtr stringLiteral(std::string text, ValueType type = ValueType::Text)
 inline ExprPtr integerLiteral(long long value, ValueType type = ValueType::Integer)
 {
     return typed(std::make_unique<LiteralExpr>(LiteralKind::Integer, std::to_string(value)), type);
+}
+
+inline ExprPtr floatLiteral(const char *text)
+{
+    return typed(std::make_unique<LiteralExpr>(LiteralKind::Float, text), ValueType::Float, true);
 }
 
 inline ExprPtr call(const char *name, ExprList args, ValueType type, bool storesReal = false)
@@ -86,15 +92,6 @@ inline bool isNullableBooleanColumn(const Expr &expr)
            !expr.as<ColumnExpr>().notNull;
 }
 
-// A boolean column used as a condition: Jet's Yes/No fields are never Null, so a Null must
-// count as false, also under NOT.
-inline ExprPtr booleanCondition(ExprPtr expr)
-{
-    if (!isNullableBooleanColumn(*expr))
-        return expr;
-    return call("ifnull", list(std::move(expr), integerLiteral(0)), ValueType::Boolean);
-}
-
 inline std::string sqliteText(const Expr &expr)
 {
     return SqlWriter(SqlStyle::Sqlite).expr(expr);
@@ -129,6 +126,7 @@ class Lowerer : public Walker
 public:
     Lowerer(const LoweringOptions &options, std::string_view text)
         : m_options(options)
+        , m_target(Target::of(options.engine))
         , m_text(text)
     {}
 
@@ -148,6 +146,10 @@ private:
     };
 
     [[noreturn]] void fail(const std::string &message, int offset) const;
+
+    ExprPtr booleanCondition(ExprPtr expr) const;
+    ExprPtr truthValue(ExprPtr value) const;
+    void lowerLiteral(ExprPtr &expr);
 
     void lowerColumn(ExprPtr &expr);
     void lowerBinary(ExprPtr &expr);
@@ -169,6 +171,7 @@ private:
     void lowerCreateTable(CreateTableStatement &create);
 
     const LoweringOptions &m_options;
+    const Target &m_target;
     std::string_view m_text;
     std::vector<CoreFrame> m_cores;
     long long m_inlined = 0; // nodes of the alias references written out so far

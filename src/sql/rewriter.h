@@ -13,6 +13,7 @@ void rewriteAliasJoins(StatementNode &statement);
 struct LoweringOptions
 {
     Dialect dialect = Dialect::Jet;
+    Engine engine = Engine::Sqlite;
     // Jet's TOP n with ORDER BY also returns the rows tied with the n-th.
     bool jetTopTies = true;
 };
@@ -32,7 +33,7 @@ class SchemaCatalog;
 // a table joined by its key also limits the base table's column it is joined on.
 void optimizeQuery(StatementNode &statement, SchemaCatalog &catalog);
 
-// The collation the translator applies to text in ORDER BY and GROUP BY.
+// The SQLite collation of text in ORDER BY and GROUP BY (Target::orderCollation()).
 inline constexpr const char *TextCollation = "pinyin";
 
 } // namespace sql

@@ -6,6 +6,7 @@
 #include "sql/parser.h"
 #include "sql/rewriter.h"
 #include "sql/schema.h"
+#include "sql/target.h"
 
 #include <list>
 #include <mutex>
@@ -14,8 +15,9 @@ namespace sql {
 
 struct Translator::Private
 {
-    explicit Private(sqlite3 *db)
+    Private(sqlite3 *db, Engine engine)
         : catalog(db)
+        , engine(engine)
     {}
 
     std::shared_ptr<const Translation> translate(std::string_view text, Dialect dialect);
@@ -33,6 +35,7 @@ struct Translator::Private
     using Entry = std::pair<std::string, std::shared_ptr<const Translation>>;
 
     SchemaCatalog catalog;
+    const Engine engine;
     mutable std::mutex mutex;
     size_t capacity = 4096;
     bool optimize = true;
@@ -55,13 +58,14 @@ std::shared_ptr<const Translation> Translator::Private::translate(std::string_vi
         target = catalog.find(binder.table());
     LoweringOptions options;
     options.dialect = dialect;
+    options.engine = engine;
     lowerStatement(*statement, options, text, target);
     if (optimize)
         optimizeQuery(*statement, catalog);
 
     auto translation = std::make_shared<Translation>();
     translation->kind = statement->kind;
-    translation->sql = SqlWriter(SqlStyle::Sqlite).statement(*statement);
+    translation->sql = SqlWriter(Target::of(engine).style()).statement(*statement);
     translation->table = binder.table();
     translation->references = binder.references();
     if (statement->kind == StatementKind::Select)
@@ -69,11 +73,16 @@ std::shared_ptr<const Translation> Translator::Private::translate(std::string_vi
     return translation;
 }
 
-Translator::Translator(sqlite3 *db)
-    : d(std::make_unique<Private>(db))
+Translator::Translator(sqlite3 *db, Engine engine)
+    : d(std::make_unique<Private>(db, engine))
 {}
 
 Translator::~Translator() = default;
+
+Engine Translator::engine() const
+{
+    return d->engine;
+}
 
 std::shared_ptr<const Translation> Translator::translate(std::string_view text, Dialect dialect)
 {

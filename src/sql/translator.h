@@ -15,6 +15,9 @@ namespace sql {
 
 enum class Dialect { Jet, TSql };
 
+// The database engine translated SQL runs on.
+enum class Engine { Sqlite, Postgres };
+
 // Types of values as the client sees them. Dates and date-times travel as such even though
 // SQLite stores them as canonical text, and booleans as booleans though stored as 0/1.
 enum class ValueType { Unknown, Integer, Float, Text, Date, DateTime, Boolean, Blob };
@@ -100,15 +103,17 @@ class SchemaCatalog;
 // One translator per database connection: it reads that database's schema and notices
 // when it changes (tables created at run time are known at once). Translations are cached by
 // dialect and text; a schema change empties the cache. Safe to call from several threads.
+// For PostgreSQL, the SQLite database given holds the same tables as the PostgreSQL one.
 class Translator
 {
 public:
-    explicit Translator(sqlite3 *db);
+    explicit Translator(sqlite3 *db, Engine engine = Engine::Sqlite);
     ~Translator();
     Translator(const Translator &) = delete;
     Translator &operator=(const Translator &) = delete;
 
     std::shared_ptr<const Translation> translate(std::string_view text, Dialect dialect);
+    Engine engine() const;
     // Translates without looking into or filling the cache.
     std::shared_ptr<const Translation> translateUncached(std::string_view text, Dialect dialect);
 

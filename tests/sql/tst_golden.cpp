@@ -1,111 +1,25 @@
-// Golden files in the manner of sqllogictest: each record gives the client's SQL, the SQLite
-// text it must become and the rows it must return, so adding a case is adding a few lines.
-//
-//   exec                      SQLite script run as it is (schema, data)
-//   statement ok [jet|tsql]   a statement that must translate and run
-//   statement error [dialect] the statement, "----", a part of the expected message
-//   query [jet|tsql] [rowsort] the query, "----", the translation ("*" skips it), "----",
-//                             the typed header "name:Type,...", then the rows as CSV (compared
-//                             after sorting with rowsort, for rows whose order is not defined)
-//
-// Records end at a blank line; lines starting with '#' between records are comments.
-#include "sqltest.h"
+// The golden files on SQLite (golden.h describes them).
+#include "golden.h"
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <algorithm>
-#include <sstream>
 
 namespace {
 
-struct Record
+class SqliteEngine final : public sqltest::GoldenEngine
 {
-    int line = 0;
-    std::string directive;
-    std::vector<std::string> arguments;
-    std::vector<std::vector<std::string>> sections; // split at "----"
+public:
+    bool isSqlite() const override { return true; }
+    void exec(const std::string &script) override { m_db.exec(script); }
+    sqltest::Result run(const std::string &text, sql::Dialect dialect) override
+    {
+        return m_db.run(text, dialect);
+    }
+
+private:
+    sqltest::TestDb m_db;
 };
-
-std::vector<std::string> words(const std::string &line)
-{
-    std::istringstream in(line);
-    std::vector<std::string> result;
-    for (std::string word; in >> word;)
-        result.push_back(word);
-    return result;
-}
-
-std::vector<Record> parseFile(const std::string &text)
-{
-    std::vector<Record> records;
-    std::istringstream in(text);
-    std::string line;
-    int number = 0;
-    Record *current = nullptr;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!current) {
-            if (line.empty() || line[0] == '#')
-                continue;
-            records.emplace_back();
-            current = &records.back();
-            current->line = number;
-            auto w = words(line);
-            current->directive = w.empty() ? std::string() : w.front();
-            current->arguments.assign(w.begin() + (w.empty() ? 0 : 1), w.end());
-            current->sections.emplace_back();
-            continue;
-        }
-        if (line.empty()) {
-            current = nullptr;
-            continue;
-        }
-        if (line == "----")
-            current->sections.emplace_back();
-        else
-            current->sections.back().push_back(line);
-    }
-    return records;
-}
-
-std::string join(const std::vector<std::string> &lines, const char *separator)
-{
-    std::string text;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i)
-            text += separator;
-        text += lines[i];
-    }
-    return text;
-}
-
-sql::Dialect dialectOf(const Record &record)
-{
-    for (const std::string &argument : record.arguments) {
-        if (argument == "tsql")
-            return sql::Dialect::TSql;
-    }
-    return sql::Dialect::Jet;
-}
-
-std::vector<std::string> goldenFiles()
-{
-    std::vector<std::string> files;
-    if (DIR *dir = opendir(sqltest::dataPath("golden").c_str())) {
-        while (dirent *entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name.size() > 5 && name.compare(name.size() - 5, 5, ".test") == 0)
-                files.push_back(name);
-        }
-        closedir(dir);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
 
 class Golden : public ::testing::TestWithParam<std::string>
 {
@@ -113,63 +27,11 @@ class Golden : public ::testing::TestWithParam<std::string>
 
 TEST_P(Golden, File)
 {
-    const std::string file = GetParam();
-    const auto records = parseFile(sqltest::readFile(sqltest::dataPath("golden/" + file)));
-    ASSERT_FALSE(records.empty());
-    sqltest::TestDb db;
-    for (const Record &record : records) {
-        const std::string where = file + ":" + std::to_string(record.line);
-        const std::string sqlText = join(record.sections.front(), "\n");
-        const sql::Dialect dialect = dialectOf(record);
-        if (record.directive == "exec") {
-            db.exec(sqlText);
-            continue;
-        }
-        if (record.directive == "statement") {
-            const bool expectError =
-                !record.arguments.empty() && record.arguments.front() == "error";
-            try {
-                db.run(sqlText, dialect);
-                EXPECT_FALSE(expectError) << where << ": no error from " << sqlText;
-            } catch (const sql::Error &e) {
-                if (!expectError) {
-                    ADD_FAILURE() << where << ": " << e.what();
-                } else if (record.sections.size() > 1 && !record.sections[1].empty()) {
-                    const std::string expected = record.sections[1].front();
-                    EXPECT_NE(std::string(e.what()).find(expected), std::string::npos)
-                        << where << ": the message \"" << e.what() << "\" lacks \"" << expected
-                        << "\"";
-                }
-            }
-            continue;
-        }
-        ASSERT_EQ(record.directive, "query") << where;
-        ASSERT_EQ(record.sections.size(), 3u) << where << ": a query needs two ---- lines";
-        sqltest::Result result;
-        try {
-            result = db.run(sqlText, dialect);
-        } catch (const sql::Error &e) {
-            ADD_FAILURE() << where << ": " << e.what();
-            continue;
-        }
-        const auto &translation = record.sections[1];
-        if (!translation.empty() && translation.front() != "*") {
-            EXPECT_EQ(result.translation->sql, join(translation, "\n")) << where;
-        }
-        const auto &expected = record.sections[2];
-        ASSERT_FALSE(expected.empty()) << where << ": the header line is missing";
-        EXPECT_EQ(result.header(), expected.front()) << where;
-        std::vector<std::string> rows(expected.begin() + 1, expected.end());
-        if (std::find(record.arguments.begin(), record.arguments.end(), "rowsort") !=
-            record.arguments.end()) {
-            std::sort(rows.begin(), rows.end());
-            std::sort(result.rows.begin(), result.rows.end());
-        }
-        EXPECT_EQ(result.rows, rows) << where;
-    }
+    SqliteEngine engine;
+    sqltest::checkGoldenFile(GetParam(), engine);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, Golden, ::testing::ValuesIn(goldenFiles()),
+INSTANTIATE_TEST_SUITE_P(Files, Golden, ::testing::ValuesIn(sqltest::goldenFiles()),
                          [](const ::testing::TestParamInfo<std::string> &info) {
                              std::string name = info.param.substr(0, info.param.size() - 5);
                              std::replace(name.begin(), name.end(), '-', '_');
