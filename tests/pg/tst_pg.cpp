@@ -11,10 +11,12 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <thread>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -321,6 +323,13 @@ TEST(PgCluster, ServerIsSetUpForTests)
     EXPECT_TRUE(fs::exists(fs::path(cluster.binDir()) / "pg_ctl"));
 }
 
+TEST(PgConnection, SessionSpeaksUtf8WhateverTheCallerAsks)
+{
+    pg::Connection conn(PgCluster::shared().connectionString() + " client_encoding=LATIN1");
+    EXPECT_EQ(conn.exec("show client_encoding").text(0, 0), "UTF8");
+    EXPECT_EQ(conn.exec("select $1::text", {"张三"}).text(0, 0), "张三");
+}
+
 TEST(PgCluster, IcuCollationOrdersByPinyin)
 {
     pg::Connection conn(PgCluster::shared().createDatabase());
@@ -397,6 +406,58 @@ struct Holder
 };
 
 } // namespace
+
+namespace {
+
+// pgholder's exit status and output with the server programs of a folder holding the given
+// shell scripts.
+std::pair<int, std::string> holdWithPrograms(const std::map<std::string, std::string> &scripts)
+{
+    std::string dir = (fs::temp_directory_path() / "vzpgbin-XXXXXX").string();
+    if (!mkdtemp(dir.data()))
+        return {-1, "mkdtemp failed"};
+    chmod(dir.c_str(), 0755);
+    for (const auto &[name, body] : scripts) {
+        const fs::path path = fs::path(dir) / name;
+        std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+        chmod(path.c_str(), 0755);
+    }
+    std::string output;
+    FILE *pipe = popen(("VZ_PG_BINDIR=" + dir + " " VZ_PGHOLDER " </dev/null 2>&1").c_str(), "r");
+    char buffer[4096];
+    while (pipe && fgets(buffer, sizeof buffer, pipe))
+        output += buffer;
+    const int status = pipe ? pclose(pipe) : -1;
+    fs::remove_all(dir);
+    return {status, output};
+}
+
+} // namespace
+
+// A server that cannot start fails the tests with the step and the program's own words.
+TEST(PgCluster, FailedStartNamesTheStepAndTheLog)
+{
+    struct Case
+    {
+        std::map<std::string, std::string> scripts;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {{}, {"finding the server programs", "has no executable initdb"}},
+        {{{"initdb", "echo 'initdb: error: the disk is on fire' >&2; exit 1"}},
+         {"initdb failed", "exit status 1", "the disk is on fire"}},
+        {{{"initdb", "mkdir -p \"$2\" && : > \"$2/postgresql.conf\""},
+          {"postgres", "echo 'FATAL:  could not create shared memory segment' >&2; exit 1"}},
+         {"the server did not start", "exit status 1", "could not create shared memory segment"}},
+    };
+    for (const Case &c : cases) {
+        const auto [status, output] = holdWithPrograms(c.scripts);
+        SCOPED_TRACE(output);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+        for (const std::string &text : c.expected)
+            EXPECT_NE(output.find(text), std::string::npos) << text;
+    }
+}
 
 // A test run that is killed must leave no server behind, and its folder must not trouble
 // the next run, which removes it.

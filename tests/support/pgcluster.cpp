@@ -62,7 +62,7 @@ std::string logTail(const fs::path &path, int lines = 25)
         from = newline == std::string::npos ? 0 : newline;
     }
     const std::string tail = text.substr(from);
-    return tail.empty() ? " (" + path.string() + " is empty)" : "\n" + tail;
+    return tail.empty() ? " (empty)" : "\n" + tail;
 }
 
 // The user the server runs as: the current one, or `postgres` when the tests run as root,
@@ -134,21 +134,25 @@ std::string findBinDir()
          "postgresql package or set VZ_PG_BINDIR");
 }
 
-// A folder the server's user can reach: $TMPDIR when every folder above it lets others
-// through, /tmp otherwise.
+// $TMPDIR when the server can use it, /tmp otherwise: the server's user must get through
+// every folder above it, and the unix socket's path must stay within the 107 bytes a socket
+// address holds.
 fs::path temporaryBase(const Account &account)
 {
+    constexpr size_t MaxBaseLength = 70;
     const char *env = std::getenv("TMPDIR");
-    if (!env || !*env || !fs::is_directory(env))
+    std::error_code ec;
+    const fs::path base = env && *env ? fs::absolute(env, ec) : fs::path();
+    if (base.empty() || ec || !fs::is_directory(base, ec) || base.native().size() > MaxBaseLength)
         return "/tmp";
     if (!account.switchUser)
-        return env;
-    for (fs::path dir = fs::absolute(env);; dir = dir.parent_path()) {
+        return base;
+    for (fs::path dir = base;; dir = dir.parent_path()) {
         struct stat info = {};
         if (stat(dir.c_str(), &info) != 0 || !(info.st_mode & S_IXOTH))
             return "/tmp";
         if (dir == dir.root_path())
-            return env;
+            return base;
     }
 }
 
@@ -354,7 +358,7 @@ void PgCluster::initialize()
             why.clear();
             break;
         }
-        why = describeStatus(status) + "; end of " + log.string() + ":" + logTail(log);
+        why = describeStatus(status) + "; end of its log:" + logTail(log);
         std::error_code ignored;
         fs::remove_all(folder / "data", ignored);
     }
@@ -399,11 +403,11 @@ void PgCluster::start()
                 if (attempt < PortAttempts && text.find("could not bind") != std::string::npos)
                     break;
                 fail("the server did not start",
-                     describeStatus(status) + "; end of " + log.string() + ":" + logTail(log));
+                     describeStatus(status) + "; end of its log:" + logTail(log));
             }
             if (Clock::now() > deadline)
                 fail("the server did not start",
-                     "not ready after 60 s; end of " + log.string() + ":" + logTail(log));
+                     "not ready after 60 s; end of its log:" + logTail(log));
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         if (m_serverPid > 0)
