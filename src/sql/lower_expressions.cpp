@@ -35,6 +35,9 @@ void Lowerer::leaveExpr(ExprPtr &expr)
     case ExprKind::Cast:
         lowerCast(expr);
         return;
+    case ExprKind::Like:
+        m_target.lowerLike(expr->as<LikeExpr>());
+        return;
     case ExprKind::Case: {
         auto &c = expr->as<CaseExpr>();
         if (!c.operand) {
@@ -148,7 +151,7 @@ void Lowerer::lowerBinary(ExprPtr &expr)
         // Jet rounds both operands to whole numbers first.
         for (ExprPtr *operand : {&b.left, &b.right}) {
             if ((*operand)->type != ValueType::Integer && (*operand)->type != ValueType::Boolean)
-                *operand = castTo(call("round", list(std::move(*operand)), ValueType::Float, true),
+                *operand = castTo(m_target.round(list(std::move(*operand))),
                                   m_target.castType(ValueType::Integer), ValueType::Integer);
         }
         if (b.op == BinaryOp::IntDivide)
@@ -256,6 +259,9 @@ void Lowerer::lowerFunction(ExprPtr &expr)
 
     switch (info->lowering) {
     case Lowering::Native:
+        if (!m_target.nativeCall(f))
+            fail("the function " + f.name + " is not available on this database engine",
+                 f.position);
         f.lowered = true;
         return;
     case Lowering::Rename:
@@ -333,8 +339,7 @@ void Lowerer::lowerFunction(ExprPtr &expr)
                 roundingDigits(arg.as<FunctionExpr>().args[1]->as<LiteralExpr>().text);
             if (digits >= 0) {
                 ExprPtr value = std::move(arg.as<FunctionExpr>().args[0]);
-                expr = call("round", list(std::move(value), integerLiteral(digits)),
-                            ValueType::Float, true);
+                expr = m_target.round(list(std::move(value), integerLiteral(digits)));
                 return;
             }
         }
@@ -357,8 +362,8 @@ void Lowerer::lowerFunction(ExprPtr &expr)
         return;
     case Lowering::Convert:
         if (type == ValueType::Integer)
-            expr = castTo(call("round", std::move(args), ValueType::Float, true),
-                          m_target.castType(ValueType::Integer), ValueType::Integer);
+            expr = castTo(m_target.round(std::move(args)), m_target.castType(ValueType::Integer),
+                          ValueType::Integer);
         else if (type == ValueType::Text && isTemporal(args[0]->type))
             expr = m_target.dateText(std::move(args[0]));
         else

@@ -2,6 +2,7 @@
 #include "sql/target.h"
 
 #include "sql/lowering.h"
+#include "sql/tokenizer.h"
 
 namespace sql {
 
@@ -91,7 +92,7 @@ public:
         ExprPtr offset = binary(BinaryOp::Multiply, std::move(days), integerLiteral(86400),
                                 whole ? ValueType::Integer : ValueType::Float);
         if (!whole)
-            offset = call("round", list(std::move(offset)), ValueType::Float, true);
+            offset = round(list(std::move(offset)));
         ExprPtr sum = binary(subtract ? BinaryOp::Subtract : BinaryOp::Add, std::move(seconds),
                              std::move(offset), ValueType::Integer);
         ExprPtr text =
@@ -129,6 +130,14 @@ public:
     {
         return call("vz_amp", std::move(operands), ValueType::Text);
     }
+
+    void lowerLike(LikeExpr &) const override {}
+
+    ExprPtr round(ExprList args) const override
+    {
+        return call("round", std::move(args), ValueType::Float, true);
+    }
+    bool nativeCall(FunctionExpr &) const override { return true; }
 
 private:
     static ExprPtr unixSeconds(ExprPtr date)
@@ -235,7 +244,7 @@ public:
         ExprPtr seconds = binary(BinaryOp::Multiply, std::move(days), integerLiteral(86400),
                                  whole ? ValueType::Integer : ValueType::Float);
         if (!whole)
-            seconds = call("round", list(std::move(seconds)), ValueType::Float, true);
+            seconds = round(list(std::move(seconds)));
         ExprPtr interval = binary(BinaryOp::Multiply, std::move(seconds),
                                   castTo(stringLiteral("1 second"), "interval", ValueType::Unknown),
                                   ValueType::Unknown);
@@ -260,9 +269,19 @@ public:
         return call("right", list(std::move(text), integerLiteral(count)), ValueType::Text);
     }
 
+    // Substring searches refuse the text columns' nondeterministic collation.
     ExprPtr position(ExprPtr text, ExprPtr part) const override
     {
-        return call("strpos", list(std::move(text), std::move(part)), ValueType::Integer);
+        return call("strpos", list(codePoints(std::move(text)), std::move(part)),
+                    ValueType::Integer);
+    }
+
+    // round() of a double rounds halves to even; of a numeric, away from zero.
+    ExprPtr round(ExprList args) const override
+    {
+        args[0] = castTo(std::move(args[0]), "numeric", ValueType::Float);
+        return castTo(call("round", std::move(args), ValueType::Float, true), "double precision",
+                      ValueType::Float);
     }
 
     ExprPtr dateText(ExprPtr date) const override
@@ -280,18 +299,87 @@ public:
         return value;
     }
 
-    // concat() reads Null as '' and takes any type; num_nonnulls() tells when all are Null.
+    // vz_amp takes text only: other values go through vz_str, which writes them as Jet does.
     ExprPtr ampersand(ExprList operands) const override
     {
-        ExprPtr present =
-            binary(BinaryOp::Equal, call("num_nonnulls", cloneList(operands), ValueType::Integer),
-                   integerLiteral(0), ValueType::Boolean);
-        auto c = std::make_unique<CaseExpr>();
-        c->whens.push_back(
-            {std::move(present),
-             typed(std::make_unique<LiteralExpr>(LiteralKind::Null, "NULL"), ValueType::Text)});
-        c->elseResult = call("concat", std::move(operands), ValueType::Text);
-        return typed(std::move(c), ValueType::Text);
+        for (ExprPtr &operand : operands) {
+            if (operand->type != ValueType::Text)
+                operand = call("vz_str", list(std::move(operand)), ValueType::Text);
+        }
+        return call("vz_amp", std::move(operands), ValueType::Text);
+    }
+
+    // Text columns carry a nondeterministic collation, on which PostgreSQL refuses LIKE:
+    // ucs_basic compares code points, and ILIKE under it folds ASCII letters only.
+    void lowerLike(LikeExpr &like) const override
+    {
+        if (like.operand->type != ValueType::Text)
+            like.operand = castTo(std::move(like.operand), "text", ValueType::Text);
+        like.operand = codePoints(std::move(like.operand));
+        if (!like.escape)
+            like.escape = stringLiteral("");
+    }
+
+    bool nativeCall(FunctionExpr &f) const override
+    {
+        struct Spelling
+        {
+            std::string_view name;
+            bool aggregate;
+            const char *target;
+        };
+        static constexpr Spelling Spellings[] = {
+            {"ifnull", false, "coalesce"},
+            {"min", false, "least"},
+            {"max", false, "greatest"},
+            {"group_concat", true, "string_agg"},
+            {"substr", false, "substr"},
+            {"length", false, "length"},
+            {"upper", false, "upper"},
+            {"lower", false, "lower"},
+            {"trim", false, "btrim"},
+            {"ltrim", false, "ltrim"},
+            {"rtrim", false, "rtrim"},
+            {"replace", false, "replace"},
+            {"coalesce", false, "coalesce"},
+            {"nullif", false, "nullif"},
+            {"abs", false, "abs"},
+            {"round", false, "round"},
+            {"sign", false, "sign"},
+            {"count", true, "count"},
+            {"sum", true, "sum"},
+            {"avg", true, "avg"},
+            {"min", true, "min"},
+            {"max", true, "max"},
+            {"rank", true, "rank"},
+        };
+        const bool aggregate = f.star || (f.args.size() == 1 && (equalsIgnoreCase(f.name, "min") ||
+                                                                 equalsIgnoreCase(f.name, "max")));
+        const Spelling *spelling = nullptr;
+        for (const Spelling &s : Spellings) {
+            const bool minOrMax = s.name == "min" || s.name == "max";
+            if (equalsIgnoreCase(f.name, s.name) && (!minOrMax || s.aggregate == aggregate))
+                spelling = &s;
+        }
+        if (!spelling)
+            return false;
+        f.name = spelling->target;
+        // Substring searches refuse the text columns' nondeterministic collation.
+        if (spelling->name == "replace")
+            f.args[0] = codePoints(std::move(f.args[0]));
+        if (spelling->name == "round")
+            f.args[0] = castTo(std::move(f.args[0]), "numeric", ValueType::Float);
+        // SQLite's group_concat separates with a comma unless told otherwise.
+        if (spelling->name == "group_concat" && f.args.size() == 1)
+            f.args.push_back(stringLiteral(","));
+        return true;
+    }
+
+private:
+    // Text under ucs_basic: code point order, on which PostgreSQL allows LIKE and searches.
+    static ExprPtr codePoints(ExprPtr text)
+    {
+        return typed(std::make_unique<CollateExpr>(std::move(text), "ucs_basic"), ValueType::Text);
     }
 };
 

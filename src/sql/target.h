@@ -49,6 +49,8 @@ public:
     virtual ExprPtr daysBetween(ExprPtr later, ExprPtr earlier) const = 0;
     // The last `count` characters (count a positive constant).
     virtual ExprPtr rightChars(ExprPtr text, long long count) const = 0;
+    // round(x) or round(x, digits), halves away from zero as SQLite rounds.
+    virtual ExprPtr round(ExprList args) const = 0;
     // The 1-based position of `part` in `text`, 0 when absent.
     virtual ExprPtr position(ExprPtr text, ExprPtr part) const = 0;
     // A date or date-time as the canonical text SQLite stores.
@@ -57,6 +59,12 @@ public:
     virtual ExprPtr condition(ExprPtr value) const = 0;
     // Jet's &: the operands' texts joined, Null read as '', Null only when every operand is.
     virtual ExprPtr ampersand(ExprList operands) const = 0;
+    // LIKE as SQLite matches: ASCII letters without regard to case, no escape character
+    // unless one is given.
+    virtual void lowerLike(LikeExpr &like) const = 0;
+    // A call of one of SQLite's own functions, as the engine writes it; false when the engine
+    // has no such function.
+    virtual bool nativeCall(FunctionExpr &call) const = 0;
 };
 
 } // namespace sql
