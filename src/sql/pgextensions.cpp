@@ -256,7 +256,10 @@ declare
     radix int;
     magnitude numeric := 0;
     digit text collate "C";
-    number text collate "C";
+    whole text collate "C";
+    fraction text collate "C";
+    exponent int;
+    exact numeric;
 begin
     if length(compact) > 2 and left(compact, 1) = '&' and upper(substr(compact, 2, 1)) in ('H', 'O') then
         if upper(substr(compact, 2, 1)) = 'H' then
@@ -279,19 +282,36 @@ begin
     if coalesce(m[2], '') = '' and coalesce(m[3], '') = '' then
         return 0;
     end if;
-    number := m[1] || coalesce(nullif(m[2], ''), '0') || '.' || coalesce(m[3], '') || '0';
-    if m[4] is null then
-        return number::double precision;
+    -- Through numeric, which holds any of these exactly, so that what a double cannot hold
+    -- becomes strtod's infinity or zero rather than an error; an exception block would need a
+    -- subtransaction, which a parallel query cannot start.
+    whole := ltrim(m[2], '0');
+    fraction := coalesce(m[3], '');
+    if rtrim(whole || fraction, '0') = '' then
+        return (m[1] || '0')::double precision;
     end if;
-    begin
-        return (number || 'e' || m[4])::double precision;
-    exception when numeric_value_out_of_range or invalid_text_representation then
-        -- strtod's overflow and underflow.
-        if left(m[4], 1) = '-' then
-            return case when m[1] = '-' then '-0'::double precision else 0 end;
+    exponent := case
+        when m[4] is null then 0
+        when length(ltrim(m[4], '+-0')) > 6 then
+            case when left(m[4], 1) = '-' then -1000000 else 1000000 end
+        else m[4]::int end;
+    -- The power of ten of the first significant digit.
+    magnitude := exponent + case when whole <> '' then length(whole) - 1
+                                 else -(length(fraction) - length(ltrim(fraction, '0')) + 1) end;
+    if magnitude < 400 and magnitude > -400 then
+        exact := (m[1] || coalesce(nullif(whole, ''), '0') || '.' || fraction || '0e'
+                  || exponent)::numeric;
+        if abs(exact) < 1.797693134862315807937289714053e308 then
+            if abs(exact) <= 2.4703282292062327e-324 then
+                return (m[1] || '0')::double precision;
+            end if;
+            return exact::double precision;
         end if;
-        return case when m[1] = '-' then '-Infinity'::double precision else 'Infinity' end;
-    end;
+    end if;
+    if magnitude < 0 then
+        return (m[1] || '0')::double precision;
+    end if;
+    return (m[1] || 'Infinity')::double precision;
 end $$;
 
 create or replace function vz_val(value double precision) returns double precision
@@ -529,7 +549,9 @@ declare
     whole text collate "C";
     fraction text collate "C";
 begin
-    if mask[1] = 'general' then
+    if value in ('Infinity', '-Infinity', 'NaN') then
+        return vz_str(value);
+    elsif mask[1] = 'general' then
         return vz_general_number(value);
     end if;
     if not mask[o + 9]::boolean and not has_point then
@@ -570,8 +592,9 @@ language sql immutable strict parallel safe as $$
 create or replace function vz_read_number(value text) returns double precision
 language plpgsql immutable strict parallel safe as $$
 begin
+    -- vz_val reads it as strtod does, also beyond what a double holds.
     if value collate "C" ~ '^[ \t\n\r\f\v]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?$' then
-        return value::double precision;
+        return vz_val(value);
     end if;
     return null;
 end $$;
