@@ -1,8 +1,10 @@
 // The PostgreSQL twins of the SQLite extensions, as one installation script.
 #include "sql/pgextensions.h"
 
+#include "text/gbk.h"
 #include "text/pinyin.h"
 
+#include <cstdio>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -636,14 +638,34 @@ language sql stable parallel safe as $$
         else coalesce(vz_format_number(vz_read_number($1), coalesce($2, '')), $1) end $$;
 )SQL";
 
-// The mnemonic letter of one character: a table over the block of Chinese characters, found
-// with get_byte() in constant time, and the characters GBK drops, which give no letter.
-// Everything else beyond ASCII gives V.
-struct LetterTable
+using Range = std::pair<char32_t, char32_t>;
+
+// A run of private-use characters with consecutive GBK codes.
+struct CodeRun
 {
+    char32_t first;
+    char32_t last;
+    int code; // of `first`
+};
+
+// What the mnemonic needs to know about GBK, learnt from the client's own routines so that the
+// two cannot drift apart.
+struct MnemonicData
+{
+    // The letter of each character from `first` on (the block of Chinese characters), found
+    // with get_byte() in constant time; every other character beyond ASCII gives V.
     char32_t first = 0;
-    std::string letters;                                // from `first` on
-    std::vector<std::pair<char32_t, char32_t>> dropped; // ranges that give no letter
+    std::string letters;
+    // Characters GBK drops, and those it writes as one byte above 127: the names that hold
+    // one of them are walked byte by byte as the client does.
+    std::vector<Range> dropped;
+    std::vector<std::pair<char32_t, int>> singleBytes;
+    // For that walk: the characters with a two-byte code that PostgreSQL's GBK conversion
+    // knows (all but the private-use ones), the private-use ones, and the letter of each code.
+    std::vector<Range> convertible;
+    std::vector<CodeRun> privateUse;
+    int firstCode = 0;
+    std::string codeLetters;
 };
 
 std::string utf8(char32_t c)
@@ -667,31 +689,100 @@ std::string utf8(char32_t c)
     return s;
 }
 
-// Asks the client's own routine about every character, so that the two cannot drift apart.
-LetterTable letterTable()
+void addToRanges(std::vector<Range> &ranges, char32_t c)
 {
-    LetterTable table;
+    if (!ranges.empty() && ranges.back().second + 1 == c)
+        ranges.back().second = c;
+    else
+        ranges.emplace_back(c, c);
+}
+
+// The letters of `lettered` as one table from the first to the last of them, V in the gaps.
+template<typename Key>
+std::string letterTable(const std::vector<std::pair<Key, char>> &lettered, Key &first)
+{
+    if (lettered.empty())
+        return "V";
+    first = lettered.front().first;
+    std::string letters(size_t(lettered.back().first - first + 1), 'V');
+    for (const auto &[key, letter] : lettered)
+        letters[size_t(key - first)] = letter;
+    return letters;
+}
+
+// Asks ICU about every character once: a tenth of a second.
+MnemonicData mnemonicData()
+{
+    MnemonicData data;
     std::vector<std::pair<char32_t, char>> lettered;
     for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
         if (c >= 0xD800 && c <= 0xDFFF)
             continue;
-        const std::string mnemonic = text::MnemonicOf(utf8(c));
-        if (mnemonic.empty()) {
-            if (!table.dropped.empty() && table.dropped.back().second + 1 == c)
-                table.dropped.back().second = c;
-            else
-                table.dropped.emplace_back(c, c);
-        } else if (mnemonic != "V") {
+        const std::string character = utf8(c);
+        const std::string mnemonic = text::MnemonicOf(character);
+        if (mnemonic != "V" && !mnemonic.empty())
             lettered.emplace_back(c, mnemonic.front());
+        const std::string gbk = text::ToGbk(character);
+        const bool privateUse = c >= 0xE000 && c <= 0xF8FF;
+        if (gbk.empty()) {
+            addToRanges(data.dropped, c);
+        } else if (gbk.size() == 1) {
+            data.singleBytes.emplace_back(c, static_cast<unsigned char>(gbk[0]));
+        } else if (gbk == "\xA3\xBF" && c != U'\uFF1F') {
+            continue; // no GBK character
+        } else if (!privateUse) {
+            addToRanges(data.convertible, c);
+        } else {
+            const int code =
+                static_cast<unsigned char>(gbk[0]) * 256 + static_cast<unsigned char>(gbk[1]);
+            if (!data.privateUse.empty() && data.privateUse.back().last + 1 == c &&
+                data.privateUse.back().code + int(c - data.privateUse.back().first) == code)
+                data.privateUse.back().last = c;
+            else
+                data.privateUse.push_back({c, c, code});
         }
     }
-    if (lettered.empty())
-        return table;
-    table.first = lettered.front().first;
-    table.letters.assign(size_t(lettered.back().first - table.first + 1), 'V');
-    for (const auto &[c, letter] : lettered)
-        table.letters[size_t(c - table.first)] = letter;
-    return table;
+    data.letters = letterTable(lettered, data.first);
+
+    std::vector<std::pair<int, char>> codes;
+    for (int code = 0x8000; code <= 0xFFFF; ++code) {
+        const std::string letter = text::GetPY(std::string{char(code >> 8), char(code & 0xFF)});
+        if (letter != "V")
+            codes.emplace_back(code, letter.front());
+    }
+    data.codeLetters = letterTable(codes, data.firstCode);
+    return data;
+}
+
+std::string number(long long n)
+{
+    return std::to_string(n);
+}
+
+// `value between a and b or ...` for the ranges; false for none.
+std::string inRanges(const std::string &value, const std::vector<Range> &ranges)
+{
+    std::string sql;
+    for (const auto &[from, to] : ranges) {
+        sql += sql.empty() ? "" : " or ";
+        sql += from == to ? value + " = " + number(from)
+                          : value + " between " + number(from) + " and " + number(to);
+    }
+    return sql.empty() ? "false" : sql;
+}
+
+// A regular expression's bracket of the characters, written as escapes.
+std::string bracket(const std::vector<Range> &ranges)
+{
+    auto escape = [](char32_t c) {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, c > 0xFFFF ? "\\U%08X" : "\\u%04X", unsigned(c));
+        return std::string(buffer);
+    };
+    std::string sql = "[";
+    for (const auto &[from, to] : ranges)
+        sql += from == to ? escape(from) : escape(from) + "-" + escape(to);
+    return sql + "]";
 }
 
 // Not strict, so that the planner inlines them; a Null name still gives Null.
@@ -704,14 +795,73 @@ language sql immutable parallel safe as $$
         when @DROPPED@ then ''
         when c is not null then 'V' end $$;
 
--- The mnemonic code of a name: the pinyin initials of its first five characters.
+-- The client's walk over GBK bytes, for the names that reading character by character cannot
+-- follow. Like the client, it converts only the first 40 bytes of the name.
+create or replace function vz_getpy_bytes(name text) returns text
+language plpgsql immutable strict parallel safe as $$
+declare
+    utf8 bytea := convert_to(name, 'UTF8');
+    cut int := least(octet_length(utf8), 40);
+    ch text collate "C";
+    c int;
+    code int;
+    gbk bytea := '';
+    i int := 0;
+    result text := '';
+begin
+    -- A character the cut splits is a malformed one, which becomes the substitute.
+    while cut > 0 and cut < octet_length(utf8) and get_byte(utf8, cut) between 128 and 191 loop
+        cut := cut - 1;
+    end loop;
+    foreach ch in array regexp_split_to_array(
+            convert_from(substring(utf8 from 1 for cut), 'UTF8') collate "C", '') loop
+        c := ascii(ch);
+        code := case
+            when c < 128 then c
+            when @DROPPED@ then null
+            @SINGLE_BYTES@
+            @PRIVATE_USE@
+            when ch ~ '@CONVERTIBLE@' then -1
+            else 41919 end;
+        if code = -1 then
+            gbk := gbk || convert_to(ch, 'GBK');
+        elsif code > 255 then
+            gbk := gbk || decode(lpad(to_hex(code), 4, '0'), 'hex');
+        elsif code is not null then
+            gbk := gbk || decode(lpad(to_hex(code), 2, '0'), 'hex');
+        end if;
+    end loop;
+    if cut < least(octet_length(utf8), 40) then
+        gbk := gbk || '\xa3bf'::bytea;
+    end if;
+    while i < octet_length(gbk) and length(result) < 5 loop
+        code := get_byte(gbk, i);
+        if code <= 127 then
+            result := result || chr(code);
+            i := i + 1;
+        elsif i + 1 < octet_length(gbk) then
+            code := code * 256 + get_byte(gbk, i + 1);
+            result := result || case when code between @FIRST_CODE@ and @LAST_CODE@
+                then chr(get_byte('@CODE_LETTERS@'::bytea, code - @FIRST_CODE@)) else 'V' end;
+            i := i + 2;
+        else
+            result := result || 'V';
+            i := i + 1;
+        end if;
+    end loop;
+    return result;
+end $$;
+
+-- The mnemonic code of a name: the pinyin initials of its first five characters, read one by
+-- one unless one of them is a character GBK drops or writes as a single byte above 127.
 create or replace function vz_getpy(name text) returns text
 language sql immutable parallel safe as $$
-    select vz_getpy_letter(ascii(substr($1, 1, 1)), substr($1, 1, 1))
-        || vz_getpy_letter(ascii(substr($1, 2, 1)), substr($1, 2, 1))
-        || vz_getpy_letter(ascii(substr($1, 3, 1)), substr($1, 3, 1))
-        || vz_getpy_letter(ascii(substr($1, 4, 1)), substr($1, 4, 1))
-        || vz_getpy_letter(ascii(substr($1, 5, 1)), substr($1, 5, 1)) $$;
+    select case when left($1, 5) collate "C" ~ '@WALKED@' then vz_getpy_bytes($1)
+        else vz_getpy_letter(ascii(substr($1, 1, 1)), substr($1, 1, 1))
+            || vz_getpy_letter(ascii(substr($1, 2, 1)), substr($1, 2, 1))
+            || vz_getpy_letter(ascii(substr($1, 3, 1)), substr($1, 3, 1))
+            || vz_getpy_letter(ascii(substr($1, 4, 1)), substr($1, 4, 1))
+            || vz_getpy_letter(ascii(substr($1, 5, 1)), substr($1, 5, 1)) end $$;
 )SQL";
 
 void replaceAll(std::string &text, std::string_view placeholder, const std::string &value)
@@ -723,20 +873,31 @@ void replaceAll(std::string &text, std::string_view placeholder, const std::stri
 
 std::string mnemonicPart()
 {
-    const LetterTable table = letterTable();
-    std::string dropped;
-    for (const auto &[from, to] : table.dropped) {
-        dropped += dropped.empty() ? "" : " or ";
-        dropped += from == to ? "c = " + std::to_string(unsigned(from))
-                              : "c between " + std::to_string(unsigned(from)) + " and " +
-                                    std::to_string(unsigned(to));
+    const MnemonicData data = mnemonicData();
+    std::string singleBytes;
+    std::vector<Range> walked = data.dropped;
+    for (const auto &[c, byte] : data.singleBytes) {
+        singleBytes += "when c = " + number(c) + " then " + number(byte) + "\n            ";
+        walked.emplace_back(c, c);
+    }
+    std::string privateUse;
+    for (const CodeRun &run : data.privateUse) {
+        privateUse += "when c between " + number(run.first) + " and " + number(run.last) +
+                      " then c + " + number(run.code - int(run.first)) + "\n            ";
     }
     std::string sql(MnemonicTemplate);
-    replaceAll(sql, "@FIRST@", std::to_string(unsigned(table.first)));
-    replaceAll(sql, "@LAST@", std::to_string(unsigned(table.first) + table.letters.size() - 1));
+    replaceAll(sql, "@FIRST@", number(data.first));
+    replaceAll(sql, "@LAST@", number(data.first + data.letters.size() - 1));
     // The letters are A to Z only, so they are their own bytea escape form.
-    replaceAll(sql, "@LETTERS@", table.letters);
-    replaceAll(sql, "@DROPPED@", dropped.empty() ? std::string("false") : dropped);
+    replaceAll(sql, "@LETTERS@", data.letters);
+    replaceAll(sql, "@DROPPED@", inRanges("c", data.dropped));
+    replaceAll(sql, "@SINGLE_BYTES@", singleBytes);
+    replaceAll(sql, "@PRIVATE_USE@", privateUse);
+    replaceAll(sql, "@CONVERTIBLE@", bracket(data.convertible));
+    replaceAll(sql, "@FIRST_CODE@", number(data.firstCode));
+    replaceAll(sql, "@LAST_CODE@", number(data.firstCode + int(data.codeLetters.size()) - 1));
+    replaceAll(sql, "@CODE_LETTERS@", data.codeLetters);
+    replaceAll(sql, "@WALKED@", bracket(walked));
     return sql;
 }
 
@@ -744,7 +905,6 @@ std::string mnemonicPart()
 
 std::string postgresExtensionsScript()
 {
-    // Computing the letters asks ICU about every character once: a tenth of a second.
     static const std::string script = std::string(FixedPart) + mnemonicPart();
     return script;
 }

@@ -1,13 +1,15 @@
 // What translated SQL needs from PostgreSQL beyond its built-ins: the twins of the SQLite
 // functions and collation of registerExtensions, written in SQL and PL/pgSQL so that a database
-// needs nothing but a stock server. Both engines give the same answers; the few exceptions are
-// listed below.
+// needs nothing but a stock server. Both engines give the same answers; the one exception is
+// at the end.
 //
 // The text collation `vz_text` is ICU's "zh-u-co-pinyin-ks-level2-kr-zzzz": Chinese in pinyin
 // order, secondary strength (case and full-width against half-width ignored, accents not), and
 // no script reordering, so Latin sorts before Han as in GBK. It is nondeterministic, so on
 // columns that carry it `=`, `<>`, GROUP BY, DISTINCT and ORDER BY behave as the SQLite
-// collation does. PostgreSQL refuses LIKE, regular expressions and substring searches on such
+// collation does; where no column brings it (two expressions, an ORDER BY of a computed text)
+// the translator adds `collate vz_text` where SQLite's SQL names the collation. PostgreSQL
+// refuses LIKE, regular expressions and substring searches on such
 // text, so the translator writes Jet's LIKE as
 //     x collate "C" ilike pattern escape ''
 // which folds ASCII letters only, as SQLite's LIKE does, and treats no character as an escape,
@@ -23,20 +25,16 @@
 //   vz_amp(variadic text[]) -> text
 //       Jet's &. Operands that are not text are passed through vz_str, since a text array
 //       takes no other type.
-//   vz_format(double precision | text | date | timestamp, text) -> text
+//   vz_format(double precision | bigint | integer | text | date | timestamp, text) -> text
+//       Stable, as to_char() is; the mask is read once per query when it is a constant.
 //   vz_val(text | double precision) -> double precision
 //   vz_instr(bigint, text, text) -> bigint
 //   vz_right(text, bigint) -> text
 //   vz_getpy(text) -> text
 //   vz_unhex(text) -> bytea
 //
-// Known differences from the SQLite functions:
-//   - vz_getpy reads the name character by character, not as GBK bytes: "€" (the one
-//     character GBK writes as a single byte above 127, besides a private-use one) gives V
-//     without swallowing the byte after it, and characters GBK drops (zero-width ones) count
-//     towards the five characters looked at.
-//   - vz_format and vz_val read text that reads as a decimal number only, not C's hexadecimal
-//     floats, "inf" or "nan".
+// The difference: vz_format formats text as a number only when it is a decimal number, not
+// when strtod() would also read it (C's hexadecimal floats, "inf", "nan").
 #pragma once
 
 #include <string>
