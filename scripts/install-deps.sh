@@ -2,7 +2,9 @@
 # Installs the Debian packages that building, testing and running the system need.
 # Only missing packages are installed; the package lists are refreshed first when needed.
 # python3 runs the protocol conformance client (tests/conformance); python3-xlwt only
-# regenerates the committed .xls test workbook (tests/data/make_import.py).
+# regenerates the committed .xls test workbook (tests/data/make_import.py). postgresql gives
+# the tests their throw-away servers (tests/support/pgcluster.h) and the `postgres` user they
+# run as under root; libpq-dev is the client library the server links.
 set -eu
 
 PACKAGES="
@@ -10,6 +12,7 @@ PACKAGES="
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev libxkbcommon-dev
     libsqlite3-dev libicu-dev libxlsxwriter-dev libzip-dev libfreexl-dev libqrencode-dev
     libssl-dev
+    postgresql libpq-dev
     poppler-utils python3 python3-xlwt
     libgtest-dev libbenchmark-dev
     clang libclang-rt-dev
@@ -35,6 +38,16 @@ fi
 
 echo "install-deps: installing$missing"
 export DEBIAN_FRONTEND=noninteractive
+# Without systemd (containers, chroots) the packages' scripts start their daemons directly, among
+# them PostgreSQL's default cluster on port 5432, and a daemon that does not start fails the
+# installation. Nothing here needs a daemon running, so starting one is refused while this
+# script installs, the way Debian's container images do it; an existing policy is left alone.
+POLICY=/usr/sbin/policy-rc.d
+if [ ! -d /run/systemd/system ] && [ ! -e "$POLICY" ]; then
+    $SUDO sh -c "printf '#!/bin/sh\\nexit 101\\n' >'$POLICY' && chmod 755 '$POLICY'"
+    trap '$SUDO rm -f "$POLICY"' EXIT
+    trap 'exit 1' INT TERM HUP
+fi
 # A fresh machine may have no package lists at all; refresh them unless they are recent.
 if [ -z "$(find /var/lib/apt/lists -maxdepth 1 -name '*Packages*' -mtime -1 2>/dev/null | head -n 1)" ]; then
     $SUDO apt-get update -q

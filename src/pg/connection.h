@@ -1,0 +1,64 @@
+// One session with a PostgreSQL server. Statements run in the text format; every failure is a
+// pg::Error carrying the server's SQLSTATE. The session speaks UTF-8 whatever the server's
+// default.
+#pragma once
+
+#include "pg/error.h"
+#include "pg/result.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+typedef struct pg_conn PGconn;
+typedef struct pg_cancel PGcancel;
+
+namespace pg {
+
+// Not thread-safe, except cancel(), which another thread may call at any time.
+class Connection
+{
+public:
+    // conninfo is a libpq connection string or URI. A connect without connect_timeout gives
+    // up after 10 seconds. Throws Error with libpq's reason when the server cannot be reached.
+    explicit Connection(const std::string &conninfo);
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // One statement or a script of several separated by semicolons; a script stops at its
+    // first failing statement and returns the last statement's rows. Outside an explicit
+    // transaction a script is one transaction.
+    Result exec(std::string_view sql);
+    // One statement with $1, $2 ... bound to the values; std::nullopt is NULL.
+    Result exec(std::string_view sql, const std::vector<std::optional<std::string>> &params);
+
+    // Ends the statement running at this moment with 57014 (query_canceled); the session
+    // stays usable. A statement that has not started yet is not affected.
+    void cancel();
+
+    // True inside a transaction block, including one that a failed statement aborted.
+    bool inTransaction() const;
+
+    PGconn *handle() { return m_conn.get(); }
+
+private:
+    Result take(PGresult *result);
+    void abandonCopy(PGresult *result);
+
+    struct Finish
+    {
+        void operator()(PGconn *conn) const;
+    };
+    struct FreeCancel
+    {
+        void operator()(PGcancel *cancel) const;
+    };
+    std::unique_ptr<PGconn, Finish> m_conn;
+    // Made once while no statement runs: PQgetCancel reads the session, PQcancel does not.
+    std::unique_ptr<PGcancel, FreeCancel> m_cancel;
+};
+
+} // namespace pg
