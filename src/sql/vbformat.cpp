@@ -103,10 +103,18 @@ std::string_view namedFormat(std::string_view mask)
     return mask;
 }
 
+// Infinity and NaN have no decimal digits; they are written as the CSV writer writes them.
+std::string nonFinite(double value)
+{
+    return std::isnan(value) ? "NaN" : value > 0 ? "Infinity" : "-Infinity";
+}
+
 } // namespace
 
 std::string roundedDecimal(double value, int decimals)
 {
+    if (!std::isfinite(value))
+        return nonFinite(value);
     std::string integer, fraction;
     roundDigits(value, decimals, integer, fraction);
     std::string text;
@@ -122,6 +130,8 @@ std::string roundedDecimal(double value, int decimals)
 
 std::string formatNumber(double value, std::string_view mask)
 {
+    if (!std::isfinite(value))
+        return nonFinite(value);
     mask = namedFormat(mask);
     if (mask.empty() || equalsIgnoreCase(mask, "General Number")) {
         char buffer[64];

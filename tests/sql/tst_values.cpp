@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <optional>
 #include <sstream>
 #include <utility>
@@ -94,6 +95,11 @@ TEST(Format, NumberMasks)
     EXPECT_EQ(sql::formatNumber(1234.5, "Standard"), "1,234.50");
     EXPECT_EQ(sql::formatNumber(0.5, "Percent"), "50.00%");
     EXPECT_EQ(sql::formatNumber(0.1, ""), "0.1");
+    // Val("1e999") gives infinity, which has no digits to round.
+    EXPECT_EQ(sql::formatNumber(HUGE_VAL, "#,0.00"), "Infinity");
+    EXPECT_EQ(sql::formatNumber(-HUGE_VAL, "0"), "-Infinity");
+    EXPECT_EQ(sql::formatNumber(std::nan(""), "0.00"), "NaN");
+    EXPECT_EQ(sql::roundedDecimal(HUGE_VAL, 2), "Infinity");
 }
 
 TEST(Format, DateMasks)
