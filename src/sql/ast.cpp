@@ -5,6 +5,21 @@
 
 namespace sql {
 
+bool isArithmetic(BinaryOp op)
+{
+    switch (op) {
+    case BinaryOp::Add:
+    case BinaryOp::Subtract:
+    case BinaryOp::Multiply:
+    case BinaryOp::Divide:
+    case BinaryOp::IntDivide:
+    case BinaryOp::Modulo:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool isComparison(BinaryOp op)
 {
     switch (op) {

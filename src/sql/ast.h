@@ -79,6 +79,8 @@ enum class BinaryOp {
 };
 
 bool isComparison(BinaryOp op);
+// + - * / \\ Mod
+bool isArithmetic(BinaryOp op);
 
 struct Expr
 {

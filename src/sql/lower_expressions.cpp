@@ -24,6 +24,8 @@ void Lowerer::leaveExpr(ExprPtr &expr)
         auto &unary = expr->as<UnaryExpr>();
         if (unary.op == UnaryOp::Not)
             unary.operand = m_target.condition(booleanCondition(std::move(unary.operand)));
+        else
+            unary.operand = numberOf(std::move(unary.operand));
         return;
     }
     case ExprKind::Binary:
@@ -120,6 +122,10 @@ void Lowerer::lowerColumn(ExprPtr &expr)
 void Lowerer::lowerBinary(ExprPtr &expr)
 {
     auto &b = expr->as<BinaryExpr>();
+    if (isArithmetic(b.op)) {
+        b.left = numberOf(std::move(b.left));
+        b.right = numberOf(std::move(b.right));
+    }
     const ValueType type = expr->type;
     const ValueType l = b.left->type;
     const ValueType r = b.right->type;
@@ -145,6 +151,7 @@ void Lowerer::lowerBinary(ExprPtr &expr)
         if (m_options.dialect == Dialect::Jet && !b.left->storesReal && !b.right->storesReal)
             b.left =
                 castTo(std::move(b.left), m_target.castType(ValueType::Float), ValueType::Float);
+        b.right = m_target.divisor(std::move(b.right));
         return;
     case BinaryOp::IntDivide:
     case BinaryOp::Modulo: {
@@ -156,6 +163,7 @@ void Lowerer::lowerBinary(ExprPtr &expr)
         }
         if (b.op == BinaryOp::IntDivide)
             b.op = BinaryOp::Divide;
+        b.right = m_target.divisor(std::move(b.right));
         return;
     }
     case BinaryOp::Ampersand: {
@@ -256,6 +264,22 @@ void Lowerer::lowerFunction(ExprPtr &expr)
     const ValueType type = expr->type;
     const bool real = expr->storesReal;
     ExprList &args = f.args;
+    // Functions of text read a date or a number as its text, as SQLite stores or shows it.
+    static constexpr std::string_view TextFunctions[] = {
+        "left",   "right",  "mid",   "len",   "ucase", "lcase", "instr", "substring", "charindex",
+        "substr", "length", "upper", "lower", "trim",  "ltrim", "rtrim", "replace"};
+    for (std::string_view name : TextFunctions) {
+        if (!equalsIgnoreCase(f.name, name))
+            continue;
+        // InStr(start, text, part) starts with a number.
+        const size_t first = info->lowering == Lowering::Instr && args.size() == 3 ? 1 : 0;
+        const bool all = info->lowering == Lowering::Instr || info->lowering == Lowering::CharIndex;
+        for (size_t i = first; i < args.size() && (all || i == first); ++i)
+            args[i] = textArgument(std::move(args[i]));
+        break;
+    }
+    if (info->typing == Typing::Sum && !args.empty())
+        args[0] = numberOf(std::move(args[0]));
 
     switch (info->lowering) {
     case Lowering::Native:
@@ -366,6 +390,8 @@ void Lowerer::lowerFunction(ExprPtr &expr)
                           ValueType::Integer);
         else if (type == ValueType::Text && isTemporal(args[0]->type))
             expr = m_target.dateText(std::move(args[0]));
+        else if (type == ValueType::Text && args[0]->type == ValueType::Float)
+            expr = m_target.numberText(std::move(args[0]));
         else
             expr = castTo(std::move(args[0]), m_target.castType(type), type);
         return;
@@ -376,6 +402,27 @@ void Lowerer::lowerFunction(ExprPtr &expr)
         expr = call("vz_datetime", std::move(args), type);
         return;
     }
+}
+
+// A Yes/No in arithmetic or a sum counts 1 for Yes, as SQLite stores it.
+ExprPtr Lowerer::numberOf(ExprPtr value) const
+{
+    if (!m_target.nativeBooleans() || value->type != ValueType::Boolean ||
+        isLiteral(*value, LiteralKind::Null))
+        return value;
+    return castTo(std::move(value), "integer", ValueType::Integer);
+}
+
+ExprPtr Lowerer::textArgument(ExprPtr value) const
+{
+    if (!m_target.nativeDates() || value->type == ValueType::Text ||
+        value->type == ValueType::Unknown || isLiteral(*value, LiteralKind::Null))
+        return value;
+    if (isTemporal(value->type))
+        return m_target.dateText(std::move(value));
+    if (value->type == ValueType::Float)
+        return m_target.numberText(std::move(value));
+    return castTo(std::move(value), m_target.castType(ValueType::Text), ValueType::Text);
 }
 
 // A value as a Yes/No: not zero is true (a boolean of an engine with a boolean type is one).
@@ -398,6 +445,8 @@ void Lowerer::lowerCast(ExprPtr &expr)
             expr = typed(std::move(cast.operand), ValueType::Text);
         else if (isTemporal(from))
             expr = m_target.dateText(std::move(cast.operand));
+        else if (from == ValueType::Float)
+            expr = m_target.numberText(std::move(cast.operand));
         else
             cast.target = TypeName{m_target.castType(ValueType::Text), {}};
         return;

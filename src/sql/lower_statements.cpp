@@ -115,8 +115,9 @@ void Lowerer::lowerCreateTable(CreateTableStatement &create)
         // Jet's Yes/No fields are never Null and start as No.
         if (declared.type == ValueType::Boolean) {
             column.notNull = true;
-            if (!column.defaultValue)
-                column.defaultValue = m_target.booleanLiteral(false);
+            auto number = column.defaultValue ? numericLiteral(*column.defaultValue) : std::nullopt;
+            if (!column.defaultValue || number)
+                column.defaultValue = m_target.booleanLiteral(number && *number != 0);
         }
     }
 }

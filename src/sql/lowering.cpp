@@ -41,6 +41,8 @@ void Lowerer::leaveCore(SelectCore &core)
         if (key->kind != ExprKind::Column || key->as<ColumnExpr>().baseTable.empty())
             collateText(key);
     }
+    if (m_target.engine() == Engine::Postgres)
+        groupBareColumns(core);
     expandStars(core);
     m_cores.pop_back();
 }
@@ -51,7 +53,12 @@ void Lowerer::leaveSelect(SelectStmt &select)
         collateText(item.expr);
     if (select.members.size() > 1)
         nullEmptyStrings(select);
+    const bool postgres = m_target.engine() == Engine::Postgres;
+    if (postgres && select.members.size() > 1)
+        unionAsText(select);
     applyTop(select);
+    if (postgres)
+        sortOutside(select);
 }
 
 void Lowerer::collateText(ExprPtr &key)

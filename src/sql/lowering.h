@@ -160,6 +160,11 @@ private:
     ExprPtr dateArithmetic(ExprPtr date, ExprPtr days, bool subtract, ValueType type);
 
     void collateText(ExprPtr &key);
+    void groupBareColumns(SelectCore &core);
+    void sortOutside(SelectStmt &select);
+    void unionAsText(SelectStmt &select);
+    ExprPtr textArgument(ExprPtr value) const;
+    ExprPtr numberOf(ExprPtr value) const;
     void expandStars(SelectCore &core);
     void applyTop(SelectStmt &select);
     void applyJetTies(SelectStmt &select);

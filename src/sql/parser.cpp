@@ -619,6 +619,9 @@ StatementPtr Parser::parseCreate()
                 acceptKeyword("autoincrement");
             } else if (acceptKeyword("unique")) {
                 column.unique = true;
+            } else if (acceptKeyword("collate")) {
+                // Lowering gives text columns the engine's own collation.
+                column.collation = parseName("a collation name");
             } else if (acceptKeyword("default")) {
                 if (peek().isOperator("(")) {
                     next();

@@ -126,6 +126,13 @@ public:
 
     ExprPtr condition(ExprPtr value) const override { return value; }
 
+    ExprPtr numberText(ExprPtr number) const override
+    {
+        return call("vz_amp", list(std::move(number)), ValueType::Text);
+    }
+
+    ExprPtr divisor(ExprPtr value) const override { return value; }
+
     ExprPtr ampersand(ExprList operands) const override
     {
         return call("vz_amp", std::move(operands), ValueType::Text);
@@ -289,6 +296,20 @@ public:
         ExprPtr text = castTo(std::move(date), "text", ValueType::Text);
         return call("replace", list(std::move(text), stringLiteral(" 00:00:00"), stringLiteral("")),
                     ValueType::Text);
+    }
+
+    ExprPtr numberText(ExprPtr number) const override
+    {
+        return call("vz_str", list(std::move(number)), ValueType::Text);
+    }
+
+    ExprPtr divisor(ExprPtr value) const override
+    {
+        if (auto number = numericLiteral(*value); number && *number != 0)
+            return value;
+        const ValueType type = value->type;
+        const bool real = value->storesReal;
+        return call("nullif", list(std::move(value), integerLiteral(0)), type, real);
     }
 
     ExprPtr condition(ExprPtr value) const override

@@ -55,6 +55,10 @@ public:
     virtual ExprPtr position(ExprPtr text, ExprPtr part) const = 0;
     // A date or date-time as the canonical text SQLite stores.
     virtual ExprPtr dateText(ExprPtr date) const = 0;
+    // A number as Jet's CStr writes it: 17, not 17.0.
+    virtual ExprPtr numberText(ExprPtr number) const = 0;
+    // The right operand of /, \ and Mod: a zero divisor gives Null, as in SQLite.
+    virtual ExprPtr divisor(ExprPtr value) const = 0;
     // A value as a condition: booleans as they are, numbers true when not zero.
     virtual ExprPtr condition(ExprPtr value) const = 0;
     // Jet's &: the operands' texts joined, Null read as '', Null only when every operand is.

@@ -1,0 +1,124 @@
+// The golden files on PostgreSQL: the same client SQL, translated for PostgreSQL, must return the
+// same rows as on SQLite. The set-up scripts are SQLite's; each statement is translated as Jet
+// SQL for PostgreSQL, and an SQLite twin of the schema gives the translator its tables.
+#include "golden.h"
+
+#include "pg/connection.h"
+#include "sql/csv.h"
+#include "sql/pgextensions.h"
+#include "sql/translator.h"
+#include "support/pgcluster.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// A PostgreSQL value in its text form as the SQLite side prints the same value.
+std::string displayForm(sql::ValueType type, std::string_view text)
+{
+    switch (type) {
+    case sql::ValueType::Boolean:
+        if (text == "t" || text == "f")
+            return text == "t" ? "1" : "0";
+        break;
+    case sql::ValueType::Float: {
+        const std::string copy(text);
+        char *end = nullptr;
+        const double value = std::strtod(copy.c_str(), &end);
+        if (end && *end == '\0' && !copy.empty())
+            return sql::formatFloat(value);
+        break;
+    }
+    case sql::ValueType::Date:
+        if (text.size() > 10 && text.substr(10) == " 00:00:00")
+            return std::string(text.substr(0, 10));
+        break;
+    case sql::ValueType::DateTime:
+        if (text.size() == 10)
+            return std::string(text) + " 00:00:00";
+        break;
+    case sql::ValueType::Blob:
+        if (text.substr(0, 2) == "\\x") {
+            std::string hex(text.substr(2));
+            std::transform(hex.begin(), hex.end(), hex.begin(), ::toupper);
+            return hex;
+        }
+        break;
+    default:
+        break;
+    }
+    return std::string(text);
+}
+
+class PostgresEngine final : public sqltest::GoldenEngine
+{
+public:
+    PostgresEngine()
+        : m_pg(testsupport::PgCluster::shared().createDatabase())
+        , m_translator(m_twin.handle(), sql::Engine::Postgres)
+    {
+        m_pg.exec(sql::postgresExtensionsScript());
+    }
+
+    bool isSqlite() const override { return false; }
+
+    void exec(const std::string &script) override
+    {
+        for (const std::string &statement : sql::splitStatements(script, sql::Dialect::Jet)) {
+            m_pg.exec(m_translator.translate(statement, sql::Dialect::Jet)->sql);
+            m_twin.exec(statement);
+        }
+    }
+
+    sqltest::Result run(const std::string &text, sql::Dialect dialect) override
+    {
+        sqltest::Result result;
+        result.translation = m_translator.translate(text, dialect);
+        const pg::Result rows = m_pg.exec(result.translation->sql);
+        // A statement that changes the schema changes the twin's too.
+        if (result.translation->kind == sql::StatementKind::CreateTable ||
+            result.translation->kind == sql::StatementKind::DropTable)
+            m_twin.exec(text);
+        const auto &columns = result.translation->columns;
+        for (int r = 0; r < rows.rows(); ++r) {
+            std::string line;
+            for (int c = 0; c < rows.columns(); ++c) {
+                if (c)
+                    line += ',';
+                const sql::ValueType type =
+                    size_t(c) < columns.size() ? columns[size_t(c)].type : sql::ValueType::Unknown;
+                if (!rows.isNull(r, c))
+                    line += sql::csvField(displayForm(type, rows.text(r, c)));
+            }
+            result.rows.push_back(std::move(line));
+        }
+        return result;
+    }
+
+private:
+    sqltest::TestDb m_twin; // holds the schema the translator types against
+    pg::Connection m_pg;
+    sql::Translator m_translator;
+};
+
+class PostgresGolden : public ::testing::TestWithParam<std::string>
+{
+};
+
+TEST_P(PostgresGolden, File)
+{
+    PostgresEngine engine;
+    sqltest::checkGoldenFile(GetParam(), engine);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PostgresGolden, ::testing::ValuesIn(sqltest::goldenFiles()),
+                         [](const ::testing::TestParamInfo<std::string> &info) {
+                             std::string name = info.param.substr(0, info.param.size() - 5);
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
+
+} // namespace
