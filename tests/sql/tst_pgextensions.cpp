@@ -343,7 +343,10 @@ TEST_F(Engines, ReadsDatesAndRefusesInvalidOnes)
     expectSame("vz_datetime('')", Kind::DateTime);
     expectSame("vz_datetime(null)", Kind::DateTime, "vz_datetime(null::text)");
     for (const char *serial : {"0", "1", "-1", "45000.5", "-1.25", "0.99999999", "2958465",
-                               "2958466", "-657434", "-657435", "3000001", "36526.000011574"}) {
+                               "2958466", "-657434", "-657435", "3000001", "36526.000011574",
+                               // Halves of a second, exactly: away from zero, not to even.
+                               "5.787037037037037e-06", "2.8935185185185186e-05",
+                               "-2.8935185185185186e-05", "0.999994212962963"}) {
         expectSame("vz_datetime(" + std::string(serial) + ")", Kind::DateTime,
                    "vz_datetime(" + quoted(serial) + "::float8)");
     }
