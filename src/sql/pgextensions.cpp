@@ -231,7 +231,7 @@ language sql immutable parallel safe as $$
         when $1 = '-Infinity' then '-Infinity'
         -- Whole numbers exactly, without an exponent, up to where doubles stop having units;
         -- beyond a bigint they are multiples of 2048.
-        when abs($1) < 1e18 and $1 = trunc($1) then $1::bigint::text
+        when abs($1) < 9.2e18 and $1 = trunc($1) then $1::bigint::text
         when abs($1) < 1e21 and $1 = trunc($1) then (($1 / 2048)::bigint::numeric * 2048)::text
         else vz_general_number($1) end $$;
 

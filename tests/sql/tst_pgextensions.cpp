@@ -445,8 +445,9 @@ TEST_F(Engines, JoinsWithAmpersand)
     expectSame("vz_amp(null, null)", Kind::Text, "vz_amp(null::text, null)");
     expectSame("vz_amp('O''Neil', '', '中文')");
     // Numbers as Jet writes them: PostgreSQL's translation passes them through vz_str.
-    for (const char *number : {"17", "17.0", "0.1", "-2.5", "1e20", "1e21", "123456789012345678",
-                               "-123456789012345678", "1.0/3", "-0.0"}) {
+    for (const char *number :
+         {"17", "17.0", "0.1", "-2.5", "1e20", "1e21", "123456789012345678", "-123456789012345678",
+          "1.0/3", "-0.0", "4611686018427388928.0", "-9.3e18", "9.2e18"}) {
         expectSame("vz_amp('n=', " + std::string(number) + ")", Kind::Text,
                    "vz_amp('n=', vz_str(" + std::string(number) + "))");
     }
