@@ -18,6 +18,15 @@ namespace {
 // a PL/pgSQL variable takes the collation of the call's arguments, PostgreSQL refuses those
 // operations under the nondeterministic vz_text, and lower() would fold more than ASCII.
 constexpr std::string_view FixedPart = R"SQL(
+-- The functions read characters as Unicode code points, which ascii() gives in UTF-8 only.
+do $$
+begin
+    if current_setting('server_encoding') <> 'UTF8' then
+        raise exception 'the database must use the UTF8 encoding, not %',
+            current_setting('server_encoding') using errcode = '22021';
+    end if;
+end $$;
+
 create collation if not exists vz_text (
     provider = icu, locale = 'zh-u-co-pinyin-ks-level2-kr-zzzz', deterministic = false);
 

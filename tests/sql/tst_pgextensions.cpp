@@ -659,4 +659,21 @@ TEST_F(Engines, SortsChineseAndLatinNamesAlike)
                "(select string_agg(name, '|' order by name, name collate \"C\") from s)");
 }
 
+// Code points are what the mnemonic reads, and ascii() gives them in UTF-8 only.
+TEST(PostgresExtensionsScript, RefusesADatabaseNotInUtf8)
+{
+    testsupport::PgCluster &cluster = testsupport::PgCluster::shared();
+    pg::Connection(cluster.connectionString())
+        .exec("create database vz_latin1 encoding 'LATIN1' locale 'C' template template0");
+    pg::Connection latin1(cluster.connectionString("vz_latin1"));
+    try {
+        latin1.exec(sql::postgresExtensionsScript());
+        ADD_FAILURE() << "the script installed in a LATIN1 database";
+    } catch (const pg::Error &e) {
+        EXPECT_EQ(e.sqlState(), "22021");
+    }
+    EXPECT_EQ(latin1.exec("select count(*) from pg_proc where proname like 'vz\\_%'").text(0, 0),
+              "0");
+}
+
 } // namespace
