@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -156,7 +157,8 @@ protected:
 std::unique_ptr<sql::Database> Engines::s_sqlite;
 std::unique_ptr<pg::Connection> Engines::s_postgres;
 
-std::string quoted(const std::string &text)
+// A text as an SQL literal, its quotes doubled.
+std::string sqlText(const std::string &text)
 {
     std::string out = "'";
     for (char c : text) {
@@ -235,10 +237,10 @@ TEST_F(Engines, FormatsNumbersWithEveryMask)
     for (const std::string number : Numbers) {
         // Whole numbers are integers on both engines, the others doubles.
         const std::string pgNumber =
-            number.find_first_of(".e") == std::string::npos ? number : quoted(number) + "::float8";
+            number.find_first_of(".e") == std::string::npos ? number : sqlText(number) + "::float8";
         for (const char *mask : NumberMasks) {
-            expectSame("vz_format(" + number + ", " + quoted(mask) + ")", Kind::Text,
-                       "vz_format(" + pgNumber + ", " + quoted(mask) + ")");
+            expectSame("vz_format(" + number + ", " + sqlText(mask) + ")", Kind::Text,
+                       "vz_format(" + pgNumber + ", " + sqlText(mask) + ")");
         }
     }
 }
@@ -249,7 +251,7 @@ TEST_F(Engines, FormatsTextThatReadsAsANumberAndPassesOtherText)
                                  "",     "O'Neil", "中文", "1,000", "1e999", "-1e999", "1e-999"};
     for (const char *text : texts) {
         for (const char *mask : {"0.00", "#,0", "0%", "General Number", "abc", "yyyy"})
-            expectSame("vz_format(" + quoted(text) + ", " + quoted(mask) + ")");
+            expectSame("vz_format(" + sqlText(text) + ", " + sqlText(mask) + ")");
     }
     expectSame("vz_format(null, '0.00')");
     expectSame("vz_format(1.5, null)", Kind::Text, "vz_format(1.5::float8, null)");
@@ -270,10 +272,10 @@ TEST_F(Engines, FormatsDatesOfEveryType)
 {
     for (const char *value : DateValues) {
         for (const char *mask : DateMasks) {
-            const std::string sqlite = "vz_format(" + quoted(value) + ", " + quoted(mask) + ")";
+            const std::string sqlite = "vz_format(" + sqlText(value) + ", " + sqlText(mask) + ")";
             expectSame(sqlite);
             expectSame(sqlite, Kind::Text,
-                       "vz_format(" + quoted(value) + "::timestamp, " + quoted(mask) + ")");
+                       "vz_format(" + sqlText(value) + "::timestamp, " + sqlText(mask) + ")");
         }
     }
     // A date column against SQLite's date text.
@@ -288,12 +290,12 @@ TEST_F(Engines, FormatsDatesOfEveryType)
     // Whole numbers stay whole where a date mask cannot format them.
     for (const char *number : {"123456789012345678", "45000", "-2000000"}) {
         for (const char *mask : {"yyyy-mm-dd", "General Number", "#,0.00"})
-            expectSame("vz_format(" + std::string(number) + ", " + quoted(mask) + ")");
+            expectSame("vz_format(" + std::string(number) + ", " + sqlText(mask) + ")");
     }
     // Date serials.
     for (const char *serial : {"45000", "45000.25", "-1.5", "0", "60.999999", "1e7"}) {
         expectSame("vz_format(" + std::string(serial) + ", 'yyyy-mm-dd hh:nn:ss')", Kind::Text,
-                   "vz_format(" + quoted(serial) + "::float8, 'yyyy-mm-dd hh:nn:ss')");
+                   "vz_format(" + sqlText(serial) + "::float8, 'yyyy-mm-dd hh:nn:ss')");
     }
 }
 
@@ -339,7 +341,7 @@ TEST_F(Engines, ReadsDatesAndRefusesInvalidOnes)
         "1/2/20245",
     };
     for (const char *text : texts)
-        expectSame("vz_datetime(" + quoted(text) + ")", Kind::DateTime);
+        expectSame("vz_datetime(" + sqlText(text) + ")", Kind::DateTime);
     expectSame("vz_datetime('')", Kind::DateTime);
     expectSame("vz_datetime(null)", Kind::DateTime, "vz_datetime(null::text)");
     for (const char *serial : {"0", "1", "-1", "45000.5", "-1.25", "0.99999999", "2958465",
@@ -348,7 +350,7 @@ TEST_F(Engines, ReadsDatesAndRefusesInvalidOnes)
                                "5.787037037037037e-06", "2.8935185185185186e-05",
                                "-2.8935185185185186e-05", "0.999994212962963"}) {
         expectSame("vz_datetime(" + std::string(serial) + ")", Kind::DateTime,
-                   "vz_datetime(" + quoted(serial) + "::float8)");
+                   "vz_datetime(" + sqlText(serial) + "::float8)");
     }
     expectSame("vz_datetime('2024-02-29')", Kind::DateTime, "vz_datetime(date '2024-02-29')");
 }
@@ -398,7 +400,7 @@ TEST_F(Engines, ReadsNumbersAsVal)
         "1d-3",
     };
     for (const char *text : texts)
-        expectSame("vz_val(" + quoted(text) + ")", Kind::Number);
+        expectSame("vz_val(" + sqlText(text) + ")", Kind::Number);
     // Beyond what a double holds, however it is written.
     expectSame("vz_val('1" + std::string(400, '0') + "')", Kind::Number);
     expectSame("vz_val('0." + std::string(400, '0') + "1e100')", Kind::Number);
@@ -422,8 +424,8 @@ TEST_F(Engines, FindsTextWithInStr)
         {"0", "abc", "a"},       {"-1", "abc", "a"},   {"99999999999", "a", ""},
     };
     for (const Case &c : cases) {
-        expectSame("vz_instr(" + std::string(c.start) + ", " + quoted(c.text) + ", " +
-                   quoted(c.part) + ")");
+        expectSame("vz_instr(" + std::string(c.start) + ", " + sqlText(c.text) + ", " +
+                   sqlText(c.part) + ")");
     }
     expectSame("vz_instr(null, 'a', 'a')");
     expectSame("vz_instr(1, null, 'a')");
@@ -433,7 +435,7 @@ TEST_F(Engines, TakesTheRightOfText)
 {
     for (const char *count : {"0", "1", "2", "5", "99999999999", "-1"}) {
         for (const char *text : {"中文字", "O'Neil", ""})
-            expectSame("vz_right(" + quoted(text) + ", " + count + ")");
+            expectSame("vz_right(" + sqlText(text) + ", " + count + ")");
     }
     expectSame("vz_right(null, 1)", Kind::Text, "vz_right(null::text, 1)");
     expectSame("vz_right('abc', null)");
@@ -459,7 +461,7 @@ TEST_F(Engines, JoinsWithAmpersand)
 TEST_F(Engines, DecodesHexadecimal)
 {
     for (const char *text : {"4142", "e4b8ad", "", "414", "zz", "41 42", "中文", "0g"})
-        expectSame("vz_unhex(" + quoted(text) + ")", Kind::Bytes);
+        expectSame("vz_unhex(" + sqlText(text) + ")", Kind::Bytes);
     expectSame("vz_unhex(null)", Kind::Bytes, "vz_unhex(null::text)");
 }
 
@@ -498,7 +500,7 @@ TEST_F(Engines, MakesMnemonics)
         "张\u00ad三李四王五六",
     };
     for (const char *name : names)
-        expectSame("vz_getpy(" + quoted(name) + ")");
+        expectSame("vz_getpy(" + sqlText(name) + ")");
     expectSame("vz_getpy(null)", Kind::Text, "vz_getpy(null::text)");
     expectSame("vz_getpy('" + std::string(5000, 'x') + "中')");
     std::string zeroWidth;
@@ -548,7 +550,7 @@ TEST_F(Engines, AnswersAlikeForStoredValues)
     s_postgres->exec("create table stored (id integer, t text)");
     for (size_t i = 0; i < std::size(texts); ++i) {
         s_postgres->exec("insert into stored values (" + std::to_string(i) + ", " +
-                         quoted(texts[i]) + ")");
+                         sqlText(texts[i]) + ")");
     }
     struct Call
     {
@@ -570,7 +572,7 @@ TEST_F(Engines, AnswersAlikeForStoredValues)
         for (size_t i = 0; i < std::size(texts); ++i) {
             std::string sqliteCall = call.function, pgCall = call.function;
             for (size_t at; (at = sqliteCall.find('@')) != std::string::npos;)
-                sqliteCall.replace(at, 1, quoted(texts[i]));
+                sqliteCall.replace(at, 1, sqlText(texts[i]));
             std::replace(pgCall.begin(), pgCall.end(), '@', 't');
             expectSame(sqliteCall, call.kind, pgCall,
                        " from stored where id = " + std::to_string(i));
@@ -583,7 +585,7 @@ TEST_F(Engines, WorksOnColumnsOfTheTextCollation)
     s_sqlite->exec("create table c (name text collate pinyin)");
     s_postgres->exec("create table c (name text collate vz_text)");
     for (const char *name : {"abc", "ABC", "a\\%c", "中文", "ｂ12"}) {
-        const std::string insert = "insert into c values (" + quoted(name) + ")";
+        const std::string insert = "insert into c values (" + sqlText(name) + ")";
         s_sqlite->exec(insert);
         s_postgres->exec(insert);
     }
@@ -611,26 +613,25 @@ TEST_F(Engines, ComparesAndMatchesWithoutCase)
     int id = 0;
     for (const char *name : names) {
         const std::string insert =
-            "insert into m values (" + std::to_string(++id) + ", " + quoted(name) + ")";
+            "insert into m values (" + std::to_string(++id) + ", " + sqlText(name) + ")";
         s_sqlite->exec(insert);
         s_postgres->exec(insert);
     }
     for (const char *literal : {"abc", "ABC", "ａｂｃ", "o'neil", "张三", "abd", "ÄBC"}) {
-        expectSame(
-            "(select group_concat(id) from (select id from m where name = " + quoted(literal) +
-                " order by id))",
-            Kind::Text,
-            "(select string_agg(id::text, ',' order by id) from m where name = " + quoted(literal) +
-                ")");
+        expectSame("(select group_concat(id) from (select id from m where name = " +
+                       sqlText(literal) + " order by id))",
+                   Kind::Text,
+                   "(select string_agg(id::text, ',' order by id) from m where name = " +
+                       sqlText(literal) + ")");
     }
     for (const char *pattern : {"ab%", "AB%", "a_c", "%c", "a\\%", "a\\b%", "ａ%", "张%", "o'%",
                                 "%\\%%", "ab\\_", "ä%"}) {
         expectSame("(select group_concat(id) from (select id from m where name like " +
-                       quoted(pattern) + " order by id))",
+                       sqlText(pattern) + " order by id))",
                    Kind::Text,
                    "(select string_agg(id::text, ',' order by id) from m where name "
                    "collate \"C\" ilike " +
-                       quoted(pattern) + " escape '')");
+                       sqlText(pattern) + " escape '')");
     }
     expectSame("(select group_concat(n) from (select count(*) n from m group by name order by n))",
                Kind::Text,
@@ -649,7 +650,7 @@ TEST_F(Engines, SortsChineseAndLatinNamesAlike)
         "ｚ",   "-dash", "_under", "张三丰", "张",   "Émile",  "emile", "Zürich", "办公", "辦公",
     };
     for (const char *name : names) {
-        const std::string insert = "insert into s values (" + quoted(name) + ")";
+        const std::string insert = "insert into s values (" + sqlText(name) + ")";
         s_sqlite->exec(insert);
         s_postgres->exec(insert);
     }
@@ -657,6 +658,35 @@ TEST_F(Engines, SortsChineseAndLatinNamesAlike)
                "order by name, name collate binary))",
                Kind::Text,
                "(select string_agg(name, '|' order by name, name collate \"C\") from s)");
+}
+
+// Two thousand names drawn from Chinese characters (common, rare, traditional), Latin letters
+// of both cases and widths, accents, digits and punctuation.
+TEST_F(Engines, SortsRandomNamesAlike)
+{
+    const char *const pieces[] = {
+        "张", "章", "长", "常", "行", "银", "阿", "啊", "中", "重", "亍", "犇", "們", "辦", "公",
+        "a",  "A",  "b",  "B",  "z",  "Z",  "ａ", "Ａ", "é",  "É",  "e",  "ü",  "0",  "1",  "9",
+        "１", "-",  "_",  " ",  "'",  "(",  "（", "、", "·",  "ß",  "ss", "ǎ",  "ō",  "😀",  "。",
+    };
+    s_sqlite->exec("create table r (name text collate pinyin)");
+    s_postgres->exec("create table r (name text collate vz_text)");
+    std::mt19937 random(27);
+    std::string insert;
+    for (int i = 0; i < 2000; ++i) {
+        std::string name;
+        for (size_t length = 1 + random() % 6; length > 0; --length)
+            name += pieces[random() % std::size(pieces)];
+        insert += (insert.empty() ? "insert into r values (" : ", (") + sqlText(name) + ")";
+    }
+    s_sqlite->exec(insert);
+    s_postgres->exec(insert);
+    expectSame("(select group_concat(name, '|') from (select name from r "
+               "order by name, name collate binary))",
+               Kind::Text,
+               "(select string_agg(name, '|' order by name, name collate \"C\") from r)");
+    expectSame("(select count(*) from (select distinct name from r))", Kind::Text,
+               "(select count(*) from (select distinct name from r) d)");
 }
 
 // Code points are what the mnemonic reads, and ascii() gives them in UTF-8 only.
