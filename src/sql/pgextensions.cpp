@@ -338,31 +338,33 @@ end $$;
 create or replace function vz_val(value double precision) returns double precision
 language sql immutable strict parallel safe as $$ select $1 $$;
 
--- Jet's three-argument InStr: 1-based, counted in characters, 0 when not found.
-create or replace function vz_instr(start bigint, value text, part text) returns bigint
-language plpgsql immutable strict parallel safe as $$
-declare
-    found int;
+-- The error of a bad argument, for SQL functions, which cannot raise one. The value it is
+-- about is an argument so that the planner does not call it for constants in a branch that
+-- is never taken.
+create or replace function vz_refuse(message text, value bigint) returns bigint
+language plpgsql immutable parallel safe as $$
 begin
-    if start < 1 then
-        raise exception 'InStr: the start must be 1 or more' using errcode = '22023';
-    end if;
-    if start > length(value) + 1 then
-        return 0;
-    end if;
-    found := strpos(substr(value collate "C", start::int), part collate "C");
-    return case when found = 0 then 0 else found + start - 1 end;
+    raise exception '%', message using errcode = '22023';
 end $$;
 
--- Jet's Right for a count that is not a constant.
+-- Jet's three-argument InStr: 1-based, counted in characters, 0 when not found. Not strict,
+-- so that it is inlined.
+create or replace function vz_instr(start bigint, value text, part text) returns bigint
+language sql immutable parallel safe as $$
+    select case
+        when $1 is null or $2 is null or $3 is null then null
+        when $1 < 1 then vz_refuse('InStr: the start must be 1 or more', $1)
+        when $1 > length($2) + 1 then 0
+        else coalesce(nullif(strpos(substr($2 collate "C", $1::int), $3 collate "C"), 0)
+                      + $1 - 1, 0) end $$;
+
+-- Jet's Right for a count that is not a constant. least() would take a Null count for none.
 create or replace function vz_right(value text, count bigint) returns text
-language plpgsql immutable strict parallel safe as $$
-begin
-    if count < 0 then
-        raise exception 'Right: the length must not be negative' using errcode = '22023';
-    end if;
-    return right(value, least(count, 1073741823)::int);
-end $$;
+language sql immutable parallel safe as $$
+    select case
+        when $2 is null then null
+        when $2 < 0 then vz_refuse('Right: the length must not be negative', $2)::text
+        else right($1, least($2, 1073741823)::int) end $$;
 
 create or replace function vz_unhex(value text) returns bytea
 language plpgsql immutable strict parallel safe as $$

@@ -429,6 +429,7 @@ TEST_F(Engines, FindsTextWithInStr)
     }
     expectSame("vz_instr(null, 'a', 'a')");
     expectSame("vz_instr(1, null, 'a')");
+    expectSame("vz_instr(1, 'a', null)");
 }
 
 TEST_F(Engines, TakesTheRightOfText)
