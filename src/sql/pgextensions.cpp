@@ -247,6 +247,10 @@ language sql immutable parallel safe as $$
 create or replace function vz_str(value bigint) returns text
 language sql immutable strict parallel safe as $$ select $1::text $$;
 
+-- Booleans are stored as 1 and 0 where PostgreSQL has a boolean type.
+create or replace function vz_str(value boolean) returns text
+language sql immutable strict parallel safe as $$ select $1::int::text $$;
+
 create or replace function vz_str(value text) returns text
 language sql immutable strict parallel safe as $$ select $1 $$;
 
@@ -641,6 +645,9 @@ language sql stable parallel safe as $$
 
 create or replace function vz_format(value integer, mask text) returns text
 language sql stable parallel safe as $$ select vz_format($1::bigint, $2) $$;
+
+create or replace function vz_format(value boolean, mask text) returns text
+language sql stable parallel safe as $$ select vz_format($1::int::bigint, $2) $$;
 
 create or replace function vz_format(value timestamp without time zone, mask text) returns text
 language sql stable parallel safe as $$

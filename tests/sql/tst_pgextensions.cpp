@@ -504,6 +504,9 @@ TEST_F(Engines, JoinsWithAmpersand)
         expectSame("vz_amp('n=', " + std::string(number) + ")", Kind::Text,
                    "vz_amp('n=', vz_str(" + std::string(number) + "))");
     }
+    expectSame("vz_amp('b=', 1, 0)", Kind::Text, "vz_amp('b=', vz_str(true), vz_str(false))");
+    expectSame("vz_format(1, '0.00')", Kind::Text, "vz_format(true, '0.00')");
+    expectSame("vz_format(0, 'yyyy-mm-dd')", Kind::Text, "vz_format(false, 'yyyy-mm-dd')");
     expectSame("vz_amp('d=', '2024-02-29')", Kind::Text, "vz_amp('d=', vz_str(date '2024-02-29'))");
     expectSame("vz_amp('d=', '2024-02-29 10:00:00')", Kind::Text,
                "vz_amp('d=', vz_str(timestamp '2024-02-29 10:00:00'))");
