@@ -1,6 +1,6 @@
 // The PostgreSQL functions and collation against their SQLite twins: every case runs on an
 // SQLite connection with the extensions registered and on a PostgreSQL database where the
-// installation script ran, and both engines must give the same answer, Null or error.
+// installation script ran, and both engines must give the same answer, Null or error message.
 #include "sql/database.h"
 #include "sql/pgextensions.h"
 #include "sql/translator.h"
@@ -21,7 +21,7 @@
 
 namespace {
 
-// What a query gave: a value, Null, or an error.
+// What a query gave: a value, Null, or an error with its message.
 struct Answer
 {
     bool failed = false;
@@ -30,7 +30,7 @@ struct Answer
 
     bool operator==(const Answer &other) const
     {
-        return failed == other.failed && (failed || value == other.value);
+        return failed == other.failed && (failed ? error == other.error : value == other.value);
     }
 };
 
