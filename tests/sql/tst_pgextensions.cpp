@@ -551,6 +551,9 @@ TEST_F(Engines, MakesMnemonics)
         "€😀中",
         "€\u200b中",
         "\u200b\u200b张三李四王五",
+        "\U000E0041张三",
+        "\U0001D173中国人民银行",
+        "€\U0001D173中",
         "张\u00ad三李四王五六",
     };
     for (const char *name : names)
