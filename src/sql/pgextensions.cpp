@@ -18,6 +18,15 @@ namespace {
 // a PL/pgSQL variable takes the collation of the call's arguments, PostgreSQL refuses those
 // operations under the nondeterministic vz_text, and lower() would fold more than ASCII.
 constexpr std::string_view FixedPart = R"SQL(
+-- The functions read characters as Unicode code points, which ascii() gives in UTF-8 only.
+do $$
+begin
+    if current_setting('server_encoding') <> 'UTF8' then
+        raise exception 'the database must use the UTF8 encoding, not %',
+            current_setting('server_encoding') using errcode = '22021';
+    end if;
+end $$;
+
 create collation if not exists vz_text (
     provider = icu, locale = 'zh-u-co-pinyin-ks-level2-kr-zzzz', deterministic = false);
 
@@ -33,16 +42,25 @@ declare
     h int := 0;
     mi int := 0;
     s int := 0;
+    tail text collate "C" := '';
     rest text collate "C" := '';
 begin
-    m := regexp_match(t, '^[0-9]{1,2}:');
-    if m is not null then
+    -- The canonical form, which stored dates have, without regexp_match(), whose groups cost
+    -- ten times what the match does.
+    if t ~ '^[0-9]{4}-[0-9]{2}-[0-9]{2}( [0-9]{2}:[0-9]{2}:[0-9]{2})?$' then
+        y := substr(t, 1, 4)::int; mo := substr(t, 6, 2)::int; d := substr(t, 9, 2)::int;
+        if length(t) = 19 then
+            h := substr(t, 12, 2)::int; mi := substr(t, 15, 2)::int; s := substr(t, 18, 2)::int;
+        end if;
+    elsif t ~ '^[0-9]{1,2}:' then
+        -- A time alone falls on Jet's day zero.
         y := 1899; mo := 12; d := 30;
         rest := t;
     else
         m := regexp_match(t, '^([0-9]{4})([0-9]{2})([0-9]{2})($|[ T].*)');
         if m is not null then
             y := m[1]::int; mo := m[2]::int; d := m[3]::int;
+            tail := m[4];
         else
             m := regexp_match(t, '^([0-9]{1,8})([-/.])([0-9]{1,2})\2([0-9]{1,4})($|[ T].*)');
             if m is null then
@@ -60,20 +78,20 @@ begin
             else
                 return null;
             end if;
-            m[4] := m[5];
+            tail := m[5];
         end if;
-        if y < 100 or y > 9999 or mo < 1 or mo > 12 or d < 1 or d > (case
-            when mo = 2 then
-                (case when (y % 4 = 0 and y % 100 <> 0) or y % 400 = 0 then 29 else 28 end)
-            when mo in (4, 6, 9, 11) then 30 else 31 end) then
-            return null;
-        end if;
-        if m[4] <> '' then
-            rest := ltrim(substr(m[4], 2), E' \t\n\r\f\x0B');
+        if tail <> '' then
+            rest := ltrim(substr(tail, 2), E' \t\n\r\f\x0B');
             if rest = '' then
                 return null;
             end if;
         end if;
+    end if;
+    if y < 100 or y > 9999 or mo < 1 or mo > 12 or d < 1 or d > (case
+        when mo = 2 then
+            (case when (y % 4 = 0 and y % 100 <> 0) or y % 400 = 0 then 29 else 28 end)
+        when mo in (4, 6, 9, 11) then 30 else 31 end) then
+        return null;
     end if;
     if rest <> '' then
         m := regexp_match(rest, '^([0-9]{1,2}):([0-9]{2})(?::([0-9]{2})(?:\.[0-9]*)?)?'
@@ -88,9 +106,9 @@ begin
             end if;
             h := case when upper(m[4]) = 'PM' then h % 12 + 12 else h % 12 end;
         end if;
-        if h > 23 or mi > 59 or s > 59 then
-            return null;
-        end if;
+    end if;
+    if h > 23 or mi > 59 or s > 59 then
+        return null;
     end if;
     return make_timestamp(y, mo, d, h, mi, s);
 end $$;
@@ -123,20 +141,17 @@ begin
     return (date '1899-12-30' + whole::int) + make_interval(secs => seconds);
 end $$;
 
-create or replace function vz_datetime(value text) returns timestamp(0) without time zone
+create or replace function vz_invalid_date(value text) returns timestamp(0) without time zone
 language plpgsql immutable strict parallel safe as $$
-declare
-    result timestamp(0) without time zone;
 begin
-    if value collate "C" = '' then
-        return null;
-    end if;
-    result := vz_read_datetime(value);
-    if result is null then
-        raise exception 'invalid date ''%''', value using errcode = '22007';
-    end if;
-    return result;
+    raise exception 'invalid date ''%''', value using errcode = '22007';
 end $$;
+
+-- Not strict, so that it is inlined: a strict function is only when its body is strict too.
+create or replace function vz_datetime(value text) returns timestamp(0) without time zone
+language sql immutable parallel safe as $$
+    select case when $1 collate "C" = '' then null
+                else coalesce(vz_read_datetime($1), vz_invalid_date($1)) end $$;
 
 create or replace function vz_datetime(value double precision)
 returns timestamp(0) without time zone
@@ -225,12 +240,16 @@ language sql immutable parallel safe as $$
         when $1 = '-Infinity' then '-Infinity'
         -- Whole numbers exactly, without an exponent, up to where doubles stop having units;
         -- beyond a bigint they are multiples of 2048.
-        when abs($1) < 1e18 and $1 = trunc($1) then $1::bigint::text
+        when abs($1) < 9.2e18 and $1 = trunc($1) then $1::bigint::text
         when abs($1) < 1e21 and $1 = trunc($1) then (($1 / 2048)::bigint::numeric * 2048)::text
         else vz_general_number($1) end $$;
 
 create or replace function vz_str(value bigint) returns text
 language sql immutable strict parallel safe as $$ select $1::text $$;
+
+-- Booleans are stored as 1 and 0 where PostgreSQL has a boolean type.
+create or replace function vz_str(value boolean) returns text
+language sql immutable strict parallel safe as $$ select $1::int::text $$;
 
 create or replace function vz_str(value text) returns text
 language sql immutable strict parallel safe as $$ select $1 $$;
@@ -280,6 +299,10 @@ begin
         end if;
         return least(magnitude, 9223372036854775807);
     end if;
+    -- A plain number that a double holds, without regexp_match().
+    if compact ~ '^[+-]?[0-9]+(\.[0-9]*)?$' and length(compact) < 300 then
+        return compact::double precision;
+    end if;
     m := regexp_match(compact, '^([+-]?)([0-9]*)(?:\.([0-9]*))?(?:[eEdD]([+-]?[0-9]+))?');
     if coalesce(m[2], '') = '' and coalesce(m[3], '') = '' then
         return 0;
@@ -319,31 +342,33 @@ end $$;
 create or replace function vz_val(value double precision) returns double precision
 language sql immutable strict parallel safe as $$ select $1 $$;
 
--- Jet's three-argument InStr: 1-based, counted in characters, 0 when not found.
-create or replace function vz_instr(start bigint, value text, part text) returns bigint
-language plpgsql immutable strict parallel safe as $$
-declare
-    found int;
+-- The error of a bad argument, for SQL functions, which cannot raise one. The value it is
+-- about is an argument so that the planner does not call it for constants in a branch that
+-- is never taken.
+create or replace function vz_refuse(message text, value bigint) returns bigint
+language plpgsql immutable parallel safe as $$
 begin
-    if start < 1 then
-        raise exception 'InStr: the start must be 1 or more' using errcode = '22023';
-    end if;
-    if start > length(value) + 1 then
-        return 0;
-    end if;
-    found := strpos(substr(value collate "C", start::int), part collate "C");
-    return case when found = 0 then 0 else found + start - 1 end;
+    raise exception '%', message using errcode = '22023';
 end $$;
 
--- Jet's Right for a count that is not a constant.
+-- Jet's three-argument InStr: 1-based, counted in characters, 0 when not found. Not strict,
+-- so that it is inlined.
+create or replace function vz_instr(start bigint, value text, part text) returns bigint
+language sql immutable parallel safe as $$
+    select case
+        when $1 is null or $2 is null or $3 is null then null
+        when $1 < 1 then vz_refuse('InStr: the start must be 1 or more', $1)
+        when $1 > length($2) + 1 then 0
+        else coalesce(nullif(strpos(substr($2 collate "C", $1::int), $3 collate "C"), 0)
+                      + $1 - 1, 0) end $$;
+
+-- Jet's Right for a count that is not a constant. least() would take a Null count for none.
 create or replace function vz_right(value text, count bigint) returns text
-language plpgsql immutable strict parallel safe as $$
-begin
-    if count < 0 then
-        raise exception 'Right: the length must not be negative' using errcode = '22023';
-    end if;
-    return right(value, least(count, 1073741823)::int);
-end $$;
+language sql immutable parallel safe as $$
+    select case
+        when $2 is null then null
+        when $2 < 0 then vz_refuse('Right: the length must not be negative', $2)::text
+        else right($1, least($2, 1073741823)::int) end $$;
 
 create or replace function vz_unhex(value text) returns bytea
 language plpgsql immutable strict parallel safe as $$
@@ -620,6 +645,9 @@ language sql stable parallel safe as $$
 
 create or replace function vz_format(value integer, mask text) returns text
 language sql stable parallel safe as $$ select vz_format($1::bigint, $2) $$;
+
+create or replace function vz_format(value boolean, mask text) returns text
+language sql stable parallel safe as $$ select vz_format($1::int::bigint, $2) $$;
 
 create or replace function vz_format(value timestamp without time zone, mask text) returns text
 language sql stable parallel safe as $$

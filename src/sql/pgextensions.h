@@ -20,12 +20,14 @@
 // precision, integers bigint, text text):
 //   vz_datetime(text | double precision | date | timestamp) -> timestamp(0)
 //       An invalid date raises SQLSTATE 22007; '' gives Null.
-//   vz_str(text | double precision | bigint | date | timestamp) -> text
-//       A value as Jet's & writes it: "17" not "17.0", dates in canonical text.
+//   vz_str(text | double precision | bigint | boolean | date | timestamp) -> text
+//       A value as Jet's & writes it: "17" not "17.0", dates in canonical text, booleans
+//       as the 1 and 0 that SQLite stores.
 //   vz_amp(variadic text[]) -> text
 //       Jet's &. Operands that are not text are passed through vz_str, since a text array
 //       takes no other type.
-//   vz_format(double precision | bigint | integer | text | date | timestamp, text) -> text
+//   vz_format(double precision | bigint | integer | boolean | text | date | timestamp,
+//             text) -> text
 //       Stable, as to_char() is; the mask is read once per query when it is a constant.
 //   vz_val(text | double precision) -> double precision
 //   vz_instr(bigint, text, text) -> bigint
