@@ -106,6 +106,73 @@ Result Connection::take(PGresult *raw)
     }
 }
 
+CopyIn::CopyIn(Connection &connection, std::string_view copyStatement)
+    : m_conn(connection.handle())
+{
+    const std::string text = withoutNul(copyStatement, "the statement");
+    PGresult *result = PQexec(m_conn, text.c_str());
+    const ExecStatusType status = result ? PQresultStatus(result) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COPY_IN) {
+        PQclear(result);
+        m_open = true;
+        return;
+    }
+    Error error = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK
+                      ? Error("not a COPY ... FROM STDIN statement")
+                      : errorOf(result, m_conn);
+    PQclear(result);
+    drain();
+    throw error;
+}
+
+CopyIn::~CopyIn()
+{
+    if (m_open) {
+        PQputCopyEnd(m_conn, "the copy was abandoned");
+        drain();
+    }
+}
+
+void CopyIn::put(std::string_view data)
+{
+    m_buffer += data;
+    if (m_buffer.size() >= 1 << 16)
+        flush();
+}
+
+void CopyIn::flush()
+{
+    if (!m_buffer.empty() && PQputCopyData(m_conn, m_buffer.data(), int(m_buffer.size())) != 1)
+        throw Error(trimmed(PQerrorMessage(m_conn)));
+    m_buffer.clear();
+}
+
+void CopyIn::finish()
+{
+    flush();
+    m_open = false;
+    if (PQputCopyEnd(m_conn, nullptr) != 1) {
+        Error error(trimmed(PQerrorMessage(m_conn)));
+        drain();
+        throw error;
+    }
+    PGresult *result = PQgetResult(m_conn);
+    const bool ok = result && PQresultStatus(result) == PGRES_COMMAND_OK;
+    std::optional<Error> error;
+    if (!ok)
+        error = errorOf(result, m_conn);
+    PQclear(result);
+    drain();
+    if (error)
+        throw *error;
+}
+
+void CopyIn::drain()
+{
+    while (PGresult *rest = PQgetResult(m_conn))
+        PQclear(rest);
+}
+
 // Brings the session out of a COPY that exec() started, so that it takes statements again.
 void Connection::abandonCopy(PGresult *result)
 {

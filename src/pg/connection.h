@@ -61,4 +61,28 @@ private:
     std::unique_ptr<PGcancel, FreeCancel> m_cancel;
 };
 
+// Rows for COPY ... FROM STDIN in the text format, the fast way to load a table. Data is
+// buffered and sent in large pieces; finish() ends the copy and throws the server's error. A
+// copy destroyed unfinished is abandoned: the server discards its rows and the session takes
+// statements again.
+class CopyIn
+{
+public:
+    CopyIn(Connection &connection, std::string_view copyStatement);
+    ~CopyIn();
+    CopyIn(const CopyIn &) = delete;
+    CopyIn &operator=(const CopyIn &) = delete;
+
+    void put(std::string_view data);
+    void finish();
+
+private:
+    void flush();
+    void drain();
+
+    PGconn *m_conn;
+    std::string m_buffer;
+    bool m_open = false;
+};
+
 } // namespace pg

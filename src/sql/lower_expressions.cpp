@@ -42,6 +42,10 @@ void Lowerer::leaveExpr(ExprPtr &expr)
         return;
     case ExprKind::Case: {
         auto &c = expr->as<CaseExpr>();
+        // CASE yesno WHEN 1: the Yes/No counts as the number SQLite stores.
+        if (c.operand && c.operand->type == ValueType::Boolean && !c.whens.empty() &&
+            numericLiteral(*c.whens.front().condition))
+            c.operand = numberOf(std::move(c.operand));
         if (!c.operand) {
             for (CaseExpr::When &when : c.whens)
                 when.condition = m_target.condition(std::move(when.condition));

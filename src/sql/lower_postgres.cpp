@@ -233,9 +233,10 @@ void Lowerer::sortOutside(SelectStmt &select)
     select.members.push_back(std::move(wrapper));
 }
 
-// PostgreSQL unifies a UNION column's types strictly: where the column is text, a member's
-// date or number becomes text as SQLite would compare it.
-void Lowerer::unionAsText(SelectStmt &select)
+// PostgreSQL unifies a UNION column's types strictly, member by member: where the column is
+// text, a member's date or number becomes text as SQLite would compare it; a Null takes the
+// column's type, or it would make the column text before a later member's date.
+void Lowerer::alignUnionTypes(SelectStmt &select)
 {
     for (auto &member : select.members) {
         size_t result = 0;
@@ -245,9 +246,13 @@ void Lowerer::unionAsText(SelectStmt &select)
                 continue;
             }
             const ValueType type = column.expr->type;
-            if (result < select.result.size() && select.result[result].type == ValueType::Text &&
-                type != ValueType::Text && type != ValueType::Unknown &&
-                !isLiteral(*column.expr, LiteralKind::Null)) {
+            if (result < select.result.size() && isLiteral(*column.expr, LiteralKind::Null) &&
+                select.result[result].type != ValueType::Unknown) {
+                const ValueType wanted = select.result[result].type;
+                column.expr = castTo(std::move(column.expr), m_target.castType(wanted), wanted);
+            } else if (result < select.result.size() &&
+                       select.result[result].type == ValueType::Text && type != ValueType::Text &&
+                       type != ValueType::Unknown && !isLiteral(*column.expr, LiteralKind::Null)) {
                 column.expr = isTemporal(type)
                                   ? m_target.dateText(std::move(column.expr))
                                   : castTo(std::move(column.expr), "text", ValueType::Text);

@@ -14,6 +14,19 @@ namespace lowering {
 // A value written into a date or Yes/No column is stored in canonical form.
 void Lowerer::coerceForColumn(ExprPtr &value, const ColumnInfo &column, const std::string &table)
 {
+    // SQLite converts by the column's affinity; an engine with strict types needs the cast.
+    if (m_target.nativeDates() && !isLiteral(*value, LiteralKind::Null)) {
+        if ((column.type == ValueType::Integer || column.type == ValueType::Float) &&
+            value->type == ValueType::Text) {
+            value = castTo(std::move(value), m_target.castType(column.type), column.type);
+            return;
+        }
+        if (column.type == ValueType::Text && value->type != ValueType::Text &&
+            value->type != ValueType::Unknown) {
+            value = textArgument(std::move(value));
+            return;
+        }
+    }
     const std::string where = " for " + table + "." + column.name;
     if (isTemporal(column.type)) {
         if (isLiteral(*value, LiteralKind::Null))

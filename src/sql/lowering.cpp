@@ -55,7 +55,7 @@ void Lowerer::leaveSelect(SelectStmt &select)
         nullEmptyStrings(select);
     const bool postgres = m_target.engine() == Engine::Postgres;
     if (postgres && select.members.size() > 1)
-        unionAsText(select);
+        alignUnionTypes(select);
     applyTop(select);
     if (postgres)
         sortOutside(select);

@@ -162,7 +162,7 @@ private:
     void collateText(ExprPtr &key);
     void groupBareColumns(SelectCore &core);
     void sortOutside(SelectStmt &select);
-    void unionAsText(SelectStmt &select);
+    void alignUnionTypes(SelectStmt &select);
     ExprPtr textArgument(ExprPtr value) const;
     ExprPtr numberOf(ExprPtr value) const;
     void expandStars(SelectCore &core);

@@ -12,46 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
-
-// A PostgreSQL value in its text form as the SQLite side prints the same value.
-std::string displayForm(sql::ValueType type, std::string_view text)
-{
-    switch (type) {
-    case sql::ValueType::Boolean:
-        if (text == "t" || text == "f")
-            return text == "t" ? "1" : "0";
-        break;
-    case sql::ValueType::Float: {
-        const std::string copy(text);
-        char *end = nullptr;
-        const double value = std::strtod(copy.c_str(), &end);
-        if (end && *end == '\0' && !copy.empty())
-            return sql::formatFloat(value);
-        break;
-    }
-    case sql::ValueType::Date:
-        if (text.size() > 10 && text.substr(10) == " 00:00:00")
-            return std::string(text.substr(0, 10));
-        break;
-    case sql::ValueType::DateTime:
-        if (text.size() == 10)
-            return std::string(text) + " 00:00:00";
-        break;
-    case sql::ValueType::Blob:
-        if (text.substr(0, 2) == "\\x") {
-            std::string hex(text.substr(2));
-            std::transform(hex.begin(), hex.end(), hex.begin(), ::toupper);
-            return hex;
-        }
-        break;
-    default:
-        break;
-    }
-    return std::string(text);
-}
 
 class PostgresEngine final : public sqltest::GoldenEngine
 {
@@ -91,7 +53,7 @@ public:
                 const sql::ValueType type =
                     size_t(c) < columns.size() ? columns[size_t(c)].type : sql::ValueType::Unknown;
                 if (!rows.isNull(r, c))
-                    line += sql::csvField(displayForm(type, rows.text(r, c)));
+                    line += sql::csvField(sqltest::postgresDisplay(type, rows.text(r, c)));
             }
             result.rows.push_back(std::move(line));
         }

@@ -1,0 +1,336 @@
+// An account set copied into PostgreSQL: the demo set verifies and answers as on SQLite; every
+// kind of value survives; the client's corpus of queries returns the same rows on both
+// engines; a copy that fails leaves the PostgreSQL database as it was.
+#include "accountdbtestutil.h"
+#include "demodata/demodata.h"
+#include "pg/connection.h"
+#include "server/accountdb.h"
+#include "server/pgcopy.h"
+#include "sql/csv.h"
+#include "sql/translator.h"
+#include "support/pgcluster.h"
+
+#include "../sql/sqltest.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+namespace {
+
+std::string onlyValue(pg::Connection &pg, const std::string &query)
+{
+    const pg::Result result = pg.exec(query);
+    return result.rows() ? std::string(result.text(0, 0)) : std::string();
+}
+
+int tableCount(pg::Connection &pg)
+{
+    return std::stoi(
+        onlyValue(pg, "SELECT count(*) FROM pg_tables WHERE schemaname = current_schema()"));
+}
+
+// A query's rows on each engine, translated for it, in the display form of its typed columns.
+class TwoEngines
+{
+public:
+    TwoEngines(sqlite3 *sqlite, pg::Connection &pg)
+        : m_sqlite(sqlite)
+        , m_pg(pg)
+        , m_sqliteTranslator(sqlite)
+        , m_pgTranslator(sqlite, sql::Engine::Postgres)
+    {}
+
+    std::vector<std::string> sqliteRows(const std::string &text, sql::Dialect dialect)
+    {
+        const auto translation = m_sqliteTranslator.translate(text, dialect);
+        sqlite3_stmt *raw = nullptr;
+        if (sqlite3_prepare_v2(m_sqlite, translation->sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
+            throw std::runtime_error(sqlite3_errmsg(m_sqlite));
+        sql::Statement statement(m_sqlite, raw);
+        std::vector<std::string> rows;
+        while (statement.step()) {
+            std::string line;
+            for (int c = 0; c < statement.columnCount(); ++c)
+                line += (c ? "," : "") +
+                        sql::csvField(sql::formatColumn(typeOf(*translation, c), raw, c));
+            rows.push_back(std::move(line));
+        }
+        return rows;
+    }
+
+    std::vector<std::string> postgresRows(const std::string &text, sql::Dialect dialect)
+    {
+        const auto translation = m_pgTranslator.translate(text, dialect);
+        const pg::Result result = m_pg.exec(translation->sql);
+        std::vector<std::string> rows;
+        for (int r = 0; r < result.rows(); ++r) {
+            std::string line;
+            for (int c = 0; c < result.columns(); ++c) {
+                line += c ? "," : "";
+                if (!result.isNull(r, c))
+                    line += sql::csvField(
+                        sqltest::postgresDisplay(typeOf(*translation, c), result.text(r, c)));
+            }
+            rows.push_back(std::move(line));
+        }
+        return rows;
+    }
+
+private:
+    static sql::ValueType typeOf(const sql::Translation &translation, int column)
+    {
+        return size_t(column) < translation.columns.size()
+                   ? translation.columns[size_t(column)].type
+                   : sql::ValueType::Unknown;
+    }
+
+    sqlite3 *m_sqlite;
+    pg::Connection &m_pg;
+    sql::Translator m_sqliteTranslator;
+    sql::Translator m_pgTranslator;
+};
+
+class PgCopyDemo : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new QTemporaryDir;
+        const QString path = s_dir->filePath(QStringLiteral("001/VzData.db"));
+        demodata::DemoOptions demo;
+        demo.today = QDate(2024, 5, 20);
+        server::AccountDbOptions options;
+        options.accountName = QStringLiteral("演示帐套");
+        options.fill = demodata::demoFill(demo);
+        server::createAccountDatabase(path, options);
+        s_db = new sql::Database(path.toStdString());
+        sql::registerExtensions(s_db->handle());
+        s_pg = new pg::Connection(testsupport::PgCluster::shared().createDatabase());
+        server::PostgresCopy copy(s_db->handle(), *s_pg);
+        s_report = new server::CopyReport(copy.run());
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_report;
+        delete s_pg;
+        delete s_db;
+        delete s_dir;
+    }
+
+    static QTemporaryDir *s_dir;
+    static sql::Database *s_db;
+    static pg::Connection *s_pg;
+    static server::CopyReport *s_report;
+};
+
+QTemporaryDir *PgCopyDemo::s_dir = nullptr;
+sql::Database *PgCopyDemo::s_db = nullptr;
+pg::Connection *PgCopyDemo::s_pg = nullptr;
+server::CopyReport *PgCopyDemo::s_report = nullptr;
+
+TEST_F(PgCopyDemo, EveryTableArrivesWithItsRowsIndexesViewsAndVersion)
+{
+    const std::vector<std::string> tables = dbtest::tables(*s_db);
+    ASSERT_EQ(s_report->tables.size(), tables.size());
+    long long rows = 0;
+    for (const server::CopiedTable &table : s_report->tables) {
+        EXPECT_EQ(table.rows, dbtest::integer(*s_db, "SELECT count(*) FROM \"" + table.name + "\""))
+            << table.name;
+        EXPECT_GT(table.checks, 1) << table.name;
+        rows += table.rows;
+    }
+    EXPECT_GT(rows, 5000);
+    EXPECT_EQ(s_report->views, 2);
+    EXPECT_GT(s_report->indexes, 150);
+    EXPECT_EQ(s_report->schemaVersion, server::accountSchemaVersion());
+    EXPECT_EQ(onlyValue(*s_pg, "SELECT version FROM vz_schema"),
+              std::to_string(server::accountSchemaVersion()));
+}
+
+TEST_F(PgCopyDemo, AnswersTheClientsQueriesAsSqliteDoes)
+{
+    TwoEngines engines(s_db->handle(), *s_pg);
+    // The stock view, a join with text ordering, dates, and a partner search by prefix.
+    for (const char *text : {
+             "select HPID, CKID, JCS from HPKC order by HPID, CKID",
+             "select H.BH, H.PM, L.MC from HP H left join HPLB L on H.HPLBID = L.ID order by H.PM, "
+             "H.BH",
+             "select top 5 DJBH, RQ, JE from XSKDZB order by RQ desc, DJBH",
+             "select MC from KH where MC like '%公司%' or BH like 'k%' order by MC",
+             "select count(*), sum(SL * DJ) from XSKD",
+             "select DJBH, RQ + SKQX as DQ from XSKDZB where SKQX > 0 order by DJBH",
+             "select year(RQ) as Y, month(RQ) as M, count(*) as N from CGSHZB group by year(RQ), "
+             "month(RQ) order by 1, 2",
+         }) {
+        EXPECT_EQ(engines.postgresRows(text, sql::Dialect::Jet),
+                  engines.sqliteRows(text, sql::Dialect::Jet))
+            << text;
+    }
+}
+
+TEST_F(PgCopyDemo, KeysContinueAndCodesStayUniqueWithoutRegardToCase)
+{
+    const std::string next = onlyValue(*s_pg, "SELECT max(id) + 1 FROM hp");
+    EXPECT_EQ(onlyValue(*s_pg, "INSERT INTO hp (bh, pm) VALUES ('PG-NEW', 'x') RETURNING id"),
+              next);
+    s_pg->exec("DELETE FROM hp WHERE bh = 'PG-NEW'");
+    try {
+        s_pg->exec("INSERT INTO appuser (ucode, uname) VALUES ('sys', 'second')");
+        ADD_FAILURE() << "a second SYS in lower case was stored";
+    } catch (const pg::Error &error) {
+        EXPECT_EQ(error.sqlState(), pg::sqlstate::UniqueViolation) << error.what();
+    }
+}
+
+// Values of every kind, including those COPY's text format gives a meaning to.
+TEST(PgCopy, EveryKindOfValueSurvivesTheJourney)
+{
+    sql::Database db(":memory:");
+    sql::registerExtensions(db.handle());
+    db.exec("CREATE TABLE V (ID INTEGER PRIMARY KEY, T VARCHAR(40) COLLATE NOCASE, M TEXT, "
+            "N INTEGER, F FLOAT, B BIT NOT NULL DEFAULT 0, D DATE, S DATETIME, P BLOB)");
+    db.exec("INSERT INTO V VALUES "
+            "(1, 'O''Neil', 'tab\there' || char(10) || 'line\\back', 7, 0.1, 1, '2024-02-29', "
+            "'2024-03-01 23:59:59', x'00ff10'),"
+            "(2, '张三丰', '', -9007199254740993, -1e300, 0, '1899-12-30', '2024-03-01', x''),"
+            "(3, NULL, NULL, NULL, NULL, 0, NULL, NULL, NULL),"
+            "(7, 'a\\N', '\\.', 0, 1.5, 1, '2100-01-01', '2000-01-01 00:00:01', x'5c4e')");
+    pg::Connection pg(testsupport::PgCluster::shared().createDatabase());
+    server::PostgresCopy copy(db.handle(), pg);
+    const server::CopyReport report = copy.run();
+    ASSERT_EQ(report.tables.size(), 1u);
+    EXPECT_EQ(report.tables[0].rows, 4);
+
+    TwoEngines engines(db.handle(), pg);
+    const std::string all = "select * from V order by ID";
+    EXPECT_EQ(engines.postgresRows(all, sql::Dialect::Jet),
+              engines.sqliteRows(all, sql::Dialect::Jet));
+    // The key goes on after the highest copied, not after the count.
+    EXPECT_EQ(onlyValue(pg, "INSERT INTO v (t) VALUES ('new') RETURNING id"), "8");
+}
+
+struct BadCopy
+{
+    const char *name;
+    const char *sqlite;  // set-up of the SQLite side
+    const char *message; // part of the refusal
+};
+
+class PgCopyRefusal : public ::testing::TestWithParam<BadCopy>
+{
+};
+
+TEST_P(PgCopyRefusal, LeavesThePostgresDatabaseAsItWas)
+{
+    const BadCopy bad = GetParam();
+    sql::Database db(":memory:");
+    sql::registerExtensions(db.handle());
+    db.exec("CREATE TABLE A (ID INTEGER PRIMARY KEY, MC VARCHAR(10) COLLATE NOCASE)");
+    db.exec("INSERT INTO A VALUES (1, 'first')");
+    db.exec(bad.sqlite);
+    pg::Connection pg(testsupport::PgCluster::shared().createDatabase());
+    server::PostgresCopy copy(db.handle(), pg);
+    try {
+        copy.run();
+        ADD_FAILURE() << bad.name << ": the copy was made";
+    } catch (const std::exception &error) {
+        EXPECT_NE(std::string(error.what()).find(bad.message), std::string::npos)
+            << bad.name << ": " << error.what();
+    }
+    EXPECT_EQ(tableCount(pg), 0) << bad.name;
+    EXPECT_EQ(onlyValue(pg, "SELECT count(*) FROM pg_collation WHERE collname = 'vz_text'"), "0");
+    EXPECT_FALSE(pg.inTransaction());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PgCopyRefusal,
+    ::testing::Values(
+        BadCopy{"TextInAnIntegerColumn",
+                "CREATE TABLE B (ID INTEGER PRIMARY KEY, N INTEGER); INSERT INTO B VALUES (1, 5), "
+                "(2, 'abc')",
+                "table B, row 2, column N"},
+        BadCopy{"FractionInAnIntegerColumn",
+                "CREATE TABLE B (ID INTEGER PRIMARY KEY, N INTEGER); INSERT INTO B VALUES (1, 2.5)",
+                "column N"},
+        BadCopy{"NotADate",
+                "CREATE TABLE B (ID INTEGER PRIMARY KEY, D DATE); INSERT INTO B VALUES "
+                "(1, '2024-02-30')",
+                "table B"},
+        BadCopy{"ANumberInADateColumn",
+                "CREATE TABLE B (ID INTEGER PRIMARY KEY, D DATETIME); INSERT INTO B VALUES (1, "
+                "45352.5)",
+                "table B, row 1, column D"},
+        BadCopy{"DuplicateCodesUnderAUniqueKey",
+                "CREATE TABLE B (ID INTEGER PRIMARY KEY, BH VARCHAR(9)); INSERT INTO B VALUES (1, "
+                "'K1'), (2, 'k1'); CREATE UNIQUE INDEX B_BH ON B (BH)",
+                "b_bh"}),
+    [](const ::testing::TestParamInfo<BadCopy> &info) { return std::string(info.param.name); });
+
+TEST(PgCopy, RefusesADatabaseThatAlreadyHoldsTables)
+{
+    sql::Database db(":memory:");
+    db.exec("CREATE TABLE A (ID INTEGER PRIMARY KEY)");
+    pg::Connection pg(testsupport::PgCluster::shared().createDatabase());
+    pg.exec("CREATE TABLE somebody_elses (x integer)");
+    server::PostgresCopy copy(db.handle(), pg);
+    EXPECT_THROW(copy.run(), std::runtime_error);
+    EXPECT_EQ(tableCount(pg), 1);
+}
+
+struct CorpusFile
+{
+    const char *file;
+    sql::Dialect dialect;
+};
+
+void PrintTo(const CorpusFile &corpus, std::ostream *os)
+{
+    *os << corpus.file << (corpus.dialect == sql::Dialect::Jet ? " (jet)" : " (tsql)");
+}
+
+class PgCorpus : public ::testing::TestWithParam<CorpusFile>
+{
+};
+
+// Every text the client sends, on a copy of the corpus database: the same rows from
+// PostgreSQL as from SQLite (compared as sets where the text leaves the order open), and the
+// statements that change data change the same rows.
+TEST_P(PgCorpus, EveryTextAnswersTheSameRowsOnBothEngines)
+{
+    const CorpusFile corpus = GetParam();
+    sqltest::TestDb db;
+    db.exec(sqltest::readFile(sqltest::dataPath("corpus/schema.sql")));
+    db.exec(sqltest::readFile(sqltest::dataPath("corpus/data.sql")));
+    pg::Connection pg(testsupport::PgCluster::shared().createDatabase());
+    server::PostgresCopy(db.handle(), pg).run();
+    TwoEngines engines(db.handle(), pg);
+    int compared = 0;
+    for (const std::string &text : sql::splitStatements(
+             sqltest::readFile(sqltest::dataPath(std::string("corpus/") + corpus.file)),
+             corpus.dialect)) {
+        try {
+            // PostgreSQL first: its translator reads the SQLite side's tables, which a DROP
+            // there would take away.
+            std::vector<std::string> actual = engines.postgresRows(text, corpus.dialect);
+            std::vector<std::string> expected = engines.sqliteRows(text, corpus.dialect);
+            std::sort(expected.begin(), expected.end());
+            std::sort(actual.begin(), actual.end());
+            EXPECT_EQ(actual, expected) << text;
+            ++compared;
+        } catch (const std::exception &error) {
+            ADD_FAILURE() << error.what() << "\n  in: " << text;
+        }
+    }
+    EXPECT_GT(compared, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, PgCorpus,
+                         ::testing::Values(CorpusFile{"both.sql", sql::Dialect::Jet},
+                                           CorpusFile{"both.sql", sql::Dialect::TSql},
+                                           CorpusFile{"jet.sql", sql::Dialect::Jet},
+                                           CorpusFile{"tsql.sql", sql::Dialect::TSql}));
+
+} // namespace
