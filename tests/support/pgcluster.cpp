@@ -308,6 +308,7 @@ PgCluster &PgCluster::shared()
 }
 
 PgCluster::PgCluster()
+    : m_ownerPid(getpid())
 {
     const Account account = serverAccount();
     m_binDir = findBinDir();
@@ -419,6 +420,11 @@ void PgCluster::start()
 // Immediate shutdown: the data is thrown away, so there is nothing to write back.
 void PgCluster::stop()
 {
+    if (getpid() != m_ownerPid) {
+        // Finishing the admin session would end it for the parent too: their socket is one.
+        (void)m_admin.release();
+        return;
+    }
     {
         std::lock_guard lock(m_adminMutex);
         m_admin.reset();
