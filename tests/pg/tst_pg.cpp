@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -337,6 +338,22 @@ TEST(PgCluster, IcuCollationOrdersByPinyin)
     const pg::Result result = conn.exec("select string_agg(x, ' ' order by x collate pinyin)"
                                         " from unnest(array['张', '李', '王', '阿']) as x");
     EXPECT_EQ(result.text(0, 0), "阿 李 王 张");
+}
+
+// A forked child that exits normally runs the static destructors too.
+TEST(PgCluster, ForkedChildThatExitsLeavesTheServerAlone)
+{
+    PgCluster &cluster = PgCluster::shared();
+    cluster.createDatabase();
+    const pid_t child = fork();
+    if (child == 0)
+        std::exit(0);
+    ASSERT_GT(child, 0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    pg::Connection conn(cluster.createDatabase());
+    EXPECT_EQ(conn.exec("select 1").text(0, 0), "1");
 }
 
 namespace {

@@ -209,8 +209,13 @@ pid_t spawn(const Spawn &how)
     argv.push_back(nullptr);
     const int out = open(how.output.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (out < 0 || in < 0)
-        fail("starting " + how.arguments.front(), "cannot open " + how.output.string());
+    if (out < 0 || in < 0) {
+        const int error = errno;
+        close(out);
+        close(in);
+        fail("starting " + how.arguments.front(),
+             "cannot open " + how.output.string() + ": " + std::strerror(error));
+    }
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -240,6 +245,10 @@ pid_t spawn(const Spawn &how)
 
 std::string describeStatus(int status)
 {
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 126)
+        return "exit status 126 (could not become the server's user or enter the folder)";
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
+        return "exit status 127 (the program could not be executed)";
     if (WIFEXITED(status))
         return "exit status " + std::to_string(WEXITSTATUS(status));
     if (WIFSIGNALED(status))
@@ -308,6 +317,7 @@ PgCluster &PgCluster::shared()
 }
 
 PgCluster::PgCluster()
+    : m_ownerPid(getpid())
 {
     const Account account = serverAccount();
     m_binDir = findBinDir();
@@ -419,6 +429,11 @@ void PgCluster::start()
 // Immediate shutdown: the data is thrown away, so there is nothing to write back.
 void PgCluster::stop()
 {
+    if (getpid() != m_ownerPid) {
+        // Finishing the admin session would end it for the parent too: their socket is one.
+        (void)m_admin.release();
+        return;
+    }
     {
         std::lock_guard lock(m_adminMutex);
         m_admin.reset();

@@ -57,6 +57,7 @@ private:
     std::string m_folder;
     int m_port = 0;
     pid_t m_serverPid = -1;
+    pid_t m_ownerPid = -1; // a forked child that exits must not stop its parent's server
     std::mutex m_adminMutex;
     std::unique_ptr<pg::Connection> m_admin; // under m_adminMutex
     int m_databases = 0;                     // under m_adminMutex
