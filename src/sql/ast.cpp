@@ -82,6 +82,7 @@ InExpr::InExpr(const InExpr &other)
     , list(cloneList(other.list))
     , select(other.select ? std::make_unique<SelectStmt>(*other.select) : nullptr)
     , negated(other.negated)
+    , keyProbe(other.keyProbe)
 {}
 
 ExistsExpr::ExistsExpr(std::unique_ptr<SelectStmt> select, int position)

@@ -341,6 +341,8 @@ struct InExpr : Expr
     ExprList list;                      // IN (a, b, ...)
     std::unique_ptr<SelectStmt> select; // IN (SELECT ...)
     bool negated;
+    // Made by a rewrite: an uncorrelated list of keys, meant to be looked up in an index.
+    bool keyProbe = false;
 };
 
 struct ExistsExpr : Expr

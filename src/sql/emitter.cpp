@@ -937,6 +937,14 @@ void SqlWriter::writeExpr(const Expr &expr, int parentPrecedence, bool rightOper
     case ExprKind::In: {
         const auto &in = expr.as<InExpr>();
         writeExpr(*in.operand, LevelCompare + 1);
+        // PostgreSQL plans a semijoin on its row estimate of the subquery, often far too high;
+        // an array of the keys, built once, is looked up in the index whatever the estimate.
+        if (in.keyProbe && in.select && !in.negated && m_style == SqlStyle::Postgres) {
+            m_out += " = ANY(ARRAY(";
+            writeSelect(*in.select);
+            m_out += "))";
+            break;
+        }
         m_out += in.negated ? " NOT IN (" : " IN (";
         if (in.select)
             writeSelect(*in.select);

@@ -866,6 +866,7 @@ void RunningSums::rewrite(SelectCore &core)
     auto in = std::make_unique<InExpr>(
         std::make_unique<ColumnExpr>(tableAlias, shape->partition.front()), false);
     in->select = std::move(goodsStmt);
+    in->keyProbe = true;
     window->where = std::move(in);
     auto windowStmt = std::make_unique<SelectStmt>();
     windowStmt->members.push_back(std::move(window));
@@ -1096,6 +1097,7 @@ private:
             auto in = std::make_unique<InExpr>(
                 std::make_unique<ColumnExpr>(m_chain[0].alias, joined.parentColumn), false);
             in->select = std::move(keysStmt);
+            in->keyProbe = true;
             added.push_back(std::move(in));
         }
         for (ExprPtr &in : added)
