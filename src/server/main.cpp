@@ -1,7 +1,12 @@
 // vzserver: the application server of the system.
 #include "demodata/demodata.h"
+#include "pg/connection.h"
+#include "server/accountdb.h"
+#include "server/pgcopy.h"
+#include "server/registry.h"
 #include "server/requesterror.h"
 #include "server/server.h"
+#include "sql/database.h"
 #include "wire/tls.h"
 
 #include "vzversion.h"
@@ -55,6 +60,55 @@ void raiseDescriptorLimit()
     if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
         limit.rlim_cur = limit.rlim_max;
         ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+// --migrate-account: the account set's database copied into an empty PostgreSQL database and
+// verified there. The set goes on being served from its file.
+int migrateAccount(const QString &dataDir, const QString &accountNo, const QString &conninfo)
+{
+    try {
+        server::AccountRegistry registry(dataDir);
+        if (!registry.find(accountNo)) {
+            std::fprintf(stderr, "vzserver: there is no account set %s in %s\n",
+                         qPrintable(accountNo), qPrintable(dataDir));
+            return 1;
+        }
+        sql::Database source(registry.databasePath(accountNo).toStdString(),
+                             sql::Database::Mode::ReadOnly);
+        const int version = server::schemaVersionOf(source);
+        if (version != server::accountSchemaVersion()) {
+            std::fprintf(stderr,
+                         "vzserver: account set %s has schema version %d, this program %d: let "
+                         "this server open it once (it upgrades it), then copy it\n",
+                         qPrintable(accountNo), version, server::accountSchemaVersion());
+            return 1;
+        }
+        pg::Connection target(conninfo.toStdString());
+        server::PostgresCopy copy(source.handle(), target);
+        copy.setProgress([](const std::string &table) {
+            std::printf("  %s\n", table.c_str());
+            std::fflush(stdout);
+        });
+        std::printf("vzserver: copying account set %s into PostgreSQL...\n", qPrintable(accountNo));
+        const server::CopyReport report = copy.run();
+        long long rows = 0;
+        int checks = 0;
+        for (const server::CopiedTable &table : report.tables) {
+            rows += table.rows;
+            checks += table.checks;
+        }
+        std::printf("vzserver: copied and verified account set %s: %zu tables, %lld rows, %d "
+                    "views, %d indexes; %d counts and sums agree with the file\n",
+                    qPrintable(accountNo), report.tables.size(), rows, report.views, report.indexes,
+                    checks);
+        return 0;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr,
+                     "vzserver: the copy failed, the PostgreSQL database is unchanged: "
+                     "%s\n",
+                     e.what());
+        return 1;
     }
 }
 
@@ -148,6 +202,16 @@ int main(int argc, char *argv[])
                                           QStringLiteral("FILE"));
     // Fault injection for the tests of atomic requests; refused unless VZ_TEST_HOOKS=1, so
     // that no production server can be started with it by mistake.
+    const QCommandLineOption migrateOption(
+        QStringLiteral("migrate-account"),
+        QStringLiteral("Copy account set NO into the empty PostgreSQL database that --to-pg "
+                       "names, verified table by table (row counts and sums)."),
+        QStringLiteral("NO"));
+    const QCommandLineOption toPgOption(
+        QStringLiteral("to-pg"),
+        QStringLiteral("With --migrate-account: the libpq connection string of the target, "
+                       "e.g. \"host=db1 dbname=shop user=vz\"."),
+        QStringLiteral("CONNINFO"));
     QCommandLineOption killAtStatementOption(
         QStringLiteral("test-kill-at-statement"),
         QStringLiteral("Tests only (needs VZ_TEST_HOOKS=1): exit at once at the Nth step of "
@@ -155,10 +219,12 @@ int main(int argc, char *argv[])
                        "after it."),
         QStringLiteral("N"));
     killAtStatementOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({versionOption, dataOption, portOption, listenOption, createOption,
-                       demoOption, demoScaleOption, auditLevelsOption, timeoutOption, busyOption,
-                       connectionsOption, requestMemoryOption, packetRowsOption, packetBytesOption,
-                       noTlsOption, tlsCertOption, tlsKeyOption, killAtStatementOption});
+    parser.addOptions(
+        {versionOption,    dataOption,        portOption,        listenOption,
+         createOption,     demoOption,        demoScaleOption,   auditLevelsOption,
+         timeoutOption,    busyOption,        connectionsOption, requestMemoryOption,
+         packetRowsOption, packetBytesOption, noTlsOption,       tlsCertOption,
+         tlsKeyOption,     migrateOption,     toPgOption,        killAtStatementOption});
     parser.addPositionalArgument(QStringLiteral("NAME"),
                                  QStringLiteral("Name of the account set to create."),
                                  QStringLiteral("[NAME]"));
@@ -243,6 +309,14 @@ int main(int argc, char *argv[])
                      qPrintable(options.dataDir));
         return 1;
     }
+
+    if (parser.isSet(migrateOption) != parser.isSet(toPgOption)) {
+        std::fprintf(stderr, "vzserver: --migrate-account and --to-pg go together\n");
+        return 2;
+    }
+    if (parser.isSet(migrateOption))
+        return migrateAccount(options.dataDir, parser.value(migrateOption).trimmed(),
+                              parser.value(toPgOption));
 
     if (parser.isSet(createOption)) {
         const QStringList names = parser.positionalArguments();

@@ -507,6 +507,20 @@ int PostgresCopy::verify(const Table &table)
 CopyReport PostgresCopy::run()
 {
     CopyReport report;
+    // One snapshot of the file for the whole copy, whoever writes to it meanwhile.
+    const bool ownRead = sqlite3_get_autocommit(m_source) != 0;
+    if (ownRead)
+        sqlite3_exec(m_source, "BEGIN", nullptr, nullptr, nullptr);
+    struct EndRead
+    {
+        sqlite3 *db;
+        bool own;
+        ~EndRead()
+        {
+            if (own)
+                sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        }
+    } endRead{m_source, ownRead};
     const pg::Result existing =
         m_target.exec("SELECT count(*) FROM pg_tables WHERE schemaname = current_schema()");
     if (std::string(existing.text(0, 0)) != "0")

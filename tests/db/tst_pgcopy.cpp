@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -268,6 +269,66 @@ INSTANTIATE_TEST_SUITE_P(
                 "'K1'), (2, 'k1'); CREATE UNIQUE INDEX B_BH ON B (BH)",
                 "b_bh"}),
     [](const ::testing::TestParamInfo<BadCopy> &info) { return std::string(info.param.name); });
+
+struct ServerRun
+{
+    int exitCode = -1;
+    QString output;
+};
+
+ServerRun vzserver(const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(VZ_SERVER_BINARY), arguments);
+    process.waitForFinished(300000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAll())};
+}
+
+TEST(MigrateAccount, CopiesASetOnceAndSaysWhyItWillNotAgain)
+{
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_EQ(vzserver({QStringLiteral("--data"), data, QStringLiteral("--create-account"),
+                        QStringLiteral("001"), QStringLiteral("--demo"), QStringLiteral("演示")})
+                  .exitCode,
+              0);
+    const QString target =
+        QString::fromStdString(testsupport::PgCluster::shared().createDatabase());
+    const QStringList migrate{QStringLiteral("--data"),
+                              data,
+                              QStringLiteral("--migrate-account"),
+                              QStringLiteral("001"),
+                              QStringLiteral("--to-pg"),
+                              target};
+
+    const ServerRun first = vzserver(migrate);
+    EXPECT_EQ(first.exitCode, 0) << first.output.toStdString();
+    EXPECT_TRUE(first.output.contains(QStringLiteral("copied and verified account set 001")))
+        << first.output.toStdString();
+    pg::Connection pg(target.toStdString());
+    sql::Database file(dir.filePath(QStringLiteral("data/001/VzData.db")).toStdString(),
+                       sql::Database::Mode::ReadOnly);
+    EXPECT_EQ(onlyValue(pg, "SELECT count(*) FROM hp"),
+              std::to_string(dbtest::integer(file, "SELECT count(*) FROM HP")));
+
+    const ServerRun again = vzserver(migrate);
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.output.contains(QStringLiteral("already holds tables")))
+        << again.output.toStdString();
+
+    const ServerRun unknown =
+        vzserver({QStringLiteral("--data"), data, QStringLiteral("--migrate-account"),
+                  QStringLiteral("009"), QStringLiteral("--to-pg"), target});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.output.contains(QStringLiteral("no account set 009")))
+        << unknown.output.toStdString();
+
+    const ServerRun alone = vzserver({QStringLiteral("--data"), data,
+                                      QStringLiteral("--migrate-account"), QStringLiteral("001")});
+    EXPECT_EQ(alone.exitCode, 2);
+}
 
 TEST(PgCopy, RefusesADatabaseThatAlreadyHoldsTables)
 {
