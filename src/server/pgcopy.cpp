@@ -434,7 +434,8 @@ int PostgresCopy::createIndexes(const Table &table)
         while (columns.step()) {
             if (columns.isNull(2))
                 fail("index " + index.name + ": an index on an expression has no copy");
-            list += (list.empty() ? "" : ", ") + pgName(columns.columnText(2));
+            // In the order the translator sorts in (Nulls first), so that a sort can read it.
+            list += (list.empty() ? "" : ", ") + pgName(columns.columnText(2)) + " NULLS FIRST";
         }
         // SQLite's automatic indexes of UNIQUE constraints have names PostgreSQL's would not.
         std::string name = index.name;

@@ -683,6 +683,9 @@ void SqlWriter::writeOrderBy(const std::vector<OrderItem> &items, const char *pr
         writeExpr(*items[i].expr);
         if (items[i].descending)
             m_out += " DESC";
+        // Nulls come first, as in SQLite and Jet; PostgreSQL puts them last by default.
+        if (m_style == SqlStyle::Postgres)
+            m_out += items[i].descending ? " NULLS LAST" : " NULLS FIRST";
     }
 }
 

@@ -5,7 +5,19 @@
 // the corpus data, and the rows must agree: the same rows, in the same order of the ORDER BY
 // keys. Amounts are compared to 1e-9 relative, because a sum taken in another order may differ
 // in the last bits; everything else exactly.
+//
+// Built with VZ_REWRITES_ON_POSTGRES, the rewritten side runs on PostgreSQL instead (on a copy
+// of the same data): the texts as translated for PostgreSQL, with its rewrites, must give the
+// rows SQLite gives for the texts as written.
 #include "sqltest.h"
+
+#ifdef VZ_REWRITES_ON_POSTGRES
+#include "pg/connection.h"
+#include "server/pgcopy.h"
+#include "support/pgcluster.h"
+
+#include <memory>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -86,6 +98,10 @@ protected:
     std::vector<Row> rows(const std::string &text, bool optimize,
                           sql::Dialect dialect = sql::Dialect::Jet)
     {
+#ifdef VZ_REWRITES_ON_POSTGRES
+        if (optimize)
+            return postgresRows(text, dialect);
+#endif
         db.translator().setOptimize(optimize);
         const auto translation = db.translator().translate(text, dialect);
         sqlite3_stmt *statement = nullptr;
@@ -160,6 +176,45 @@ protected:
         }
         return plain.size();
     }
+
+#ifdef VZ_REWRITES_ON_POSTGRES
+    // The fixture's data copied into PostgreSQL on first use; values typed by the translation.
+    std::vector<Row> postgresRows(const std::string &text, sql::Dialect dialect)
+    {
+        if (!m_pg) {
+            m_pg =
+                std::make_unique<pg::Connection>(testsupport::PgCluster::shared().createDatabase());
+            server::PostgresCopy(db.handle(), *m_pg).run();
+            m_pg->exec("ANALYZE");
+            m_pgTranslator = std::make_unique<sql::Translator>(db.handle(), sql::Engine::Postgres);
+        }
+        const auto translation = m_pgTranslator->translate(text, dialect);
+        const pg::Result result = m_pg->exec(translation->sql);
+        std::vector<Row> rows;
+        for (int r = 0; r < result.rows(); ++r) {
+            Row row;
+            for (int c = 0; c < result.columns(); ++c) {
+                const sql::ValueType type = size_t(c) < translation->columns.size()
+                                                ? translation->columns[size_t(c)].type
+                                                : sql::ValueType::Unknown;
+                const std::string value = sqltest::postgresDisplay(type, result.text(r, c));
+                if (result.isNull(r, c))
+                    row.emplace_back();
+                else if (type == sql::ValueType::Integer || type == sql::ValueType::Boolean)
+                    row.emplace_back(std::stoll(value));
+                else if (type == sql::ValueType::Float)
+                    row.emplace_back(std::stod(value));
+                else
+                    row.emplace_back(value);
+            }
+            rows.push_back(std::move(row));
+        }
+        return rows;
+    }
+
+    std::unique_ptr<pg::Connection> m_pg;
+    std::unique_ptr<sql::Translator> m_pgTranslator;
+#endif
 
     sqltest::TestDb db;
 };
