@@ -1,8 +1,8 @@
 // Fuzz target of the translator: arbitrary text through the tokenizer, the parser, the source
 // printer (whose output must parse back to the same tree), the script splitter and the whole
-// translation against a small schema, in both dialects. Built as a libFuzzer binary with
-// -DVZ_FUZZ=ON and clang; the test suite replays the kept corpus and a short seeded mutation run
-// through the same entry.
+// translation against a small schema, in both dialects and for both engines. Built as a libFuzzer
+// binary with -DVZ_FUZZ=ON and clang; the test suite replays the kept corpus and a short seeded
+// mutation run through the same entry.
 #include "sql/parser.h"
 #include "sql/translator.h"
 
@@ -24,9 +24,12 @@ struct FuzzDatabase
                 "CREATE TABLE U (ID INTEGER PRIMARY KEY, TID INTEGER, BZ TEXT, SJ DATETIME);");
         translator = std::make_unique<sql::Translator>(db.handle());
         translator->setCacheCapacity(0);
+        postgres = std::make_unique<sql::Translator>(db.handle(), sql::Engine::Postgres);
+        postgres->setCacheCapacity(0);
     }
     sql::Database db;
     std::unique_ptr<sql::Translator> translator;
+    std::unique_ptr<sql::Translator> postgres;
 };
 
 void checkRoundTrip(std::string_view text, sql::Dialect dialect)
@@ -76,6 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             sqlite3_stmt *stmt = nullptr;
             sqlite3_prepare_v2(fuzz.db.handle(), translation->sql.c_str(), -1, &stmt, nullptr);
             sqlite3_finalize(stmt);
+        } catch (const sql::Error &) {
+        }
+        try {
+            fuzz.postgres->translateUncached(text, dialect);
         } catch (const sql::Error &) {
         }
     }
