@@ -238,28 +238,21 @@ void Lowerer::sortOutside(SelectStmt &select)
 // column's type, or it would make the column text before a later member's date.
 void Lowerer::alignUnionTypes(SelectStmt &select)
 {
-    for (auto &member : select.members) {
-        size_t result = 0;
-        for (ResultColumn &column : member->columns) {
-            if (column.expr->kind == ExprKind::Star) {
-                result += column.expr->as<StarExpr>().expansion.size();
-                continue;
-            }
-            const ValueType type = column.expr->type;
-            if (result < select.result.size() && isLiteral(*column.expr, LiteralKind::Null) &&
-                select.result[result].type != ValueType::Unknown) {
-                const ValueType wanted = select.result[result].type;
+    forEachMemberColumn(select, [&](SelectCore &, ResultColumn &column, size_t result) {
+        if (result >= select.result.size())
+            return;
+        const ValueType wanted = select.result[result].type;
+        const ValueType type = column.expr->type;
+        if (isLiteral(*column.expr, LiteralKind::Null)) {
+            if (wanted != ValueType::Unknown)
                 column.expr = castTo(std::move(column.expr), m_target.castType(wanted), wanted);
-            } else if (result < select.result.size() &&
-                       select.result[result].type == ValueType::Text && type != ValueType::Text &&
-                       type != ValueType::Unknown && !isLiteral(*column.expr, LiteralKind::Null)) {
-                column.expr = isTemporal(type)
-                                  ? m_target.dateText(std::move(column.expr))
-                                  : castTo(std::move(column.expr), "text", ValueType::Text);
-            }
-            ++result;
+        } else if (wanted == ValueType::Text && type != ValueType::Text &&
+                   type != ValueType::Unknown) {
+            column.expr = isTemporal(type)
+                              ? m_target.dateText(std::move(column.expr))
+                              : castTo(std::move(column.expr), "text", ValueType::Text);
         }
-    }
+    });
 }
 
 } // namespace sql::lowering

@@ -103,18 +103,10 @@ void Lowerer::coerceSelectForColumns(SelectStmt &select,
                                      const std::vector<const ColumnInfo *> &columns,
                                      const std::string &table)
 {
-    for (auto &member : select.members) {
-        size_t result = 0;
-        for (ResultColumn &column : member->columns) {
-            if (column.expr->kind == ExprKind::Star) {
-                result += column.expr->as<StarExpr>().expansion.size();
-                continue;
-            }
-            if (result < columns.size() && columns[result])
-                coerceForColumn(column.expr, *columns[result], table);
-            ++result;
-        }
-    }
+    forEachMemberColumn(select, [&](SelectCore &, ResultColumn &column, size_t result) {
+        if (result < columns.size() && columns[result])
+            coerceForColumn(column.expr, *columns[result], table);
+    });
 }
 
 void Lowerer::lowerCreateTable(CreateTableStatement &create)

@@ -110,23 +110,15 @@ void Lowerer::expandStars(SelectCore &core)
 // In a UNION whose column is numeric, a date or a boolean, a member's '' stands for "no value".
 void Lowerer::nullEmptyStrings(SelectStmt &select)
 {
-    for (auto &member : select.members) {
-        size_t result = 0;
-        for (ResultColumn &column : member->columns) {
-            if (column.expr->kind == ExprKind::Star) {
-                result += column.expr->as<StarExpr>().expansion.size();
-                continue;
-            }
-            const ValueType type = select.result[result].type;
-            if (type != ValueType::Text && type != ValueType::Unknown &&
-                isLiteral(*column.expr, LiteralKind::String) &&
-                column.expr->as<LiteralExpr>().text.empty()) {
-                column.expr = typed(std::make_unique<LiteralExpr>(LiteralKind::Null, "NULL"), type);
-                member->result[result].type = type;
-            }
-            ++result;
+    forEachMemberColumn(select, [&](SelectCore &member, ResultColumn &column, size_t result) {
+        const ValueType type = select.result[result].type;
+        if (type != ValueType::Text && type != ValueType::Unknown &&
+            isLiteral(*column.expr, LiteralKind::String) &&
+            column.expr->as<LiteralExpr>().text.empty()) {
+            column.expr = typed(std::make_unique<LiteralExpr>(LiteralKind::Null, "NULL"), type);
+            member.result[result].type = type;
         }
-    }
+    });
 }
 
 void Lowerer::applyTop(SelectStmt &select)

@@ -111,6 +111,23 @@ inline int roundingDigits(const std::string &mask)
     return int(mask.size() - 2);
 }
 
+// Calls visit(member, column, index) for every written-out result column of every member of a
+// UNION (or the one member of a query), index counting the columns a star stands for.
+template<class Visit>
+void forEachMemberColumn(SelectStmt &select, Visit visit)
+{
+    for (auto &member : select.members) {
+        size_t result = 0;
+        for (ResultColumn &column : member->columns) {
+            if (column.expr->kind == ExprKind::Star) {
+                result += column.expr->as<StarExpr>().expansion.size();
+                continue;
+            }
+            visit(*member, column, result++);
+        }
+    }
+}
+
 // Counts the expressions of a tree, those of its subqueries included.
 class NodeCounter : public Walker
 {
