@@ -1,6 +1,7 @@
 // Value formatting and the CSV writer.
 #include "sql/csv.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -73,6 +74,43 @@ std::string formatValue(ValueType type, sqlite3_value *value)
 std::string formatColumn(ValueType type, sqlite3_stmt *statement, int column)
 {
     return formatValue(type, sqlite3_column_value(statement, column));
+}
+
+std::string formatPostgresValue(ValueType type, std::string_view text)
+{
+    switch (type) {
+    case ValueType::Boolean:
+        if (text == "t" || text == "f")
+            return text == "t" ? "1" : "0";
+        break;
+    case ValueType::Float: {
+        const std::string copy(text);
+        char *end = nullptr;
+        const double value = std::strtod(copy.c_str(), &end);
+        if (end && *end == '\0' && !copy.empty())
+            return formatFloat(value);
+        break;
+    }
+    case ValueType::Date:
+        if (text.size() > 10 && text.substr(10) == " 00:00:00")
+            return std::string(text.substr(0, 10));
+        break;
+    case ValueType::DateTime:
+        if (text.size() == 10)
+            return std::string(text) + " 00:00:00";
+        break;
+    case ValueType::Blob:
+        if (text.substr(0, 2) == "\\x") {
+            std::string hex(text.substr(2));
+            for (char &c : hex)
+                c = char(std::toupper(static_cast<unsigned char>(c)));
+            return hex;
+        }
+        break;
+    default:
+        break;
+    }
+    return std::string(text);
 }
 
 std::string csvField(std::string_view text)
@@ -166,6 +204,17 @@ long long CsvWriter::writeRows(sqlite3_stmt *statement, const std::vector<Column
         ++rows;
     }
     return rows;
+}
+
+void CsvWriter::writeValues(const std::vector<std::optional<std::string>> &values)
+{
+    for (const std::optional<std::string> &value : values) {
+        if (value)
+            m_record.addText(*value);
+        else
+            m_record.addNull();
+    }
+    m_out << m_record.end();
 }
 
 } // namespace sql

@@ -4,6 +4,7 @@
 
 #include "sql/translator.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -18,6 +19,9 @@ std::string formatFloat(double value);
 // shows its midnight values with 00:00:00, booleans show 1 or 0.
 std::string formatValue(ValueType type, sqlite3_value *value);
 std::string formatColumn(ValueType type, sqlite3_stmt *statement, int column);
+// The same for a value PostgreSQL gave in its text form (booleans t/f, bytea \x..., dates
+// where the column is a date-time, numbers as PostgreSQL writes them).
+std::string formatPostgresValue(ValueType type, std::string_view text);
 
 // A field quoted when it holds a comma, a quote or a line break.
 std::string csvField(std::string_view text);
@@ -54,6 +58,8 @@ public:
     // Steps the statement to its end, one line per row, each value formatted for the type of
     // its column. Returns the number of rows.
     long long writeRows(sqlite3_stmt *statement, const std::vector<ColumnInfo> &columns);
+    // One record of formatted values; an empty optional is a NULL.
+    void writeValues(const std::vector<std::optional<std::string>> &values);
 
 private:
     std::ostream &m_out;

@@ -73,7 +73,7 @@ public:
                 line += c ? "," : "";
                 if (!result.isNull(r, c))
                     line += sql::csvField(
-                        sqltest::postgresDisplay(typeOf(*translation, c), result.text(r, c)));
+                        sql::formatPostgresValue(typeOf(*translation, c), result.text(r, c)));
             }
             rows.push_back(std::move(line));
         }

@@ -3,8 +3,6 @@
 
 #include "sql/types.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -41,42 +39,6 @@ std::map<std::string, std::string> corpusTexts(const std::string &file)
         at = labelEnd;
     }
     return texts;
-}
-
-std::string postgresDisplay(sql::ValueType type, std::string_view text)
-{
-    switch (type) {
-    case sql::ValueType::Boolean:
-        if (text == "t" || text == "f")
-            return text == "t" ? "1" : "0";
-        break;
-    case sql::ValueType::Float: {
-        const std::string copy(text);
-        char *end = nullptr;
-        const double value = std::strtod(copy.c_str(), &end);
-        if (end && *end == '\0' && !copy.empty())
-            return sql::formatFloat(value);
-        break;
-    }
-    case sql::ValueType::Date:
-        if (text.size() > 10 && text.substr(10) == " 00:00:00")
-            return std::string(text.substr(0, 10));
-        break;
-    case sql::ValueType::DateTime:
-        if (text.size() == 10)
-            return std::string(text) + " 00:00:00";
-        break;
-    case sql::ValueType::Blob:
-        if (text.substr(0, 2) == "\\x") {
-            std::string hex(text.substr(2));
-            std::transform(hex.begin(), hex.end(), hex.begin(), ::toupper);
-            return hex;
-        }
-        break;
-    default:
-        break;
-    }
-    return std::string(text);
 }
 
 std::string Result::header() const

@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace sqltest {
@@ -18,10 +17,6 @@ std::string dataPath(const std::string &relative);
 std::string readFile(const std::string &path);
 // The texts of a corpus file ("jet.sql", ...) by the label of their "-- label" line.
 std::map<std::string, std::string> corpusTexts(const std::string &file);
-
-// A value PostgreSQL gave in its text form, written as the SQLite side writes the same value
-// of that type (formatColumn): booleans 1/0, numbers to 15 digits, midnight date-times in full.
-std::string postgresDisplay(sql::ValueType type, std::string_view text);
 
 struct Result
 {

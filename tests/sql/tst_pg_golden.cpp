@@ -53,7 +53,7 @@ public:
                 const sql::ValueType type =
                     size_t(c) < columns.size() ? columns[size_t(c)].type : sql::ValueType::Unknown;
                 if (!rows.isNull(r, c))
-                    line += sql::csvField(sqltest::postgresDisplay(type, rows.text(r, c)));
+                    line += sql::csvField(sql::formatPostgresValue(type, rows.text(r, c)));
             }
             result.rows.push_back(std::move(line));
         }

@@ -197,7 +197,7 @@ protected:
                 const sql::ValueType type = size_t(c) < translation->columns.size()
                                                 ? translation->columns[size_t(c)].type
                                                 : sql::ValueType::Unknown;
-                const std::string value = sqltest::postgresDisplay(type, result.text(r, c));
+                const std::string value = sql::formatPostgresValue(type, result.text(r, c));
                 if (result.isNull(r, c))
                     row.emplace_back();
                 else if (type == sql::ValueType::Integer || type == sql::ValueType::Boolean)
