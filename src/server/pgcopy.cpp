@@ -349,12 +349,26 @@ void PostgresCopy::createTable(const Table &table)
     }
     ddl += ")";
     m_target.exec(ddl);
-    // The declared length of a text column, which the client shows as the field's size.
-    for (const Column &column : table.columns) {
-        if (column.type.type == ValueType::Text && column.type.size > 0)
-            m_target.exec("COMMENT ON COLUMN " + pgName(table.name) + "." + pgName(column.name) +
-                          " IS " + pg::quoteLiteral(column.declared));
+    std::vector<std::pair<std::string, std::string>> declared;
+    for (const Column &column : table.columns)
+        declared.emplace_back(column.name, column.declared);
+    commentColumns(table.name, declared);
+}
+
+// The type each column was declared with in SQLite, which PostgreSQL's own would not give
+// back: the length of a text column, which the client shows as the field's size, and the
+// name that decides whether numbers are stored as REAL (float) or kept whole (money).
+void PostgresCopy::commentColumns(const std::string &relation,
+                                  const std::vector<std::pair<std::string, std::string>> &declared)
+{
+    std::string script;
+    for (const auto &[column, type] : declared) {
+        if (!type.empty())
+            script += "COMMENT ON COLUMN " + pgName(relation) + "." + pgName(column) + " IS " +
+                      pg::quoteLiteral(type) + ";";
     }
+    if (!script.empty())
+        m_target.exec(script);
 }
 
 void PostgresCopy::copyRows(const Table &table)
@@ -469,6 +483,22 @@ int PostgresCopy::createViews()
             query.pop_back();
         const auto translation = translator.translate(query, sql::Dialect::Jet);
         m_target.exec("CREATE VIEW " + pgName(name) + " AS " + translation->sql);
+        // Only the columns PostgreSQL named as SQLite did: an expression's name may differ.
+        const pg::Result named =
+            m_target.exec("SELECT attname FROM pg_attribute WHERE attrelid = $1::regclass AND "
+                          "attnum > 0 AND NOT attisdropped",
+                          {pgName(name)});
+        std::vector<std::pair<std::string, std::string>> declared;
+        sql::Statement columns =
+            prepare(m_source, "PRAGMA table_info(" + sqliteName(name) + ")", "view " + name);
+        while (columns.step()) {
+            const std::string column = columns.columnText(1);
+            for (int row = 0; row < named.rows(); ++row) {
+                if (named.text(row, 0) == sql::toLower(column))
+                    declared.emplace_back(column, columns.columnText(2));
+            }
+        }
+        commentColumns(name, declared);
         ++created;
     }
     return created;

@@ -1,15 +1,16 @@
 // An account-set database copied from SQLite into an empty PostgreSQL database: the functions
-// and collation translated SQL needs, every table with its keys, defaults and indexes (a text
-// column's declared length, advisory as in SQLite, rides along as the column's comment), the
-// views (translated for PostgreSQL), every row, and the schema version. The copy is one
-// PostgreSQL transaction and is verified inside it before it commits: each table's row count
-// and, column by column, the count of values and their sum (numbers), total length (text and
+// and collation translated SQL needs, every table with its keys, defaults and indexes (each
+// column's declared type, with a text's length that is advisory as in SQLite, rides along as the
+// column's comment), the views (translated for PostgreSQL), every row, and the schema version. The
+// copy is one PostgreSQL transaction and is verified inside it before it commits: each table's row
+// count and, column by column, the count of values and their sum (numbers), total length (text and
 // bytes) or earliest and latest value (dates) must agree with the SQLite side. Whatever fails,
 // the PostgreSQL database is left as it was.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct sqlite3;
@@ -61,6 +62,8 @@ private:
     void copyRows(const Table &table);
     int createIndexes(const Table &table);
     int createViews();
+    void commentColumns(const std::string &relation,
+                        const std::vector<std::pair<std::string, std::string>> &declared);
     void resetIdentity(const Table &table);
     int verify(const Table &table);
 

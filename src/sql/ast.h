@@ -643,6 +643,7 @@ struct ColumnDef
     bool unique = false;
     ExprPtr defaultValue;
     std::string collation; // set by the rewrites for text columns
+    std::string declared;  // the type as the statement wrote it, when the engine's differs
 };
 
 struct CreateTableStatement : StatementNode

@@ -475,13 +475,15 @@ void Binder::nameResults(Scope &scope)
             info.size = ref.size;
             info.notNull = ref.notNull;
             info.primaryKey = ref.primaryKey;
-            // The source's own spelling of the name, as SQLite reports it.
+            // The source's own spelling of the name, as SQLite reports it; the query's where
+            // the schema only knows the name folded.
             info.name = ref.column;
             for (const Source &source : scope.sources) {
                 if (!ref.table.empty() && !equalsIgnoreCase(source.name, ref.table))
                     continue;
                 if (const ColumnInfo *c = source.find(ref.column)) {
-                    info.name = c->name;
+                    if (!source.table || m_catalog.keepsSpelling())
+                        info.name = c->name;
                     qualifier = source.name;
                     break;
                 }

@@ -644,6 +644,20 @@ void SqlWriter::writeStatement(const StatementNode &statement)
             m_out += ')';
         }
         m_out += ')';
+        // PostgreSQL's types do not say what the statement declared (a text's length, money
+        // or float); the schema reads it back from the columns' comments.
+        if (m_style == SqlStyle::Postgres) {
+            for (const ColumnDef &column : create.columns) {
+                if (column.declared.empty())
+                    continue;
+                m_out += "; COMMENT ON COLUMN ";
+                writeName(create.table);
+                m_out += '.';
+                writeName(column.name);
+                m_out += " IS ";
+                writeString(column.declared);
+            }
+        }
         return;
     }
     case StatementKind::DropTable: {
@@ -716,9 +730,14 @@ void SqlWriter::writeCore(const SelectCore &core)
         }
         writeExpr(*column.expr);
         if (m_style != SqlStyle::Source && result < core.result.size()) {
+            // PostgreSQL folds both names: an alias that only changes the case would not
+            // change the name it reports.
             const std::string &name = core.result[result].name;
-            const bool plainColumn = column.expr->kind == ExprKind::Column &&
-                                     column.expr->as<ColumnExpr>().column == name;
+            const bool plainColumn =
+                column.expr->kind == ExprKind::Column &&
+                (m_style == SqlStyle::Postgres
+                     ? equalsIgnoreCase(column.expr->as<ColumnExpr>().column, name)
+                     : column.expr->as<ColumnExpr>().column == name);
             if (!plainColumn) {
                 m_out += " AS ";
                 writeAlias(name);

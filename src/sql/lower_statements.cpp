@@ -113,8 +113,14 @@ void Lowerer::lowerCreateTable(CreateTableStatement &create)
 {
     for (ColumnDef &column : create.columns) {
         const DeclaredType declared = mapDeclaredType(column.type.toSql());
-        column.type = m_target.columnType(declared, column.type,
-                                          column.primaryKey && declared.type == ValueType::Integer);
+        const bool integerKey = column.primaryKey && declared.type == ValueType::Integer;
+        // The type the column has where the account set lives in SQLite, which decides its
+        // size and whether its numbers are REAL; another engine keeps it beside its own.
+        const std::string sqliteType =
+            Target::of(Engine::Sqlite).columnType(declared, column.type, integerKey).toSql();
+        column.type = m_target.columnType(declared, column.type, integerKey);
+        if (m_target.engine() != Engine::Sqlite && column.type.toSql() != sqliteType)
+            column.declared = sqliteType;
         if (declared.type == ValueType::Text)
             column.collation = m_target.columnCollation();
         // Jet's Yes/No fields are never Null and start as No.

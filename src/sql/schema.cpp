@@ -1,5 +1,4 @@
-// Reads the schema through sqlite_schema and pragma_table_info; the columns of a table are read
-// the first time a statement names it.
+// The SQLite schema: the columns of a table are read the first time a statement names it.
 #include "sql/schema.h"
 
 #include "sql/tokenizer.h"
@@ -65,7 +64,7 @@ void TableInfo::buildIndex()
         m_index.emplace(columns[i].name, i);
 }
 
-SchemaCatalog::SchemaCatalog(sqlite3 *db)
+SqliteSchema::SqliteSchema(sqlite3 *db)
     : m_db(db)
 {
     m_versionMain = prepare(db, "PRAGMA main.schema_version");
@@ -73,14 +72,14 @@ SchemaCatalog::SchemaCatalog(sqlite3 *db)
     m_columns = prepare(db, "SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1, ?2)");
 }
 
-SchemaCatalog::~SchemaCatalog()
+SqliteSchema::~SqliteSchema()
 {
     sqlite3_finalize(m_versionMain);
     sqlite3_finalize(m_versionTemp);
     sqlite3_finalize(m_columns);
 }
 
-long long SchemaCatalog::readVersion()
+long long SqliteSchema::readVersion()
 {
     long long version = 0;
     for (sqlite3_stmt *stmt : {m_versionMain, m_versionTemp}) {
@@ -91,7 +90,7 @@ long long SchemaCatalog::readVersion()
     return version;
 }
 
-bool SchemaCatalog::refreshIfChanged()
+bool SqliteSchema::refreshIfChanged()
 {
     const long long version = readVersion();
     if (version == m_version)
@@ -101,7 +100,7 @@ bool SchemaCatalog::refreshIfChanged()
     return true;
 }
 
-void SchemaCatalog::loadTableList()
+void SqliteSchema::loadTableList()
 {
     m_tables.clear();
     for (const char *schema : {"temp", "main"}) {
@@ -124,7 +123,7 @@ void SchemaCatalog::loadTableList()
     }
 }
 
-void SchemaCatalog::loadColumns(Entry &entry)
+void SqliteSchema::loadColumns(Entry &entry)
 {
     auto info = std::make_unique<TableInfo>();
     info->name = entry.name;
@@ -159,7 +158,7 @@ void SchemaCatalog::loadColumns(Entry &entry)
     entry.info = std::move(info);
 }
 
-const TableInfo *SchemaCatalog::find(std::string_view name)
+const TableInfo *SqliteSchema::find(std::string_view name)
 {
     auto it = m_tables.find(name);
     if (it == m_tables.end())
@@ -169,7 +168,7 @@ const TableInfo *SchemaCatalog::find(std::string_view name)
     return it->second.info.get();
 }
 
-std::vector<std::string> SchemaCatalog::tableNames()
+std::vector<std::string> SqliteSchema::tableNames()
 {
     std::vector<std::string> names;
     names.reserve(m_tables.size());

@@ -1,5 +1,5 @@
-// The translator's view of a database's tables, read from SQLite itself so that tables created
-// at run time (report work tables) are known at once.
+// The translator's view of a database's tables, read from the database itself so that tables
+// created at run time (report work tables) are known at once.
 #pragma once
 
 #include "sql/tokenizer.h"
@@ -13,20 +13,39 @@
 
 namespace sql {
 
+// The tables and views of one database, as the binder, the lowering and the rewrites ask for
+// them. Used under the translator's lock only.
 class SchemaCatalog
 {
 public:
-    explicit SchemaCatalog(sqlite3 *db);
-    ~SchemaCatalog();
-    SchemaCatalog(const SchemaCatalog &) = delete;
-    SchemaCatalog &operator=(const SchemaCatalog &) = delete;
+    virtual ~SchemaCatalog() = default;
 
-    // Re-reads the table list when another statement changed the schema; true when it did.
-    bool refreshIfChanged();
+    // Re-reads the table list when the schema changed since the last call; true when it did
+    // (the translator then forgets its translations).
+    virtual bool refreshIfChanged() = 0;
 
-    // A table or view by name (any case), or null. Valid until the next refresh.
-    const TableInfo *find(std::string_view name);
-    std::vector<std::string> tableNames();
+    // A table or view by name (any case), or null. Valid until the next refresh or change.
+    virtual const TableInfo *find(std::string_view name) = 0;
+    virtual std::vector<std::string> tableNames() = 0;
+
+    // Whether names come back spelled as their creator wrote them. Where the engine folded
+    // them, a query's result column keeps the spelling the query gives it.
+    virtual bool keepsSpelling() const { return true; }
+};
+
+// The schema of an SQLite database, read through sqlite_schema and pragma_table_info; its
+// version counters tell when another statement changed it.
+class SqliteSchema final : public SchemaCatalog
+{
+public:
+    explicit SqliteSchema(sqlite3 *db);
+    ~SqliteSchema() override;
+    SqliteSchema(const SqliteSchema &) = delete;
+    SqliteSchema &operator=(const SqliteSchema &) = delete;
+
+    bool refreshIfChanged() override;
+    const TableInfo *find(std::string_view name) override;
+    std::vector<std::string> tableNames() override;
 
 private:
     struct Entry

@@ -15,15 +15,15 @@ namespace sql {
 
 struct Translator::Private
 {
-    Private(sqlite3 *db, Engine engine)
-        : catalog(db)
+    Private(std::unique_ptr<SchemaCatalog> schema, Engine engine)
+        : catalog(std::move(schema))
         , engine(engine)
     {}
 
     std::shared_ptr<const Translation> translate(std::string_view text, Dialect dialect);
     void refreshSchema()
     {
-        if (catalog.refreshIfChanged())
+        if (catalog->refreshIfChanged())
             clear();
     }
     void clear()
@@ -34,7 +34,7 @@ struct Translator::Private
 
     using Entry = std::pair<std::string, std::shared_ptr<const Translation>>;
 
-    SchemaCatalog catalog;
+    const std::unique_ptr<SchemaCatalog> catalog;
     const Engine engine;
     mutable std::mutex mutex;
     size_t capacity = 4096;
@@ -50,18 +50,18 @@ std::shared_ptr<const Translation> Translator::Private::translate(std::string_vi
     StatementPtr statement = parser.parseStatement();
     rewriteAliasJoins(*statement);
 
-    Binder binder(catalog, dialect, text);
+    Binder binder(*catalog, dialect, text);
     binder.bind(*statement);
 
     const TableInfo *target = nullptr;
     if (statement->kind == StatementKind::Insert || statement->kind == StatementKind::Update)
-        target = catalog.find(binder.table());
+        target = catalog->find(binder.table());
     LoweringOptions options;
     options.dialect = dialect;
     options.engine = engine;
     lowerStatement(*statement, options, text, target);
     if (optimize)
-        optimizeQuery(*statement, catalog);
+        optimizeQuery(*statement, *catalog);
 
     auto translation = std::make_shared<Translation>();
     translation->kind = statement->kind;
@@ -74,7 +74,11 @@ std::shared_ptr<const Translation> Translator::Private::translate(std::string_vi
 }
 
 Translator::Translator(sqlite3 *db, Engine engine)
-    : d(std::make_unique<Private>(db, engine))
+    : d(std::make_unique<Private>(std::make_unique<SqliteSchema>(db), engine))
+{}
+
+Translator::Translator(std::unique_ptr<SchemaCatalog> schema, Engine engine)
+    : d(std::make_unique<Private>(std::move(schema), engine))
 {}
 
 Translator::~Translator() = default;
@@ -120,7 +124,7 @@ std::optional<TableInfo> Translator::table(std::string_view name)
 {
     std::lock_guard lock(d->mutex);
     d->refreshSchema();
-    const TableInfo *info = d->catalog.find(name);
+    const TableInfo *info = d->catalog->find(name);
     if (!info)
         return std::nullopt;
     return *info;
@@ -130,7 +134,7 @@ std::vector<std::string> Translator::tableNames()
 {
     std::lock_guard lock(d->mutex);
     d->refreshSchema();
-    return d->catalog.tableNames();
+    return d->catalog->tableNames();
 }
 
 void Translator::clearCache()

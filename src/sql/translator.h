@@ -98,16 +98,18 @@ private:
     int m_position;
 };
 
-class SchemaCatalog;
+class SchemaCatalog; // sql/schema.h
 
 // One translator per database connection: it reads that database's schema and notices
 // when it changes (tables created at run time are known at once). Translations are cached by
 // dialect and text; a schema change empties the cache. Safe to call from several threads.
-// For PostgreSQL, the SQLite database given holds the same tables as the PostgreSQL one.
 class Translator
 {
 public:
+    // The schema read from an SQLite database; for PostgreSQL, one that holds the same tables.
     explicit Translator(sqlite3 *db, Engine engine = Engine::Sqlite);
+    // The schema read from any source, which the translator owns and asks under its lock only.
+    Translator(std::unique_ptr<SchemaCatalog> schema, Engine engine);
     ~Translator();
     Translator(const Translator &) = delete;
     Translator &operator=(const Translator &) = delete;
