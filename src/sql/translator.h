@@ -74,7 +74,9 @@ struct ColumnReference
 struct Translation
 {
     StatementKind kind = StatementKind::Other;
-    std::string sql;                 // the SQLite text to run
+    // The text to run on the engine. For PostgreSQL, CREATE TABLE is a script: the table, then
+    // the comments that keep the types its columns were declared with.
+    std::string sql;
     std::vector<ColumnInfo> columns; // typed result columns of a query
     // Target of INSERT/UPDATE/DELETE/CREATE/DROP; of a query, the first table its FROM reads,
     // through joins and derived tables: the table its rows are saved to.

@@ -227,6 +227,25 @@ TEST_F(PgSchemaDemo, TableCreatedLaterIsFoundAndDroppedOneForgottenWhenTold)
     EXPECT_TRUE(translator.table("hp"));
 }
 
+TEST_F(PgSchemaDemo, SessionsTemporaryTableHidesTheTableOfItsName)
+{
+    auto owned = std::make_unique<server::PostgresSchema>(*s_pg);
+    server::PostgresSchema &schema = *owned;
+    sql::Translator translator(std::move(owned), sql::Engine::Postgres);
+    const char *notes = "select NOTE from HP";
+    EXPECT_THROW(translator.translate(notes, sql::Dialect::Jet), sql::TranslateError);
+
+    s_pg->exec("CREATE TEMPORARY TABLE hp (id bigint, note text)");
+    schema.invalidate();
+    EXPECT_EQ(translator.translate(notes, sql::Dialect::Jet)->columns.at(0).type, ValueType::Text);
+    EXPECT_THROW(translator.translate("select BH from HP", sql::Dialect::Jet), sql::TranslateError);
+
+    s_pg->exec("DROP TABLE pg_temp.hp");
+    schema.invalidate();
+    EXPECT_THROW(translator.translate(notes, sql::Dialect::Jet), sql::TranslateError);
+    EXPECT_EQ(translator.translate("select BH from HP", sql::Dialect::Jet)->columns.at(0).size, 30);
+}
+
 struct CorpusFile
 {
     const char *file;
