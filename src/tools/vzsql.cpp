@@ -22,6 +22,7 @@ namespace {
 struct Options
 {
     QString database; // --db: local mode
+    QString postgres; // --pg: local mode on a PostgreSQL account set
     QString server;   // --server: remote mode
     QString account;
     QString user; // --user
@@ -44,6 +45,11 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
     const QCommandLineOption dbOption(QStringLiteral("db"),
                                       QStringLiteral("Database file (created when missing)."),
                                       QStringLiteral("FILE"));
+    const QCommandLineOption pgOption(
+        QStringLiteral("pg"),
+        QStringLiteral("A PostgreSQL account set (one --migrate-account made), by its libpq "
+                       "connection string."),
+        QStringLiteral("CONNINFO"));
     const QCommandLineOption dialectOption(QStringLiteral("dialect"),
                                            QStringLiteral("SQL dialect: jet (default) or tsql."),
                                            QStringLiteral("jet|tsql"), QStringLiteral("jet"));
@@ -54,7 +60,8 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
                                         QStringLiteral("Run the statements of a file in order."),
                                         QStringLiteral("FILE"));
     const QCommandLineOption translateOption(
-        QStringLiteral("translate"), QStringLiteral("Print the SQLite text instead of running."));
+        QStringLiteral("translate"),
+        QStringLiteral("Print the translated text (PostgreSQL's with --pg) instead of running."));
     const QCommandLineOption referencesOption(
         QStringLiteral("references"),
         QStringLiteral("Print the table,column pairs the statements name (resolved against "
@@ -79,7 +86,7 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
                        "have (as vzserver prints it at start); without it any certificate is "
                        "accepted and its fingerprint printed."),
         QStringLiteral("HEX"));
-    parser.addOptions({versionOption, dbOption, dialectOption, commandOption, fileOption,
+    parser.addOptions({versionOption, dbOption, pgOption, dialectOption, commandOption, fileOption,
                        translateOption, referencesOption, serverOption, accountOption, noTlsOption,
                        fingerprintOption, userOption});
     parser.process(app);
@@ -149,10 +156,16 @@ std::optional<int> parseOptions(const QCoreApplication &app, Options &options)
     }
     if (!options.server.isEmpty())
         return std::nullopt;
+    if (parser.isSet(dbOption) && parser.isSet(pgOption)) {
+        std::fprintf(stderr, "vzsql: --db and --pg exclude each other\n");
+        return 2;
+    }
     if (parser.isSet(dbOption))
         options.database = QFileInfo(parser.value(dbOption)).absoluteFilePath();
-    if (options.database.isEmpty() && options.request.action != vzsql::Action::References) {
-        std::fprintf(stderr, "vzsql: --db FILE is required (see --help)\n");
+    options.postgres = parser.value(pgOption);
+    if (options.database.isEmpty() && options.postgres.isEmpty() &&
+        options.request.action != vzsql::Action::References) {
+        std::fprintf(stderr, "vzsql: --db FILE or --pg CONNINFO is required (see --help)\n");
         return 2;
     }
     return std::nullopt;
@@ -214,7 +227,14 @@ int main(int argc, char *argv[])
             remote.statements.append(QString::fromStdString(statement));
         return tools::runRemote(remote);
     }
+    if (!options.postgres.isEmpty()) {
+        const std::string conninfo = options.postgres.toStdString();
+        return vzsql::runLocal([&] { return vzsql::openPostgres(conninfo); }, options.request,
+                               std::cout, std::cerr);
+    }
     if (options.database.isEmpty())
         return vzsql::listReferences(options.request, std::cout, std::cerr);
-    return vzsql::runLocal(options.database.toStdString(), options.request, std::cout, std::cerr);
+    const std::string path = options.database.toStdString();
+    return vzsql::runLocal([&] { return vzsql::openFile(path); }, options.request, std::cout,
+                           std::cerr);
 }

@@ -24,15 +24,52 @@ void printReferences(const std::vector<sql::ColumnReference> &references, sql::C
 
 } // namespace
 
-int runLocal(const std::string &databasePath, const Request &request, std::ostream &out,
-             std::ostream &err)
+namespace {
+
+class FileBackend final : public Backend
+{
+public:
+    explicit FileBackend(const std::string &path)
+        : m_db(path)
+    {
+        sqlite3_busy_timeout(m_db.handle(), 5000);
+        sql::registerExtensions(m_db.handle());
+        m_translator = std::make_unique<sql::Translator>(m_db.handle());
+    }
+
+    sql::Translator &translator() override { return *m_translator; }
+
+    void run(const sql::Translation &translation, sql::CsvWriter &csv) override
+    {
+        sql::Statement statement = m_db.prepare(translation.sql);
+        if (statement.columnCount() == 0) {
+            while (statement.step()) {
+            }
+            return;
+        }
+        csv.writeHeader(translation.columns);
+        csv.writeRows(statement.handle(), translation.columns);
+    }
+
+private:
+    sql::Database m_db;
+    std::unique_ptr<sql::Translator> m_translator;
+};
+
+} // namespace
+
+std::unique_ptr<Backend> openFile(const std::string &databasePath)
+{
+    return std::make_unique<FileBackend>(databasePath);
+}
+
+int runLocal(const std::function<std::unique_ptr<Backend>()> &open, const Request &request,
+             std::ostream &out, std::ostream &err)
 {
     size_t index = 0;
     try {
-        sql::Database db(databasePath);
-        sqlite3_busy_timeout(db.handle(), 5000);
-        sql::registerExtensions(db.handle());
-        sql::Translator translator(db.handle());
+        const std::unique_ptr<Backend> backend = open();
+        sql::Translator &translator = backend->translator();
         sql::CsvWriter csv(out);
         if (request.action == Action::References)
             csv.writeRow({"table", "column"});
@@ -58,20 +95,13 @@ int runLocal(const std::string &databasePath, const Request &request, std::ostre
                 out << translation->sql << '\n';
                 continue;
             }
-            sql::Statement statement = db.prepare(translation->sql);
-            if (statement.columnCount() == 0) {
-                while (statement.step()) {
-                }
-                continue;
-            }
-            csv.writeHeader(translation->columns);
-            csv.writeRows(statement.handle(), translation->columns);
+            backend->run(*translation, csv);
         }
         if (failures > 0) {
             out.flush();
             return 1;
         }
-    } catch (const sql::Error &e) {
+    } catch (const std::exception &e) {
         out.flush();
         err << "vzsql: " << where(request, index) << e.what() << '\n';
         return 1;

@@ -317,14 +317,19 @@ struct ServerRun
     QString output;
 };
 
-ServerRun vzserver(const QStringList &arguments)
+ServerRun run(const char *program, const QStringList &arguments)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral(VZ_SERVER_BINARY), arguments);
+    process.start(QString::fromUtf8(program), arguments);
     process.waitForFinished(300000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAll())};
+}
+
+ServerRun vzserver(const QStringList &arguments)
+{
+    return run(VZ_SERVER_BINARY, arguments);
 }
 
 TEST(MigrateAccount, CopiesASetOnceAndSaysWhyItWillNotAgain)
@@ -369,6 +374,28 @@ TEST(MigrateAccount, CopiesASetOnceAndSaysWhyItWillNotAgain)
     const ServerRun alone = vzserver({QStringLiteral("--data"), data,
                                       QStringLiteral("--migrate-account"), QStringLiteral("001")});
     EXPECT_EQ(alone.exitCode, 2);
+
+    // The SQL shell prints the same on the copy as on the file, in both dialects.
+    const QString filePath = dir.filePath(QStringLiteral("data/001/VzData.db"));
+    for (const char *text : {
+             "select top 20 BH, PM, JJ, ZT, IsMaterial from HP where BH like '110%' order by BH",
+             "select top 3 DJBH, RQ from XSKDZB order by RQ desc, DJBH",
+             "select count(*) as N, sum(SL*DJ) as JE from XSKD",
+             "select MC & '-' & BH as K from KH where ZT = False order by MC",
+             "select uCode, uName from AppUser order by uCode",
+         }) {
+        for (const char *dialect : {"jet", "tsql"}) {
+            const QStringList common{QStringLiteral("--dialect"), QString::fromUtf8(dialect),
+                                     QStringLiteral("-c"), QString::fromUtf8(text)};
+            const ServerRun onFile =
+                run(VZ_SQL_BINARY, QStringList{QStringLiteral("--db"), filePath} + common);
+            const ServerRun onCopy =
+                run(VZ_SQL_BINARY, QStringList{QStringLiteral("--pg"), target} + common);
+            EXPECT_EQ(onFile.exitCode, 0) << text << ": " << onFile.output.toStdString();
+            EXPECT_EQ(onCopy.output.toStdString(), onFile.output.toStdString())
+                << dialect << ": " << text;
+        }
+    }
 }
 
 TEST(PgCopy, RefusesADatabaseThatAlreadyHoldsTables)
