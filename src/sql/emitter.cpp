@@ -645,8 +645,9 @@ void SqlWriter::writeStatement(const StatementNode &statement)
         }
         m_out += ')';
         // PostgreSQL's types do not say what the statement declared (a text's length, money
-        // or float); the schema reads it back from the columns' comments.
-        if (m_style == SqlStyle::Postgres) {
+        // or float); the schema reads it back from the columns' comments. A table that may
+        // exist already keeps the comments it has: its columns may not be these.
+        if (m_style == SqlStyle::Postgres && !create.ifNotExists) {
             for (const ColumnDef &column : create.columns) {
                 if (column.declared.empty())
                     continue;
