@@ -46,6 +46,18 @@ PostgresSchema::PostgresSchema(pg::Connection &connection)
 
 PostgresSchema::~PostgresSchema() = default;
 
+// The translator's callers know its errors, not PostgreSQL's: a catalogue that cannot be read
+// (a lost connection, a transaction a failed statement aborted) fails the translation.
+pg::Result PostgresSchema::readCatalog(const char *query,
+                                       const std::vector<std::optional<std::string>> &params)
+{
+    try {
+        return m_connection.exec(query, params);
+    } catch (const pg::Error &error) {
+        throw sql::Error(std::string("cannot read the schema: ") + error.what());
+    }
+}
+
 bool PostgresSchema::refreshIfChanged()
 {
     if (!m_stale.exchange(false))
@@ -63,7 +75,7 @@ void PostgresSchema::loadOnce()
 
 void PostgresSchema::loadTableList()
 {
-    const pg::Result list = m_connection.exec(TableListQuery, {std::string(SchemaVersionTable)});
+    const pg::Result list = readCatalog(TableListQuery, {std::string(SchemaVersionTable)});
     for (int row = 0; row < list.rows(); ++row) {
         Entry entry;
         entry.name = list.text(row, 0);
@@ -80,7 +92,7 @@ void PostgresSchema::loadColumns(Entry &entry)
     auto info = std::make_unique<sql::TableInfo>();
     info->name = entry.name;
     info->isView = entry.isView;
-    const pg::Result columns = m_connection.exec(ColumnQuery, {entry.oid});
+    const pg::Result columns = readCatalog(ColumnQuery, {entry.oid});
     for (int row = 0; row < columns.rows(); ++row) {
         sql::ColumnInfo column;
         column.name = columns.text(row, 0);

@@ -18,6 +18,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "pg/result.h"
+
+#include <optional>
+
 namespace pg {
 class Connection;
 }
@@ -57,6 +61,8 @@ private:
     void loadTableList();
     void loadOnce();
     void loadColumns(Entry &entry);
+    pg::Result readCatalog(const char *query,
+                           const std::vector<std::optional<std::string>> &params);
 
     pg::Connection &m_connection;
     std::atomic<bool> m_stale = true;

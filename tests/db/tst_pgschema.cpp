@@ -257,6 +257,24 @@ void PrintTo(const CorpusFile &corpus, std::ostream *os)
     *os << corpus.file << (corpus.dialect == sql::Dialect::Jet ? " (jet)" : " (tsql)");
 }
 
+// A catalogue that cannot be read fails the translation with the translator's own error.
+TEST_F(PgSchemaDemo, ACatalogueThatCannotBeReadFailsTheTranslationNotTheCaller)
+{
+    pg::Connection pg(*s_conninfo);
+    sql::Translator translator(std::make_unique<server::PostgresSchema>(pg), sql::Engine::Postgres);
+    pg.exec("BEGIN");
+    EXPECT_THROW(pg.exec("SELECT * FROM no_such_table"), pg::Error);
+    try {
+        translator.translate("select BH from HP", sql::Dialect::Jet);
+        ADD_FAILURE() << "translated inside an aborted transaction";
+    } catch (const sql::Error &error) {
+        EXPECT_NE(std::string(error.what()).find("cannot read the schema"), std::string::npos)
+            << error.what();
+    }
+    pg.exec("ROLLBACK");
+    EXPECT_NO_THROW(translator.translate("select BH from HP", sql::Dialect::Jet));
+}
+
 class PgSchemaCorpus : public ::testing::TestWithParam<CorpusFile>
 {
 };
