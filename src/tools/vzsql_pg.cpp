@@ -3,7 +3,10 @@
 #include "tools/vzsql_local.h"
 
 #include "pg/connection.h"
+#include "pg/quote.h"
 #include "server/pgschema.h"
+
+#include <QTimeZone>
 
 namespace vzsql {
 
@@ -17,6 +20,11 @@ public:
     {
         // A report's plan costs more to compile than it saves.
         m_connection.exec("SET jit = off");
+        // Jet's Now() and Date() are the local time of the machine the SQL runs for, as
+        // SQLite's 'localtime' is; PostgreSQL's follow the session's time zone.
+        const QByteArray zone = QTimeZone::systemTimeZoneId();
+        if (!zone.isEmpty())
+            m_connection.exec("SET TimeZone = " + pg::quoteLiteral(zone.toStdString()));
         auto schema = std::make_unique<server::PostgresSchema>(m_connection);
         m_schema = schema.get();
         m_translator = std::make_unique<sql::Translator>(std::move(schema), sql::Engine::Postgres);

@@ -14,8 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimeZone>
 
 #include <algorithm>
 
@@ -396,6 +398,23 @@ TEST(MigrateAccount, CopiesASetOnceAndSaysWhyItWillNotAgain)
                 << dialect << ": " << text;
         }
     }
+
+    // Now() is the local time of the machine, not the PostgreSQL server's zone.
+    QProcess shell;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("Pacific/Kiritimati")); // UTC+14
+    shell.setProcessEnvironment(environment);
+    shell.start(QStringLiteral(VZ_SQL_BINARY),
+                {QStringLiteral("--pg"), target, QStringLiteral("-c"),
+                 QStringLiteral("select hour(now()) as H")});
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    const QStringList lines = QString::fromUtf8(shell.readAllStandardOutput()).split(u'\n');
+    ASSERT_GE(lines.size(), 2) << shell.readAllStandardError().toStdString();
+    const int expected =
+        QDateTime::currentDateTimeUtc().toTimeZone(QTimeZone("Pacific/Kiritimati")).time().hour();
+    const int hour = lines[1].trimmed().toInt();
+    EXPECT_TRUE(hour == expected || (hour + 1) % 24 == expected || (expected + 1) % 24 == hour)
+        << "hour " << hour << ", expected " << expected;
 }
 
 TEST(PgCopy, RefusesADatabaseThatAlreadyHoldsTables)
