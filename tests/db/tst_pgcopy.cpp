@@ -2,8 +2,8 @@
 // kind of value survives; the client's corpus of queries returns the same rows on both
 // engines; a copy that fails leaves the PostgreSQL database as it was.
 #include "accountdbtestutil.h"
-#include "demodata/demodata.h"
 #include "pg/connection.h"
+#include "pgdemo.h"
 #include "server/accountdb.h"
 #include "server/pgcopy.h"
 #include "sql/csv.h"
@@ -101,35 +101,17 @@ class PgCopyDemo : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        s_dir = new QTemporaryDir;
-        const QString path = s_dir->filePath(QStringLiteral("001/VzData.db"));
-        demodata::DemoOptions demo;
-        demo.today = QDate(2024, 5, 20);
-        server::AccountDbOptions options;
-        options.accountName = QStringLiteral("演示帐套");
-        options.fill = demodata::demoFill(demo);
-        server::createAccountDatabase(path, options);
-        s_db = new sql::Database(path.toStdString());
-        sql::registerExtensions(s_db->handle());
-        s_pg = new pg::Connection(testsupport::PgCluster::shared().createDatabase());
-        server::PostgresCopy copy(s_db->handle(), *s_pg);
-        s_report = new server::CopyReport(copy.run());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_report;
-        delete s_pg;
-        delete s_db;
-        delete s_dir;
+        dbtest::PgDemoSet &set = dbtest::PgDemoSet::shared();
+        s_db = &set.db;
+        s_pg = set.pg.get();
+        s_report = &set.report;
     }
 
-    static QTemporaryDir *s_dir;
     static sql::Database *s_db;
     static pg::Connection *s_pg;
     static server::CopyReport *s_report;
 };
 
-QTemporaryDir *PgCopyDemo::s_dir = nullptr;
 sql::Database *PgCopyDemo::s_db = nullptr;
 pg::Connection *PgCopyDemo::s_pg = nullptr;
 server::CopyReport *PgCopyDemo::s_report = nullptr;

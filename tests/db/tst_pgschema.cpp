@@ -2,9 +2,8 @@
 // the demo set is typed as the SQLite side types it, the client's corpus translates to the same
 // SQL and result columns as through an SQLite twin, a query's result columns keep the client's
 // spelling, tables that appear later are found and dropped ones forgotten once told.
-#include "demodata/demodata.h"
 #include "pg/connection.h"
-#include "server/accountdb.h"
+#include "pgdemo.h"
 #include "server/pgcopy.h"
 #include "server/pgschema.h"
 #include "sql/schema.h"
@@ -70,35 +69,17 @@ class PgSchemaDemo : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        s_dir = new QTemporaryDir;
-        const QString path = s_dir->filePath(QStringLiteral("001/VzData.db"));
-        demodata::DemoOptions demo;
-        demo.today = QDate(2024, 5, 20);
-        server::AccountDbOptions options;
-        options.accountName = QStringLiteral("演示帐套");
-        options.fill = demodata::demoFill(demo);
-        server::createAccountDatabase(path, options);
-        s_db = new sql::Database(path.toStdString());
-        sql::registerExtensions(s_db->handle());
-        s_conninfo = new std::string(testsupport::PgCluster::shared().createDatabase());
-        s_pg = new pg::Connection(*s_conninfo);
-        server::PostgresCopy(s_db->handle(), *s_pg).run();
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_pg;
-        delete s_conninfo;
-        delete s_db;
-        delete s_dir;
+        dbtest::PgDemoSet &set = dbtest::PgDemoSet::shared();
+        s_db = &set.db;
+        s_conninfo = &set.conninfo;
+        s_pg = set.pg.get();
     }
 
-    static QTemporaryDir *s_dir;
     static sql::Database *s_db;
     static std::string *s_conninfo;
     static pg::Connection *s_pg;
 };
 
-QTemporaryDir *PgSchemaDemo::s_dir = nullptr;
 sql::Database *PgSchemaDemo::s_db = nullptr;
 std::string *PgSchemaDemo::s_conninfo = nullptr;
 pg::Connection *PgSchemaDemo::s_pg = nullptr;
