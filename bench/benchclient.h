@@ -2,6 +2,7 @@
 // folder, and the central data module connected to one of them as the administrator.
 #pragma once
 
+#include "client/core/paths.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/socketconnection.h"
@@ -10,6 +11,7 @@
 #include "support/serverprocess.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -53,6 +55,10 @@ inline void storeReceipt(const std::string &file, int id, int lines)
 inline bool connectAsAdministrator(TData &data, const QString &address, const QString &accountNo,
                                    const char *benchmark)
 {
+    // A client folder of the benchmark's own, so that certificates remembered from servers
+    // earlier runs had on the same port do not refuse this one.
+    static QTemporaryDir clientFolder;
+    SetExeDir(clientFolder.path());
     data.cn().SetHost(address);
     CurUserCode = QStringLiteral("SYS"); // the connection logs SYS in
     CurUserPassword.clear();

@@ -7,6 +7,7 @@
 // look-up per typed code: what is left to measure is the saving and the auditing.
 //
 //   docclerk ADDRESS DOCUMENTS LINES [--audit] [--late-numbers] [--wait] [--pre-entered]
+#include "client/core/paths.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstring>
@@ -51,6 +53,9 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Each clerk is a workstation of its own, with its own SysConfig.ini.
+    QTemporaryDir clientFolder;
+    SetExeDir(clientFolder.path());
     if (argc < 4) {
         std::fprintf(stderr,
                      "usage: docclerk ADDRESS DOCUMENTS LINES [--audit] [--late-numbers]\n");

@@ -1,6 +1,7 @@
 // A document saved and audited through the real form while the server is killed at each step
 // of the request that stores it: after a restart the account set holds the document whole or
 // not at all, and an audited document with its ledger rows or neither.
+#include "client/core/paths.h"
 #include "client/core/session.h"
 #include "client/data/centraldata.h"
 #include "client/data/fields.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -42,6 +44,9 @@ class TestDocKill : public QObject
 
     vztest::ServerProcess server;
     std::unique_ptr<TData> data;
+    // The client's own folder: the certificates it remembers are this test's, not those of
+    // servers other tests ran on the same port before.
+    QTemporaryDir clientFolder;
 
     bool connectClient()
     {
@@ -111,6 +116,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         qputenv("VZ_TEST_HOOKS", "1");
+        SetExeDir(clientFolder.path());
         QString output;
         QCOMPARE(server.runTool({QStringLiteral("--create-account"), QStringLiteral("001"),
                                  QStringLiteral("--demo")},
