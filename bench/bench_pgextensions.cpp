@@ -4,6 +4,7 @@
 #include "benchutil.h"
 
 #include "pg/connection.h"
+#include "pg/quote.h"
 #include "sql/database.h"
 #include "sql/pgextensions.h"
 #include "sql/translator.h"
@@ -23,17 +24,6 @@ const char *const Brands[] = {"三一", "长城", "重庆", "齐鲁", "JX-", "O'
 const char *const Goods[] = {"六角螺母", "不锈钢合页", "PVC管",    "电源线",
                              "开关面板", "办公用品",   "复印纸A4", "铜接头"};
 
-std::string quoted(const std::string &text)
-{
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
-
 // Goods, amounts and date-times as literal rows both engines read alike.
 std::vector<std::string> rowLiterals()
 {
@@ -45,7 +35,7 @@ std::vector<std::string> rowLiterals()
         char rest[96];
         std::snprintf(rest, sizeof rest, ", %d.%02d, '2024-%02d-%02d %02d:%02d:00')",
                       (i * 37) % 100000, i % 100, i % 12 + 1, i % 28 + 1, i % 24, i % 60);
-        rows.push_back("(" + std::to_string(i) + ", " + quoted(name) + rest);
+        rows.push_back("(" + std::to_string(i) + ", " + pg::quoteLiteral(name) + rest);
     }
     return rows;
 }

@@ -410,18 +410,7 @@ TEST(PgCopy, RefusesADatabaseThatAlreadyHoldsTables)
     EXPECT_EQ(tableCount(pg), 1);
 }
 
-struct CorpusFile
-{
-    const char *file;
-    sql::Dialect dialect;
-};
-
-void PrintTo(const CorpusFile &corpus, std::ostream *os)
-{
-    *os << corpus.file << (corpus.dialect == sql::Dialect::Jet ? " (jet)" : " (tsql)");
-}
-
-class PgCorpus : public ::testing::TestWithParam<CorpusFile>
+class PgCorpus : public ::testing::TestWithParam<sqltest::CorpusFile>
 {
 };
 
@@ -430,10 +419,9 @@ class PgCorpus : public ::testing::TestWithParam<CorpusFile>
 // statements that change data change the same rows.
 TEST_P(PgCorpus, EveryTextAnswersTheSameRowsOnBothEngines)
 {
-    const CorpusFile corpus = GetParam();
+    const sqltest::CorpusFile corpus = GetParam();
     sqltest::TestDb db;
-    db.exec(sqltest::readFile(sqltest::dataPath("corpus/schema.sql")));
-    db.exec(sqltest::readFile(sqltest::dataPath("corpus/data.sql")));
+    db.loadCorpus();
     pg::Connection pg(testsupport::PgCluster::shared().createDatabase());
     server::PostgresCopy(db.handle(), pg).run();
     TwoEngines engines(db.handle(), pg);
@@ -457,10 +445,6 @@ TEST_P(PgCorpus, EveryTextAnswersTheSameRowsOnBothEngines)
     EXPECT_GT(compared, 20);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, PgCorpus,
-                         ::testing::Values(CorpusFile{"both.sql", sql::Dialect::Jet},
-                                           CorpusFile{"both.sql", sql::Dialect::TSql},
-                                           CorpusFile{"jet.sql", sql::Dialect::Jet},
-                                           CorpusFile{"tsql.sql", sql::Dialect::TSql}));
+INSTANTIATE_TEST_SUITE_P(Texts, PgCorpus, ::testing::ValuesIn(sqltest::CorpusFiles));
 
 } // namespace

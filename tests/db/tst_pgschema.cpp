@@ -227,17 +227,6 @@ TEST_F(PgSchemaDemo, SessionsTemporaryTableHidesTheTableOfItsName)
     EXPECT_EQ(translator.translate("select BH from HP", sql::Dialect::Jet)->columns.at(0).size, 30);
 }
 
-struct CorpusFile
-{
-    const char *file;
-    sql::Dialect dialect;
-};
-
-void PrintTo(const CorpusFile &corpus, std::ostream *os)
-{
-    *os << corpus.file << (corpus.dialect == sql::Dialect::Jet ? " (jet)" : " (tsql)");
-}
-
 // A catalogue that cannot be read fails the translation with the translator's own error.
 TEST_F(PgSchemaDemo, ACatalogueThatCannotBeReadFailsTheTranslationNotTheCaller)
 {
@@ -256,7 +245,7 @@ TEST_F(PgSchemaDemo, ACatalogueThatCannotBeReadFailsTheTranslationNotTheCaller)
     EXPECT_NO_THROW(translator.translate("select BH from HP", sql::Dialect::Jet));
 }
 
-class PgSchemaCorpus : public ::testing::TestWithParam<CorpusFile>
+class PgSchemaCorpus : public ::testing::TestWithParam<sqltest::CorpusFile>
 {
 };
 
@@ -265,10 +254,9 @@ class PgSchemaCorpus : public ::testing::TestWithParam<CorpusFile>
 // texts see the tables earlier ones made or dropped.
 TEST_P(PgSchemaCorpus, TranslatesAsThroughAnSqliteTwin)
 {
-    const CorpusFile corpus = GetParam();
+    const sqltest::CorpusFile corpus = GetParam();
     sqltest::TestDb db;
-    db.exec(sqltest::readFile(sqltest::dataPath("corpus/schema.sql")));
-    db.exec(sqltest::readFile(sqltest::dataPath("corpus/data.sql")));
+    db.loadCorpus();
     pg::Connection pg(testsupport::PgCluster::shared().createDatabase());
     server::PostgresCopy(db.handle(), pg).run();
 
@@ -325,10 +313,6 @@ TEST_P(PgSchemaCorpus, TranslatesAsThroughAnSqliteTwin)
     EXPECT_GT(compared, 20);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, PgSchemaCorpus,
-                         ::testing::Values(CorpusFile{"both.sql", sql::Dialect::Jet},
-                                           CorpusFile{"both.sql", sql::Dialect::TSql},
-                                           CorpusFile{"jet.sql", sql::Dialect::Jet},
-                                           CorpusFile{"tsql.sql", sql::Dialect::TSql}));
+INSTANTIATE_TEST_SUITE_P(Texts, PgSchemaCorpus, ::testing::ValuesIn(sqltest::CorpusFiles));
 
 } // namespace

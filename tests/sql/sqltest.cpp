@@ -64,6 +64,17 @@ void TestDb::exec(const std::string &sqliteText)
     m_db.exec(sqliteText);
 }
 
+void TestDb::loadCorpus()
+{
+    exec(readFile(dataPath("corpus/schema.sql")));
+    exec(readFile(dataPath("corpus/data.sql")));
+}
+
+void PrintTo(const CorpusFile &corpus, std::ostream *os)
+{
+    *os << corpus.file << (corpus.dialect == sql::Dialect::Jet ? " (jet)" : " (tsql)");
+}
+
 Result TestDb::run(const std::string &text, sql::Dialect dialect)
 {
     Result result;

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,19 @@ std::string dataPath(const std::string &relative);
 std::string readFile(const std::string &path);
 // The texts of a corpus file ("jet.sql", ...) by the label of their "-- label" line.
 std::map<std::string, std::string> corpusTexts(const std::string &file);
+
+// A corpus file and the dialect its texts are sent in.
+struct CorpusFile
+{
+    const char *file;
+    sql::Dialect dialect;
+};
+void PrintTo(const CorpusFile &corpus, std::ostream *os);
+// Every corpus file in every dialect it is sent in.
+inline constexpr CorpusFile CorpusFiles[] = {{"both.sql", sql::Dialect::Jet},
+                                             {"both.sql", sql::Dialect::TSql},
+                                             {"jet.sql", sql::Dialect::Jet},
+                                             {"tsql.sql", sql::Dialect::TSql}};
 
 struct Result
 {
@@ -34,6 +48,8 @@ public:
 
     // Runs SQLite SQL as it is (schema and data set-up).
     void exec(const std::string &sqliteText);
+    // The corpus schema and its data.
+    void loadCorpus();
     // Translates and runs one statement; throws sql::Error on failure.
     Result run(const std::string &text, sql::Dialect dialect = sql::Dialect::Jet);
     std::string translate(const std::string &text, sql::Dialect dialect = sql::Dialect::Jet);

@@ -7,27 +7,15 @@
 
 namespace {
 
-struct CorpusFile
-{
-    const char *file;
-    sql::Dialect dialect;
-};
-
-void PrintTo(const CorpusFile &corpus, std::ostream *os)
-{
-    *os << corpus.file << (corpus.dialect == sql::Dialect::Jet ? " (jet)" : " (tsql)");
-}
-
-class Corpus : public ::testing::TestWithParam<CorpusFile>
+class Corpus : public ::testing::TestWithParam<sqltest::CorpusFile>
 {
 };
 
 TEST_P(Corpus, EveryTextRunsWithTypedColumns)
 {
-    const CorpusFile corpus = GetParam();
+    const sqltest::CorpusFile corpus = GetParam();
     sqltest::TestDb db;
-    db.exec(sqltest::readFile(sqltest::dataPath("corpus/schema.sql")));
-    db.exec(sqltest::readFile(sqltest::dataPath("corpus/data.sql")));
+    db.loadCorpus();
     const std::vector<std::string> statements = sql::splitStatements(
         sqltest::readFile(sqltest::dataPath(std::string("corpus/") + corpus.file)), corpus.dialect);
     ASSERT_GT(statements.size(), 20u);
@@ -60,10 +48,6 @@ TEST_P(Corpus, EveryTextRunsWithTypedColumns)
     EXPECT_EQ(failures, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, Corpus,
-                         ::testing::Values(CorpusFile{"both.sql", sql::Dialect::Jet},
-                                           CorpusFile{"both.sql", sql::Dialect::TSql},
-                                           CorpusFile{"jet.sql", sql::Dialect::Jet},
-                                           CorpusFile{"tsql.sql", sql::Dialect::TSql}));
+INSTANTIATE_TEST_SUITE_P(Texts, Corpus, ::testing::ValuesIn(sqltest::CorpusFiles));
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "sql/translator.h"
 
 #include "pg/connection.h"
+#include "pg/quote.h"
 #include "support/pgcluster.h"
 
 #include <gtest/gtest.h>
@@ -157,18 +158,6 @@ protected:
 std::unique_ptr<sql::Database> Engines::s_sqlite;
 std::unique_ptr<pg::Connection> Engines::s_postgres;
 
-// A text as an SQL literal, its quotes doubled.
-std::string sqlText(const std::string &text)
-{
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'')
-            out += '\'';
-    }
-    return out + "'";
-}
-
 // Numbers as SQLite reads their literals, and as PostgreSQL reads the same digits as a double.
 const char *const Numbers[] = {
     "0",
@@ -249,11 +238,12 @@ TEST_F(Engines, FormatsNumbersWithEveryMask)
 {
     for (const std::string number : Numbers) {
         // Whole numbers are integers on both engines, the others doubles.
-        const std::string pgNumber =
-            number.find_first_of(".e") == std::string::npos ? number : sqlText(number) + "::float8";
+        const std::string pgNumber = number.find_first_of(".e") == std::string::npos
+                                         ? number
+                                         : pg::quoteLiteral(number) + "::float8";
         for (const char *mask : NumberMasks) {
-            expectSame("vz_format(" + number + ", " + sqlText(mask) + ")", Kind::Text,
-                       "vz_format(" + pgNumber + ", " + sqlText(mask) + ")");
+            expectSame("vz_format(" + number + ", " + pg::quoteLiteral(mask) + ")", Kind::Text,
+                       "vz_format(" + pgNumber + ", " + pg::quoteLiteral(mask) + ")");
         }
     }
 }
@@ -264,7 +254,7 @@ TEST_F(Engines, FormatsTextThatReadsAsANumberAndPassesOtherText)
                                  "",     "O'Neil", "中文", "1,000", "1e999", "-1e999", "1e-999"};
     for (const char *text : texts) {
         for (const char *mask : {"0.00", "#,0", "0%", "General Number", "abc", "yyyy"})
-            expectSame("vz_format(" + sqlText(text) + ", " + sqlText(mask) + ")");
+            expectSame("vz_format(" + pg::quoteLiteral(text) + ", " + pg::quoteLiteral(mask) + ")");
     }
     expectSame("vz_format(null, '0.00')");
     expectSame("vz_format(1.5, null)", Kind::Text, "vz_format(1.5::float8, null)");
@@ -322,10 +312,12 @@ TEST_F(Engines, FormatsDatesOfEveryType)
 {
     for (const char *value : DateValues) {
         for (const char *mask : DateMasks) {
-            const std::string sqlite = "vz_format(" + sqlText(value) + ", " + sqlText(mask) + ")";
+            const std::string sqlite =
+                "vz_format(" + pg::quoteLiteral(value) + ", " + pg::quoteLiteral(mask) + ")";
             expectSame(sqlite);
             expectSame(sqlite, Kind::Text,
-                       "vz_format(" + sqlText(value) + "::timestamp, " + sqlText(mask) + ")");
+                       "vz_format(" + pg::quoteLiteral(value) + "::timestamp, " +
+                           pg::quoteLiteral(mask) + ")");
         }
     }
     // A date column against SQLite's date text.
@@ -340,12 +332,12 @@ TEST_F(Engines, FormatsDatesOfEveryType)
     // Whole numbers stay whole where a date mask cannot format them.
     for (const char *number : {"123456789012345678", "45000", "-2000000"}) {
         for (const char *mask : {"yyyy-mm-dd", "General Number", "#,0.00"})
-            expectSame("vz_format(" + std::string(number) + ", " + sqlText(mask) + ")");
+            expectSame("vz_format(" + std::string(number) + ", " + pg::quoteLiteral(mask) + ")");
     }
     // Date serials.
     for (const char *serial : {"45000", "45000.25", "-1.5", "0", "60.999999", "1e7"}) {
         expectSame("vz_format(" + std::string(serial) + ", 'yyyy-mm-dd hh:nn:ss')", Kind::Text,
-                   "vz_format(" + sqlText(serial) + "::float8, 'yyyy-mm-dd hh:nn:ss')");
+                   "vz_format(" + pg::quoteLiteral(serial) + "::float8, 'yyyy-mm-dd hh:nn:ss')");
     }
 }
 
@@ -391,7 +383,7 @@ TEST_F(Engines, ReadsDatesAndRefusesInvalidOnes)
         "1/2/20245",
     };
     for (const char *text : texts)
-        expectSame("vz_datetime(" + sqlText(text) + ")", Kind::DateTime);
+        expectSame("vz_datetime(" + pg::quoteLiteral(text) + ")", Kind::DateTime);
     expectSame("vz_datetime('')", Kind::DateTime);
     expectSame("vz_datetime(null)", Kind::DateTime, "vz_datetime(null::text)");
     for (const char *serial : {"0", "1", "-1", "45000.5", "-1.25", "0.99999999", "2958465",
@@ -400,7 +392,7 @@ TEST_F(Engines, ReadsDatesAndRefusesInvalidOnes)
                                "5.787037037037037e-06", "2.8935185185185186e-05",
                                "-2.8935185185185186e-05", "0.999994212962963"}) {
         expectSame("vz_datetime(" + std::string(serial) + ")", Kind::DateTime,
-                   "vz_datetime(" + sqlText(serial) + "::float8)");
+                   "vz_datetime(" + pg::quoteLiteral(serial) + "::float8)");
     }
     expectSame("vz_datetime('2024-02-29')", Kind::DateTime, "vz_datetime(date '2024-02-29')");
 }
@@ -450,7 +442,7 @@ TEST_F(Engines, ReadsNumbersAsVal)
         "1d-3",
     };
     for (const char *text : texts)
-        expectSame("vz_val(" + sqlText(text) + ")", Kind::Number);
+        expectSame("vz_val(" + pg::quoteLiteral(text) + ")", Kind::Number);
     // Beyond what a double holds, however it is written.
     expectSame("vz_val('1" + std::string(400, '0') + "')", Kind::Number);
     expectSame("vz_val('0." + std::string(400, '0') + "1e100')", Kind::Number);
@@ -474,8 +466,8 @@ TEST_F(Engines, FindsTextWithInStr)
         {"0", "abc", "a"},       {"-1", "abc", "a"},   {"99999999999", "a", ""},
     };
     for (const Case &c : cases) {
-        expectSame("vz_instr(" + std::string(c.start) + ", " + sqlText(c.text) + ", " +
-                   sqlText(c.part) + ")");
+        expectSame("vz_instr(" + std::string(c.start) + ", " + pg::quoteLiteral(c.text) + ", " +
+                   pg::quoteLiteral(c.part) + ")");
     }
     expectSame("vz_instr(null, 'a', 'a')");
     expectSame("vz_instr(1, null, 'a')");
@@ -486,7 +478,7 @@ TEST_F(Engines, TakesTheRightOfText)
 {
     for (const char *count : {"0", "1", "2", "5", "99999999999", "-1"}) {
         for (const char *text : {"中文字", "O'Neil", ""})
-            expectSame("vz_right(" + sqlText(text) + ", " + count + ")");
+            expectSame("vz_right(" + pg::quoteLiteral(text) + ", " + count + ")");
     }
     expectSame("vz_right(null, 1)", Kind::Text, "vz_right(null::text, 1)");
     expectSame("vz_right('abc', null)");
@@ -515,7 +507,7 @@ TEST_F(Engines, JoinsWithAmpersand)
 TEST_F(Engines, DecodesHexadecimal)
 {
     for (const char *text : {"4142", "e4b8ad", "", "414", "zz", "41 42", "中文", "0g"})
-        expectSame("vz_unhex(" + sqlText(text) + ")", Kind::Bytes);
+        expectSame("vz_unhex(" + pg::quoteLiteral(text) + ")", Kind::Bytes);
     expectSame("vz_unhex(null)", Kind::Bytes, "vz_unhex(null::text)");
 }
 
@@ -557,7 +549,7 @@ TEST_F(Engines, MakesMnemonics)
         "张\u00ad三李四王五六",
     };
     for (const char *name : names)
-        expectSame("vz_getpy(" + sqlText(name) + ")");
+        expectSame("vz_getpy(" + pg::quoteLiteral(name) + ")");
     expectSame("vz_getpy(null)", Kind::Text, "vz_getpy(null::text)");
     expectSame("vz_getpy('" + std::string(5000, 'x') + "中')");
     std::string zeroWidth;
@@ -607,7 +599,7 @@ TEST_F(Engines, AnswersAlikeForStoredValues)
     s_postgres->exec("create table stored (id integer, t text)");
     for (size_t i = 0; i < std::size(texts); ++i) {
         s_postgres->exec("insert into stored values (" + std::to_string(i) + ", " +
-                         sqlText(texts[i]) + ")");
+                         pg::quoteLiteral(texts[i]) + ")");
     }
     struct Call
     {
@@ -629,7 +621,7 @@ TEST_F(Engines, AnswersAlikeForStoredValues)
         for (size_t i = 0; i < std::size(texts); ++i) {
             std::string sqliteCall = call.function, pgCall = call.function;
             for (size_t at; (at = sqliteCall.find('@')) != std::string::npos;)
-                sqliteCall.replace(at, 1, sqlText(texts[i]));
+                sqliteCall.replace(at, 1, pg::quoteLiteral(texts[i]));
             std::replace(pgCall.begin(), pgCall.end(), '@', 't');
             expectSame(sqliteCall, call.kind, pgCall,
                        " from stored where id = " + std::to_string(i));
@@ -642,7 +634,7 @@ TEST_F(Engines, WorksOnColumnsOfTheTextCollation)
     s_sqlite->exec("create table c (name text collate pinyin)");
     s_postgres->exec("create table c (name text collate vz_text)");
     for (const char *name : {"abc", "ABC", "a\\%c", "中文", "ｂ12"}) {
-        const std::string insert = "insert into c values (" + sqlText(name) + ")";
+        const std::string insert = "insert into c values (" + pg::quoteLiteral(name) + ")";
         s_sqlite->exec(insert);
         s_postgres->exec(insert);
     }
@@ -670,25 +662,25 @@ TEST_F(Engines, ComparesAndMatchesWithoutCase)
     int id = 0;
     for (const char *name : names) {
         const std::string insert =
-            "insert into m values (" + std::to_string(++id) + ", " + sqlText(name) + ")";
+            "insert into m values (" + std::to_string(++id) + ", " + pg::quoteLiteral(name) + ")";
         s_sqlite->exec(insert);
         s_postgres->exec(insert);
     }
     for (const char *literal : {"abc", "ABC", "ａｂｃ", "o'neil", "张三", "abd", "ÄBC"}) {
         expectSame("(select group_concat(id) from (select id from m where name = " +
-                       sqlText(literal) + " order by id))",
+                       pg::quoteLiteral(literal) + " order by id))",
                    Kind::Text,
                    "(select string_agg(id::text, ',' order by id) from m where name = " +
-                       sqlText(literal) + ")");
+                       pg::quoteLiteral(literal) + ")");
     }
     for (const char *pattern : {"ab%", "AB%", "a_c", "%c", "a\\%", "a\\b%", "ａ%", "张%", "o'%",
                                 "%\\%%", "ab\\_", "ä%"}) {
         expectSame("(select group_concat(id) from (select id from m where name like " +
-                       sqlText(pattern) + " order by id))",
+                       pg::quoteLiteral(pattern) + " order by id))",
                    Kind::Text,
                    "(select string_agg(id::text, ',' order by id) from m where name "
                    "collate \"C\" ilike " +
-                       sqlText(pattern) + " escape '')");
+                       pg::quoteLiteral(pattern) + " escape '')");
     }
     expectSame("(select group_concat(n) from (select count(*) n from m group by name order by n))",
                Kind::Text,
@@ -707,7 +699,7 @@ TEST_F(Engines, SortsChineseAndLatinNamesAlike)
         "ｚ",   "-dash", "_under", "张三丰", "张",   "Émile",  "emile", "Zürich", "办公", "辦公",
     };
     for (const char *name : names) {
-        const std::string insert = "insert into s values (" + sqlText(name) + ")";
+        const std::string insert = "insert into s values (" + pg::quoteLiteral(name) + ")";
         s_sqlite->exec(insert);
         s_postgres->exec(insert);
     }
@@ -734,7 +726,8 @@ TEST_F(Engines, SortsRandomNamesAlike)
         std::string name;
         for (size_t length = 1 + random() % 6; length > 0; --length)
             name += pieces[random() % std::size(pieces)];
-        insert += (insert.empty() ? "insert into r values (" : ", (") + sqlText(name) + ")";
+        insert +=
+            (insert.empty() ? "insert into r values (" : ", (") + pg::quoteLiteral(name) + ")";
     }
     s_sqlite->exec(insert);
     s_postgres->exec(insert);

@@ -14,8 +14,7 @@ class Reports : public ::testing::Test
 protected:
     void SetUp() override
     {
-        db.exec(sqltest::readFile(sqltest::dataPath("corpus/schema.sql")));
-        db.exec(sqltest::readFile(sqltest::dataPath("corpus/data.sql")));
+        db.loadCorpus();
         jet = sqltest::corpusTexts("jet.sql");
         tsql = sqltest::corpusTexts("tsql.sql");
     }

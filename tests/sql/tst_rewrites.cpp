@@ -774,11 +774,7 @@ TEST_F(DocumentRewrites, SumsOverAUnionAllAreSummedPerMemberFirst)
 class CorpusRewrites : public Rewrites
 {
 protected:
-    void SetUp() override
-    {
-        db.exec(sqltest::readFile(sqltest::dataPath("corpus/schema.sql")));
-        db.exec(sqltest::readFile(sqltest::dataPath("corpus/data.sql")));
-    }
+    void SetUp() override { db.loadCorpus(); }
 };
 
 TEST_F(CorpusRewrites, EveryQueryGivesTheSameRowsWithAndWithoutRewrites)
