@@ -504,7 +504,7 @@ int PostgresCopy::createViews()
     return created;
 }
 
-int PostgresCopy::verify(const Table &table)
+CopiedTable PostgresCopy::verify(const Table &table)
 {
     std::vector<Check> checks{{"count(*)", "count(*)", Check::Exact}};
     for (const Column &column : table.columns) {
@@ -532,7 +532,9 @@ int PostgresCopy::verify(const Table &table)
                  " is " + (a.empty() ? "Null" : a) + " in SQLite and " + (b.empty() ? "Null" : b) +
                  " in PostgreSQL");
     }
-    return int(checks.size());
+    // The first figure is the row count, which has just agreed.
+    return CopiedTable{table.name, std::atoll(std::string(copied.text(0, 0)).c_str()),
+                       int(checks.size())};
 }
 
 CopyReport PostgresCopy::run()
@@ -583,11 +585,7 @@ CopyReport PostgresCopy::run()
         m_target.exec(std::string("INSERT INTO ") + SchemaVersionTable + " VALUES (" +
                       std::to_string(version) + ")");
         for (const Table &table : tables) {
-            CopiedTable copied{table.name, 0, verify(table)};
-            copied.rows = std::atoll(
-                std::string(m_target.exec("SELECT count(*) FROM " + pgName(table.name)).text(0, 0))
-                    .c_str());
-            report.tables.push_back(std::move(copied));
+            report.tables.push_back(verify(table));
         }
         m_target.exec("COMMIT");
     } catch (...) {

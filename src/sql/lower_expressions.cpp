@@ -7,6 +7,7 @@
 #include "sql/tokenizer.h"
 #include "sql/types.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace sql::lowering {
@@ -268,20 +269,7 @@ void Lowerer::lowerFunction(ExprPtr &expr)
     const ValueType type = expr->type;
     const bool real = expr->storesReal;
     ExprList &args = f.args;
-    // Functions of text read a date or a number as its text, as SQLite stores or shows it.
-    static constexpr std::string_view TextFunctions[] = {
-        "left",   "right",  "mid",   "len",   "ucase", "lcase", "instr", "substring", "charindex",
-        "substr", "length", "upper", "lower", "trim",  "ltrim", "rtrim", "replace"};
-    for (std::string_view name : TextFunctions) {
-        if (!equalsIgnoreCase(f.name, name))
-            continue;
-        // InStr(start, text, part) starts with a number.
-        const size_t first = info->lowering == Lowering::Instr && args.size() == 3 ? 1 : 0;
-        const bool all = info->lowering == Lowering::Instr || info->lowering == Lowering::CharIndex;
-        for (size_t i = first; i < args.size() && (all || i == first); ++i)
-            args[i] = textArgument(std::move(args[i]));
-        break;
-    }
+    textArguments(f, *info);
     if (info->typing == Typing::Sum && !args.empty())
         args[0] = numberOf(std::move(args[0]));
 
@@ -415,6 +403,28 @@ ExprPtr Lowerer::numberOf(ExprPtr value) const
         isLiteral(*value, LiteralKind::Null))
         return value;
     return castTo(std::move(value), "integer", ValueType::Integer);
+}
+
+// Functions of text read a date or a number as its text, as SQLite stores or shows it; SQLite
+// reads any value so itself.
+void Lowerer::textArguments(FunctionExpr &f, const FunctionInfo &info) const
+{
+    static constexpr std::string_view TextFunctions[] = {
+        "left",   "right",  "mid",   "len",   "ucase", "lcase", "instr", "substring", "charindex",
+        "substr", "length", "upper", "lower", "trim",  "ltrim", "rtrim", "replace"};
+    if (!m_target.nativeDates())
+        return;
+    const auto named = [&](std::string_view name) {
+        return equalsIgnoreCase(f.name, name);
+    };
+    if (std::none_of(std::begin(TextFunctions), std::end(TextFunctions), named))
+        return;
+    ExprList &args = f.args;
+    // InStr(start, text, part) starts with a number; InStr and CharIndex search text in text.
+    const size_t first = info.lowering == Lowering::Instr && args.size() == 3 ? 1 : 0;
+    const bool all = info.lowering == Lowering::Instr || info.lowering == Lowering::CharIndex;
+    for (size_t i = first; i < args.size() && (all || i == first); ++i)
+        args[i] = textArgument(std::move(args[i]));
 }
 
 ExprPtr Lowerer::textArgument(ExprPtr value) const

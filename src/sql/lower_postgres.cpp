@@ -136,7 +136,8 @@ protected:
         if (expr->kind == ExprKind::Subquery || expr->kind == ExprKind::Exists ||
             isAggregateCall(*expr))
             return false;
-        if (std::find(m_keys.begin(), m_keys.end(), sqliteText(*expr)) != m_keys.end())
+        if (!m_keys.empty() &&
+            std::find(m_keys.begin(), m_keys.end(), sqliteText(*expr)) != m_keys.end())
             return false;
         if (expr->kind == ExprKind::Column && !expr->as<ColumnExpr>().outputName) {
             const ValueType type = expr->type;

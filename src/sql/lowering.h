@@ -13,6 +13,10 @@
 #include <string_view>
 #include <vector>
 
+namespace sql {
+struct FunctionInfo;
+}
+
 namespace sql::lowering {
 
 // Small builders of typed nodes.
@@ -180,6 +184,7 @@ private:
     void groupBareColumns(SelectCore &core);
     void sortOutside(SelectStmt &select);
     void alignUnionTypes(SelectStmt &select);
+    void textArguments(FunctionExpr &f, const FunctionInfo &info) const;
     ExprPtr textArgument(ExprPtr value) const;
     ExprPtr numberOf(ExprPtr value) const;
     void expandStars(SelectCore &core);
