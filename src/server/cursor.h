@@ -2,6 +2,7 @@
 // definitions, and the packets it hands out until the result is exhausted.
 #pragma once
 
+#include "server/accountstore.h"
 #include "server/sessiondb.h"
 #include "wire/protocol.h"
 
@@ -11,22 +12,14 @@
 
 namespace server {
 
-// How much one packet may hold, whatever the client asked for.
-struct PacketLimits
-{
-    int rows = 0;        // at most this many rows
-    qint64 bytes = 0;    // no row is added once the reply has reached this size
-    qint64 maxFrame = 0; // a reply larger than this cannot be sent at all
-};
-
-class Cursor
+class Cursor final : public QueryCursor
 {
 public:
     // Takes over the statement (prepared on reader) and gives the reader back to home when
     // it is destroyed.
     Cursor(SessionDatabase &home, std::unique_ptr<sql::Database> reader, sqlite3_stmt *stmt,
            QList<wire::Field> fields);
-    ~Cursor();
+    ~Cursor() override;
     Cursor(const Cursor &) = delete;
     Cursor &operator=(const Cursor &) = delete;
 
@@ -34,14 +27,10 @@ public:
     // values before the field definitions go out.
     void peek();
 
-    const QList<wire::Field> &fields() const { return m_fields; }
+    const QList<wire::Field> &fields() const override { return m_fields; }
 
-    // Writes the next rows, at least one and no more than the limits allow, as one CBOR array
-    // into the frame; true when the result is exhausted. Throws RequestError when a row cannot
-    // be read (the time limit among them) or alone takes more than a frame may hold.
-    bool writePacket(wire::FrameBuilder &frame, const PacketLimits &limits);
-
-    bool exhausted() const { return m_exhausted; }
+    bool writePacket(wire::FrameBuilder &frame, const PacketLimits &limits) override;
+    bool exhausted() const override { return m_exhausted; }
 
     // The column holds stored passwords: it shows only whether one is set.
     void maskPassword(int column);

@@ -30,6 +30,6 @@ ValueType wireTypeOfPostgres(unsigned oid);
 // *error says why, when the value cannot be stored in such a column (the same refusals as
 // toStored).
 std::optional<std::optional<std::string>> postgresFromWire(const QVariant &value,
-                                                            ValueType columnType, QString *error);
+                                                           ValueType columnType, QString *error);
 
 } // namespace server

@@ -72,7 +72,7 @@ Session::~Session()
 {
     leaveAccountSet();
     m_cursors.clear();
-    m_registryDb.reset();
+    m_registryStore.reset();
 }
 
 void Session::log(const QString &text) const
@@ -296,17 +296,12 @@ QVariant Session::connectAct(QVariantList &args, QString &message)
     const auto set = m_context.registry.acquire(accountNo, &reason);
     if (!set)
         return refuse(reason);
-    std::unique_ptr<SessionDatabase> db;
+    std::unique_ptr<AccountStore> store;
     try {
-        DatabaseOptions options;
-        options.busyTimeoutMs = m_context.options.busyTimeoutMs;
-        options.synchronousFull = m_context.options.synchronousFull;
-        db = std::make_unique<SessionDatabase>(set->path, set->writeLock, m_clock, options);
+        store = openStore(*set);
         m_clock.stop(); // an upgrade takes as long as it takes
         std::call_once(set->upgraded, [&] {
-            const PasswordGuard::Scope trusted(db->passwordGuard(), PasswordGuard::Mode::Trusted);
-            const auto lock = db->lockForWrite();
-            upgradeAccountDatabase(db->writer(), [&](const QString &note) {
+            store->upgrade([&](const QString &note) {
                 log(QStringLiteral("account set %1 upgraded: %2").arg(accountNo, note));
             });
         });
@@ -319,7 +314,7 @@ QVariant Session::connectAct(QVariantList &args, QString &message)
     leaveAccountSet();
     m_user.reset(); // a user belongs to one account set: log in to the new one
     m_account = set;
-    m_accountDb = std::move(db);
+    m_accountStore = std::move(store);
     m_dialect = databaseKind == 1 ? sql::Dialect::TSql : sql::Dialect::Jet;
     args[2] = set->accountNo;
     return false;
@@ -327,19 +322,7 @@ QVariant Session::connectAct(QVariantList &args, QString &message)
 
 QVariant Session::getTableNames()
 {
-    sqlite3 *db = accountDatabase().writer().handle();
-    sqlite3_stmt *stmt = prepareSingle(db, "SELECT name FROM sqlite_master WHERE type='table' "
-                                           "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-                                           "ORDER BY name");
-    QStringList names;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        names.append(
-            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0))));
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        throwSqlError(db, rc);
-    return names.join(QLatin1Char('|'));
+    return accountStore().tableNames().join(QLatin1Char('|'));
 }
 
 // BackupData(AccountNo by reference): the named account set, or the session's own.
@@ -350,7 +333,7 @@ QVariant Session::backupData(QVariantList &args)
     QString path;
     if (accountNo.isEmpty() ||
         (m_account && accountNo.compare(m_account->accountNo, Qt::CaseInsensitive) == 0)) {
-        SessionDatabase &db = accountDatabase();
+        SessionDatabase &db = sqliteDatabaseOf(accountStore());
         auto reader = db.takeReader();
         try {
             path = backupDatabase(reader->handle(), registry.backupFolder(m_account->accountNo));
@@ -382,7 +365,7 @@ QVariant Session::backupData(QVariantList &args)
 QVariant Session::compactDatabase()
 {
     require(Duty::Compact);
-    SessionDatabase &db = accountDatabase();
+    SessionDatabase &db = sqliteDatabaseOf(accountStore());
     const PasswordGuard::Scope trusted(db.passwordGuard(), PasswordGuard::Mode::Trusted);
     const auto lock = db.lockForWrite();
     server::compactDatabase(db.writer().handle());
@@ -418,39 +401,60 @@ QVariant Session::restoreBackup(const QVariantList &args)
 // ---------------------------------------------------------------------------------------------
 // Providers and databases
 
-SessionDatabase &Session::accountDatabase()
+DatabaseOptions Session::databaseOptions() const
 {
-    if (!m_accountDb)
+    DatabaseOptions options;
+    options.busyTimeoutMs = m_context.options.busyTimeoutMs;
+    options.synchronousFull = m_context.options.synchronousFull;
+    return options;
+}
+
+std::unique_ptr<AccountStore> Session::openStore(AccountSet &set)
+{
+    return std::make_unique<SqliteStore>(set.path, set.writeLock, m_clock, databaseOptions());
+}
+
+SessionDatabase &Session::sqliteDatabaseOf(AccountStore &store)
+{
+    SessionDatabase *db = store.sqliteDatabase();
+    if (!db)
+        throw RequestError(code::Method,
+                           QStringLiteral("the account set lives in PostgreSQL: back it up and "
+                                          "maintain it with PostgreSQL's own tools (pg_dump, "
+                                          "VACUUM)"));
+    return *db;
+}
+
+AccountStore &Session::accountStore()
+{
+    if (!m_accountStore)
         throw RequestError(code::Session,
                            QStringLiteral("no account set is open: call ConnectAct first"));
-    return *m_accountDb;
+    return *m_accountStore;
 }
 
-SessionDatabase &Session::registryDatabase()
+AccountStore &Session::registryStore()
 {
-    if (!m_registryDb) {
-        DatabaseOptions options;
-        options.busyTimeoutMs = m_context.options.busyTimeoutMs;
-        options.synchronousFull = m_context.options.synchronousFull;
-        m_registryDb = std::make_unique<SessionDatabase>(
-            m_context.registry.registryPath(), m_context.registry.writeLock(), m_clock, options);
-    }
-    return *m_registryDb;
+    if (!m_registryStore)
+        m_registryStore = std::make_unique<SqliteStore>(m_context.registry.registryPath(),
+                                                        m_context.registry.writeLock(), m_clock,
+                                                        databaseOptions());
+    return *m_registryStore;
 }
 
-SessionDatabase &Session::databaseOf(const Provider &provider)
+AccountStore &Session::storeOf(const Provider &provider)
 {
-    return provider.onRegistry() ? registryDatabase() : accountDatabase();
+    return provider.onRegistry() ? registryStore() : accountStore();
 }
 
 Provider Session::resolve(const QString &provider, bool hasCommandText)
 {
     if (provider.isEmpty())
         throw RequestError(code::Provider, QStringLiteral("the request names no provider"));
-    if (!m_accountDb && !isRegistryProvider(provider))
-        accountDatabase(); // throws: no account set yet
+    if (!m_accountStore && !isRegistryProvider(provider))
+        accountStore(); // throws: no account set yet
     return resolveProvider(provider, hasCommandText, [this](const QString &table) {
-        return m_accountDb->schema().findTable(table);
+        return m_accountStore->findTable(table);
     });
 }
 
@@ -458,21 +462,30 @@ void Session::leaveAccountSet()
 {
     m_cursors.clear();
     m_packetSizes.clear();
-    m_accountDb.reset();
+    m_accountStore.reset();
     if (m_account) {
         m_context.registry.release(m_account);
         m_account.reset();
     }
 }
 
-QByteArray Session::translate(SessionDatabase &db, const QString &text,
+QByteArray Session::translate(AccountStore &store, const QString &text,
                               std::shared_ptr<const sql::Translation> *translation)
 {
-    auto result = db.translator().translate(text.toStdString(), m_dialect);
+    auto result = store.translator().translate(text.toStdString(), m_dialect);
     QByteArray sqlText = QByteArray::fromStdString(result->sql);
     if (translation)
         *translation = std::move(result);
     return sqlText;
+}
+
+QByteArray Session::ownQuery(AccountStore &store, const QByteArray &jetText,
+                             std::shared_ptr<const sql::Translation> *translation)
+{
+    // SQLite reads the text as it is (brackets included); other engines need it translated.
+    if (store.engine() == sql::Engine::Sqlite)
+        return jetText;
+    return translate(store, QString::fromUtf8(jetText), translation);
 }
 
 QString Session::targetTable(const Provider &provider, const sql::Translation *translation)
@@ -488,14 +501,14 @@ QString Session::targetTable(const Provider &provider, const sql::Translation *t
     if (!translation || translation->table.empty())
         return {};
     const QString table = QString::fromStdString(translation->table);
-    const QString stored = databaseOf(provider).schema().findTable(table);
+    const QString stored = storeOf(provider).findTable(table);
     return stored.isEmpty() ? table : stored;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Reading
 
-void Session::writePacket(Cursor &cursor, int packetSize, FrameBuilder &reply)
+void Session::writePacket(QueryCursor &cursor, int packetSize, FrameBuilder &reply)
 {
     const ServerOptions &options = m_context.options;
     PacketLimits limits;
@@ -505,29 +518,6 @@ void Session::writePacket(Cursor &cursor, int packetSize, FrameBuilder &reply)
     limits.maxFrame = qint64(options.maxFrameSize) - 4096; // room for the keys after the rows
     reply.addKey(key::Rows);
     cursor.writePacket(reply, limits);
-}
-
-sqlite3_stmt *Session::preparePasswordSafe(SessionDatabase &db, sqlite3 *handle,
-                                           const QByteArray &sqlText, QList<int> &maskedColumns)
-{
-    PasswordGuard &guard = db.passwordGuard();
-    {
-        const PasswordGuard::Scope inspect(guard, PasswordGuard::Mode::Inspect);
-        sqlite3_stmt *stmt = prepareSingle(handle, sqlText);
-        const int reads = guard.reads();
-        if (reads == 0)
-            return stmt;
-        // The stored passwords are read; when only as plain result columns, those show
-        // whether a password is set. Any other use reads NULL instead.
-        for (int c = 0; c < sqlite3_column_count(stmt); ++c)
-            if (PasswordGuard::isPasswordColumn(stmt, c))
-                maskedColumns.append(c);
-        if (maskedColumns.size() == reads && sqlite3_stmt_readonly(stmt))
-            return stmt;
-        sqlite3_finalize(stmt);
-        maskedColumns.clear();
-    }
-    return prepareSingle(handle, sqlText);
 }
 
 void Session::open(const Message &request, FrameBuilder &reply)
@@ -545,59 +535,39 @@ void Session::open(const Message &request, FrameBuilder &reply)
                                .arg(m_cursors.size()));
 
     const Provider provider = resolve(providerName, hasText);
-    SessionDatabase &db = databaseOf(provider);
+    AccountStore &store = storeOf(provider);
     std::shared_ptr<const sql::Translation> translation;
     QByteArray sqlText;
     if (provider.kind == Provider::Kind::AccountList)
         sqlText = accountListQuery;
-    else if (!m_user && !provider.onRegistry())
-        sqlText = "SELECT uCode, uName FROM AppUser ORDER BY uCode"; // the login box's list
+    else if (!m_user && !provider.onRegistry()) // the login box's list
+        sqlText = ownQuery(store, "SELECT uCode, uName FROM AppUser ORDER BY uCode", &translation);
     else if (!hasText && provider.kind == Provider::Kind::Table)
-        sqlText = "SELECT * FROM " + quotedName(provider.table);
+        sqlText = ownQuery(store, "SELECT * FROM [" + provider.table.toUtf8() + "]", &translation);
     else if (!hasText)
         throw RequestError(
             code::Provider,
             QStringLiteral("provider \"%1\" needs a command text").arg(providerName));
     else
-        sqlText = translate(db, text, &translation);
+        sqlText = translate(store, text, &translation);
 
-    auto reader = db.takeReader();
-    sqlite3_stmt *stmt = nullptr;
-    QList<int> maskedColumns;
-    try {
-        stmt = preparePasswordSafe(db, reader->handle(), sqlText, maskedColumns);
-    } catch (...) {
-        db.returnReader(std::move(reader));
-        throw;
-    }
-    if (!sqlite3_stmt_readonly(stmt)) {
-        // A statement that changes data runs on the writer; it has no rows to show.
-        sqlite3_finalize(stmt);
-        db.returnReader(std::move(reader));
-        if (provider.onRegistry())
+    QueryRequest query;
+    query.sqlText = sqlText;
+    query.translation = translation.get();
+    query.targetTable = targetTable(provider, translation.get());
+    if (provider.onRegistry())
+        query.beforeWrite = [this] {
             require(Duty::Registry);
-        const int64_t changed = db.execute({sqlText});
+        };
+    OpenedQuery opened = store.open(query);
+    if (!opened.cursor) { // a statement that changes data: no rows to show
         reply.add(key::Fields, QVariantList());
         reply.add(key::Rows, QVariantList());
-        reply.add(key::RowsAffected, qint64(changed));
+        reply.add(key::RowsAffected, qint64(opened.changed));
         reply.add(key::Eof, true);
         return;
     }
-
-    QList<Field> fields = describeResult(stmt, translation.get(), &db.schema());
-    const QString target = targetTable(provider, translation.get());
-    if (!target.isEmpty()) {
-        for (Field &field : fields) {
-            if (!field.table.isEmpty() && field.table.compare(target, Qt::CaseInsensitive) != 0) {
-                field.readOnly = true;
-                field.key = false;
-            }
-        }
-    }
-    auto cursor = std::make_unique<Cursor>(db, std::move(reader), stmt, std::move(fields));
-    for (int column : std::as_const(maskedColumns))
-        cursor->maskPassword(column);
-    cursor->peek();
+    std::unique_ptr<QueryCursor> cursor = std::move(opened.cursor);
     reply.addKey(key::Fields); // before the rows: a reader sets up its columns first
     writeFields(reply.writer(), cursor->fields());
     writePacket(*cursor, packetSize, reply);
@@ -662,20 +632,20 @@ void Session::execute(const Message &request, FrameBuilder &reply)
     const bool onRegistry = !providerName.isEmpty() && isRegistryProvider(providerName);
     if (onRegistry)
         require(Duty::Registry);
-    SessionDatabase &db = onRegistry ? registryDatabase() : accountDatabase();
+    AccountStore &store = onRegistry ? registryStore() : accountStore();
     if (!text.contains(QLatin1Char(';'))) { // one statement: no need to parse the text twice
-        reply.add(key::RowsAffected, qint64(db.execute({translate(db, text)})));
+        reply.add(key::RowsAffected, qint64(store.execute({translate(store, text)})));
         return;
     }
     const std::string script = text.toStdString();
-    const QList<ScriptStatement> statements = translateStatements(db, script);
+    const QList<ScriptStatement> statements = translateStatements(store, script);
     QList<QByteArray> sqlTexts;
     sqlTexts.reserve(statements.size());
     for (const ScriptStatement &statement : statements)
         sqlTexts.append(statement.sql);
     qsizetype failed = -1;
     try {
-        reply.add(key::RowsAffected, qint64(db.execute(sqlTexts, &failed)));
+        reply.add(key::RowsAffected, qint64(store.execute(sqlTexts, &failed)));
     } catch (const RequestError &e) {
         if (statements.size() < 2 || failed < 0 || e.code() != code::Sql)
             throw;
@@ -718,7 +688,7 @@ RequestError Session::statementError(const QString &message, const std::string &
     return error;
 }
 
-QList<Session::ScriptStatement> Session::translateStatements(SessionDatabase &db,
+QList<Session::ScriptStatement> Session::translateStatements(AccountStore &store,
                                                              const std::string &script)
 {
     QList<ScriptStatement> statements;
@@ -727,7 +697,7 @@ QList<Session::ScriptStatement> Session::translateStatements(SessionDatabase &db
         const qsizetype start = views[i].data() - script.data();
         try {
             statements.append(
-                {translate(db, QString::fromUtf8(views[i].data(), qsizetype(views[i].size()))),
+                {translate(store, QString::fromUtf8(views[i].data(), qsizetype(views[i].size()))),
                  start});
         } catch (const sql::Error &e) {
             if (views.size() < 2)
@@ -738,13 +708,13 @@ QList<Session::ScriptStatement> Session::translateStatements(SessionDatabase &db
     return statements;
 }
 
-QByteArray Session::translateScript(SessionDatabase &db, const QString &text)
+QByteArray Session::translateScript(AccountStore &store, const QString &text)
 {
     // Splitting parses the text, so a single statement (the usual case) skips it.
     if (!text.contains(QLatin1Char(';')))
-        return translate(db, text);
+        return translate(store, text);
     QByteArray script;
-    for (const ScriptStatement &statement : translateStatements(db, text.toStdString())) {
+    for (const ScriptStatement &statement : translateStatements(store, text.toStdString())) {
         if (!script.isEmpty())
             script += ";\n";
         script += statement.sql;
@@ -781,10 +751,10 @@ void Session::apply(const Message &request, FrameBuilder &reply)
         outcome =
             m_context.registry.applyChanges(changes, maxErrors, m_context.options.busyTimeoutMs);
     } else {
-        SessionDatabase &db = databaseOf(provider);
+        AccountStore &store = storeOf(provider);
         std::shared_ptr<const sql::Translation> translation;
         if (provider.kind != Provider::Kind::Table && !text.trimmed().isEmpty())
-            translate(db, text, &translation);
+            translate(store, text, &translation);
         const QString table = targetTable(provider, translation.get());
         if (table.isEmpty())
             throw RequestError(code::Provider,
@@ -793,11 +763,7 @@ void Session::apply(const Message &request, FrameBuilder &reply)
                                               "were read with")
                                    .arg(providerName));
         stripPasswords(table, changes);
-        const auto lock = db.lockForWrite();
-        sqlite3 *handle = db.writer().handle();
-        ChangeApplier applier(handle, db.schema().tableSchema(table), &db.writerStatements());
-        outcome = applier.apply(changes, maxErrors);
-        db.writerStatements().trim();
+        outcome = store.apply(table, changes, maxErrors);
     }
 
     reply.add(key::Applied, outcome.applied);
@@ -821,17 +787,17 @@ void Session::apply(const Message &request, FrameBuilder &reply)
     }
 }
 
-PreparedPart Session::preparePart(SessionDatabase &db, const TransactPart &part)
+PreparedPart Session::preparePart(AccountStore &store, const TransactPart &part)
 {
     PreparedPart prepared;
     prepared.kind = part.kind;
     if (part.kind == TransactPart::Kind::Execute) {
-        prepared.sqlText = translateScript(db, part.text);
+        prepared.sqlText = translateScript(store, part.text);
         prepared.expectRows = part.expectRows;
         return prepared;
     }
     if (part.kind == TransactPart::Kind::Query) {
-        prepared.sqlText = translate(db, part.text, &prepared.translation);
+        prepared.sqlText = translate(store, part.text, &prepared.translation);
         return prepared;
     }
     const bool hasText = !part.text.trimmed().isEmpty();
@@ -843,7 +809,7 @@ PreparedPart Session::preparePart(SessionDatabase &db, const TransactPart &part)
                                .arg(shortened(part.provider)));
     std::shared_ptr<const sql::Translation> translation;
     if (provider.kind != Provider::Kind::Table && hasText)
-        translate(db, part.text, &translation);
+        translate(store, part.text, &translation);
     prepared.table = targetTable(provider, translation.get());
     if (prepared.table.isEmpty())
         throw RequestError(code::Provider,
@@ -859,13 +825,13 @@ PreparedPart Session::preparePart(SessionDatabase &db, const TransactPart &part)
 void Session::transact(const Message &request, FrameBuilder &reply)
 {
     const QList<TransactPart> parts = parseTransactParts(request.value(key::Parts));
-    SessionDatabase &db = accountDatabase();
+    AccountStore &store = accountStore();
     // Everything that can be checked is checked before the transaction starts.
     QList<PreparedPart> prepared;
     prepared.reserve(parts.size());
     for (int i = 0; i < parts.size(); ++i) {
         try {
-            prepared.append(preparePart(db, parts[i]));
+            prepared.append(preparePart(store, parts[i]));
         } catch (const RequestError &e) {
             throw RequestError(e.code(), QStringLiteral("part %1: %2").arg(i).arg(e.message()));
         } catch (const sql::Error &e) {
@@ -881,14 +847,7 @@ void Session::transact(const Message &request, FrameBuilder &reply)
                 std::_Exit(86); // a test's power failure: nothing is flushed or closed
         };
     }
-    TransactOutcome outcome;
-    {
-        const auto lock = db.lockForWrite();
-        TransactionRunner runner(db.writer().handle(), db.schema(), &db.writerStatements(),
-                                 std::move(stepHook));
-        outcome = runner.run(prepared);
-        db.writerStatements().trim();
-    }
+    const TransactOutcome outcome = store.transact(prepared, std::move(stepHook));
 
     reply.add(key::RolledBack, outcome.rolledBack);
     QVariantList errors;

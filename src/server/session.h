@@ -3,11 +3,12 @@
 // time.
 #pragma once
 
+#include "server/accountstore.h"
 #include "server/context.h"
-#include "server/cursor.h"
 #include "server/provider.h"
 #include "server/requesterror.h"
 #include "server/sessiondb.h"
+#include "server/sqlitestore.h"
 #include "server/transact.h"
 #include "wire/protocol.h"
 
@@ -109,35 +110,38 @@ private:
     void checkAllowedBeforeLogin(const QString &operation, const wire::Message &request);
 
     Provider resolve(const QString &provider, bool hasCommandText);
-    SessionDatabase &databaseOf(const Provider &provider);
-    SessionDatabase &accountDatabase();
-    SessionDatabase &registryDatabase();
+    DatabaseOptions databaseOptions() const;
+    std::unique_ptr<AccountStore> openStore(AccountSet &set);
+    // What only a database file offers (backups, compacting); refused for other engines.
+    static SessionDatabase &sqliteDatabaseOf(AccountStore &store);
+    AccountStore &storeOf(const Provider &provider);
+    AccountStore &accountStore();
+    AccountStore &registryStore();
     void leaveAccountSet();
     // A part of a transact request checked and translated, ready to run on the account set.
-    PreparedPart preparePart(SessionDatabase &db, const wire::TransactPart &part);
+    PreparedPart preparePart(AccountStore &store, const wire::TransactPart &part);
     // The table a provider's changes go to, for marking read-only fields and applying: the
     // provider's own table, else the one the translation of its command text names.
     QString targetTable(const Provider &provider, const sql::Translation *translation);
-    QByteArray translate(SessionDatabase &db, const QString &text,
+    QByteArray translate(AccountStore &store, const QString &text,
                          std::shared_ptr<const sql::Translation> *translation = nullptr);
-    // Every statement of a script translated on its own, joined for SessionDatabase::execute.
-    QByteArray translateScript(SessionDatabase &db, const QString &text);
+    // A query of the server's own, written in Jet SQL that SQLite reads as it is.
+    QByteArray ownQuery(AccountStore &store, const QByteArray &jetText,
+                        std::shared_ptr<const sql::Translation> *translation);
+    // Every statement of a script translated on its own, joined for a transact part.
+    QByteArray translateScript(AccountStore &store, const QString &text);
     // The statements of a script, translated, each with where it starts in the script's UTF-8.
     struct ScriptStatement
     {
         QByteArray sql;
         qsizetype start = 0;
     };
-    QList<ScriptStatement> translateStatements(SessionDatabase &db, const std::string &script);
+    QList<ScriptStatement> translateStatements(AccountStore &store, const std::string &script);
     // The error of the statement of a script that starts at byte start: which one, and where.
     static RequestError statementError(const QString &message, const std::string &script,
                                        qsizetype start, qsizetype index);
 
-    // Prepares a client's query so that it never reads a stored password: plain result columns
-    // of it are listed in maskedColumns, any other use reads NULL.
-    static sqlite3_stmt *preparePasswordSafe(SessionDatabase &db, sqlite3 *handle,
-                                             const QByteArray &sqlText, QList<int> &maskedColumns);
-    void writePacket(Cursor &cursor, int packetSize, wire::FrameBuilder &reply);
+    void writePacket(QueryCursor &cursor, int packetSize, wire::FrameBuilder &reply);
     void log(const QString &text) const;
     // Why a stopped statement stopped, for its reply.
     QString stopMessage(const QString &message) const;
@@ -150,9 +154,9 @@ private:
     sql::Dialect m_dialect = sql::Dialect::Jet;
     QueryClock m_clock;
     std::shared_ptr<AccountSet> m_account;
-    std::unique_ptr<SessionDatabase> m_accountDb;
-    std::unique_ptr<SessionDatabase> m_registryDb;
-    std::map<qint64, std::unique_ptr<Cursor>> m_cursors;
+    std::unique_ptr<AccountStore> m_accountStore;
+    std::unique_ptr<SqliteStore> m_registryStore;
+    std::map<qint64, std::unique_ptr<QueryCursor>> m_cursors;
     std::map<qint64, int> m_packetSizes; // the size each cursor was opened with
     qint64 m_nextCursor = 1;
     int m_requests = 0;

@@ -63,51 +63,6 @@ QList<qint64> groupIds(const QString &text)
     return ids;
 }
 
-// One statement on a reader of the session's database; the reader goes back however it ends.
-class ReaderStatement
-{
-public:
-    ReaderStatement(SessionDatabase &db, const QByteArray &sqlText)
-        : m_db(db)
-        , m_reader(db.takeReader())
-    {
-        try {
-            m_stmt = prepareSingle(m_reader->handle(), sqlText);
-        } catch (...) {
-            db.returnReader(std::move(m_reader));
-            throw;
-        }
-    }
-    ~ReaderStatement()
-    {
-        sqlite3_finalize(m_stmt);
-        m_db.returnReader(std::move(m_reader));
-    }
-    ReaderStatement(const ReaderStatement &) = delete;
-    ReaderStatement &operator=(const ReaderStatement &) = delete;
-
-    sqlite3_stmt *get() const { return m_stmt; }
-    // True on a row, false at the end; throws when the statement fails.
-    bool step()
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            throwSqlError(m_reader->handle(), rc);
-        return rc == SQLITE_ROW;
-    }
-
-private:
-    SessionDatabase &m_db;
-    std::unique_ptr<sql::Database> m_reader;
-    sqlite3_stmt *m_stmt = nullptr;
-};
-
-QString columnText(sqlite3_stmt *stmt, int column)
-{
-    const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
-    return text ? QString::fromUtf8(text) : QString();
-}
-
 } // namespace
 
 QString Session::peerHost(int socket)
@@ -152,7 +107,7 @@ bool Session::holds(Duty duty)
         first = false;
     }
     sqlText += ") LIMIT 1";
-    return ReaderStatement(accountDatabase(), sqlText).step();
+    return !accountStore().readTrusted(sqlText).isEmpty();
 }
 
 void Session::require(Duty duty)
@@ -167,25 +122,24 @@ void Session::require(Duty duty)
 
 std::optional<Session::StoredUser> Session::findUser(const QString &code)
 {
-    SessionDatabase &db = accountDatabase();
-    const PasswordGuard::Scope trusted(db.passwordGuard(), PasswordGuard::Mode::Trusted);
-    ReaderStatement query(db, "SELECT ID, uCode, uName, uPassword, gID, gName, YGID, aYGMC "
-                              "FROM AppUser WHERE uCode = ?1 COLLATE NOCASE ORDER BY ID LIMIT 1");
-    sqlite3_stmt *stmt = query.get();
-    const QByteArray codeText = code.toUtf8();
-    sqlite3_bind_text(stmt, 1, codeText.constData(), int(codeText.size()), SQLITE_TRANSIENT);
-    if (!query.step())
+    // lower() on both sides: the codes are compared without regard to case on every engine.
+    const QList<QVariantList> rows =
+        accountStore().readTrusted("SELECT ID, uCode, uName, gID, gName, YGID, aYGMC FROM AppUser "
+                                   "WHERE lower(uCode) = lower(?) ORDER BY ID LIMIT 1",
+                                   {code});
+    if (rows.isEmpty())
         return std::nullopt;
+    const QVariantList &row = rows.first();
     StoredUser user;
-    user.id = sqlite3_column_int64(stmt, 0);
-    user.password = columnText(stmt, 3);
+    user.id = row.value(0).toLongLong();
+    user.password = accountStore().storedPassword(user.id);
     user.row = QVariantMap{{QStringLiteral("ID"), user.id},
-                           {QStringLiteral("uCode"), columnText(stmt, 1)},
-                           {QStringLiteral("uName"), columnText(stmt, 2)},
-                           {QStringLiteral("gID"), columnText(stmt, 4)},
-                           {QStringLiteral("gName"), columnText(stmt, 5)},
-                           {QStringLiteral("YGID"), sqlite3_column_int64(stmt, 6)},
-                           {QStringLiteral("aYGMC"), columnText(stmt, 7)}};
+                           {QStringLiteral("uCode"), row.value(1).toString()},
+                           {QStringLiteral("uName"), row.value(2).toString()},
+                           {QStringLiteral("gID"), row.value(3).toString()},
+                           {QStringLiteral("gName"), row.value(4).toString()},
+                           {QStringLiteral("YGID"), row.value(5).toLongLong()},
+                           {QStringLiteral("aYGMC"), row.value(6).toString()}};
     return user;
 }
 
@@ -221,24 +175,13 @@ void Session::storePassword(qint64 userId, const QString &password)
         throw RequestError(code::InvalidValue,
                            QStringLiteral("a password may have at most %1 characters")
                                .arg(auth::MaxPasswordLength));
-    const QByteArray stored = auth::hashPassword(password).toUtf8();
-    SessionDatabase &db = accountDatabase();
-    const PasswordGuard::Scope trusted(db.passwordGuard(), PasswordGuard::Mode::Trusted);
-    const auto lock = db.lockForWrite();
-    sqlite3 *handle = db.writer().handle();
-    sqlite3_stmt *stmt = prepareSingle(handle, "UPDATE AppUser SET uPassword = ?1 WHERE ID = ?2");
-    sqlite3_bind_text(stmt, 1, stored.constData(), int(stored.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int64(stmt, 2, userId);
-    const int rc = sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
-        throwSqlError(handle, rc);
+    accountStore().storePassword(userId, auth::hashPassword(password));
 }
 
 // Login(UserCode, Password): the user's row without its password.
 QVariant Session::login(const QVariantList &args)
 {
-    accountDatabase(); // a user belongs to an account set: ConnectAct first
+    accountStore(); // a user belongs to an account set: ConnectAct first
     const QString code = args.value(0).toString().trimmed();
     const QString password = args.value(1).toString();
     m_user.reset();
