@@ -2,6 +2,8 @@
 
 #include <libpq-fe.h>
 
+#include <poll.h>
+
 namespace pg {
 
 namespace {
@@ -69,7 +71,45 @@ Connection::~Connection() = default;
 Result Connection::exec(std::string_view sql)
 {
     const std::string text = withoutNul(sql, "statement");
-    return take(PQexec(m_conn.get(), text.c_str()));
+    if (!m_stop)
+        return take(PQexec(m_conn.get(), text.c_str()));
+    if (!PQsendQuery(m_conn.get(), text.c_str()))
+        throw Error(trimmed(PQerrorMessage(m_conn.get())));
+    return take(awaitResult());
+}
+
+PGresult *Connection::awaitResult()
+{
+    PGconn *conn = m_conn.get();
+    bool cancelled = false;
+    for (;;) {
+        if (!PQconsumeInput(conn))
+            break; // the connection broke: PQgetResult reports it
+        if (!PQisBusy(conn))
+            break;
+        pollfd pfd{PQsocket(conn), POLLIN, 0};
+        ::poll(&pfd, 1, 100);
+        if (!cancelled && m_stop && m_stop()) {
+            cancel();
+            cancelled = true;
+        }
+    }
+    // As PQexec does: of several results (a script) the last, or the first error.
+    PGresult *last = nullptr;
+    while (PGresult *next = PQgetResult(conn)) {
+        const ExecStatusType status = PQresultStatus(next);
+        if (status == PGRES_COPY_IN || status == PGRES_COPY_OUT || status == PGRES_COPY_BOTH) {
+            PQclear(last);
+            return next; // take() brings the session out of it
+        }
+        if (last && (PQresultStatus(last) == PGRES_FATAL_ERROR)) {
+            PQclear(next);
+            continue;
+        }
+        PQclear(last);
+        last = next;
+    }
+    return last;
 }
 
 Result Connection::exec(std::string_view sql, const std::vector<std::optional<std::string>> &params)
@@ -84,8 +124,13 @@ Result Connection::exec(std::string_view sql, const std::vector<std::optional<st
                         std::string(sqlstate::CharacterNotInRepertoire));
         values.push_back(param ? param->c_str() : nullptr);
     }
-    return take(PQexecParams(m_conn.get(), text.c_str(), static_cast<int>(values.size()), nullptr,
-                             values.data(), nullptr, nullptr, 0));
+    if (!m_stop)
+        return take(PQexecParams(m_conn.get(), text.c_str(), static_cast<int>(values.size()),
+                                 nullptr, values.data(), nullptr, nullptr, 0));
+    if (!PQsendQueryParams(m_conn.get(), text.c_str(), static_cast<int>(values.size()), nullptr,
+                           values.data(), nullptr, nullptr, 0))
+        throw Error(trimmed(PQerrorMessage(m_conn.get())));
+    return take(awaitResult());
 }
 
 Result Connection::take(PGresult *raw)

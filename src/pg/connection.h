@@ -6,6 +6,7 @@
 #include "pg/error.h"
 #include "pg/result.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,11 @@ public:
     // One statement with $1, $2 ... bound to the values; std::nullopt is NULL.
     Result exec(std::string_view sql, const std::vector<std::optional<std::string>> &params);
 
+    // While a statement runs, stop is asked a few times a second; once it says true the
+    // statement is cancelled (and fails with 57014, query_canceled). Without it a statement
+    // runs until PostgreSQL ends it.
+    void setStopCheck(std::function<bool()> stop) { m_stop = std::move(stop); }
+
     // Ends the statement running at this moment with 57014 (query_canceled); the session
     // stays usable. A statement that has not started yet is not affected.
     void cancel();
@@ -46,6 +52,8 @@ public:
 
 private:
     Result take(PGresult *result);
+    // Waits for the results of a statement sent, asking m_stop meanwhile; the last one.
+    PGresult *awaitResult();
     void abandonCopy(PGresult *result);
 
     struct Finish
@@ -59,6 +67,7 @@ private:
     std::unique_ptr<PGconn, Finish> m_conn;
     // Made once while no statement runs: PQgetCancel reads the session, PQcancel does not.
     std::unique_ptr<PGcancel, FreeCancel> m_cancel;
+    std::function<bool()> m_stop;
 };
 
 // Rows for COPY ... FROM STDIN in the text format, the fast way to load a table. Data is
