@@ -1,6 +1,8 @@
 // The copy of an account set into PostgreSQL.
 #include "server/pgcopy.h"
 
+#include "server/passwordguard.h"
+
 #include "pg/connection.h"
 #include "pg/quote.h"
 #include "sql/database.h"
@@ -587,6 +589,7 @@ CopyReport PostgresCopy::run()
         for (const Table &table : tables) {
             report.tables.push_back(verify(table));
         }
+        hidePasswords();
         m_target.exec("COMMIT");
     } catch (...) {
         if (m_target.inTransaction())
@@ -595,6 +598,22 @@ CopyReport PostgresCopy::run()
     }
     report.schemaVersion = version;
     return report;
+}
+
+void PostgresCopy::hidePasswords()
+{
+    m_target.exec(std::string("CREATE TABLE ") + PasswordTable +
+                  " (user_id bigint PRIMARY KEY, hash text NOT NULL)");
+    const pg::Result column =
+        m_target.exec("SELECT 1 FROM pg_catalog.pg_attribute WHERE attrelid = "
+                      "to_regclass('appuser') AND attname = 'upassword' AND NOT attisdropped");
+    if (column.rows() == 0)
+        return;
+    m_target.exec(std::string("INSERT INTO ") + PasswordTable +
+                  " SELECT id, upassword FROM appuser WHERE coalesce(upassword, '') <> ''");
+    m_target.exec(std::string("UPDATE appuser SET upassword = CASE WHEN coalesce(upassword, '') "
+                              "= '' THEN '' ELSE '") +
+                  PasswordGuard::SetMarker + "' END");
 }
 
 } // namespace server

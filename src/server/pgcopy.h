@@ -39,6 +39,11 @@ struct CopyReport
 // The table PostgreSQL account sets keep their schema version in (SQLite's user_version).
 inline constexpr const char *SchemaVersionTable = "vz_schema";
 
+// Where a PostgreSQL account set keeps the password hashes, apart from AppUser: no client
+// statement can name a vz_ table, so the hashes are out of reach of whatever SQL a logged-in
+// user sends. AppUser.uPassword holds only whether a password is set.
+inline constexpr const char *PasswordTable = "vz_password";
+
 class PostgresCopy
 {
 public:
@@ -58,6 +63,8 @@ private:
     struct Table;
 
     std::vector<Table> readTables();
+    // Moves the password hashes out of AppUser into their own table.
+    void hidePasswords();
     void createTable(const Table &table);
     void copyRows(const Table &table);
     int createIndexes(const Table &table);

@@ -11,11 +11,12 @@ namespace server {
 
 namespace {
 
-// Relations of the current schema, then the session's temporary ones, which hide them.
+// Relations of the current schema, then the session's temporary ones, which hide them. The
+// server's own tables (vz_schema, vz_password) are no client's business.
 constexpr const char *TableListQuery =
     "SELECT c.relname, c.oid, c.relkind IN ('v', 'm') FROM pg_catalog.pg_class c "
     "WHERE c.relkind IN ('r', 'p', 'f', 'v', 'm') AND (c.relnamespace = pg_my_temp_schema() OR "
-    "(c.relnamespace = current_schema()::regnamespace AND c.relname <> $1)) "
+    "(c.relnamespace = current_schema()::regnamespace AND c.relname NOT LIKE $1)) "
     "ORDER BY c.relnamespace = pg_my_temp_schema() DESC, c.relname";
 
 constexpr const char *ColumnQuery =
@@ -75,7 +76,7 @@ void PostgresSchema::loadOnce()
 
 void PostgresSchema::loadTableList()
 {
-    const pg::Result list = readCatalog(TableListQuery, {std::string(SchemaVersionTable)});
+    const pg::Result list = readCatalog(TableListQuery, {std::string("vz\\_%")});
     for (int row = 0; row < list.rows(); ++row) {
         Entry entry;
         entry.name = list.text(row, 0);
