@@ -596,6 +596,8 @@ CopyReport PostgresCopy::run()
             m_target.exec("ROLLBACK");
         throw;
     }
+    // Without statistics the planner guesses, and a report over the ledger may take minutes.
+    m_target.exec("ANALYZE");
     report.schemaVersion = version;
     return report;
 }

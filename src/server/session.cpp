@@ -473,6 +473,7 @@ QByteArray Session::translate(AccountStore &store, const QString &text,
                               std::shared_ptr<const sql::Translation> *translation)
 {
     auto result = store.translator().translate(text.toStdString(), m_dialect);
+    refusePasswordWrites(*result);
     QByteArray sqlText = QByteArray::fromStdString(result->sql);
     if (translation)
         *translation = std::move(result);

@@ -105,6 +105,7 @@ private:
     bool checkPassword(const QString &entry, const QString &stored);
     void waitOutThrottle();
     void storePassword(qint64 userId, const QString &password);
+    static void refusePasswordWrites(const sql::Translation &translation);
     static void stripPasswords(const QString &table, QList<wire::Change> &changes);
     // Before Login only the start-up's requests are served.
     void checkAllowedBeforeLogin(const QString &operation, const wire::Message &request);

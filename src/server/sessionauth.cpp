@@ -236,6 +236,25 @@ QVariant Session::setPassword(const QVariantList &args)
     return true;
 }
 
+void Session::refusePasswordWrites(const sql::Translation &translation)
+{
+    // Reads are the store's business (masked, or nothing to hide); a statement that writes the
+    // column, on any engine, goes through the password methods instead.
+    if (translation.kind == sql::StatementKind::Select ||
+        QString::fromStdString(translation.table)
+                .compare(QLatin1String(PasswordGuard::Table), Qt::CaseInsensitive) != 0)
+        return;
+    for (const sql::ColumnReference &reference : translation.references) {
+        if (QString::fromStdString(reference.table)
+                    .compare(QLatin1String(PasswordGuard::Table), Qt::CaseInsensitive) == 0 &&
+            QString::fromStdString(reference.column)
+                    .compare(QLatin1String(PasswordGuard::Column), Qt::CaseInsensitive) == 0)
+            throw RequestError(code::Denied,
+                               QStringLiteral("stored passwords are changed only through the "
+                                              "ChangePassword and SetPassword methods"));
+    }
+}
+
 void Session::stripPasswords(const QString &table, QList<Change> &changes)
 {
     if (table.compare(QLatin1String(PasswordGuard::Table), Qt::CaseInsensitive) != 0)
