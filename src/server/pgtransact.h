@@ -30,6 +30,8 @@ public:
     // Without a schema source, tables are read from the catalogue (loadPostgresTableSchema).
     PostgresTransactionRunner(pg::Connection &connection, SchemaSource schema = {},
                               StepHook stepHook = {});
+    PostgresTransactionRunner(const PostgresTransactionRunner &) = delete;
+    PostgresTransactionRunner &operator=(const PostgresTransactionRunner &) = delete;
 
     // Parts' SQL is PostgreSQL's. A refused row or statement rolls everything back and is
     // reported in the outcome; a failure of the transaction itself (a statement that does not
