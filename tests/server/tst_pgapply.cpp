@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -713,29 +714,41 @@ TEST(PgApply, ConcurrentIncrementsAreNeverLost)
     std::cout << "increments refused and tried again: " << refused << "\n";
 }
 
-// A cancelled statement is the time limit; nothing of the apply stays.
-TEST(PgApply, ACancelledApplyIsATimeoutAndStoresNothing)
+// A cancelled statement is the time limit; nothing of the apply or transaction stays.
+TEST(PgApply, ACancelledStatementIsATimeoutAndStoresNothing)
 {
     TwoSets sets;
-    pg::Connection blocker(sets.conninfo);
-    blocker.exec("BEGIN");
-    blocker.exec("SELECT * FROM hp WHERE id = 2 FOR UPDATE");
-    std::thread canceller([&] {
-        pg::Connection observer(sets.conninfo);
-        waitForLockWait(observer);
-        sets.pg->cancel();
-    });
-    PostgresApplier applier(*sets.pg, loadPostgresTableSchema(*sets.pg, "HP"));
-    try {
-        applier.apply({inserted({{"ID", 40}}), modified({{"ID", 2}}, {{"PM", "x"}})}, -1);
-        ADD_FAILURE() << "no timeout";
-    } catch (const RequestError &error) {
-        EXPECT_EQ(error.code(), wire::code::Timeout);
+    const std::function<void()> requests[] = {
+        [&] {
+            PostgresApplier applier(*sets.pg, loadPostgresTableSchema(*sets.pg, "HP"));
+            applier.apply({inserted({{"ID", 40}}), modified({{"ID", 2}}, {{"PM", "x"}})}, -1);
+        },
+        [&] {
+            PostgresTransactionRunner runner(*sets.pg);
+            runner.run({applyPart("HP", {inserted({{"ID", 40}})}),
+                        executePart("UPDATE hp SET pm = 'x' WHERE id = 2")});
+        },
+    };
+    for (const auto &request : requests) {
+        pg::Connection blocker(sets.conninfo);
+        blocker.exec("BEGIN");
+        blocker.exec("SELECT * FROM hp WHERE id = 2 FOR UPDATE");
+        std::thread canceller([&] {
+            pg::Connection observer(sets.conninfo);
+            waitForLockWait(observer);
+            sets.pg->cancel();
+        });
+        try {
+            request();
+            ADD_FAILURE() << "no timeout";
+        } catch (const RequestError &error) {
+            EXPECT_EQ(error.code(), wire::code::Timeout);
+        }
+        canceller.join();
+        blocker.exec("ROLLBACK");
+        EXPECT_FALSE(sets.pg->inTransaction());
+        EXPECT_EQ(sets.pg->exec("SELECT count(*) FROM hp WHERE id = 40").text(0, 0), "0");
     }
-    canceller.join();
-    blocker.exec("ROLLBACK");
-    EXPECT_FALSE(sets.pg->inTransaction());
-    EXPECT_EQ(sets.pg->exec("SELECT count(*) FROM hp WHERE id = 40").text(0, 0), "0");
 }
 
 // Two sessions that wait for each other's rows: PostgreSQL ends one, which is busy and keeps
