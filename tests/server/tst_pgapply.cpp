@@ -788,6 +788,33 @@ TEST(PgApply, ACancelledStatementIsATimeoutAndStoresNothing)
     }
 }
 
+// The server ending the session in the middle of an apply fails the request; the rows written
+// before are gone with the session.
+TEST(PgApply, ALostSessionFailsTheApplyAndStoresNothing)
+{
+    TwoSets sets;
+    pg::Connection lost(sets.conninfo);
+    const std::string pid(lost.exec("SELECT pg_backend_pid()").text(0, 0));
+    pg::Connection blocker(sets.conninfo);
+    blocker.exec("BEGIN");
+    blocker.exec("SELECT * FROM hp WHERE id = 2 FOR UPDATE");
+    std::thread terminator([&] {
+        pg::Connection observer(sets.conninfo);
+        waitForLockWait(observer);
+        observer.exec("SELECT pg_terminate_backend(" + pid + ")");
+    });
+    PostgresApplier applier(lost, loadPostgresTableSchema(lost, "HP"));
+    try {
+        applier.apply({inserted({{"ID", 40}}), modified({{"ID", 2}}, {{"PM", "x"}})}, -1);
+        ADD_FAILURE() << "the apply went on without its session";
+    } catch (const RequestError &error) {
+        EXPECT_EQ(error.code(), wire::code::Sql) << error.message().toStdString();
+    }
+    terminator.join();
+    blocker.exec("ROLLBACK");
+    EXPECT_EQ(sets.pg->exec("SELECT count(*) FROM hp WHERE id = 40").text(0, 0), "0");
+}
+
 // Two sessions that wait for each other's rows: PostgreSQL ends one, which is busy and keeps
 // nothing; the other is stored.
 TEST(PgApply, ADeadlockIsBusyAndStoresNothing)
