@@ -81,6 +81,13 @@ QStringList keyColumnsOf(const std::string &detail)
     return names;
 }
 
+wire::RowError notFound(wire::RowError &error)
+{
+    error.code = wire::code::NotFound;
+    error.message = QStringLiteral("the row was deleted by another user since it was read");
+    return error;
+}
+
 QString savingTookTooLong()
 {
     return QStringLiteral("saving the changes took too long and was stopped");
@@ -429,17 +436,16 @@ std::optional<wire::RowError> PostgresApplier::modifyRow(const RowValues &oldVal
                                                          const RowValues &newValues,
                                                          wire::RowError &error)
 {
-    Params assignments;
-    if (!locate(oldValues, assignments, error))
+    if (Params probe; !locate(oldValues, probe, error))
         return error;
-    assignments.clear();
 
+    Params assignments;
     std::string set;
     QList<int> columns;
     OldValues read; // the values the client read of the columns it changes
     QStringList unreadable;
-    std::optional<wire::RowError> invalid;
-    for (int c = 0; c < newValues.size() && !invalid; ++c) {
+    bool invalid = false;
+    for (int c = 0; c < newValues.size(); ++c) {
         if (!newValues[c])
             continue;
         const TableColumn &column = m_schema.columns[c];
@@ -455,7 +461,7 @@ std::optional<wire::RowError> PostgresApplier::modifyRow(const RowValues &oldVal
         if (!value) {
             error.code = wire::code::InvalidValue;
             error.message = QStringLiteral("column %1: %2").arg(clientName(c), problem);
-            invalid = error;
+            invalid = true;
             break;
         }
         if (!*value && column.notNull && column.hasDefault)
@@ -465,13 +471,9 @@ std::optional<wire::RowError> PostgresApplier::modifyRow(const RowValues &oldVal
         set += quotedColumn(c) + " = " + placeholder(assignments, std::move(*value));
         columns.append(c);
     }
-    const auto gone = [&error] {
-        error.code = wire::code::NotFound;
-        error.message = QStringLiteral("the row was deleted by another user since it was read");
-        return error;
-    };
+    // A row that is gone is reported so before a value it could not take, as on SQLite.
     if (invalid)
-        return readCurrent(oldValues, {}, nullptr, nullptr) ? *invalid : gone();
+        return readCurrent(oldValues, {}, nullptr, nullptr) ? error : notFound(error);
 
     for (int attempt = 0; attempt < WriteAttempts; ++attempt) {
         if (unreadable.isEmpty()) {
@@ -497,7 +499,7 @@ std::optional<wire::RowError> PostgresApplier::modifyRow(const RowValues &oldVal
         qint64 bytes = 0;
         const auto current = readCurrent(oldValues, read, &conflicting, &bytes);
         if (!current)
-            return gone();
+            return notFound(error);
         if (conflicting.isEmpty() && attempt + 1 < WriteAttempts)
             continue; // changed back meanwhile
         error.code = wire::code::Conflict;
@@ -533,9 +535,7 @@ std::optional<wire::RowError> PostgresApplier::deleteRow(const RowValues &oldVal
         if (!readCurrent(oldValues, {}, nullptr, nullptr))
             break;
     }
-    error.code = wire::code::NotFound;
-    error.message = QStringLiteral("the row was deleted by another user since it was read");
-    return error;
+    return notFound(error);
 }
 
 wire::RowError PostgresApplier::refused(const pg::Error &failure, const Params &params,
