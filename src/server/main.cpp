@@ -63,18 +63,46 @@ void raiseDescriptorLimit()
     }
 }
 
+// Each table's name as its rows start to travel to PostgreSQL.
+void printTable(const std::string &table)
+{
+    std::printf("  %s\n", table.c_str());
+    std::fflush(stdout);
+}
+
 // --migrate-account: the account set's database copied into an empty PostgreSQL database and
-// verified there. The set goes on being served from its file.
-int migrateAccount(const QString &dataDir, const QString &accountNo, const QString &conninfo)
+// verified there. Without switchSet the set goes on being served from its file; with it the
+// set lives in PostgreSQL from then on, its file kept under another name. A switch holds the
+// set's lock alone from before the copy to the end, so that no server writes to the file the
+// copy has already read.
+int migrateAccount(const QString &dataDir, const QString &accountNo, const QString &conninfo,
+                   bool switchSet)
 {
     try {
         server::AccountRegistry registry(dataDir);
-        if (!registry.find(accountNo)) {
+        const auto info = registry.find(accountNo);
+        if (!info) {
             std::fprintf(stderr, "vzserver: there is no account set %s in %s\n",
                          qPrintable(accountNo), qPrintable(dataDir));
             return 1;
         }
-        sql::Database source(registry.databasePath(accountNo).toStdString(),
+        if (registry.isPostgres(info->accountNo)) {
+            std::fprintf(stderr, "vzserver: account set %s already lives in PostgreSQL\n",
+                         qPrintable(info->accountNo));
+            return 1;
+        }
+        std::unique_ptr<server::SetLock> alone;
+        if (switchSet) {
+            QString reason;
+            alone = server::SetLock::tryLock(registry.accountFolder(info->accountNo),
+                                             server::SetLock::Kind::Exclusive, &reason);
+            if (!alone) {
+                std::fprintf(stderr, "vzserver: account set %s cannot be switched: %s\n",
+                             qPrintable(info->accountNo), qPrintable(reason));
+                return 1;
+            }
+        }
+        sql::Database source(registry.databasePath(info->accountNo).toStdString(),
                              sql::Database::Mode::ReadOnly);
         const int version = server::schemaVersionOf(source);
         if (version != server::accountSchemaVersion()) {
@@ -86,10 +114,7 @@ int migrateAccount(const QString &dataDir, const QString &accountNo, const QStri
         }
         pg::Connection target(conninfo.toStdString());
         server::PostgresCopy copy(source.handle(), target);
-        copy.setProgress([](const std::string &table) {
-            std::printf("  %s\n", table.c_str());
-            std::fflush(stdout);
-        });
+        copy.setProgress(printTable);
         std::printf("vzserver: copying account set %s into PostgreSQL...\n", qPrintable(accountNo));
         const server::CopyReport report = copy.run();
         long long rows = 0;
@@ -102,6 +127,21 @@ int migrateAccount(const QString &dataDir, const QString &accountNo, const QStri
                     "views, %d indexes; %d counts and sums agree with the file\n",
                     qPrintable(accountNo), report.tables.size(), rows, report.views, report.indexes,
                     checks);
+        if (!switchSet)
+            return 0;
+        source.close();
+        try {
+            const QString kept = registry.switchToPostgres(info->accountNo, conninfo.toStdString());
+            std::printf("vzserver: account set %s now lives in PostgreSQL; its file is kept as "
+                        "%s\n",
+                        qPrintable(info->accountNo), qPrintable(kept));
+        } catch (const server::RequestError &e) {
+            std::fprintf(stderr,
+                         "vzserver: the copy in PostgreSQL is complete, but account set %s was "
+                         "not switched to it and is still served from its file: %s\n",
+                         qPrintable(info->accountNo), qPrintable(e.message()));
+            return 1;
+        }
         return 0;
     } catch (const std::exception &e) {
         std::fprintf(stderr,
@@ -212,6 +252,21 @@ int main(int argc, char *argv[])
         QStringLiteral("With --migrate-account: the libpq connection string of the target, "
                        "e.g. \"host=db1 dbname=shop user=vz\"."),
         QStringLiteral("CONNINFO"));
+    const QCommandLineOption switchOption(
+        QStringLiteral("switch"),
+        QStringLiteral("With --migrate-account: once the copy is verified, the account set lives "
+                       "in PostgreSQL (its file is kept as VzData.db.migrated-<time>). Refused "
+                       "while this data folder's server serves the set."));
+    const QCommandLineOption engineOption(
+        QStringLiteral("engine"),
+        QStringLiteral("With --create-account: where the new set lives, sqlite (default, a file "
+                       "in the data folder) or postgresql (the empty database --pg names)."),
+        QStringLiteral("ENGINE"), QStringLiteral("sqlite"));
+    const QCommandLineOption pgOption(
+        QStringLiteral("pg"),
+        QStringLiteral("With --engine postgresql: the libpq connection string of the new set's "
+                       "empty database."),
+        QStringLiteral("CONNINFO"));
     QCommandLineOption killAtStatementOption(
         QStringLiteral("test-kill-at-statement"),
         QStringLiteral("Tests only (needs VZ_TEST_HOOKS=1): exit at once at the Nth step of "
@@ -220,11 +275,12 @@ int main(int argc, char *argv[])
         QStringLiteral("N"));
     killAtStatementOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions(
-        {versionOption,    dataOption,        portOption,        listenOption,
-         createOption,     demoOption,        demoScaleOption,   auditLevelsOption,
-         timeoutOption,    busyOption,        connectionsOption, requestMemoryOption,
-         packetRowsOption, packetBytesOption, noTlsOption,       tlsCertOption,
-         tlsKeyOption,     migrateOption,     toPgOption,        killAtStatementOption});
+        {versionOption,    dataOption,        portOption,           listenOption,
+         createOption,     demoOption,        demoScaleOption,      auditLevelsOption,
+         timeoutOption,    busyOption,        connectionsOption,    requestMemoryOption,
+         packetRowsOption, packetBytesOption, noTlsOption,          tlsCertOption,
+         tlsKeyOption,     migrateOption,     toPgOption,           switchOption,
+         engineOption,     pgOption,          killAtStatementOption});
     parser.addPositionalArgument(QStringLiteral("NAME"),
                                  QStringLiteral("Name of the account set to create."),
                                  QStringLiteral("[NAME]"));
@@ -314,9 +370,29 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "vzserver: --migrate-account and --to-pg go together\n");
         return 2;
     }
+    if (parser.isSet(switchOption) && !parser.isSet(migrateOption)) {
+        std::fprintf(stderr, "vzserver: --switch goes with --migrate-account\n");
+        return 2;
+    }
     if (parser.isSet(migrateOption))
         return migrateAccount(options.dataDir, parser.value(migrateOption).trimmed(),
-                              parser.value(toPgOption));
+                              parser.value(toPgOption), parser.isSet(switchOption));
+
+    const QString engine = parser.value(engineOption).trimmed().toLower();
+    const bool onPostgres = engine == QLatin1String("postgresql");
+    if (!onPostgres && engine != QLatin1String("sqlite")) {
+        std::fprintf(stderr, "vzserver: --engine is sqlite or postgresql, not \"%s\"\n",
+                     qPrintable(parser.value(engineOption)));
+        return 2;
+    }
+    if ((parser.isSet(engineOption) || parser.isSet(pgOption)) && !parser.isSet(createOption)) {
+        std::fprintf(stderr, "vzserver: --engine and --pg go with --create-account\n");
+        return 2;
+    }
+    if (onPostgres != parser.isSet(pgOption)) {
+        std::fprintf(stderr, "vzserver: --engine postgresql and --pg go together\n");
+        return 2;
+    }
 
     if (parser.isSet(createOption)) {
         const QStringList names = parser.positionalArguments();
@@ -340,16 +416,28 @@ int main(int argc, char *argv[])
         }
         try {
             server::AccountRegistry registry(options.dataDir);
-            registry.create(info, dbOptions);
-        } catch (const server::RequestError &e) {
-            std::fprintf(stderr, "vzserver: %s\n", qPrintable(e.message()));
-            return 1;
+            if (onPostgres) {
+                std::printf("vzserver: building account set %s and copying it into "
+                            "PostgreSQL...\n",
+                            qPrintable(info.accountNo));
+                std::fflush(stdout);
+                registry.createOnPostgres(info, dbOptions, parser.value(pgOption).toStdString(),
+                                          printTable);
+            } else {
+                registry.create(info, dbOptions);
+            }
         } catch (const std::exception &e) {
-            std::fprintf(stderr, "vzserver: %s\n", e.what());
+            const auto *request = dynamic_cast<const server::RequestError *>(&e);
+            const QString why = request ? request->message() : QString::fromUtf8(e.what());
+            if (onPostgres)
+                std::fprintf(stderr, "vzserver: account set %s was not created: %s\n",
+                             qPrintable(info.accountNo), qPrintable(why));
+            else
+                std::fprintf(stderr, "vzserver: %s\n", qPrintable(why));
             return 1;
         }
-        std::printf("vzserver: created account set %s in %s\n", qPrintable(info.accountNo),
-                    qPrintable(options.dataDir));
+        std::printf("vzserver: created account set %s in %s%s\n", qPrintable(info.accountNo),
+                    qPrintable(options.dataDir), onPostgres ? "; it lives in PostgreSQL" : "");
         return 0;
     }
 

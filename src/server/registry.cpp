@@ -1,10 +1,19 @@
 // The account sets of a data folder and their registry database.
 #include "server/registry.h"
 
+#include "pg/connection.h"
+#include "server/pgcopy.h"
 #include "server/requesterror.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <libpq-fe.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace server {
 
@@ -42,7 +51,87 @@ wire::RowError rowError(const wire::Change &change, int index, QLatin1StringView
 const QString accountNoColumn = QStringLiteral("AccountNo");
 const QString accountNameColumn = QStringLiteral("AccountName");
 
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Where a connection string points, without its password: host, port, database and user.
+QString describeConnInfo(const std::string &connInfo)
+{
+    PQconninfoOption *options = PQconninfoParse(connInfo.c_str(), nullptr);
+    if (!options)
+        return QStringLiteral("an unreadable connection string");
+    QStringList parts;
+    for (const PQconninfoOption *option = options; option->keyword; ++option) {
+        if (!option->val || !*option->val)
+            continue;
+        for (const char *keyword : {"host", "hostaddr", "port", "dbname", "user"})
+            if (std::strcmp(option->keyword, keyword) == 0)
+                parts << QStringLiteral("%1=%2").arg(QLatin1String(keyword),
+                                                     QString::fromUtf8(option->val));
+    }
+    PQconninfoFree(options);
+    return parts.isEmpty() ? QStringLiteral("libpq's defaults") : parts.join(QLatin1Char(' '));
+}
+
+// A connection string the folder's file can hold and libpq can read.
+QString connInfoProblem(const std::string &connInfo)
+{
+    if (QString::fromStdString(connInfo).trimmed().isEmpty())
+        return QStringLiteral("the PostgreSQL connection string is empty");
+    if (connInfo.find_first_of("\r\n") != std::string::npos)
+        return QStringLiteral("the PostgreSQL connection string must be one line");
+    char *error = nullptr;
+    PQconninfoOption *options = PQconninfoParse(connInfo.c_str(), &error);
+    if (!options) {
+        const QString why = error ? QString::fromUtf8(error).trimmed() : QString();
+        PQfreemem(error);
+        return QStringLiteral("the PostgreSQL connection string is not valid: %1").arg(why);
+    }
+    PQconninfoFree(options);
+    return {};
+}
+
+void removeDatabaseFiles(const QString &path)
+{
+    for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
 } // namespace
+
+std::unique_ptr<SetLock> SetLock::tryLock(const QString &folder, Kind kind, QString *reason)
+{
+    QString ignored;
+    if (!reason)
+        reason = &ignored;
+    const QString path = folder + QLatin1Char('/') + QLatin1String(FileName);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *reason = QStringLiteral("cannot open %1: %2").arg(path, systemError(errno));
+        return nullptr;
+    }
+    if (::flock(fd, (kind == Kind::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error != EWOULDBLOCK)
+            *reason = QStringLiteral("cannot lock %1: %2").arg(path, systemError(error));
+        else if (kind == Kind::Shared)
+            *reason = QStringLiteral("another process is moving it into PostgreSQL; try again "
+                                     "when that is done");
+        else
+            *reason = QStringLiteral("a vzserver of this data folder is serving it: its users "
+                                     "must leave it (or the server must stop) first");
+        return nullptr;
+    }
+    return std::unique_ptr<SetLock>(new SetLock(fd));
+}
+
+SetLock::~SetLock()
+{
+    ::close(m_fd);
+}
 
 AccountRegistry::AccountRegistry(const QString &dataDir)
     : m_dataDir(QDir(dataDir).absolutePath())
@@ -81,6 +170,91 @@ QString AccountRegistry::backupFolder(const QString &accountNo) const
 {
     return m_dataDir + QLatin1Char('/') + QLatin1String(backupFolderName) + QLatin1Char('/') +
            accountNo;
+}
+
+QString AccountRegistry::pgConnInfoPath(const QString &accountNo) const
+{
+    return accountFolder(accountNo) + QLatin1Char('/') + QLatin1String(PgConnInfoFileName);
+}
+
+bool AccountRegistry::isPostgres(const QString &accountNo) const
+{
+    return QFileInfo::exists(pgConnInfoPath(accountNo));
+}
+
+void AccountRegistry::notice(const QString &line) const
+{
+    if (m_notice)
+        m_notice(line);
+}
+
+void AccountRegistry::writePgConnInfo(const QString &path, const std::string &connInfo)
+{
+    if (const QString problem = connInfoProblem(connInfo); !problem.isEmpty())
+        throw RequestError(wire::code::InvalidValue, problem);
+    // Made 0600 from the start: the password must never sit in a file others can read.
+    const QString partial = path + QStringLiteral(".part");
+    const QByteArray partialName = QFile::encodeName(partial);
+    ::unlink(partialName.constData());
+    const int fd = ::open(partialName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("cannot write %1: %2").arg(partial, systemError(errno)));
+    std::string line = connInfo;
+    line.push_back('\n');
+    size_t written = 0;
+    while (written < line.size()) {
+        const ssize_t n = ::write(fd, line.data() + written, line.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += size_t(n);
+    }
+    const int error = errno;
+    const bool synced = written == line.size() && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!synced || ::rename(partialName.constData(), QFile::encodeName(path).constData()) != 0) {
+        const int renameError = synced ? errno : error;
+        ::unlink(partialName.constData());
+        throw RequestError(
+            wire::code::Method,
+            QStringLiteral("cannot write %1: %2").arg(path, systemError(renameError)));
+    }
+}
+
+std::string AccountRegistry::readPgConnInfo(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readLine(64 * 1024).trimmed().toStdString();
+}
+
+void AccountRegistry::requireFileDatabase(const AccountSet &set, FileWork work)
+{
+    if (!set.pgConnInfo.empty())
+        throw livesInPostgres(set.accountNo, work);
+}
+
+void AccountRegistry::requireFileDatabase(const QString &accountNo, FileWork work) const
+{
+    if (isPostgres(accountNo))
+        throw livesInPostgres(accountNo, work);
+}
+
+RequestError AccountRegistry::livesInPostgres(const QString &accountNo, FileWork work)
+{
+    static const std::map<FileWork, const char *> advice{
+        {FileWork::Backup, "back it up with pg_dump (pg_dump -Fc) on the database server"},
+        {FileWork::Restore, "it has no backup copies here; a pg_dump file is restored with "
+                            "pg_restore"},
+        {FileWork::Compact, "PostgreSQL reclaims free space itself (autovacuum); VACUUM FULL "
+                            "is its administrator's work"},
+    };
+    return RequestError(wire::code::Method,
+                        QStringLiteral("the account set \"%1\" lives in PostgreSQL: %2")
+                            .arg(accountNo, QString::fromUtf8(advice.at(work))));
 }
 
 QString AccountRegistry::checkAccountNo(const QString &accountNo)
@@ -136,16 +310,40 @@ std::shared_ptr<AccountSet> AccountRegistry::acquire(const QString &accountNo, Q
         *reason = QStringLiteral("there is no account set \"%1\"").arg(accountNo);
         return nullptr;
     }
-    const QString path = databasePath(info->accountNo);
-    if (!QFileInfo::exists(path)) {
-        *reason = QStringLiteral("the database of account set \"%1\" is missing").arg(accountNo);
-        return nullptr;
-    }
     auto &set = m_sets[info->accountNo.toLower()];
-    if (!set) {
-        set = std::make_shared<AccountSet>();
-        set->accountNo = info->accountNo;
-        set->path = path;
+    if (!set || set->sessions == 0) {
+        // Looked at anew whenever no session holds it: another process may have moved it
+        // into PostgreSQL in the meantime.
+        const QString path = databasePath(info->accountNo);
+        const QString connInfoPath = pgConnInfoPath(info->accountNo);
+        std::string connInfo;
+        if (QFileInfo::exists(connInfoPath)) {
+            connInfo = readPgConnInfo(connInfoPath);
+            if (connInfo.empty()) {
+                *reason = QStringLiteral("the PostgreSQL connection of account set \"%1\" "
+                                         "cannot be read from %2")
+                              .arg(accountNo, connInfoPath);
+                return nullptr;
+            }
+        } else if (!QFileInfo::exists(path)) {
+            *reason =
+                QStringLiteral("the database of account set \"%1\" is missing").arg(accountNo);
+            return nullptr;
+        }
+        QString why;
+        auto inUse = SetLock::tryLock(accountFolder(info->accountNo), SetLock::Kind::Shared, &why);
+        if (!inUse) {
+            *reason =
+                QStringLiteral("the account set \"%1\" cannot be opened: %2").arg(accountNo, why);
+            return nullptr;
+        }
+        if (!set || set->pgConnInfo != connInfo) {
+            set = std::make_shared<AccountSet>();
+            set->accountNo = info->accountNo;
+            set->path = path;
+            set->pgConnInfo = connInfo;
+        }
+        set->inUse = std::move(inUse);
     }
     ++set->sessions;
     return set;
@@ -156,7 +354,8 @@ void AccountRegistry::release(const std::shared_ptr<AccountSet> &set)
     if (!set)
         return;
     std::lock_guard lock(m_mutex);
-    --set->sessions;
+    if (--set->sessions == 0)
+        set->inUse.reset();
 }
 
 ApplyOutcome AccountRegistry::applyChanges(const QList<wire::Change> &changes, int maxErrors,
@@ -210,7 +409,8 @@ ApplyOutcome AccountRegistry::applyChanges(const QList<wire::Change> &changes, i
                 w.createdFolder = folder;
             }
             const QString path = databasePath(no);
-            if (!QFileInfo::exists(path)) { // an existing database is taken over as it is
+            // An existing database, or a PostgreSQL set's folder, is taken over as it is.
+            if (!QFileInfo::exists(path) && !isPostgres(no)) {
                 AccountDbOptions databaseOptions = options;
                 databaseOptions.accountName =
                     valueOf(change.newValues, accountNameColumn).toString();
@@ -291,8 +491,17 @@ ApplyOutcome AccountRegistry::applyChanges(const QList<wire::Change> &changes, i
             QDir().rename(w.renameFrom, w.renameTo);
         }
         if (!w.remove.isEmpty()) {
-            m_sets.erase(QFileInfo(w.remove).fileName().toLower());
+            const QString no = QFileInfo(w.remove).fileName();
+            m_sets.erase(no.toLower());
+            const bool postgres = isPostgres(no);
+            const std::string connInfo =
+                postgres ? readPgConnInfo(pgConnInfoPath(no)) : std::string();
             QDir(w.remove).removeRecursively();
+            if (postgres)
+                notice(QStringLiteral("account set %1 deleted: its PostgreSQL database (%2) "
+                                      "stays as it was; drop it there when it is no longer "
+                                      "wanted")
+                           .arg(no, describeConnInfo(connInfo)));
         }
     }
     return outcome;
@@ -304,6 +513,7 @@ QList<BackupInfo> AccountRegistry::backups(const QString &accountNo)
     if (!info)
         throw RequestError(wire::code::Method,
                            QStringLiteral("there is no account set \"%1\"").arg(accountNo));
+    requireFileDatabase(info->accountNo, FileWork::Restore);
     const QDir folder(backupFolder(info->accountNo));
     QList<BackupInfo> list;
     // Names sort by time; the newest comes first.
@@ -336,6 +546,7 @@ void AccountRegistry::restoreBackup(const QString &accountNo, const QString &fil
         throw RequestError(wire::code::Method,
                            QStringLiteral("\"%1\" is not a backup of account set \"%2\"")
                                .arg(fileName, source->accountNo));
+    requireFileDatabase(source->accountNo, FileWork::Restore);
     const QString newNo = target.accountNo.trimmed();
     if (const QString problem = checkAccountNo(newNo); !problem.isEmpty())
         throw RequestError(wire::code::InvalidValue, problem);
@@ -385,18 +596,29 @@ void AccountRegistry::restoreBackup(const QString &accountNo, const QString &fil
         fail(QStringLiteral("the copy is damaged: %1").arg(verdict));
     if (!QFile::rename(partial, databasePath(newNo)))
         fail(QStringLiteral("cannot name the database file"));
+    AccountInfo row = target;
+    row.companyCode = source->companyCode;
+    row.accountNo = newNo;
+    row.accountName = target.accountName.trimmed();
+    if (row.companyName.isEmpty())
+        row.companyName = source->companyName;
     try {
-        auto insert = m_db.prepare("INSERT INTO Accounts (CompanyCode, AccountNo, AccountName, "
-                                   "CompanyName) VALUES (?1, ?2, ?3, ?4)");
-        insert.bind(1, source->companyCode.toStdString());
-        insert.bind(2, newNo.toStdString());
-        insert.bind(3, target.accountName.trimmed().toStdString());
-        insert.bind(4, (target.companyName.isEmpty() ? source->companyName : target.companyName)
-                           .toStdString());
-        insert.step();
+        insertRow(row);
     } catch (const sql::Error &e) {
         fail(QString::fromUtf8(e.what()));
     }
+}
+
+void AccountRegistry::insertRow(const AccountInfo &info)
+{
+    auto insert = m_db.prepare("INSERT INTO Accounts (CompanyCode, AccountNo, AccountName, "
+                               "CompanyName) VALUES (?1, ?2, ?3, ?4)");
+    insert.bind(1, (info.companyCode.isEmpty() ? QString(DefaultCompanyCode) : info.companyCode)
+                       .toStdString());
+    insert.bind(2, info.accountNo.toStdString());
+    insert.bind(3, info.accountName.toStdString());
+    insert.bind(4, info.companyName.toStdString());
+    insert.step();
 }
 
 void AccountRegistry::create(const AccountInfo &info, const AccountDbOptions &options)
@@ -412,6 +634,105 @@ void AccountRegistry::create(const AccountInfo &info, const AccountDbOptions &op
     const ApplyOutcome outcome = applyChanges({change}, 0, 30000, options);
     if (!outcome.errors.isEmpty())
         throw RequestError(QLatin1StringView(wire::code::Refused), outcome.errors.first().message);
+}
+
+void AccountRegistry::createOnPostgres(const AccountInfo &info, const AccountDbOptions &options,
+                                       const std::string &connInfo,
+                                       const std::function<void(const std::string &)> &progress)
+{
+    const QString no = info.accountNo.trimmed();
+    if (const QString problem = checkAccountNo(no); !problem.isEmpty())
+        throw RequestError(wire::code::InvalidValue, problem);
+    if (const QString problem = connInfoProblem(connInfo); !problem.isEmpty())
+        throw RequestError(wire::code::InvalidValue, problem);
+    if (find(no))
+        throw RequestError(wire::code::Unique,
+                           QStringLiteral("the account set \"%1\" already exists").arg(no));
+    const QString folder = accountFolder(no);
+    if (QFileInfo::exists(folder))
+        throw RequestError(
+            wire::code::Unique,
+            QStringLiteral("the folder %1 already exists: move it away first").arg(folder));
+
+    // Reached before the set is built: a wrong connection string fails in seconds.
+    std::unique_ptr<pg::Connection> target;
+    try {
+        target = std::make_unique<pg::Connection>(connInfo);
+    } catch (const std::exception &e) {
+        throw RequestError(wire::code::Method, QStringLiteral("cannot connect to PostgreSQL: %1")
+                                                   .arg(QString::fromUtf8(e.what()).trimmed()));
+    }
+
+    if (!QDir().mkpath(folder))
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("cannot create the folder %1").arg(folder));
+    const QString building = folder + QStringLiteral("/VzData.db.for-postgresql");
+    try {
+        createAccountDatabase(building, options);
+        {
+            sql::Database source(building.toStdString(), sql::Database::Mode::ReadOnly);
+            PostgresCopy copy(source.handle(), *target);
+            copy.setProgress(progress);
+            copy.run();
+        }
+        writePgConnInfo(pgConnInfoPath(no), connInfo);
+        removeDatabaseFiles(building);
+        std::unique_lock write(m_writeLock, std::defer_lock);
+        if (!write.try_lock_for(std::chrono::milliseconds(30000)))
+            throw RequestError(wire::code::Busy,
+                               QStringLiteral("the list of account sets stayed locked"));
+        std::lock_guard lock(m_mutex);
+        AccountInfo row = info;
+        row.accountNo = no;
+        insertRow(row);
+    } catch (const std::exception &e) {
+        QDir(folder).removeRecursively();
+        const auto *request = dynamic_cast<const RequestError *>(&e);
+        throw RequestError(wire::code::Method,
+                           request ? request->message() : QString::fromUtf8(e.what()).trimmed());
+    }
+}
+
+QString AccountRegistry::switchToPostgres(const QString &accountNo, const std::string &connInfo)
+{
+    const auto info = find(accountNo);
+    if (!info)
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("there is no account set \"%1\"").arg(accountNo));
+    const QString no = info->accountNo;
+    if (isPostgres(no))
+        throw RequestError(
+            wire::code::Method,
+            QStringLiteral("the account set \"%1\" already lives in PostgreSQL").arg(no));
+    const QString path = databasePath(no);
+    try {
+        // The kept file must stand on its own: what the write-ahead log holds goes into it.
+        sql::Database db(path.toStdString(), sql::Database::Mode::ReadWrite);
+        db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+        db.exec("PRAGMA journal_mode=DELETE");
+    } catch (const std::exception &e) {
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("cannot close the file of account set \"%1\": %2")
+                               .arg(no, QString::fromUtf8(e.what())));
+    }
+    const QString stamp = path + QStringLiteral(".migrated-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString kept = stamp;
+    for (int n = 2; QFileInfo::exists(kept); ++n)
+        kept = stamp + QStringLiteral("-%1").arg(n);
+    // Once the connection file is there the set is a PostgreSQL one, whether or not the
+    // rename below happens: a file left beside it is never served.
+    writePgConnInfo(pgConnInfoPath(no), connInfo);
+    if (!QFile::rename(path, kept)) {
+        QFile::remove(pgConnInfoPath(no));
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("cannot rename %1 to %2").arg(path, kept));
+    }
+    removeDatabaseFiles(path); // no log or journal of the renamed file stays behind
+    std::lock_guard lock(m_mutex);
+    if (!inUse(no))
+        m_sets.erase(no.toLower());
+    return kept;
 }
 
 } // namespace server

@@ -1,6 +1,8 @@
 // The account sets of a data folder: the registry database (the list of account sets and
 // the client versions in VersionInfor) and one folder per account set, named by its
-// AccountNo, holding its database VzData.db. Also tracks which account sets sessions use.
+// AccountNo, holding either its database VzData.db or, for a set that lives in PostgreSQL,
+// the connection string in PostgreSQL.conninfo (never in registry.db: clients read its
+// tables before they log in). Also tracks which account sets sessions use.
 #pragma once
 
 #include "server/accountdb.h"
@@ -12,12 +14,15 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 namespace server {
+
+class RequestError;
 
 struct AccountInfo
 {
@@ -35,14 +40,38 @@ struct BackupInfo
     qint64 size = 0;  // bytes
 };
 
+// An flock(2) on the lock file of an account set's folder. Every process serving the set
+// holds it shared; a process that moves the set into PostgreSQL holds it alone, so neither
+// can start while the other works. The kernel drops it however the process ends.
+class SetLock
+{
+public:
+    enum class Kind { Shared, Exclusive };
+    static constexpr char FileName[] = "InUse.lock";
+
+    // nullptr with *reason when another process holds the lock the other way.
+    static std::unique_ptr<SetLock> tryLock(const QString &folder, Kind kind, QString *reason);
+    ~SetLock();
+    SetLock(const SetLock &) = delete;
+    SetLock &operator=(const SetLock &) = delete;
+
+private:
+    explicit SetLock(int fd)
+        : m_fd(fd)
+    {}
+    int m_fd;
+};
+
 // One account set as the sessions of this process share it.
 struct AccountSet
 {
     QString accountNo;
-    QString path;
-    std::timed_mutex writeLock; // see SessionDatabase::lockForWrite
-    int sessions = 0;           // guarded by the registry
-    std::once_flag upgraded;    // the schema is brought up to date once per process
+    QString path;                   // the SQLite database; where it would be for a PostgreSQL set
+    std::string pgConnInfo;         // empty: the set is the SQLite database at path
+    std::unique_ptr<SetLock> inUse; // held while sessions > 0
+    std::timed_mutex writeLock;     // see SessionDatabase::lockForWrite
+    int sessions = 0;               // guarded by the registry
+    std::once_flag upgraded;        // the schema is brought up to date once per process
 };
 
 class AccountRegistry
@@ -51,6 +80,11 @@ public:
     static constexpr char DatabaseFileName[] = "VzData.db";
     static constexpr char RegistryFileName[] = "registry.db";
     static constexpr char DefaultCompanyCode[] = "BC50A50F-C431-43F1-8E11-23AAE640437E";
+    static constexpr char PgConnInfoFileName[] = "PostgreSQL.conninfo";
+
+    // Work on an account set's database file that a PostgreSQL set leaves to PostgreSQL's
+    // own tools.
+    enum class FileWork { Backup, Restore, Compact };
 
     // Opens (creating when missing) the registry of a data folder; throws sql::Error.
     explicit AccountRegistry(const QString &dataDir);
@@ -60,13 +94,21 @@ public:
     QString accountFolder(const QString &accountNo) const;
     QString databasePath(const QString &accountNo) const;
     QString backupFolder(const QString &accountNo) const;
+    QString pgConnInfoPath(const QString &accountNo) const;
     std::timed_mutex &writeLock() { return m_writeLock; }
+
+    // Lines for the server's log (a PostgreSQL database that outlives its deleted set).
+    void setNotice(std::function<void(const QString &)> notice) { m_notice = std::move(notice); }
+
+    // True when the account set (as the registry spells its code) lives in PostgreSQL.
+    bool isPostgres(const QString &accountNo) const;
 
     std::optional<AccountInfo> find(const QString &accountNo);
     QString firstAccountNo();
 
-    // A session starts using an account set; nullptr with *reason when it is unknown or its
-    // database is missing. Every acquire is paired with a release.
+    // A session starts using an account set; nullptr with *reason when it is unknown, its
+    // database is missing or another process is moving it into PostgreSQL. Every acquire is
+    // paired with a release. A PostgreSQL set comes with its pgConnInfo.
     std::shared_ptr<AccountSet> acquire(const QString &accountNo, QString *reason);
     void release(const std::shared_ptr<AccountSet> &set);
 
@@ -78,6 +120,30 @@ public:
 
     // Creates one account set (the command line's --create-account); throws RequestError.
     void create(const AccountInfo &info, const AccountDbOptions &options);
+
+    // Creates one account set in the empty PostgreSQL database connInfo names: built as an
+    // SQLite file in its folder, copied and verified there, then the file is removed and the
+    // folder keeps the connection string. A failure leaves neither folder nor row; one in the
+    // copy leaves the PostgreSQL database unchanged too. Throws RequestError.
+    void createOnPostgres(const AccountInfo &info, const AccountDbOptions &options,
+                          const std::string &connInfo,
+                          const std::function<void(const std::string &table)> &progress = {});
+
+    // Makes a copied SQLite set (see PostgresCopy) a PostgreSQL one: the connection string is
+    // written and the file kept as VzData.db.migrated-<time>. The caller holds the set's lock
+    // alone. Returns the kept file's path; throws RequestError.
+    QString switchToPostgres(const QString &accountNo, const std::string &connInfo);
+
+    // Throws RequestError when the account set lives in PostgreSQL: backups, restores and
+    // compaction there are pg_dump's, pg_restore's and PostgreSQL's own work.
+    static void requireFileDatabase(const AccountSet &set, FileWork work);
+    void requireFileDatabase(const QString &accountNo, FileWork work) const;
+
+    // Writes a set folder's connection file: one line, mode 0600, through a temporary file
+    // renamed into place. Throws RequestError.
+    static void writePgConnInfo(const QString &path, const std::string &connInfo);
+    // The connection string of a set folder's file; empty when it cannot be read.
+    static std::string readPgConnInfo(const QString &path);
 
     // The backup copies of an account set, newest first; throws RequestError when the account
     // set is unknown.
@@ -94,12 +160,16 @@ public:
 
 private:
     bool inUse(const QString &accountNo) const;
+    void notice(const QString &line) const;
+    static RequestError livesInPostgres(const QString &accountNo, FileWork work);
+    void insertRow(const AccountInfo &info); // the caller holds m_mutex
 
     QString m_dataDir;
     std::mutex m_mutex; // guards m_db and m_sets
     std::timed_mutex m_writeLock;
     sql::Database m_db;
     std::map<QString, std::shared_ptr<AccountSet>> m_sets; // by lower-case AccountNo
+    std::function<void(const QString &)> m_notice;
 };
 
 } // namespace server

@@ -78,6 +78,7 @@ Server::Server(ServerOptions options)
 {
     if (::pipe2(m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
         m_wakePipe[0] = m_wakePipe[1] = -1;
+    m_registry.setNotice([this](const QString &line) { m_log.write(line); });
     if (!m_options.tls)
         return;
     CertificateFiles files{m_options.tlsCertificateFile, m_options.tlsKeyFile, false};
