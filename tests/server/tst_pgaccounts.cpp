@@ -99,8 +99,8 @@ TEST_F(PgAccounts, ADemoSetIsCreatedInPostgresWithItsSecretOnlyInItsFolder)
     EXPECT_FALSE(output.contains(QLatin1String(secret))) << output.toStdString();
 
     // The folder holds the connection string alone: the file it was built in is gone.
-    EXPECT_EQ(filesOf(QStringLiteral("002")),
-              QStringList{QLatin1String(AccountRegistry::PgConnInfoFileName)});
+    EXPECT_EQ(filesOf(QStringLiteral("002")).join(QLatin1Char(' ')).toStdString(),
+              AccountRegistry::PgConnInfoFileName);
     QFile file(connInfoFile(QStringLiteral("002")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), target.toUtf8() + '\n');
@@ -280,6 +280,33 @@ TEST_F(PgAccounts, DeletingAPostgresSetRemovesItsFolderAndLeavesTheDatabase)
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("dbname=") + dbname)) << text.toStdString();
     EXPECT_FALSE(text.contains(QLatin1String(secret)));
+}
+
+TEST_F(PgAccounts, ARowAddedForAPostgresFolderTakesItOverAsItIs)
+{
+    // Another data folder's set, its folder copied here (a second server in front of the same
+    // database), then named in the list of account sets.
+    const QString target = freshDatabase();
+    vztest::ServerProcess other;
+    QString output;
+    ASSERT_EQ(other.runTool({QStringLiteral("--create-account"), QStringLiteral("002"),
+                             QStringLiteral("--engine"), QStringLiteral("postgresql"),
+                             QStringLiteral("--pg"), target, QStringLiteral("分店")},
+                            &output),
+              0)
+        << output.toStdString();
+    ASSERT_TRUE(QDir().mkpath(folder(QStringLiteral("002"))));
+    ASSERT_TRUE(QFile::copy(QDir(other.dataDir()).filePath(QStringLiteral("002/")) +
+                                QLatin1String(AccountRegistry::PgConnInfoFileName),
+                            connInfoFile(QStringLiteral("002"))));
+
+    auto manager = connect();
+    const wire::ApplyResult added = manager->apply(
+        listProvider, {}, 0, {inserted(accountRow(QStringLiteral("002"), QStringLiteral("分店")))});
+    ASSERT_TRUE(added.errors.isEmpty()) << added.errors.first().message.toStdString();
+    EXPECT_EQ(filesOf(QStringLiteral("002")).join(QLatin1Char(' ')).toStdString(),
+              AccountRegistry::PgConnInfoFileName);
+    EXPECT_TRUE(AccountRegistry(server.dataDir()).isPostgres(QStringLiteral("002")));
 }
 
 TEST_F(PgAccounts, SwitchingMovesAFileSetOnceNobodyWorksInItAndKeepsTheFile)
