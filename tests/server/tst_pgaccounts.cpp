@@ -253,6 +253,46 @@ TEST_F(PgAccounts, TheCommandLineSaysWhatIsWrongWithItsOptions)
     EXPECT_EQ(tablesIn(target), 0);
 }
 
+TEST_F(PgAccounts, AFolderWithoutARowIsReusedOnlyWhenAnInterruptedCreationLeftIt)
+{
+    const auto put = [&](const QString &no, const QString &file) {
+        ASSERT_TRUE(QDir().mkpath(folder(no)));
+        QFile junk(folder(no) + QLatin1Char('/') + file);
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("half a build");
+    };
+    put(QStringLiteral("006"), QStringLiteral("VzData.db.for-postgresql"));
+    put(QStringLiteral("006"), QStringLiteral("VzData.db.for-postgresql.building-99-1-journal"));
+    put(QStringLiteral("007"), QStringLiteral("VzData.db.for-postgresql"));
+    put(QStringLiteral("007"), QStringLiteral("Notes.txt"));
+
+    QString output;
+    EXPECT_EQ(createOnPostgres(QStringLiteral("006"), freshDatabase(), &output), 0)
+        << output.toStdString();
+    EXPECT_EQ(filesOf(QStringLiteral("006")).join(QLatin1Char(' ')).toStdString(),
+              AccountRegistry::PgConnInfoFileName);
+
+    const QString target = freshDatabase();
+    EXPECT_EQ(createOnPostgres(QStringLiteral("007"), target, &output), 1);
+    EXPECT_TRUE(output.contains(QStringLiteral("already exists: move it away first")))
+        << output.toStdString();
+    EXPECT_EQ(filesOf(QStringLiteral("007")).join(QLatin1Char(' ')).toStdString(),
+              "Notes.txt VzData.db.for-postgresql");
+    EXPECT_FALSE(listed(QStringLiteral("007")));
+    EXPECT_EQ(tablesIn(target), 0);
+
+    // Another process still building there: left alone.
+    put(QStringLiteral("008"), QStringLiteral("VzData.db.for-postgresql"));
+    const auto building = server::SetLock::tryLock(folder(QStringLiteral("008")),
+                                                   server::SetLock::Kind::Exclusive, nullptr);
+    ASSERT_TRUE(building);
+    EXPECT_EQ(createOnPostgres(QStringLiteral("008"), target, &output), 1);
+    EXPECT_TRUE(output.contains(QStringLiteral("already exists: move it away first")))
+        << output.toStdString();
+    EXPECT_EQ(filesOf(QStringLiteral("008")).join(QLatin1Char(' ')).toStdString(),
+              "VzData.db.for-postgresql");
+}
+
 TEST_F(PgAccounts, DeletingAPostgresSetRemovesItsFolderAndLeavesTheDatabase)
 {
     const QString target = freshDatabase();
