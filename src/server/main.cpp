@@ -240,8 +240,6 @@ int main(int argc, char *argv[])
     const QCommandLineOption tlsKeyOption(QStringLiteral("tls-key"),
                                           QStringLiteral("Private key (PEM) of --tls-cert."),
                                           QStringLiteral("FILE"));
-    // Fault injection for the tests of atomic requests; refused unless VZ_TEST_HOOKS=1, so
-    // that no production server can be started with it by mistake.
     const QCommandLineOption migrateOption(
         QStringLiteral("migrate-account"),
         QStringLiteral("Copy account set NO into the empty PostgreSQL database that --to-pg "
@@ -267,6 +265,8 @@ int main(int argc, char *argv[])
         QStringLiteral("With --engine postgresql: the libpq connection string of the new set's "
                        "empty database."),
         QStringLiteral("CONNINFO"));
+    // Fault injection for the tests of atomic requests; refused unless VZ_TEST_HOOKS=1, so
+    // that no production server can be started with it by mistake.
     QCommandLineOption killAtStatementOption(
         QStringLiteral("test-kill-at-statement"),
         QStringLiteral("Tests only (needs VZ_TEST_HOOKS=1): exit at once at the Nth step of "

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -649,10 +650,23 @@ void AccountRegistry::createOnPostgres(const AccountInfo &info, const AccountDbO
         throw RequestError(wire::code::Unique,
                            QStringLiteral("the account set \"%1\" already exists").arg(no));
     const QString folder = accountFolder(no);
-    if (QFileInfo::exists(folder))
-        throw RequestError(
-            wire::code::Unique,
-            QStringLiteral("the folder %1 already exists: move it away first").arg(folder));
+    const QString building = folder + QStringLiteral("/VzData.db.for-postgresql");
+    if (QFileInfo::exists(folder)) {
+        // What an interrupted creation leaves (the set has no row, no process holds the folder's
+        // lock) goes; anything else stays.
+        const auto previous = SetLock::tryLock(folder, SetLock::Kind::Exclusive, nullptr);
+        QStringList files = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                   QDir::Hidden | QDir::System);
+        files.removeAll(QLatin1String(SetLock::FileName));
+        const bool leftOver = previous && !files.isEmpty() &&
+                              std::all_of(files.cbegin(), files.cend(), [&](const QString &f) {
+                                  return f.startsWith(QFileInfo(building).fileName());
+                              });
+        if (!leftOver || !QDir(folder).removeRecursively())
+            throw RequestError(
+                wire::code::Unique,
+                QStringLiteral("the folder %1 already exists: move it away first").arg(folder));
+    }
 
     // Reached before the set is built: a wrong connection string fails in seconds.
     std::unique_ptr<pg::Connection> target;
@@ -663,10 +677,16 @@ void AccountRegistry::createOnPostgres(const AccountInfo &info, const AccountDbO
                                                    .arg(QString::fromUtf8(e.what()).trimmed()));
     }
 
-    if (!QDir().mkpath(folder))
+    // mkdir, not mkpath: a folder another process made meanwhile is not ours to remove.
+    if (!QDir().mkdir(folder))
         throw RequestError(wire::code::Method,
                            QStringLiteral("cannot create the folder %1").arg(folder));
-    const QString building = folder + QStringLiteral("/VzData.db.for-postgresql");
+    QString why;
+    const auto alone = SetLock::tryLock(folder, SetLock::Kind::Exclusive, &why);
+    if (!alone) {
+        QDir(folder).removeRecursively();
+        throw RequestError(wire::code::Method, why);
+    }
     try {
         createAccountDatabase(building, options);
         {

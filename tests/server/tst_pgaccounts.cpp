@@ -99,8 +99,8 @@ TEST_F(PgAccounts, ADemoSetIsCreatedInPostgresWithItsSecretOnlyInItsFolder)
     EXPECT_FALSE(output.contains(QLatin1String(secret))) << output.toStdString();
 
     // The folder holds the connection string alone: the file it was built in is gone.
-    EXPECT_EQ(filesOf(QStringLiteral("002")),
-              QStringList{QLatin1String(AccountRegistry::PgConnInfoFileName)});
+    EXPECT_EQ(filesOf(QStringLiteral("002")).join(QLatin1Char(' ')).toStdString(),
+              AccountRegistry::PgConnInfoFileName);
     QFile file(connInfoFile(QStringLiteral("002")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), target.toUtf8() + '\n');
@@ -253,6 +253,46 @@ TEST_F(PgAccounts, TheCommandLineSaysWhatIsWrongWithItsOptions)
     EXPECT_EQ(tablesIn(target), 0);
 }
 
+TEST_F(PgAccounts, AFolderWithoutARowIsReusedOnlyWhenAnInterruptedCreationLeftIt)
+{
+    const auto put = [&](const QString &no, const QString &file) {
+        ASSERT_TRUE(QDir().mkpath(folder(no)));
+        QFile junk(folder(no) + QLatin1Char('/') + file);
+        ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+        junk.write("half a build");
+    };
+    put(QStringLiteral("006"), QStringLiteral("VzData.db.for-postgresql"));
+    put(QStringLiteral("006"), QStringLiteral("VzData.db.for-postgresql.building-99-1-journal"));
+    put(QStringLiteral("007"), QStringLiteral("VzData.db.for-postgresql"));
+    put(QStringLiteral("007"), QStringLiteral("Notes.txt"));
+
+    QString output;
+    EXPECT_EQ(createOnPostgres(QStringLiteral("006"), freshDatabase(), &output), 0)
+        << output.toStdString();
+    EXPECT_EQ(filesOf(QStringLiteral("006")).join(QLatin1Char(' ')).toStdString(),
+              AccountRegistry::PgConnInfoFileName);
+
+    const QString target = freshDatabase();
+    EXPECT_EQ(createOnPostgres(QStringLiteral("007"), target, &output), 1);
+    EXPECT_TRUE(output.contains(QStringLiteral("already exists: move it away first")))
+        << output.toStdString();
+    EXPECT_EQ(filesOf(QStringLiteral("007")).join(QLatin1Char(' ')).toStdString(),
+              "Notes.txt VzData.db.for-postgresql");
+    EXPECT_FALSE(listed(QStringLiteral("007")));
+    EXPECT_EQ(tablesIn(target), 0);
+
+    // Another process still building there: left alone.
+    put(QStringLiteral("008"), QStringLiteral("VzData.db.for-postgresql"));
+    const auto building = server::SetLock::tryLock(folder(QStringLiteral("008")),
+                                                   server::SetLock::Kind::Exclusive, nullptr);
+    ASSERT_TRUE(building);
+    EXPECT_EQ(createOnPostgres(QStringLiteral("008"), target, &output), 1);
+    EXPECT_TRUE(output.contains(QStringLiteral("already exists: move it away first")))
+        << output.toStdString();
+    EXPECT_EQ(filesOf(QStringLiteral("008")).join(QLatin1Char(' ')).toStdString(),
+              "VzData.db.for-postgresql");
+}
+
 TEST_F(PgAccounts, DeletingAPostgresSetRemovesItsFolderAndLeavesTheDatabase)
 {
     const QString target = freshDatabase();
@@ -280,6 +320,33 @@ TEST_F(PgAccounts, DeletingAPostgresSetRemovesItsFolderAndLeavesTheDatabase)
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("dbname=") + dbname)) << text.toStdString();
     EXPECT_FALSE(text.contains(QLatin1String(secret)));
+}
+
+TEST_F(PgAccounts, ARowAddedForAPostgresFolderTakesItOverAsItIs)
+{
+    // Another data folder's set, its folder copied here (a second server in front of the same
+    // database), then named in the list of account sets.
+    const QString target = freshDatabase();
+    vztest::ServerProcess other;
+    QString output;
+    ASSERT_EQ(other.runTool({QStringLiteral("--create-account"), QStringLiteral("002"),
+                             QStringLiteral("--engine"), QStringLiteral("postgresql"),
+                             QStringLiteral("--pg"), target, QStringLiteral("分店")},
+                            &output),
+              0)
+        << output.toStdString();
+    ASSERT_TRUE(QDir().mkpath(folder(QStringLiteral("002"))));
+    ASSERT_TRUE(QFile::copy(QDir(other.dataDir()).filePath(QStringLiteral("002/")) +
+                                QLatin1String(AccountRegistry::PgConnInfoFileName),
+                            connInfoFile(QStringLiteral("002"))));
+
+    auto manager = connect();
+    const wire::ApplyResult added = manager->apply(
+        listProvider, {}, 0, {inserted(accountRow(QStringLiteral("002"), QStringLiteral("分店")))});
+    ASSERT_TRUE(added.errors.isEmpty()) << added.errors.first().message.toStdString();
+    EXPECT_EQ(filesOf(QStringLiteral("002")).join(QLatin1Char(' ')).toStdString(),
+              AccountRegistry::PgConnInfoFileName);
+    EXPECT_TRUE(AccountRegistry(server.dataDir()).isPostgres(QStringLiteral("002")));
 }
 
 TEST_F(PgAccounts, SwitchingMovesAFileSetOnceNobodyWorksInItAndKeepsTheFile)
