@@ -240,11 +240,14 @@ int64_t SessionDatabase::execute(const QList<QByteArray> &statements, qsizetype 
                         throwSqlError(db, rc);
                     inTransaction = true;
                 }
+                // Not sqlite3_changes: DDL leaves it at the count of the last insert, update
+                // or delete.
+                const sqlite3_int64 before = sqlite3_total_changes64(db);
                 rc = sqlite3_step(stmt);
                 if (rc != SQLITE_DONE)
                     throwSqlError(db, rc);
-                if (!sqlite3_stmt_readonly(stmt))
-                    changed += sqlite3_changes(db);
+                if (sqlite3_total_changes64(db) != before)
+                    changed += sqlite3_changes(db); // its own rows, not its triggers
                 return true;
             });
         }

@@ -262,6 +262,9 @@ std::optional<wire::RowError> TransactionRunner::runExecute(const PreparedPart &
     std::optional<wire::RowError> refusal;
     forEachStatement(m_db, part.sqlText, [&](sqlite3_stmt *stmt, bool) {
         step();
+        // sqlite3_changes keeps the count of the last insert, update or delete through other
+        // statements (DDL); the total moves only when this one changed rows.
+        const sqlite3_int64 before = sqlite3_total_changes64(m_db);
         int rc;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         }
@@ -271,8 +274,8 @@ std::optional<wire::RowError> TransactionRunner::runExecute(const PreparedPart &
                 throwSqlError(m_db, rc);
             return false;
         }
-        if (!sqlite3_stmt_readonly(stmt))
-            count += sqlite3_changes(m_db);
+        if (sqlite3_total_changes64(m_db) != before)
+            count += sqlite3_changes(m_db); // the statement's own rows, not its triggers
         return true;
     });
     if (refusal)
