@@ -17,6 +17,7 @@ inline constexpr std::string_view CheckViolation = "23514";
 inline constexpr std::string_view SerializationFailure = "40001";
 inline constexpr std::string_view DeadlockDetected = "40P01";
 inline constexpr std::string_view QueryCanceled = "57014";
+inline constexpr std::string_view LockNotAvailable = "55P03";
 inline constexpr std::string_view SyntaxError = "42601";
 inline constexpr std::string_view CharacterNotInRepertoire = "22021";
 } // namespace sqlstate

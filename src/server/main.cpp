@@ -255,6 +255,12 @@ int main(int argc, char *argv[])
         QStringLiteral("With --migrate-account: once the copy is verified, the account set lives "
                        "in PostgreSQL (its file is kept as VzData.db.migrated-<time>). Refused "
                        "while this data folder's server serves the set."));
+    const QCommandLineOption attachOption(
+        QStringLiteral("attach-account"),
+        QStringLiteral("Serve account set NO, named by the argument NAME, from the PostgreSQL "
+                       "database --pg names, where another server made it: several servers "
+                       "then serve one set."),
+        QStringLiteral("NO"));
     const QCommandLineOption engineOption(
         QStringLiteral("engine"),
         QStringLiteral("With --create-account: where the new set lives, sqlite (default, a file "
@@ -263,7 +269,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption pgOption(
         QStringLiteral("pg"),
         QStringLiteral("With --engine postgresql: the libpq connection string of the new set's "
-                       "empty database."),
+                       "empty database; with --attach-account, of the set's database."),
         QStringLiteral("CONNINFO"));
     // Fault injection for the tests of atomic requests; refused unless VZ_TEST_HOOKS=1, so
     // that no production server can be started with it by mistake.
@@ -275,12 +281,12 @@ int main(int argc, char *argv[])
         QStringLiteral("N"));
     killAtStatementOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOptions(
-        {versionOption,    dataOption,        portOption,           listenOption,
-         createOption,     demoOption,        demoScaleOption,      auditLevelsOption,
-         timeoutOption,    busyOption,        connectionsOption,    requestMemoryOption,
-         packetRowsOption, packetBytesOption, noTlsOption,          tlsCertOption,
-         tlsKeyOption,     migrateOption,     toPgOption,           switchOption,
-         engineOption,     pgOption,          killAtStatementOption});
+        {versionOption,    dataOption,        portOption,        listenOption,
+         createOption,     demoOption,        demoScaleOption,   auditLevelsOption,
+         timeoutOption,    busyOption,        connectionsOption, requestMemoryOption,
+         packetRowsOption, packetBytesOption, noTlsOption,       tlsCertOption,
+         tlsKeyOption,     migrateOption,     toPgOption,        switchOption,
+         engineOption,     pgOption,          attachOption,      killAtStatementOption});
     parser.addPositionalArgument(QStringLiteral("NAME"),
                                  QStringLiteral("Name of the account set to create."),
                                  QStringLiteral("[NAME]"));
@@ -384,6 +390,31 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "vzserver: --engine is sqlite or postgresql, not \"%s\"\n",
                      qPrintable(parser.value(engineOption)));
         return 2;
+    }
+    if (parser.isSet(attachOption)) {
+        if (!parser.isSet(pgOption)) {
+            std::fprintf(stderr, "vzserver: --attach-account needs --pg\n");
+            return 2;
+        }
+        server::AccountInfo info;
+        info.accountNo = parser.value(attachOption).trimmed();
+        info.accountName = parser.positionalArguments().join(QLatin1Char(' '));
+        info.companyName = info.accountName;
+        try {
+            server::AccountRegistry(options.dataDir)
+                .attachPostgres(info, parser.value(pgOption).toStdString());
+        } catch (const server::RequestError &e) {
+            std::fprintf(stderr, "vzserver: account set %s was not attached: %s\n",
+                         qPrintable(info.accountNo), qPrintable(e.message()));
+            return 1;
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "vzserver: account set %s was not attached: %s\n",
+                         qPrintable(info.accountNo), e.what());
+            return 1;
+        }
+        std::printf("vzserver: account set %s in %s is served from PostgreSQL\n",
+                    qPrintable(info.accountNo), qPrintable(options.dataDir));
+        return 0;
     }
     if ((parser.isSet(engineOption) || parser.isSet(pgOption)) && !parser.isSet(createOption)) {
         std::fprintf(stderr, "vzserver: --engine and --pg go with --create-account\n");

@@ -101,6 +101,10 @@ void throwRequestError(const pg::Error &error, const QString &timedOut)
     const QString message = QString::fromUtf8(error.what());
     if (state == pg::sqlstate::QueryCanceled)
         throw RequestError(wire::code::Timeout, timedOut);
+    if (state == pg::sqlstate::LockNotAvailable)
+        throw RequestError(
+            wire::code::Busy,
+            QStringLiteral("the rows stayed locked by another session: %1").arg(message));
     if (state == pg::sqlstate::SerializationFailure || state == pg::sqlstate::DeadlockDetected)
         throw RequestError(wire::code::Busy,
                            QStringLiteral("another session wrote the same rows at the same time "
@@ -148,12 +152,15 @@ void PostgresApplier::setHooks(BeforeRow before, AfterRow after)
 
 std::string PostgresApplier::quotedTable() const
 {
-    return pg::quoteIdentifier(m_schema.name.toStdString());
+    return pg::quoteIdentifier(
+        (m_schema.storedName.isEmpty() ? m_schema.name : m_schema.storedName).toStdString());
 }
 
 std::string PostgresApplier::quotedColumn(int column) const
 {
-    return pg::quoteIdentifier(m_schema.columns[column].name.toStdString());
+    const TableColumn &stored = m_schema.columns[column];
+    return pg::quoteIdentifier(
+        (stored.storedName.isEmpty() ? stored.name : stored.storedName).toStdString());
 }
 
 QString PostgresApplier::clientName(int column) const
@@ -399,37 +406,7 @@ std::optional<wire::RowError> PostgresApplier::insertRow(const RowValues &values
         m_insertedKey.insert(clientName(c), wireFromPostgres(cell(inserted, 0, i),
                                                              m_schema.columns[c].declared.type));
     }
-    if (m_locatorColumns.size() == 1 && inserted.rows() > 0) {
-        const int key = m_locatorColumns.first();
-        if (columns.contains(key) && !inserted.isNull(0, 0))
-            advanceIdentity(std::string(inserted.text(0, 0)));
-    }
     return std::nullopt;
-}
-
-void PostgresApplier::advanceIdentity(const std::string &value)
-{
-    if (!m_identityKnown) {
-        m_identityKnown = true;
-        const pg::Result identity = m_connection.exec(
-            "SELECT a.attname, pg_catalog.pg_get_serial_sequence($1::text, a.attname) "
-            "FROM pg_catalog.pg_attribute a WHERE a.attrelid = $1::text::regclass "
-            "AND a.attnum > 0 AND NOT a.attisdropped AND a.attidentity <> ''",
-            {quotedTable()});
-        if (identity.rows() == 1 && !identity.isNull(0, 1)) {
-            m_identity = m_schema.indexOf(QString::fromUtf8(identity.text(0, 0)));
-            m_identitySequence = identity.text(0, 1);
-        }
-    }
-    if (m_identity < 0 || m_locatorColumns.first() != m_identity)
-        return;
-    // Only ever forward: setval is no part of the transaction, and other sessions draw from the
-    // same sequence.
-    m_connection.exec("SELECT pg_catalog.setval($1::regclass, $2::bigint) FROM " +
-                          m_identitySequence +
-                          " WHERE last_value < $2::bigint OR (NOT is_called AND "
-                          "last_value = $2::bigint)",
-                      {m_identitySequence, value});
 }
 
 std::optional<wire::RowError> PostgresApplier::modifyRow(const RowValues &oldValues,

@@ -79,9 +79,6 @@ private:
     // The row refused for the error of its write, or the whole request failed (this throws).
     wire::RowError refused(const pg::Error &error, const Params &params, const QList<int> &columns,
                            wire::RowError &row);
-    // An explicit key beyond the identity's next value would make a later insert that leaves
-    // the key to PostgreSQL collide with it, where SQLite's rowid would have moved past it.
-    void advanceIdentity(const std::string &value);
 
     std::string quotedTable() const;
     std::string quotedColumn(int column) const;
@@ -91,9 +88,6 @@ private:
     pg::Connection &m_connection;
     TableSchema m_schema;
     QList<int> m_locatorColumns; // key columns, or empty to match on every column given
-    bool m_identityKnown = false;
-    int m_identity = -1; // the column PostgreSQL fills when an insert leaves it out
-    std::string m_identitySequence;
     QList<QString> m_clientNames;
     QVariantMap m_insertedKey; // of the last insert
     BeforeRow m_before;

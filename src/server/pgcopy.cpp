@@ -354,23 +354,23 @@ void PostgresCopy::createTable(const Table &table)
     std::vector<std::pair<std::string, std::string>> declared;
     for (const Column &column : table.columns)
         declared.emplace_back(column.name, column.declared);
-    commentColumns(table.name, declared);
+    commentColumns(table.name, declared, "TABLE");
 }
 
-// The type each column was declared with in SQLite, which PostgreSQL's own would not give
-// back: the length of a text column, which the client shows as the field's size, and the
-// name that decides whether numbers are stored as REAL (float) or kept whole (money).
+// What PostgreSQL's catalogue would not give back: the names as the client spells them, and
+// the type each column was declared with in SQLite: the length of a text column, which the
+// client shows as the field's size, and the name that decides whether numbers are stored as
+// REAL (float) or kept whole (money).
 void PostgresCopy::commentColumns(const std::string &relation,
-                                  const std::vector<std::pair<std::string, std::string>> &declared)
+                                  const std::vector<std::pair<std::string, std::string>> &declared,
+                                  const char *kind)
 {
-    std::string script;
-    for (const auto &[column, type] : declared) {
-        if (!type.empty())
-            script += "COMMENT ON COLUMN " + pgName(relation) + "." + pgName(column) + " IS " +
-                      pg::quoteLiteral(type) + ";";
-    }
-    if (!script.empty())
-        m_target.exec(script);
+    std::string script = std::string("COMMENT ON ") + kind + " " + pgName(relation) + " IS " +
+                         pg::quoteLiteral(relation) + ";";
+    for (const auto &[column, type] : declared)
+        script += "COMMENT ON COLUMN " + pgName(relation) + "." + pgName(column) + " IS " +
+                  pg::quoteLiteral(sql::postgresColumnNote(type, column)) + ";";
+    m_target.exec(script);
 }
 
 void PostgresCopy::copyRows(const Table &table)
@@ -412,6 +412,24 @@ void PostgresCopy::copyRows(const Table &table)
     }
 }
 
+// SQLite gives a row without a key the largest key plus one, whatever keys were written
+// explicitly before (the client numbers its rows itself, max(ID) + 1). The identity follows
+// the keys written: after every insert statement it is moved up to the largest key, so that a
+// row left to PostgreSQL never takes a key a client wrote. Statement-level, so a bulk insert
+// costs one look at the key's index.
+constexpr const char *KeepIdentityFunction = R"(
+CREATE FUNCTION vz_keep_identity() RETURNS trigger LANGUAGE plpgsql AS $$
+DECLARE
+    sequence regclass := pg_get_serial_sequence(quote_ident(TG_TABLE_NAME), TG_ARGV[0]);
+    top bigint;
+BEGIN
+    EXECUTE format('SELECT max(%I) FROM %I', TG_ARGV[0], TG_TABLE_NAME) INTO top;
+    IF top > coalesce(pg_sequence_last_value(sequence), 0) THEN
+        PERFORM setval(sequence, top);
+    END IF;
+    RETURN NULL;
+END $$)";
+
 void PostgresCopy::resetIdentity(const Table &table)
 {
     if (!table.identity)
@@ -422,6 +440,9 @@ void PostgresCopy::resetIdentity(const Table &table)
             .text(0, 0));
     m_target.exec("ALTER TABLE " + pgName(table.name) + " ALTER COLUMN " + key + " RESTART WITH " +
                   next);
+    m_target.exec("CREATE TRIGGER vz_keep_identity AFTER INSERT ON " + pgName(table.name) +
+                  " FOR EACH STATEMENT EXECUTE FUNCTION vz_keep_identity(" +
+                  pg::quoteLiteral(sql::toLower(table.identity->name)) + ")");
 }
 
 int PostgresCopy::createIndexes(const Table &table)
@@ -500,7 +521,7 @@ int PostgresCopy::createViews()
                     declared.emplace_back(column, columns.columnText(2));
             }
         }
-        commentColumns(name, declared);
+        commentColumns(name, declared, "VIEW");
         ++created;
     }
     return created;
@@ -573,6 +594,7 @@ CopyReport PostgresCopy::run()
     m_target.exec("BEGIN");
     try {
         m_target.exec(sql::postgresExtensionsScript());
+        m_target.exec(KeepIdentityFunction);
         for (const Table &table : tables) {
             if (m_progress)
                 m_progress(table.name);
@@ -613,9 +635,8 @@ void PostgresCopy::hidePasswords()
         return;
     m_target.exec(std::string("INSERT INTO ") + PasswordTable +
                   " SELECT id, upassword FROM appuser WHERE coalesce(upassword, '') <> ''");
-    m_target.exec(std::string("UPDATE appuser SET upassword = CASE WHEN coalesce(upassword, '') "
-                              "= '' THEN '' ELSE '") +
-                  PasswordGuard::SetMarker + "' END");
+    m_target.exec(std::string("UPDATE appuser SET upassword = '") + PasswordGuard::SetMarker +
+                  "' WHERE upassword <> ''");
 }
 
 } // namespace server

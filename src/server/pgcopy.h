@@ -69,8 +69,10 @@ private:
     void copyRows(const Table &table);
     int createIndexes(const Table &table);
     int createViews();
+    // kind: TABLE or VIEW.
     void commentColumns(const std::string &relation,
-                        const std::vector<std::pair<std::string, std::string>> &declared);
+                        const std::vector<std::pair<std::string, std::string>> &declared,
+                        const char *kind);
     void resetIdentity(const Table &table);
     // The table's figures compared; its rows and the number of figures.
     CopiedTable verify(const Table &table);

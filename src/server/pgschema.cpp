@@ -14,7 +14,8 @@ namespace {
 // Relations of the current schema, then the session's temporary ones, which hide them. The
 // server's own tables (vz_schema, vz_password) are no client's business.
 constexpr const char *TableListQuery =
-    "SELECT c.relname, c.oid, c.relkind IN ('v', 'm') FROM pg_catalog.pg_class c "
+    "SELECT c.relname, c.oid, c.relkind IN ('v', 'm'), "
+    "pg_catalog.obj_description(c.oid, 'pg_class') FROM pg_catalog.pg_class c "
     "WHERE c.relkind IN ('r', 'p', 'f', 'v', 'm') AND (c.relnamespace = pg_my_temp_schema() OR "
     "(c.relnamespace = current_schema()::regnamespace AND c.relname NOT LIKE $1)) "
     "ORDER BY c.relnamespace = pg_my_temp_schema() DESC, c.relname";
@@ -79,7 +80,8 @@ void PostgresSchema::loadTableList()
     const pg::Result list = readCatalog(TableListQuery, {std::string("vz\\_%")});
     for (int row = 0; row < list.rows(); ++row) {
         Entry entry;
-        entry.name = list.text(row, 0);
+        entry.name = sql::spelledName(list.text(row, 0),
+                                      list.isNull(row, 3) ? std::string_view() : list.text(row, 3));
         entry.oid = list.text(row, 1);
         entry.isView = list.text(row, 2) == "t";
         std::string key = entry.name;
@@ -96,17 +98,18 @@ void PostgresSchema::loadColumns(Entry &entry)
     const pg::Result columns = readCatalog(ColumnQuery, {entry.oid});
     for (int row = 0; row < columns.rows(); ++row) {
         sql::ColumnInfo column;
-        column.name = columns.text(row, 0);
+        const sql::PostgresColumnNote note = sql::parsePostgresColumnNote(
+            columns.isNull(row, 3) ? std::string_view() : columns.text(row, 3));
+        column.name = sql::spelledName(columns.text(row, 0), note.spelling);
         std::string postgresType(columns.text(row, 1));
         sql::DeclaredType declared = typeOf(postgresType);
         column.declaredType = postgresType;
         // A comment that is no declared type of this kind was written by someone else.
-        if (!columns.isNull(row, 3)) {
-            const std::string comment(columns.text(row, 3));
-            const sql::DeclaredType original = sql::mapDeclaredType(comment);
+        if (!note.declared.empty()) {
+            const sql::DeclaredType original = sql::mapDeclaredType(note.declared);
             if (original.type == declared.type) {
                 declared = original;
-                column.declaredType = comment;
+                column.declaredType = note.declared;
             }
         }
         column.type = declared.type;

@@ -4,6 +4,7 @@
 #include "pg/connection.h"
 #include "server/pgcopy.h"
 #include "server/requesterror.h"
+#include "sql/types.h"
 
 #include <algorithm>
 
@@ -14,8 +15,10 @@ namespace {
 // Temporary tables hide those of the current schema; among names that differ in case only
 // (possible when created quoted) the exact spelling wins.
 constexpr const char *TableQuery =
-    "SELECT c.oid, c.relname FROM pg_catalog.pg_class c "
-    "WHERE c.relkind IN ('r', 'p', 'f') AND lower(c.relname) = lower($1) AND c.relname <> $2 "
+    "SELECT c.oid, c.relname, pg_catalog.obj_description(c.oid, 'pg_class') "
+    "FROM pg_catalog.pg_class c "
+    "WHERE c.relkind IN ('r', 'p', 'f') AND lower(c.relname) = lower($1) "
+    "AND c.relname NOT LIKE $2 "
     "AND (c.relnamespace = pg_my_temp_schema() OR "
     "c.relnamespace = current_schema()::regnamespace) "
     "ORDER BY c.relnamespace = pg_my_temp_schema() DESC, c.relname = $1 DESC, "
@@ -59,23 +62,29 @@ QString qText(std::string_view text)
 TableSchema loadPostgresTableSchema(pg::Connection &connection, const QString &table)
 {
     const std::string wanted = table.toStdString();
-    const pg::Result found = connection.exec(TableQuery, {wanted, std::string(SchemaVersionTable)});
+    // The server's own tables (vz_schema, vz_password) take no client's change log.
+    const pg::Result found = connection.exec(TableQuery, {wanted, std::string("vz\\_%")});
     if (found.rows() == 0)
         throw RequestError(wire::code::Sql,
                            QStringLiteral("the account set has no table \"%1\"").arg(table));
     const std::string oid(found.text(0, 0));
     TableSchema schema;
-    schema.name = qText(found.text(0, 1));
+    schema.storedName = qText(found.text(0, 1));
+    schema.name = qText(sql::spelledName(found.text(0, 1), found.isNull(0, 2) ? std::string_view()
+                                                                              : found.text(0, 2)));
 
     const pg::Result columns = connection.exec(ColumnQuery, {oid});
     QList<std::pair<int, int>> keyOrder; // (position in key, column)
     for (int row = 0; row < columns.rows(); ++row) {
         TableColumn column;
-        column.name = qText(columns.text(row, 0));
+        const sql::PostgresColumnNote note = sql::parsePostgresColumnNote(
+            columns.isNull(row, 3) ? std::string_view() : columns.text(row, 3));
+        column.storedName = qText(columns.text(row, 0));
+        column.name = qText(sql::spelledName(columns.text(row, 0), note.spelling));
         column.declared = typeOfPostgres(std::string(columns.text(row, 1)));
         // A comment that is no declared type of this kind was written by someone else.
-        if (!columns.isNull(row, 3)) {
-            const DeclaredType original = parseDeclaredType(columns.text(row, 3));
+        if (!note.declared.empty()) {
+            const DeclaredType original = parseDeclaredType(note.declared);
             if (original.type == column.declared.type)
                 column.declared = original;
         }

@@ -637,18 +637,74 @@ void AccountRegistry::create(const AccountInfo &info, const AccountDbOptions &op
         throw RequestError(QLatin1StringView(wire::code::Refused), outcome.errors.first().message);
 }
 
+std::unique_ptr<pg::Connection> AccountRegistry::connectNewSet(const QString &accountNo,
+                                                               const std::string &connInfo)
+{
+    if (const QString problem = checkAccountNo(accountNo); !problem.isEmpty())
+        throw RequestError(wire::code::InvalidValue, problem);
+    if (const QString problem = connInfoProblem(connInfo); !problem.isEmpty())
+        throw RequestError(wire::code::InvalidValue, problem);
+    if (find(accountNo))
+        throw RequestError(wire::code::Unique,
+                           QStringLiteral("the account set \"%1\" already exists").arg(accountNo));
+    // Reached before anything is built: a wrong connection string fails in seconds.
+    try {
+        return std::make_unique<pg::Connection>(connInfo);
+    } catch (const std::exception &e) {
+        throw RequestError(wire::code::Method, QStringLiteral("cannot connect to PostgreSQL: %1")
+                                                   .arg(QString::fromUtf8(e.what()).trimmed()));
+    }
+}
+
+void AccountRegistry::registerSet(const AccountInfo &info)
+{
+    std::unique_lock write(m_writeLock, std::defer_lock);
+    if (!write.try_lock_for(std::chrono::milliseconds(30000)))
+        throw RequestError(wire::code::Busy,
+                           QStringLiteral("the list of account sets stayed locked"));
+    std::lock_guard lock(m_mutex);
+    AccountInfo row = info;
+    row.accountNo = info.accountNo.trimmed();
+    insertRow(row);
+}
+
+void AccountRegistry::attachPostgres(const AccountInfo &info, const std::string &connInfo)
+{
+    const QString no = info.accountNo.trimmed();
+    const std::unique_ptr<pg::Connection> target = connectNewSet(no, connInfo);
+    try {
+        const pg::Result version =
+            target->exec(std::string("SELECT version FROM ") + SchemaVersionTable);
+        if (version.rows() != 1)
+            throw std::runtime_error("its schema version is missing");
+    } catch (const std::exception &e) {
+        throw RequestError(wire::code::Method,
+                           QStringLiteral("the database holds no account set (%1): make one "
+                                          "with --create-account NO NAME --engine postgresql")
+                               .arg(QString::fromUtf8(e.what()).trimmed()));
+    }
+    const QString folder = accountFolder(no);
+    // mkdir, not mkpath: a folder that exists is someone else's.
+    if (!QDir().mkdir(folder))
+        throw RequestError(wire::code::Unique,
+                           QStringLiteral("the folder %1 already exists or cannot be made: move "
+                                          "it away first")
+                               .arg(folder));
+    try {
+        writePgConnInfo(pgConnInfoPath(no), connInfo);
+        registerSet(info);
+    } catch (...) {
+        QDir(folder).removeRecursively();
+        throw;
+    }
+}
+
 void AccountRegistry::createOnPostgres(const AccountInfo &info, const AccountDbOptions &options,
                                        const std::string &connInfo,
                                        const std::function<void(const std::string &)> &progress)
 {
     const QString no = info.accountNo.trimmed();
-    if (const QString problem = checkAccountNo(no); !problem.isEmpty())
-        throw RequestError(wire::code::InvalidValue, problem);
-    if (const QString problem = connInfoProblem(connInfo); !problem.isEmpty())
-        throw RequestError(wire::code::InvalidValue, problem);
-    if (find(no))
-        throw RequestError(wire::code::Unique,
-                           QStringLiteral("the account set \"%1\" already exists").arg(no));
+    const std::unique_ptr<pg::Connection> target = connectNewSet(no, connInfo);
     const QString folder = accountFolder(no);
     const QString building = folder + QStringLiteral("/VzData.db.for-postgresql");
     if (QFileInfo::exists(folder)) {
@@ -666,15 +722,6 @@ void AccountRegistry::createOnPostgres(const AccountInfo &info, const AccountDbO
             throw RequestError(
                 wire::code::Unique,
                 QStringLiteral("the folder %1 already exists: move it away first").arg(folder));
-    }
-
-    // Reached before the set is built: a wrong connection string fails in seconds.
-    std::unique_ptr<pg::Connection> target;
-    try {
-        target = std::make_unique<pg::Connection>(connInfo);
-    } catch (const std::exception &e) {
-        throw RequestError(wire::code::Method, QStringLiteral("cannot connect to PostgreSQL: %1")
-                                                   .arg(QString::fromUtf8(e.what()).trimmed()));
     }
 
     // mkdir, not mkpath: a folder another process made meanwhile is not ours to remove.
@@ -697,14 +744,7 @@ void AccountRegistry::createOnPostgres(const AccountInfo &info, const AccountDbO
         }
         writePgConnInfo(pgConnInfoPath(no), connInfo);
         removeDatabaseFiles(building);
-        std::unique_lock write(m_writeLock, std::defer_lock);
-        if (!write.try_lock_for(std::chrono::milliseconds(30000)))
-            throw RequestError(wire::code::Busy,
-                               QStringLiteral("the list of account sets stayed locked"));
-        std::lock_guard lock(m_mutex);
-        AccountInfo row = info;
-        row.accountNo = no;
-        insertRow(row);
+        registerSet(info);
     } catch (const std::exception &e) {
         QDir(folder).removeRecursively();
         const auto *request = dynamic_cast<const RequestError *>(&e);

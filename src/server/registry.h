@@ -20,6 +20,10 @@
 #include <mutex>
 #include <optional>
 
+namespace pg {
+class Connection;
+}
+
 namespace server {
 
 class RequestError;
@@ -129,6 +133,11 @@ public:
                           const std::string &connInfo,
                           const std::function<void(const std::string &table)> &progress = {});
 
+    // Registers an account set that already lives in the PostgreSQL database connInfo names
+    // (made by another server's --create-account or --migrate-account), so that this server
+    // serves it too. The folder keeps the connection string only. Throws RequestError.
+    void attachPostgres(const AccountInfo &info, const std::string &connInfo);
+
     // Makes a copied SQLite set (see PostgresCopy) a PostgreSQL one: the connection string is
     // written and the file kept as VzData.db.migrated-<time>. The caller holds the set's lock
     // alone. Returns the kept file's path; throws RequestError.
@@ -163,6 +172,10 @@ private:
     void notice(const QString &line) const;
     static RequestError livesInPostgres(const QString &accountNo, FileWork work);
     void insertRow(const AccountInfo &info); // the caller holds m_mutex
+    void registerSet(const AccountInfo &info);
+    // Checks that a new set may take the code and the connection string, and connects.
+    std::unique_ptr<pg::Connection> connectNewSet(const QString &accountNo,
+                                                  const std::string &connInfo);
 
     QString m_dataDir;
     std::mutex m_mutex; // guards m_db and m_sets

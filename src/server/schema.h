@@ -17,6 +17,7 @@ namespace server {
 struct TableColumn
 {
     QString name;
+    QString storedName; // the engine's own name when it differs (PostgreSQL folds case)
     DeclaredType declared;
     bool notNull = false;
     bool hasDefault = false;
@@ -27,6 +28,7 @@ struct TableColumn
 struct TableSchema
 {
     QString name;
+    QString storedName; // the engine's own name when it differs (PostgreSQL folds case)
     QList<TableColumn> columns;
     QList<int> keyColumns; // primary-key columns in key order
 

@@ -4,6 +4,7 @@
 #include "server/accountdb.h"
 #include "server/apply.h"
 #include "server/maintenance.h"
+#include "server/pgstore.h"
 #include "server/requesterror.h"
 #include "server/schema.h"
 #include "wire/frame.h"
@@ -333,7 +334,9 @@ QVariant Session::backupData(QVariantList &args)
     QString path;
     if (accountNo.isEmpty() ||
         (m_account && accountNo.compare(m_account->accountNo, Qt::CaseInsensitive) == 0)) {
-        SessionDatabase &db = sqliteDatabaseOf(accountStore());
+        AccountStore &store = accountStore();
+        AccountRegistry::requireFileDatabase(*m_account, AccountRegistry::FileWork::Backup);
+        SessionDatabase &db = sqliteDatabaseOf(store);
         auto reader = db.takeReader();
         try {
             path = backupDatabase(reader->handle(), registry.backupFolder(m_account->accountNo));
@@ -351,6 +354,7 @@ QVariant Session::backupData(QVariantList &args)
         if (!set)
             throw RequestError(code::Method, reason);
         try {
+            AccountRegistry::requireFileDatabase(*set, AccountRegistry::FileWork::Backup);
             sql::Database source(set->path.toStdString(), sql::Database::Mode::ReadOnly);
             path = backupDatabase(source.handle(), registry.backupFolder(set->accountNo));
         } catch (...) {
@@ -365,7 +369,9 @@ QVariant Session::backupData(QVariantList &args)
 QVariant Session::compactDatabase()
 {
     require(Duty::Compact);
-    SessionDatabase &db = sqliteDatabaseOf(accountStore());
+    AccountStore &store = accountStore();
+    AccountRegistry::requireFileDatabase(*m_account, AccountRegistry::FileWork::Compact);
+    SessionDatabase &db = sqliteDatabaseOf(store);
     const PasswordGuard::Scope trusted(db.passwordGuard(), PasswordGuard::Mode::Trusted);
     const auto lock = db.lockForWrite();
     server::compactDatabase(db.writer().handle());
@@ -411,6 +417,9 @@ DatabaseOptions Session::databaseOptions() const
 
 std::unique_ptr<AccountStore> Session::openStore(AccountSet &set)
 {
+    if (!set.pgConnInfo.empty())
+        return std::make_unique<PostgresStore>(set.pgConnInfo, m_clock,
+                                               m_context.options.busyTimeoutMs);
     return std::make_unique<SqliteStore>(set.path, set.writeLock, m_clock, databaseOptions());
 }
 

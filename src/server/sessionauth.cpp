@@ -238,9 +238,10 @@ QVariant Session::setPassword(const QVariantList &args)
 
 void Session::refusePasswordWrites(const sql::Translation &translation)
 {
-    // Reads are the store's business (masked, or nothing to hide); a statement that writes the
-    // column, on any engine, goes through the password methods instead.
-    if (translation.kind == sql::StatementKind::Select ||
+    // Reads are the store's business (masked, or nothing to hide); a stored password is changed,
+    // on any engine, through the password methods only. A new user's row may name the column
+    // (empty: no password yet).
+    if (translation.kind != sql::StatementKind::Update ||
         QString::fromStdString(translation.table)
                 .compare(QLatin1String(PasswordGuard::Table), Qt::CaseInsensitive) != 0)
         return;

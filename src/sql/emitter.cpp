@@ -644,19 +644,22 @@ void SqlWriter::writeStatement(const StatementNode &statement)
             m_out += ')';
         }
         m_out += ')';
-        // PostgreSQL's types do not say what the statement declared (a text's length, money
-        // or float); the schema reads it back from the columns' comments. A table that may
-        // exist already keeps the comments it has: its columns may not be these.
+        // PostgreSQL's catalogue does not say what the statement declared (a text's length,
+        // money or float) nor how it spelled its names; the schema reads them back from the
+        // comments. A table that may exist already keeps the comments it has: its columns may
+        // not be these.
         if (m_style == SqlStyle::Postgres && !create.ifNotExists) {
+            m_out += "; COMMENT ON TABLE ";
+            writeName(create.table);
+            m_out += " IS ";
+            writeString(create.table);
             for (const ColumnDef &column : create.columns) {
-                if (column.declared.empty())
-                    continue;
                 m_out += "; COMMENT ON COLUMN ";
                 writeName(create.table);
                 m_out += '.';
                 writeName(column.name);
                 m_out += " IS ";
-                writeString(column.declared);
+                writeString(postgresColumnNote(column.declared, column.name));
             }
         }
         return;

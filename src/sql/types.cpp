@@ -2,6 +2,9 @@
 // explicitly; any other name falls back to SQLite's own affinity rules.
 #include "sql/types.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "sql/tokenizer.h"
 
 #include <array>
@@ -177,6 +180,34 @@ DeclaredType mapDeclaredType(std::string_view declared)
     if (result.type != ValueType::Text)
         result.size = 0;
     return result;
+}
+
+std::string postgresColumnNote(std::string_view declared, std::string_view spelling)
+{
+    std::string note(declared);
+    note += '\n';
+    note += spelling;
+    return note;
+}
+
+PostgresColumnNote parsePostgresColumnNote(std::string_view comment)
+{
+    const size_t newline = comment.find('\n');
+    if (newline == std::string_view::npos)
+        return {std::string(comment), {}};
+    return {std::string(comment.substr(0, newline)), std::string(comment.substr(newline + 1))};
+}
+
+std::string spelledName(std::string_view folded, std::string_view spelling)
+{
+    // Someone else's comment, or a name that is not this one: PostgreSQL's name holds.
+    if (spelling.empty() || spelling.size() != folded.size() ||
+        !std::equal(spelling.begin(), spelling.end(), folded.begin(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) ==
+                   std::tolower(static_cast<unsigned char>(b));
+        }))
+        return std::string(folded);
+    return std::string(spelling);
 }
 
 } // namespace sql

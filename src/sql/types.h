@@ -33,4 +33,17 @@ struct DeclaredType
 // Maps a declared type such as "varchar(20)", "bit", "money", "date" (any case).
 DeclaredType mapDeclaredType(std::string_view declared);
 
+// What a PostgreSQL column's comment keeps of the column as SQLite had it: its declared type
+// (a text's length, money or float), then a line with its name as the client spells it, which
+// PostgreSQL folds to lower case. Sets copied before names were kept hold the type alone.
+struct PostgresColumnNote
+{
+    std::string declared;
+    std::string spelling; // empty when the comment has none
+};
+std::string postgresColumnNote(std::string_view declared, std::string_view spelling);
+PostgresColumnNote parsePostgresColumnNote(std::string_view comment);
+// A name kept in a comment, when it is the folded name spelled otherwise; else the folded name.
+std::string spelledName(std::string_view folded, std::string_view spelling);
+
 } // namespace sql

@@ -134,8 +134,8 @@ TEST_F(PgSchemaDemo, ResultColumnsKeepTheClientsSpelling)
         {"select bh, Pm from hp", {"bh", "Pm"}},
         {"select H.BH, L.MC as Lb from HP H left join HPLB L on H.HPLBID = L.ID", {"BH", "Lb"}},
         {"select x.bh from (select BH from HP) x", {"BH"}},
-        // Only a star takes the names from the schema, where PostgreSQL folded them.
-        {"select * from HPKC", {"hpid", "ckid", "jcs"}},
+        // A star takes the names from the schema, which keeps the spelling the copy had.
+        {"select * from HPKC", {"HPID", "CKID", "JCS"}},
     };
     for (const Case &c : cases) {
         const auto translation = translator.translate(c.text, sql::Dialect::Jet);
