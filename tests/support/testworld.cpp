@@ -1,7 +1,11 @@
 // The end-to-end world: server, client folder, data modules, login and per-test clean-up.
 #include "support/testworld.h"
 
+#include "pg/connection.h"
+#include "server/passwordguard.h"
+#include "server/pgcopy.h"
 #include "sql/database.h"
+#include "support/pgcluster.h"
 
 #include "client/common/sqltext.h"
 #include "client/core/paths.h"
@@ -47,6 +51,16 @@ bool TestWorld::start()
                        accountSetName(m_options)};
     if (m_options.demo)
         create << QStringLiteral("--demo");
+    if (m_options.postgres) {
+        try {
+            m_pgConnInfo = testsupport::PgCluster::shared().createDatabase();
+        } catch (const std::exception &e) {
+            m_error = QString::fromUtf8(e.what());
+            return false;
+        }
+        create << QStringLiteral("--engine") << QStringLiteral("postgresql")
+               << QStringLiteral("--pg") << QString::fromStdString(m_pgConnInfo);
+    }
     if (m_server.runTool(create, &output) != 0) {
         m_error = output;
         return false;
@@ -243,6 +257,17 @@ std::string TestWorld::mainDatabaseFile() const
 
 std::vector<std::pair<qint64, std::string>> TestWorld::storedPasswords() const
 {
+    if (!m_pgConnInfo.empty()) {
+        pg::Connection db(m_pgConnInfo);
+        const pg::Result rows = db.exec(std::string("SELECT a.id, coalesce(p.hash, '') FROM "
+                                                    "appuser a LEFT JOIN ") +
+                                        server::PasswordTable + " p ON p.user_id = a.id");
+        std::vector<std::pair<qint64, std::string>> passwords;
+        for (int r = 0; r < rows.rows(); ++r)
+            passwords.emplace_back(std::stoll(std::string(rows.text(r, 0))),
+                                   std::string(rows.text(r, 1)));
+        return passwords;
+    }
     sql::Database db(mainDatabaseFile(), sql::Database::Mode::ReadOnly);
     sqlite3_busy_timeout(db.handle(), 10000);
     std::vector<std::pair<qint64, std::string>> passwords;
@@ -254,6 +279,20 @@ std::vector<std::pair<qint64, std::string>> TestWorld::storedPasswords() const
 
 void TestWorld::restorePasswords(const std::vector<std::pair<qint64, std::string>> &passwords)
 {
+    if (!m_pgConnInfo.empty()) {
+        // As the server stores them: the hash apart, AppUser only saying whether there is one.
+        pg::Connection db(m_pgConnInfo);
+        db.exec(std::string("DELETE FROM ") + server::PasswordTable);
+        for (const auto &[id, stored] : passwords) {
+            if (!stored.empty())
+                db.exec(std::string("INSERT INTO ") + server::PasswordTable + " VALUES ($1, $2)",
+                        {std::to_string(id), stored});
+            db.exec("UPDATE appuser SET upassword = $1 WHERE id = $2",
+                    {stored.empty() ? std::string() : std::string(server::PasswordGuard::SetMarker),
+                     std::to_string(id)});
+        }
+        return;
+    }
     sql::Database db(mainDatabaseFile(), sql::Database::Mode::ReadWrite);
     sqlite3_busy_timeout(db.handle(), 10000);
     for (const auto &[id, stored] : passwords) {

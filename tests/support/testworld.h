@@ -50,6 +50,10 @@ struct WorldOptions
     QString user = QStringLiteral("SYS");
     // The report data module beside the central one, as the start-up makes it.
     bool reportData = true;
+    // Account set 001 lives in a database of the tests' PostgreSQL instead of a file; by
+    // default when the environment says VZ_TEST_ENGINE=postgresql (ctest runs the document
+    // tests once more so).
+    bool postgres = qEnvironmentVariable("VZ_TEST_ENGINE") == QLatin1String("postgresql");
 };
 
 // How far fresh data modules are connected.
@@ -120,6 +124,7 @@ private:
     std::unique_ptr<TDataBb> m_dataBb;
     std::unique_ptr<wire::Client> m_housekeeping;
     std::vector<Step> m_steps;
+    std::string m_pgConnInfo; // account set 001's database, when it lives in PostgreSQL
     bool m_started = false;
     QString m_error;
 };
