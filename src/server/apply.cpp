@@ -79,11 +79,8 @@ void StatementCache::trim()
     m_statements.clear();
 }
 
-ChangeApplier::ChangeApplier(sqlite3 *db, TableSchema schema, StatementCache *statements)
-    : m_db(db)
-    , m_schema(std::move(schema))
-    , m_ownStatements(statements ? nullptr : std::make_unique<StatementCache>(db))
-    , m_statements(statements ? statements : m_ownStatements.get())
+ChangeLogApplier::ChangeLogApplier(TableSchema schema)
+    : m_schema(std::move(schema))
 {
     m_locatorColumns = m_schema.keyColumns;
     if (m_locatorColumns.isEmpty()) {
@@ -93,13 +90,65 @@ ChangeApplier::ChangeApplier(sqlite3 *db, TableSchema schema, StatementCache *st
     }
 }
 
-ChangeApplier::~ChangeApplier() = default;
-
-void ChangeApplier::setHooks(BeforeRow before, AfterRow after)
+void ChangeLogApplier::setHooks(BeforeRow before, AfterRow after)
 {
     m_before = std::move(before);
     m_after = std::move(after);
 }
+
+ApplyOutcome ChangeLogApplier::applyRows(const QList<wire::Change> &changes, int maxErrors)
+{
+    ApplyOutcome outcome;
+    m_currentRowBytes = 0;
+    startRows(maxErrors);
+    for (int i = 0; i < changes.size(); ++i) {
+        std::optional<wire::RowError> error;
+        if (m_before)
+            error = m_before(changes[i], i);
+        if (!error)
+            error = applyOne(changes[i], i);
+        if (m_after)
+            m_after(i, !error);
+        if (!error) {
+            ++outcome.applied;
+            if (changes[i].kind == wire::ChangeKind::Insert)
+                outcome.inserted.append({i, insertedKeyOf(changes[i]), -1});
+            continue;
+        }
+        outcome.errors.append(*error);
+        if (maxErrors >= 0 && outcome.errors.size() > maxErrors) {
+            outcome.applied = 0;
+            outcome.rolledBack = true;
+            outcome.inserted.clear();
+            return outcome;
+        }
+    }
+    return outcome;
+}
+
+ChangeLogApplier::RowValues ChangeLogApplier::alignValues(const QVariantMap &values,
+                                                          QList<QString> *spellings) const
+{
+    RowValues aligned(m_schema.columns.size());
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const int column = m_schema.indexOf(it.key());
+        if (column < 0) // display and calculated columns are not the table's
+            continue;
+        aligned[column] = it.value();
+        if (spellings && (*spellings)[column].isEmpty())
+            (*spellings)[column] = it.key();
+    }
+    return aligned;
+}
+
+ChangeApplier::ChangeApplier(sqlite3 *db, TableSchema schema, StatementCache *statements)
+    : ChangeLogApplier(std::move(schema))
+    , m_db(db)
+    , m_ownStatements(statements ? nullptr : std::make_unique<StatementCache>(db))
+    , m_statements(statements ? statements : m_ownStatements.get())
+{}
+
+ChangeApplier::~ChangeApplier() = default;
 
 QByteArray ChangeApplier::quotedTable() const
 {
@@ -158,44 +207,9 @@ ApplyOutcome ChangeApplier::apply(const QList<wire::Change> &changes, int maxErr
     }
 }
 
-ApplyOutcome ChangeApplier::applyRows(const QList<wire::Change> &changes, int maxErrors)
+QVariantMap ChangeApplier::insertedKeyOf(const wire::Change &change)
 {
-    ApplyOutcome outcome;
-    m_currentRowBytes = 0;
-    for (int i = 0; i < changes.size(); ++i) {
-        std::optional<wire::RowError> error;
-        if (m_before)
-            error = m_before(changes[i], i);
-        if (!error)
-            error = applyOne(changes[i], i);
-        if (m_after)
-            m_after(i, !error);
-        if (!error) {
-            ++outcome.applied;
-            if (changes[i].kind == wire::ChangeKind::Insert)
-                outcome.inserted.append({i, insertedKey(alignValues(changes[i].newValues)), -1});
-            continue;
-        }
-        outcome.errors.append(*error);
-        if (maxErrors >= 0 && outcome.errors.size() > maxErrors) {
-            outcome.applied = 0;
-            outcome.rolledBack = true;
-            outcome.inserted.clear();
-            return outcome;
-        }
-    }
-    return outcome;
-}
-
-ChangeApplier::RowValues ChangeApplier::alignValues(const QVariantMap &values) const
-{
-    RowValues aligned(m_schema.columns.size());
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const int column = m_schema.indexOf(it.key());
-        if (column >= 0) // display and calculated columns are not the table's
-            aligned[column] = it.value();
-    }
-    return aligned;
+    return insertedKey(alignValues(change.newValues));
 }
 
 std::optional<wire::RowError> ChangeApplier::applyOne(const wire::Change &change, int index)

@@ -50,7 +50,9 @@ private:
     QHash<QByteArray, sqlite3_stmt *> m_statements;
 };
 
-class ChangeApplier
+// A change log applied to one table, whatever the engine: the rows in their order, the hooks,
+// maxErrors and the outcome. An engine writes the single rows and keeps the transaction.
+class ChangeLogApplier
 {
 public:
     // Runs before a row is written, inside the transaction; an error refuses the row.
@@ -58,39 +60,68 @@ public:
     // Runs after a row was written (stored true) or refused.
     using AfterRow = std::function<void(int index, bool stored)>;
 
-    // statements: the connection's kept statements; without them the applier prepares its
-    // own for its lifetime.
-    ChangeApplier(sqlite3 *db, TableSchema schema, StatementCache *statements = nullptr);
-    ~ChangeApplier();
-    ChangeApplier(const ChangeApplier &) = delete;
-    ChangeApplier &operator=(const ChangeApplier &) = delete;
+    virtual ~ChangeLogApplier() = default;
+    ChangeLogApplier(const ChangeLogApplier &) = delete;
+    ChangeLogApplier &operator=(const ChangeLogApplier &) = delete;
 
     void setHooks(BeforeRow before, AfterRow after);
 
-    // The caller holds the database's write lock. Throws RequestError when the whole apply
-    // fails (time limit, locked database); the transaction is rolled back then.
-    ApplyOutcome apply(const QList<wire::Change> &changes, int maxErrors);
+    // In a transaction of its own. Throws RequestError when the whole apply fails (time limit,
+    // locked rows, lost connection); the transaction is rolled back then.
+    virtual ApplyOutcome apply(const QList<wire::Change> &changes, int maxErrors) = 0;
     // The same inside a transaction the caller holds: with more errors than maxErrors it stops
-    // at once and says rolledBack, and the caller must roll the transaction back.
+    // at once and says rolledBack, and the caller must roll the transaction back, as it must
+    // when this throws.
     ApplyOutcome applyRows(const QList<wire::Change> &changes, int maxErrors);
 
-private:
+protected:
     // The change's values for the table's columns (columns the table lacks are dropped).
     using RowValues = QList<std::optional<QVariant>>;
 
+    explicit ChangeLogApplier(TableSchema schema);
+
+    // Before the first row of a change log.
+    virtual void startRows(int maxErrors) { Q_UNUSED(maxErrors) }
+    // Writes one row: its refusal, or nothing when it was stored.
+    virtual std::optional<wire::RowError> applyOne(const wire::Change &change, int index) = 0;
+    // The key columns of the row the insert just applied stored, as stored.
+    virtual QVariantMap insertedKeyOf(const wire::Change &change) = 0;
+
+    // spellings, when given, learns how the change log spells each column it names first.
+    RowValues alignValues(const QVariantMap &values, QList<QString> *spellings = nullptr) const;
+
+    TableSchema m_schema;
+    QList<int> m_locatorColumns; // key columns, or empty to match on every column given
+    BeforeRow m_before;
+    AfterRow m_after;
+    qint64 m_currentRowBytes = 0; // of the stored rows the conflicts of this apply carry
+};
+
+class ChangeApplier final : public ChangeLogApplier
+{
+public:
+    // statements: the connection's kept statements; without them the applier prepares its
+    // own for its lifetime.
+    ChangeApplier(sqlite3 *db, TableSchema schema, StatementCache *statements = nullptr);
+    ~ChangeApplier() override;
+
+    // The caller holds the database's write lock.
+    ApplyOutcome apply(const QList<wire::Change> &changes, int maxErrors) override;
+
+private:
     struct Locator
     {
         QByteArray where;
         QList<StoredValue> values;
     };
 
-    std::optional<wire::RowError> applyOne(const wire::Change &change, int index);
+    std::optional<wire::RowError> applyOne(const wire::Change &change, int index) override;
+    QVariantMap insertedKeyOf(const wire::Change &change) override;
     std::optional<wire::RowError> insertRow(const RowValues &values, wire::RowError &error);
     std::optional<wire::RowError> modifyRow(const RowValues &oldValues, const RowValues &newValues,
                                             wire::RowError &error);
     std::optional<wire::RowError> deleteRow(const RowValues &oldValues, wire::RowError &error);
 
-    RowValues alignValues(const QVariantMap &values) const;
     std::optional<Locator> locate(const RowValues &oldValues, wire::RowError &error);
     // The key columns of the row the last insert stored, as stored.
     QVariantMap insertedKey(const RowValues &values);
@@ -106,13 +137,8 @@ private:
     QByteArray quotedColumn(int column) const;
 
     sqlite3 *m_db;
-    TableSchema m_schema;
-    QList<int> m_locatorColumns; // key columns, or empty to match on every column given
     std::unique_ptr<StatementCache> m_ownStatements;
     StatementCache *m_statements;
-    BeforeRow m_before;
-    AfterRow m_after;
-    qint64 m_currentRowBytes = 0; // of the stored rows the conflicts of this apply carry
 };
 
 } // namespace server

@@ -130,25 +130,12 @@ std::optional<wire::RowError> rowRefusal(const pg::Error &error)
 }
 
 PostgresApplier::PostgresApplier(pg::Connection &connection, TableSchema schema)
-    : m_connection(connection)
-    , m_schema(std::move(schema))
+    : ChangeLogApplier(std::move(schema))
+    , m_connection(connection)
     , m_clientNames(m_schema.columns.size())
-{
-    m_locatorColumns = m_schema.keyColumns;
-    if (m_locatorColumns.isEmpty()) {
-        const int id = m_schema.indexOf(QStringLiteral("ID"));
-        if (id >= 0)
-            m_locatorColumns.append(id);
-    }
-}
+{}
 
 PostgresApplier::~PostgresApplier() = default;
-
-void PostgresApplier::setHooks(BeforeRow before, AfterRow after)
-{
-    m_before = std::move(before);
-    m_after = std::move(after);
-}
 
 std::string PostgresApplier::quotedTable() const
 {
@@ -201,34 +188,9 @@ ApplyOutcome PostgresApplier::apply(const QList<wire::Change> &changes, int maxE
     }
 }
 
-ApplyOutcome PostgresApplier::applyRows(const QList<wire::Change> &changes, int maxErrors)
+void PostgresApplier::startRows(int maxErrors)
 {
-    ApplyOutcome outcome;
-    m_currentRowBytes = 0;
     m_savepoints = maxErrors != 0;
-    for (int i = 0; i < changes.size(); ++i) {
-        std::optional<wire::RowError> error;
-        if (m_before)
-            error = m_before(changes[i], i);
-        if (!error)
-            error = applyOne(changes[i], i);
-        if (m_after)
-            m_after(i, !error);
-        if (!error) {
-            ++outcome.applied;
-            if (changes[i].kind == wire::ChangeKind::Insert)
-                outcome.inserted.append({i, m_insertedKey, -1});
-            continue;
-        }
-        outcome.errors.append(*error);
-        if (maxErrors >= 0 && outcome.errors.size() > maxErrors) {
-            outcome.applied = 0;
-            outcome.rolledBack = true;
-            outcome.inserted.clear();
-            return outcome;
-        }
-    }
-    return outcome;
 }
 
 std::optional<wire::RowError> PostgresApplier::applyOne(const wire::Change &change, int index)
@@ -257,29 +219,15 @@ std::optional<wire::RowError> PostgresApplier::writeOne(const wire::Change &chan
 {
     switch (change.kind) {
     case wire::ChangeKind::Insert:
-        return insertRow(alignValues(change.newValues), error);
+        return insertRow(alignValues(change.newValues, &m_clientNames), error);
     case wire::ChangeKind::Modify: {
-        const RowValues oldValues = alignValues(change.oldValues);
-        return modifyRow(oldValues, alignValues(change.newValues), error);
+        const RowValues oldValues = alignValues(change.oldValues, &m_clientNames);
+        return modifyRow(oldValues, alignValues(change.newValues, &m_clientNames), error);
     }
     case wire::ChangeKind::Delete:
-        return deleteRow(alignValues(change.oldValues), error);
+        return deleteRow(alignValues(change.oldValues, &m_clientNames), error);
     }
     return std::nullopt;
-}
-
-PostgresApplier::RowValues PostgresApplier::alignValues(const QVariantMap &values)
-{
-    RowValues aligned(m_schema.columns.size());
-    for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        const int column = m_schema.indexOf(it.key());
-        if (column < 0) // display and calculated columns are not the table's
-            continue;
-        aligned[column] = it.value();
-        if (m_clientNames[column].isEmpty())
-            m_clientNames[column] = it.key();
-    }
-    return aligned;
 }
 
 std::optional<std::string> PostgresApplier::locate(const RowValues &oldValues, Params &params,

@@ -32,39 +32,26 @@ namespace server {
 // (class 22) refuses its row or request; nullopt for every other failure.
 std::optional<wire::RowError> rowRefusal(const pg::Error &error);
 
-class PostgresApplier
+class PostgresApplier final : public ChangeLogApplier
 {
 public:
-    using BeforeRow = ChangeApplier::BeforeRow;
-    using AfterRow = ChangeApplier::AfterRow;
-
     PostgresApplier(pg::Connection &connection, TableSchema schema);
-    ~PostgresApplier();
-    PostgresApplier(const PostgresApplier &) = delete;
-    PostgresApplier &operator=(const PostgresApplier &) = delete;
+    ~PostgresApplier() override;
 
-    void setHooks(BeforeRow before, AfterRow after);
-
-    // In a transaction of its own. Throws RequestError when the whole apply fails (time limit,
-    // deadlock, lost connection); the transaction is rolled back then.
-    ApplyOutcome apply(const QList<wire::Change> &changes, int maxErrors);
-    // The same inside a transaction the caller holds: with more errors than maxErrors it stops
-    // at once and says rolledBack, and the caller must roll the transaction back, as it must
-    // when this throws.
-    ApplyOutcome applyRows(const QList<wire::Change> &changes, int maxErrors);
+    ApplyOutcome apply(const QList<wire::Change> &changes, int maxErrors) override;
 
 private:
-    using RowValues = QList<std::optional<QVariant>>;
     using Params = std::vector<std::optional<std::string>>;
 
-    std::optional<wire::RowError> applyOne(const wire::Change &change, int index);
+    void startRows(int maxErrors) override;
+    std::optional<wire::RowError> applyOne(const wire::Change &change, int index) override;
+    QVariantMap insertedKeyOf(const wire::Change &) override { return m_insertedKey; }
     std::optional<wire::RowError> writeOne(const wire::Change &change, wire::RowError &error);
     std::optional<wire::RowError> insertRow(const RowValues &values, wire::RowError &error);
     std::optional<wire::RowError> modifyRow(const RowValues &oldValues, const RowValues &newValues,
                                             wire::RowError &error);
     std::optional<wire::RowError> deleteRow(const RowValues &oldValues, wire::RowError &error);
 
-    RowValues alignValues(const QVariantMap &values);
     // The WHERE that finds the row the old values stand for, its values added to params.
     std::optional<std::string> locate(const RowValues &oldValues, Params &params,
                                       wire::RowError &error) const;
@@ -86,15 +73,10 @@ private:
     QString clientName(int column) const;
 
     pg::Connection &m_connection;
-    TableSchema m_schema;
-    QList<int> m_locatorColumns; // key columns, or empty to match on every column given
     QList<QString> m_clientNames;
     QVariantMap m_insertedKey; // of the last insert
-    BeforeRow m_before;
-    AfterRow m_after;
     bool m_savepoints = false; // rows that fail are rolled back alone
     bool m_statementFailed = false;
-    qint64 m_currentRowBytes = 0;
 };
 
 } // namespace server

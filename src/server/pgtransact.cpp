@@ -124,9 +124,9 @@ std::vector<std::string_view> splitPostgresScript(std::string_view script)
 
 PostgresTransactionRunner::PostgresTransactionRunner(pg::Connection &connection,
                                                      SchemaSource schema, StepHook stepHook)
-    : m_connection(connection)
+    : TransactionRunner(std::move(stepHook))
+    , m_connection(connection)
     , m_schema(std::move(schema))
-    , m_stepHook(std::move(stepHook))
 {
     if (!m_schema)
         m_schema = [this](const QString &table) {
@@ -138,10 +138,22 @@ PostgresTransactionRunner::PostgresTransactionRunner(pg::Connection &connection,
         };
 }
 
-void PostgresTransactionRunner::step()
+void PostgresTransactionRunner::begin()
 {
-    if (m_stepHook)
-        m_stepHook();
+    try {
+        m_connection.exec("BEGIN");
+    } catch (const pg::Error &error) {
+        throwRequestError(error, statementTookTooLong());
+    }
+}
+
+void PostgresTransactionRunner::commit()
+{
+    try {
+        m_connection.exec("COMMIT");
+    } catch (const pg::Error &error) {
+        throwRequestError(error, statementTookTooLong());
+    }
 }
 
 void PostgresTransactionRunner::rollback()
@@ -155,79 +167,21 @@ void PostgresTransactionRunner::rollback()
     }
 }
 
-TransactOutcome PostgresTransactionRunner::run(const QList<PreparedPart> &parts)
+std::unique_ptr<ChangeLogApplier> PostgresTransactionRunner::applierFor(const QString &table)
 {
-    TransactOutcome outcome;
-    outcome.counts = QList<qint64>(parts.size(), 0);
-    outcome.results = QList<QVariantList>(parts.size());
-    int part = 0;
-    try {
-        try {
-            m_connection.exec("BEGIN");
-            for (; part < parts.size(); ++part) {
-                std::optional<wire::RowError> refusal;
-                switch (parts[part].kind) {
-                case wire::TransactPart::Kind::Apply:
-                    refusal = runApply(parts[part], part, outcome);
-                    break;
-                case wire::TransactPart::Kind::Execute:
-                    refusal = runExecute(parts[part], outcome.counts[part]);
-                    break;
-                case wire::TransactPart::Kind::Query:
-                    runQuery(parts[part], outcome.results[part]);
-                    break;
-                }
-                if (refusal) {
-                    m_connection.exec("ROLLBACK");
-                    refusal->part = part;
-                    outcome.rolledBack = true;
-                    outcome.errors.append(*refusal);
-                    outcome.counts.fill(0);
-                    outcome.results = QList<QVariantList>(parts.size());
-                    outcome.inserted.clear();
-                    return outcome;
-                }
-            }
-            step();
-            m_connection.exec("COMMIT");
-            step();
-        } catch (const pg::Error &error) {
-            throwRequestError(error, statementTookTooLong());
-        }
-    } catch (const RequestError &e) {
-        rollback();
-        if (part >= parts.size())
-            throw;
-        throw RequestError(e.code(), QStringLiteral("part %1: %2").arg(part).arg(e.message()));
-    } catch (...) {
-        rollback();
-        throw;
-    }
-    return outcome;
-}
-
-std::optional<wire::RowError>
-PostgresTransactionRunner::runApply(const PreparedPart &part, int index, TransactOutcome &outcome)
-{
-    PostgresApplier applier(m_connection, m_schema(part.table));
-    applier.setHooks(
-        [this](const wire::Change &, int) -> std::optional<wire::RowError> {
-            step();
-            return std::nullopt;
-        },
-        {});
-    const ApplyOutcome applied = applier.applyRows(part.changes, 0);
-    if (!applied.errors.isEmpty())
-        return applied.errors.first();
-    outcome.counts[index] = applied.applied;
-    for (wire::InsertedRow row : applied.inserted) {
-        row.part = index;
-        outcome.inserted.append(std::move(row));
-    }
-    return std::nullopt;
+    return std::make_unique<PostgresApplier>(m_connection, m_schema(table));
 }
 
 void PostgresTransactionRunner::runQuery(const PreparedPart &part, QVariantList &rows)
+{
+    try {
+        readQuery(part, rows);
+    } catch (const pg::Error &error) {
+        throwRequestError(error, statementTookTooLong());
+    }
+}
+
+void PostgresTransactionRunner::readQuery(const PreparedPart &part, QVariantList &rows)
 {
     step();
     const std::string_view text(part.sqlText.constData(), size_t(part.sqlText.size()));
@@ -278,8 +232,8 @@ void PostgresTransactionRunner::runQuery(const PreparedPart &part, QVariantList 
     }
 }
 
-std::optional<wire::RowError> PostgresTransactionRunner::runExecute(const PreparedPart &part,
-                                                                    qint64 &count)
+std::optional<wire::RowError> PostgresTransactionRunner::runStatements(const PreparedPart &part,
+                                                                       qint64 &count)
 {
     const std::string_view script(part.sqlText.constData(), size_t(part.sqlText.size()));
     for (std::string_view statement : splitPostgresScript(script)) {
@@ -290,18 +244,9 @@ std::optional<wire::RowError> PostgresTransactionRunner::runExecute(const Prepar
             // A broken key or rule refuses the request, as a row would.
             auto refusal = rowRefusal(error);
             if (!refusal || refusal->code == wire::code::InvalidValue)
-                throw;
+                throwRequestError(error, statementTookTooLong());
             return refusal;
         }
-    }
-    if (part.expectRows >= 0 && count != part.expectRows) {
-        wire::RowError error;
-        error.code = wire::code::Conflict;
-        error.message = QStringLiteral("the statements changed %1 rows where %2 were expected: "
-                                       "the data changed since it was read")
-                            .arg(count)
-                            .arg(part.expectRows);
-        return error;
     }
     return std::nullopt;
 }

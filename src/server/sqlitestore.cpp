@@ -173,8 +173,8 @@ TransactOutcome SqliteStore::transact(const QList<PreparedPart> &parts,
                                       TransactionRunner::StepHook stepHook)
 {
     const auto lock = m_db.lockForWrite();
-    TransactionRunner runner(m_db.writer().handle(), m_db.schema(), &m_db.writerStatements(),
-                             std::move(stepHook));
+    SqliteTransactionRunner runner(m_db.writer().handle(), m_db.schema(), &m_db.writerStatements(),
+                                   std::move(stepHook));
     TransactOutcome outcome = runner.run(parts);
     m_db.writerStatements().trim();
     return outcome;

@@ -143,14 +143,6 @@ QList<TransactPart> parseTransactParts(const QVariant &parts)
     return parsed;
 }
 
-TransactionRunner::TransactionRunner(sqlite3 *db, SchemaCache &schema, StatementCache *statements,
-                                     StepHook stepHook)
-    : m_db(db)
-    , m_schema(schema)
-    , m_statements(statements)
-    , m_stepHook(std::move(stepHook))
-{}
-
 void TransactionRunner::step()
 {
     if (m_stepHook)
@@ -162,9 +154,7 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
     TransactOutcome outcome;
     outcome.counts = QList<qint64>(parts.size(), 0);
     outcome.results = QList<QVariantList>(parts.size());
-    int rc = execSql(m_db, "BEGIN IMMEDIATE");
-    if (rc != SQLITE_OK)
-        throwSqlError(m_db, rc);
+    begin();
     int part = 0;
     try {
         for (; part < parts.size(); ++part) {
@@ -181,7 +171,7 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
                 break;
             }
             if (refusal) {
-                execSql(m_db, "ROLLBACK");
+                rollback();
                 refusal->part = part;
                 outcome.rolledBack = true;
                 outcome.errors.append(*refusal);
@@ -192,18 +182,15 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
             }
         }
         step();
-        if ((rc = execSql(m_db, "COMMIT")) != SQLITE_OK)
-            throwSqlError(m_db, rc);
+        commit();
         step();
     } catch (const RequestError &e) {
-        if (!sqlite3_get_autocommit(m_db))
-            execSql(m_db, "ROLLBACK");
+        rollback();
         if (part >= parts.size())
             throw;
         throw RequestError(e.code(), QStringLiteral("part %1: %2").arg(part).arg(e.message()));
     } catch (...) {
-        if (!sqlite3_get_autocommit(m_db))
-            execSql(m_db, "ROLLBACK");
+        rollback();
         throw;
     }
     return outcome;
@@ -212,14 +199,14 @@ TransactOutcome TransactionRunner::run(const QList<PreparedPart> &parts)
 std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &part, int index,
                                                           TransactOutcome &outcome)
 {
-    ChangeApplier applier(m_db, m_schema.tableSchema(part.table), m_statements);
-    applier.setHooks(
+    const std::unique_ptr<ChangeLogApplier> applier = applierFor(part.table);
+    applier->setHooks(
         [this](const wire::Change &, int) -> std::optional<wire::RowError> {
             step();
             return std::nullopt;
         },
         {});
-    const ApplyOutcome applied = applier.applyRows(part.changes, 0);
+    const ApplyOutcome applied = applier->applyRows(part.changes, 0);
     if (!applied.errors.isEmpty())
         return applied.errors.first();
     outcome.counts[index] = applied.applied;
@@ -230,7 +217,56 @@ std::optional<wire::RowError> TransactionRunner::runApply(const PreparedPart &pa
     return std::nullopt;
 }
 
-void TransactionRunner::runQuery(const PreparedPart &part, QVariantList &rows)
+std::optional<wire::RowError> TransactionRunner::runExecute(const PreparedPart &part, qint64 &count)
+{
+    if (auto refusal = runStatements(part, count))
+        return refusal;
+    if (part.expectRows >= 0 && count != part.expectRows) {
+        wire::RowError error;
+        error.code = wire::code::Conflict;
+        error.message = QStringLiteral("the statements changed %1 rows where %2 were expected: "
+                                       "the data changed since it was read")
+                            .arg(count)
+                            .arg(part.expectRows);
+        return error;
+    }
+    return std::nullopt;
+}
+
+SqliteTransactionRunner::SqliteTransactionRunner(sqlite3 *db, SchemaCache &schema,
+                                                 StatementCache *statements, StepHook stepHook)
+    : TransactionRunner(std::move(stepHook))
+    , m_db(db)
+    , m_schema(schema)
+    , m_statements(statements)
+{}
+
+void SqliteTransactionRunner::begin()
+{
+    const int rc = execSql(m_db, "BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK)
+        throwSqlError(m_db, rc);
+}
+
+void SqliteTransactionRunner::commit()
+{
+    const int rc = execSql(m_db, "COMMIT");
+    if (rc != SQLITE_OK)
+        throwSqlError(m_db, rc);
+}
+
+void SqliteTransactionRunner::rollback()
+{
+    if (!sqlite3_get_autocommit(m_db))
+        execSql(m_db, "ROLLBACK");
+}
+
+std::unique_ptr<ChangeLogApplier> SqliteTransactionRunner::applierFor(const QString &table)
+{
+    return std::make_unique<ChangeApplier>(m_db, m_schema.tableSchema(table), m_statements);
+}
+
+void SqliteTransactionRunner::runQuery(const PreparedPart &part, QVariantList &rows)
 {
     step();
     sqlite3_stmt *stmt = prepareSingle(m_db, part.sqlText);
@@ -257,7 +293,8 @@ void TransactionRunner::runQuery(const PreparedPart &part, QVariantList &rows)
         throwSqlError(m_db, rc);
 }
 
-std::optional<wire::RowError> TransactionRunner::runExecute(const PreparedPart &part, qint64 &count)
+std::optional<wire::RowError> SqliteTransactionRunner::runStatements(const PreparedPart &part,
+                                                                     qint64 &count)
 {
     std::optional<wire::RowError> refusal;
     forEachStatement(m_db, part.sqlText, [&](sqlite3_stmt *stmt, bool) {
@@ -278,18 +315,7 @@ std::optional<wire::RowError> TransactionRunner::runExecute(const PreparedPart &
             count += sqlite3_changes(m_db); // the statement's own rows, not its triggers
         return true;
     });
-    if (refusal)
-        return refusal;
-    if (part.expectRows >= 0 && count != part.expectRows) {
-        wire::RowError error;
-        error.code = wire::code::Conflict;
-        error.message = QStringLiteral("the statements changed %1 rows where %2 were expected: "
-                                       "the data changed since it was read")
-                            .arg(count)
-                            .arg(part.expectRows);
-        return error;
-    }
-    return std::nullopt;
+    return refusal;
 }
 
 } // namespace server

@@ -51,9 +51,13 @@ struct TransactOutcome
     QList<wire::InsertedRow> inserted; // the keys of the rows the change logs inserted
 };
 
+class ChangeLogApplier;
 class SchemaCache;
 class StatementCache;
 
+// The parts of one request in one transaction, whatever the engine: refusals roll everything
+// back and are reported, failures name their part. An engine keeps the transaction, runs the
+// statements and queries and supplies the appliers.
 class TransactionRunner
 {
 public:
@@ -61,27 +65,60 @@ public:
     // script and the commit, and once after the commit.
     using StepHook = std::function<void()>;
 
-    TransactionRunner(sqlite3 *db, SchemaCache &schema, StatementCache *statements,
-                      StepHook stepHook = {});
+    virtual ~TransactionRunner() = default;
+    TransactionRunner(const TransactionRunner &) = delete;
+    TransactionRunner &operator=(const TransactionRunner &) = delete;
 
-    // The caller holds the database's write lock. A refused row or statement rolls everything
-    // back and is reported in the outcome; a failure of the transaction itself (a statement
-    // that does not run, the time limit, a locked database) throws RequestError, naming the
-    // part, and nothing is stored either.
+    // A refused row or statement rolls everything back and is reported in the outcome; a
+    // failure of the transaction itself (a statement that does not run, the time limit, locked
+    // rows, a lost connection) throws RequestError, naming the part, and nothing is stored
+    // either.
     TransactOutcome run(const QList<PreparedPart> &parts);
+
+protected:
+    explicit TransactionRunner(StepHook stepHook)
+        : m_stepHook(std::move(stepHook))
+    {}
+
+    // Each throws RequestError only; rollback never throws.
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    virtual std::unique_ptr<ChangeLogApplier> applierFor(const QString &table) = 0;
+    // The statements of an execute part, adding the rows they changed to count (not rows a
+    // select returned); a statement that breaks a key or rule refuses the request.
+    virtual std::optional<wire::RowError> runStatements(const PreparedPart &part,
+                                                        qint64 &count) = 0;
+    virtual void runQuery(const PreparedPart &part, QVariantList &rows) = 0;
+    void step();
 
 private:
     // The rows the part stored or changed, or the refusal.
     std::optional<wire::RowError> runApply(const PreparedPart &part, int index,
                                            TransactOutcome &outcome);
     std::optional<wire::RowError> runExecute(const PreparedPart &part, qint64 &count);
-    void runQuery(const PreparedPart &part, QVariantList &rows);
-    void step();
+
+    StepHook m_stepHook;
+};
+
+class SqliteTransactionRunner final : public TransactionRunner
+{
+public:
+    // The caller holds the database's write lock.
+    SqliteTransactionRunner(sqlite3 *db, SchemaCache &schema, StatementCache *statements,
+                            StepHook stepHook = {});
+
+private:
+    void begin() override;
+    void commit() override;
+    void rollback() override;
+    std::unique_ptr<ChangeLogApplier> applierFor(const QString &table) override;
+    std::optional<wire::RowError> runStatements(const PreparedPart &part, qint64 &count) override;
+    void runQuery(const PreparedPart &part, QVariantList &rows) override;
 
     sqlite3 *m_db;
     SchemaCache &m_schema;
     StatementCache *m_statements;
-    StepHook m_stepHook;
 };
 
 } // namespace server

@@ -559,8 +559,8 @@ TEST(PgApply, TransactionsHaveTheSameOutcomeOnBothEngines)
         StatementCache statements(sets.sqlite.handle());
         int sqliteSteps = 0;
         int postgresSteps = 0;
-        TransactionRunner sqliteRunner(sets.sqlite.handle(), schema, &statements,
-                                       [&] { ++sqliteSteps; });
+        SqliteTransactionRunner sqliteRunner(sets.sqlite.handle(), schema, &statements,
+                                             [&] { ++sqliteSteps; });
         PostgresTransactionRunner postgresRunner(*sets.pg, {}, [&] { ++postgresSteps; });
         const std::string sqlite = outcomeOf([&] { return sqliteRunner.run(c.parts); });
         const std::string postgres = outcomeOf([&] { return postgresRunner.run(c.parts); });
