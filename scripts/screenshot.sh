@@ -5,6 +5,7 @@
 #
 #   scripts/screenshot.sh [OUTPUT.png [CLIENT OPTIONS...]]   (default docs/mainwindow.png)
 #   scripts/screenshot.sh /tmp/ck.png --open mnuCk           (the warehouse list open)
+#   VZ_PG="host=... dbname=..." scripts/screenshot.sh ...     (the set in that empty database)
 set -eu
 
 BIN=${BIN:-build/bin}
@@ -19,7 +20,12 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-"$BIN/vzserver" --data "$WORK/data" --create-account 001 演示帐套 --demo >/dev/null
+if [ -n "${VZ_PG:-}" ]; then
+    "$BIN/vzserver" --data "$WORK/data" --create-account 001 演示帐套 --demo \
+        --engine postgresql --pg "$VZ_PG" >/dev/null
+else
+    "$BIN/vzserver" --data "$WORK/data" --create-account 001 演示帐套 --demo >/dev/null
+fi
 "$BIN/vzserver" --data "$WORK/data" --port 0 >"$WORK/server.log" 2>&1 &
 SERVER_PID=$!
 PORT=
