@@ -141,6 +141,24 @@ ChangeLogApplier::RowValues ChangeLogApplier::alignValues(const QVariantMap &val
     return aligned;
 }
 
+std::optional<QList<int>> ChangeLogApplier::locatorColumns(const RowValues &oldValues,
+                                                           wire::RowError &error) const
+{
+    QList<int> columns = m_locatorColumns;
+    if (columns.isEmpty()) {
+        for (int c = 0; c < oldValues.size(); ++c)
+            if (oldValues[c])
+                columns.append(c);
+    }
+    if (columns.isEmpty()) {
+        error.code = wire::code::InvalidValue;
+        error.message = QStringLiteral("the change does not say which row of %1 it concerns")
+                            .arg(m_schema.name);
+        return std::nullopt;
+    }
+    return columns;
+}
+
 ChangeApplier::ChangeApplier(sqlite3 *db, TableSchema schema, StatementCache *statements)
     : ChangeLogApplier(std::move(schema))
     , m_db(db)
@@ -269,18 +287,10 @@ std::optional<ChangeApplier::Locator> ChangeApplier::locate(const RowValues &old
                                                             wire::RowError &error)
 {
     Locator locator;
-    QList<int> columns = m_locatorColumns;
-    if (columns.isEmpty()) {
-        for (int c = 0; c < oldValues.size(); ++c)
-            if (oldValues[c])
-                columns.append(c);
-    }
-    if (columns.isEmpty()) {
-        error.code = wire::code::InvalidValue;
-        error.message = QStringLiteral("the change does not say which row of %1 it concerns")
-                            .arg(m_schema.name);
+    const std::optional<QList<int>> found = locatorColumns(oldValues, error);
+    if (!found)
         return std::nullopt;
-    }
+    const QList<int> &columns = *found;
     for (int c : columns) {
         const TableColumn &column = m_schema.columns[c];
         if (!oldValues[c]) {

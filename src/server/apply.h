@@ -87,6 +87,10 @@ protected:
     // The key columns of the row the insert just applied stored, as stored.
     virtual QVariantMap insertedKeyOf(const wire::Change &change) = 0;
 
+    // The columns that find the row old values stand for: the key, or every column given
+    // when the table has none; nullopt with the refusal when there are none.
+    std::optional<QList<int>> locatorColumns(const RowValues &oldValues,
+                                             wire::RowError &error) const;
     // spellings, when given, learns how the change log spells each column it names first.
     RowValues alignValues(const QVariantMap &values, QList<QString> *spellings = nullptr) const;
 

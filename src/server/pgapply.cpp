@@ -233,18 +233,10 @@ std::optional<wire::RowError> PostgresApplier::writeOne(const wire::Change &chan
 std::optional<std::string> PostgresApplier::locate(const RowValues &oldValues, Params &params,
                                                    wire::RowError &error) const
 {
-    QList<int> columns = m_locatorColumns;
-    if (columns.isEmpty()) {
-        for (int c = 0; c < oldValues.size(); ++c)
-            if (oldValues[c])
-                columns.append(c);
-    }
-    if (columns.isEmpty()) {
-        error.code = wire::code::InvalidValue;
-        error.message = QStringLiteral("the change does not say which row of %1 it concerns")
-                            .arg(m_schema.name);
+    const std::optional<QList<int>> found = locatorColumns(oldValues, error);
+    if (!found)
         return std::nullopt;
-    }
+    const QList<int> &columns = *found;
     std::string where;
     for (int c : std::as_const(columns)) {
         const TableColumn &column = m_schema.columns[c];
