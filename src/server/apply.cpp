@@ -79,6 +79,15 @@ void StatementCache::trim()
     m_statements.clear();
 }
 
+QString duplicateKeyMessage(const QString &table, const QStringList &shown,
+                            const QStringList &keyColumns)
+{
+    return QStringLiteral("duplicate key: table %1 already has a row with %2 (unique key %3)")
+        .arg(table,
+             shown.isEmpty() ? QStringLiteral("the same values") : shown.join(QStringLiteral(", ")),
+             keyColumns.join(QStringLiteral(", ")));
+}
+
 ChangeLogApplier::ChangeLogApplier(TableSchema schema)
     : m_schema(std::move(schema))
 {
@@ -499,12 +508,7 @@ std::optional<wire::RowError> ChangeApplier::runWrite(const QByteArray &sqlText,
                 shown.append(name + QStringLiteral(" = ") + shownValue(values[at]));
         }
         error.code = wire::code::Unique;
-        error.message =
-            QStringLiteral("duplicate key: table %1 already has a row with %2 (unique key %3)")
-                .arg(m_schema.name,
-                     shown.isEmpty() ? QStringLiteral("the same values")
-                                     : shown.join(QStringLiteral(", ")),
-                     keyColumns.join(QStringLiteral(", ")));
+        error.message = duplicateKeyMessage(m_schema.name, shown, keyColumns);
         return error;
     }
     error.code = (rc & 0xff) == SQLITE_CONSTRAINT ? QString(wire::code::Constraint)

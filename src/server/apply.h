@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -49,6 +50,11 @@ private:
     sqlite3 *m_db;
     QHash<QByteArray, sqlite3_stmt *> m_statements;
 };
+
+// Why a row was refused for a duplicate key: shown holds "column = value" for the key columns
+// whose values the row gave.
+QString duplicateKeyMessage(const QString &table, const QStringList &shown,
+                            const QStringList &keyColumns);
 
 // A change log applied to one table, whatever the engine: the rows in their order, the hooks,
 // maxErrors and the outcome. An engine writes the single rows and keeps the transaction.

@@ -478,12 +478,7 @@ wire::RowError PostgresApplier::refused(const pg::Error &failure, const Params &
             shown.append(clientName(c) + QStringLiteral(" = ") +
                          shownValue(params[size_t(at)], m_schema.columns[c].declared.type));
     }
-    row.message =
-        QStringLiteral("duplicate key: table %1 already has a row with %2 (unique key %3)")
-            .arg(m_schema.name,
-                 shown.isEmpty() ? QStringLiteral("the same values")
-                                 : shown.join(QStringLiteral(", ")),
-                 names.join(QStringLiteral(", ")));
+    row.message = duplicateKeyMessage(m_schema.name, shown, names);
     return row;
 }
 
