@@ -27,20 +27,25 @@ constexpr const char *ColumnQuery =
     "LEFT JOIN pg_catalog.pg_index k ON k.indrelid = a.attrelid AND k.indisprimary "
     "WHERE a.attrelid = $1::oid AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum";
 
-// The declared type a column stands for when no comment names the one it had in SQLite:
-// PostgreSQL's spelling, which the declared-type table reads, with a time zone left out.
-sql::DeclaredType typeOf(std::string &postgresType)
+} // namespace
+
+PostgresColumnName describePostgresColumn(std::string_view folded, std::string postgresType,
+                                          std::optional<std::string_view> comment)
 {
+    const sql::PostgresColumnNote note = sql::parsePostgresColumnNote(comment.value_or(""));
     for (std::string_view zone : {" without time zone", " with time zone"}) {
         if (const size_t at = postgresType.find(zone); at != std::string::npos)
             postgresType.erase(at, zone.size());
     }
     if (postgresType == "bytea")
-        return sql::DeclaredType{sql::ValueType::Blob, 0, false, {}};
-    return sql::mapDeclaredType(postgresType);
+        postgresType = "blob";
+    PostgresColumnName column{sql::spelledName(folded, note.spelling), std::move(postgresType)};
+    // A comment that is no declared type of this kind was written by someone else.
+    if (!note.declared.empty() &&
+        sql::mapDeclaredType(note.declared).type == sql::mapDeclaredType(column.declared).type)
+        column.declared = note.declared;
+    return column;
 }
-
-} // namespace
 
 PostgresSchema::PostgresSchema(pg::Connection &connection)
     : m_connection(connection)
@@ -100,20 +105,12 @@ void PostgresSchema::loadColumns(Entry &entry)
     const pg::Result columns = readCatalog(ColumnQuery, {entry.oid});
     for (int row = 0; row < columns.rows(); ++row) {
         sql::ColumnInfo column;
-        const sql::PostgresColumnNote note = sql::parsePostgresColumnNote(
-            columns.isNull(row, 3) ? std::string_view() : columns.text(row, 3));
-        column.name = sql::spelledName(columns.text(row, 0), note.spelling);
-        std::string postgresType(columns.text(row, 1));
-        sql::DeclaredType declared = typeOf(postgresType);
-        column.declaredType = postgresType;
-        // A comment that is no declared type of this kind was written by someone else.
-        if (!note.declared.empty()) {
-            const sql::DeclaredType original = sql::mapDeclaredType(note.declared);
-            if (original.type == declared.type) {
-                declared = original;
-                column.declaredType = note.declared;
-            }
-        }
+        const PostgresColumnName described = describePostgresColumn(
+            columns.text(row, 0), std::string(columns.text(row, 1)),
+            columns.isNull(row, 3) ? std::nullopt : std::optional(columns.text(row, 3)));
+        column.name = described.name;
+        column.declaredType = described.declared;
+        const sql::DeclaredType declared = sql::mapDeclaredType(described.declared);
         column.type = declared.type;
         column.size = declared.size;
         column.storesReal = declared.realAffinity;

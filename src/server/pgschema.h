@@ -28,6 +28,17 @@ class Connection;
 
 namespace server {
 
+// A column of a PostgreSQL account set as the client knows it: its name spelled as in SQLite,
+// and the type it was declared with there, both kept in its comment; without them PostgreSQL's
+// name and its type as a declared type reads (a time zone left out, bytea a blob).
+struct PostgresColumnName
+{
+    std::string name;
+    std::string declared;
+};
+PostgresColumnName describePostgresColumn(std::string_view folded, std::string postgresType,
+                                          std::optional<std::string_view> comment);
+
 class PostgresSchema final : public sql::SchemaCatalog
 {
 public:

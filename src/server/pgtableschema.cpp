@@ -3,6 +3,7 @@
 
 #include "pg/connection.h"
 #include "server/pgcopy.h"
+#include "server/pgschema.h"
 #include "server/requesterror.h"
 #include "sql/types.h"
 
@@ -40,18 +41,6 @@ constexpr const char *UniqueQuery =
     "WHERE i.indrelid = $1::oid AND i.indisunique AND i.indnkeyatts = 1 AND i.indnatts = 1 "
     "AND i.indpred IS NULL AND i.indexprs IS NULL";
 
-// The client type of a column without a comment, from PostgreSQL's name of its type.
-DeclaredType typeOfPostgres(std::string postgresType)
-{
-    if (postgresType == "bytea")
-        return DeclaredType{ValueType::Blob, 0};
-    for (std::string_view zone : {" without time zone", " with time zone"}) {
-        if (const size_t at = postgresType.find(zone); at != std::string::npos)
-            postgresType.erase(at, zone.size());
-    }
-    return parseDeclaredType(postgresType);
-}
-
 QString qText(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -77,17 +66,12 @@ TableSchema loadPostgresTableSchema(pg::Connection &connection, const QString &t
     QList<std::pair<int, int>> keyOrder; // (position in key, column)
     for (int row = 0; row < columns.rows(); ++row) {
         TableColumn column;
-        const sql::PostgresColumnNote note = sql::parsePostgresColumnNote(
-            columns.isNull(row, 3) ? std::string_view() : columns.text(row, 3));
+        const PostgresColumnName described = describePostgresColumn(
+            columns.text(row, 0), std::string(columns.text(row, 1)),
+            columns.isNull(row, 3) ? std::nullopt : std::optional(columns.text(row, 3)));
         column.storedName = qText(columns.text(row, 0));
-        column.name = qText(sql::spelledName(columns.text(row, 0), note.spelling));
-        column.declared = typeOfPostgres(std::string(columns.text(row, 1)));
-        // A comment that is no declared type of this kind was written by someone else.
-        if (!note.declared.empty()) {
-            const DeclaredType original = parseDeclaredType(note.declared);
-            if (original.type == column.declared.type)
-                column.declared = original;
-        }
+        column.name = qText(described.name);
+        column.declared = parseDeclaredType(described.declared);
         column.notNull = columns.text(row, 2) == "t";
         column.hasDefault = columns.text(row, 4) == "t";
         const int keyPosition = std::stoi(std::string(columns.text(row, 5)));
