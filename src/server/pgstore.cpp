@@ -15,6 +15,7 @@
 #include "server/requesterror.h"
 #include "server/schema.h"
 #include "server/sessiondb.h"
+#include "sql/types.h"
 
 #include <QTimeZone>
 
@@ -260,11 +261,19 @@ QString PostgresStore::findTable(const QString &name)
 
 QStringList PostgresStore::tableNames()
 {
+    // One look at the catalogue: asking the translator would read every table's columns.
     QStringList names;
-    for (const std::string &name : m_translator->tableNames()) {
-        const auto table = m_translator->table(name);
-        if (table && !table->isView)
-            names.append(QString::fromStdString(name));
+    try {
+        const pg::Result tables = m_writer->exec(
+            "SELECT c.relname, pg_catalog.obj_description(c.oid, 'pg_class') "
+            "FROM pg_catalog.pg_class c WHERE c.relkind IN ('r', 'p') "
+            "AND c.relnamespace = current_schema()::regnamespace AND c.relname NOT LIKE $1",
+            {std::string("vz\\_%")});
+        for (int r = 0; r < tables.rows(); ++r)
+            names.append(QString::fromStdString(sql::spelledName(
+                tables.text(r, 0), tables.isNull(r, 1) ? std::string_view() : tables.text(r, 1))));
+    } catch (const pg::Error &error) {
+        rethrow(error);
     }
     names.sort(Qt::CaseInsensitive);
     return names;

@@ -380,6 +380,19 @@ TEST_F(PgDemoServer, CursorsReadInPacketsSideBySide)
     EXPECT_EQ(rowsOf(*client, QStringLiteral("select ID from HP order by ID")), goods);
 }
 
+// The table list names the tables as the client spells them, and not the server's own.
+TEST_F(PgDemoServer, TheTableListIsTheClientsTables)
+{
+    auto client = signIn(first, PostgresSet);
+    const QStringList names =
+        client->call(QStringLiteral("GetTableNames")).result.toString().split(QLatin1Char('|'));
+    EXPECT_TRUE(names.contains(QStringLiteral("HP")));
+    EXPECT_TRUE(names.contains(QStringLiteral("AppUser")));
+    EXPECT_GT(names.size(), 100);
+    for (const QString &name : names)
+        EXPECT_FALSE(name.startsWith(QLatin1String("vz_"))) << name.toStdString();
+}
+
 // A server is given a set only where one lives: an empty database, a taken code or a second
 // attach leave its data folder as they found it.
 TEST_F(PgDemoServer, AttachingRefusesWhatIsNoAccountSet)
